@@ -1,0 +1,36 @@
+# Shared helpers for the library folders, the tests and the fuzz targets.
+
+# vandrel_library(NAME [LINKS targets...] [PRIVATE_LINKS targets...])
+# Builds every .cpp of the calling folder into a static library; a folder
+# without sources yet becomes an interface target so that links still resolve.
+function(vandrel_library name)
+  cmake_parse_arguments(L "" "" "LINKS;PRIVATE_LINKS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(sources)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} PUBLIC ${L_LINKS} PRIVATE ${L_PRIVATE_LINKS})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} INTERFACE ${L_LINKS})
+  endif()
+endfunction()
+
+# vandrel_test(NAME SOURCES files... LIBS targets...)
+# One GoogleTest binary; every test runs without a display or a sound card.
+include(GoogleTest)
+find_package(GTest REQUIRED)
+function(vandrel_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  target_compile_definitions(${name} PRIVATE
+    VANDREL_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    VANDREL_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  gtest_discover_tests(${name}
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+    DISCOVERY_TIMEOUT 120
+    PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy")
+endfunction()

@@ -1,0 +1,43 @@
+// The zip archive on a borrowed stream: entries looked up without regard to
+// ASCII case, opened one at a time and read forward as inflated bytes.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+
+namespace vandrel {
+
+class BlockReader;
+
+class Archive {
+public:
+    Archive();
+    ~Archive();
+    Archive(const Archive&) = delete;
+    Archive& operator=(const Archive&) = delete;
+
+    // Opens the archive on stream (never closed by the archive) and creates the
+    // one block reader; null on failure. An archive already open is closed first.
+    BlockReader* open(std::FILE* stream);
+    // Destroys the reader, then closes the archive.
+    void closeReader(BlockReader* reader);
+
+    int32_t entrySize(const char* name);
+    bool openEntry(const char* name);
+    void closeEntry();
+    int32_t currentSize();
+    int32_t tell();
+    bool read(void* destination, uint32_t n);
+    bool skipTo(int32_t position);
+    void close();
+
+    bool isOpen() const { return handle != nullptr; }
+
+private:
+    void* handle = nullptr;  // minizip's unzFile
+    bool entryOpen = false;
+    int32_t delivered = 0;   // bytes of the open entry handed out by read()
+    std::unique_ptr<BlockReader> reader;
+};
+
+} // namespace vandrel

@@ -1,0 +1,16 @@
+// Message boxes the game shows to the player. The backend (SDL, or a headless
+// recorder in tests) installs the presenter; without one, the text goes to stderr.
+#pragma once
+#include <functional>
+#include <string>
+
+namespace vandrel {
+
+using MessageBoxPresenter = std::function<void(const std::string& caption, const std::string& text)>;
+
+void showMessageBox(const std::string& caption, const std::string& text);
+
+// Installs a presenter and returns the previous one.
+MessageBoxPresenter setMessageBoxPresenter(MessageBoxPresenter presenter);
+
+} // namespace vandrel
