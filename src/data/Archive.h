@@ -4,10 +4,19 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace vandrel {
 
 class BlockReader;
+
+// One entry as the central directory records it.
+struct ArchiveEntry {
+    std::string name;
+    uint64_t size = 0;        // uncompressed bytes
+    uint64_t storedSize = 0;  // compressed bytes
+};
 
 class Archive {
 public:
@@ -32,6 +41,9 @@ public:
     void close();
 
     bool isOpen() const { return handle != nullptr; }
+    // Every entry in central-directory order (for tools that list or extract);
+    // closes an open entry. Empty when the archive is closed.
+    std::vector<ArchiveEntry> entries();
 
 private:
     void* handle = nullptr;  // minizip's unzFile
