@@ -1,0 +1,114 @@
+// The session: the set-up record of the archive, the title, high-score and
+// closing screens, the fonts, cross-hair and cartridge pictures, the effect
+// sounds and music, and the running round's clock, ammunition and score.
+#pragma once
+#include "gfx/Font.h"
+#include "gfx/Surface.h"
+#include "platform/Rect.h"
+#include "sound/SoundBuffer.h"
+#include "sound/StreamingSound.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace vandrel {
+
+class BlockReader;
+class HighscoreTable;
+class VideoDevice;
+class VideoSurface;
+
+class Session {
+public:
+    static constexpr int32_t tableNameSize = 31;  // 30 characters and the terminating zero
+
+    Session();
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // Loading. Each takes the reader standing inside an open entry; all but
+    // loadSetup also need the video device and return false without it.
+    bool loadSetup(BlockReader* reader);
+    bool loadTitle(BlockReader* reader, VideoDevice* device);
+    bool loadScreens(BlockReader* reader, VideoDevice* device);
+    bool loadCursor(BlockReader* reader, VideoDevice* device);
+    bool loadAmmoImage(BlockReader* reader, VideoDevice* device);
+    bool loadLargeFont(BlockReader* reader, VideoDevice* device);
+    bool loadSmallFont(BlockReader* reader, VideoDevice* device);
+
+    // Drawing into the display's back buffer, clipped to the client area.
+    void drawTitle(VideoSurface* target, const Rect& clip, bool showProgress);
+    void drawHighScores(VideoSurface* target, const Rect& clip);
+    void drawCredits(VideoSurface* target, const Rect& clip);
+    // The head-up display; also counts the round clock down.
+    void drawHud(VideoSurface* target, const Rect& clip);
+    // The cross-hair centred on (x, y); remembers target, device and clip for snapshot().
+    void drawCursor(VideoSurface* target, const Rect& clip, int32_t x, int32_t y, VideoDevice* device);
+
+    // The round and the magazine.
+    void startRound();
+    bool hasAmmo() const { return ammo != 0; }
+    void useRound();
+    void shotMissed();
+    void playEmpty();
+    // Refills an empty magazine (true); a partly filled one stays as it is (false).
+    bool reload();
+    void playReload();
+    // A result below zero becomes zero.
+    void addScore(int32_t points);
+
+    // Copies the last frame the cross-hair was drawn into for the high-score
+    // screen. Before any such frame (on this display) the copy is empty.
+    // Throws LoadError when the copy cannot be made.
+    void snapshot();
+
+    // Releases every picture, font and sound and puts the set-up values back
+    // to their defaults; the table name, the round and the progress stay.
+    void clear();
+
+    // The high-score table this session owns (null until it is built in).
+    HighscoreTable* highscoreTable() { return highScores.get(); }
+
+    // Members in construction order.
+    Surface cursorImage;
+    Surface ammoImage;
+    SoundBuffer missSound;
+    SoundBuffer emptySound;
+    SoundBuffer reloadSound;
+    uint32_t lastSecondTick = 0;
+    int32_t secondsLeft = 0;
+    int32_t ammo = 0;
+    StreamingSound music;
+    int32_t score = 0;
+    Font smallFont;
+    Font largeFont;
+    Surface titleImage;
+    Surface titleGrey;
+    std::unique_ptr<HighscoreTable> highScores;
+    Surface endImage;
+    VideoSurface* lastTarget = nullptr;
+    VideoDevice* lastDevice = nullptr;
+    Rect lastClip;
+    uint8_t hasTitle = 0;
+    uint8_t hasHighscoreImage = 0;
+    uint8_t hasEndImage = 0;
+    int32_t loadProgress = 0;
+    int32_t magazineSize = 10;
+    int32_t roundMinutes = 2;
+    int32_t roundSeconds = 30;
+    int32_t screenWidth = 640;
+    int32_t screenHeight = 480;
+    uint8_t startFullScreen = 0;
+    char tableName[tableNameSize] = {};
+    uint8_t roundOver = 0;
+
+    // When the closing screen's credits line started; 0 until first drawn.
+    uint32_t creditsStart = 0;
+    bool creditsStarted = false;
+
+private:
+    void setDefaults();
+};
+
+} // namespace vandrel

@@ -1,0 +1,74 @@
+// Window messages as the game's window procedure knows them: the message
+// numbers, virtual-key codes and system commands keep their Windows values,
+// so the procedure reads the same on every backend.
+#pragma once
+#include <cstdint>
+
+namespace vandrel {
+
+struct Message {
+    uint32_t message = 0;
+    uint64_t wParam = 0;
+    int64_t lParam = 0;
+};
+
+namespace msg {
+inline constexpr uint32_t Destroy = 0x0002;
+inline constexpr uint32_t Activate = 0x0006;
+inline constexpr uint32_t Close = 0x0010;
+inline constexpr uint32_t Quit = 0x0012;
+inline constexpr uint32_t GetMinMaxInfo = 0x0024;
+inline constexpr uint32_t NcMouseMove = 0x00A0;
+inline constexpr uint32_t KeyDown = 0x0100;
+inline constexpr uint32_t KeyUp = 0x0101;
+inline constexpr uint32_t Char = 0x0102;
+inline constexpr uint32_t SysKeyDown = 0x0104;
+inline constexpr uint32_t SysKeyUp = 0x0105;
+inline constexpr uint32_t SysChar = 0x0106;
+inline constexpr uint32_t SysCommand = 0x0112;
+inline constexpr uint32_t MouseMove = 0x0200;
+inline constexpr uint32_t LButtonDown = 0x0201;
+inline constexpr uint32_t LButtonUp = 0x0202;
+inline constexpr uint32_t LButtonDblClk = 0x0203;
+inline constexpr uint32_t RButtonDown = 0x0204;
+inline constexpr uint32_t RButtonUp = 0x0205;
+} // namespace msg
+
+// Activate's wParam: the high word is nonzero while the window is minimised.
+inline constexpr uint64_t kActivateMinimised = 0x10000;
+
+namespace vk {
+inline constexpr uint32_t Back = 0x08;
+inline constexpr uint32_t Tab = 0x09;
+inline constexpr uint32_t Return = 0x0D;
+inline constexpr uint32_t Shift = 0x10;
+inline constexpr uint32_t Control = 0x11;
+inline constexpr uint32_t Menu = 0x12;
+inline constexpr uint32_t Escape = 0x1B;
+inline constexpr uint32_t Space = 0x20;
+inline constexpr uint32_t Left = 0x25;
+inline constexpr uint32_t Up = 0x26;
+inline constexpr uint32_t Right = 0x27;
+inline constexpr uint32_t Down = 0x28;
+inline constexpr uint32_t Delete = 0x2E;
+} // namespace vk
+
+namespace sc {
+inline constexpr uint64_t Maximize = 0xF030;
+inline constexpr uint64_t Restore = 0xF120;
+} // namespace sc
+
+// Mouse messages carry the client position in lParam: x in the low 16 bits,
+// y in the next 16, each read back sign-extended.
+constexpr int64_t makePointParam(int32_t x, int32_t y) {
+    return static_cast<int64_t>((static_cast<uint32_t>(x) & 0xFFFFu) |
+                                ((static_cast<uint32_t>(y) & 0xFFFFu) << 16));
+}
+constexpr int32_t pointParamX(int64_t lParam) {
+    return static_cast<int16_t>(static_cast<uint16_t>(lParam & 0xFFFF));
+}
+constexpr int32_t pointParamY(int64_t lParam) {
+    return static_cast<int16_t>(static_cast<uint16_t>((lParam >> 16) & 0xFFFF));
+}
+
+} // namespace vandrel
