@@ -1,0 +1,459 @@
+// Tiled pictures: the tile grid, 24-bit row exchange in every pixel format,
+// the key colour, and clipped, keyed and scaled blits one tile at a time.
+#include "gfx/Surface.h"
+
+#include "platform/LoadError.h"
+#include "platform/MessageBox.h"
+
+#include <cstdio>
+#include <algorithm>
+#include <new>
+
+namespace vandrel {
+namespace {
+
+constexpr uint8_t keyGrey = 180;
+constexpr uint8_t adjustedGreen = 184;
+
+enum class Kind { bits32, bits24, rgb565, rgb555, other16, unsupported };
+
+Kind kindOf(uint32_t bits, uint32_t red, uint32_t green, uint32_t blue) {
+    if (bits == 32)
+        return Kind::bits32;
+    if (bits == 24)
+        return Kind::bits24;
+    if (bits == 16) {
+        if (red == 0xF800 && green == 0x07E0 && blue == 0x001F)
+            return Kind::rgb565;
+        if (red == 0x7C00 && green == 0x03E0 && blue == 0x001F)
+            return Kind::rgb555;
+        return Kind::other16;
+    }
+    return Kind::unsupported;
+}
+
+Kind kindOf(const PixelFormat& f) {
+    return kindOf(f.bitsPerPixel, f.redMask, f.greenMask, f.blueMask);
+}
+
+inline uint16_t load16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+
+inline void store16(uint8_t* p, uint16_t v) {
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+}
+
+// Bytes per pixel for the kinds that have pixels to touch.
+int32_t bytesOf(Kind k) {
+    switch (k) {
+    case Kind::bits32: return 4;
+    case Kind::bits24: return 3;
+    default: return 2;
+    }
+}
+
+void writeDirect(uint8_t* d, int32_t bytes, const uint8_t* row, int32_t n, bool adjustKey) {
+    for (int32_t i = 0; i < n; ++i, d += bytes, row += 3) {
+        const uint8_t b = row[0], r = row[2];
+        uint8_t g = row[1];
+        if (adjustKey && b == keyGrey && g == keyGrey && r == keyGrey)
+            g = adjustedGreen;
+        d[0] = b;
+        d[1] = g;
+        d[2] = r;
+    }
+}
+
+void write565(uint8_t* d, const uint8_t* row, int32_t n, bool adjustKey) {
+    for (int32_t i = 0; i < n; ++i, d += 2, row += 3) {
+        uint16_t v = static_cast<uint16_t>(((row[2] & 0xF8) << 8) | ((row[1] & 0xFC) << 3) | (row[0] >> 3));
+        if (adjustKey && v == Surface::key565)
+            v = Surface::keyAdjusted565;
+        store16(d, v);
+    }
+}
+
+void write555(uint8_t* d, const uint8_t* row, int32_t n, bool adjustKey) {
+    for (int32_t i = 0; i < n; ++i, d += 2, row += 3) {
+        uint16_t v = static_cast<uint16_t>(((row[2] & 0xF8) << 7) | ((row[1] & 0xF8) << 2) | (row[0] >> 3));
+        if (adjustKey && v == Surface::key555)
+            v = Surface::keyAdjusted555;
+        store16(d, v);
+    }
+}
+
+// Reads n pixels into row; pixel i comes from position n-1-i when mirrored.
+void readPixels(Kind kind, const uint8_t* s, uint8_t* row, int32_t n, bool mirror) {
+    const int32_t bytes = bytesOf(kind);
+    for (int32_t i = 0; i < n; ++i, row += 3) {
+        const uint8_t* p = s + static_cast<size_t>(mirror ? n - 1 - i : i) * bytes;
+        switch (kind) {
+        case Kind::bits32:
+        case Kind::bits24:
+            row[0] = p[0];
+            row[1] = p[1];
+            row[2] = p[2];
+            break;
+        case Kind::rgb565: {
+            const uint16_t v = load16(p);
+            row[0] = static_cast<uint8_t>((v << 3) & 0xFF);
+            row[1] = static_cast<uint8_t>((v >> 3) & 0xFC);
+            row[2] = static_cast<uint8_t>((v >> 8) & 0xF8);
+            break;
+        }
+        default: {
+            const uint16_t v = load16(p);
+            row[0] = static_cast<uint8_t>((v << 3) & 0xFF);
+            row[1] = static_cast<uint8_t>((v >> 2) & 0xF8);
+            row[2] = static_cast<uint8_t>((v >> 7) & 0xF8);
+            break;
+        }
+        }
+    }
+}
+
+bool farbconfShown = false;
+
+} // namespace
+
+std::unique_ptr<VideoSurface> createPlainSurface(int32_t width, int32_t height, VideoDevice* device) {
+    if (width == 0 || height == 0)
+        return nullptr;
+    if (!device)
+        throw LoadError();
+    auto surface = device->createSurface(width, height);
+    if (!surface)
+        throw LoadError();
+    return surface;
+}
+
+SurfaceSize surfaceSize(const VideoSurface* surface) {
+    if (!surface)
+        return {};
+    return {surface->width(), surface->height()};
+}
+
+bool isTileOpaqueAt(VideoSurface* tile, int32_t x, int32_t y) {
+    if (x < 0 || y < 0 || !tile)
+        return false;
+    VideoSurface::Lock lock;
+    // Reading one pixel must not throw away the tile's prepared blit data.
+    if (!tile->lock(lock, true))
+        return false;
+    if (y >= tile->height() || x >= tile->width()) {
+        tile->unlock();
+        return false;
+    }
+    const uint8_t* p = lock.pixels + static_cast<size_t>(y) * lock.pitch;
+    bool opaque = true;
+    switch (kindOf(lock.format)) {
+    case Kind::bits32:
+    case Kind::bits24:
+        p += static_cast<size_t>(x) * lock.format.bytesPerPixel();
+        opaque = !(p[0] == keyGrey && p[1] == keyGrey && p[2] == keyGrey);
+        break;
+    case Kind::rgb565: {
+        const uint16_t v = load16(p + static_cast<size_t>(x) * 2);
+        opaque = !((v & 0xF800) == 0xB000 && (v & 0x07E0) == 0x05A0 && (v & 0x1F) == 22);
+        break;
+    }
+    case Kind::rgb555: {
+        const uint16_t v = load16(p + static_cast<size_t>(x) * 2);
+        opaque = !((v & 0x7C00) == 0x5800 && (v & 0x03E0) == 0x02C0 && (v & 0x1F) == 22);
+        break;
+    }
+    default: break;
+    }
+    return tile->unlock() && opaque;
+}
+
+bool Surface::create(int32_t width, int32_t height, VideoDevice* device, bool) {
+    destroy();
+    if (device)
+        device_ = device;
+    if (width < 1 || height < 1 || !device_)
+        return false;
+    try {
+        width_ = width;
+        height_ = height;
+        const int32_t fullColumns = width / tileWidth, fullBands = height / tileHeight;
+        const int32_t restWidth = width - tileWidth * fullColumns, restHeight = height - tileHeight * fullBands;
+        const int32_t columns = fullColumns + (restWidth > 0 ? 1 : 0);
+        const int32_t bands = fullBands + (restHeight > 0 ? 1 : 0);
+        tileCount_ = columns * bands;
+        tiles_.resize(static_cast<size_t>(tileCount_));
+        tileLocks_.assign(static_cast<size_t>(tileCount_), VideoSurface::Lock{});
+        tileRects_.resize(static_cast<size_t>(tileCount_));
+        int32_t index = 0;
+        for (int32_t band = 0; band < bands; ++band) {
+            const int32_t th = band < fullBands ? tileHeight : restHeight;
+            for (int32_t column = 0; column < columns; ++column, ++index) {
+                const int32_t tw = column < fullColumns ? tileWidth : restWidth;
+                tileRects_[index] = Box{tileWidth * column, tileHeight * band, tw, th};
+                tiles_[index] = createPlainSurface(tw, th, device_);
+            }
+        }
+    } catch (const LoadError&) {
+        return false;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+void Surface::destroy() {
+    tiles_.clear();
+    tileLocks_.clear();
+    tileRects_.clear();
+    tileCount_ = 0;
+    width_ = 0;
+    height_ = 0;
+}
+
+VideoSurface* Surface::tile(int32_t index) const {
+    if (index < 0 || index >= tileCount_)
+        return nullptr;
+    return tiles_[index].get();
+}
+
+Box Surface::tileRect(int32_t index) const {
+    if (index < 0 || index >= tileCount_)
+        return {};
+    return tileRects_[index];
+}
+
+bool Surface::lock() {
+    for (int32_t i = 0; i < tileCount_; ++i) {
+        tileLocks_[i] = VideoSurface::Lock{};
+        if (!tiles_[i] || !tiles_[i]->lock(tileLocks_[i])) {
+            unlock();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Surface::unlock() {
+    for (int32_t i = 0; i < tileCount_; ++i) {
+        if (!tiles_[i] || !tiles_[i]->unlock())
+            return false;
+        tileLocks_[i] = VideoSurface::Lock{};
+    }
+    return true;
+}
+
+bool Surface::recordFormat() {
+    if (tileCount_ == 0)
+        return false;
+    const PixelFormat& f = tileLocks_[0].format;
+    bitsPerPixel_ = f.bitsPerPixel;
+    redMask_ = f.redMask;
+    greenMask_ = f.greenMask;
+    blueMask_ = f.blueMask;
+    return true;
+}
+
+// The tile's part of line y: where its pixels start and which part of the row
+// it covers. False when the line misses the tile.
+namespace {
+struct Segment {
+    uint8_t* pixels;
+    int32_t start;
+    int32_t count;
+};
+
+bool segmentOf(const Box& line, const Box& tileRect, const VideoSurface::Lock& lock, Kind kind, Segment& out) {
+    Box part;
+    if (!intersect(line, tileRect, part))
+        return false;
+    const int32_t bytes = bytesOf(kind);
+    int64_t lineOffset = static_cast<int64_t>(line.y - tileRect.y) * lock.pitch;
+    if (bytes == 2)
+        lineOffset = lineOffset / 2 * 2;  // counted in whole pixels
+    out.pixels = lock.pixels ? lock.pixels + lineOffset + static_cast<int64_t>(part.x - tileRect.x) * bytes : nullptr;
+    out.start = part.x;
+    out.count = part.w;
+    return true;
+}
+} // namespace
+
+bool Surface::putRow(const uint8_t* row, int32_t y, bool adjustKey) {
+    recordFormat();
+    if (!row)
+        return false;
+    const Box line{0, y, width_, 1};
+    for (int32_t i = 0; i < tileCount_; ++i) {
+        const VideoSurface::Lock& lock = tileLocks_[i];
+        const Kind kind = kindOf(lock.format);
+        Segment seg;
+        if (!segmentOf(line, tileRects_[i], lock, kind, seg))
+            continue;
+        if (!seg.pixels)
+            return false;
+        const uint8_t* src = row + static_cast<size_t>(seg.start) * 3;
+        switch (kind) {
+        case Kind::bits32: writeDirect(seg.pixels, 4, src, seg.count, adjustKey); break;
+        case Kind::bits24: writeDirect(seg.pixels, 3, src, seg.count, adjustKey); break;
+        case Kind::rgb565: write565(seg.pixels, src, seg.count, adjustKey); break;
+        case Kind::rgb555: write555(seg.pixels, src, seg.count, adjustKey); break;
+        case Kind::other16: break;
+        case Kind::unsupported: return false;
+        }
+    }
+    return true;
+}
+
+bool Surface::getRow(uint8_t* row, int32_t y, bool mirror) {
+    recordFormat();
+    if (!row)
+        return false;
+    const Box line{0, y, width_, 1};
+    for (int32_t i = 0; i < tileCount_; ++i) {
+        const VideoSurface::Lock& lock = tileLocks_[i];
+        const Kind kind = kindOf(lock.format);
+        Segment seg;
+        if (!segmentOf(line, tileRects_[i], lock, kind, seg))
+            continue;
+        if (!seg.pixels)
+            return false;
+        if (kind == Kind::other16)
+            continue;
+        if (kind == Kind::unsupported)
+            return false;
+        readPixels(kind, seg.pixels, row + static_cast<size_t>(seg.start) * 3, seg.count, mirror);
+    }
+    return true;
+}
+
+bool Surface::putMaskRow(const uint8_t* mask, int32_t y) {
+    if (!mask)
+        return false;
+    // 16-bit tiles take the key of the masks recorded by the last row write.
+    const Kind recorded = kindOf(16, redMask_, greenMask_, blueMask_);
+    const uint16_t key16 = recorded == Kind::rgb565 ? key565 : recorded == Kind::rgb555 ? key555 : 0;
+    const Box line{0, y, width_, 1};
+    for (int32_t i = 0; i < tileCount_; ++i) {
+        const VideoSurface::Lock& lock = tileLocks_[i];
+        Kind kind = kindOf(lock.format);
+        Segment seg;
+        if (!segmentOf(line, tileRects_[i], lock, kind, seg))
+            continue;
+        if (!seg.pixels)
+            return false;
+        const uint8_t* m = mask + seg.start;
+        uint8_t* d = seg.pixels;
+        switch (kind) {
+        case Kind::bits32:
+        case Kind::bits24: {
+            const int32_t bytes = bytesOf(kind);
+            for (int32_t k = 0; k < seg.count; ++k, d += bytes)
+                if (m[k]) {
+                    d[0] = keyGrey;
+                    d[1] = keyGrey;
+                    d[2] = keyGrey;
+                }
+            break;
+        }
+        case Kind::rgb565:
+        case Kind::rgb555:
+        case Kind::other16:
+            for (int32_t k = 0; k < seg.count; ++k, d += 2)
+                if (m[k])
+                    store16(d, key16);
+            break;
+        case Kind::unsupported: return false;
+        }
+    }
+    return true;
+}
+
+uint32_t Surface::keyForBlit(const VideoSurface& tile) {
+    switch (kindOf(bitsPerPixel_, redMask_, greenMask_, blueMask_)) {
+    case Kind::bits32:
+    case Kind::bits24: return key32;
+    case Kind::rgb565: return key565;
+    case Kind::rgb555: return key555;
+    case Kind::other16:
+        if (!farbconfShown) {
+            farbconfShown = true;
+            char text[96];
+            std::snprintf(text, sizeof text, "R: %.8x\nG: %.8x\nB: %.8x\n", redMask_, greenMask_, blueMask_);
+            showMessageBox("Farbconf", text);
+        }
+        // The same key the mask writer paints in such a format.
+        return 0;
+    case Kind::unsupported: break;
+    }
+    // Nothing recorded yet (rows never written): the grey of the tile's own format.
+    switch (kindOf(tile.format())) {
+    case Kind::bits32:
+    case Kind::bits24: return key32;
+    case Kind::rgb565: return key565;
+    case Kind::rgb555: return key555;
+    default: return 0;
+    }
+}
+
+bool Surface::blit(VideoSurface* dest, const Rect& clip, int32_t x, int32_t y, bool useKey, float percent) {
+    if (!dest)
+        return false;
+    const float s = static_cast<float>(percent * 0.01);
+    const float fx = static_cast<float>(x), fy = static_cast<float>(y);
+    const BoxF box{fx, fy, static_cast<float>(width_) * s, static_cast<float>(height_) * s};
+    BoxF vis;
+    if (!intersect(toBoxF(clip), box, vis))
+        return true;
+    const BoxF sv{(vis.x - fx) / s, (vis.y - fy) / s, vis.w / s, vis.h / s};
+    for (int32_t i = 0; i < tileCount_; ++i) {
+        VideoSurface* tile = tiles_[i].get();
+        if (!tile)
+            continue;
+        const Box& t = tileRects_[i];
+        const BoxF placement{static_cast<float>(t.x), static_cast<float>(t.y), static_cast<float>(t.w),
+                             static_cast<float>(t.h)};
+        BoxF part;
+        if (!intersect(placement, sv, part))
+            continue;
+        BoxF src{part.x - placement.x, part.y - placement.y, part.w, part.h};
+        if (percent < 100.0f) {
+            src.w -= 1.0f;
+            src.h -= 1.0f;
+        }
+        const BoxF dst{part.x * s + fx, part.y * s + fy, part.w * s, part.h * s};
+        const Rect srcRect = toRect(src);
+        const Rect dstRect = toRect(dst);
+        if (dstRect.width() <= 0 || dstRect.height() <= 0 || dstRect.top < 0 || dstRect.left < 0 ||
+            dstRect.bottom > clip.bottom || dstRect.right > clip.right || srcRect.width() <= 0 ||
+            srcRect.height() <= 0)
+            continue;
+        if (useKey) {
+            if (!tile->setColorKey(keyForBlit(*tile)))
+                return false;
+            if (!dest->blt(&dstRect, tile, &srcRect, true))
+                return false;
+        } else if (!dest->blt(&dstRect, tile, &srcRect, false)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Surface::blitPart(VideoSurface* dest, const Rect& clip, int32_t x, int32_t y, int32_t srcX, int32_t srcY,
+                       int32_t w, int32_t h, bool useKey) {
+    const Rect box{std::max(x, clip.left), std::max(y, clip.top), std::min(x + w, clip.right),
+                   std::min(y + h, clip.bottom)};
+    return blit(dest, box, x - srcX, y - srcY, useKey, 100.0f);
+}
+
+bool Surface::isOpaqueAt(int32_t x, int32_t y) {
+    for (int32_t i = 0; i < tileCount_; ++i) {
+        const Box& t = tileRects_[i];
+        if (x >= t.x && x < t.x + t.w && y >= t.y && y < t.y + t.h)
+            return isTileOpaqueAt(tiles_[i].get(), x - t.x, y - t.y);
+    }
+    return false;
+}
+
+} // namespace vandrel

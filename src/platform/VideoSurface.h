@@ -1,0 +1,93 @@
+// A block of pixels in one pixel format with the few operations the game needs
+// from video memory: exclusive locking, a source colour key and rectangle blits
+// (copied 1:1 or stretched nearest-neighbour, keyed or not).
+#pragma once
+#include "platform/PixelFormat.h"
+#include "platform/Rect.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace vandrel {
+
+class VideoSurface {
+public:
+    // What a lock hands out: the first pixel, the bytes per line and the format.
+    struct Lock {
+        uint8_t* pixels = nullptr;
+        int32_t pitch = 0;
+        PixelFormat format;
+    };
+
+    // Pixels start out zero. Width and height must be positive and the format
+    // valid (see VideoDevice::createSurface, which checks both).
+    VideoSurface(int32_t width, int32_t height, const PixelFormat& format);
+    VideoSurface(const VideoSurface&) = delete;
+    VideoSurface& operator=(const VideoSurface&) = delete;
+
+    int32_t width() const { return width_; }
+    int32_t height() const { return height_; }
+    int32_t pitch() const { return pitch_; }
+    const PixelFormat& format() const { return format_; }
+
+    // Direct access to the pixels; fails while the surface is already locked.
+    // A read-only lock promises not to write, so prepared blit data is kept.
+    bool lock(Lock& out, bool readOnly = false);
+    // Fails when the surface is not locked.
+    bool unlock();
+    bool isLocked() const { return locked_; }
+
+    // The source colour key: pixels of this value (compared on the colour bits
+    // only) are skipped by keyed blits from this surface.
+    bool setColorKey(uint32_t key);
+    void clearColorKey() { hasKey_ = false; }
+    bool hasColorKey() const { return hasKey_; }
+    uint32_t colorKey() const { return key_; }
+
+    // Copies srcRect of source onto dstRect of this surface; null rectangles
+    // mean the whole surface. Rectangles of different sizes stretch. Fails when
+    // either surface is locked, when a rectangle is empty or reaches outside its
+    // surface, when source is null, or when the formats differ. With useKey the
+    // source's colour key is honoured; a keyed blit from a source without a key fails.
+    bool blt(const Rect* dstRect, VideoSurface* source, const Rect* srcRect, bool useKey);
+
+    // Fills a rectangle (null: everything) with a raw pixel value; the same
+    // failures as blt for this surface.
+    bool fill(const Rect* rect, uint32_t value);
+
+    // Raw reading, no lock needed: for presenting a finished frame and for tests.
+    const uint8_t* pixels() const { return pixels_.data(); }
+    uint32_t pixelAt(int32_t x, int32_t y) const;
+
+private:
+    struct Run {
+        uint32_t start;
+        uint32_t length;
+    };
+
+    bool validRect(const Rect& r) const;
+    void prepareRuns();
+    void dropRuns() { runsValid_ = false; }
+    void copyRect(const Rect& dst, const VideoSurface& src, const Rect& srcRect);
+    void copyKeyedRuns(const Rect& dst, VideoSurface& src, const Rect& srcRect);
+    void stretch(const Rect& dst, const VideoSurface& src, const Rect& srcRect, bool keyed);
+
+    int32_t width_;
+    int32_t height_;
+    int32_t pitch_;
+    PixelFormat format_;
+    std::vector<uint8_t> pixels_;
+    bool locked_ = false;
+    bool hasKey_ = false;
+    uint32_t key_ = 0;
+
+    // Opaque runs of every line for the key they were found with: the start of
+    // each line's runs in runs_ (height + 1 entries), dropped by a writing lock
+    // or by drawing into this surface.
+    bool runsValid_ = false;
+    uint32_t runsKey_ = 0;
+    std::vector<uint32_t> lineRuns_;
+    std::vector<Run> runs_;
+};
+
+} // namespace vandrel
