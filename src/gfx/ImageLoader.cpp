@@ -1,0 +1,154 @@
+// Walks the blocks of an entry for pictures (JP colour + PG mask pairs), the
+// backdrop's layer list and a frame set's FC and TI blocks.
+#include "gfx/ImageLoader.h"
+
+#include "data/BlockReader.h"
+#include "gfx/Surface.h"
+#include "platform/LoadError.h"
+
+#include <new>
+
+namespace vandrel {
+namespace {
+
+constexpr uint16_t tagJP = makeTag('J', 'P');
+constexpr uint16_t tagPG = makeTag('P', 'G');
+constexpr uint16_t tagFC = makeTag('F', 'C');
+constexpr uint16_t tagTI = makeTag('T', 'I');
+
+void require(bool ok, const char* text = "") {
+    if (!ok)
+        throw LoadError(text);
+}
+
+// Runs one loader body, turning every loading failure into false.
+template <typename Body>
+bool guarded(Body body) {
+    try {
+        return body();
+    } catch (const LoadError&) {
+        return false;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+} // namespace
+
+bool loadImage(BlockReader* reader, Surface* surface, VideoDevice* device) {
+    if (!reader || !surface || !device)
+        return false;
+    return guarded([&] {
+        bool sawColour = false, sawMask = false;
+        for (;;) {
+            uint16_t tag = 0;
+            require(reader->readHeader(tag));
+            if (tag == tagPG) {
+                if (reader->blockLength() > 0)
+                    require(decodeMask(reader, surface));
+                sawMask = true;
+            } else if (tag == tagJP) {
+                require(surface->width() == 0 && surface->height() == 0);
+                require(decodeColour(reader, surface, device));
+                sawColour = true;
+            }
+            require(reader->nextBlock());
+            if (sawColour && sawMask)
+                return true;
+        }
+    });
+}
+
+bool loadImagePair(BlockReader* reader, Surface* surface, VideoDevice* device) {
+    if (!reader || !surface || !device)
+        return false;
+    return guarded([&] {
+        bool sawColour = false, sawMask = false;
+        for (;;) {
+            uint16_t tag = 0;
+            require(reader->readHeader(tag));
+            if (tag == tagPG) {
+                if (reader->blockLength() > 0)
+                    require(decodeMask(reader, surface));
+                sawMask = true;
+            } else if (tag == tagJP) {
+                require(decodeColour(reader, surface, device));
+                sawColour = true;
+            }
+            // Both halves seen: stay inside the last block for the caller.
+            if (sawColour && sawMask)
+                return true;
+            require(reader->nextBlock());
+        }
+    });
+}
+
+bool loadImageList(BlockReader* reader, LayerList* layers, VideoDevice* device) {
+    if (!reader || !layers || !device)
+        return false;
+    return guarded([&] {
+        int32_t pictures = 0;
+        for (;;) {
+            uint16_t tag = 0;
+            if (!reader->readHeader(tag)) {
+                // The entry's end after at least one picture is its normal end.
+                require(pictures > 0, "could not start block");
+                return true;
+            }
+            const int32_t length = reader->blockLength();
+            if (tag == tagPG) {
+                if (length != 0)
+                    require(layers->loadLayerAlpha(reader, length, pictures - 1));
+            } else if (tag == tagJP) {
+                require(layers->addLayer());
+                ++pictures;
+                require(layers->loadLayerColour(reader, length, pictures - 1, device));
+            }
+            require(reader->nextBlock());
+        }
+    });
+}
+
+bool readFrameCount(BlockReader* reader, int32_t& count) {
+    if (!reader)
+        return false;
+    return guarded([&] {
+        for (;;) {
+            uint16_t tag = 0;
+            require(reader->readHeader(tag));
+            const bool found = tag == tagFC;
+            if (found) {
+                uint32_t value = 0;
+                require(reader->readU32(&value));
+                count = static_cast<int32_t>(value);
+            }
+            require(reader->nextBlock());
+            if (found)
+                return true;
+        }
+    });
+}
+
+bool readFrameWords(BlockReader* reader, int32_t& total, uint32_t* words, int32_t n) {
+    if (!reader || (n > 0 && !words))
+        return false;
+    return guarded([&] {
+        for (;;) {
+            uint16_t tag = 0;
+            require(reader->readHeader(tag));
+            const bool found = tag == tagTI;
+            if (found) {
+                total = 0;
+                for (int32_t i = 0; i < n; ++i) {
+                    require(reader->readU32(&words[i]));
+                    total += static_cast<int32_t>(words[i] & 0xFFF);
+                }
+            }
+            require(reader->nextBlock());
+            if (found)
+                return true;
+        }
+    });
+}
+
+} // namespace vandrel
