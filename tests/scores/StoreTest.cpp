@@ -1,0 +1,188 @@
+// The settings store: values survive on disk, unsafe key names reach nothing,
+// saves are all-or-nothing, and the machine-wide root is used only when it can be.
+#include "platform/Store.h"
+#include "scores/TempStore.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vandrel {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TempStore;
+
+std::vector<uint8_t> bytesOf(std::string_view s, bool zero)
+{
+    std::vector<uint8_t> b(s.begin(), s.end());
+    if (zero)
+        b.push_back(0);
+    return b;
+}
+
+StoreValue value(std::string name, StoreType type, std::vector<uint8_t> bytes)
+{
+    StoreValue v;
+    v.name = std::move(name);
+    v.type = type;
+    v.bytes = std::move(bytes);
+    return v;
+}
+
+TEST(Store, ValuesComeBackWithTypeAndBytesAndTextStaysReadable)
+{
+    TempStore temp;
+    Store store = Store::standard();
+    auto key = store.create("Software\\Orvandel\\Tafel");
+    ASSERT_TRUE(key);
+    EXPECT_EQ(key->folder(), temp.userKey("Tafel"));
+
+    StoreValue values[] = {
+        value("highscore", StoreType::String, bytesOf("Ana, 5\n", true)),
+        value("check", StoreType::Binary, {0, 1, 0xFF, 0x80}),
+    };
+    ASSERT_TRUE(key->setAll(values));
+
+    // A person reading the folder sees the text as it is.
+    EXPECT_EQ(TempStore::readFile(temp.userKey("Tafel") / "highscore.REG_SZ"), bytesOf("Ana, 5\n", true));
+
+    auto opened = store.open("Software\\Orvandel\\Tafel");
+    ASSERT_TRUE(opened);
+    StoreValue got;
+    ASSERT_TRUE(opened->query("highscore", got, 100));
+    EXPECT_EQ(got.type, StoreType::String);
+    EXPECT_EQ(got.bytes, bytesOf("Ana, 5\n", true));
+    ASSERT_TRUE(opened->query("check", got, 4));
+    EXPECT_EQ(got.type, StoreType::Binary);
+    EXPECT_EQ(got.bytes, (std::vector<uint8_t>{0, 1, 0xFF, 0x80}));
+
+    // Longer than the caller's buffer: refused, not cut.
+    EXPECT_FALSE(opened->query("check", got, 3));
+    EXPECT_FALSE(opened->query("missing", got, 100));
+    EXPECT_FALSE(store.open("Software\\Orvandel\\Other"));
+
+    // A value saved again with another type leaves only the new file.
+    StoreValue retyped[] = {value("check", StoreType::String, bytesOf("x", true))};
+    ASSERT_TRUE(key->setAll(retyped));
+    EXPECT_FALSE(fs::exists(temp.userKey("Tafel") / "check.REG_BINARY"));
+}
+
+TEST(Store, KeyNamesThatCouldLeaveTheStoreAreRefused)
+{
+    using namespace std::literals;
+    for (std::string_view bad : {""sv, "."sv, "..."sv, "a..b"sv, "a/b"sv, "a\\b"sv, "tab\tname"sv,
+                                 "new\nline"sv, "nul\0x"sv, "del\x7f"sv, ".."sv}) {
+        EXPECT_FALSE(Store::isSafeName(bad)) << bad;
+    }
+    for (std::string_view good : {"Tafel", "my table 2", "v1.0", ".hidden", "Sch\xc3\xbctze"})
+        EXPECT_TRUE(Store::isSafeName(good)) << good;
+
+    TempStore temp;
+    Store store = Store::standard();
+    EXPECT_FALSE(store.create("Software\\Orvandel\\..\\..\\..\\escape"));
+    EXPECT_FALSE(store.create("Software\\Orvandel\\a/../../escape"));
+    EXPECT_FALSE(store.create("Software\\Orvandel\\"));
+    EXPECT_FALSE(store.open("Software\\..\\Software\\Orvandel"));
+    EXPECT_FALSE(fs::exists(temp.base() / "escape"));
+    EXPECT_FALSE(fs::exists(temp.base() / "data" / "escape"));
+
+    auto key = store.create("Software\\Orvandel\\Tafel");
+    ASSERT_TRUE(key);
+    StoreValue bad[] = {value("../x", StoreType::Binary, {1})};
+    EXPECT_FALSE(key->setAll(bad));
+    StoreValue got;
+    EXPECT_FALSE(key->query("../Tafel", got, 10));
+}
+
+TEST(Store, InterruptedSaveLeavesThePreviousValuesAndIsCleanedUpLater)
+{
+    TempStore temp;
+    Store store = Store::standard();
+    auto key = store.create("Software\\Orvandel\\Tafel");
+    ASSERT_TRUE(key);
+    StoreValue first[] = {value("highscore", StoreType::String, bytesOf("old", true))};
+    ASSERT_TRUE(key->setAll(first));
+
+    // What a crash in the middle of a save leaves behind: a half-written temporary file.
+    fs::path leftover = temp.userKey("Tafel") / "highscore.REG_SZ.tmp.4242.0";
+    TempStore::writeFile(leftover, bytesOf("ne", false));
+
+    StoreValue got;
+    ASSERT_TRUE(store.open("Software\\Orvandel\\Tafel")->query("highscore", got, 100));
+    EXPECT_EQ(got.bytes, bytesOf("old", true));
+
+    StoreValue second[] = {value("highscore", StoreType::String, bytesOf("new", true))};
+    ASSERT_TRUE(key->setAll(second));
+    ASSERT_TRUE(key->query("highscore", got, 100));
+    EXPECT_EQ(got.bytes, bytesOf("new", true));
+    EXPECT_FALSE(fs::exists(leftover));
+    int files = 0;
+    for ([[maybe_unused]] auto& e : fs::directory_iterator(temp.userKey("Tafel")))
+        ++files;
+    EXPECT_EQ(files, 1);
+}
+
+TEST(Store, MachineRootIsUsedOnlyWhenItExistsAndCanBeWritten)
+{
+    TempStore temp;
+    const char* path = "Software\\Orvandel\\Tafel";
+
+    // Missing: the per-user root.
+    EXPECT_EQ(Store::standard().create(path)->folder(), temp.userKey("Tafel"));
+
+    // Present and writable: the machine-wide root, for saving and loading alike.
+    fs::create_directories(temp.machineRoot());
+    auto machineKey = Store::standard().create(path);
+    ASSERT_TRUE(machineKey);
+    EXPECT_EQ(machineKey->folder(), temp.machineRoot() / "Software" / "Orvandel" / "Tafel");
+    EXPECT_EQ(Store::standard().open(path)->folder(), machineKey->folder());
+    EXPECT_EQ(Store::standard().locate(path), machineKey->folder());
+
+    // Read-only: neither loads nor saves go there (root ignores the mode bits).
+    fs::remove_all(temp.machineRoot() / "Software");
+    fs::permissions(temp.machineRoot(), fs::perms::owner_read | fs::perms::owner_exec);
+    if (::geteuid() != 0) {
+        EXPECT_FALSE(Store::standard().machineRootUsable());
+        EXPECT_EQ(Store::standard().create(path)->folder(), temp.userKey("Tafel"));
+        EXPECT_EQ(Store::standard().locate(path), temp.userKey("Tafel"));
+    }
+    fs::permissions(temp.machineRoot(), fs::perms::owner_all);
+
+    // A file where the root should be: the per-user root.
+    fs::remove_all(temp.machineRoot());
+    TempStore::writeFile(temp.machineRoot(), {1});
+    EXPECT_FALSE(Store::standard().machineRootUsable());
+    EXPECT_EQ(Store::standard().create(path)->folder(), temp.userKey("Tafel"));
+}
+
+TEST(Store, MachineRootWhereNoFolderCanBeMadeFallsBackPerKey)
+{
+    // Folders cannot be made inside /proc, whoever we are.
+    if (!fs::is_directory("/proc/self/fdinfo"))
+        GTEST_SKIP() << "no /proc";
+    TempStore temp;
+    ::setenv("VANDREL_MACHINE_STORE", "/proc/self/fdinfo", 1);
+    auto key = Store::standard().create("Software\\Orvandel\\Tafel");
+    ASSERT_TRUE(key);
+    EXPECT_EQ(key->folder(), temp.userKey("Tafel"));
+    StoreValue v[] = {value("x", StoreType::Binary, {7})};
+    ASSERT_TRUE(key->setAll(v));
+    auto opened = Store::standard().open("Software\\Orvandel\\Tafel");
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(opened->folder(), temp.userKey("Tafel"));
+}
+
+TEST(Store, UserRootFollowsXdgDataHomeElseHome)
+{
+    TempStore temp;
+    EXPECT_EQ(Store::standard().userRoot(), temp.userRoot());
+    std::string oldHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    ::setenv("XDG_DATA_HOME", "relative/ignored", 1);
+    ::setenv("HOME", temp.base().c_str(), 1);
+    EXPECT_EQ(Store::standard().userRoot(), temp.base() / ".local" / "share" / "vandrel");
+    ::setenv("HOME", oldHome.c_str(), 1);
+}
+
+} // namespace
+} // namespace vandrel
