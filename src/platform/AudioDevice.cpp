@@ -1,0 +1,41 @@
+// Opening the device on the chosen output and making its buffers.
+#include "platform/AudioDevice.h"
+
+#include "platform/AudioMixer.h"
+#include "platform/AudioOutput.h"
+
+namespace vandrel {
+
+AudioDevice::AudioDevice() : mixer(std::make_shared<AudioMixer>(kOutputRate)) {}
+
+std::unique_ptr<AudioDevice> AudioDevice::open(AudioOutput& out) {
+    std::unique_ptr<AudioDevice> device(new AudioDevice());
+    if (!out.attach(*device))
+        return nullptr;
+    device->output = &out;
+    return device;
+}
+
+AudioDevice::~AudioDevice() {
+    if (output)
+        output->detach(*this);
+}
+
+std::unique_ptr<AudioBuffer> AudioDevice::createBuffer(const AudioBufferDesc& desc) {
+    if (desc.size != 36)
+        return nullptr;
+    if (desc.flags & kAudioBufferPrimary) {
+        if (desc.bufferBytes != 0 || desc.format)
+            return nullptr;
+        const AudioFormat deviceFormat = AudioFormat::pcm16(1, kOutputRate);
+        return std::unique_ptr<AudioBuffer>(new AudioBuffer(mixer, true, deviceFormat, 0));
+    }
+    if (!desc.format || !desc.format->isPlayablePcm16() || desc.bufferBytes < kAudioBufferMinBytes ||
+        desc.bufferBytes > kAudioBufferMaxBytes)
+        return nullptr;
+    return std::unique_ptr<AudioBuffer>(new AudioBuffer(mixer, false, *desc.format, desc.bufferBytes));
+}
+
+void AudioDevice::mix(int16_t* out, uint32_t samples) { mixer->mix(out, samples); }
+
+} // namespace vandrel

@@ -1,0 +1,37 @@
+// Where the mixed sound goes. The backend (SDL's audio callback, or a headless
+// output that a test advances by hand) is chosen once, before the game starts.
+#pragma once
+
+namespace vandrel {
+
+class AudioDevice;
+
+class AudioOutput {
+public:
+    virtual ~AudioOutput() = default;
+    // Starts taking mono 16-bit samples at AudioDevice::kOutputRate from
+    // device.mix; false when no sound can be made (no sound card, no driver).
+    virtual bool attach(AudioDevice& device) = 0;
+    // Stops; on return the output no longer calls the device.
+    virtual void detach(AudioDevice& device) = 0;
+};
+
+// Installs the process-wide output (borrowed, must outlive every device opened
+// on it) and returns the previous one. Null puts back the headless default: a
+// device that works, but whose cursors move only when someone calls mix.
+AudioOutput* setAudioOutput(AudioOutput* output);
+AudioOutput& audioOutput();
+
+// Installs an output for the lifetime of a scope and puts the previous one back.
+class ScopedAudioOutput {
+public:
+    explicit ScopedAudioOutput(AudioOutput& output) : previous(setAudioOutput(&output)) {}
+    ~ScopedAudioOutput() { setAudioOutput(previous); }
+    ScopedAudioOutput(const ScopedAudioOutput&) = delete;
+    ScopedAudioOutput& operator=(const ScopedAudioOutput&) = delete;
+
+private:
+    AudioOutput* previous;
+};
+
+} // namespace vandrel

@@ -1,0 +1,289 @@
+// Ogg Vorbis decoding on the raw Ogg and Vorbis layers. The compressed payload
+// is fed to the sync layer 4096 bytes at a time and decoding stops as soon as
+// enough PCM is queued, so the music costs about as much per frame as it plays.
+#include "sound/OggSoundStream.h"
+
+#include <ogg/ogg.h>
+#include <vorbis/codec.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+namespace vandrel {
+
+namespace {
+constexpr int32_t kFeedBytes = 4096;
+constexpr int kConversionSamples = 4096;
+constexpr int32_t kDefaultLengthMs = 30000;
+} // namespace
+
+struct OggSoundStream::Decoder {
+    ogg_sync_state sync{};
+    ogg_stream_state stream{};
+    ogg_page page{};
+    ogg_packet packet{};
+    vorbis_info info{};
+    vorbis_comment comment{};
+    vorbis_dsp_state dsp{};
+    vorbis_block block{};
+    bool syncInit = false;
+    bool streamInit = false;
+    bool infoInit = false;
+    bool dspInit = false;
+    bool blockInit = false;
+    bool open = false;  // headers read, synthesis ready
+};
+
+OggSoundStream::OggSoundStream(std::vector<uint8_t> payload)
+    : decoder(std::make_unique<Decoder>()), input(std::move(payload)) {
+    inputSize = static_cast<int32_t>(std::min<size_t>(input.size(), INT32_MAX));
+    ogg_sync_init(&decoder->sync);
+    decoder->syncInit = true;
+    openHeaders();
+}
+
+OggSoundStream::~OggSoundStream() {
+    closeDecoder();
+    if (decoder->syncInit)
+        ogg_sync_clear(&decoder->sync);
+}
+
+int16_t OggSoundStream::toPcm16(float sample) {
+    const double v = static_cast<double>(sample) * 32767.0;
+    if (v != v)
+        return 0;
+    if (v >= 32767.0)
+        return 32767;
+    if (v <= -32768.0)
+        return -32768;
+    return static_cast<int16_t>(static_cast<int32_t>(v));
+}
+
+int32_t OggSoundStream::lengthFromComments(const char* const* comments, const int* lengths, int count) {
+    static const char kKey[] = "Length: ";
+    for (int i = 0; i < count; ++i) {
+        const char* c = comments[i];
+        if (!c || !lengths || lengths[i] <= 0)
+            continue;
+        if (lengths[i] < 8 || std::strncmp(c, kKey, 8) != 0)
+            continue;
+        // Read the way atoi reads: leading blanks, a sign, digits up to the
+        // first other character (the line feed).
+        const char* p = c + 8;
+        while (*p == ' ' || (*p >= '\t' && *p <= '\r'))
+            ++p;
+        bool negative = false;
+        if (*p == '+' || *p == '-')
+            negative = *p++ == '-';
+        int64_t value = 0;
+        while (*p >= '0' && *p <= '9') {
+            value = value * 10 + (*p++ - '0');
+            if (value > static_cast<int64_t>(INT32_MAX) + 1)
+                value = static_cast<int64_t>(INT32_MAX) + 1;
+        }
+        if (negative)
+            value = -value;
+        return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+    }
+    return kDefaultLengthMs;
+}
+
+bool OggSoundStream::headersOpen() const { return decoder->open; }
+
+int32_t OggSoundStream::lengthMs() const { return declaredLengthMs; }
+
+void OggSoundStream::format(std::unique_ptr<AudioFormat>* out) const {
+    if (out)
+        *out = std::make_unique<AudioFormat>(waveFormat);
+}
+
+int32_t OggSoundStream::feed() {
+    const int32_t n = std::min(kFeedBytes, inputSize - inputUsed);
+    if (n <= 0)
+        return 0;
+    char* buffer = ogg_sync_buffer(&decoder->sync, n);
+    if (!buffer)
+        return 0;
+    std::memcpy(buffer, input.data() + inputCursor, static_cast<size_t>(n));
+    ogg_sync_wrote(&decoder->sync, n);
+    inputCursor += static_cast<size_t>(n);
+    inputUsed += n;
+    return n;
+}
+
+bool OggSoundStream::openHeaders() {
+    Decoder& d = *decoder;
+    const auto opened = [&]() -> bool {
+        feed();
+        if (ogg_sync_pageout(&d.sync, &d.page) != 1)
+            return false;
+        ogg_stream_init(&d.stream, ogg_page_serialno(&d.page));
+        d.streamInit = true;
+        vorbis_info_init(&d.info);
+        vorbis_comment_init(&d.comment);
+        d.infoInit = true;
+        if (ogg_stream_pagein(&d.stream, &d.page) < 0)
+            return false;
+        if (ogg_stream_packetout(&d.stream, &d.packet) != 1)
+            return false;
+        if (vorbis_synthesis_headerin(&d.info, &d.comment, &d.packet) < 0)
+            return false;
+
+        // The comment and setup headers may share pages or span several.
+        int taken = 0;
+        while (taken < 2) {
+            const int page = ogg_sync_pageout(&d.sync, &d.page);
+            if (page == 0) {
+                if (feed() == 0)
+                    return false;
+                continue;
+            }
+            if (page < 0)
+                continue;
+            ogg_stream_pagein(&d.stream, &d.page);
+            while (taken < 2) {
+                const int got = ogg_stream_packetout(&d.stream, &d.packet);
+                if (got == 0)
+                    break;
+                if (got < 0)
+                    return false;
+                vorbis_synthesis_headerin(&d.info, &d.comment, &d.packet);
+                ++taken;
+            }
+        }
+        // A damaged setup header leaves the information incomplete; synthesis
+        // then refuses to start, and the stream stays without PCM.
+        if (d.info.channels <= 0 || vorbis_synthesis_init(&d.dsp, &d.info) != 0)
+            return false;
+        d.dspInit = true;
+        vorbis_block_init(&d.dsp, &d.block);
+        d.blockInit = true;
+        waveFormat = AudioFormat::pcm16(static_cast<uint16_t>(d.info.channels), static_cast<uint32_t>(d.info.rate));
+        return true;
+    };
+    d.open = opened();
+    declaredLengthMs = d.infoInit ? lengthFromComments(d.comment.user_comments, d.comment.comment_lengths,
+                                                       d.comment.comments)
+                                  : kDefaultLengthMs;
+    return d.open;
+}
+
+void OggSoundStream::closeDecoder() {
+    Decoder& d = *decoder;
+    if (d.streamInit)
+        ogg_stream_clear(&d.stream);
+    if (d.blockInit)
+        vorbis_block_clear(&d.block);
+    if (d.dspInit)
+        vorbis_dsp_clear(&d.dsp);
+    if (d.infoInit) {
+        vorbis_comment_clear(&d.comment);
+        vorbis_info_clear(&d.info);
+    }
+    d.streamInit = d.blockInit = d.dspInit = d.infoInit = d.open = false;
+}
+
+void OggSoundStream::decode(uint32_t limit) {
+    Decoder& d = *decoder;
+    if (!d.open || waveFormat.channels == 0)
+        return;
+    const int channels = waveFormat.channels;
+    const int convSize = kConversionSamples / channels;
+
+    bool end = false;
+    int emptyFeeds = 0;
+    while (!end) {
+        for (;;) {
+            const int page = ogg_sync_pageout(&d.sync, &d.page);
+            if (page == 0)
+                break;
+            if (page < 0)
+                continue;  // damaged data skipped by the sync layer
+            ogg_stream_pagein(&d.stream, &d.page);
+            for (;;) {
+                const int got = ogg_stream_packetout(&d.stream, &d.packet);
+                if (got == 0)
+                    break;
+                if (got < 0)
+                    continue;  // a hole in the packet sequence
+                if (vorbis_synthesis(&d.block, &d.packet) == 0)
+                    vorbis_synthesis_blockin(&d.dsp, &d.block);
+                float** samples = nullptr;
+                int n;
+                while ((n = vorbis_synthesis_pcmout(&d.dsp, &samples)) > 0) {
+                    const int m = std::min(n, convSize);
+                    std::vector<uint8_t> block(static_cast<size_t>(m) * channels * 2);
+                    for (int c = 0; c < channels; ++c) {
+                        const float* channel = samples[c];
+                        for (int i = 0; i < m; ++i) {
+                            const auto v = static_cast<uint16_t>(toPcm16(channel[i]));
+                            const size_t at = (static_cast<size_t>(i) * channels + c) * 2;
+                            block[at] = static_cast<uint8_t>(v);
+                            block[at + 1] = static_cast<uint8_t>(v >> 8);
+                        }
+                    }
+                    pcm.append(std::move(block));
+                    vorbis_synthesis_read(&d.dsp, m);
+                }
+            }
+            if (ogg_page_eos(&d.page))
+                end = true;
+        }
+        if (!end && feed() == 0 && ++emptyFeeds >= 2)
+            end = true;
+        if (limit != 0 && pcm.available() >= limit)
+            end = true;
+    }
+}
+
+uint32_t OggSoundStream::decodedSize() {
+    if (pcm.available() == 0) {
+        decode(0);
+        closeDecoder();
+        // The one bitstream of the payload is used up: the compressed copy goes.
+        input.clear();
+        input.shrink_to_fit();
+        inputSize = inputUsed = 0;
+        inputCursor = 0;
+        ogg_sync_clear(&decoder->sync);
+        decoder->syncInit = false;
+    }
+    return pcm.available();
+}
+
+int32_t OggSoundStream::read(void* destination, int32_t len) {
+    if (!destination || len <= 0)
+        return 0;
+    return static_cast<int32_t>(pcm.read(destination, static_cast<uint32_t>(len)));
+}
+
+uint32_t OggSoundStream::prepare(uint32_t minBytes, bool loop) {
+    if (pcm.available() < minBytes)
+        decode(minBytes);
+    if (pcm.available() == 0 && loop) {
+        rewind(0);
+        decode(minBytes);
+    }
+    return pcm.available();
+}
+
+int32_t OggSoundStream::readUnchecked(void* destination, int32_t len) {
+    if (len <= 0)
+        return 0;
+    return static_cast<int32_t>(pcm.read(destination, static_cast<uint32_t>(len)));
+}
+
+void OggSoundStream::rewind(int32_t) {
+    closeDecoder();
+    pcm.clear();
+    inputCursor = 0;
+    inputUsed = 0;
+    if (decoder->syncInit)
+        ogg_sync_clear(&decoder->sync);
+    ogg_sync_init(&decoder->sync);
+    decoder->syncInit = true;
+    openHeaders();
+}
+
+} // namespace vandrel
