@@ -5,20 +5,20 @@
 #include "gfx/Font.h"
 #include "gfx/Surface.h"
 #include "platform/Rect.h"
+#include "scores/HighscoreHost.h"
+#include "scores/HighscoreTable.h"
 #include "sound/SoundBuffer.h"
 #include "sound/StreamingSound.h"
 
 #include <cstdint>
-#include <memory>
 
 namespace vandrel {
 
 class BlockReader;
-class HighscoreTable;
 class VideoDevice;
 class VideoSurface;
 
-class Session {
+class Session : public HighscoreHost {
 public:
     static constexpr int32_t tableNameSize = 31;  // 30 characters and the terminating zero
 
@@ -67,8 +67,10 @@ public:
     // to their defaults; the table name, the round and the progress stay.
     void clear();
 
-    // The high-score table this session owns (null until it is built in).
-    HighscoreTable* highscoreTable() { return highScores.get(); }
+    // What the high-score table asks of its session.
+    int32_t highscoreScreenWidth() const override { return screenWidth; }
+    int32_t highscoreScreenHeight() const override { return screenHeight; }
+    Font* highscoreFont() override { return &largeFont; }
 
     // Members in construction order.
     Surface cursorImage;
@@ -85,7 +87,7 @@ public:
     Font largeFont;
     Surface titleImage;
     Surface titleGrey;
-    std::unique_ptr<HighscoreTable> highScores;
+    HighscoreTable highScores;
     Surface endImage;
     VideoSurface* lastTarget = nullptr;
     VideoDevice* lastDevice = nullptr;
@@ -103,7 +105,7 @@ public:
     char tableName[tableNameSize] = {};
     uint8_t roundOver = 0;
 
-    // When the closing screen's credits line started; 0 until first drawn.
+    // When the closing screen's credits line started, once it has been drawn.
     uint32_t creditsStart = 0;
     bool creditsStarted = false;
 

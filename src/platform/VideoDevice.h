@@ -1,7 +1,10 @@
-// The video device: knows the display's pixel format and makes surfaces in it.
-// The display's own surfaces and presenting are added by the window backend.
+// The video device: knows the display's pixel format and makes surfaces in it,
+// and owns the display's own surfaces: a 32-bit primary the size of the client
+// area in a window, a 16-bit flip chain (primary and one back buffer) in full
+// screen. Finished frames go to the backend's screen through a VideoSink.
 #pragma once
 #include "platform/PixelFormat.h"
+#include "platform/VideoSink.h"
 #include "platform/VideoSurface.h"
 
 #include <cstdint>
@@ -31,9 +34,41 @@ public:
 
     static constexpr int32_t maxSurfaceSide = 16384;
 
+    // Binds the device to the backend's screen. Full screen (exclusive) lets
+    // setDisplayMode choose the frame; a window shows the client area 32-bit.
+    bool setCooperativeLevel(VideoSink* sink, bool fullScreen);
+    // Full screen only: frames of width x height at 16 (5-6-5) or 32 bits.
+    bool setDisplayMode(int32_t width, int32_t height, int32_t bitsPerPixel);
+    // Window: the primary the size of the client area. Full screen: the flip
+    // chain of the display mode's size. Fails without a cooperative level, in
+    // full screen without a display mode, or when a primary already exists.
+    bool createPrimary();
+    // The visible surface; null until createPrimary.
+    VideoSurface* primary() const { return primary_.get(); }
+    // Full screen: the back buffer of the flip chain; null in a window.
+    VideoSurface* attachedBackBuffer() const { return back_.get(); }
+    // Window: makes the primary follow the client area's size again.
+    bool fitPrimary();
+    // Full screen: the back buffer becomes visible and the old visible one the
+    // back buffer (their pixels change places), then the new visible frame is
+    // shown. Fails when a surface of the chain is locked.
+    bool flip();
+    // Shows the primary as it stands (a window's frame after its blit).
+    bool showPrimary();
+    // Drops the display's surfaces; the mode and cooperative level stay.
+    void releasePrimary();
+    bool isFullScreen() const { return fullScreen_; }
+    VideoSink* sink() const { return sink_; }
+
 private:
     PixelFormat format_;
     int32_t remaining_ = -1;
+    VideoSink* sink_ = nullptr;
+    bool fullScreen_ = false;
+    int32_t modeWidth_ = 0;
+    int32_t modeHeight_ = 0;
+    std::unique_ptr<VideoSurface> primary_;
+    std::unique_ptr<VideoSurface> back_;
 };
 
 } // namespace vandrel

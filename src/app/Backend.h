@@ -1,0 +1,40 @@
+// The platform the game runs on, chosen once before the Game is made: SDL (a
+// real window, screen and sound card) or headless (tests, tools, CI).
+#pragma once
+#include "platform/Window.h"
+
+#include <memory>
+#include <string>
+
+namespace vandrel {
+
+class AudioOutput;
+
+enum class BackendKind { Sdl, Null };
+
+class Backend {
+public:
+    // Starts the chosen platform: its window and its sound output, which
+    // becomes the process's audio output. Null with the reason in error when
+    // the video system cannot start (no sound is not an error).
+    static std::unique_ptr<Backend> create(BackendKind kind, std::string& error);
+    ~Backend();
+    Backend(const Backend&) = delete;
+    Backend& operator=(const Backend&) = delete;
+
+    Window& window() { return *window_; }
+    BackendKind kind() const { return kind_; }
+
+private:
+    Backend() = default;
+
+    BackendKind kind_ = BackendKind::Null;
+    std::unique_ptr<AudioOutput> audio_;
+    AudioOutput* previousAudio_ = nullptr;
+    std::unique_ptr<Window> window_;
+};
+
+// VANDREL_BACKEND=null runs without a window or sound card; SDL otherwise.
+BackendKind backendFromEnvironment();
+
+} // namespace vandrel

@@ -1,0 +1,99 @@
+// Opening, fitting and presenting the display's surfaces.
+#include "gfx/Display.h"
+
+#include "gfx/Surface.h"
+#include "platform/LoadError.h"
+#include "platform/VideoSink.h"
+
+#include <algorithm>
+
+namespace vandrel {
+
+bool Display::open(VideoSink* window, bool fullScreen, int32_t width, int32_t height) {
+    // Without a window there is no screen to open.
+    if (!window) return false;
+    close(false);
+    fullScreen_ = fullScreen;
+    window_ = window;
+    directDraw_ = std::make_unique<VideoDevice>();
+    bool ok = directDraw_->setCooperativeLevel(window, fullScreen);
+    if (ok && fullScreen) ok = directDraw_->setDisplayMode(width, height, 16);
+    if (ok) {
+        // A window whose primary cannot be made still opens; it presents
+        // nothing until the device is reopened.
+        if (!directDraw_->createPrimary() && fullScreen) ok = false;
+    }
+    if (ok && fullScreen) {
+        backBuffer_ = directDraw_->attachedBackBuffer();
+        ok = backBuffer_ != nullptr;
+    }
+    if (!ok) {
+        close(false);
+        return false;
+    }
+    clipper_ = true;
+    return true;
+}
+
+void Display::close(bool /*restoreMode*/) {
+    clipper_ = false;
+    backBuffer_ = nullptr;
+    windowBackBuffer_.reset();
+    if (directDraw_) directDraw_->releasePrimary();
+    directDraw_.reset();
+}
+
+void Display::fitBackBuffer(const Rect& client) {
+    if (fullScreen_ || !directDraw_) return;
+    const int32_t w = client.width();
+    const int32_t h = client.height();
+    if (windowBackBuffer_) {
+        SurfaceSize size = surfaceSize(windowBackBuffer_.get());
+        if (size.width == w && size.height == h) return;
+    }
+    backBuffer_ = nullptr;
+    windowBackBuffer_.reset();
+    try {
+        windowBackBuffer_ = createPlainSurface(w, h, directDraw_.get());
+    } catch (const LoadError&) {
+        // Out of surfaces: draw nothing this frame and try again on the next.
+        windowBackBuffer_.reset();
+    }
+    backBuffer_ = windowBackBuffer_.get();
+}
+
+bool Display::blitToPrimary(int32_t x, int32_t y) {
+    VideoSurface* primary = directDraw_->primary();
+    // The primary is the client area, so client points are its own points;
+    // the clipper keeps the copy inside it.
+    Rect dst{x, y, x + backBuffer_->width(), y + backBuffer_->height()};
+    Rect src{0, 0, backBuffer_->width(), backBuffer_->height()};
+    if (clipper_) {
+        const int32_t cutLeft = std::max(0, -dst.left);
+        const int32_t cutTop = std::max(0, -dst.top);
+        const int32_t cutRight = std::max(0, dst.right - primary->width());
+        const int32_t cutBottom = std::max(0, dst.bottom - primary->height());
+        dst = Rect{dst.left + cutLeft, dst.top + cutTop, dst.right - cutRight, dst.bottom - cutBottom};
+        src = Rect{src.left + cutLeft, src.top + cutTop, src.right - cutRight, src.bottom - cutBottom};
+        if (dst.width() <= 0 || dst.height() <= 0) return true;
+    }
+    return primary->blt(&dst, backBuffer_, &src, false);
+}
+
+bool Display::present(int32_t x, int32_t y, bool /*noVSync*/) {
+    if (!directDraw_ || !backBuffer_ || !directDraw_->primary()) return false;
+    if (fullScreen_) return directDraw_->flip();
+    directDraw_->fitPrimary();
+    if (!blitToPrimary(x, y)) return false;
+    return directDraw_->showPrimary();
+}
+
+void Display::settleFlipChain() {
+    if (!fullScreen_ || !directDraw_ || !backBuffer_ || !directDraw_->primary()) return;
+    for (int i = 0; i < 4; ++i) {
+        blitToPrimary(0, 0);
+        directDraw_->flip();
+    }
+}
+
+} // namespace vandrel

@@ -1,0 +1,55 @@
+// The screen as the game sees it: opens the video device on the window, in a
+// window (a primary the size of the client area and an off-screen back buffer
+// that follows it) or full screen (a 16-bit flip chain), and presents each
+// finished frame by a flip or a blit. It never draws itself.
+#pragma once
+#include "platform/Rect.h"
+#include "platform/VideoDevice.h"
+#include "platform/VideoSurface.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace vandrel {
+
+class VideoSink;
+
+class Display {
+public:
+    Display() = default;
+    ~Display() { close(false); }
+    Display(const Display&) = delete;
+    Display& operator=(const Display&) = delete;
+
+    // Opens the device on window. Width and height matter only in full screen,
+    // which always runs at 16 bits per pixel. False (and closed) on any failure.
+    bool open(VideoSink* window, bool fullScreen, int32_t width, int32_t height);
+    // Releases the back buffer, the primary and the device; harmless when closed.
+    // The desktop's mode is never changed, so restoreMode has nothing to undo.
+    void close(bool restoreMode);
+    // Window only: keeps the back buffer exactly as large as the client area.
+    void fitBackBuffer(const Rect& client);
+    // Shows the back buffer: a flip in full screen, a 1:1 blit to the client
+    // point (x, y) in a window. vsync is the backend's; noVSync is not used.
+    bool present(int32_t x, int32_t y, bool noVSync);
+    // Full screen: every buffer of the flip chain shows the last frame.
+    void settleFlipChain();
+
+    VideoSurface* backBuffer() const { return backBuffer_; }
+    VideoDevice* directDraw() const { return directDraw_.get(); }
+    VideoSurface* primary() const { return directDraw_ ? directDraw_->primary() : nullptr; }
+    bool isOpen() const { return directDraw_ != nullptr; }
+    bool isFullScreen() const { return fullScreen_; }
+
+private:
+    bool blitToPrimary(int32_t x, int32_t y);
+
+    std::unique_ptr<VideoDevice> directDraw_;
+    VideoSurface* backBuffer_ = nullptr;
+    std::unique_ptr<VideoSurface> windowBackBuffer_;  // owned in window mode
+    bool clipper_ = false;                            // blits to the primary are clipped to it
+    VideoSink* window_ = nullptr;
+    bool fullScreen_ = false;
+};
+
+} // namespace vandrel

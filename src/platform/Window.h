@@ -1,0 +1,54 @@
+// The game's one window as the backends provide it: a message queue fed with
+// the system's input as window messages, the client area, the two screen modes,
+// the cursor's show counter, and the screen that frames are shown on.
+#pragma once
+#include "platform/MessageQueue.h"
+#include "platform/Rect.h"
+#include "platform/VideoSink.h"
+
+#include <cstdint>
+
+namespace vandrel {
+
+class Window : public VideoSink {
+public:
+    ~Window() override = default;
+
+    MessageQueue& queue() { return queue_; }
+    void post(uint32_t message, uint64_t wParam = 0, int64_t lParam = 0) { queue_.post(message, wParam, lParam); }
+
+    // Turns the system events that wait into messages; never blocks.
+    virtual void pumpEvents() = 0;
+    // Blocks until a system event arrives (or at most timeoutMs) and turns it
+    // into messages: the wait of a minimised window.
+    virtual void waitEvents(uint32_t timeoutMs) = 0;
+
+    // The client area, (0, 0) at its top-left; false once the window is gone.
+    virtual bool clientRect(Rect& out) const = 0;
+    // Full screen: a borderless window over the whole desktop. Window: a
+    // framed window of fixed size, its client area as setClientSize left it.
+    virtual void setFullScreen(bool fullScreen) = 0;
+    virtual void setClientSize(int32_t width, int32_t height) = 0;
+    virtual void show() = 0;
+    // Closes the window for good; clientRect fails from then on.
+    virtual void destroy() = 0;
+    virtual bool isDestroyed() const = 0;
+
+    // The cursor's display counter, as the system keeps it: shown while it is
+    // 0 or more. Returns the new count.
+    int32_t showCursor(bool show) {
+        cursorCount_ += show ? 1 : -1;
+        applyCursor(cursorCount_ >= 0);
+        return cursorCount_;
+    }
+    int32_t cursorCount() const { return cursorCount_; }
+
+protected:
+    virtual void applyCursor(bool visible) = 0;
+
+private:
+    MessageQueue queue_;
+    int32_t cursorCount_ = 0;
+};
+
+} // namespace vandrel

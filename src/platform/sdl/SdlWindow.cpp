@@ -1,0 +1,336 @@
+// SDL window, event translation and presenting.
+#include "platform/sdl/SdlWindow.h"
+
+#include "platform/MessageBox.h"
+#include "platform/Messages.h"
+#include "platform/VideoSurface.h"
+
+#include <SDL.h>
+
+#include <cmath>
+
+namespace vandrel {
+namespace {
+
+constexpr uint64_t kActive = 1;  // WA_ACTIVE
+constexpr uint64_t kMkLButton = 0x1;
+constexpr uint64_t kMkRButton = 0x2;
+
+// Windows virtual-key code of an SDL key; 0 for keys the game never sees.
+uint32_t virtualKey(SDL_Keycode k) {
+    if (k >= SDLK_a && k <= SDLK_z) return 'A' + static_cast<uint32_t>(k - SDLK_a);
+    if (k >= SDLK_0 && k <= SDLK_9) return '0' + static_cast<uint32_t>(k - SDLK_0);
+    if (k >= SDLK_F1 && k <= SDLK_F12) return 0x70 + static_cast<uint32_t>(k - SDLK_F1);
+    if (k >= SDLK_KP_1 && k <= SDLK_KP_9) return 0x61 + static_cast<uint32_t>(k - SDLK_KP_1);
+    switch (k) {
+    case SDLK_LEFT: return vk::Left;
+    case SDLK_RIGHT: return vk::Right;
+    case SDLK_UP: return vk::Up;
+    case SDLK_DOWN: return vk::Down;
+    case SDLK_ESCAPE: return vk::Escape;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return vk::Return;
+    case SDLK_BACKSPACE: return vk::Back;
+    case SDLK_TAB: return vk::Tab;
+    case SDLK_SPACE: return vk::Space;
+    case SDLK_DELETE: return vk::Delete;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT: return vk::Shift;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL: return vk::Control;
+    case SDLK_LALT:
+    case SDLK_RALT: return vk::Menu;
+    case SDLK_HOME: return 0x24;
+    case SDLK_END: return 0x23;
+    case SDLK_PAGEUP: return 0x21;
+    case SDLK_PAGEDOWN: return 0x22;
+    case SDLK_INSERT: return 0x2D;
+    case SDLK_KP_0: return 0x60;
+    case SDLK_COMMA: return 0xBC;
+    case SDLK_PERIOD: return 0xBE;
+    case SDLK_MINUS: return 0xBD;
+    default: return 0;
+    }
+}
+
+// The character a key types on its own, as the keyboard translation gives it
+// for the keys that bring no text input of their own.
+uint32_t controlChar(uint32_t vkCode) {
+    switch (vkCode) {
+    case vk::Return: return 13;
+    case vk::Back: return 8;
+    case vk::Escape: return 27;
+    case vk::Tab: return 9;
+    default: return 0;
+    }
+}
+
+// The game's icon: a red and white target ring with a cross-hair, drawn here
+// so the window needs no picture file.
+SDL_Surface* makeIcon() {
+    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, 32, 32, 32, SDL_PIXELFORMAT_RGBA32);
+    if (!s) return nullptr;
+    auto* px = static_cast<uint8_t*>(s->pixels);
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 32; ++x) {
+            uint8_t* p = px + y * s->pitch + x * 4;
+            double dx = x - 15.5, dy = y - 15.5;
+            double d = std::sqrt(dx * dx + dy * dy);
+            uint8_t r = 0, g = 0, b = 0, a = 0;
+            if (d <= 15.0) {
+                int ring = static_cast<int>(d / 3.0);
+                bool red = ring % 2 == 0;
+                r = red ? 200 : 245;
+                g = red ? 30 : 235;
+                b = red ? 30 : 210;
+                a = 255;
+                if (d > 14.0) a = static_cast<uint8_t>(255 * (15.0 - d));
+            }
+            if ((x == 15 || x == 16 || y == 15 || y == 16) && d <= 15.0 && (d > 4.5 || d < 1.5)) {
+                r = g = b = 20;
+                a = 255;
+            }
+            p[0] = r;
+            p[1] = g;
+            p[2] = b;
+            p[3] = a;
+        }
+    }
+    return s;
+}
+
+uint32_t sdlFormatOf(const PixelFormat& f) {
+    if (f.bitsPerPixel == 32) return SDL_PIXELFORMAT_RGB888;
+    if (f.bitsPerPixel == 24) return SDL_PIXELFORMAT_BGR24;
+    if (f.bitsPerPixel == 16 && f.greenMask == 0x07E0u) return SDL_PIXELFORMAT_RGB565;
+    if (f.bitsPerPixel == 16 && f.greenMask == 0x03E0u) return SDL_PIXELFORMAT_RGB555;
+    return SDL_PIXELFORMAT_UNKNOWN;
+}
+
+// Decodes one code point from UTF-8 text; advances i.
+uint32_t nextCodePoint(const char* s, size_t& i) {
+    auto c = static_cast<uint8_t>(s[i++]);
+    if (c < 0x80) return c;
+    int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+    uint32_t cp = c & (0x3F >> extra);
+    for (int k = 0; k < extra && s[i]; ++k) cp = (cp << 6) | (static_cast<uint8_t>(s[i++]) & 0x3F);
+    return extra == 0 ? 0xFFFD : cp;
+}
+
+} // namespace
+
+std::unique_ptr<SdlWindow> SdlWindow::create(std::string& error) {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        error = SDL_GetError();
+        return nullptr;
+    }
+    std::unique_ptr<SdlWindow> w(new SdlWindow());
+    w->window_ = SDL_CreateWindow("Vandrel", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 640, 480,
+                                  SDL_WINDOW_HIDDEN);
+    if (!w->window_) {
+        error = SDL_GetError();
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return nullptr;
+    }
+    if (SDL_Surface* icon = makeIcon()) {
+        SDL_SetWindowIcon(w->window_, icon);
+        SDL_FreeSurface(icon);
+    }
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "1");
+    w->renderer_ = SDL_CreateRenderer(w->window_, -1, SDL_RENDERER_PRESENTVSYNC);
+    if (!w->renderer_) w->renderer_ = SDL_CreateRenderer(w->window_, -1, SDL_RENDERER_SOFTWARE);
+    if (!w->renderer_) {
+        error = SDL_GetError();
+        SDL_DestroyWindow(w->window_);
+        w->window_ = nullptr;
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return nullptr;
+    }
+    SDL_StartTextInput();
+    installSdlMessageBoxes();
+    return w;
+}
+
+SdlWindow::~SdlWindow() {
+    destroy();
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+void SdlWindow::destroy() {
+    if (texture_) SDL_DestroyTexture(texture_);
+    texture_ = nullptr;
+    if (renderer_) SDL_DestroyRenderer(renderer_);
+    renderer_ = nullptr;
+    if (window_) SDL_DestroyWindow(window_);
+    window_ = nullptr;
+}
+
+void SdlWindow::pumpEvents() {
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) translate(e);
+}
+
+void SdlWindow::waitEvents(uint32_t timeoutMs) {
+    SDL_Event e;
+    if (SDL_WaitEventTimeout(&e, static_cast<int>(timeoutMs))) {
+        translate(e);
+        pumpEvents();
+    }
+}
+
+void SdlWindow::translate(const SDL_Event& e) {
+    if (!window_) return;
+    switch (e.type) {
+    case SDL_QUIT:
+        post(msg::Close);
+        break;
+    case SDL_WINDOWEVENT:
+        if (e.window.windowID != SDL_GetWindowID(window_)) break;
+        switch (e.window.event) {
+        case SDL_WINDOWEVENT_CLOSE: post(msg::Close); break;
+        case SDL_WINDOWEVENT_MINIMIZED: post(msg::Activate, kActivateMinimised); break;
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_MAXIMIZED:
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_FOCUS_GAINED: post(msg::Activate, kActive); break;
+        case SDL_WINDOWEVENT_FOCUS_LOST: post(msg::Activate, 0); break;
+        // The pointer left the client area: over the frame the system cursor belongs.
+        case SDL_WINDOWEVENT_LEAVE: post(msg::NcMouseMove); break;
+        default: break;
+        }
+        break;
+    case SDL_MOUSEMOTION: {
+        uint64_t keys = 0;
+        if (e.motion.state & SDL_BUTTON_LMASK) keys |= kMkLButton;
+        if (e.motion.state & SDL_BUTTON_RMASK) keys |= kMkRButton;
+        post(msg::MouseMove, keys, makePointParam(e.motion.x, e.motion.y));
+        break;
+    }
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+        bool down = e.type == SDL_MOUSEBUTTONDOWN;
+        int64_t at = makePointParam(e.button.x, e.button.y);
+        if (e.button.button == SDL_BUTTON_LEFT) post(down ? msg::LButtonDown : msg::LButtonUp, kMkLButton, at);
+        if (e.button.button == SDL_BUTTON_RIGHT) post(down ? msg::RButtonDown : msg::RButtonUp, kMkRButton, at);
+        break;
+    }
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+        uint32_t code = virtualKey(e.key.keysym.sym);
+        if (code == 0) break;
+        bool down = e.type == SDL_KEYDOWN;
+        // With Alt held the keys are system keys, as the window manager of the
+        // original platform reports them; Alt+Enter becomes system character 13.
+        bool alt = (e.key.keysym.mod & KMOD_ALT) != 0 || code == vk::Menu;
+        if (alt) {
+            post(down ? msg::SysKeyDown : msg::SysKeyUp, code);
+            if (down && code != vk::Menu) {
+                uint32_t ch = controlChar(code);
+                if (ch == 0 && code >= 'A' && code <= 'Z') ch = code + ('a' - 'A');
+                if (ch != 0) post(msg::SysChar, ch);
+            }
+            break;
+        }
+        post(down ? msg::KeyDown : msg::KeyUp, code);
+        if (down) {
+            if (uint32_t ch = controlChar(code)) post(msg::Char, ch);
+        }
+        break;
+    }
+    case SDL_TEXTINPUT: {
+        if (SDL_GetModState() & KMOD_ALT) break;
+        size_t i = 0;
+        while (e.text.text[i]) {
+            uint32_t cp = nextCodePoint(e.text.text, i);
+            // The game's texts are single bytes; Latin-1 covers the German letters.
+            if (cp >= 0x20 && cp <= 0xFF && cp != 0x7F) post(msg::Char, cp);
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+bool SdlWindow::clientRect(Rect& out) const {
+    if (!window_) return false;
+    if (fullScreen_) {
+        // The desktop shows the frame scaled; the game sees the frame's size.
+        out = Rect{0, 0, frameWidth_, frameHeight_};
+        return true;
+    }
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window_, &w, &h);
+    out = Rect{0, 0, w, h};
+    return true;
+}
+
+void SdlWindow::clientSize(int32_t& width, int32_t& height) const {
+    Rect r;
+    if (!clientRect(r)) r = Rect{};
+    width = r.width();
+    height = r.height();
+}
+
+void SdlWindow::setFullScreen(bool fullScreen) {
+    if (!window_) return;
+    fullScreen_ = fullScreen;
+    SDL_SetWindowFullscreen(window_, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+}
+
+void SdlWindow::setClientSize(int32_t width, int32_t height) {
+    if (!window_ || fullScreen_) return;
+    SDL_SetWindowSize(window_, width, height);
+}
+
+void SdlWindow::show() {
+    if (!window_) return;
+    SDL_ShowWindow(window_);
+    SDL_RaiseWindow(window_);
+    // A shown window is an active one, before its first event arrives.
+    post(msg::Activate, kActive);
+}
+
+bool SdlWindow::setVideoMode(bool fullScreen, int32_t width, int32_t height) {
+    if (!renderer_ || width <= 0 || height <= 0) return false;
+    if (fullScreen != fullScreen_) setFullScreen(fullScreen);
+    frameWidth_ = width;
+    frameHeight_ = height;
+    return true;
+}
+
+bool SdlWindow::showFrame(const VideoSurface& frame) {
+    if (!renderer_) return false;
+    uint32_t format = sdlFormatOf(frame.format());
+    if (format == SDL_PIXELFORMAT_UNKNOWN) return false;
+    if (!texture_ || format != textureFormat_ || frame.width() != textureWidth_ || frame.height() != textureHeight_) {
+        if (texture_) SDL_DestroyTexture(texture_);
+        texture_ = SDL_CreateTexture(renderer_, format, SDL_TEXTUREACCESS_STREAMING, frame.width(), frame.height());
+        if (!texture_) return false;
+        textureFormat_ = format;
+        textureWidth_ = frame.width();
+        textureHeight_ = frame.height();
+        // Scaled with its aspect kept, black bars around it; mouse positions
+        // come back in the frame's own coordinates.
+        SDL_RenderSetLogicalSize(renderer_, frame.width(), frame.height());
+    }
+    if (SDL_UpdateTexture(texture_, nullptr, frame.pixels(), frame.pitch()) != 0) return false;
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    SDL_RenderClear(renderer_);
+    if (SDL_RenderCopy(renderer_, texture_, nullptr, nullptr) != 0) return false;
+    SDL_RenderPresent(renderer_);
+    return true;
+}
+
+void SdlWindow::applyCursor(bool visible) {
+    SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void installSdlMessageBoxes() {
+    setMessageBoxPresenter([](const std::string& caption, const std::string& text) {
+        if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), nullptr) != 0)
+            SDL_Log("%s: %s", caption.c_str(), text.c_str());
+    });
+}
+
+} // namespace vandrel
