@@ -1,0 +1,533 @@
+// The high-score table: where a new score goes, what the name entry accepts, how the
+// screen opens, and that the stored table comes back only when nobody edited it.
+#include "scores/HighscoreTable.h"
+
+#include "data/Credits.h"
+#include "gfx/Font.h"
+#include "platform/Clock.h"
+#include "platform/VideoDevice.h"
+#include "scores/HighscoreHost.h"
+#include "scores/TempStore.h"
+
+#include <cstdio>
+#include <gtest/gtest.h>
+
+namespace vandrel {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TempStore;
+
+constexpr uint32_t snapshotColour = 0xFF0000;
+constexpr uint32_t pictureColour = 0x0000FF;
+constexpr uint32_t pictureTopColour = 0x00FF00;
+constexpr uint32_t untouched = 0x123456;
+constexpr uint32_t glyphColour = 0xFFFFFF;
+
+struct Host : HighscoreHost {
+    int32_t highscoreScreenWidth() const override { return 640; }
+    int32_t highscoreScreenHeight() const override { return 480; }
+    Font* highscoreFont() override { return &font; }
+    Font font;
+};
+
+// A table attached to a host, with a screen picture whose top line is green and the
+// rest blue, a red snapshot, and a font whose every glyph is a white block.
+struct Screen {
+    Screen()
+    {
+        table.attach(host);
+        back = device.createSurface(640, 480);
+        back->fill(nullptr, untouched);
+        EXPECT_TRUE(table.create(640, 480, &device));
+        std::vector<uint8_t> row(640 * 3);
+        table.lock();
+        for (int32_t y = 0; y < 480; ++y) {
+            for (int32_t x = 0; x < 640; ++x) {
+                row[x * 3 + 0] = y == 0 ? 0 : 255;
+                row[x * 3 + 1] = y == 0 ? 255 : 0;
+                row[x * 3 + 2] = 0;
+            }
+            table.putRow(row.data(), y, true);
+        }
+        table.unlock();
+        Surface& sheet = host.font.sheet();
+        EXPECT_TRUE(sheet.create(327, 236, &device));
+        std::vector<uint8_t> white(327 * 3, 255);
+        sheet.lock();
+        for (int32_t y = 0; y < 236; ++y)
+            sheet.putRow(white.data(), y, true);
+        sheet.unlock();
+        openScreen(0);
+    }
+
+    // What the game does when the screen opens: reset, pending score, snapshot.
+    void openScreen(int32_t pending)
+    {
+        table.reset();
+        table.pendingScore = pending;
+        table.snapshot = device.createSurface(640, 480);
+        table.snapshot->fill(nullptr, snapshotColour);
+    }
+    void frame() { table.draw(back.get(), &clip); }
+    // Frames until the wipe is over; the table itself is not drawn yet.
+    void runWipe()
+    {
+        for (int i = 0; i < 2000 && table.revealX < 630; ++i) {
+            frame();
+            clock.advance(5);
+        }
+        ASSERT_GE(table.revealX, 630);
+    }
+    void show(int32_t pending)
+    {
+        openScreen(pending);
+        runWipe();
+        frame();
+    }
+    void type(std::string_view text)
+    {
+        for (char c : text)
+            table.typeChar(static_cast<unsigned char>(c));
+    }
+    uint32_t at(int32_t x, int32_t y) const { return back->pixelAt(x, y) & 0xFFFFFF; }
+
+    ManualClock clock{1000};
+    VideoDevice device;
+    Host host;
+    HighscoreTable table;
+    std::unique_ptr<VideoSurface> back;
+    Rect clip{0, 0, 640, 480};
+};
+
+std::string rows(const HighscoreTable& t)
+{
+    std::string s;
+    for (int32_t i = 0; i < t.count; ++i)
+        s += std::string(t.names[i]) + "=" + std::to_string(t.scores[i]) + ";";
+    return s;
+}
+
+const std::string defaults =
+    "Jorvane=900;Istro=800;Halvo=700;Gurim=600;Fenoli=500;Elvarn=400;Danto=300;Corvi=200;Ardel=100;";
+
+TEST(HighscoreTable, StartsWithNineDefaultRows)
+{
+    HighscoreTable table;
+    EXPECT_EQ(rows(table), defaults);
+    EXPECT_EQ(table.editIndex, -1);
+    EXPECT_EQ(table.revealX, -1);
+    EXPECT_EQ(table.tableText().substr(0, 26), "Jorvane, 900\nIstro, 800\nHa");
+}
+
+TEST(HighscoreTable, NewScoreGoesBelowEqualScoresAndDropsTheLastRow)
+{
+    {
+        Screen s;
+        s.show(100); // equal to the lowest row: not entered
+        EXPECT_TRUE(s.table.inserted);
+        EXPECT_EQ(s.table.editIndex, -1);
+        EXPECT_EQ(rows(s.table), defaults);
+    }
+    {
+        Screen s;
+        s.show(101); // one point more replaces the lowest row
+        EXPECT_EQ(s.table.editIndex, 8);
+        EXPECT_EQ(s.table.cursorY, 80 + 38 * 8);
+        EXPECT_EQ(s.table.count, 9);
+        EXPECT_EQ(std::string(s.table.names[8]), "");
+        EXPECT_EQ(s.table.scores[8], 101);
+        EXPECT_EQ(s.table.scores[7], 200);
+    }
+    {
+        Screen s;
+        s.show(500); // equal to row 4: goes to row 5, the old row 8 drops out
+        EXPECT_EQ(s.table.editIndex, 5);
+        EXPECT_EQ(rows(s.table),
+                  "Jorvane=900;Istro=800;Halvo=700;Gurim=600;Fenoli=500;=500;Elvarn=400;Danto=300;Corvi=200;");
+    }
+    {
+        Screen s;
+        s.show(0); // entered with Escape: nothing pending, no entry
+        EXPECT_EQ(s.table.editIndex, -1);
+        EXPECT_EQ(rows(s.table), defaults);
+    }
+}
+
+TEST(HighscoreTable, NameEntryAcceptsElevenLettersDigitsAndBlanksOnly)
+{
+    Screen s;
+    s.show(950);
+    ASSERT_EQ(s.table.editIndex, 0);
+    s.table.typeChar(8); // backspace on an empty name does nothing
+    s.type("Ab, 9!-.");  // the comma and other punctuation cannot be typed
+    EXPECT_EQ(std::string(s.table.names[0]), "Ab 9");
+    s.type("xyzUVWq"); // 11 characters now
+    s.type("Z");       // the twelfth is refused
+    EXPECT_EQ(std::string(s.table.names[0]), "Ab 9xyzUVWq");
+    s.table.typeChar(8);
+    s.table.typeChar(0xE4); // a byte of an umlaut
+    s.table.typeChar(0x141); // a character beyond one byte
+    EXPECT_EQ(std::string(s.table.names[0]), "Ab 9xyzUVW");
+    EXPECT_FALSE(s.table.done);
+    s.table.typeChar(13);
+    EXPECT_EQ(s.table.editIndex, -1);
+    EXPECT_EQ(s.table.cursorY, 0);
+    EXPECT_FALSE(s.table.done); // the first Enter ends the name ...
+    s.type("Q");
+    EXPECT_EQ(std::string(s.table.names[0]), "Ab 9xyzUVW");
+    s.table.typeChar(13);
+    EXPECT_TRUE(s.table.done); // ... the second leaves the screen
+}
+
+TEST(HighscoreTable, CharactersTypedDuringTheWipeAreLost)
+{
+    Screen s;
+    s.openScreen(950);
+    for (int i = 0; i < 30; ++i) {
+        s.frame();
+        s.type("Lost\r");
+        s.clock.advance(20);
+    }
+    EXPECT_LT(s.table.revealX, 630);
+    s.runWipe();
+    s.frame();
+    EXPECT_EQ(s.table.editIndex, 0);
+    EXPECT_EQ(std::string(s.table.names[0]), "");
+    EXPECT_FALSE(s.table.done);
+}
+
+TEST(HighscoreTable, OpeningShowsTheLastFrameThenSlidesThePictureUpColumnByColumn)
+{
+    Screen s;
+    s.openScreen(950);
+    for (int i = 0; i < 9; ++i) {
+        s.frame();
+        s.clock.advance(20);
+    }
+    EXPECT_EQ(s.at(320, 240), snapshotColour);
+    EXPECT_EQ(s.table.wipeStart, 0u);
+
+    s.back->fill(nullptr, untouched);
+    s.frame(); // the tenth frame starts the clock of the wipe and draws nothing yet
+    EXPECT_EQ(s.table.wipeStart, s.clock.now());
+    EXPECT_EQ(s.at(5, 470), untouched);
+
+    // 628 ms in, the first column is half way: the old frame squeezed into the top
+    // half, the picture's top line at y = 240. Column k starts 20 * k ms late; from
+    // x = 320 on nothing has started yet.
+    s.clock.advance(628);
+    s.frame();
+    EXPECT_EQ(s.at(5, 100), snapshotColour);
+    EXPECT_EQ(s.at(5, 240), pictureTopColour);
+    EXPECT_EQ(s.at(5, 400), pictureColour);
+    EXPECT_EQ(s.at(105, 400), pictureColour); // 200 ms behind: a quarter of the way
+    EXPECT_EQ(s.at(105, 300), snapshotColour);
+    EXPECT_EQ(s.at(325, 300), untouched);
+    EXPECT_FALSE(s.table.inserted);
+
+    // Each column takes about 1257 ms; once the right-most is up, the wipe is over.
+    s.runWipe();
+    EXPECT_GT(s.clock.now() - s.table.wipeStart, 1257u + 63 * 20 - 40);
+    EXPECT_FALSE(s.table.inserted);
+    s.frame(); // the table shows from the frame after
+    EXPECT_TRUE(s.table.inserted);
+    EXPECT_EQ(s.at(635, 470), pictureColour);
+    EXPECT_EQ(s.at(5, 0), pictureTopColour);
+}
+
+TEST(HighscoreTable, PendingScoreAndCursorBlinkEvery300Milliseconds)
+{
+    Screen s;
+    s.show(950);
+    // Row 0 is being named and still empty: the cursor sits at x = 40, y = 80.
+    // The pending score is centred at the bottom: "950" is 54 pixels wide.
+    s.clock.set(((s.clock.now() / 300) | 1) * 300); // an odd 300 ms period
+    s.frame();
+    EXPECT_EQ(s.at(45, 90), glyphColour);
+    EXPECT_EQ(s.at(320 - 27 + 2, 445), glyphColour);
+    s.clock.advance(300);
+    s.frame();
+    EXPECT_EQ(s.at(45, 90), pictureColour);
+    EXPECT_EQ(s.at(320 - 27 + 2, 445), pictureColour);
+    // Scores are right-aligned 40 pixels before the edge: row 1 holds "900".
+    EXPECT_EQ(s.at(640 - 40 - 54 - 1, 80 + 38 + 10), pictureColour);
+    EXPECT_EQ(s.at(640 - 40 - 54 + 1, 80 + 38 + 10), glyphColour);
+}
+
+TEST(HighscoreTable, ClearReleasesPictureAndSnapshotButKeepsRows)
+{
+    Screen s;
+    s.show(950);
+    s.type("Mira\r");
+    s.table.clear();
+    EXPECT_TRUE(s.table.isEmpty());
+    EXPECT_FALSE(s.table.snapshot);
+    EXPECT_EQ(s.table.revealX, -1);
+    EXPECT_EQ(std::string(s.table.names[0]), "Mira");
+    // Drawing without a picture or a snapshot, or without a target, is harmless.
+    s.frame();
+    s.table.draw(nullptr, &s.clip);
+    s.table.draw(s.back.get(), nullptr);
+}
+
+// MD5 computed by a program that has nothing to do with ours.
+std::string md5sumOf(const std::string& bytes)
+{
+    TempStore temp;
+    fs::path file = temp.base() / "input";
+    TempStore::writeFile(file, std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    std::string command = "md5sum '" + file.string() + "'";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    char hex[33] = {};
+    if (!pipe || std::fread(hex, 1, 32, pipe) != 32)
+        ADD_FAILURE() << "md5sum did not run";
+    if (pipe)
+        ::pclose(pipe);
+    return hex;
+}
+
+std::string hexOf(const std::vector<uint8_t>& bytes, uint8_t mask)
+{
+    std::string s;
+    char two[3];
+    for (uint8_t b : bytes) {
+        std::snprintf(two, sizeof two, "%02x", b ^ mask);
+        s += two;
+    }
+    return s;
+}
+
+std::vector<uint8_t> textBytes(std::string_view text, bool zero = true)
+{
+    std::vector<uint8_t> b(text.begin(), text.end());
+    if (zero)
+        b.push_back(0);
+    return b;
+}
+
+// Writes a stored table as the game would, with a check value made here.
+void storeTable(const TempStore& temp, const std::string& name, const std::vector<uint8_t>& text)
+{
+    TempStore::writeFile(temp.userKey(name) / "highscore.REG_SZ", text);
+    std::string body(text.begin(), text.end());
+    body = body.substr(0, body.find('\0'));
+    auto check = HighscoreTable::checkValue(body, name);
+    TempStore::writeFile(temp.userKey(name) / "check.REG_BINARY", {check.begin(), check.end()});
+}
+
+TEST(HighscoreStorage, SavedTableIsPlainTextWithAnIndependentlyVerifiableCheck)
+{
+    TempStore temp;
+    {
+        Screen s;
+        s.table.loadFromRegistry("Tafel"); // nothing stored yet: defaults stay
+        s.show(650);
+        s.type("Mira\r");
+    }
+    auto text = TempStore::readFile(temp.userKey("Tafel") / "highscore.REG_SZ");
+    std::string expected = "Jorvane, 900\nIstro, 800\nHalvo, 700\nMira, 650\nGurim, 600\nFenoli, 500\n"
+                           "Elvarn, 400\nDanto, 300\nCorvi, 200\n";
+    EXPECT_EQ(text, textBytes(expected));
+
+    auto check = TempStore::readFile(temp.userKey("Tafel") / "check.REG_BINARY");
+    ASSERT_EQ(check.size(), 16u);
+    EXPECT_EQ(hexOf(check, 0xA7), md5sumOf("silent harbor(s)" + expected + creditsLine + "Tafel"));
+
+    HighscoreTable again;
+    EXPECT_TRUE(again.loadFromRegistry("Tafel"));
+    EXPECT_EQ(rows(again), "Jorvane=900;Istro=800;Halvo=700;Mira=650;Gurim=600;Fenoli=500;"
+                           "Elvarn=400;Danto=300;Corvi=200;");
+}
+
+TEST(HighscoreStorage, OneEditedCharacterEmptiesTheTableForGood)
+{
+    TempStore temp;
+    storeTable(temp, "Tafel", textBytes("Ana, 500\nBo, 400\n"));
+    fs::path file = temp.userKey("Tafel") / "highscore.REG_SZ";
+    auto text = TempStore::readFile(file);
+    text[13] = '9'; // "Bo, 900"
+    TempStore::writeFile(file, text);
+    {
+        HighscoreTable table;
+        EXPECT_TRUE(table.loadFromRegistry("Tafel"));
+        EXPECT_EQ(table.count, 0);
+        for (auto& name : table.names)
+            EXPECT_EQ(name[0], 0);
+        // An empty table takes no new entry and is saved empty with a valid check.
+        Screen s;
+        s.table.loadFromRegistry("Tafel");
+        s.show(99999);
+        EXPECT_EQ(s.table.editIndex, -1);
+        EXPECT_EQ(s.table.count, 0);
+    }
+    EXPECT_EQ(TempStore::readFile(file), textBytes(""));
+    HighscoreTable later;
+    EXPECT_TRUE(later.loadFromRegistry("Tafel"));
+    EXPECT_EQ(later.count, 0);
+}
+
+TEST(HighscoreStorage, ValuesOfAnotherTableNameDoNotCheck)
+{
+    TempStore temp;
+    storeTable(temp, "Alpha", textBytes("Ana, 500\n"));
+    fs::create_directories(temp.userKey("Beta"));
+    for (auto f : {"highscore.REG_SZ", "check.REG_BINARY"})
+        fs::copy_file(temp.userKey("Alpha") / f, temp.userKey("Beta") / f);
+    HighscoreTable alpha, beta;
+    EXPECT_TRUE(alpha.loadFromRegistry("Alpha"));
+    EXPECT_EQ(rows(alpha), "Ana=500;");
+    EXPECT_TRUE(beta.loadFromRegistry("Beta"));
+    EXPECT_EQ(beta.count, 0);
+}
+
+TEST(HighscoreStorage, ParsingKeepsTenRowsEmptyNamesAndStopsAtANameWithoutScore)
+{
+    TempStore temp;
+    std::string eleven;
+    for (int i = 0; i < 11; ++i)
+        eleven += "P" + std::to_string(i) + ", " + std::to_string(1000 - i) + "\n";
+    storeTable(temp, "Eleven", textBytes(eleven));
+    HighscoreTable table;
+    ASSERT_TRUE(table.loadFromRegistry("Eleven"));
+    EXPECT_EQ(table.count, 10);
+    EXPECT_EQ(std::string(table.names[9]), "P9");
+
+    // An empty name, a negative score, an over-long name cut to eleven characters,
+    // and a last line without a score that does not count.
+    storeTable(temp, "Odd", textBytes(", 550\nNeg, -7\nAbcdefghijklmno, 3\nTail, "));
+    ASSERT_TRUE(table.loadFromRegistry("Odd"));
+    EXPECT_EQ(rows(table), "=550;Neg=-7;Abcdefghijk=3;");
+
+    // Enter on an empty name stores a line that starts with the comma.
+    Screen s;
+    s.table.loadFromRegistry("Empty");
+    s.show(950);
+    s.type("\r");
+    EXPECT_EQ(s.table.tableText().substr(0, 6), ", 950\n");
+    HighscoreTable back;
+    ASSERT_TRUE(back.loadFromRegistry("Empty"));
+    EXPECT_EQ(std::string(back.names[0]), "");
+    EXPECT_EQ(back.scores[0], 950);
+    EXPECT_EQ(back.count, 9);
+}
+
+TEST(HighscoreStorage, TextFillingTheWholeBufferIsNotReadPastItsEnd)
+{
+    TempStore temp;
+    // 10240 bytes without a terminating zero, checked as they are.
+    std::string text = "Ana, 5\n" + std::string(10240 - 7 - 4, 'x') + ", 42";
+    ASSERT_EQ(text.size(), 10240u);
+    storeTable(temp, "Full", textBytes(text, false));
+    HighscoreTable table;
+    ASSERT_TRUE(table.loadFromRegistry("Full"));
+    EXPECT_EQ(rows(table), "Ana=5;xxxxxxxxxxx=42;");
+
+    // One byte more than the buffer: refused, the rows stay.
+    storeTable(temp, "TooLong", textBytes(text + "1", false));
+    HighscoreTable other;
+    EXPECT_FALSE(other.loadFromRegistry("TooLong"));
+    EXPECT_EQ(rows(other), defaults);
+}
+
+TEST(HighscoreStorage, MissingOrMistypedValuesLeaveTheRows)
+{
+    TempStore temp;
+    HighscoreTable table;
+    EXPECT_FALSE(table.loadFromRegistry("Nothing"));
+    EXPECT_EQ(rows(table), defaults);
+
+    storeTable(temp, "Short", textBytes("Ana, 5\n"));
+    TempStore::writeFile(temp.userKey("Short") / "check.REG_BINARY", std::vector<uint8_t>(15, 0));
+    EXPECT_FALSE(table.loadFromRegistry("Short"));
+
+    storeTable(temp, "Typed", textBytes("Ana, 5\n"));
+    fs::rename(temp.userKey("Typed") / "highscore.REG_SZ", temp.userKey("Typed") / "highscore.REG_BINARY");
+    EXPECT_FALSE(table.loadFromRegistry("Typed"));
+    EXPECT_EQ(rows(table), defaults);
+}
+
+TEST(HighscoreStorage, TableNamesThatCouldLeaveTheStoreLoadAndSaveNothing)
+{
+    TempStore temp;
+    storeTable(temp, "Tafel", textBytes("Ana, 5\n"));
+    for (std::string name : {"..\\..\\..\\x", "../Tafel", "a/b", "bad\x01name", "", ".."}) {
+        {
+            HighscoreTable table;
+            EXPECT_FALSE(table.loadFromRegistry(name)) << name;
+            EXPECT_EQ(rows(table), defaults);
+            EXPECT_FALSE(table.saveToRegistry(name));
+        }
+        EXPECT_FALSE(HighscoreTable::isUsableName(name));
+    }
+    int entries = 0;
+    for ([[maybe_unused]] auto& e : fs::recursive_directory_iterator(temp.base()))
+        ++entries;
+    EXPECT_EQ(entries, 7); // data/vandrel/Software/Orvandel/Tafel and its two files
+}
+
+TEST(HighscoreStorage, NameIsStoredWhenTypedSoAReloadKeepsIt)
+{
+    TempStore temp;
+    Screen s;
+    s.table.loadFromRegistry("Tafel");
+    s.show(750);
+    s.type("Kai\r");
+    // A screen mode switch: the session unloads and reads its set-up again.
+    s.table.clear();
+    s.table.loadFromRegistry("Tafel");
+    EXPECT_EQ(std::string(s.table.names[2]), "Kai");
+    EXPECT_EQ(s.table.scores[2], 750);
+
+    // A switch in the middle of typing ends the entry: the reloaded row is not
+    // the new one and must not be renamed.
+    s.show(850);
+    s.type("Li");
+    s.table.clear();
+    s.table.loadFromRegistry("Tafel");
+    EXPECT_EQ(s.table.editIndex, -1);
+    EXPECT_EQ(s.table.cursorY, 0);
+    EXPECT_EQ(std::string(s.table.names[1]), "Istro");
+}
+
+TEST(HighscoreStorage, LeftoverFromAnInterruptedSaveDoesNotDisturbTheTable)
+{
+    TempStore temp;
+    storeTable(temp, "Tafel", textBytes("Ana, 5\n"));
+    TempStore::writeFile(temp.userKey("Tafel") / "highscore.REG_SZ.tmp.77.0", textBytes("Ev", false));
+    {
+        HighscoreTable table;
+        ASSERT_TRUE(table.loadFromRegistry("Tafel"));
+        EXPECT_EQ(rows(table), "Ana=5;");
+        table.scores[0] = 6;
+    } // saved on destruction
+    EXPECT_FALSE(fs::exists(temp.userKey("Tafel") / "highscore.REG_SZ.tmp.77.0"));
+    HighscoreTable table;
+    ASSERT_TRUE(table.loadFromRegistry("Tafel"));
+    EXPECT_EQ(rows(table), "Ana=6;");
+}
+
+TEST(HighscoreStorage, UnwritableMachineRootFallsBackToThePlayersOwnFolder)
+{
+    TempStore temp;
+    TempStore::writeFile(temp.machineRoot(), {0}); // not a folder
+    {
+        HighscoreTable table;
+        table.loadFromRegistry("Tafel");
+        table.scores[0] = 901;
+    }
+    EXPECT_TRUE(fs::exists(temp.userKey("Tafel") / "check.REG_BINARY"));
+    EXPECT_EQ(HighscoreTable::storeLocation("Tafel"), temp.userKey("Tafel"));
+
+    fs::remove(temp.machineRoot());
+    fs::create_directories(temp.machineRoot());
+    {
+        HighscoreTable table;
+        table.loadFromRegistry("Shared");
+    }
+    EXPECT_TRUE(fs::exists(temp.machineRoot() / "Software" / "Orvandel" / "Shared" / "check.REG_BINARY"));
+    EXPECT_EQ(HighscoreTable::storeLocation("Shared"), temp.machineRoot() / "Software" / "Orvandel" / "Shared");
+}
+
+} // namespace
+} // namespace vandrel
