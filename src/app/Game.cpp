@@ -1,0 +1,318 @@
+// The game object: loading passes over the archive behind the executable,
+// the screens' state machine, the frame tick and the input handlers.
+#include "app/Game.h"
+
+#include "data/Archive.h"
+#include "data/ArchiveLocator.h"
+#include "data/BlockReader.h"
+#include "gfx/ImageLoader.h"
+#include "platform/Clock.h"
+#include "platform/LoadError.h"
+#include "platform/Messages.h"
+#include "platform/Window.h"
+
+#include <exception>
+
+namespace vandrel {
+namespace {
+
+// One loading pass's hold on the archive: the executable positioned at the
+// appended zip, the archive on it and its block reader. Closed once each, the
+// archive before the file, however the pass ends.
+class OpenArchive {
+public:
+    explicit OpenArchive(const std::string& exePath) {
+        if (exePath.empty()) throw LoadError();
+        std::FILE* file = nullptr;
+        try {
+            file = locator.open(exePath.c_str());
+        } catch (...) {
+            locator.close();  // the locator keeps a stream it opened until told
+            throw;
+        }
+        reader = archive.open(file);
+        if (!reader) {
+            locator.close();
+            throw LoadError();
+        }
+    }
+    ~OpenArchive() {
+        archive.closeReader(reader);
+        locator.close();
+    }
+    OpenArchive(const OpenArchive&) = delete;
+    OpenArchive& operator=(const OpenArchive&) = delete;
+
+    void openEntry(const char* name) {
+        if (!reader->openEntry(name)) throw LoadError();
+    }
+
+    ArchiveLocator locator;
+    Archive archive;
+    BlockReader* reader = nullptr;
+};
+
+} // namespace
+
+Game::Game() {
+    fullScreen = false;
+    active = false;
+    window = nullptr;
+    scroll = 0;
+    mouseX = 0;
+    mouseY = 0;
+    lastScrollTick = tickCount();
+    state = Starting;
+}
+
+bool Game::quickLoad() {
+    try {
+        OpenArchive pass(exePath);
+        pass.openEntry("stuff.x");
+        session.loadSetup(pass.reader);
+        pass.reader->closeEntry();
+    } catch (const LoadError&) {
+        return false;
+    } catch (const std::exception&) {
+        return false;
+    }
+    state = Loading;
+    return true;
+}
+
+void Game::setProgress(int64_t done, int64_t total) {
+    // The sizes come from the archive: an empty total must not divide by zero,
+    // and a huge one must not overflow the product.
+    session.loadProgress = total > 0 ? static_cast<int32_t>(done * 100 / total) : 0;
+}
+
+bool Game::fullLoad() {
+    try {
+        OpenArchive pass(exePath);
+        BlockReader* reader = pass.reader;
+        VideoDevice* device = display.directDraw();
+        const int32_t a = pass.archive.entrySize("stuff.x");
+        const int32_t b = pass.archive.entrySize("back.nb");
+        const int32_t c = pass.archive.entrySize("figur.xx");
+        const int32_t d = pass.archive.entrySize("cur.nl");
+        const int32_t e = pass.archive.entrySize("font.nl");
+        const int32_t f = pass.archive.entrySize("fonts.nl");
+        const int32_t g = pass.archive.entrySize("muni.nl");
+        const int64_t total = int64_t{a} + b + c + d + e + f + g;
+
+        pass.openEntry("stuff.x");
+        session.loadTitle(reader, device);
+        int64_t done = a / 3;
+        setProgress(done, total);
+        frameTick();
+
+        session.loadScreens(reader, device);
+        // Two truncating thirds: the bar can stand at 99 before the final 100.
+        done = a / 3 + (2 * a) / 3;
+        setProgress(done, total);
+        frameTick();
+
+        pass.openEntry("back.nb");
+        loadImageList(reader, &backdrop, device);
+        done += b;
+        setProgress(done, total);
+        frameTick();
+        reader->closeEntry();
+
+        pass.openEntry("figur.xx");
+        if (!figures.load(reader, device)) throw LoadError();
+        done += c;
+        setProgress(done, total);
+        frameTick();
+        reader->closeEntry();
+
+        pass.openEntry("cur.nl");
+        session.loadCursor(reader, device);
+        reader->closeEntry();
+        done += d;
+        setProgress(done, total);
+        frameTick();
+
+        pass.openEntry("font.nl");
+        session.loadLargeFont(reader, device);
+        reader->closeEntry();
+        done += e;
+        setProgress(done, total);
+        frameTick();
+
+        pass.openEntry("fonts.nl");
+        session.loadSmallFont(reader, device);
+        reader->closeEntry();
+        done += f;
+        setProgress(done, total);
+        frameTick();
+
+        pass.openEntry("Muni.nl");
+        session.loadAmmoImage(reader, device);
+        reader->closeEntry();
+        done += g;
+        setProgress(done, total);
+        frameTick();
+
+        session.music.playLooping();
+        session.loadProgress = 100;
+        frameTick();
+    } catch (const LoadError&) {
+        return true;
+    } catch (const std::exception&) {
+        return true;
+    }
+    state = Title;
+    return true;
+}
+
+bool Game::frameTick() {
+    if (!window) return false;
+
+    if (KeyHold* held = keys.next()) {
+        const uint32_t n = HeldKeyList::consume(*held, tickCount());
+        if (held->key == static_cast<int32_t>(vk::Left)) scroll = static_cast<int32_t>(static_cast<uint32_t>(scroll) - n);
+        if (held->key == static_cast<int32_t>(vk::Right)) scroll = static_cast<int32_t>(static_cast<uint32_t>(scroll) + n);
+    }
+
+    session.music.refill();
+
+    Rect client;
+    if (!window->clientRect(client)) return false;
+    display.fitBackBuffer(client);
+
+    if (state == InPlay && session.roundOver) {
+        enterHighScores(true);
+        session.roundOver = 0;
+    }
+    if (state == HighScores && session.highScores.done) {
+        session.highScores.done = false;
+        state = Title;
+    }
+
+    VideoSurface* target = display.backBuffer();
+    Rect clip = client;
+    switch (state) {
+    case Credits: session.drawCredits(target, clip); break;
+    case HighScores: session.drawHighScores(target, clip); break;
+    case Loading:
+    case Title: session.drawTitle(target, clip, true); break;
+    case InPlay: playFrame(target, clip); break;
+    default: break;
+    }
+    if (state == Title || state == InPlay) session.drawCursor(target, clip, mouseX, mouseY, display.directDraw());
+
+    display.present(0, 0, false);
+    return true;
+}
+
+void Game::playFrame(VideoSurface* target, Rect& clip) {
+    const uint32_t now = tickCount();
+    const int32_t c = (mouseX - session.screenWidth / 2) / 100;
+    // Signed 32-bit arithmetic, product first; the wrap is made explicit so a
+    // very long pause before the first play frame cannot overflow.
+    const uint32_t elapsed = now - lastScrollTick;
+    const auto product = static_cast<int32_t>(static_cast<uint32_t>(c * c * c) * elapsed);
+    scroll += product / 20;
+    lastScrollTick = tickCount();
+
+    if (scroll < 0) scroll = 0;
+    if (scroll > backdrop.maxLayerWidth() - session.screenWidth) scroll = backdrop.maxLayerWidth() - session.screenWidth;
+
+    const int32_t widest = backdrop.maxLayerWidth();
+    const uint32_t t = tickCount();
+    for (int32_t layer = 0; layer < FigureManager::layerCount; ++layer) {
+        const float f = backdrop.drawLayer(target, clip, scroll, layer, session.screenWidth, session.screenHeight);
+        figures.updateLayer(layer, t, f, scroll, target, &clip, widest, session.screenWidth, &session.largeFont);
+    }
+    session.drawHud(target, clip);
+}
+
+void Game::enterHighScores(bool handOverScore) {
+    display.settleFlipChain();
+    // The cross-hair's last target must still be the back buffer we draw into;
+    // a window that was resized since has a new one.
+    if (session.lastTarget != display.backBuffer()) session.lastTarget = nullptr;
+    try {
+        session.snapshot();
+    } catch (const LoadError&) {
+        // No copy of the last frame: the screen opens without it.
+        session.highScores.snapshot.reset();
+    }
+    session.highScores.reset();
+    if (handOverScore) {
+        session.highScores.pendingScore = session.score;
+        session.score = 0;
+    }
+    state = HighScores;
+}
+
+void Game::onMouseMove(int32_t x, int32_t y) {
+    mouseX = x;
+    mouseY = y;
+}
+
+void Game::onLeftClick(int32_t x, int32_t y) {
+    switch (state) {
+    case Title:
+        session.titleGrey.destroy();
+        state = InPlay;
+        session.startRound();
+        session.ammo = session.magazineSize;
+        session.score = 0;
+        figures.startRound();
+        break;
+    case InPlay: {
+        if (!session.hasAmmo()) {
+            session.playEmpty();
+            break;
+        }
+        const int32_t opaque = backdrop.hitLayer(x, y);
+        for (int32_t layer = FigureManager::layerCount - 1; layer >= 0; --layer) {
+            if (figures.hitTestLayer(layer, x, y, opaque, session)) {
+                session.useRound();
+                return;
+            }
+        }
+        session.shotMissed();
+        break;
+    }
+    case HighScores:
+        session.highScores.typeChar(13);
+        break;
+    case Credits:
+        if (window) window->post(msg::Close);
+        break;
+    default:
+        break;
+    }
+}
+
+void Game::onRightClick() {
+    if (session.reload()) session.playReload();
+}
+
+bool Game::onEscape() {
+    switch (state) {
+    case Title:
+    case InPlay:
+        enterHighScores(false);
+        return false;
+    case HighScores:
+        state = Credits;
+        return false;
+    default:
+        return true;
+    }
+}
+
+void Game::releaseAll(bool restoreMode) {
+    session.music.unload();
+    backdrop.clear();
+    figures.clear();
+    session.clear();
+    display.close(restoreMode);
+    keys.clear();
+}
+
+} // namespace vandrel

@@ -1,0 +1,74 @@
+// The one application object: owns the display, the landscape, the figures,
+// the session and the held keys; runs the two loading passes, the screens'
+// state machine and the frame tick. The window procedure feeds it input.
+#pragma once
+#include "app/HeldKeyList.h"
+#include "game/Backdrop.h"
+#include "game/FigureManager.h"
+#include "game/Session.h"
+#include "gfx/Display.h"
+#include "platform/Rect.h"
+
+#include <cstdint>
+#include <string>
+
+namespace vandrel {
+
+class Window;
+
+enum GameState : int32_t {
+    Starting = 0,  // nothing loaded; frames draw nothing
+    Loading = 1,   // title screen with the progress bar
+    Title = 2,     // waiting for the click that starts a round
+    InPlay = 3,    // a round
+    HighScores = 4,
+    Credits = 5,
+};
+
+class Game {
+public:
+    Game();
+    ~Game() = default;
+    Game(const Game&) = delete;
+    Game& operator=(const Game&) = delete;
+
+    // Sounds and the set-up record from "stuff.x"; Loading on success.
+    bool quickLoad();
+    // Everything else, a frame with the progress bar after each step, then the
+    // music; Title at the end. Always true: a failure leaves the game in Loading.
+    bool fullLoad();
+    // One frame of the current screen; false without a window or client area.
+    bool frameTick();
+
+    void onMouseMove(int32_t x, int32_t y);
+    void onLeftClick(int32_t x, int32_t y);
+    void onRightClick();
+    // True asks the caller to close the program.
+    bool onEscape();
+    // Releases every picture, sound and figure and closes the display.
+    void releaseAll(bool restoreMode);
+
+    // Members in construction order.
+    bool fullScreen = false;
+    Window* window = nullptr;
+    bool active = false;
+    Display display;
+    int32_t scroll = 0;
+    Backdrop backdrop;
+    FigureManager figures;
+    Session session;
+    int32_t mouseX = 0;
+    int32_t mouseY = 0;
+    std::string exePath;
+    HeldKeyList keys;
+    uint32_t lastScrollTick = 0;
+    int32_t state = Starting;
+
+private:
+    void playFrame(VideoSurface* target, Rect& clip);
+    // Title or a round to the high-score screen; a finished round hands its score over.
+    void enterHighScores(bool handOverScore);
+    void setProgress(int64_t done, int64_t total);
+};
+
+} // namespace vandrel

@@ -1,0 +1,160 @@
+// Start-up, message loop, window procedure and mode switches.
+#include "app/Program.h"
+
+#include "app/Game.h"
+#include "platform/Clock.h"
+#include "platform/Window.h"
+#include "sound/SoundSystem.h"
+
+namespace vandrel {
+
+Program::Program(Game& game, SoundSystem& sound, Window& window) : game(game), sound(sound), window(window) {}
+
+bool Program::startUp() {
+    game.window = &window;
+    sound.init();
+    game.quickLoad();
+    // From here on the set-up values are the archive's, or the defaults.
+    if (game.session.startFullScreen) {
+        window.setFullScreen(true);
+        game.fullScreen = true;
+    } else {
+        game.fullScreen = false;
+    }
+    window.setClientSize(game.session.screenWidth, game.session.screenHeight);
+    window.show();
+    if (game.display.open(&window, game.fullScreen, game.session.screenWidth, game.session.screenHeight)) {
+        game.fullLoad();
+        return true;
+    }
+    game.releaseAll(false);
+    return false;
+}
+
+bool Program::step(int& exitCode) {
+    window.pumpEvents();
+    Message m;
+    if (window.queue().take(m)) {
+        if (m.message == msg::Quit) {
+            exitCode = static_cast<int>(m.wParam);
+            return false;
+        }
+        windowProc(m);
+        return true;
+    }
+    if (game.active) {
+        game.frameTick();
+        sleepMs(1);
+    } else {
+        window.waitEvents(250);
+    }
+    return true;
+}
+
+int Program::run() {
+    int exitCode = 0;
+    while (step(exitCode)) {
+    }
+    return exitCode;
+}
+
+int64_t Program::windowProc(const Message& m) {
+    switch (m.message) {
+    case msg::Destroy:
+        game.releaseAll(true);
+        window.queue().postQuit(0);
+        sound.shutdown();
+        return 0;
+    case msg::Activate:
+        // Only minimising stops the frames; losing the focus does not.
+        game.active = ((m.wParam >> 16) & 0xFFFF) == 0;
+        return 0;
+    case msg::NcMouseMove:
+        if (cursorHidden_) {
+            while (window.showCursor(true) < 0) {
+            }
+            cursorHidden_ = false;
+        }
+        break;
+    case msg::MouseMove:
+        // The cross-hair replaces the system cursor over the client area.
+        if (!cursorHidden_) {
+            while (window.showCursor(false) >= 0) {
+            }
+            cursorHidden_ = true;
+        }
+        game.onMouseMove(pointParamX(m.lParam), pointParamY(m.lParam));
+        break;
+    case msg::LButtonDown:
+    case msg::LButtonDblClk:
+        game.onLeftClick(pointParamX(m.lParam), pointParamY(m.lParam));
+        break;
+    case msg::RButtonDown:
+        game.onRightClick();
+        break;
+    case msg::KeyDown:
+        game.keys.keyDown(static_cast<int32_t>(m.wParam));
+        if (m.wParam == vk::Escape) {
+            if (game.onEscape()) window.post(msg::Close);
+            return 0;
+        }
+        break;
+    case msg::KeyUp:
+        game.keys.keyUp(static_cast<int32_t>(m.wParam));
+        break;
+    case msg::Char:
+        if (game.state == HighScores) game.session.highScores.typeChar(static_cast<int32_t>(m.wParam));
+        break;
+    case msg::SysChar:
+        if (m.wParam == 13) window.post(msg::SysCommand, game.fullScreen ? sc::Restore : sc::Maximize, 0);
+        break;
+    case msg::SysCommand:
+        if (m.wParam == sc::Maximize) {
+            switchToFullScreen();
+            game.fullScreen = true;
+        } else if (m.wParam == sc::Restore && game.fullScreen) {
+            switchToWindow();
+            game.fullScreen = false;
+        }
+        break;
+    default:
+        break;
+    }
+    return defaultProc(m);
+}
+
+int64_t Program::defaultProc(const Message& m) {
+    // What the window system does on its own: a close request destroys the
+    // window, which first hears of it as Destroy.
+    if (m.message == msg::Close && !window.isDestroyed()) {
+        windowProc(Message{msg::Destroy, 0, 0});
+        window.destroy();
+    }
+    return 0;
+}
+
+void Program::switchToFullScreen() {
+    game.session.music.unload();
+    window.setFullScreen(true);
+    game.backdrop.clear();
+    game.figures.clear();
+    game.session.clear();
+    game.display.close(false);
+    game.display.open(&window, true, game.session.screenWidth, game.session.screenHeight);
+    game.quickLoad();
+    game.fullLoad();
+}
+
+void Program::switchToWindow() {
+    game.session.music.unload();
+    window.setFullScreen(false);
+    game.backdrop.clear();
+    game.figures.clear();
+    game.session.clear();
+    game.display.close(false);
+    game.display.open(&window, false, 640, 480);
+    game.quickLoad();
+    game.fullLoad();
+}
+
+} // namespace vandrel

@@ -1,0 +1,45 @@
+// The program around the Game: start-up in its fixed order, the message loop
+// that runs a frame whenever no message waits, the window procedure that
+// routes input to the Game, and the switches between window and full screen.
+#pragma once
+#include "platform/Messages.h"
+
+#include <cstdint>
+
+namespace vandrel {
+
+class Game;
+class SoundSystem;
+class Window;
+
+class Program {
+public:
+    Program(Game& game, SoundSystem& sound, Window& window);
+
+    // Sound, set-up record, window mode and size, display, full load. False
+    // when the display cannot be opened (everything is released then).
+    bool startUp();
+    // The message loop; returns the exit code that came with Quit.
+    int run();
+    // One turn of the loop: a message if one waits, else a frame (or a wait
+    // while minimised). Returns false once Quit has been taken, with its code.
+    bool step(int& exitCode);
+
+    // Handles one window message.
+    int64_t windowProc(const Message& m);
+
+    void switchToFullScreen();
+    void switchToWindow();
+
+    bool cursorHidden() const { return cursorHidden_; }
+
+private:
+    int64_t defaultProc(const Message& m);
+
+    Game& game;
+    SoundSystem& sound;
+    Window& window;
+    bool cursorHidden_ = false;
+};
+
+} // namespace vandrel

@@ -1,0 +1,313 @@
+// The game object driven headless through its window procedure on the real
+// built game with its generated data set: start-up, the screens' cycle, mode
+// switches, scrolling and what the player sees on the loading screen.
+#include "app/Game.h"
+#include "app/Program.h"
+#include "data/Archive.h"
+#include "data/ArchiveLocator.h"
+#include "platform/AudioOutput.h"
+#include "platform/Clock.h"
+#include "platform/null/NullAudio.h"
+#include "platform/null/NullWindow.h"
+#include "sound/SoundSystem.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <unistd.h>
+#include <vector>
+
+namespace vandrel {
+namespace {
+
+const char* const kGame = VANDREL_BINARY_DIR "/vandrel";
+
+// Remembers the load progress at every frame the game presents.
+class RecordingWindow : public NullWindow {
+public:
+    bool showFrame(const VideoSurface& frame) override {
+        if (game) progress.push_back(game->session.loadProgress);
+        return NullWindow::showFrame(frame);
+    }
+    Game* game = nullptr;
+    std::vector<int32_t> progress;
+};
+
+class GameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::filesystem::exists(kGame)) GTEST_SKIP() << "the game with its data set is not built";
+        // The stored high-score table goes to a folder of the test's own.
+        storeDir = std::filesystem::temp_directory_path() / ("vandrel-gametest-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(storeDir);
+        setenv("XDG_DATA_HOME", storeDir.c_str(), 1);
+        game.exePath = kGame;
+        window.game = &game;
+    }
+    void TearDown() override {
+        std::error_code ec;
+        if (!storeDir.empty()) std::filesystem::remove_all(storeDir, ec);
+    }
+
+    // Runs the message loop until the queue is empty and `frames` frames ran.
+    void run(int frames, uint32_t msPerFrame = 1) {
+        int code = 0;
+        for (int i = 0; i < frames; ++i) {
+            while (!window.queue().empty())
+                if (!program.step(code)) return;
+            clock.advance(msPerFrame - 1);  // the loop itself sleeps 1 ms
+            program.step(code);
+        }
+    }
+    void post(uint32_t message, uint64_t wParam = 0, int64_t lParam = 0) { window.post(message, wParam, lParam); }
+    void key(uint32_t code) {
+        post(msg::KeyDown, code);
+        post(msg::KeyUp, code);
+    }
+
+    std::filesystem::path storeDir;
+    ManualClock clock{100000};
+    NullAudio audio;
+    ScopedAudioOutput output{audio};
+    RecordingWindow window;
+    Game game;
+    SoundSystem sound;
+    Program program{game, sound, window};
+};
+
+std::vector<int32_t> expectedProgress() {
+    ArchiveLocator locator;
+    Archive archive;
+    BlockReader* reader = archive.open(locator.open(kGame));
+    EXPECT_NE(reader, nullptr);
+    int32_t s[7];
+    const char* names[7] = {"stuff.x", "back.nb", "figur.xx", "cur.nl", "font.nl", "fonts.nl", "muni.nl"};
+    int32_t total = 0;
+    for (int i = 0; i < 7; ++i) total += s[i] = archive.entrySize(names[i]);
+    archive.closeReader(reader);
+    locator.close();
+    std::vector<int32_t> out;
+    int32_t done = s[0] / 3;
+    out.push_back(done * 100 / total);
+    done = s[0] / 3 + (2 * s[0]) / 3;
+    out.push_back(done * 100 / total);
+    for (int i = 1; i < 7; ++i) {
+        done += s[i];
+        out.push_back(done * 100 / total);
+    }
+    out.push_back(100);
+    return out;
+}
+
+TEST_F(GameTest, StartUpReachesTheTitleWithProgressFollowingTheEntrySizes) {
+    ASSERT_TRUE(program.startUp());
+    EXPECT_EQ(game.state, Title);
+    EXPECT_EQ(window.progress, expectedProgress());
+    // The shipped set-up starts full screen, 640 x 480, rounds of 2:00.
+    EXPECT_TRUE(game.fullScreen);
+    EXPECT_TRUE(window.isFullScreen());
+    EXPECT_EQ(game.session.screenWidth, 640);
+    EXPECT_EQ(game.session.roundMinutes, 2);
+    EXPECT_EQ(game.session.roundSeconds, 0);
+    EXPECT_EQ(game.session.magazineSize, 10);
+    EXPECT_EQ(game.backdrop.layerCount(), 4);
+    EXPECT_EQ(game.session.cursorImage.width(), 30);
+    EXPECT_EQ(game.session.titleImage.width(), 1280);
+    EXPECT_EQ(game.session.titleGrey.width(), 1280);
+    EXPECT_EQ(game.session.music.state(), StreamingSound::State::Playing);
+}
+
+TEST_F(GameTest, EscapeWalksTitleHighScoresCreditsAndCloses) {
+    ASSERT_TRUE(program.startUp());
+    run(2);
+    ASSERT_EQ(game.state, Title);
+    key(vk::Escape);
+    run(1);
+    EXPECT_EQ(game.state, HighScores);
+    EXPECT_EQ(game.session.highScores.pendingScore, 0) << "no score is handed over from the title";
+    key(vk::Escape);
+    run(1);
+    EXPECT_EQ(game.state, Credits);
+    key(vk::Escape);
+    int code = -1;
+    while (program.step(code)) {
+    }
+    EXPECT_EQ(code, 0);
+    EXPECT_TRUE(window.isDestroyed());
+    EXPECT_EQ(game.display.directDraw(), nullptr) << "everything released on destroy";
+    EXPECT_TRUE(game.session.titleImage.isEmpty());
+}
+
+TEST_F(GameTest, ALeftClickOnTheClosingScreenEndsTheProgram) {
+    ASSERT_TRUE(program.startUp());
+    key(vk::Escape);
+    key(vk::Escape);
+    run(1);
+    ASSERT_EQ(game.state, Credits);
+    post(msg::LButtonDown, 1, makePointParam(10, 10));
+    int code = -1;
+    while (program.step(code)) {
+    }
+    EXPECT_EQ(code, 0);
+}
+
+TEST_F(GameTest, WithoutTheArchiveTheGameStaysStartingAndEscapeCloses) {
+    game.exePath = "/nonexistent/vandrel";
+    ASSERT_TRUE(program.startUp()) << "only the display can stop the start";
+    EXPECT_EQ(game.state, Starting);
+    EXPECT_FALSE(game.fullScreen) << "the built-in set-up is a window";
+    run(3);
+    EXPECT_EQ(window.lastFrame().rgbAt(320, 240), 0u) << "frames draw nothing";
+    key(vk::Escape);
+    int code = -1;
+    while (program.step(code)) {
+    }
+    EXPECT_EQ(code, 0);
+}
+
+TEST_F(GameTest, AltEnterMidRoundEndsOnTheTitleWithTheBarFull) {
+    ASSERT_TRUE(program.startUp());
+    run(1);
+    post(msg::LButtonDown, 1, makePointParam(320, 240));
+    run(5, 20);
+    ASSERT_EQ(game.state, InPlay);
+    post(msg::SysChar, 13);
+    run(1);
+    EXPECT_EQ(game.state, Title);
+    EXPECT_EQ(game.session.loadProgress, 100);
+    EXPECT_FALSE(game.fullScreen);
+    EXPECT_FALSE(window.isFullScreen());
+    EXPECT_EQ(game.display.backBuffer()->format(), PixelFormat::xrgb32());
+    post(msg::SysChar, 13);
+    run(1);
+    EXPECT_EQ(game.state, Title);
+    EXPECT_TRUE(game.fullScreen);
+    EXPECT_EQ(game.display.backBuffer()->format(), PixelFormat::rgb565());
+    EXPECT_EQ(game.session.music.state(), StreamingSound::State::Playing);
+}
+
+TEST_F(GameTest, HeldArrowScrollsByTheHeldMillisecondsInEveryState) {
+    ASSERT_TRUE(program.startUp());
+    run(1);
+    ASSERT_EQ(game.state, Title);
+    game.scroll = 0;
+    post(msg::KeyDown, vk::Left);
+    run(100, 15);  // 1500 ms held
+    post(msg::KeyUp, vk::Left);
+    run(5, 15);
+    EXPECT_EQ(game.scroll, -1500) << "nothing clamps outside a round";
+    // The first play frame clamps it to the landscape.
+    post(msg::LButtonDown, 1, makePointParam(320, 240));
+    game.mouseX = 320;
+    run(1);
+    EXPECT_EQ(game.scroll, 0);
+}
+
+TEST_F(GameTest, TheMouseScrollsByTheCubeOfItsDistanceFromTheMiddle) {
+    ASSERT_TRUE(program.startUp());
+    post(msg::LButtonDown, 1, makePointParam(320, 240));
+    run(1);
+    ASSERT_EQ(game.state, InPlay);
+    const int32_t maxScroll = game.backdrop.maxLayerWidth() - 640;
+    ASSERT_EQ(maxScroll, 2880);
+
+    auto scrollAfter = [&](int32_t x, int32_t start, int frames, uint32_t ms) {
+        post(msg::MouseMove, 0, makePointParam(x, 240));
+        run(1);
+        game.scroll = start;
+        game.lastScrollTick = tickCount();
+        for (int i = 0; i < frames; ++i) {
+            clock.advance(ms);
+            game.frameTick();
+        }
+        return game.scroll;
+    };
+    EXPECT_EQ(scrollAfter(320, 1000, 10, 20), 1000);
+    EXPECT_EQ(scrollAfter(221, 1000, 10, 20), 1000);
+    EXPECT_EQ(scrollAfter(419, 1000, 10, 20), 1000);
+    EXPECT_EQ(scrollAfter(639, 1000, 10, 20), 1000 + 10 * 27);
+    EXPECT_EQ(scrollAfter(0, 1000, 10, 20), 1000 - 10 * 27);
+    EXPECT_EQ(scrollAfter(0, 100, 10, 20), 0) << "clamped at the left edge";
+    EXPECT_EQ(scrollAfter(639, 2870, 10, 20), maxScroll) << "clamped at the right edge";
+    // c = 1: a frame shorter than 20 ms drops its fraction.
+    EXPECT_EQ(scrollAfter(421, 1000, 10, 19), 1000);
+    EXPECT_EQ(scrollAfter(421, 1000, 10, 40), 1000 + 20);
+}
+
+TEST_F(GameTest, HalfLoadedTitleIsColourOnTheLeftAndGreyOnTheRight) {
+    ASSERT_TRUE(program.startUp());
+    post(msg::SysChar, 13);  // to a window: a 32-bit frame, exact colours
+    run(1);
+    ASSERT_FALSE(game.fullScreen);
+    game.state = Loading;
+    game.session.loadProgress = 50;
+    ASSERT_TRUE(game.frameTick());
+    const ShownFrame& f = window.lastFrame();
+    ASSERT_EQ(f.width, 640);
+
+    Surface& colour = game.session.titleImage;
+    std::vector<uint8_t> row(static_cast<size_t>(colour.width()) * 3);
+    ASSERT_TRUE(colour.lock());
+    int colourful = 0;
+    for (int32_t y = 0; y < 480; y += 7) {
+        ASSERT_TRUE(colour.getRow(row.data(), y, false));
+        for (int32_t x = 0; x < 640; x += 3) {
+            const uint32_t shown = f.rgbAt(x, y);
+            const uint32_t r = shown >> 16, g = (shown >> 8) & 0xFF, b = shown & 0xFF;
+            if (x < 320) {
+                const uint8_t* p = &row[static_cast<size_t>(x) * 3];
+                ASSERT_EQ(shown, (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0]) << x << "," << y;
+                if (r != g || g != b) ++colourful;
+            } else {
+                ASSERT_TRUE(r == g && g == b) << "grey at " << x << "," << y;
+            }
+        }
+    }
+    colour.unlock();
+    EXPECT_GT(colourful, 1000) << "the title picture is in colour";
+}
+
+TEST_F(GameTest, SnapshotBeforeAnyCrossHairFrameIsEmptyAndLaterHoldsTheFrame) {
+    ASSERT_TRUE(program.startUp());
+    // The loading pass drew no cross-hair yet.
+    key(vk::Escape);
+    run(1);
+    ASSERT_EQ(game.state, HighScores);
+    EXPECT_EQ(game.session.highScores.snapshot, nullptr);
+    // Back to the title (Enter finishes the screen), a frame, then Escape again.
+    post(msg::Char, 13);
+    run(3);
+    ASSERT_EQ(game.state, Title);
+    key(vk::Escape);
+    run(1);
+    ASSERT_NE(game.session.highScores.snapshot, nullptr);
+    EXPECT_EQ(game.session.highScores.snapshot->width(), 640);
+}
+
+TEST_F(GameTest, TheCursorHidesOverTheClientAreaAndMinimisingStopsFrames) {
+    ASSERT_TRUE(program.startUp());
+    run(1);
+    EXPECT_TRUE(window.cursorVisible());
+    post(msg::MouseMove, 0, makePointParam(100, 100));
+    run(1);
+    EXPECT_FALSE(window.cursorVisible());
+    EXPECT_TRUE(program.cursorHidden());
+    EXPECT_EQ(game.mouseX, 100);
+    post(msg::NcMouseMove);
+    run(1);
+    EXPECT_TRUE(window.cursorVisible());
+
+    post(msg::Activate, kActivateMinimised);
+    run(1);
+    EXPECT_FALSE(game.active);
+    const uint32_t shown = window.framesShown();
+    run(5);
+    EXPECT_EQ(window.framesShown(), shown) << "a minimised window renders nothing";
+    post(msg::Activate, 0);  // lost the focus only
+    run(2);
+    EXPECT_TRUE(game.active);
+    EXPECT_GT(window.framesShown(), shown);
+}
+
+} // namespace
+} // namespace vandrel
