@@ -111,6 +111,13 @@ bool Archive::openEntry(const char* name) {
     closeEntry();
     if (unzLocateFile(zip(handle), name, caseInsensitive) != UNZ_OK)
         return false;
+    // Only stored and deflated entries are readable. minizip built without
+    // bzip2 would otherwise hand out a bzip2 entry's compressed bytes as data.
+    unz_file_info64 info{};
+    if (unzGetCurrentFileInfo64(zip(handle), &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
+        return false;
+    if (info.compression_method != 0 && info.compression_method != Z_DEFLATED)
+        return false;
     if (unzOpenCurrentFile(zip(handle)) != UNZ_OK)
         return false;
     entryOpen = true;

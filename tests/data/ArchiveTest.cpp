@@ -2,6 +2,7 @@
 #include "data/Archive.h"
 #include "data/BlockReader.h"
 #include "support/TestArchive.h"
+#include "AllocationProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -95,8 +96,10 @@ TEST(Archive, SkipToNeverGoesBackAndSkipsLargeGapsInPieces) {
     EXPECT_EQ(a.tell(), 200000);
     // A gap of nearly 2^31 costs no allocation of that size, just a false result.
     ASSERT_TRUE(a.openEntry("big"));
+    test::resetLargestAllocation();
     EXPECT_FALSE(a.skipTo(INT32_MAX));
     EXPECT_EQ(a.tell(), 200000);
+    EXPECT_LT(test::largestAllocation(), 65536u);
 }
 
 TEST(Archive, ClosingTwiceAndClosingNothingAreHarmless) {
@@ -160,6 +163,80 @@ TEST(Archive, RefusesStreamsThatHoldNoArchive) {
     EXPECT_EQ(a.open(f), nullptr);  // no end record
     EXPECT_FALSE(a.isOpen());
     std::fclose(f);
+}
+
+// Sets the compression method of every local and central record of a zip.
+void setMethod(Bytes& zip, uint16_t method) {
+    for (size_t i = 0; i + 4 <= zip.size(); ++i) {
+        if (zip[i] != 'P' || zip[i + 1] != 'K')
+            continue;
+        const size_t at = zip[i + 2] == 3 && zip[i + 3] == 4 ? i + 8 : zip[i + 2] == 1 && zip[i + 3] == 2 ? i + 10 : 0;
+        if (at) {
+            zip[at] = static_cast<uint8_t>(method);
+            zip[at + 1] = static_cast<uint8_t>(method >> 8);
+        }
+    }
+}
+
+TEST(Archive, OnlyStoredAndDeflatedEntriesOpen) {
+    Bytes zip;
+    {
+        TestArchive t({{"a", counting(40)}});
+        zip = test::readFile(t.path());
+    }
+    for (uint16_t method : {uint16_t{12}, uint16_t{14}, uint16_t{99}}) {
+        Bytes changed = zip;
+        setMethod(changed, method);
+        std::FILE* f = std::tmpfile();
+        ASSERT_NE(f, nullptr);
+        std::fwrite(changed.data(), 1, changed.size(), f);
+        Archive a;
+        ASSERT_NE(a.open(f), nullptr);
+        EXPECT_FALSE(a.openEntry("a")) << method;
+        EXPECT_EQ(a.entrySize("a"), 0);
+        a.close();
+        std::fclose(f);
+    }
+}
+
+TEST(Archive, DamagedLocalHeaderFailsTheOpen) {
+    TestArchive t({{"a", counting(40)}});
+    Bytes zip = test::readFile(t.path());
+    zip[1] = 'X';  // local header signature
+    std::FILE* f = std::tmpfile();
+    ASSERT_NE(f, nullptr);
+    std::fwrite(zip.data(), 1, zip.size(), f);
+    Archive a;
+    ASSERT_NE(a.open(f), nullptr);  // the central directory is intact
+    EXPECT_FALSE(a.openEntry("a"));
+    a.close();
+    std::fclose(f);
+}
+
+TEST(Archive, EndRecordMustBeConsistent) {
+    TestArchive t({{"a", counting(40)}, {"b", counting(3)}});
+    const Bytes zip = test::readFile(t.path());
+    const size_t end = zip.size() - 22;
+    auto opens = [](const Bytes& bytes) {
+        std::FILE* f = std::tmpfile();
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        Archive a;
+        const bool ok = a.open(f) != nullptr;
+        a.close();
+        std::fclose(f);
+        return ok;
+    };
+    EXPECT_TRUE(opens(zip));
+    Bytes counts = zip;
+    counts[end + 8] = 3;  // entries on this disk differ from the total
+    EXPECT_FALSE(opens(counts));
+    Bytes disk = zip;
+    disk[end + 4] = 1;
+    EXPECT_FALSE(opens(disk));
+    Bytes offset = zip;
+    offset[end + 19] = 0x7F;  // directory offset beyond the end record
+    EXPECT_FALSE(opens(offset));
+    EXPECT_FALSE(opens(Bytes(zip.begin(), zip.begin() + static_cast<long>(end) + 10)));  // cut end record
 }
 
 } // namespace

@@ -1,0 +1,141 @@
+// Writes small seed inputs for the archive fuzz targets: archives shaped like
+// the game's entries, and the same behind PE and ELF images.
+#include "ZipWriter.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+void putU32(Bytes& out, uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+Bytes block(const char* tag, const Bytes& payload) {
+    Bytes out{static_cast<uint8_t>(tag[0]), static_cast<uint8_t>(tag[1])};
+    putU32(out, static_cast<uint32_t>(payload.size()));
+    out.insert(out.end(), payload.begin(), payload.end());
+    return out;
+}
+
+Bytes filler(size_t n, uint32_t seed) {
+    Bytes out(n);
+    for (auto& b : out) {
+        seed = seed * 214013u + 2531011u;
+        b = static_cast<uint8_t>(seed >> 16);
+    }
+    return out;
+}
+
+Bytes word(uint32_t v) {
+    Bytes out;
+    putU32(out, v);
+    return out;
+}
+
+Bytes join(std::initializer_list<Bytes> parts) {
+    Bytes out;
+    for (const Bytes& p : parts)
+        out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+Bytes zipOf(const std::string& scratch, const std::vector<std::pair<std::string, Bytes>>& entries) {
+    vandrel::pack::ZipWriter writer;
+    writer.open(scratch);
+    for (const auto& [name, data] : entries)
+        writer.add(name, data);
+    writer.close();
+    std::ifstream in(scratch, std::ios::binary);
+    Bytes out((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::remove(scratch.c_str());
+    return out;
+}
+
+void save(const std::string& path, const Bytes& data) {
+    std::ofstream o(path, std::ios::binary);
+    o.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+}
+
+void set32(Bytes& b, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+Bytes peImage(bool codeView) {
+    Bytes b(0x600, 0);
+    b[0] = 'M';
+    b[1] = 'Z';
+    set32(b, 0x3C, 0x80);
+    std::memcpy(&b[0x80], "PE\0\0", 4);
+    b[0x86] = 2;
+    set32(b, 0x80 + 248 + 16, 0x100);
+    set32(b, 0x80 + 248 + 20, 0x400);
+    set32(b, 0x80 + 248 + 40 + 16, 0x100);
+    set32(b, 0x80 + 248 + 40 + 20, 0x500);
+    if (codeView) {
+        const char record[] = "NB10\0\0\0\0\1\2\3\4\1\0\0\0C:\\v\\game.pdb";
+        b.insert(b.end(), record, record + sizeof record);
+    }
+    return b;
+}
+
+Bytes elfImage() {
+    Bytes b(0x100 + 2 * 64, 0);
+    std::memcpy(b.data(), "\x7F" "ELF\2\1\1", 7);
+    set32(b, 0x28, 0x100);
+    b[0x3A] = 64;
+    b[0x3C] = 2;
+    set32(b, 0x100 + 64 + 4, 1);
+    set32(b, 0x100 + 64 + 0x18, 0x40);
+    set32(b, 0x100 + 64 + 0x20, 0xC0);
+    return b;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make_fuzz_seeds OUTDIR\n");
+        return 2;
+    }
+    const std::string out = argv[1];
+    const std::string scratch = out + "/scratch.zip";
+    ::mkdir(out.c_str(), 0755);
+    ::mkdir((out + "/fuzz_archive").c_str(), 0755);
+    ::mkdir((out + "/fuzz_locator").c_str(), 0755);
+
+    Bytes setup = join({word(640), word(480), word(2), word(0), word(10), {1, 1, 1, 1}});
+    setup.resize(55, 0);
+    std::memcpy(&setup[24], "seeds", 5);
+    const Bytes stuff = join({block("S1", filler(200, 1)), block("SS", setup), block("ST", {}),
+                              block("JP", filler(300, 2)), block("PG", {})});
+    const Bytes figur = join({block("F1", word(1)), block("SD", filler(100, 3)), block("EX", {0, 0, 0, 0, 1}),
+                              block("FC", word(1)), block("TI", word(100)), block("JP", filler(50, 4)),
+                              block("PG", filler(20, 5)), block("F3", filler(45, 6)), block("F4", word(0))});
+    const Bytes pair = join({block("JP", filler(120, 7)), block("PG", filler(30, 8))});
+    const Bytes back = join({block("PI", word(1)), pair});
+
+    const Bytes full = zipOf(scratch, {{"back.nb", back}, {"figur.xx", figur}, {"cur.nl", pair}, {"font.nl", pair},
+                                       {"fonts.nl", pair}, {"muni.nl", pair}, {"stuff.x", stuff}});
+    save(out + "/fuzz_archive/seven-entries", full);
+    save(out + "/fuzz_archive/stuff", zipOf(scratch, {{"stuff.x", stuff}}));
+    save(out + "/fuzz_archive/figur", zipOf(scratch, {{"figur.xx", figur}}));
+    save(out + "/fuzz_archive/empty-entry", zipOf(scratch, {{"e", {}}}));
+    Bytes cut = zipOf(scratch, {{"stuff.x", Bytes(stuff.begin(), stuff.begin() + 210)}});
+    save(out + "/fuzz_archive/truncated-block", cut);
+
+    const Bytes small = zipOf(scratch, {{"cur.nl", pair}, {"stuff.x", stuff}});
+    save(out + "/fuzz_locator/pe", join({peImage(false), small}));
+    save(out + "/fuzz_locator/pe-codeview", join({peImage(true), small}));
+    save(out + "/fuzz_locator/elf", join({elfImage(), small}));
+    return 0;
+}
