@@ -163,9 +163,10 @@ bool OggSoundStream::openHeaders() {
         return true;
     };
     d.open = opened();
-    declaredLengthMs = d.infoInit ? lengthFromComments(d.comment.user_comments, d.comment.comment_lengths,
-                                                       d.comment.comments)
-                                  : kDefaultLengthMs;
+    // The length is kept from the comment header as soon as it has been read:
+    // effects close their decoder once decoded and still report their length.
+    if (d.infoInit && d.comment.vendor)
+        declaredLengthMs = lengthFromComments(d.comment.user_comments, d.comment.comment_lengths, d.comment.comments);
     return d.open;
 }
 

@@ -156,7 +156,10 @@ void StreamingSound::refill() {
     playedBytes_ += advance;
     const uint32_t freeBytes = play >= writeCursor_ ? play - writeCursor_ : ringBytes_ - writeCursor_ + play;
 
-    if (playedBytes_ > writtenBytes_) {
+    // Silence written after a stream's tail counts as played but not as
+    // written, so on a looping stream the two counts drift together by a
+    // frame's worth per loop; only a sound played once can run out.
+    if (!looping_ && playedBytes_ > writtenBytes_) {
         // Everything the stream delivered has been heard.
         buffer->stop();
         buffer.reset();
