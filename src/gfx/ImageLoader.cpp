@@ -118,6 +118,8 @@ bool readFrameCount(BlockReader* reader, int32_t& count) {
             require(reader->readHeader(tag));
             const bool found = tag == tagFC;
             if (found) {
+                // A short block would have us read the next block's header.
+                require(reader->blockLength() >= 4);
                 uint32_t value = 0;
                 require(reader->readU32(&value));
                 count = static_cast<int32_t>(value);
@@ -138,6 +140,7 @@ bool readFrameWords(BlockReader* reader, int32_t& total, uint32_t* words, int32_
             require(reader->readHeader(tag));
             const bool found = tag == tagTI;
             if (found) {
+                require(static_cast<int64_t>(reader->blockLength()) >= 4 * static_cast<int64_t>(n));
                 total = 0;
                 for (int32_t i = 0; i < n; ++i) {
                     require(reader->readU32(&words[i]));
