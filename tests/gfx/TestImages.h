@@ -39,6 +39,15 @@ Bytes encodeMaskPng(int32_t width, int32_t height, const std::vector<uint8_t>& m
 void fillSurface(Surface& surface, VideoDevice& device, const Picture& picture,
                  const std::vector<uint8_t>* mask = nullptr);
 
+// The colour that fills glyph cell k of a test font sheet.
+Rgb cellColour(int32_t k);
+// A glyph sheet of 13 cells per row: cell k is cellColour(k) with a keyed
+// notch in its top-right corner and a dark diagonal; the gaps and margins
+// are opaque magenta so that a glyph showing its neighbours is caught.
+void makeFontSheet(Surface& sheet, VideoDevice& device, int32_t width, int32_t height, int32_t originX,
+                   int32_t originY, int32_t glyphWidth, int32_t glyphHeight, int32_t gapX, int32_t gapY);
+constexpr Rgb sheetGap{255, 0, 255};
+
 // A surface's pixels as 8-bit colours, through the same conversions as getRow.
 Picture readSurface(const VideoSurface& surface);
 
