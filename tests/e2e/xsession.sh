@@ -1,0 +1,96 @@
+# Shared pieces of the end-to-end tests: a private X server with a window
+# manager, screenshots and pixel probes. Source it; call e2e_start_x first.
+# Every process started here is ended by its own pid in e2e_stop_x.
+
+e2e_pids=()
+
+# Exits 77 (skipped) when there is no Xvfb at all; fails when it is there
+# but does not come up.
+e2e_start_x() {
+  local missing=()
+  for tool in Xvfb matchbox-window-manager xdotool import; do
+    command -v "$tool" >/dev/null 2>&1 || missing+=("$tool")
+  done
+  if ! command -v Xvfb >/dev/null 2>&1; then
+    echo "SKIP: Xvfb is not installed (scripts/install-deps installs it)"
+    exit 77
+  fi
+  if ((${#missing[@]})); then
+    echo "FAIL: missing ${missing[*]} (scripts/install-deps installs them)"
+    exit 1
+  fi
+  E2E_CONVERT=/usr/bin/convert
+  [[ -x $E2E_CONVERT ]] || E2E_CONVERT=convert
+  local n
+  for n in $(seq 91 140); do
+    [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
+    Xvfb ":$n" -screen 0 "${E2E_SCREEN:-1024x768x24}" -nolisten tcp >"$E2E_DIR/xvfb.log" 2>&1 &
+    e2e_pids+=($!)
+    local i
+    for i in $(seq 1 50); do
+      [[ -e /tmp/.X11-unix/X$n ]] && break
+      sleep 0.1
+    done
+    if [[ -e /tmp/.X11-unix/X$n ]] && kill -0 "${e2e_pids[-1]}" 2>/dev/null; then
+      export DISPLAY=":$n"
+      break
+    fi
+    kill "${e2e_pids[-1]}" 2>/dev/null || true
+    unset 'e2e_pids[-1]'
+  done
+  if [[ -z ${DISPLAY:-} ]]; then
+    echo "FAIL: Xvfb did not start"; cat "$E2E_DIR/xvfb.log"; exit 1
+  fi
+  # Desktop full screen needs a window manager.
+  matchbox-window-manager -use_titlebar no >"$E2E_DIR/wm.log" 2>&1 &
+  e2e_pids+=($!)
+  sleep 0.5
+}
+
+e2e_stop_x() {
+  local p
+  for ((p = ${#e2e_pids[@]} - 1; p >= 0; p--)); do
+    kill "${e2e_pids[p]}" 2>/dev/null || true
+  done
+  for p in "${e2e_pids[@]}"; do wait "$p" 2>/dev/null || true; done
+  e2e_pids=()
+}
+
+# e2e_shot FILE: the whole screen as PNG.
+e2e_shot() { import -window root "$1" 2>/dev/null; }
+
+# e2e_grid FILE COLS ROWS: prints "x y r g b" for each cell of a COLS x ROWS
+# grid of block averages over the picture.
+e2e_grid() {
+  "$E2E_CONVERT" "$1" -resize "$2x$3!" -depth 8 txt:- 2>/dev/null |
+    awk -F'[ ,:()]+' 'NR > 1 { print $1, $2, int($4), int($5), int($6) }'
+}
+
+# e2e_colourful FILE X0 X1: how many of the 64 x 48 grid cells with column in
+# [X0, X1) are clearly coloured (channels more than 24 apart), and how many
+# are not black.
+e2e_colourful() {
+  e2e_grid "$1" 64 48 | awk -v a="$2" -v b="$3" '
+    $1 >= a && $1 < b {
+      mx = $3; mn = $3
+      if ($4 > mx) mx = $4; if ($5 > mx) mx = $5
+      if ($4 < mn) mn = $4; if ($5 < mn) mn = $5
+      if (mx - mn > 24) c++
+      if (mx > 16) lit++
+    }
+    END { print c + 0, lit + 0 }'
+}
+
+# e2e_window NAME [TIMEOUT_S]: the id of the first visible window so named.
+e2e_window() {
+  local i id
+  for i in $(seq 1 $((${2:-10} * 10))); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1)
+    [[ -n $id ]] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+
+# e2e_now_ms: wall clock in milliseconds.
+e2e_now_ms() { date +%s%3N; }
