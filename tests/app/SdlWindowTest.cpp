@@ -1,0 +1,139 @@
+// SDL's events become the window messages the game handles, with Windows
+// key codes; runs on SDL's dummy video driver.
+#include "platform/VideoSurface.h"
+#include "platform/sdl/SdlWindow.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace vandrel {
+namespace {
+
+class SdlWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        window = SdlWindow::create(error);
+        if (!window) GTEST_SKIP() << "no SDL video here: " << error;
+        window->pumpEvents();
+        window->queue().clear();
+    }
+
+    void pushKey(Uint32 type, SDL_Keycode sym, Uint16 mod = KMOD_NONE) {
+        SDL_Event e{};
+        e.type = type;
+        e.key.keysym.sym = sym;
+        e.key.keysym.mod = mod;
+        e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+        SDL_SetModState(static_cast<SDL_Keymod>(mod));
+        SDL_PushEvent(&e);
+    }
+    std::vector<Message> drain() {
+        window->pumpEvents();
+        std::vector<Message> out;
+        Message m;
+        while (window->queue().take(m)) out.push_back(m);
+        SDL_SetModState(KMOD_NONE);
+        return out;
+    }
+
+    std::unique_ptr<SdlWindow> window;
+};
+
+TEST_F(SdlWindowTest, ArrowsAndEscapeArriveWithWindowsKeyCodes) {
+    pushKey(SDL_KEYDOWN, SDLK_LEFT);
+    pushKey(SDL_KEYUP, SDLK_LEFT);
+    pushKey(SDL_KEYDOWN, SDLK_RIGHT);
+    pushKey(SDL_KEYDOWN, SDLK_ESCAPE);
+    pushKey(SDL_KEYDOWN, SDLK_a);
+    auto m = drain();
+    ASSERT_EQ(m.size(), 6u);
+    EXPECT_EQ(m[0].message, msg::KeyDown);
+    EXPECT_EQ(m[0].wParam, 0x25u);
+    EXPECT_EQ(m[1].message, msg::KeyUp);
+    EXPECT_EQ(m[2].wParam, 0x27u);
+    EXPECT_EQ(m[3].wParam, 27u);
+    EXPECT_EQ(m[4].message, msg::Char) << "Escape also types character 27";
+    EXPECT_EQ(m[4].wParam, 27u);
+    EXPECT_EQ(m[5].wParam, static_cast<uint64_t>('A'));
+}
+
+TEST_F(SdlWindowTest, AltEnterIsTheSystemCharacterThirteenAndNoKeyDown) {
+    pushKey(SDL_KEYDOWN, SDLK_RETURN, KMOD_LALT);
+    auto m = drain();
+    ASSERT_EQ(m.size(), 2u);
+    EXPECT_EQ(m[0].message, msg::SysKeyDown);
+    EXPECT_EQ(m[1].message, msg::SysChar);
+    EXPECT_EQ(m[1].wParam, 13u);
+    pushKey(SDL_KEYDOWN, SDLK_RETURN);
+    m = drain();
+    ASSERT_EQ(m.size(), 2u);
+    EXPECT_EQ(m[0].message, msg::KeyDown);
+    EXPECT_EQ(m[1].message, msg::Char) << "plain Enter is an ordinary character";
+}
+
+TEST_F(SdlWindowTest, TypedTextBecomesSingleByteCharacters) {
+    SDL_Event e{};
+    e.type = SDL_TEXTINPUT;
+    std::strcpy(e.text.text, "a\xC3\xA4\xE2\x82\xAC");  // a, ä, and a euro sign that has no single byte here
+    SDL_PushEvent(&e);
+    auto m = drain();
+    ASSERT_EQ(m.size(), 2u);
+    EXPECT_EQ(m[0].wParam, static_cast<uint64_t>('a'));
+    EXPECT_EQ(m[1].wParam, 0xE4u);
+}
+
+TEST_F(SdlWindowTest, MouseAndWindowEventsBecomeMessages) {
+    SDL_Event e{};
+    e.type = SDL_MOUSEMOTION;
+    e.motion.x = 639;
+    e.motion.y = 479;
+    SDL_PushEvent(&e);
+    SDL_Event b{};
+    b.type = SDL_MOUSEBUTTONDOWN;
+    b.button.button = SDL_BUTTON_LEFT;
+    b.button.x = 12;
+    b.button.y = 34;
+    SDL_PushEvent(&b);
+    b.button.button = SDL_BUTTON_RIGHT;
+    SDL_PushEvent(&b);
+    auto m = drain();
+    ASSERT_EQ(m.size(), 3u);
+    EXPECT_EQ(m[0].message, msg::MouseMove);
+    EXPECT_EQ(pointParamX(m[0].lParam), 639);
+    EXPECT_EQ(pointParamY(m[0].lParam), 479);
+    EXPECT_EQ(m[1].message, msg::LButtonDown);
+    EXPECT_EQ(pointParamY(m[1].lParam), 34);
+    EXPECT_EQ(m[2].message, msg::RButtonDown);
+
+    SDL_Event q{};
+    q.type = SDL_QUIT;
+    SDL_PushEvent(&q);
+    m = drain();
+    ASSERT_EQ(m.size(), 1u);
+    EXPECT_EQ(m[0].message, msg::Close);
+}
+
+TEST_F(SdlWindowTest, FullScreenReportsTheFrameAsItsClientArea) {
+    ASSERT_TRUE(window->setVideoMode(true, 640, 480));
+    Rect r;
+    ASSERT_TRUE(window->clientRect(r));
+    EXPECT_EQ(r, (Rect{0, 0, 640, 480}));
+    VideoSurface frame(640, 480, PixelFormat::rgb565());
+    EXPECT_TRUE(window->showFrame(frame));
+    VideoSurface odd(8, 8, PixelFormat{16, 0xF00, 0xF0, 0xF});
+    EXPECT_FALSE(window->showFrame(odd)) << "a format the screen cannot take";
+    window->setFullScreen(false);
+    window->setClientSize(640, 480);
+    ASSERT_TRUE(window->clientRect(r));
+    EXPECT_EQ(r.width(), 640);
+    window->destroy();
+    EXPECT_FALSE(window->clientRect(r));
+}
+
+} // namespace
+} // namespace vandrel

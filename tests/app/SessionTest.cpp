@@ -1,0 +1,237 @@
+// The session's loaders, title and closing screens, cross-hair and snapshot,
+// on archives made in the test.
+#include "game/PictureBlocks.h"
+#include "game/Session.h"
+#include "platform/Clock.h"
+#include "platform/VideoDevice.h"
+#include "support/TestArchive.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+namespace vandrel {
+namespace {
+
+using test::block;
+using test::Bytes;
+using test::concat;
+using test::putU32;
+using test::TestArchive;
+
+Bytes setupRecord(int32_t w, int32_t h, int32_t minutes, int32_t seconds, int32_t magazine, uint8_t title,
+                  uint8_t highscore, uint8_t end, uint8_t full, const std::string& name) {
+    Bytes p;
+    for (int32_t v : {w, h, minutes, seconds, magazine}) putU32(p, static_cast<uint32_t>(v));
+    for (uint8_t v : {title, highscore, end, full}) p.push_back(v);
+    Bytes n(31, 0);
+    std::memcpy(n.data(), name.data(), std::min<size_t>(name.size(), 31));
+    p.insert(p.end(), n.begin(), n.end());
+    return block("SS", p);
+}
+
+Bytes solidPicture(int32_t w, int32_t h) {
+    return test::pictureBlocks(w, h, [](int32_t, int32_t) { return false; });
+}
+
+class SessionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        storeDir = std::filesystem::temp_directory_path() / ("vandrel-sessiontest-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(storeDir);
+        setenv("XDG_DATA_HOME", storeDir.c_str(), 1);
+    }
+    void TearDown() override {
+        std::error_code ec;
+        std::filesystem::remove_all(storeDir, ec);
+    }
+    std::filesystem::path storeDir;
+    ManualClock clock{5000};
+    VideoDevice device;
+};
+
+TEST_F(SessionTest, StartsWithTheBuiltInSetUp) {
+    Session s;
+    EXPECT_EQ(s.screenWidth, 640);
+    EXPECT_EQ(s.screenHeight, 480);
+    EXPECT_EQ(s.magazineSize, 10);
+    EXPECT_EQ(s.ammo, 10);
+    EXPECT_EQ(s.secondsLeft, 150) << "2:30 by default";
+    EXPECT_EQ(s.startFullScreen, 0);
+    EXPECT_STREQ(s.tableName, "");
+}
+
+TEST_F(SessionTest, SetUpRecordIsReadFieldByFieldAfterSkippedBlocks) {
+    TestArchive a({{"stuff.x", concat({block("XX", Bytes(9, 1)),
+                                       setupRecord(800, 600, 1, 45, 7, 1, 0, 1, 1, "Canyon"), block("ST")})}});
+    Session s;
+    ASSERT_TRUE(s.loadSetup(&a.entry("stuff.x")));
+    EXPECT_EQ(s.screenWidth, 800);
+    EXPECT_EQ(s.screenHeight, 600);
+    EXPECT_EQ(s.roundMinutes, 1);
+    EXPECT_EQ(s.roundSeconds, 45);
+    EXPECT_EQ(s.magazineSize, 7);
+    EXPECT_EQ(s.hasTitle, 1);
+    EXPECT_EQ(s.hasHighscoreImage, 0);
+    EXPECT_EQ(s.hasEndImage, 1);
+    EXPECT_EQ(s.startFullScreen, 1);
+    EXPECT_STREQ(s.tableName, "Canyon");
+    uint16_t tag = 0;
+    ASSERT_TRUE(a.reader()->readHeader(tag)) << "the loader stops right after the record";
+    EXPECT_EQ(tag, makeTag('S', 'T'));
+}
+
+TEST_F(SessionTest, ATableNameWithoutItsZeroIsCutToThirtyCharacters) {
+    TestArchive a({{"stuff.x", setupRecord(640, 480, 2, 0, 10, 0, 0, 0, 0, std::string(31, 'N'))}});
+    Session s;
+    ASSERT_TRUE(s.loadSetup(&a.entry("stuff.x")));
+    EXPECT_EQ(std::strlen(s.tableName), 30u);
+}
+
+TEST_F(SessionTest, AShortRecordOrNoneAtAllFails) {
+    Bytes shortRecord;
+    putU32(shortRecord, 640);
+    putU32(shortRecord, 480);
+    {
+        TestArchive a({{"stuff.x", test::blockWithLength("SS", 55, shortRecord)}});
+        Session s;
+        EXPECT_FALSE(s.loadSetup(&a.entry("stuff.x")));
+    }
+    {
+        TestArchive a({{"stuff.x", block("S9", Bytes(4, 0))}});
+        Session s;
+        EXPECT_FALSE(s.loadSetup(&a.entry("stuff.x")));
+        EXPECT_FALSE(s.loadSetup(nullptr));
+    }
+}
+
+TEST_F(SessionTest, TitleLoadsItsPictureAndAnExactGreyCopy) {
+    TestArchive a({{"stuff.x", concat({block("SH"), block("ST"), solidPicture(48, 16), block("SE")})}});
+    Session s;
+    s.hasTitle = 1;
+    BlockReader& r = a.entry("stuff.x");
+    EXPECT_FALSE(s.loadTitle(&r, nullptr)) << "no device, no loading";
+    ASSERT_TRUE(s.loadTitle(&r, &device));
+    ASSERT_EQ(s.titleImage.width(), 48);
+    ASSERT_EQ(s.titleGrey.height(), 16);
+    uint8_t colour[48 * 3], grey[48 * 3];
+    ASSERT_TRUE(s.titleImage.lock());
+    ASSERT_TRUE(s.titleGrey.lock());
+    for (int32_t y = 0; y < 16; ++y) {
+        s.titleImage.getRow(colour, y, false);
+        s.titleGrey.getRow(grey, y, false);
+        for (int x = 0; x < 48; ++x) {
+            const uint8_t* c = colour + x * 3;
+            const auto v = static_cast<uint8_t>(0.11 * c[0] + 0.59 * c[1] + 0.3 * c[2]);
+            ASSERT_EQ(grey[x * 3], v);
+            ASSERT_EQ(grey[x * 3 + 1], v);
+            ASSERT_EQ(grey[x * 3 + 2], v);
+        }
+    }
+    s.titleGrey.unlock();
+    s.titleImage.unlock();
+    uint16_t tag = 0;
+    ASSERT_TRUE(r.readHeader(tag));
+    EXPECT_EQ(tag, makeTag('S', 'E')) << "the reader steps past the picture";
+}
+
+TEST_F(SessionTest, WithoutATitleNothingIsRead) {
+    TestArchive a({{"stuff.x", concat({block("ST"), solidPicture(8, 8)})}});
+    Session s;
+    BlockReader& r = a.entry("stuff.x");
+    ASSERT_TRUE(s.loadTitle(&r, &device));
+    EXPECT_TRUE(s.titleImage.isEmpty());
+    uint16_t tag = 0;
+    ASSERT_TRUE(r.readHeader(tag));
+    EXPECT_EQ(tag, makeTag('S', 'T'));
+}
+
+TEST_F(SessionTest, ScreensStopOnceTheAnnouncedPicturesAreIn) {
+    TestArchive a({{"stuff.x", concat({block("SH"), solidPicture(40, 20), block("SE"), solidPicture(24, 12)})}});
+    Session s;
+    s.hasHighscoreImage = 1;
+    s.hasEndImage = 0;
+    BlockReader& r = a.entry("stuff.x");
+    ASSERT_TRUE(s.loadScreens(&r, &device));
+    EXPECT_EQ(s.highScores.width(), 40);
+    EXPECT_TRUE(s.endImage.isEmpty());
+    uint16_t tag = 0;
+    ASSERT_TRUE(r.readHeader(tag));
+    EXPECT_EQ(tag, makeTag('S', 'E'));
+
+    TestArchive b({{"stuff.x", concat({block("SE"), solidPicture(24, 12), block("SH"), solidPicture(40, 20)})}});
+    Session both;
+    both.hasHighscoreImage = 1;
+    both.hasEndImage = 1;
+    ASSERT_TRUE(both.loadScreens(&b.entry("stuff.x"), &device));
+    EXPECT_EQ(both.endImage.width(), 24);
+    EXPECT_EQ(both.highScores.width(), 40);
+}
+
+TEST_F(SessionTest, ScreensMissingFromTheEntryFail) {
+    TestArchive a({{"stuff.x", concat({block("SH"), solidPicture(40, 20)})}});
+    Session s;
+    s.hasHighscoreImage = 1;
+    s.hasEndImage = 1;
+    EXPECT_FALSE(s.loadScreens(&a.entry("stuff.x"), &device));
+}
+
+TEST_F(SessionTest, TheCreditsLineStartsOverAfterSeventySeconds) {
+    Session s;
+    VideoSurface target(640, 480, PixelFormat::xrgb32());
+    const Rect clip{0, 0, 640, 480};
+    s.drawCredits(&target, clip);
+    ASSERT_TRUE(s.creditsStarted);
+    const uint32_t start = s.creditsStart;
+    EXPECT_EQ(start, 5000u);
+    clock.advance(70000);  // a = 7000: still the same pass
+    s.drawCredits(&target, clip);
+    EXPECT_EQ(s.creditsStart, start);
+    clock.advance(10);  // a = 7001
+    s.drawCredits(&target, clip);
+    EXPECT_EQ(s.creditsStart, clock.now());
+}
+
+TEST_F(SessionTest, SnapshotIsEmptyBeforeACrossHairFrameAndThenCopiesTheClip) {
+    Session s;
+    s.snapshot();
+    EXPECT_EQ(s.highScores.snapshot, nullptr);
+
+    VideoSurface back(640, 480, PixelFormat::xrgb32());
+    Rect red{100, 100, 110, 110};
+    ASSERT_TRUE(back.fill(&red, 0xFF0000));
+    s.drawCursor(&back, Rect{0, 0, 640, 480}, 320, 240, &device);
+    s.snapshot();
+    ASSERT_NE(s.highScores.snapshot, nullptr);
+    EXPECT_EQ(s.highScores.snapshot->width(), 640);
+    EXPECT_EQ(s.highScores.snapshot->pixelAt(105, 105), 0xFF0000u);
+
+    // A display that closes takes its surfaces along: clear forgets them.
+    s.clear();
+    EXPECT_EQ(s.lastTarget, nullptr);
+    s.snapshot();
+    EXPECT_EQ(s.highScores.snapshot, nullptr);
+}
+
+TEST_F(SessionTest, ClearPutsTheSetUpBackButKeepsTheTableNameAndTheRound) {
+    TestArchive a({{"stuff.x", setupRecord(800, 600, 1, 0, 5, 1, 1, 1, 1, "Keep")}});
+    Session s;
+    ASSERT_TRUE(s.loadSetup(&a.entry("stuff.x")));
+    s.score = 42;
+    s.loadProgress = 100;
+    s.clear();
+    EXPECT_EQ(s.screenWidth, 640);
+    EXPECT_EQ(s.magazineSize, 10);
+    EXPECT_EQ(s.roundSeconds, 30);
+    EXPECT_EQ(s.hasTitle, 0);
+    EXPECT_STREQ(s.tableName, "Keep");
+    EXPECT_EQ(s.startFullScreen, 1);
+    EXPECT_EQ(s.score, 42);
+    EXPECT_EQ(s.loadProgress, 100);
+}
+
+} // namespace
+} // namespace vandrel
