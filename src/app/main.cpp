@@ -5,12 +5,14 @@
 #include "app/Program.h"
 #include "platform/MessageBox.h"
 #include "platform/sdl/SdlWindow.h"
+#include "scores/ScoreLocation.h"
 #include "sound/SoundSystem.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 namespace {
@@ -35,8 +37,13 @@ void reportVideoFailure(const std::string& cause) {
 
 } // namespace
 
-int main(int /*argc*/, char** argv) {
+int main(int argc, char** argv) {
     using namespace vandrel;
+    // The one option: where the high-score table is kept, for players and packagers.
+    if (argc == 2 && std::string_view(argv[1]) == "--where-scores") {
+        std::printf("%s\n", describeScoreLocation(executablePath(argv[0])).c_str());
+        return 0;
+    }
     const BackendKind kind = backendFromEnvironment();
     if (kind == BackendKind::Sdl) installSdlMessageBoxes();
 
