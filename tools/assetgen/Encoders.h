@@ -1,0 +1,28 @@
+// The file formats the archive and the preview use: baseline JPEG colour
+// pictures, 1-bit greyscale PNG masks and 8-bit RGB PNGs for review.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vandrel::assetgen {
+
+class Canvas;
+using Bytes = std::vector<uint8_t>;
+
+Bytes encodeJpeg(const uint8_t* rgb, int width, int height, int quality);
+// transparent: one byte per pixel, nonzero = transparent (stored as white).
+Bytes encodePngMask(const uint8_t* transparent, int width, int height);
+Bytes encodePngRgb(const uint8_t* rgb, int width, int height);
+
+// The colour half and the mask half of one picture; the mask is empty when
+// every pixel is opaque and the picture is stored without one.
+struct PicturePair {
+    Bytes jpeg;
+    Bytes mask;
+};
+PicturePair encodePicture(const Canvas& canvas, bool withMask, int quality);
+
+bool writeFile(const std::string& path, const Bytes& bytes);
+
+} // namespace vandrel::assetgen

@@ -1,0 +1,62 @@
+// Text from DejaVu Sans Bold through FreeType: the two font sheets of the game
+// and lettering painted into the screen pictures, with outline and shadow.
+#pragma once
+#include "Canvas.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vandrel::assetgen {
+
+extern const char* const kFontPath;
+
+// A grey coverage map, 0..1 per pixel.
+struct Coverage {
+    int width = 0, height = 0;
+    std::vector<float> value;
+    float at(int x, int y) const {
+        return (x < 0 || y < 0 || x >= width || y >= height) ? 0.0f : value[size_t(y) * size_t(width) + size_t(x)];
+    }
+};
+
+struct TextStyle {
+    Rgb top = rgb(255, 246, 220);     // fill at the top of the letters
+    Rgb bottom = rgb(255, 178, 64);   // fill at the baseline
+    Rgb ink = rgb(36, 16, 24);        // outline and shadow
+    float outline = 2.0f;             // outline radius in pixels
+    int shadowX = 2, shadowY = 2;
+};
+
+class GlyphRenderer {
+public:
+    explicit GlyphRenderer(const char* fontPath = kFontPath);
+    ~GlyphRenderer();
+    GlyphRenderer(const GlyphRenderer&) = delete;
+    GlyphRenderer& operator=(const GlyphRenderer&) = delete;
+
+    // Coverage of one character rendered at pixelSize, squeezed horizontally by
+    // squeeze (1 = natural width); left/top place it relative to the pen and baseline.
+    Coverage glyph(uint32_t ch, float pixelSize, float squeeze, int& left, int& top, float& advance);
+    // A line of UTF-8 text laid out on a canvas-sized coverage map.
+    Coverage text(const std::string& utf8, float pixelSize, int width, int height, float penX, float baseline,
+                  float tracking = 0.0f);
+    float textWidth(const std::string& utf8, float pixelSize, float tracking = 0.0f);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl;
+};
+
+// Paints coverage onto a canvas with fill gradient between yTop and yBottom,
+// an outline and a drop shadow.
+void paintText(Canvas& canvas, const Coverage& cover, const TextStyle& style, float yTop, float yBottom);
+
+// The font sheets: 13 cells per row holding A-Z, a-z, 0-9 . : , | - in order.
+Canvas largeFontSheet(GlyphRenderer& glyphs);
+Canvas smallFontSheet(GlyphRenderer& glyphs);
+// The character of sheet cell k.
+char fontCellChar(int k);
+
+} // namespace vandrel::assetgen

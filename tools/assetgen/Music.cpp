@@ -1,0 +1,225 @@
+// The canyon tune: sixteen bars at 120 beats per minute in A minor, a
+// whistled melody over plucked guitar, bass, a soft pad and a drum groove.
+// Every note is mixed into a buffer of exactly the loop's length, wrapping
+// round at the end, and the echo is run over two passes, so the last bar flows
+// into the first without a seam.
+#include "Sounds.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace vandrel::assetgen {
+
+namespace {
+constexpr float kTwoPi = 6.28318530718f;
+constexpr float kBeat = 60.0f / float(kMusicBpm);
+
+struct Note {
+    int bar;
+    float beat, length;
+    int midi;
+};
+
+// Chords as root note and minor/major quality, one per bar.
+struct Chord {
+    int root;   // MIDI note of the root in the bass octave
+    bool minor;
+};
+const Chord kChords[kMusicBars] = {
+    {45, true}, {45, true}, {41, false}, {43, false}, {45, true}, {45, true}, {41, false}, {40, false},
+    {38, true}, {45, true}, {41, false}, {36, false}, {38, true}, {45, true}, {40, false}, {40, false}};
+
+const Note kMelody[] = {
+    // A: the whistled theme.
+    {0, 0, 1.5f, 76}, {0, 1.5f, 0.5f, 74}, {0, 2, 1, 72}, {0, 3, 1, 69},
+    {1, 0, 3, 76}, {1, 3, 0.5f, 74}, {1, 3.5f, 0.5f, 76},
+    {2, 0, 1.5f, 77}, {2, 1.5f, 0.5f, 76}, {2, 2, 1, 74}, {2, 3, 1, 72},
+    {3, 0, 2, 74}, {3, 2, 1, 71}, {3, 3, 1, 67},
+    {4, 0, 1.5f, 69}, {4, 1.5f, 0.5f, 72}, {4, 2, 1, 76}, {4, 3, 1, 81},
+    {5, 0, 2, 79}, {5, 2, 1, 76}, {5, 3, 1, 72},
+    {6, 0, 1.5f, 74}, {6, 1.5f, 0.5f, 72}, {6, 2, 1, 71}, {6, 3, 1, 72},
+    {7, 0, 3, 71}, {7, 3, 1, 68},
+    // B: higher, busier, answered by the twang.
+    {8, 0, 1, 81}, {8, 1, 0.5f, 77}, {8, 1.5f, 0.5f, 79}, {8, 2, 1, 81}, {8, 3, 1, 74},
+    {9, 0, 1.5f, 76}, {9, 1.5f, 0.5f, 77}, {9, 2, 1, 76}, {9, 3, 1, 72},
+    {10, 0, 1, 72}, {10, 1, 1, 77}, {10, 2, 1, 81}, {10, 3, 0.5f, 79}, {10, 3.5f, 0.5f, 77},
+    {11, 0, 2, 79}, {11, 2, 1, 76}, {11, 3, 1, 72},
+    {12, 0, 1, 74}, {12, 1, 0.5f, 77}, {12, 1.5f, 0.5f, 81}, {12, 2, 1.5f, 86}, {12, 3.5f, 0.5f, 84},
+    {13, 0, 1.5f, 81}, {13, 1.5f, 0.5f, 79}, {13, 2, 1, 76}, {13, 3, 1, 72},
+    {14, 0, 1, 71}, {14, 1, 1, 74}, {14, 2, 1, 80}, {14, 3, 1, 83},
+    {15, 0, 2, 80}, {15, 2, 1, 76}, {15, 3, 1, 74},
+};
+
+long at(int bar, float beat) { return long(std::lround((float(bar) * 4.0f + beat) * kBeat * kRate)); }
+
+Samples whistle(float hz, float seconds) {
+    Samples out(samplesFor(seconds + 0.12f));
+    WhiteNoise breath(uint32_t(hz * 10));
+    Biquad air = Biquad::bandPass(hz, 6.0f);
+    float phase = 0;
+    for (size_t i = 0; i < out.size(); ++i) {
+        float t = float(i) / kRate;
+        float vib = std::min(1.0f, t / 0.25f) * 0.007f * std::sin(kTwoPi * 5.5f * t);
+        float glide = t < 0.04f ? (1.0f - 0.03f * (1.0f - t / 0.04f)) : 1.0f;  // a small scoop into the note
+        phase += kTwoPi * hz * glide * (1.0f + vib) / kRate;
+        float env = std::min(1.0f, t / 0.03f) * (t < seconds ? 1.0f : std::exp(-(t - seconds) / 0.04f));
+        out[i] = (std::sin(phase) + 0.08f * std::sin(2 * phase) + 0.25f * air.run(breath.next())) * env;
+    }
+    return out;
+}
+
+Samples bass(float hz, float seconds) {
+    Samples out(samplesFor(seconds + 0.05f));
+    float phase = 0;
+    for (size_t i = 0; i < out.size(); ++i) {
+        float t = float(i) / kRate;
+        phase += kTwoPi * hz / kRate;
+        float env = decayEnvelope(t, 0.004f, 0.5f) * (t < seconds ? 1.0f : std::exp(-(t - seconds) / 0.02f));
+        float tone = std::sin(phase) + 0.35f * std::sin(2 * phase) * std::exp(-t / 0.12f) + 0.12f * std::sin(3 * phase);
+        out[i] = tone * env;
+    }
+    return out;
+}
+
+Samples pad(const int notes[3], float seconds) {
+    Samples out(samplesFor(seconds));
+    Biquad soft = Biquad::lowPass(1100, 0.6f);
+    float phases[6] = {};
+    for (size_t i = 0; i < out.size(); ++i) {
+        float t = float(i) / kRate;
+        float v = 0;
+        for (int k = 0; k < 6; ++k) {
+            float hz = midiToHz(float(notes[k % 3])) * (k < 3 ? 1.0f : 1.004f);
+            phases[k] += hz / kRate;
+            phases[k] -= std::floor(phases[k]);
+            v += phases[k] * 2.0f - 1.0f;  // saw
+        }
+        float env = std::min(1.0f, t / 0.3f) * std::min(1.0f, (seconds - t) / 0.3f);
+        out[i] = soft.run(v) * env;
+    }
+    return out;
+}
+
+Samples kick() {
+    Samples s = sweep(150, 46, 0.07f, 0.32f, 0.001f, 0.14f);
+    mixInto(s, noiseBurst(501, 0.01f, 0.0002f, 0.002f, Biquad::lowPass(3000)), 0, 0.4f, false);
+    return s;
+}
+
+Samples snare(uint32_t seed) {
+    Samples s = noiseBurst(seed, 0.22f, 0.0005f, 0.06f, Biquad::bandPass(1900, 0.7f));
+    mixInto(s, sweep(220, 180, 0.03f, 0.12f, 0.001f, 0.04f), 0, 0.7f, false);
+    return s;
+}
+
+Samples hat(uint32_t seed, float decay) { return noiseBurst(seed, 0.12f, 0.0003f, decay, Biquad::highPass(7500)); }
+
+Samples tom(float hz) { return sweep(hz, hz * 0.6f, 0.15f, 0.3f, 0.001f, 0.12f); }
+
+// Schroeder echo run over the loop twice, keeping the second pass, so the
+// echo of the last bar sounds over the first.
+Samples canyonEcho(const Samples& dry) {
+    const size_t combLen[4] = {1557, 1617, 1491, 1422};
+    const size_t allLen[2] = {556, 225};
+    std::vector<std::vector<float>> combs, alls;
+    for (size_t n : combLen) combs.emplace_back(n, 0.0f);
+    for (size_t n : allLen) alls.emplace_back(n, 0.0f);
+    size_t combPos[4] = {}, allPos[2] = {};
+    Samples wet(dry.size());
+    for (int pass = 0; pass < 2; ++pass) {
+        for (size_t i = 0; i < dry.size(); ++i) {
+            float x = dry[i] * 0.25f, y = 0;
+            for (int k = 0; k < 4; ++k) {
+                float v = combs[size_t(k)][combPos[k]];
+                combs[size_t(k)][combPos[k]] = x + v * 0.8f;
+                combPos[k] = (combPos[k] + 1) % combLen[k];
+                y += v;
+            }
+            for (int k = 0; k < 2; ++k) {
+                float v = alls[size_t(k)][allPos[k]];
+                float o = -y * 0.5f + v;
+                alls[size_t(k)][allPos[k]] = y + v * 0.5f;
+                allPos[k] = (allPos[k] + 1) % allLen[k];
+                y = o;
+            }
+            if (pass == 1) wet[i] = y;
+        }
+    }
+    return wet;
+}
+} // namespace
+
+Samples music() {
+    const size_t loop = size_t(std::lround(float(kMusicBars) * 4.0f * kBeat * kRate));
+    Samples lead(loop, 0.0f), band(loop, 0.0f), drums(loop, 0.0f);
+
+    for (const Note& n : kMelody) {
+        float hz = midiToHz(float(n.midi));
+        float secs = n.length * kBeat * 0.92f;
+        bool partB = n.bar >= 8;
+        mixInto(lead, whistle(hz, secs), at(n.bar, n.beat), partB ? 0.17f : 0.22f, true);
+        if (partB) mixInto(lead, pluck(hz, secs + 0.4f, 0.6f, 0.996f, uint32_t(n.midi * 7 + n.bar)), at(n.bar, n.beat),
+                           0.32f, true);
+    }
+
+    for (int bar = 0; bar < kMusicBars; ++bar) {
+        const Chord& c = kChords[bar];
+        int third = c.root + (c.minor ? 3 : 4), fifth = c.root + 7;
+        // Bass: root, fifth on the and of two, octave, a step toward the next bar.
+        const Chord& next = kChords[(bar + 1) % kMusicBars];
+        int approach = next.root + ((next.root > c.root) ? -1 : 2);
+        const struct { float beat, len; int note; } line[] = {
+            {0, 1.2f, c.root}, {1.5f, 0.5f, fifth - 12 + 12}, {2, 1.0f, c.root + 12}, {3, 0.5f, fifth}, {3.5f, 0.5f, approach}};
+        for (const auto& b : line) {
+            int note = b.note;
+            while (note > 52) note -= 12;
+            mixInto(band, bass(midiToHz(float(note)), b.len * kBeat), at(bar, b.beat), 0.38f, true);
+        }
+        // Guitar: eighth-note picking through the chord.
+        const int arp[8] = {c.root + 12, fifth + 12, third + 24, fifth + 12, c.root + 24, fifth + 12, third + 24, fifth + 24};
+        for (int i = 0; i < 8; ++i) {
+            float accent = (i % 2 == 0) ? 1.0f : 0.7f;
+            mixInto(band, pluck(midiToHz(float(arp[i])), 0.7f, 0.45f, 0.994f, uint32_t(bar * 8 + i + 1000)),
+                    at(bar, float(i) * 0.5f), 0.13f * accent, true);
+        }
+        // Pad: the chord held softly through the bar.
+        const int chord[3] = {c.root + 12, third + 12, fifth + 12};
+        mixInto(band, pad(chord, 4.0f * kBeat + 0.25f), at(bar, 0) - long(samplesFor(0.12f)), 0.045f, true);
+
+        // Drums.
+        bool fill = (bar % 8) == 7;
+        mixInto(drums, kick(), at(bar, 0), 0.9f, true);
+        mixInto(drums, kick(), at(bar, 2), 0.8f, true);
+        if (bar % 2 == 1) mixInto(drums, kick(), at(bar, 2.5f), 0.55f, true);
+        mixInto(drums, snare(uint32_t(600 + bar)), at(bar, 1), 0.5f, true);
+        if (!fill) mixInto(drums, snare(uint32_t(700 + bar)), at(bar, 3), 0.5f, true);
+        for (int i = 0; i < 8; ++i) {
+            bool open = (i == 7) && !fill;
+            mixInto(drums, hat(uint32_t(800 + bar * 8 + i), open ? 0.09f : 0.025f), at(bar, float(i) * 0.5f),
+                    (i % 2 == 1) ? 0.22f : 0.13f, true);
+        }
+        for (int i = 0; i < 16; ++i) {  // a quiet shaker on the sixteenths
+            mixInto(drums, noiseBurst(uint32_t(900 + bar * 16 + i), 0.05f, 0.002f, 0.012f, Biquad::bandPass(5500, 1.0f)),
+                    at(bar, float(i) * 0.25f), (i % 4 == 2) ? 0.12f : 0.06f, true);
+        }
+        if (fill) {  // a tom run into the next section (the last one runs into bar one)
+            const float beats[4] = {3.0f, 3.25f, 3.5f, 3.75f};
+            const float hz[4] = {220, 180, 150, 120};
+            for (int i = 0; i < 4; ++i) mixInto(drums, tom(hz[i]), at(bar, beats[i]), 0.6f, true);
+            mixInto(drums, snare(uint32_t(750 + bar)), at(bar, 3.75f), 0.3f, true);
+        }
+    }
+
+    Samples mixBus(loop, 0.0f);
+    for (size_t i = 0; i < loop; ++i) mixBus[i] = lead[i] + band[i];
+    Samples echo = canyonEcho(mixBus);
+    Samples out(loop);
+    for (size_t i = 0; i < loop; ++i) {
+        float v = mixBus[i] + echo[i] * 0.35f + drums[i] * 0.8f;
+        out[i] = std::tanh(v * 1.1f);
+    }
+    normalize(out, 0.85f);
+    return out;
+}
+
+} // namespace vandrel::assetgen

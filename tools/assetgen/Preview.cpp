@@ -1,0 +1,198 @@
+// Pictures for people: transparency is shown as a checkerboard, small things
+// are enlarged, and the mock-up draws in the game's order (a layer, then the
+// figures that live on it) with the HUD at the game's positions.
+#include "Preview.h"
+
+#include "Encoders.h"
+#include "Glyphs.h"
+#include "Screens.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+namespace vandrel::assetgen {
+
+namespace {
+// The picture as the game sees it: 1-bit transparency over a checkerboard.
+Canvas flatten(const Canvas& c, int zoom, Rgb a = rgb(60, 60, 70), Rgb b = rgb(90, 90, 100)) {
+    Canvas out(c.width() * zoom, c.height() * zoom, a);
+    for (int y = 0; y < out.height(); ++y) {
+        for (int x = 0; x < out.width(); ++x) {
+            int sx = x / zoom, sy = y / zoom;
+            bool opaque = c.alpha(sx, sy) >= 0.5f;
+            Rgb bg = (((x / 8) + (y / 8)) % 2) ? a : b;
+            out.set(x, y, opaque ? c.colour(sx, sy) : bg);
+        }
+    }
+    return out;
+}
+
+Canvas shrink(const Canvas& c, int factor) {
+    Canvas flat = flatten(c, 1);
+    return flat.downsample(factor);
+}
+
+bool savePng(const Canvas& c, const std::string& path) {
+    Canvas flat = flatten(c, 1);
+    Bytes rgb = flat.rgb8(0.0f);
+    return writeFile(path, encodePngRgb(rgb.data(), c.width(), c.height()));
+}
+
+// Lays tiles out in rows no wider than maxWidth, with a margin.
+Canvas sheet(const std::vector<Canvas>& tiles, int maxWidth) {
+    const int margin = 6;
+    int x = margin, y = margin, rowH = 0, width = 0;
+    std::vector<std::pair<int, int>> pos;
+    for (const Canvas& t : tiles) {
+        if (x + t.width() + margin > maxWidth && x > margin) {
+            x = margin;
+            y += rowH + margin;
+            rowH = 0;
+        }
+        pos.push_back({x, y});
+        x += t.width() + margin;
+        rowH = std::max(rowH, t.height());
+        width = std::max(width, x);
+    }
+    Canvas out(width, y + rowH + margin, rgb(24, 24, 30));
+    for (size_t i = 0; i < tiles.size(); ++i) out.draw(tiles[i], pos[i].first, pos[i].second);
+    return out;
+}
+
+struct FontLayout {
+    const Canvas* sheet;
+    int originX, originY, cellW, cellH, gap, advance, spaceAdvance;
+};
+
+int cellOf(char ch) {
+    if (ch >= 'A' && ch <= 'Z') return ch - 'A';
+    if (ch >= 'a' && ch <= 'z') return 26 + ch - 'a';
+    if (ch >= '0' && ch <= '9') return 52 + ch - '0';
+    switch (ch) {
+    case '.': return 62;
+    case ':': return 63;
+    case ',': return 64;
+    case '|': return 65;
+    case '-': return 66;
+    default: return -1;
+    }
+}
+
+void blitKeyed(Canvas& dst, const Canvas& src, int sx, int sy, int w, int h, int dx, int dy) {
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            int px = sx + x, py = sy + y;
+            if (px >= src.width() || py >= src.height()) continue;
+            if (src.alpha(px, py) >= 0.5f) dst.set(dx + x, dy + y, src.colour(px, py));
+        }
+    }
+}
+
+void text(Canvas& dst, const FontLayout& f, int x, int y, const std::string& s) {
+    for (char ch : s) {
+        int k = cellOf(ch);
+        if (k < 0) {
+            x += f.spaceAdvance;
+            continue;
+        }
+        int cx = f.originX + (k % 13) * (f.cellW + f.gap), cy = f.originY + (k / 13) * (f.cellH + f.gap);
+        blitKeyed(dst, *f.sheet, cx, cy, f.cellW, f.cellH, x, y);
+        x += f.advance;
+    }
+}
+
+void sprite(Canvas& dst, const Canvas& frame, int cx, int cy) {
+    blitKeyed(dst, frame, 0, 0, frame.width(), frame.height(), cx - frame.width() / 2, cy - frame.height() / 2);
+}
+
+const Animation& anim(const Art& art, int32_t id) {
+    for (const Animation& a : art.animations) {
+        if (a.id == id) return a;
+    }
+    return art.animations.front();
+}
+} // namespace
+
+Canvas mockupFrame(const Art& art, int scroll) {
+    Canvas frame(640, 480, rgb(0, 0, 0));
+    int widest = 0;
+    for (const Canvas& l : art.layers) widest = std::max(widest, l.width());
+    FontLayout large{&art.largeFont, 2, 2, 23, 37, 2, 18, 10};
+    FontLayout small{&art.smallFont, 0, 0, 16, 26, 0, 12, 5};
+    for (size_t i = 0; i < art.layers.size(); ++i) {
+        const Canvas& l = art.layers[i];
+        float f = float(l.width() - 640) / float(widest - 640);
+        int offset = int(float(scroll) * f);
+        blitKeyed(frame, l, offset, 0, 640, 480, 0, 0);
+        if (i == 2) {
+            sprite(frame, anim(art, 29).frames[1], 120, 190);
+            sprite(frame, anim(art, 31).frames[2], 470, 150);
+            sprite(frame, anim(art, 6).frames[4], 300, 120);
+            sprite(frame, anim(art, 7).frames[8], 560, 260);
+            sprite(frame, anim(art, 33).frames[1], 380, 330);
+        }
+        if (i == 3) {
+            sprite(frame, anim(art, 4).frames[2], 250, 250);
+            sprite(frame, anim(art, 5).frames[7], 520, 330);
+            sprite(frame, anim(art, 32).frames[0], 400, 90);
+            sprite(frame, art.starBurst.frames[1], 180, 360);
+            text(frame, large, 170, 330, "25");
+        }
+    }
+    text(frame, small, 3, 6, "TIME:");
+    text(frame, large, 65, 2, "1:37");
+    text(frame, small, 640 - 200, 6, "SCORE:");
+    text(frame, large, 640 - 120, 2, "000175");
+    for (int i = 0; i < 7; ++i) blitKeyed(frame, art.cartridge, 0, 0, art.cartridge.width(), art.cartridge.height(),
+                                          640 - 25 * i - 45, 480 - 60);
+    sprite(frame, art.cursor, 260, 250);
+    return frame;
+}
+
+bool writePreview(const Art& art, const std::string& dir) {
+    bool ok = true;
+    auto save = [&](const Canvas& c, const std::string& name) { ok = savePng(c, dir + "/" + name) && ok; };
+    char name[64];
+
+    std::vector<Canvas> backTiles;
+    for (size_t i = 0; i < art.layers.size(); ++i) {
+        std::snprintf(name, sizeof name, "back_layer%zu.png", i);
+        save(art.layers[i], name);
+        backTiles.push_back(shrink(art.layers[i], 2));
+    }
+    save(sheet(backTiles, 1800), "sheet_back.nb.png");
+
+    std::vector<Canvas> figureTiles;
+    auto addSet = [&](const Animation& a, const char* label) {
+        for (size_t i = 0; i < a.frames.size(); ++i) {
+            std::snprintf(name, sizeof name, "figur_%s_%02zu.png", label, i);
+            save(a.frames[i], name);
+            int zoom = a.frames[i].width() < 40 ? 4 : 2;
+            figureTiles.push_back(flatten(a.frames[i], zoom));
+        }
+    };
+    addSet(art.starBurst, "effect");
+    for (const Animation& a : art.animations) addSet(a, ("anim" + std::to_string(a.id)).c_str());
+    save(sheet(figureTiles, 1400), "sheet_figur.xx.png");
+
+    save(art.cursor, "cur.png");
+    save(flatten(art.cursor, 6), "sheet_cur.nl.png");
+    save(art.cartridge, "muni.png");
+    save(flatten(art.cartridge, 6), "sheet_muni.nl.png");
+    save(art.largeFont, "font.png");
+    save(flatten(art.largeFont, 3), "sheet_font.nl.png");
+    save(art.smallFont, "fonts.png");
+    save(flatten(art.smallFont, 4), "sheet_fonts.nl.png");
+
+    save(art.title, "stuff_title.png");
+    save(art.highscores, "stuff_highscores.png");
+    save(art.closing, "stuff_closing.png");
+    save(sheet({shrink(art.title, 2), shrink(art.highscores, 2), shrink(art.closing, 2)}, 700), "sheet_stuff.x.png");
+
+    save(mockupFrame(art, 900), "mockup.png");
+    save(mockupFrame(art, 2400), "mockup_scrolled.png");
+    return ok;
+}
+
+} // namespace vandrel::assetgen

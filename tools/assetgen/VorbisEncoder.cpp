@@ -1,0 +1,93 @@
+// libvorbisenc in VBR mode; the stream is flushed page by page and ends with
+// the end-of-stream page, exactly at the end of the returned bytes.
+#include "VorbisEncoder.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <string>
+#include <vorbis/vorbisenc.h>
+
+namespace vandrel::assetgen {
+
+const char* const kEncoderOwner = "Vandrel sound works, made by the Vandrel developers";
+
+int32_t lengthMs(size_t samples) { return int32_t((uint64_t(samples) * 1000 + kSampleRate / 2) / kSampleRate); }
+
+namespace {
+void appendPage(std::vector<uint8_t>& out, const ogg_page& page) {
+    out.insert(out.end(), page.header, page.header + page.header_len);
+    out.insert(out.end(), page.body, page.body + page.body_len);
+}
+} // namespace
+
+std::vector<uint8_t> encodeVorbis(const std::vector<float>& samples, uint32_t serial, float quality) {
+    vorbis_info vi;
+    vorbis_info_init(&vi);
+    if (vorbis_encode_init_vbr(&vi, 1, kSampleRate, quality) != 0) {
+        vorbis_info_clear(&vi);
+        throw std::runtime_error("vorbis_encode_init_vbr failed");
+    }
+    vorbis_comment vc;
+    vorbis_comment_init(&vc);
+    vorbis_comment_add(&vc, kEncoderOwner);
+    std::string length = "Length: " + std::to_string(lengthMs(samples.size())) + "\n";
+    vorbis_comment_add(&vc, length.c_str());
+
+    vorbis_dsp_state vd;
+    vorbis_block vb;
+    vorbis_analysis_init(&vd, &vi);
+    vorbis_block_init(&vd, &vb);
+    ogg_stream_state os;
+    ogg_stream_init(&os, int(serial & 0x7FFFFFFF));
+
+    std::vector<uint8_t> out;
+    ogg_packet header, headerComments, headerCodebooks;
+    vorbis_analysis_headerout(&vd, &vc, &header, &headerComments, &headerCodebooks);
+    ogg_stream_packetin(&os, &header);
+    ogg_stream_packetin(&os, &headerComments);
+    ogg_stream_packetin(&os, &headerCodebooks);
+    ogg_page page;
+    while (ogg_stream_flush(&os, &page) != 0) appendPage(out, page);
+
+    const size_t chunk = 4096;
+    size_t pos = 0;
+    bool eos = false;
+    while (!eos) {
+        size_t n = std::min(chunk, samples.size() - pos);
+        if (n == 0) {
+            vorbis_analysis_wrote(&vd, 0);
+        } else {
+            float** buffer = vorbis_analysis_buffer(&vd, int(n));
+            std::copy(samples.begin() + long(pos), samples.begin() + long(pos + n), buffer[0]);
+            vorbis_analysis_wrote(&vd, int(n));
+            pos += n;
+        }
+        while (vorbis_analysis_blockout(&vd, &vb) == 1) {
+            vorbis_analysis(&vb, nullptr);
+            vorbis_bitrate_addblock(&vb);
+            ogg_packet packet;
+            while (vorbis_bitrate_flushpacket(&vd, &packet)) {
+                ogg_stream_packetin(&os, &packet);
+                while (ogg_stream_pageout(&os, &page) != 0) {
+                    appendPage(out, page);
+                    if (ogg_page_eos(&page)) eos = true;
+                }
+            }
+        }
+        if (n == 0 && !eos) {
+            while (ogg_stream_flush(&os, &page) != 0) {
+                appendPage(out, page);
+                if (ogg_page_eos(&page)) eos = true;
+            }
+            if (!eos) throw std::runtime_error("vorbis stream did not end");
+        }
+    }
+    ogg_stream_clear(&os);
+    vorbis_block_clear(&vb);
+    vorbis_dsp_clear(&vd);
+    vorbis_comment_clear(&vc);
+    vorbis_info_clear(&vi);
+    return out;
+}
+
+} // namespace vandrel::assetgen

@@ -1,0 +1,20 @@
+// Encodes mono 44.1 kHz sample data as one Ogg Vorbis bitstream carrying the
+// two comments the game's sound loader reads (the owner line and the length).
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace vandrel::assetgen {
+
+constexpr int kSampleRate = 44100;
+extern const char* const kEncoderOwner;
+
+// Milliseconds declared in the "Length: " comment for a sample count.
+int32_t lengthMs(size_t samples);
+
+// samples in [-1, 1]; serial is the Ogg stream serial number (fixed per sound
+// so the output never changes). quality is libvorbisenc's VBR quality.
+std::vector<uint8_t> encodeVorbis(const std::vector<float>& samples, uint32_t serial, float quality);
+
+} // namespace vandrel::assetgen
