@@ -304,6 +304,22 @@ Canvas paintMidRidges(int width, int height) {
             }
         }
     }
+    // A natural arch standing on the ridge, the sky showing through it.
+    {
+        float ax = float(width) * 0.47f, groundY = top[size_t(int(ax))] + 18;
+        float rx = 120, ry = 150, thick = 34;
+        float prevX = ax - rx, prevY = groundY;
+        for (int i = 0; i <= 48; ++i) {
+            float t = kPi + kPi * float(i) / 48.0f;  // left foot, over the top, to the right foot
+            float x = ax + std::cos(t) * rx, y = groundY + std::sin(t) * ry;
+            float w = thick * (1.0f + 0.35f * std::fabs(std::cos(t)));  // heavier legs than span
+            c.line(prevX, prevY, x, y, w, mix(rock, shadow, 0.25f));
+            prevX = x;
+            prevY = y;
+        }
+        c.fillEllipse(ax - rx, groundY + 4, thick * 1.3f, 16, shadow);
+        c.fillEllipse(ax + rx, groundY + 4, thick * 1.3f, 16, shadow);
+    }
     rockTexture(c, 55, 0.16f, 40.0f, 4.0f);
     // Junipers on the ridge, after the texture so they stay dark and even.
     for (float x = rng.range(40, 120); x < float(width) - 30; x += rng.range(90, 260)) {
@@ -338,8 +354,10 @@ Canvas paintForeground(int width, int height) {
     for (float x = rng.range(0, 100); x < float(width); x += rng.range(120, 300)) {
         float g = top[size_t(std::min(width - 1, int(x)))];
         float r = rng.range(14, 34);
-        c.fillEllipse(x, g + 4, r * 1.4f, r, rock);
-        c.fillEllipse(x + r * 0.3f, g + 4 + r * 0.25f, r * 1.1f, r * 0.7f, rockShadow, 0.6f);
+        // Shadowed body, then the face that catches the evening light.
+        c.fillEllipse(x, g + 4, r * 1.4f, r, rockShadow);
+        c.fillEllipse(x - r * 0.18f, g + 4 - r * 0.22f, r * 1.15f, r * 0.74f, rock);
+        c.fillEllipse(x - r * 0.4f, g + 4 - r * 0.5f, r * 0.5f, r * 0.22f, mix(rock, rgb(230, 150, 100), 0.35f), 0.8f);
     }
     rockTexture(c, 65, 0.18f, 30.0f, 4.0f);
 

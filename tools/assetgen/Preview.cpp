@@ -195,4 +195,54 @@ bool writePreview(const Art& art, const std::string& dir) {
     return ok;
 }
 
+namespace {
+Bytes wav(const Samples& s) {
+    Bytes out;
+    auto u32 = [&](uint32_t v) { for (int i = 0; i < 4; ++i) out.push_back(uint8_t(v >> (8 * i))); };
+    auto u16 = [&](uint16_t v) { out.push_back(uint8_t(v)); out.push_back(uint8_t(v >> 8)); };
+    uint32_t data = uint32_t(s.size() * 2);
+    out.insert(out.end(), {'R', 'I', 'F', 'F'});
+    u32(36 + data);
+    out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+    u32(16);
+    u16(1);
+    u16(1);
+    u32(44100);
+    u32(88200);
+    u16(2);
+    u16(16);
+    out.insert(out.end(), {'d', 'a', 't', 'a'});
+    u32(data);
+    for (float v : s) u16(uint16_t(int16_t(std::clamp(v, -1.0f, 1.0f) * 32767.0f)));
+    return out;
+}
+} // namespace
+
+bool writeSoundPreview(const SoundSet& sounds, const std::string& dir) {
+    bool ok = true;
+    auto save = [&](const Samples& s, const std::string& name) { ok = writeFile(dir + "/" + name, wav(s)) && ok; };
+    save(sounds.miss, "sound_S1_miss.wav");
+    save(sounds.empty, "sound_S2_empty.wav");
+    save(sounds.reload, "sound_S3_reload.wav");
+    save(sounds.music, "sound_S4_music.wav");
+    for (size_t i = 0; i < sounds.hits.size(); ++i) save(sounds.hits[i], "sound_SD_type" + std::to_string(i) + ".wav");
+    // Loop point: the end of the music, a marker, then its beginning.
+    const Samples& m = sounds.music;
+    const size_t half = 22050;
+    Canvas plot(1000, 200, rgb(20, 20, 28));
+    for (int x = 0; x < 1000; ++x) {
+        size_t from = size_t(x) * 2 * half / 1000, to = size_t(x + 1) * 2 * half / 1000;
+        float lo = 0, hi = 0;
+        for (size_t i = from; i < to; ++i) {
+            float v = i < half ? m[m.size() - half + i] : m[i - half];
+            lo = std::min(lo, v);
+            hi = std::max(hi, v);
+        }
+        plot.fillRect(float(x), 100 - hi * 95, float(x + 1), 101 - lo * 95, x < 500 ? rgb(120, 200, 255) : rgb(255, 190, 110));
+    }
+    plot.fillRect(499.5f, 0, 500.5f, 200, rgb(255, 255, 255), 0.6f);
+    ok = savePng(plot, dir + "/sound_S4_loop_point.png") && ok;
+    return ok;
+}
+
 } // namespace vandrel::assetgen

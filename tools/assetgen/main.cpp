@@ -22,16 +22,16 @@ int main(int argc, char** argv) {
     }
     try {
         Art art = paintArt();
+        SoundSet sounds = makeSounds();
         if (!options.previewDir.empty()) {
             std::filesystem::create_directories(options.previewDir);
-            if (!writePreview(art, options.previewDir)) {
+            if (!writePreview(art, options.previewDir) || !writeSoundPreview(sounds, options.previewDir)) {
                 std::fprintf(stderr, "assetgen: could not write the preview into %s\n", options.previewDir.c_str());
                 return 1;
             }
         }
         if (!options.outDir.empty()) {
             std::filesystem::create_directories(options.outDir);
-            SoundSet sounds = makeSounds();
             size_t total = 0;
             for (const Entry& e : buildEntries(art, sounds, options.setup)) {
                 std::string path = options.outDir + "/" + e.name;
