@@ -1,6 +1,11 @@
 // A round headless: figures drawn into a back buffer, shots at the places
 // where they were drawn, the score, popups and hit effects, all on a manual clock.
 #include "FigureFixtures.h"
+#include "TestSounds.h"
+
+#include "data/BlockReader.h"
+#include "sound/SoundSystem.h"
+#include "support/TestArchive.h"
 
 #include "game/FigureManager.h"
 #include "game/Session.h"
@@ -333,6 +338,81 @@ TEST_F(RoundTest, TheSameRandomStateDrawsTheSameFrames) {
     const auto second = run();
     EXPECT_EQ(first, second);
     EXPECT_NE(first.front(), first.back());
+}
+
+// Which sound a click makes: the figure's own on a hit, the session's on a
+// miss, on an empty magazine and on a refill.
+class RoundSoundTest : public RoundTest {
+protected:
+    void SetUp() override {
+        RoundTest::SetUp();
+        ASSERT_TRUE(sounds.init());
+        const test::Bytes tone = test::oggTone(200, 440);
+        archive = std::make_unique<test::TestArchive>(std::vector<std::pair<std::string, test::Bytes>>{
+            {"sounds", test::concat({test::block("S1", tone), test::block("S2", tone), test::block("S3", tone),
+                                     test::block("SD", tone)})}});
+        BlockReader& reader = archive->entry("sounds");
+        SoundBuffer* targets[] = {&session.missSound, &session.emptySound, &session.reloadSound, &hitSound()};
+        for (SoundBuffer* sound : targets) {
+            uint16_t tag = 0;
+            ASSERT_TRUE(reader.readHeader(tag));
+            ASSERT_TRUE(sound->load(&reader, false));
+            ASSERT_EQ(sound->staticPart().state(), StaticSound::State::Loaded);
+            reader.nextBlock();
+        }
+    }
+    SoundBuffer& hitSound() {
+        if (!target) target = &type(3);
+        return target->hitSound;
+    }
+    static bool playing(const SoundBuffer& sound) {
+        return sound.staticPart().state() == StaticSound::State::Playing;
+    }
+
+    SoundSystem sounds;
+    std::unique_ptr<test::TestArchive> archive;
+    FigureType* target = nullptr;
+};
+
+TEST_F(RoundSoundTest, AHitSoundsTheFigureOnly) {
+    placeFigure(*target, 200, 150);
+    frame();
+    ASSERT_TRUE(shoot(figures, session, 192, 150));
+    EXPECT_TRUE(playing(target->hitSound));
+    EXPECT_FALSE(playing(session.missSound));
+    EXPECT_FALSE(playing(session.emptySound));
+}
+
+TEST_F(RoundSoundTest, AMissPlaysTheMissSoundAndUsesARound) {
+    placeFigure(*target, 200, 150);
+    frame();
+    ASSERT_FALSE(shoot(figures, session, 200, 150));  // the hole in its middle
+    EXPECT_TRUE(playing(session.missSound));
+    EXPECT_FALSE(playing(target->hitSound));
+    EXPECT_EQ(session.ammo, 9);
+}
+
+TEST_F(RoundSoundTest, AnEmptyMagazineClicksAndARightClickRefillsOnlyThen) {
+    placeFigure(*target, 200, 150);
+    frame();
+    session.ammo = 0;
+    EXPECT_FALSE(shoot(figures, session, 192, 150));
+    EXPECT_TRUE(playing(session.emptySound));
+    EXPECT_FALSE(playing(session.missSound));
+    EXPECT_FALSE(playing(target->hitSound));
+    EXPECT_EQ(target->figureCount(), 1);
+
+    auto rightClick = [this] {
+        if (session.reload()) session.playReload();
+    };
+    session.ammo = 3;
+    rightClick();
+    EXPECT_EQ(session.ammo, 3);
+    EXPECT_FALSE(playing(session.reloadSound));
+    session.ammo = 0;
+    rightClick();
+    EXPECT_EQ(session.ammo, session.magazineSize);
+    EXPECT_TRUE(playing(session.reloadSound));
 }
 
 } // namespace
