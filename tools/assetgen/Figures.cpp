@@ -216,12 +216,17 @@ void paintGyro(const Pen& pen, int frame) {
     pen.ellipse(70.5f, 60.0f, 4.0f, 6.0f, copper);
     pen.ellipse(73.5f, 59.0f, 2.0f, 2.0f, rgb(255, 246, 190));
     pen.glow(75.0f, 59.0f, 4.0f, rgb(255, 220, 120), 0.5f);
-    // Cockpit with the pilot.
-    pen.ellipse(55.0f, 48.0f, 9.5f, 7.5f, rgb(120, 170, 200), 0.95f);
-    pen.ellipse(53.5f, 47.0f, 3.6f, 3.6f, rgb(92, 60, 44));
-    pen.line(51.0f, 46.0f, 57.0f, 46.0f, 1.6f, rgb(40, 40, 50));
-    pen.ellipse(56.5f, 46.0f, 1.4f, 1.2f, rgb(190, 230, 240));
-    pen.ellipse(58.0f, 45.0f, 3.0f, 1.6f, rgb(220, 240, 255), 0.6f);
+    // Open cockpit with the pilot: leather cap, goggles and a scarf in the wind.
+    float flutter = std::sin(phi * 4.0f) * 1.5f;
+    pen.poly({{50.0f, 44.5f}, {34.0f, 41.0f + flutter}, {31.0f, 44.0f - flutter}, {38.0f, 45.0f}, {50.0f, 47.5f}},
+             rgb(214, 44, 40));
+    pen.ellipse(54.0f, 44.5f, 5.0f, 5.6f, rgb(236, 186, 140));
+    pen.ellipse(53.0f, 39.6f, 5.4f, 3.0f, rgb(96, 60, 38));
+    pen.line(49.5f, 42.4f, 58.5f, 42.4f, 1.5f, rgb(40, 36, 44));
+    pen.ellipse(57.3f, 42.4f, 1.7f, 1.5f, rgb(150, 220, 240));
+    pen.ellipse(58.6f, 46.4f, 1.0f, 0.6f, rgb(150, 60, 50));  // a grin
+    pen.ellipse(55.0f, 51.5f, 11.0f, 3.4f, brassDark);
+    pen.ellipse(62.0f, 46.0f, 2.6f, 4.2f, rgb(200, 230, 250), 0.85f);  // windscreen
     // Mast and rotor.
     pen.line(46, 48, 45, 27, 2.8f, steel);
     float reach = 44.0f;

@@ -86,8 +86,17 @@ Samples noiseBurst(uint32_t seed, float seconds, float attack, float decay, Biqu
 
 Samples pluck(float hz, float seconds, float brightness, float sustain, uint32_t seed) {
     Samples out(samplesFor(seconds));
-    size_t period = std::max<size_t>(2, size_t(kRate / hz + 0.5f));
-    std::vector<float> line(period);
+    // The loop delays by the line, half a sample in the averaging filter and a
+    // fraction in an allpass, so the string is in tune at any pitch.
+    float period = std::max(4.0f, kRate / hz - 0.5f);
+    size_t length = size_t(period);
+    float frac = period - float(length);
+    if (frac < 0.1f && length > 3) {  // keep the allpass coefficient well inside its range
+        --length;
+        frac += 1.0f;
+    }
+    float coef = (1.0f - frac) / (1.0f + frac);
+    std::vector<float> line(length);
     WhiteNoise noise(seed);
     // Excitation: noise softened by a one-pole filter; less brightness, rounder tone.
     float prev = 0;
@@ -96,17 +105,18 @@ Samples pluck(float hz, float seconds, float brightness, float sustain, uint32_t
         v = prev;
     }
     size_t pos = 0;
-    float last = 0;
+    float lastOut = 0, apIn = 0, apOut = 0;
     for (size_t i = 0; i < out.size(); ++i) {
         float v = line[pos];
-        float nextV = line[(pos + 1) % period];
-        float avg = 0.5f * (v + nextV) * sustain;
-        line[pos] = avg;
-        pos = (pos + 1) % period;
+        float averaged = 0.5f * (v + lastOut) * sustain;
+        lastOut = v;
+        float shifted = coef * averaged + apIn - coef * apOut;
+        apIn = averaged;
+        apOut = shifted;
+        line[pos] = shifted;
+        pos = (pos + 1) % length;
         out[i] = v;
-        last = v;
     }
-    (void)last;
     fadeEdges(out, 0.001f, 0.03f);
     return out;
 }
