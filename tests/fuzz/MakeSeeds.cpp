@@ -1,5 +1,6 @@
 // Writes small seed inputs for the archive fuzz targets: archives shaped like
-// the game's entries, and the same behind PE and ELF images.
+// the game's entries, the same behind PE and ELF images, and, when a generated
+// data set is at hand, its small entries each zipped on its own.
 #include "ZipWriter.h"
 
 #include <cstdint>
@@ -103,8 +104,8 @@ Bytes elfImage() {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make_fuzz_seeds OUTDIR\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: make_fuzz_seeds OUTDIR [DATASET_DIR]\n");
         return 2;
     }
     const std::string out = argv[1];
@@ -137,5 +138,14 @@ int main(int argc, char** argv) {
     save(out + "/fuzz_locator/pe", join({peImage(false), small}));
     save(out + "/fuzz_locator/pe-codeview", join({peImage(true), small}));
     save(out + "/fuzz_locator/elf", join({elfImage(), small}));
+
+    if (argc == 3) {
+        for (const char* name : {"cur.nl", "muni.nl", "fonts.nl", "font.nl"}) {
+            std::ifstream in(std::string(argv[2]) + "/" + name, std::ios::binary);
+            Bytes entry((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            if (!entry.empty() && entry.size() <= 64 * 1024)
+                save(out + "/fuzz_archive/dataset-" + name, zipOf(scratch, {{name, entry}}));
+        }
+    }
     return 0;
 }
