@@ -1,0 +1,125 @@
+// A whole round on the built game with its generated data set, driven through
+// the window's messages on a manual clock: start, shoot a figure where it was
+// drawn, and let the clock run out into the high-score screen.
+#include "app/Game.h"
+#include "app/Program.h"
+#include "platform/AudioOutput.h"
+#include "platform/Clock.h"
+#include "platform/Messages.h"
+#include "platform/null/NullAudio.h"
+#include "platform/null/NullWindow.h"
+#include "sound/SoundSystem.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <unistd.h>
+
+namespace vandrel {
+namespace {
+
+const char* const kGame = VANDREL_BINARY_DIR "/vandrel";
+
+class RoundPlayTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::filesystem::exists(kGame)) GTEST_SKIP() << "the game with its data set is not built";
+        storeDir = std::filesystem::temp_directory_path() / ("vandrel-roundtest-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(storeDir);
+        setenv("XDG_DATA_HOME", storeDir.c_str(), 1);
+        game.exePath = kGame;
+    }
+    void TearDown() override {
+        std::error_code ec;
+        if (!storeDir.empty()) std::filesystem::remove_all(storeDir, ec);
+    }
+    void run(int frames, uint32_t msPerFrame = 1) {
+        int code = 0;
+        for (int i = 0; i < frames; ++i) {
+            while (!window.queue().empty())
+                if (!program.step(code)) return;
+            clock.advance(msPerFrame - 1);  // the loop itself sleeps 1 ms
+            program.step(code);
+        }
+    }
+    void click(int32_t x, int32_t y) {
+        window.post(msg::MouseMove, 0, makePointParam(x, y));
+        window.post(msg::LButtonDown, 1, makePointParam(x, y));
+        window.post(msg::LButtonUp, 0, makePointParam(x, y));
+    }
+
+    // A screen point on an opaque pixel of a figure that nothing in front
+    // hides, as last drawn; false when none is on the screen.
+    bool findTarget(int32_t& px, int32_t& py) {
+        for (int32_t t = game.figures.typeCount() - 1; t >= 0; --t) {
+            FigureType& type = *game.figures.typeAt(t);
+            FrameSet& frames = game.figures.findAnimation(type.animationId)->frames;
+            for (const Figure& f : type.figures) {
+                for (int32_t dy = -8; dy <= 8; ++dy) {
+                    for (int32_t dx = -8; dx <= 8; ++dx) {
+                        const int32_t x = f.screenX + dx, y = f.y + dy;
+                        if (x < 0 || x >= 640 || y < 60 || y >= 400) continue;
+                        if (!frames.hitTest(f.screenX, f.y, f.frameIndex, x, y, type.mirrored != 0)) continue;
+                        if (game.backdrop.hitLayer(x, y) > type.layer) continue;
+                        px = x;
+                        py = y;
+                        return true;
+                    }
+                }
+            }
+        }
+        return false;
+    }
+
+    std::filesystem::path storeDir;
+    ManualClock clock{100000};
+    NullAudio audio;
+    ScopedAudioOutput output{audio};
+    NullWindow window;
+    Game game;
+    SoundSystem sound;
+    Program program{game, sound, window};
+};
+
+TEST_F(RoundPlayTest, ARoundScoresHitsAndEndsOnTheHighScoreScreenWithItsScorePending) {
+    ASSERT_TRUE(program.startUp());
+    run(1);
+    ASSERT_EQ(game.state, Title);
+    EXPECT_EQ(game.figures.typeCount(), 12);
+    EXPECT_EQ(game.figures.animations.size(), 8u);
+
+    click(320, 240);
+    run(1, 16);
+    ASSERT_EQ(game.state, InPlay);
+    EXPECT_EQ(game.session.secondsLeft, 120);  // 2:00 first
+    EXPECT_EQ(game.session.ammo, 10);
+    EXPECT_EQ(game.session.score, 0);
+
+    // Fly until a figure shows clear of the scenery, then shoot it.
+    int32_t x = 0, y = 0;
+    for (int i = 0; i < 400 && !findTarget(x, y); ++i) run(1, 16);
+    ASSERT_TRUE(findTarget(x, y)) << "no figure came into view";
+    click(x, y);
+    run(1, 16);
+    EXPECT_GT(game.session.score, 0);
+    EXPECT_EQ(game.session.ammo, 9);
+    EXPECT_EQ(game.figures.popups.size(), 1u);
+    EXPECT_EQ(game.figures.effects.size(), 1u);
+    const int32_t score = game.session.score;
+
+    // A shot into the empty sky above the HUD's line misses and costs a round.
+    click(320, 1);
+    run(1, 16);
+    EXPECT_EQ(game.session.ammo, 8);
+    EXPECT_EQ(game.session.score, score);
+
+    // The clock runs out a second after 0:00.
+    for (int i = 0; i < 200 && game.state == InPlay; ++i) run(1, 1001);
+    ASSERT_EQ(game.state, HighScores);
+    EXPECT_EQ(game.session.highScores.pendingScore, score);
+    EXPECT_EQ(game.session.score, 0);
+    EXPECT_EQ(game.session.roundOver, 0);
+}
+
+} // namespace
+} // namespace vandrel
