@@ -259,9 +259,10 @@ bool SdlWindow::clientRect(Rect& out) const {
         out = Rect{0, 0, frameWidth_, frameHeight_};
         return true;
     }
-    int w = 0, h = 0;
-    SDL_GetWindowSize(window_, &w, &h);
-    out = Rect{0, 0, w, h};
+    // The window's client area has a fixed size. A window manager that
+    // forces another size on it (a tiling one, say) gets the same frame
+    // scaled, as in full screen, instead of a larger client area.
+    out = Rect{0, 0, clientWidth_, clientHeight_};
     return true;
 }
 
@@ -279,8 +280,13 @@ void SdlWindow::setFullScreen(bool fullScreen) {
 }
 
 void SdlWindow::setClientSize(int32_t width, int32_t height) {
-    if (!window_ || fullScreen_) return;
-    SDL_SetWindowSize(window_, width, height);
+    if (!window_ || width <= 0 || height <= 0) return;
+    clientWidth_ = width;
+    clientHeight_ = height;
+    // The border cannot change it: smallest and largest size are the same.
+    SDL_SetWindowMinimumSize(window_, width, height);
+    SDL_SetWindowMaximumSize(window_, width, height);
+    if (!fullScreen_) SDL_SetWindowSize(window_, width, height);
 }
 
 void SdlWindow::show() {

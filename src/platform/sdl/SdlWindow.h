@@ -50,6 +50,8 @@ private:
     int32_t textureWidth_ = 0;
     int32_t textureHeight_ = 0;
     bool fullScreen_ = false;
+    int32_t clientWidth_ = 640;
+    int32_t clientHeight_ = 480;
     int32_t frameWidth_ = 640;
     int32_t frameHeight_ = 480;
 };
