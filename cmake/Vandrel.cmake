@@ -18,7 +18,8 @@ function(vandrel_library name)
 endfunction()
 
 # vandrel_test(NAME SOURCES files... LIBS targets...)
-# One GoogleTest binary; every test runs without a display or a sound card.
+# One GoogleTest binary; every test runs without a display or a sound card, and
+# a high-score table a test saves lands in the build folder, never in a real home.
 include(GoogleTest)
 find_package(GTest REQUIRED)
 function(vandrel_test name)
@@ -31,6 +32,13 @@ function(vandrel_test name)
     VANDREL_BINARY_DIR="${PROJECT_BINARY_DIR}")
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-    DISCOVERY_TIMEOUT 120
-    PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy")
+    DISCOVERY_TIMEOUT 120)
+  # gtest_discover_tests splits a list-valued ENVIRONMENT into separate
+  # properties, so the environment is set on the discovered tests afterwards.
+  set(env "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy")
+  list(APPEND env "XDG_DATA_HOME=${PROJECT_BINARY_DIR}/test-store")
+  list(APPEND env "VANDREL_MACHINE_STORE=${PROJECT_BINARY_DIR}/test-store/no-machine-store")
+  set(env_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_environment.cmake)
+  file(WRITE ${env_file} "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES ENVIRONMENT \"${env}\")\nendif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${env_file})
 endfunction()
