@@ -66,11 +66,32 @@ e2e_grid() {
     awk -F'[ ,:()]+' 'NR > 1 { print $1, $2, int($4), int($5), int($6) }'
 }
 
-# e2e_colourful FILE X0 X1: how many of the 64 x 48 grid cells with column in
-# [X0, X1) are clearly coloured (channels more than 24 apart), and how many
-# are not black.
-e2e_colourful() {
-  e2e_grid "$1" 64 48 | awk -v a="$2" -v b="$3" '
+# e2e_cells_now: the screen as it is now, as 64 x 48 grid cells "x y r g b";
+# cheaper than a screenshot file, for polling.
+e2e_cells_now() {
+  import -window root -resize '64x48!' -depth 8 txt:- 2>/dev/null |
+    awk -F'[ ,:()]+' 'NR > 1 { print $1, $2, int($4), int($5), int($6) }'
+}
+
+# e2e_column_colourful X: how many pixels of the screen's column X are clearly
+# coloured, at full resolution.
+e2e_column_colourful() {
+  local h=${E2E_SCREEN:-1024x768x24}
+  h=${h#*x}; h=${h%%x*}
+  import -window root -crop "1x${h}+$1+0" -depth 8 txt:- 2>/dev/null |
+    awk -F'[ ,:()]+' 'NR > 1 {
+      r = int($4); g = int($5); b = int($6)
+      mx = r; mn = r
+      if (g > mx) mx = g; if (b > mx) mx = b
+      if (g < mn) mn = g; if (b < mn) mn = b
+      if (mx - mn > 24) c++
+    }
+    END { print c + 0 }'
+}
+
+# e2e_count_colourful X0 X1 < cells: as e2e_colourful, on cells from stdin.
+e2e_count_colourful() {
+  awk -v a="$1" -v b="$2" '
     $1 >= a && $1 < b {
       mx = $3; mn = $3
       if ($4 > mx) mx = $4; if ($5 > mx) mx = $5
@@ -79,6 +100,13 @@ e2e_colourful() {
       if (mx > 16) lit++
     }
     END { print c + 0, lit + 0 }'
+}
+
+# e2e_colourful FILE X0 X1: how many of the 64 x 48 grid cells with column in
+# [X0, X1) are clearly coloured (channels more than 24 apart), and how many
+# are not black.
+e2e_colourful() {
+  e2e_grid "$1" 64 48 | e2e_count_colourful "$2" "$3"
 }
 
 # e2e_window NAME [TIMEOUT_S]: the id of the first visible window so named.
