@@ -191,8 +191,8 @@ Samples music() {
         mixInto(drums, kick(), at(bar, 0), 0.9f, true);
         mixInto(drums, kick(), at(bar, 2), 0.8f, true);
         if (bar % 2 == 1) mixInto(drums, kick(), at(bar, 2.5f), 0.55f, true);
-        mixInto(drums, snare(uint32_t(600 + bar)), at(bar, 1), 0.5f, true);
-        if (!fill) mixInto(drums, snare(uint32_t(700 + bar)), at(bar, 3), 0.5f, true);
+        mixInto(drums, snare(uint32_t(600 + bar)), at(bar, 1), 0.75f, true);
+        if (!fill) mixInto(drums, snare(uint32_t(700 + bar)), at(bar, 3), 0.75f, true);
         for (int i = 0; i < 8; ++i) {
             bool open = (i == 7) && !fill;
             mixInto(drums, hat(uint32_t(800 + bar * 8 + i), open ? 0.09f : 0.025f), at(bar, float(i) * 0.5f),

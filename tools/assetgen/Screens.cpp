@@ -125,10 +125,10 @@ Canvas paintHighscoreScreen(const ScreenParts& parts, GlyphRenderer&) {
     starField(c, 140, 200, 77);
     place(c, *parts.animations, 29, 3, 1100, 180);
     // The table's panel and the faint stripes that carry its ten rows.
-    panel(c, 22, 66, 618, 470, 14, rgb(16, 10, 34), 0.62f);
+    panel(c, 22, 66, 618, 470, 14, rgb(14, 8, 30), 0.72f);
     for (int i = 0; i < 10; ++i) {
         float y = 80.0f + 38.0f * float(i);
-        if (i % 2 == 0) c.fillRect(30, y - 2, 610, y + 36, rgb(90, 70, 140), 0.16f);
+        if (i % 2 == 0) c.fillRect(30, y - 2, 610, y + 36, rgb(110, 90, 170), 0.09f);
     }
     c.fillRect(30, 64, 610, 66, rgb(255, 190, 110), 0.7f);
     c.fillRect(30, 470, 610, 472, rgb(255, 190, 110), 0.7f);
@@ -146,7 +146,6 @@ Canvas paintClosingScreen(const ScreenParts& parts, GlyphRenderer& glyphs) {
     // The moon over the canyon.
     c.glow(470, 96, 60, rgb(120, 140, 200), 0.35f);
     c.fillCircle(470, 96, 26, rgb(236, 236, 214));
-    c.fillCircle(480, 90, 24, rgb(160, 170, 210), 0.25f);
     c.fillCircle(462, 104, 5, rgb(200, 200, 186), 0.6f);
     c.fillCircle(478, 84, 3.5f, rgb(200, 200, 186), 0.6f);
 
