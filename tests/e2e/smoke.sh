@@ -19,6 +19,15 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# Without any display the game must say so and fail, not run unseen.
+env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy \
+  ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" \
+  timeout 20 "$game" >"$E2E_DIR/nodisplay.log" 2>&1
+code=$?
+if ((code != 1)) || ! grep -q "Grafikausgabe konnte" "$E2E_DIR/nodisplay.log"; then
+  echo "FAIL: without a display the game exited $code:"; cat "$E2E_DIR/nodisplay.log"; exit 1
+fi
+
 e2e_start_x
 
 export XDG_DATA_HOME="$E2E_DIR/data"

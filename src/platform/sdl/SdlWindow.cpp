@@ -8,6 +8,7 @@
 #include <SDL.h>
 
 #include <cmath>
+#include <cstring>
 
 namespace vandrel {
 namespace {
@@ -122,6 +123,15 @@ uint32_t nextCodePoint(const char* s, size_t& i) {
 std::unique_ptr<SdlWindow> SdlWindow::create(std::string& error) {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         error = SDL_GetError();
+        return nullptr;
+    }
+    // Without a display SDL falls back to drivers that show nothing; the game
+    // would then run unseen. Those count only when asked for by name.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0) &&
+        !SDL_getenv("SDL_VIDEODRIVER")) {
+        error = "no display found: neither X11 nor Wayland is reachable (DISPLAY and WAYLAND_DISPLAY unset?)";
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return nullptr;
     }
     std::unique_ptr<SdlWindow> w(new SdlWindow());
