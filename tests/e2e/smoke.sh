@@ -69,6 +69,38 @@ if ((left < 600 || lit < 2000)); then
 fi
 
 xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
+
+# Alt+Enter to a window and back: each switch reloads everything and ends on
+# the title with the bar at 100 again.
+wait_title() {
+  local i
+  for i in $(seq 1 300); do
+    (($(e2e_column_colourful 1021) >= 200)) && return 0
+    kill -0 "$game_pid" 2>/dev/null || return 1
+    sleep 0.05
+  done
+  return 1
+}
+is_full_screen() { xprop -id "$win" _NET_WM_STATE 2>/dev/null | grep -q _NET_WM_STATE_FULLSCREEN; }
+is_full_screen || { echo "FAIL: the shipped set-up starts full screen"; exit 1; }
+for mode in window "full screen"; do
+  xdotool key alt+Return
+  want=yes
+  [[ $mode == window ]] && want=no
+  switched=
+  for i in $(seq 1 100); do
+    now=no
+    is_full_screen && now=yes
+    [[ $now == "$want" ]] && { switched=1; break; }
+    sleep 0.05
+  done
+  [[ -n $switched ]] || { echo "FAIL: Alt+Enter did not switch to $mode"; exit 1; }
+  sleep 0.3
+  wait_title || { echo "FAIL: no title after switching to $mode"; cat "$E2E_DIR/game.log"; exit 1; }
+  e2e_shot "$E2E_DIR/title-$mode.png"
+done
+echo "Alt+Enter: window and back, title both times"
+
 xdotool mousemove 512 384
 sleep 0.2
 xdotool key Escape
@@ -96,4 +128,4 @@ fi
 if ((code != 0)); then
   echo "FAIL: exit code $code"; cat "$E2E_DIR/game.log"; exit 1
 fi
-echo "PASS: title, high scores, credits, exit 0"
+echo "PASS: title, mode switches, high scores, credits, exit 0"

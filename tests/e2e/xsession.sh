@@ -8,7 +8,7 @@ e2e_pids=()
 # but does not come up.
 e2e_start_x() {
   local missing=()
-  for tool in Xvfb matchbox-window-manager xdotool import; do
+  for tool in Xvfb matchbox-window-manager xdotool import xprop; do
     command -v "$tool" >/dev/null 2>&1 || missing+=("$tool")
   done
   if ! command -v Xvfb >/dev/null 2>&1; then
