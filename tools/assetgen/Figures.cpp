@@ -62,10 +62,11 @@ void paintSwift(const Pen& pen, float phase) {
     Rgb belly = rgb(238, 218, 176), throat = rgb(236, 124, 60);
 
     auto wing = [&](float rootX, float rootY, float len, float elevation, Rgb col, Rgb edge) {
-        Vec2 tip{rootX - len * 0.55f + sweep * 2.0f, rootY - len * elevation};
+        // Long sickle wings: the tip swept back, the leading edge bowed forward.
+        Vec2 tip{rootX - len * 0.7f + sweep * 2.5f, rootY - len * elevation * 0.95f};
         std::vector<Vec2> w{{rootX + 4.0f, rootY}};
-        curve(w, {rootX + 4.0f, rootY}, {rootX + 2.0f, rootY - len * elevation * 0.8f}, tip, 8);
-        curve(w, tip, {rootX - 5.0f, rootY - len * elevation * 0.35f}, {rootX - 3.5f, rootY + 1.0f}, 8);
+        curve(w, {rootX + 4.0f, rootY}, {rootX + 4.0f, rootY - len * elevation * 0.9f}, tip, 10);
+        curve(w, tip, {rootX - 3.0f, rootY - len * elevation * 0.4f}, {rootX - 3.5f, rootY + 1.0f}, 10);
         std::vector<Vec2> mapped;
         for (const Vec2& q : w) mapped.push_back(pen.p(q.x, q.y));
         pen.c.fillPolygon(mapped, col);
@@ -74,7 +75,7 @@ void paintSwift(const Pen& pen, float phase) {
         pen.line(rootX + 3.0f, rootY - 0.5f, mid.x, mid.y, 1.2f, edge, 0.9f);
     };
 
-    wing(19.0f, 16.5f, 13.5f, e * 0.92f, scale(wingDark, 0.8f), wingEdge);  // far wing
+    wing(19.0f, 16.5f, 15.0f, e * 0.92f, scale(wingDark, 0.8f), wingEdge);  // far wing
     // Forked tail.
     pen.poly({{11, 17}, {1.5f, 12.5f}, {6.5f, 18.5f}, {1.5f, 24.0f}, {11, 20.5f}}, wingDark);
     // Body and belly.
@@ -86,7 +87,7 @@ void paintSwift(const Pen& pen, float phase) {
     pen.poly({{31.0f, 15.0f}, {35.5f, 16.6f}, {31.0f, 18.0f}}, rgb(250, 200, 80));
     pen.ellipse(29.2f, 15.4f, 1.35f, 1.35f, rgb(255, 255, 255));
     pen.ellipse(29.6f, 15.4f, 0.75f, 0.85f, rgb(10, 10, 20));
-    wing(20.5f, 16.0f, 15.0f, e, wingDark, wingEdge);  // near wing
+    wing(20.5f, 16.0f, 16.5f, e, wingDark, wingEdge);  // near wing
 }
 
 // The ember beetle, facing right, in a 45 x 46 design box.

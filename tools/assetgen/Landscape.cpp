@@ -85,12 +85,7 @@ void hoodoo(Canvas& c, float cx, float groundY, float topY, float width, Rgb bod
     for (auto it = rightSide.rbegin(); it != rightSide.rend(); ++it) poly.push_back(*it);
     c.fillPolygon(poly, body);
     // Shadowed side, away from the sun.
-    std::vector<Vec2> dark;
-    for (size_t i = 0; i < leftSide.size(); ++i) {
-        float mid = (leftSide[i].x + rightSide[i].x) * 0.5f;
-        dark.push_back({leftSide[i].x, leftSide[i].y});
-        (void)mid;
-    }
+    std::vector<Vec2> dark(leftSide.begin(), leftSide.end());
     for (auto i = leftSide.size(); i-- > 0;) {
         float mid = leftSide[i].x + (rightSide[i].x - leftSide[i].x) * 0.42f;
         dark.push_back({mid, leftSide[i].y});
@@ -98,9 +93,7 @@ void hoodoo(Canvas& c, float cx, float groundY, float topY, float width, Rgb bod
     c.fillPolygon(dark, shadow, 0.7f);
     // Cap rock, wider than the column below it.
     float capW = width * rng.range(0.55f, 0.8f);
-    float leanTop = rightSide.back().x - width * 0.5f * 0.55f;
     float capX = (leftSide.back().x + rightSide.back().x) * 0.5f;
-    (void)leanTop;
     c.fillEllipse(capX, topY, capW * 0.62f, width * 0.16f, mix(body, shadow, 0.3f));
 }
 
@@ -317,8 +310,6 @@ Canvas paintMidRidges(int width, int height) {
             prevX = x;
             prevY = y;
         }
-        c.fillEllipse(ax - rx, groundY + 4, thick * 1.3f, 16, shadow);
-        c.fillEllipse(ax + rx, groundY + 4, thick * 1.3f, 16, shadow);
     }
     rockTexture(c, 55, 0.16f, 40.0f, 4.0f);
     // Junipers on the ridge, after the texture so they stay dark and even.
