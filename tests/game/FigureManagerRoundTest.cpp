@@ -194,18 +194,6 @@ TEST_F(RoundTest, PopupsRiseAPixelPerStepAndVanishAboveTheScreen) {
     EXPECT_EQ(clock.now() - popup.moveClock, 9u + 280u * 8u);
 }
 
-TEST_F(RoundTest, PopupsWaitWithoutAFont) {
-    ScorePopup popup;
-    popup.moveClock = clock.now();
-    popup.stepInterval = 4;
-    popup.y = -40;
-    figures.popups.push_back(popup);
-    clock.advance(100);
-    figures.updateLayer(0, clock.now(), 1.0f, 0, backBuffer.get(), &clip, 640, 640, nullptr);
-    EXPECT_EQ(figures.popups.size(), 1u);
-    figures.updateLayer(0, clock.now(), 1.0f, 0, backBuffer.get(), &clip, 640, 640, &session.largeFont);
-    EXPECT_TRUE(figures.popups.empty());
-}
 
 TEST_F(RoundTest, EffectsEndAfterTheirFramesHavePlayed) {
     FigureType& t = type(3);

@@ -31,17 +31,6 @@ TEST_F(FigureTypeTest, ATenthOfMaxCountStartsAtLeastOneWhenAnyAreAllowed) {
     }
 }
 
-TEST_F(FigureTypeTest, StartingFiguresSpreadAcrossTheLandscapeAndResetTheSpawnClock) {
-    type.maxCount = 150;
-    clock.set(90000);
-    type.placeStartingFigures();
-    ASSERT_EQ(type.figureCount(), 15);
-    for (const Figure& f : type.figures) {
-        EXPECT_GE(f.startX, -150);
-        EXPECT_LE(f.startX, 2849);
-    }
-    EXPECT_EQ(type.spawnClock, 90000u);
-}
 
 TEST_F(FigureTypeTest, ARandomDrawsComeInTheStatedOrder) {
     type.baseSpeed = 40;
@@ -67,15 +56,6 @@ TEST_F(FigureTypeTest, ARandomDrawsComeInTheStatedOrder) {
     EXPECT_EQ(f.frameIndex, 0);
 }
 
-TEST_F(FigureTypeTest, DrawnValuesAreNeverNegative) {
-    EXPECT_EQ(FigureType::drawValue(17, 0), 17);
-    EXPECT_EQ(FigureType::drawValue(-5, 0), 0);
-    for (int i = 0; i < 200; ++i) {
-        const int32_t v = FigureType::drawValue(2, 30);
-        EXPECT_GE(v, 0);
-        EXPECT_LE(v, 16);
-    }
-}
 
 TEST_F(FigureTypeTest, SpawnChanceThreeGivesAboutPointOneFiveFiguresASecond) {
     type.maxCount = 1000000;
@@ -93,24 +73,6 @@ TEST_F(FigureTypeTest, SpawnChanceThreeGivesAboutPointOneFiveFiguresASecond) {
     for (const Figure& f : type.figures) ASSERT_EQ(f.startX, -150);
 }
 
-TEST_F(FigureTypeTest, CertainSpawnsComeExactlyEveryTwoHundredMilliseconds) {
-    type.maxCount = 100;
-    type.spawnChance = 100;
-    type.motion = MotionWaveLeft;
-    type.spawnClock = clock.now();
-    clock.advance(200);
-    type.spawnStep(clock.now(), 1234);
-    EXPECT_EQ(type.figureCount(), 0);  // not more than 200 ms yet
-    clock.advance(1);
-    type.spawnStep(clock.now(), 1234);
-    ASSERT_EQ(type.figureCount(), 1);
-    EXPECT_EQ(type.figures[0].startX, 1234);  // leftward figures enter at the layer's far end
-    for (int i = 0; i < 49; ++i) {
-        clock.advance(20);
-        type.spawnStep(clock.now(), 1234);
-    }
-    EXPECT_EQ(type.figureCount(), 1 + 4);
-}
 
 TEST_F(FigureTypeTest, AFullTypeSpawnsNothingButItsClockRunsOn) {
     type.maxCount = 1;
@@ -192,21 +154,6 @@ TEST_F(FigureTypeTest, WavesStayWithinTheirAmplitudeAndFollowTheirShape) {
     EXPECT_NO_FATAL_FAILURE(type.yAt(0, 0xFFFFFFF0u + 500));
 }
 
-TEST_F(FigureTypeTest, RemovingByHitCostsHitPointsAndRemovesAtZero) {
-    type.hitPoints = 2;
-    type.makeFigure(1);
-    type.makeFigure(2);
-    type.removeFigure(0, true);
-    ASSERT_EQ(type.figureCount(), 2);
-    EXPECT_EQ(type.figures[0].hitPoints, 1);
-    type.removeFigure(0, true);
-    ASSERT_EQ(type.figureCount(), 1);
-    EXPECT_EQ(type.figures[0].startX, 2);
-    type.removeFigure(0, false);  // leaving is silent and at once
-    EXPECT_EQ(type.figureCount(), 0);
-    type.removeFigure(3, false);  // out of range: nothing
-    EXPECT_EQ(type.figureAt(0), nullptr);
-}
 
 } // namespace
 } // namespace vandrel

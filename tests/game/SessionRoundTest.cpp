@@ -61,27 +61,7 @@ TEST_F(SessionRoundTest, ALateClockCatchesUpOneSecondPerFrame) {
     EXPECT_EQ(session.secondsLeft, 115);
 }
 
-TEST_F(SessionRoundTest, OnlyAnEmptyMagazineIsRefilled) {
-    session.magazineSize = 10;
-    session.ammo = 3;
-    EXPECT_FALSE(session.reload());
-    EXPECT_EQ(session.ammo, 3);
-    session.ammo = 0;
-    EXPECT_TRUE(session.reload());
-    EXPECT_EQ(session.ammo, 10);
-}
 
-TEST_F(SessionRoundTest, RoundsAreUsedDownToZeroAndNoFurther) {
-    session.ammo = 2;
-    EXPECT_TRUE(session.hasAmmo());
-    session.useRound();
-    session.shotMissed();
-    EXPECT_EQ(session.ammo, 0);
-    EXPECT_FALSE(session.hasAmmo());
-    session.useRound();
-    session.shotMissed();
-    EXPECT_EQ(session.ammo, 0);
-}
 
 TEST_F(SessionRoundTest, TheScoreNeverGoesBelowZeroNorWrapsAround) {
     session.score = 0;
