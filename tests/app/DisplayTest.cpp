@@ -127,3 +127,42 @@ TEST(NullWindow, ShownFramesReadBackAsRgbInEveryFormat) {
 
 } // namespace
 } // namespace vandrel
+
+namespace vandrel {
+namespace {
+
+TEST(VideoDevicePrimary, WindowPrimaryFollowsTheClientAreaAndFlipNeedsAChain) {
+    NullWindow w;
+    VideoDevice d;
+    EXPECT_FALSE(d.createPrimary()) << "no cooperative level yet";
+    ASSERT_TRUE(d.setCooperativeLevel(&w, false));
+    EXPECT_FALSE(d.setDisplayMode(640, 480, 16)) << "a window cannot change the mode";
+    ASSERT_TRUE(d.createPrimary());
+    EXPECT_FALSE(d.createPrimary()) << "one primary at a time";
+    EXPECT_EQ(d.primary()->width(), 640);
+    EXPECT_EQ(d.attachedBackBuffer(), nullptr);
+    EXPECT_FALSE(d.flip());
+    w.setClientSize(320, 200);
+    ASSERT_TRUE(d.fitPrimary());
+    EXPECT_EQ(d.primary()->width(), 320);
+    EXPECT_EQ(d.primary()->height(), 200);
+}
+
+TEST(VideoDevicePrimary, ALockedChainDoesNotFlip) {
+    NullWindow w;
+    VideoDevice d;
+    ASSERT_TRUE(d.setCooperativeLevel(&w, true));
+    EXPECT_FALSE(d.setDisplayMode(640, 480, 8)) << "only 16 and 32 bits";
+    ASSERT_TRUE(d.setDisplayMode(640, 480, 16));
+    ASSERT_TRUE(d.createPrimary());
+    VideoSurface::Lock lock;
+    ASSERT_TRUE(d.attachedBackBuffer()->lock(lock));
+    EXPECT_FALSE(d.flip());
+    EXPECT_FALSE(d.primary()->isLocked()) << "a failed flip leaves nothing locked";
+    d.attachedBackBuffer()->unlock();
+    EXPECT_TRUE(d.flip());
+    EXPECT_EQ(w.framesShown(), 1u);
+}
+
+} // namespace
+} // namespace vandrel
