@@ -5,9 +5,10 @@
 #include "platform/LoadError.h"
 #include "platform/MessageBox.h"
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <new>
+#include <utility>
 
 namespace vandrel {
 namespace {
@@ -201,6 +202,29 @@ bool Surface::create(int32_t width, int32_t height, VideoDevice* device, bool) {
         return false;
     }
     return true;
+}
+
+Surface::Surface(Surface&& other) noexcept {
+    *this = std::move(other);
+}
+
+Surface& Surface::operator=(Surface&& other) noexcept {
+    if (this == &other)
+        return *this;
+    destroy();
+    device_ = other.device_;
+    tiles_ = std::move(other.tiles_);
+    tileLocks_ = std::move(other.tileLocks_);
+    tileRects_ = std::move(other.tileRects_);
+    tileCount_ = std::exchange(other.tileCount_, 0);
+    width_ = std::exchange(other.width_, 0);
+    height_ = std::exchange(other.height_, 0);
+    bitsPerPixel_ = other.bitsPerPixel_;
+    redMask_ = other.redMask_;
+    greenMask_ = other.greenMask_;
+    blueMask_ = other.blueMask_;
+    other.destroy();
+    return *this;
 }
 
 void Surface::destroy() {

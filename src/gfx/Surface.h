@@ -29,6 +29,10 @@ public:
     ~Surface() { destroy(); }
     Surface(const Surface&) = delete;
     Surface& operator=(const Surface&) = delete;
+    // Moving hands the tiles over; the source is left empty (its device and
+    // recorded format stay).
+    Surface(Surface&& other) noexcept;
+    Surface& operator=(Surface&& other) noexcept;
 
     // Replaces the picture by an empty one of width x height with new tiles.
     // A null device keeps the stored one; the last argument is not used.

@@ -94,6 +94,25 @@ TEST(SurfaceTiles, ATileThatCannotBeMadeLeavesAPartialSurface) {
     EXPECT_TRUE(s.blit(&dest, Rect{0, 0, 640, 480}, -100, -100, false, 100.0f));
 }
 
+TEST(SurfaceTiles, MovingHandsTheTilesOverAndEmptiesTheSource) {
+    VideoDevice device;
+    Surface a;
+    ASSERT_TRUE(a.create(700, 10, &device));
+    VideoSurface* first = a.tile(0);
+    Surface b(std::move(a));
+    EXPECT_EQ(b.tile(0), first);
+    EXPECT_EQ(b.tileCount(), 2);
+    EXPECT_TRUE(a.isEmpty());
+    EXPECT_EQ(a.width(), 0);
+    EXPECT_EQ(a.tile(0), nullptr);
+    EXPECT_TRUE(a.lock());  // an empty surface locks trivially
+    Surface c;
+    ASSERT_TRUE(c.create(5, 5, &device));
+    c = std::move(b);
+    EXPECT_EQ(c.width(), 700);
+    EXPECT_TRUE(b.isEmpty());
+}
+
 TEST(SurfaceTiles, PlainSurfacesAndTheirSizes) {
     VideoDevice device;
     EXPECT_EQ(createPlainSurface(0, 5, &device), nullptr);
