@@ -218,7 +218,8 @@ Samples music() {
         float v = mixBus[i] + echo[i] * 0.35f + drums[i] * 0.8f;
         out[i] = std::tanh(v * 1.1f);
     }
-    normalize(out, 0.85f);
+    // Mastered quieter than the effects, which the game mixes on top of it.
+    normalize(out, 0.55f);
     return out;
 }
 
