@@ -7,12 +7,14 @@
 #include "game/Backdrop.h"
 #include "game/FigureManager.h"
 #include "game/FigureType.h"
+#include "game/Session.h"
 #include "gfx/Font.h"
 #include "gfx/ImageLoader.h"
 #include "gfx/Surface.h"
 #include "platform/Clock.h"
 #include "platform/VideoDevice.h"
 #include "sound/SoundStreamFactory.h"
+#include "scores/TempStore.h"
 #include "support/TestArchive.h"
 
 #include <gtest/gtest.h>
@@ -120,6 +122,29 @@ TEST_F(GeneratedArchive, FontsCrossHairAndCartridgeLoad) {
     ASSERT_TRUE(loadImage(&open("Muni.nl"), &ammo, &device));
     EXPECT_LE(ammo.width(), 24);
     EXPECT_LE(ammo.height(), 56);
+}
+
+TEST_F(GeneratedArchive, StuffGivesTheSessionItsSetUpAndThreeScreens) {
+    TempStore store;  // the session reads and writes its score table there
+    Session session;
+    BlockReader& reader = open("stuff.x");
+    ASSERT_TRUE(session.loadSetup(&reader));
+    EXPECT_EQ(session.screenWidth, 640);
+    EXPECT_EQ(session.screenHeight, 480);
+    EXPECT_EQ(session.roundMinutes, 2);
+    EXPECT_EQ(session.roundSeconds, 0);
+    EXPECT_EQ(session.magazineSize, 10);
+    EXPECT_EQ(session.startFullScreen, 1);
+    EXPECT_STREQ(session.tableName, "Vandrel");
+    ASSERT_TRUE(session.loadTitle(&reader, &device));
+    EXPECT_EQ(session.titleImage.width(), 1280);
+    EXPECT_EQ(session.titleImage.height(), 480);
+    EXPECT_EQ(session.titleGrey.width(), 1280);
+    ASSERT_TRUE(session.loadScreens(&reader, &device));
+    EXPECT_EQ(session.highScores.width(), 1280);
+    EXPECT_EQ(session.endImage.width(), 1280);
+    EXPECT_EQ(session.endImage.height(), 480);
+    session.clear();
 }
 
 TEST_F(GeneratedArchive, EverySoundDecodesToItsDeclaredLength) {
