@@ -50,6 +50,19 @@ const Note kMelody[] = {
     {15, 0, 2, 80}, {15, 2, 1, 76}, {15, 3, 1, 74},
 };
 
+// A diatonic third below a melody note in A minor, with the raised seventh
+// (G sharp) over the E major chord, as two voices in a western duet sing it.
+int thirdBelow(int midi, const Chord& chord) {
+    static const int scale[7] = {9, 11, 0, 2, 4, 5, 7};  // A B C D E F G
+    int pc = midi % 12 == 8 ? 7 : midi % 12;
+    int idx = 0;
+    while (idx < 7 && scale[idx] != pc) ++idx;
+    int target = scale[(idx + 5) % 7];
+    int note = midi - ((midi % 12 - target + 12) % 12);
+    if (note % 12 == 7 && chord.root % 12 == 4) note += 1;
+    return note;
+}
+
 long at(int bar, float beat) { return long(std::lround((float(bar) * 4.0f + beat) * kBeat * kRate)); }
 
 Samples whistle(float hz, float seconds) {
@@ -158,6 +171,11 @@ Samples music() {
         float secs = n.length * kBeat * 0.92f;
         bool partB = n.bar >= 8;
         mixInto(lead, whistle(hz, secs), at(n.bar, n.beat), partB ? 0.17f : 0.22f, true);
+        // The second half of each section gets a harmony voice.
+        if (n.bar % 8 >= 4) {
+            float harmony = midiToHz(float(thirdBelow(n.midi, kChords[n.bar])));
+            mixInto(lead, whistle(harmony, secs), at(n.bar, n.beat), 0.11f, true);
+        }
         if (partB) mixInto(lead, pluck(hz, secs + 0.4f, 0.6f, 0.996f, uint32_t(n.midi * 7 + n.bar)), at(n.bar, n.beat),
                            0.32f, true);
     }
