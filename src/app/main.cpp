@@ -3,12 +3,15 @@
 #include "app/Backend.h"
 #include "app/Game.h"
 #include "app/Program.h"
+#include "app/Recorder.h"
+#include "app/Replayer.h"
 #include "platform/MessageBox.h"
 #include "platform/sdl/SdlWindow.h"
 #include "scores/ScoreLocation.h"
 #include "sound/SoundSystem.h"
 
 #include <cstdio>
+#include <iostream>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -44,6 +47,10 @@ int main(int argc, char** argv) {
         std::printf("%s\n", describeScoreLocation(executablePath(argv[0])).c_str());
         return 0;
     }
+    // A recorded game played back headless, checked against the recording.
+    if (argc == 3 && std::string_view(argv[1]) == "--replay")
+        return replayFile(argv[2], executablePath(argv[0]), std::cout);
+    const bool recording = argc == 3 && std::string_view(argv[1]) == "--record";
     const BackendKind kind = backendFromEnvironment();
     if (kind == BackendKind::Sdl) installSdlMessageBoxes();
 
@@ -53,6 +60,8 @@ int main(int argc, char** argv) {
         reportVideoFailure(error);
         return 1;
     }
+
+    if (recording) return recordFile(argv[2], executablePath(argv[0]), backend->window());
 
     // The game first, its sound system second, so the sound goes first at exit.
     auto game = std::make_unique<Game>();

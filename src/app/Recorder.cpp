@@ -1,0 +1,149 @@
+// Running the program while writing down everything that steers it.
+#include "app/Recorder.h"
+
+#include "platform/Random.h"
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <thread>
+#include "platform/Store.h"
+#include "scores/HighscoreTable.h"
+#include "scores/ScoreLocation.h"
+
+namespace vandrel {
+
+std::vector<ReplayStoreValue> readStoredTable(const std::string& tableName) {
+    std::vector<ReplayStoreValue> out;
+    if (!HighscoreTable::isUsableName(tableName)) return out;
+    const std::optional<StoreKey> key = Store::standard().open(HighscoreTable::keyPath(tableName));
+    for (const char* name : {"highscore", "check"}) {
+        ReplayStoreValue v;
+        v.name = name;
+        v.binary = std::string_view(name) == "check";
+        StoreValue stored;
+        // Generous: the recording keeps what is there, even what the game would refuse.
+        if (key && key->query(name, stored, 1u << 20)) {
+            v.binary = stored.type == StoreType::Binary;
+            v.bytes = stored.bytes;
+        }
+        out.push_back(std::move(v));
+    }
+    return out;
+}
+
+Recorder::Recorder(Window& window, std::ostream& out, const std::string& exePath, uint32_t startTick)
+    : out_(out), exePath_(exePath), clock_(startTick), writer_(out), recordingWindow_(window, writer_) {
+    tableName_ = readTableName(exePath).value_or("");
+    writer_.header(archiveHash(exePath), gameRandState(), startTick);
+    for (const ReplayStoreValue& v : readStoredTable(tableName_)) writer_.store(v);
+    // The game and its sound system come to life at the recorded start.
+    game_ = std::make_unique<Game>();
+    sound_ = std::make_unique<SoundSystem>();
+    game_->exePath = exePath;
+    program_ = std::make_unique<Program>(*game_, *sound_, recordingWindow_);
+    stepTick_ = startTick;
+}
+
+Recorder::~Recorder() { finish(); }
+
+bool Recorder::startUp() {
+    const bool ok = program_->startUp();
+    writer_.flush();
+    return ok;
+}
+
+ReplayCheck Recorder::currentCheck() const {
+    ReplayCheck c;
+    c.tick = stepTick_;
+    c.state = game_->state;
+    c.score = game_->session.score;
+    c.pending = game_->session.highScores.pendingScore;
+    c.frameHash = frameHash(recordingWindow_.lastFrame());
+    return c;
+}
+
+void Recorder::checkpoint() {
+    lastCheck_ = currentCheck();
+    haveCheck_ = true;
+    writer_.check(lastCheck_);
+}
+
+bool Recorder::step(uint32_t tick) {
+    if (!running_) return false;
+    clock_.set(tick);
+    stepTick_ = tick;
+    const uint32_t frames = recordingWindow_.framesShown();
+    running_ = program_->step(exitCode_);
+    slept_ = clock_.now() - tick;
+    if (!running_) return false;
+    // A checkpoint whenever the screen, the score or the score waiting for a
+    // name changes, and about once a second of frames besides.
+    const bool changed = !haveCheck_ || game_->state != lastCheck_.state || game_->session.score != lastCheck_.score ||
+                         game_->session.highScores.pendingScore != lastCheck_.pending;
+    const bool due = recordingWindow_.framesShown() != frames && tick - lastCheck_.tick >= 1000;
+    if (changed || due) checkpoint();
+    return true;
+}
+
+int Recorder::finish() {
+    if (finished_) return exitCode_;
+    finished_ = true;
+    ReplayEnd e;
+    e.exitCode = exitCode_;
+    e.check = currentCheck();
+    if (running_) {
+        // Cut short by the caller: the recording has no end, and the game is
+        // let go as a replay of it will let it go.
+        game_->releaseAll(true);
+        sound_->shutdown();
+    }
+    // The table saves itself when the game goes.
+    program_.reset();
+    sound_.reset();
+    game_.reset();
+    if (!running_) writer_.end(e);
+    writer_.comment("The stored high-score table afterwards:");
+    for (const ReplayStoreValue& v : readStoredTable(tableName_)) {
+        if (v.name == "highscore" && v.bytes) {
+            std::string text(v.bytes->begin(), v.bytes->end());
+            writer_.comment(text.substr(0, text.find('\0')));
+        }
+        writer_.finalStore(v);
+    }
+    writer_.flush();
+    return exitCode_;
+}
+
+int recordFile(const std::string& path, const std::string& exePath, Window& window) {
+    std::ofstream out(path, std::ios::trunc);
+    if (!out) {
+        std::fprintf(stderr, "vandrel: cannot write %s\n", path.c_str());
+        return 1;
+    }
+    // The wall clock, in the game's ticks from the moment recording begins.
+    const uint32_t start = tickCount();
+    const auto base = std::chrono::steady_clock::now();
+    auto now = [&] {
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - base);
+        return start + static_cast<uint32_t>(ms.count());
+    };
+    Recorder recorder(window, out, exePath, start);
+    if (!recorder.startUp()) {
+        recorder.finish();
+        return 1;
+    }
+    while (recorder.step(now())) {
+        // The held clock only counted the loop's sleep; take it for real.
+        if (recorder.sleptMs() > 0 && recorder.sleptMs() < 1000)
+            std::this_thread::sleep_for(std::chrono::milliseconds(recorder.sleptMs()));
+    }
+    const int code = recorder.finish();
+    if (!out) {
+        std::fprintf(stderr, "vandrel: the recording %s is incomplete\n", path.c_str());
+        return 1;
+    }
+    return code;
+}
+
+} // namespace vandrel

@@ -1,0 +1,75 @@
+// Records a game: runs the program around a fresh Game on a clock that holds
+// still for each turn of the message loop, and writes every message, every
+// turn's tick and regular checkpoints to a recording (see ReplayLog.h).
+// The caller decides the ticks: the wall clock for a player, a script's own
+// for a generated recording.
+#pragma once
+#include "app/Game.h"
+#include "app/Program.h"
+#include "app/RecordingWindow.h"
+#include "app/ReplayLog.h"
+#include "platform/Clock.h"
+#include "sound/SoundSystem.h"
+
+#include <memory>
+#include <ostream>
+#include <string>
+
+namespace vandrel {
+
+class Recorder {
+public:
+    // The game object is made here, at startTick; input comes from window,
+    // whose own queue the window system (or a script) fills.
+    Recorder(Window& window, std::ostream& out, const std::string& exePath, uint32_t startTick);
+    ~Recorder();
+    Recorder(const Recorder&) = delete;
+    Recorder& operator=(const Recorder&) = delete;
+
+    // Start-up as the program does it; false when the display cannot open.
+    bool startUp();
+    // One turn of the message loop at tick. False once the loop has ended.
+    bool step(uint32_t tick);
+    // How long the turn asked to sleep (the loop's 1 ms after a frame).
+    uint32_t sleptMs() const { return slept_; }
+    // Ends the game (if the loop has not), lets it save its table, writes the
+    // end of the recording. Returns the loop's exit code.
+    int finish();
+
+    Game& game() { return *game_; }
+    Program& program() { return *program_; }
+    RecordingWindow& window() { return recordingWindow_; }
+    // Writes a checkpoint for the turn just run.
+    void checkpoint();
+
+private:
+    ReplayCheck currentCheck() const;
+
+    std::ostream& out_;
+    std::string exePath_;
+    std::string tableName_;
+    ManualClock clock_;
+    ReplayWriter writer_;
+    RecordingWindow recordingWindow_;
+    std::unique_ptr<Game> game_;
+    std::unique_ptr<SoundSystem> sound_;
+    std::unique_ptr<Program> program_;
+    uint32_t stepTick_ = 0;
+    uint32_t slept_ = 0;
+    bool running_ = true;
+    bool finished_ = false;
+    int exitCode_ = 0;
+    ReplayCheck lastCheck_;
+    bool haveCheck_ = false;
+};
+
+// `vandrel --record FILE`: the player's game on window, written to FILE as it
+// runs, the clock read once per turn of the loop. Returns the game's exit code
+// (1 when FILE cannot be written or the display does not open).
+int recordFile(const std::string& path, const std::string& exePath, Window& window);
+
+// The stored high-score table of the game at exePath as it stands now, both
+// values ("highscore", "check"); empty when the archive names no table.
+std::vector<ReplayStoreValue> readStoredTable(const std::string& tableName);
+
+} // namespace vandrel

@@ -1,0 +1,350 @@
+// Reading and writing recorded games, and the hashes they are checked with.
+#include "app/ReplayLog.h"
+
+#include "data/ArchiveLocator.h"
+#include "platform/LoadError.h"
+#include "platform/null/NullWindow.h"
+
+#include <array>
+#include <charconv>
+#include <cstdio>
+#include <sstream>
+
+namespace vandrel {
+namespace {
+
+constexpr uint64_t kFnvOffset = 0xcbf29ce484222325ull;
+constexpr uint64_t kFnvPrime = 0x100000001b3ull;
+
+inline void fnv(uint64_t& h, uint8_t byte) {
+    h ^= byte;
+    h *= kFnvPrime;
+}
+
+struct NamedMessage {
+    const char* name;
+    uint32_t message;
+    bool point;  // lParam holds a client position
+};
+
+constexpr std::array<NamedMessage, 17> kMessages{{
+    {"activate", msg::Activate, false},
+    {"close", msg::Close, false},
+    {"ncmousemove", msg::NcMouseMove, false},
+    {"keydown", msg::KeyDown, false},
+    {"keyup", msg::KeyUp, false},
+    {"char", msg::Char, false},
+    {"syskeydown", msg::SysKeyDown, false},
+    {"syskeyup", msg::SysKeyUp, false},
+    {"syschar", msg::SysChar, false},
+    {"syscommand", msg::SysCommand, false},
+    {"mousemove", msg::MouseMove, true},
+    {"lbuttondown", msg::LButtonDown, true},
+    {"lbuttonup", msg::LButtonUp, true},
+    {"lbuttondblclk", msg::LButtonDblClk, true},
+    {"rbuttondown", msg::RButtonDown, true},
+    {"rbuttonup", msg::RButtonUp, true},
+    {"destroy", msg::Destroy, false},
+}};
+
+bool isPointMessage(uint32_t message) {
+    for (const NamedMessage& n : kMessages)
+        if (n.message == message) return n.point;
+    return false;
+}
+
+template <typename T>
+bool parseNumber(std::string_view text, T& out, int base = 10) {
+    if (text.empty()) return false;
+    if (base == 16 && text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.remove_prefix(2);
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out, base);
+    return ec == std::errc() && end == text.data() + text.size();
+}
+
+std::vector<std::string_view> splitWords(std::string_view line) {
+    std::vector<std::string_view> words;
+    size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r')) ++i;
+        size_t j = i;
+        while (j < line.size() && line[j] != ' ' && line[j] != '\t' && line[j] != '\r') ++j;
+        if (j > i) words.push_back(line.substr(i, j - i));
+        i = j;
+    }
+    return words;
+}
+
+bool parseHexBytes(std::string_view text, std::optional<std::vector<uint8_t>>& out) {
+    if (text == "-") {
+        out.reset();
+        return true;
+    }
+    if (text.size() % 2 != 0) return false;
+    std::vector<uint8_t> bytes;
+    bytes.reserve(text.size() / 2);
+    for (size_t i = 0; i < text.size(); i += 2) {
+        uint8_t b = 0;
+        if (!parseNumber(text.substr(i, 2), b, 16)) return false;
+        bytes.push_back(b);
+    }
+    out = std::move(bytes);
+    return true;
+}
+
+bool parseStoreValue(const std::vector<std::string_view>& w, ReplayStoreValue& v) {
+    if (w.size() != 4 || (w[2] != "sz" && w[2] != "bin")) return false;
+    v.name = std::string(w[1]);
+    v.binary = w[2] == "bin";
+    return parseHexBytes(w[3], v.bytes);
+}
+
+bool parseCheck(const std::vector<std::string_view>& w, size_t first, ReplayCheck& c) {
+    if (w.size() != first + 5) return false;
+    return parseNumber(w[first], c.tick) && parseNumber(w[first + 1], c.state) && parseNumber(w[first + 2], c.score) &&
+           parseNumber(w[first + 3], c.pending) && w[first + 4].size() == 16 && parseNumber(w[first + 4], c.frameHash, 16);
+}
+
+bool parseMessage(const std::vector<std::string_view>& w, Message& m) {
+    if (w.size() != 4) return false;
+    std::optional<uint32_t> id = messageFromName(w[1]);
+    if (!id) return false;
+    m.message = *id;
+    if (!parseNumber(w[2], m.wParam)) return false;
+    const size_t comma = w[3].find(',');
+    if (comma != std::string_view::npos) {
+        int32_t x = 0, y = 0;
+        if (!parseNumber(w[3].substr(0, comma), x) || !parseNumber(w[3].substr(comma + 1), y)) return false;
+        m.lParam = makePointParam(x, y);
+        return true;
+    }
+    return parseNumber(w[3], m.lParam);
+}
+
+bool parseSteps(std::string_view text, uint32_t& delta, uint32_t& count) {
+    const size_t x = text.find('x');
+    count = 1;
+    if (x != std::string_view::npos) {
+        if (!parseNumber(text.substr(x + 1), count) || count == 0) return false;
+        text = text.substr(0, x);
+    }
+    return parseNumber(text, delta);
+}
+
+std::string checkFields(const ReplayCheck& c) {
+    std::ostringstream s;
+    s << c.tick << ' ' << c.state << ' ' << c.score << ' ' << c.pending << ' ' << hexText(c.frameHash);
+    return s.str();
+}
+
+} // namespace
+
+std::string hexText(uint64_t value) {
+    char buf[17];
+    std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(value));
+    return buf;
+}
+
+std::string messageName(uint32_t message) {
+    for (const NamedMessage& n : kMessages)
+        if (n.message == message) return n.name;
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "0x%04x", message);
+    return buf;
+}
+
+std::optional<uint32_t> messageFromName(std::string_view name) {
+    for (const NamedMessage& n : kMessages)
+        if (name == n.name) return n.message;
+    uint32_t id = 0;
+    if (name.size() > 2 && name[0] == '0' && name[1] == 'x' && parseNumber(name, id, 16)) return id;
+    return std::nullopt;
+}
+
+uint64_t frameHash(const ShownFrame& frame) {
+    if (frame.empty()) return 0;
+    uint64_t h = kFnvOffset;
+    for (int shift = 0; shift < 32; shift += 8) fnv(h, static_cast<uint8_t>(static_cast<uint32_t>(frame.width) >> shift));
+    for (int shift = 0; shift < 32; shift += 8) fnv(h, static_cast<uint8_t>(static_cast<uint32_t>(frame.height) >> shift));
+    for (int32_t y = 0; y < frame.height; ++y) {
+        for (int32_t x = 0; x < frame.width; ++x) {
+            const uint32_t rgb = frame.rgbAt(x, y);
+            fnv(h, static_cast<uint8_t>(rgb >> 16));
+            fnv(h, static_cast<uint8_t>(rgb >> 8));
+            fnv(h, static_cast<uint8_t>(rgb));
+        }
+    }
+    return h;
+}
+
+uint64_t archiveHash(const std::string& exePath) {
+    ArchiveLocator locator;
+    std::FILE* f = nullptr;
+    try {
+        f = locator.open(exePath.c_str());
+    } catch (const LoadError&) {
+        locator.close();
+        return 0;
+    }
+    uint64_t h = kFnvOffset;
+    std::array<uint8_t, 65536> buf;
+    size_t n = 0;
+    while (f && (n = std::fread(buf.data(), 1, buf.size(), f)) > 0)
+        for (size_t i = 0; i < n; ++i) fnv(h, buf[i]);
+    locator.close();
+    return h;
+}
+
+bool ReplayLog::read(std::istream& in, std::string& error) {
+    *this = ReplayLog{};
+    std::string line;
+    int lineNo = 0;
+    bool sawHeader = false, sawData = false, sawRand = false, sawStart = false;
+    auto fail = [&](const std::string& why) {
+        error = "line " + std::to_string(lineNo) + ": " + why;
+        return false;
+    };
+    while (std::getline(in, line)) {
+        ++lineNo;
+        const std::vector<std::string_view> w = splitWords(line);
+        if (w.empty() || w[0][0] == '#') continue;
+        const std::string_view key = w[0];
+        if (!sawHeader) {
+            if (key != "vandrel-replay") return fail("not a recorded game");
+            if (w.size() != 2 || w[1] != "1") return fail("unknown format version");
+            sawHeader = true;
+            continue;
+        }
+        if (end && key != "final") return fail("'" + std::string(key) + "' after the end");
+        if (key == "data") {
+            if (w.size() != 2 || !parseNumber(w[1], dataHash, 16)) return fail("bad data line");
+            sawData = true;
+        } else if (key == "rand") {
+            if (w.size() != 2 || !parseNumber(w[1], randState)) return fail("bad rand line");
+            sawRand = true;
+        } else if (key == "start") {
+            if (w.size() != 2 || !parseNumber(w[1], startTick)) return fail("bad start line");
+            sawStart = true;
+        } else if (key == "store" || key == "final") {
+            ReplayStoreValue v;
+            if (!parseStoreValue(w, v)) return fail("bad " + std::string(key) + " line");
+            if (key == "store" && !events.empty()) return fail("stored values after the first turn");
+            (key == "store" ? storeBefore : storeAfter).push_back(std::move(v));
+        } else if (key == "size") {
+            ReplayEvent e;
+            e.kind = ReplayEvent::Kind::Size;
+            if (w.size() != 4 || !parseNumber(w[1], e.width) || !parseNumber(w[2], e.height) ||
+                !parseNumber(w[3], e.query) || e.width < 0 || e.height < 0 || e.query == 0)
+                return fail("bad size line");
+            events.push_back(e);
+        } else if (key == "m") {
+            ReplayEvent e;
+            e.kind = ReplayEvent::Kind::Message;
+            if (!parseMessage(w, e.message)) return fail("bad message line");
+            events.push_back(e);
+        } else if (key == "s") {
+            ReplayEvent e;
+            e.kind = ReplayEvent::Kind::Steps;
+            if (w.size() != 2 || !parseSteps(w[1], e.delta, e.count)) return fail("bad step line");
+            events.push_back(e);
+        } else if (key == "c") {
+            ReplayEvent e;
+            e.kind = ReplayEvent::Kind::Check;
+            if (!parseCheck(w, 1, e.check)) return fail("bad checkpoint line");
+            events.push_back(e);
+        } else if (key == "end") {
+            ReplayEnd e;
+            if (w.size() != 7 || !parseNumber(w[1], e.exitCode) || !parseCheck(w, 2, e.check)) return fail("bad end line");
+            end = e;
+        } else {
+            return fail("unknown record '" + std::string(key) + "'");
+        }
+    }
+    if (!sawHeader) {
+        lineNo = 1;
+        return fail("not a recorded game");
+    }
+    if (!sawData || !sawRand || !sawStart) return fail("data, rand or start missing");
+    return true;
+}
+
+void ReplayWriter::header(uint64_t dataHash, uint32_t randState, uint32_t startTick) {
+    out_ << "vandrel-replay 1\n"
+         << "data " << hexText(dataHash) << '\n'
+         << "rand " << randState << '\n'
+         << "start " << startTick << '\n';
+    lastTick_ = startTick;
+}
+
+void ReplayWriter::flushSteps() {
+    if (runCount_ == 0) return;
+    out_ << "s " << runDelta_;
+    if (runCount_ > 1) out_ << 'x' << runCount_;
+    out_ << '\n';
+    runCount_ = 0;
+}
+
+void ReplayWriter::size(int32_t width, int32_t height, uint32_t query) {
+    flushSteps();
+    out_ << "size " << width << ' ' << height << ' ' << query << '\n';
+}
+
+void ReplayWriter::message(const Message& m) {
+    flushSteps();
+    out_ << "m " << messageName(m.message) << ' ' << m.wParam << ' ';
+    if (isPointMessage(m.message))
+        out_ << pointParamX(m.lParam) << ',' << pointParamY(m.lParam);
+    else
+        out_ << m.lParam;
+    out_ << '\n';
+}
+
+void ReplayWriter::step(uint32_t tick) {
+    const uint32_t delta = tick - lastTick_;
+    lastTick_ = tick;
+    if (runCount_ > 0 && delta != runDelta_) flushSteps();
+    runDelta_ = delta;
+    ++runCount_;
+}
+
+void ReplayWriter::check(const ReplayCheck& c) {
+    flushSteps();
+    out_ << "c " << checkFields(c) << '\n';
+}
+
+void ReplayWriter::end(const ReplayEnd& e) {
+    flushSteps();
+    out_ << "end " << e.exitCode << ' ' << checkFields(e.check) << '\n';
+}
+
+void ReplayWriter::storeLine(const char* key, const ReplayStoreValue& v) {
+    flushSteps();
+    out_ << key << ' ' << v.name << ' ' << (v.binary ? "bin" : "sz") << ' ';
+    if (!v.bytes) {
+        out_ << '-';
+    } else {
+        char buf[3];
+        for (uint8_t b : *v.bytes) {
+            std::snprintf(buf, sizeof buf, "%02x", b);
+            out_ << buf;
+        }
+    }
+    out_ << '\n';
+}
+
+void ReplayWriter::comment(std::string_view text) {
+    flushSteps();
+    std::string_view rest = text;
+    while (!rest.empty()) {
+        const size_t nl = rest.find('\n');
+        out_ << "# " << rest.substr(0, nl) << '\n';
+        if (nl == std::string_view::npos) break;
+        rest.remove_prefix(nl + 1);
+    }
+}
+
+void ReplayWriter::flush() {
+    flushSteps();
+    out_.flush();
+}
+
+} // namespace vandrel

@@ -1,0 +1,320 @@
+// Playing a recording back on the headless platform and comparing as it goes.
+#include "app/Replayer.h"
+
+#include "app/Game.h"
+#include "app/Program.h"
+#include "app/Recorder.h"
+#include "platform/AudioOutput.h"
+#include "platform/Clock.h"
+#include "platform/Random.h"
+#include "platform/Store.h"
+#include "platform/null/NullAudio.h"
+#include "platform/null/NullWindow.h"
+#include "scores/HighscoreTable.h"
+#include "scores/ScoreLocation.h"
+#include "sound/SoundSystem.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+
+namespace vandrel {
+namespace {
+
+// Walks the recording's events: the window takes each turn's messages and
+// tick from here, the replayer the checkpoints in between.
+class EventCursor {
+public:
+    explicit EventCursor(const std::vector<ReplayEvent>& events) : events_(events) {}
+
+    bool turnAhead() const {
+        for (size_t i = index_; i < events_.size(); ++i)
+            if (events_[i].kind == ReplayEvent::Kind::Steps) return true;
+        return false;
+    }
+    const ReplayEvent* peek() const { return index_ < events_.size() ? &events_[index_] : nullptr; }
+    // The next event that is not a turn; a turn is taken with takeTurn.
+    const ReplayEvent* takeOther() {
+        const ReplayEvent* e = peek();
+        if (!e || e->kind == ReplayEvent::Kind::Steps) return nullptr;
+        ++index_;
+        return e;
+    }
+    // The delta of the next turn; false when there is none here.
+    bool takeTurn(uint32_t& delta) {
+        const ReplayEvent* e = peek();
+        if (!e || e->kind != ReplayEvent::Kind::Steps) return false;
+        delta = e->delta;
+        if (++usedInRun_ == e->count) {
+            usedInRun_ = 0;
+            ++index_;
+        }
+        return true;
+    }
+
+private:
+    const std::vector<ReplayEvent>& events_;
+    size_t index_ = 0;
+    uint32_t usedInRun_ = 0;
+};
+
+// The headless window fed from the recording: each turn of the loop brings the
+// messages the real window delivered at that turn, at the recorded tick.
+class ReplayWindow : public NullWindow {
+public:
+    ReplayWindow(EventCursor& cursor, ManualClock& clock) : cursor_(cursor), clock_(clock), tick_(clock.now()) {}
+
+    void pumpEvents() override {
+        while (const ReplayEvent* e = cursor_.takeOther()) {
+            if (e->kind == ReplayEvent::Kind::Message) queue().post(e->message);
+            // The replayer has seen to sizes and checkpoints before this.
+        }
+        query_ = 0;
+        uint32_t delta = 0;
+        if (cursor_.takeTurn(delta)) {
+            tick_ += delta;
+            clock_.set(tick_);
+        }
+    }
+    // Whatever arrived while the real window waited is in the next turn.
+    void waitEvents(uint32_t) override {}
+    // The real window reported itself active; that message is in the recording.
+    void show() override {}
+
+    // The client area as the real window answered, question by question.
+    bool clientRect(Rect& out) const override {
+        answerSize();
+        out = Rect{0, 0, width_, height_};
+        return !isDestroyed() && (width_ > 0 || height_ > 0);
+    }
+    void clientSize(int32_t& width, int32_t& height) const override {
+        answerSize();
+        width = width_;
+        height = height_;
+    }
+
+    uint32_t turnTick() const { return tick_; }
+
+private:
+    void answerSize() const {
+        ++query_;
+        const ReplayEvent* e = cursor_.peek();
+        if (e && e->kind == ReplayEvent::Kind::Size && e->query == query_) {
+            width_ = e->width;
+            height_ = e->height;
+            cursor_.takeOther();
+        }
+    }
+
+    EventCursor& cursor_;
+    ManualClock& clock_;
+    uint32_t tick_;
+    mutable uint32_t query_ = 0;
+    mutable int32_t width_ = 0;
+    mutable int32_t height_ = 0;
+};
+
+// XDG_DATA_HOME and the machine-wide store pointed at a folder of our own, so a
+// replay never reads or writes the player's table; put back afterwards.
+class PrivateStore {
+public:
+    PrivateStore() {
+        std::error_code ec;
+        std::string pattern = (std::filesystem::temp_directory_path(ec) / "vandrel-replay-XXXXXX").string();
+        if (ec) pattern = "/tmp/vandrel-replay-XXXXXX";
+        if (!::mkdtemp(pattern.data())) return;
+        folder_ = pattern;
+        remember("XDG_DATA_HOME", xdg_);
+        remember("VANDREL_MACHINE_STORE", machine_);
+        ::setenv("XDG_DATA_HOME", (folder_ / "data").c_str(), 1);
+        ::setenv("VANDREL_MACHINE_STORE", (folder_ / "no-machine-store").c_str(), 1);
+    }
+    ~PrivateStore() {
+        if (folder_.empty()) return;
+        restore("XDG_DATA_HOME", xdg_);
+        restore("VANDREL_MACHINE_STORE", machine_);
+        std::error_code ec;
+        std::filesystem::remove_all(folder_, ec);
+    }
+    PrivateStore(const PrivateStore&) = delete;
+    PrivateStore& operator=(const PrivateStore&) = delete;
+
+    bool ready() const { return !folder_.empty(); }
+
+private:
+    static void remember(const char* name, std::optional<std::string>& out) {
+        if (const char* v = std::getenv(name)) out = v;
+    }
+    static void restore(const char* name, const std::optional<std::string>& v) {
+        if (v)
+            ::setenv(name, v->c_str(), 1);
+        else
+            ::unsetenv(name);
+    }
+
+    std::filesystem::path folder_;
+    std::optional<std::string> xdg_;
+    std::optional<std::string> machine_;
+};
+
+bool writeStoredTable(const std::string& tableName, const std::vector<ReplayStoreValue>& values) {
+    std::vector<StoreValue> present;
+    for (const ReplayStoreValue& v : values) {
+        if (!v.bytes) continue;
+        StoreValue s;
+        s.name = v.name;
+        s.type = v.binary ? StoreType::Binary : StoreType::String;
+        s.bytes = *v.bytes;
+        present.push_back(std::move(s));
+    }
+    if (present.empty()) return true;
+    if (!HighscoreTable::isUsableName(tableName)) return false;
+    const std::optional<StoreKey> key = Store::standard().create(HighscoreTable::keyPath(tableName));
+    return key && key->setAll(present);
+}
+
+std::string describe(const ReplayCheck& c) {
+    return "tick " + std::to_string(c.tick) + ", state " + std::to_string(c.state) + ", score " +
+           std::to_string(c.score) + ", pending " + std::to_string(c.pending) + ", frame " + hexText(c.frameHash);
+}
+
+std::string tableTextOf(const std::vector<ReplayStoreValue>& values) {
+    for (const ReplayStoreValue& v : values) {
+        if (v.name == "highscore" && v.bytes) {
+            std::string text(v.bytes->begin(), v.bytes->end());
+            return text.substr(0, text.find('\0'));
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+Replayer::Result Replayer::run(std::ostream& report) {
+    const uint64_t data = archiveHash(exePath_);
+    if (data != log_.dataHash) {
+        report << "cannot replay: recorded with data set " << hexText(log_.dataHash) << ", this game has "
+               << hexText(data) << "; record it again with this game\n";
+        return CannotReplay;
+    }
+    PrivateStore store;
+    if (!store.ready()) {
+        report << "cannot replay: no private folder for the high-score table\n";
+        return CannotReplay;
+    }
+    const std::string tableName = readTableName(exePath_).value_or("");
+    if (!writeStoredTable(tableName, log_.storeBefore)) {
+        report << "cannot replay: the recorded high-score table cannot be stored\n";
+        return CannotReplay;
+    }
+
+    EventCursor cursor(log_.events);
+    ManualClock clock(log_.startTick);
+    setGameRandState(log_.randState);
+    NullAudio audio;
+    ScopedAudioOutput output(audio);
+    ReplayWindow window(cursor, clock);
+    auto game = std::make_unique<Game>();
+    auto sound = std::make_unique<SoundSystem>();
+    game->exePath = exePath_;
+    Program program(*game, *sound, window);
+
+    auto current = [&] {
+        ReplayCheck c;
+        c.tick = window.turnTick();
+        c.state = game->state;
+        c.score = game->session.score;
+        c.pending = game->session.highScores.pendingScore;
+        c.frameHash = frameHash(window.lastFrame());
+        return c;
+    };
+    Result result = Same;
+    auto diverged = [&](const std::string& what, const ReplayCheck& got, const ReplayCheck& want) {
+        report << "divergence " << what << " after turn " << turns_ << ":\n  replayed " << describe(got)
+               << "\n  recorded " << describe(want) << '\n';
+        result = Diverged;
+    };
+
+    program.startUp();
+    bool ended = false;
+    int exitCode = 0;
+    while (result == Same && cursor.turnAhead()) {
+        ++turns_;
+        if (!program.step(exitCode)) {
+            ended = true;
+            break;
+        }
+        while (const ReplayEvent* e = cursor.peek()) {
+            if (e->kind == ReplayEvent::Kind::Size) {
+                report << "divergence: the game asked for the window's size fewer times in turn " << turns_
+                       << " than recorded\n";
+                result = Diverged;
+                break;
+            }
+            if (e->kind != ReplayEvent::Kind::Check) break;
+            cursor.takeOther();
+            ++checkpoints_;
+            const ReplayCheck got = current();
+            if (!(got == e->check)) {
+                diverged("at checkpoint " + std::to_string(checkpoints_), got, e->check);
+                break;
+            }
+        }
+    }
+    final_ = current();
+    if (result == Same) {
+        if (ended && cursor.turnAhead()) {
+            report << "divergence: the game ended after turn " << turns_ << ", before the recording did\n";
+            result = Diverged;
+        } else if (!ended && log_.end) {
+            report << "divergence: the recorded game ended after turn " << turns_ << ", the replayed one goes on\n";
+            result = Diverged;
+        } else if (ended && log_.end && (exitCode != log_.end->exitCode || !(final_ == log_.end->check))) {
+            diverged("at the end (exit code " + std::to_string(exitCode) + ", recorded " +
+                         std::to_string(log_.end->exitCode) + ")",
+                     final_, log_.end->check);
+        }
+    }
+    if (!ended) {
+        // A recording cut short, or one that went another way: let the game go
+        // as the recorder did.
+        game->releaseAll(true);
+        sound->shutdown();
+    }
+    // The table saves itself when the game goes.
+    game.reset();
+    sound.reset();
+    const std::vector<ReplayStoreValue> after = readStoredTable(tableName);
+    finalTable_ = tableTextOf(after);
+    if (result == Same && !log_.storeAfter.empty() && after != log_.storeAfter) {
+        report << "divergence: the stored high-score table differs\n  replayed:\n" << finalTable_
+               << "  recorded:\n" << tableTextOf(log_.storeAfter);
+        result = Diverged;
+    }
+
+    report << "replayed " << turns_ << " turns, " << checkpoints_ << " checkpoints"
+           << (result == Same ? ", all as recorded" : "") << (log_.end ? "" : " (the recording has no end)") << '\n';
+    report << "end: exit " << exitCode << ", " << describe(final_) << '\n';
+    report << "table:\n" << finalTable_;
+    return result;
+}
+
+int replayFile(const std::string& path, const std::string& exePath, std::ostream& out) {
+    std::ifstream in(path);
+    if (!in) {
+        out << "cannot replay: cannot open " << path << '\n';
+        return Replayer::CannotReplay;
+    }
+    ReplayLog log;
+    std::string error;
+    if (!log.read(in, error)) {
+        out << "cannot replay " << path << ": " << error << '\n';
+        return Replayer::CannotReplay;
+    }
+    Replayer replayer(log, exePath);
+    return replayer.run(out);
+}
+
+} // namespace vandrel

@@ -1,0 +1,211 @@
+// Recording a short game on the built game and playing it back: the replay
+// confirms an honest recording and catches every kind of tampering, and it
+// never touches the player's table.
+#include "app/Recorder.h"
+#include "app/Replayer.h"
+#include "platform/AudioOutput.h"
+#include "platform/Messages.h"
+#include "platform/Random.h"
+#include "platform/Store.h"
+#include "platform/null/NullAudio.h"
+#include "platform/null/NullWindow.h"
+#include "scores/HighscoreTable.h"
+#include "scores/ScoreLocation.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <unistd.h>
+
+namespace vandrel {
+namespace {
+
+const char* const kGame = VANDREL_BINARY_DIR "/vandrel";
+
+class ReplayerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::filesystem::exists(kGame)) GTEST_SKIP() << "the game with its data set is not built";
+        home = std::filesystem::temp_directory_path() / ("vandrel-replayertest-" + std::to_string(::getpid()));
+        std::filesystem::remove_all(home);
+        setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
+        setenv("VANDREL_MACHINE_STORE", (home / "machine").c_str(), 1);
+        reseedGameRand();
+    }
+    void TearDown() override {
+        std::error_code ec;
+        if (!home.empty()) std::filesystem::remove_all(home, ec);
+    }
+
+    // Title, a round with a shot and a miss, Escape to the table, Escape to the
+    // credits and a click to leave; or cut off in the round.
+    std::string record(bool cutShort = false) {
+        std::ostringstream out;
+        NullAudio audio;
+        ScopedAudioOutput output(audio);
+        NullWindow window;
+        Recorder rec(window, out, kGame, 50000);
+        EXPECT_TRUE(rec.startUp());
+        uint32_t tick = 50000;
+        auto run = [&](int turns) {
+            for (int i = 0; i < turns; ++i) {
+                tick += window.queue().empty() && rec.window().queue().empty() ? 30 : 0;
+                if (!rec.step(tick)) return;
+            }
+        };
+        auto click = [&](int32_t x, int32_t y) {
+            window.post(msg::MouseMove, 0, makePointParam(x, y));
+            window.post(msg::LButtonDown, 1, makePointParam(x, y));
+        };
+        run(10);
+        click(320, 240);
+        run(40);
+        EXPECT_EQ(rec.game().state, InPlay);
+        click(600, 300);
+        run(20);
+        click(20, 3);
+        run(20);
+        if (cutShort) {
+            rec.finish();
+            return out.str();
+        }
+        window.post(msg::KeyDown, vk::Escape);
+        run(60);
+        window.post(msg::KeyDown, vk::Escape);
+        run(20);
+        click(100, 100);
+        run(10);
+        EXPECT_EQ(rec.finish(), 0);
+        return out.str();
+    }
+
+    ReplayLog parse(const std::string& text) {
+        std::istringstream in(text);
+        ReplayLog log;
+        std::string error;
+        EXPECT_TRUE(log.read(in, error)) << error;
+        return log;
+    }
+
+    Replayer::Result replay(const ReplayLog& log, std::string* report = nullptr) {
+        std::ostringstream out;
+        Replayer r(log, kGame);
+        const Replayer::Result result = r.run(out);
+        if (report) *report = out.str();
+        return result;
+    }
+
+    std::filesystem::path home;
+};
+
+TEST_F(ReplayerTest, AnHonestRecordingReplaysToTheSameEnd) {
+    const ReplayLog log = parse(record());
+    ASSERT_TRUE(log.end.has_value());
+    EXPECT_EQ(log.randState, 1u);
+    EXPECT_EQ(log.end->check.state, Credits);
+
+    // Another process state: the random generator moved on, the clock elsewhere.
+    setGameRandState(4242);
+    std::ostringstream out;
+    Replayer r(log, kGame);
+    ASSERT_EQ(r.run(out), Replayer::Same) << out.str();
+    EXPECT_EQ(r.finalCheck(), log.end->check);
+    EXPECT_GT(r.checkpoints(), 5u);
+    EXPECT_NE(out.str().find(", all as recorded\n"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("end: exit 0, tick " + std::to_string(log.end->check.tick)), std::string::npos);
+}
+
+TEST_F(ReplayerTest, TamperedRecordingsDiverge) {
+    const ReplayLog honest = parse(record());
+
+    ReplayLog frame = honest;
+    for (ReplayEvent& e : frame.events)
+        if (e.kind == ReplayEvent::Kind::Check && e.check.state == InPlay) {
+            e.check.frameHash ^= 1;
+            break;
+        }
+    std::string report;
+    EXPECT_EQ(replay(frame, &report), Replayer::Diverged);
+    EXPECT_NE(report.find("divergence at checkpoint"), std::string::npos) << report;
+
+    // Without the click that started the round, nothing after it holds.
+    ReplayLog noClick = honest;
+    for (size_t i = 0; i < noClick.events.size(); ++i)
+        if (noClick.events[i].kind == ReplayEvent::Kind::Message && noClick.events[i].message.message == msg::LButtonDown) {
+            noClick.events.erase(noClick.events.begin() + static_cast<long>(i));
+            break;
+        }
+    EXPECT_EQ(replay(noClick), Replayer::Diverged);
+
+    // A different random state places other figures.
+    ReplayLog seeded = honest;
+    seeded.randState = 12345;
+    EXPECT_EQ(replay(seeded), Replayer::Diverged);
+
+    ReplayLog endCode = honest;
+    endCode.end->exitCode = 3;
+    EXPECT_EQ(replay(endCode, &report), Replayer::Diverged);
+    EXPECT_NE(report.find("at the end"), std::string::npos) << report;
+
+    // The game ends with turns of the recording left over.
+    ReplayLog longer = honest;
+    ReplayEvent more;
+    more.kind = ReplayEvent::Kind::Steps;
+    more.delta = 30;
+    more.count = 5;
+    longer.events.push_back(more);
+    EXPECT_EQ(replay(longer, &report), Replayer::Diverged);
+    EXPECT_NE(report.find("before the recording did"), std::string::npos) << report;
+
+    ReplayLog table = honest;
+    ASSERT_FALSE(table.storeAfter.empty());
+    table.storeAfter[0].bytes = std::vector<uint8_t>{'X', ',', ' ', '1', '\n', 0};
+    EXPECT_EQ(replay(table, &report), Replayer::Diverged);
+    EXPECT_NE(report.find("table differs"), std::string::npos) << report;
+
+    ReplayLog otherData = honest;
+    otherData.dataHash ^= 0x100;
+    EXPECT_EQ(replay(otherData, &report), Replayer::CannotReplay);
+    EXPECT_NE(report.find("record it again"), std::string::npos) << report;
+}
+
+TEST_F(ReplayerTest, TheRecordedTableIsWhereTheReplayStartsAndThePlayersIsUntouched) {
+    // The player's own table, which the replay must neither read nor change.
+    const std::string tableName = readTableName(kGame).value_or("");
+    ASSERT_FALSE(tableName.empty());
+    auto store = [&](const std::string& text) {
+        const HighscoreTable::Check check = HighscoreTable::checkValue(text, tableName);
+        StoreValue v[2];
+        v[0] = {"highscore", StoreType::String, std::vector<uint8_t>(text.begin(), text.end())};
+        v[0].bytes.push_back(0);
+        v[1] = {"check", StoreType::Binary, std::vector<uint8_t>(check.begin(), check.end())};
+        ASSERT_TRUE(Store::standard().create(HighscoreTable::keyPath(tableName))->setAll(v));
+    };
+    store("Rec, 77\n");
+    const ReplayLog log = parse(record());
+    ASSERT_FALSE(log.storeBefore.empty());
+    ASSERT_TRUE(log.storeBefore[0].bytes.has_value());
+
+    store("Mine, 5\n");
+    const auto before = readStoredTable(tableName);
+    std::ostringstream out;
+    Replayer r(log, kGame);
+    ASSERT_EQ(r.run(out), Replayer::Same) << out.str();
+    EXPECT_EQ(r.finalTable(), "Rec, 77\n");
+    EXPECT_EQ(readStoredTable(tableName), before);
+    EXPECT_EQ(std::string(std::getenv("XDG_DATA_HOME")), (home / "data").string()) << "put back after the replay";
+}
+
+TEST_F(ReplayerTest, ARecordingCutShortReplaysAsFarAsItGoes) {
+    const ReplayLog log = parse(record(true));
+    EXPECT_FALSE(log.end.has_value());
+    std::string report;
+    EXPECT_EQ(replay(log, &report), Replayer::Same) << report;
+    EXPECT_NE(report.find("(the recording has no end)"), std::string::npos) << report;
+    EXPECT_NE(report.find("state 3"), std::string::npos) << "it stopped in the round: " << report;
+}
+
+} // namespace
+} // namespace vandrel
