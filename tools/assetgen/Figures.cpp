@@ -63,7 +63,7 @@ void paintSwift(const Pen& pen, float phase) {
 
     auto wing = [&](float rootX, float rootY, float len, float elevation, Rgb col, Rgb edge) {
         // Long sickle wings: the tip swept back, the leading edge bowed forward.
-        Vec2 tip{rootX - len * 0.7f + sweep * 2.5f, rootY - len * elevation * 0.95f};
+        Vec2 tip{rootX - len * 0.7f + sweep * 2.5f, rootY - len * elevation * 0.88f};
         std::vector<Vec2> w{{rootX + 4.0f, rootY}};
         curve(w, {rootX + 4.0f, rootY}, {rootX + 4.0f, rootY - len * elevation * 0.9f}, tip, 10);
         curve(w, tip, {rootX - 3.0f, rootY - len * elevation * 0.4f}, {rootX - 3.5f, rootY + 1.0f}, 10);
