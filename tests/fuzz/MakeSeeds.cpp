@@ -1,10 +1,13 @@
-// Writes small seed inputs for the archive fuzz targets: archives shaped like
-// the game's entries, the same behind PE and ELF images, and, when a generated
-// data set is at hand, its small entries each zipped on its own.
+// Writes small seed inputs for the fuzz targets: archives shaped like the
+// game's entries, the same behind PE and ELF images, raw entries for the entry
+// loaders, stored high-score tables, and, when a generated data set is at hand,
+// its entries (slimmed where they are large) and its sound payloads.
 #include "ZipWriter.h"
+#include "scores/HighscoreTable.h"
 
 #include <cstdint>
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -101,6 +104,75 @@ Bytes elfImage() {
     return b;
 }
 
+Bytes readEntry(const std::string& dir, const char* name) {
+    std::ifstream in(dir + "/" + name, std::ios::binary);
+    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+struct Block {
+    std::string tag;
+    Bytes payload;
+};
+
+std::vector<Block> blocksOf(const Bytes& entry) {
+    std::vector<Block> out;
+    size_t at = 0;
+    while (at + 6 <= entry.size()) {
+        const uint32_t length = entry[at + 2] | entry[at + 3] << 8 | entry[at + 4] << 16 | uint32_t{entry[at + 5]} << 24;
+        if (length > entry.size() - at - 6)
+            break;
+        out.push_back({std::string(reinterpret_cast<const char*>(&entry[at]), 2),
+                       Bytes(entry.begin() + static_cast<long>(at) + 6,
+                             entry.begin() + static_cast<long>(at + 6 + length))});
+        at += 6 + length;
+    }
+    return out;
+}
+
+bool isSoundTag(const std::string& tag) {
+    return tag == "SD" || tag == "S1" || tag == "S2" || tag == "S3" || tag == "S4";
+}
+
+// The entry with its structure intact but small enough to mutate quickly:
+// large colour pictures (with their masks) become the given small picture,
+// and only the first two small sounds keep their payload, the rest are empty.
+Bytes slimmed(const Bytes& entry, const Bytes& smallColour, const Bytes& smallMask) {
+    Bytes out;
+    bool swapMask = false;
+    int soundsKept = 0;
+    for (Block& b : blocksOf(entry)) {
+        if (b.tag == "JP" && b.payload.size() > 2048) {
+            b.payload = smallColour;
+            swapMask = true;
+        } else if (b.tag == "PG" && swapMask) {
+            if (!b.payload.empty())
+                b.payload = smallMask;
+            swapMask = false;
+        } else if (isSoundTag(b.tag)) {
+            if (b.payload.size() <= 8192 && soundsKept < 2)
+                ++soundsKept;
+            else
+                b.payload.clear();
+        }
+        const Bytes one = block(b.tag.c_str(), b.payload);
+        out.insert(out.end(), one.begin(), one.end());
+    }
+    return out;
+}
+
+Bytes storedTable(bool rightCheck, const std::string& text) {
+    Bytes out{static_cast<uint8_t>(rightCheck ? 1 : 0)};
+    if (!rightCheck)
+        out.resize(1 + vandrel::HighscoreTable::checkSize, 0x5A);
+    out.insert(out.end(), text.begin(), text.end());
+    out.push_back(0);
+    return out;
+}
+
+void makeDir(const std::string& path) {
+    ::mkdir(path.c_str(), 0755);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -110,9 +182,10 @@ int main(int argc, char** argv) {
     }
     const std::string out = argv[1];
     const std::string scratch = out + "/scratch.zip";
-    ::mkdir(out.c_str(), 0755);
-    ::mkdir((out + "/fuzz_archive").c_str(), 0755);
-    ::mkdir((out + "/fuzz_locator").c_str(), 0755);
+    makeDir(out);
+    for (const char* target : {"fuzz_archive", "fuzz_locator", "fuzz_figures", "fuzz_stuff", "fuzz_backdrop",
+                               "fuzz_pictures", "fuzz_ogg", "fuzz_scores"})
+        makeDir(out + "/" + target);
 
     Bytes setup = join({word(640), word(480), word(2), word(0), word(10), {1, 1, 1, 1}});
     setup.resize(55, 0);
@@ -139,12 +212,50 @@ int main(int argc, char** argv) {
     save(out + "/fuzz_locator/pe-codeview", join({peImage(true), small}));
     save(out + "/fuzz_locator/elf", join({elfImage(), small}));
 
+    save(out + "/fuzz_figures/made", figur);
+    save(out + "/fuzz_stuff/made", stuff);
+    save(out + "/fuzz_backdrop/made", back);
+    save(out + "/fuzz_pictures/made", pair);
+
+    vandrel::HighscoreTable defaults;
+    const std::string table = defaults.tableText();
+    save(out + "/fuzz_scores/defaults", storedTable(true, table));
+    save(out + "/fuzz_scores/full", storedTable(true, table + "Zed, 50\n"));
+    save(out + "/fuzz_scores/edited", storedTable(false, table));
+    save(out + "/fuzz_scores/odd-rows", storedTable(true, "no score\n, 7\nbig, 99999999999\n-x, -12\nlast,3"));
+
     if (argc == 3) {
+        const std::string dir = argv[2];
         for (const char* name : {"cur.nl", "muni.nl", "fonts.nl", "font.nl"}) {
-            std::ifstream in(std::string(argv[2]) + "/" + name, std::ios::binary);
-            Bytes entry((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-            if (!entry.empty() && entry.size() <= 64 * 1024)
+            const Bytes entry = readEntry(dir, name);
+            if (!entry.empty() && entry.size() <= 64 * 1024) {
                 save(out + "/fuzz_archive/dataset-" + name, zipOf(scratch, {{name, entry}}));
+                save(out + "/fuzz_pictures/dataset-" + name, entry);
+            }
+        }
+        Bytes smallColour, smallMask;
+        for (const Block& b : blocksOf(readEntry(dir, "muni.nl")))
+            (b.tag == "JP" ? smallColour : smallMask) = b.payload;
+        const std::pair<const char*, const char*> entries[] = {
+            {"figur.xx", "fuzz_figures"}, {"stuff.x", "fuzz_stuff"}, {"back.nb", "fuzz_backdrop"}};
+        for (const auto& [name, target] : entries) {
+            const Bytes entry = readEntry(dir, name);
+            if (entry.empty())
+                continue;
+            save(out + "/" + target + "/dataset-slim", slimmed(entry, smallColour, smallMask));
+            if (entry.size() <= 64 * 1024)
+                save(out + "/" + target + "/dataset-whole", entry);
+        }
+        int sound = 0;
+        for (const char* name : {"stuff.x", "figur.xx"}) {
+            for (const Block& b : blocksOf(readEntry(dir, name))) {
+                if (!isSoundTag(b.tag) || b.payload.empty())
+                    continue;
+                // Long sounds only as their beginning: the headers and first pages.
+                const size_t keep = std::min<size_t>(b.payload.size(), 24 * 1024);
+                save(out + "/fuzz_ogg/dataset-" + std::to_string(sound++) + "-" + b.tag,
+                     Bytes(b.payload.begin(), b.payload.begin() + static_cast<long>(keep)));
+            }
         }
     }
     return 0;

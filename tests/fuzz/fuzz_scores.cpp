@@ -1,0 +1,97 @@
+// Any bytes as the stored high-score table. The first byte says whether the
+// check value is the right one for the text (so the rows are parsed) or is
+// taken from the next 16 bytes; the rest is the stored text value as it lies
+// on disk. A table read from a text it accepts must read back the same from
+// the text it would save.
+// fuzz-libs: vandrel_scores vandrel_platform
+#include "StoreSandbox.h"
+#include "scores/HighscoreTable.h"
+#include "platform/Store.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <string_view>
+
+namespace {
+
+constexpr char kName[] = "fuzz";
+
+void writeFile(const std::filesystem::path& path, const void* bytes, size_t size) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(static_cast<const char*>(bytes), static_cast<std::streamsize>(size));
+}
+
+struct StoredTable {
+    std::filesystem::path text;
+    std::filesystem::path check;
+
+    StoredTable() {
+        vandrel::fuzz::storeSandbox();
+        auto key = vandrel::Store::standard().create(vandrel::HighscoreTable::keyPath(kName));
+        if (!key)
+            std::abort();
+        text = key->valueFile("highscore", vandrel::StoreType::String);
+        check = key->valueFile("check", vandrel::StoreType::Binary);
+    }
+
+    void store(const void* bytes, size_t size, const vandrel::HighscoreTable::Check& value) {
+        writeFile(text, bytes, size);
+        writeFile(check, value.data(), value.size());
+    }
+};
+
+// Loads what is stored; the table is then kept from saving itself on the way out.
+void load(vandrel::HighscoreTable& table) {
+    table.loadFromRegistry(kName);
+    if (table.count < 0 || table.count > vandrel::HighscoreTable::maxRows)
+        std::abort();
+    for (const auto& name : table.names) {
+        if (std::memchr(name, 0, sizeof name) == nullptr)
+            std::abort();  // every name ends inside its field
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static StoredTable stored;
+    if (size == 0)
+        return 0;
+    const bool rightCheck = data[0] & 1;
+    ++data;
+    --size;
+    vandrel::HighscoreTable::Check check{};
+    if (rightCheck) {
+        // The check covers the text up to its terminating zero.
+        std::string_view body(reinterpret_cast<const char*>(data), size);
+        check = vandrel::HighscoreTable::checkValue(body.substr(0, body.find('\0')), kName);
+    } else {
+        if (size < check.size())
+            return 0;
+        std::memcpy(check.data(), data, check.size());
+        data += check.size();
+        size -= check.size();
+    }
+    stored.store(data, size, check);
+
+    vandrel::HighscoreTable table;
+    load(table);
+    const std::string saved = table.tableText();
+    table.loadFromRegistry("");
+    if (!rightCheck)
+        return 0;
+
+    stored.store(saved.c_str(), saved.size() + 1, vandrel::HighscoreTable::checkValue(saved, kName));
+    vandrel::HighscoreTable again;
+    load(again);
+    again.loadFromRegistry("");
+    if (again.count != table.count || again.tableText() != saved)
+        std::abort();  // a saved table reads back as it was
+    for (int32_t i = 0; i < table.count; ++i) {
+        if (std::strcmp(again.names[i], table.names[i]) != 0 || again.scores[i] != table.scores[i])
+            std::abort();
+    }
+    return 0;
+}
