@@ -176,7 +176,9 @@ bool Session::loadSmallFont(BlockReader* reader, VideoDevice* device) {
 void Session::drawTitle(VideoSurface* target, const Rect& clip, bool showProgress) {
     titleGrey.blit(target, clip, 0, 0, false, 100.0f);
     // The colour picture uncovers the grey one from the left as loading goes on.
-    const int32_t uncovered = showProgress ? screenWidth * loadProgress / 100 : titleImage.width();
+    // The width comes from the set-up record: the product must not overflow.
+    const int32_t uncovered = showProgress ? static_cast<int32_t>(int64_t{screenWidth} * loadProgress / 100)
+                                           : titleImage.width();
     titleImage.blitPart(target, clip, 0, 0, 0, 0, uncovered, titleImage.height(), false);
 }
 

@@ -6,6 +6,7 @@
 #include "StoreSandbox.h"
 #include "game/Session.h"
 #include "platform/AudioOutput.h"
+#include "platform/LoadError.h"
 #include "platform/VideoDevice.h"
 #include "platform/null/NullAudio.h"
 #include "sound/SoundSystem.h"
@@ -34,10 +35,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!entry.reader())
         return 0;
     vandrel::Session session;
-    session.loadSetup(entry.reader());
-    if (vandrel::BlockReader* reader = entry.reopen()) {
-        session.loadTitle(reader, &rig.device);
-        session.loadScreens(reader, &rig.device);
+    // Each pass ends at the first failure it cannot step over, as the game's do.
+    try {
+        session.loadSetup(entry.reader());
+    } catch (const vandrel::LoadError&) {
+    }
+    try {
+        if (vandrel::BlockReader* reader = entry.reopen()) {
+            session.loadTitle(reader, &rig.device);
+            session.loadScreens(reader, &rig.device);
+        }
+    } catch (const vandrel::LoadError&) {
     }
     const vandrel::Rect clip{0, 0, 640, 480};
     session.loadProgress = 50;
