@@ -1,10 +1,10 @@
 // The session's loaders, title and closing screens, cross-hair and snapshot,
 // on archives made in the test.
-#include "game/PictureBlocks.h"
 #include "game/Session.h"
 #include "platform/Clock.h"
 #include "platform/VideoDevice.h"
 #include "support/TestArchive.h"
+#include "support/TestImages.h"
 
 #include <gtest/gtest.h>
 

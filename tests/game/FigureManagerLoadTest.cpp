@@ -1,12 +1,11 @@
 // Loading the figure entry: what a well-formed entry gives, the blocks that
 // may be skipped, and every kind of damaged entry that must fail cleanly.
-#include "PictureBlocks.h"
-
 #include "data/BlockReader.h"
 #include "game/FigureManager.h"
 #include "platform/Clock.h"
 #include "platform/VideoDevice.h"
 #include "support/TestArchive.h"
+#include "support/TestImages.h"
 
 #include <gtest/gtest.h>
 

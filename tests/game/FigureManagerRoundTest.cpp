@@ -1,7 +1,7 @@
 // A round headless: figures drawn into a back buffer, shots at the places
 // where they were drawn, the score, popups and hit effects, all on a manual clock.
 #include "FigureFixtures.h"
-#include "TestSounds.h"
+#include "support/TestSounds.h"
 
 #include "data/BlockReader.h"
 #include "sound/SoundSystem.h"

@@ -4,7 +4,7 @@
 #include "gfx/ImageLoader.h"
 #include "platform/Clock.h"
 
-#include "TestImages.h"
+#include "SurfacePictures.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

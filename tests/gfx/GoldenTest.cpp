@@ -6,7 +6,7 @@
 #include "gfx/Font.h"
 #include "platform/Clock.h"
 
-#include "TestImages.h"
+#include "SurfacePictures.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #include "gfx/ImageLoader.h"
 #include "gfx/Surface.h"
 
-#include "TestImages.h"
+#include "SurfacePictures.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "gfx/Surface.h"
 #include "platform/MessageBox.h"
 
-#include "TestImages.h"
+#include "SurfacePictures.h"
 
 #include <gtest/gtest.h>
 

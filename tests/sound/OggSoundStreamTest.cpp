@@ -2,7 +2,7 @@
 // matches the encoded signal, reads bounded by the queue, decoding ahead and
 // restarting, and damaged data that never crashes or hangs.
 #include "sound/OggSoundStream.h"
-#include "sound/TestSounds.h"
+#include "support/TestSounds.h"
 
 #include <gtest/gtest.h>
 

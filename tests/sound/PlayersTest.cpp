@@ -7,7 +7,7 @@
 #include "sound/SoundSystem.h"
 #include "sound/StaticSound.h"
 #include "sound/StreamingSound.h"
-#include "sound/TestSounds.h"
+#include "support/TestSounds.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "platform/null/NullAudio.h"
 #include "sound/SoundBuffer.h"
 #include "sound/SoundSystem.h"
-#include "sound/TestSounds.h"
+#include "support/TestSounds.h"
 #include "support/TestArchive.h"
 
 #include <gtest/gtest.h>

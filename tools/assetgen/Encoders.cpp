@@ -5,13 +5,14 @@
 #include "Canvas.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <jpeglib.h>
 #include <png.h>
 #include <stdexcept>
 
 namespace vandrel::assetgen {
 
-Bytes encodeJpeg(const uint8_t* rgb, int width, int height, int quality) {
+Bytes encodeJpeg(const uint8_t* pixels, int width, int height, int quality, const JpegLayout& layout) {
     jpeg_compress_struct cinfo{};
     jpeg_error_mgr jerr{};
     cinfo.err = jpeg_std_error(&jerr);
@@ -19,16 +20,23 @@ Bytes encodeJpeg(const uint8_t* rgb, int width, int height, int quality) {
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
     jpeg_mem_dest(&cinfo, &buffer, &size);
+    const int components = layout.grey ? 1 : 3;
     cinfo.image_width = JDIMENSION(width);
     cinfo.image_height = JDIMENSION(height);
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
+    cinfo.input_components = components;
+    cinfo.in_color_space = layout.grey ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality, TRUE);
-    cinfo.optimize_coding = TRUE;
+    cinfo.optimize_coding = layout.optimizeCoding ? TRUE : FALSE;
+    if (layout.fullChroma) {
+        for (int i = 0; i < cinfo.num_components; ++i) {
+            cinfo.comp_info[i].h_samp_factor = 1;
+            cinfo.comp_info[i].v_samp_factor = 1;
+        }
+    }
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(rgb + size_t(cinfo.next_scanline) * size_t(width) * 3);
+        JSAMPROW row = const_cast<JSAMPROW>(pixels + size_t(cinfo.next_scanline) * size_t(width) * size_t(components));
         jpeg_write_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_compress(&cinfo);

@@ -10,7 +10,16 @@ namespace vandrel::assetgen {
 class Canvas;
 using Bytes = std::vector<uint8_t>;
 
-Bytes encodeJpeg(const uint8_t* rgb, int width, int height, int quality);
+// How a JPEG is laid out. The data set uses the defaults; full chroma keeps
+// flat colour areas exact and grey writes one component from one byte a pixel.
+struct JpegLayout {
+    bool grey = false;
+    bool fullChroma = false;
+    bool optimizeCoding = true;
+};
+
+// pixels: RGB rows, or one byte a pixel when layout.grey is set.
+Bytes encodeJpeg(const uint8_t* pixels, int width, int height, int quality, const JpegLayout& layout = {});
 // transparent: one byte per pixel, nonzero = transparent (stored as white).
 Bytes encodePngMask(const uint8_t* transparent, int width, int height);
 Bytes encodePngRgb(const uint8_t* rgb, int width, int height);

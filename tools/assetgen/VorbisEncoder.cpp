@@ -21,24 +21,33 @@ void appendPage(std::vector<uint8_t>& out, const ogg_page& page) {
 } // namespace
 
 std::vector<uint8_t> encodeVorbis(const std::vector<float>& samples, uint32_t serial, float quality) {
+    VorbisStream stream;
+    stream.comments = {kEncoderOwner, "Length: " + std::to_string(lengthMs(samples.size())) + "\n"};
+    stream.serial = serial;
+    stream.quality = quality;
+    return encodeVorbis(samples, stream);
+}
+
+std::vector<uint8_t> encodeVorbis(const std::vector<float>& samples, const VorbisStream& stream) {
+    const int channels = stream.channels;
+    if (channels < 1)
+        throw std::runtime_error("vorbis stream without channels");
     vorbis_info vi;
     vorbis_info_init(&vi);
-    if (vorbis_encode_init_vbr(&vi, 1, kSampleRate, quality) != 0) {
+    if (vorbis_encode_init_vbr(&vi, channels, stream.rate, stream.quality) != 0) {
         vorbis_info_clear(&vi);
         throw std::runtime_error("vorbis_encode_init_vbr failed");
     }
     vorbis_comment vc;
     vorbis_comment_init(&vc);
-    vorbis_comment_add(&vc, kEncoderOwner);
-    std::string length = "Length: " + std::to_string(lengthMs(samples.size())) + "\n";
-    vorbis_comment_add(&vc, length.c_str());
+    for (const std::string& comment : stream.comments) vorbis_comment_add(&vc, comment.c_str());
 
     vorbis_dsp_state vd;
     vorbis_block vb;
     vorbis_analysis_init(&vd, &vi);
     vorbis_block_init(&vd, &vb);
     ogg_stream_state os;
-    ogg_stream_init(&os, int(serial & 0x7FFFFFFF));
+    ogg_stream_init(&os, int(stream.serial & 0x7FFFFFFF));
 
     std::vector<uint8_t> out;
     ogg_packet header, headerComments, headerCodebooks;
@@ -50,15 +59,17 @@ std::vector<uint8_t> encodeVorbis(const std::vector<float>& samples, uint32_t se
     while (ogg_stream_flush(&os, &page) != 0) appendPage(out, page);
 
     const size_t chunk = 4096;
+    const size_t frames = samples.size() / size_t(channels);
     size_t pos = 0;
     bool eos = false;
     while (!eos) {
-        size_t n = std::min(chunk, samples.size() - pos);
+        size_t n = std::min(chunk, frames - pos);
         if (n == 0) {
             vorbis_analysis_wrote(&vd, 0);
         } else {
             float** buffer = vorbis_analysis_buffer(&vd, int(n));
-            std::copy(samples.begin() + long(pos), samples.begin() + long(pos + n), buffer[0]);
+            for (size_t i = 0; i < n; ++i)
+                for (int c = 0; c < channels; ++c) buffer[c][i] = samples[(pos + i) * size_t(channels) + size_t(c)];
             vorbis_analysis_wrote(&vd, int(n));
             pos += n;
         }

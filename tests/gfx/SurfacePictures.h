@@ -1,38 +1,14 @@
-// Test helpers for pictures: JPEG and 1-bit PNG files made in code, surfaces
-// filled from simple patterns, and golden-image comparison.
+// Surfaces filled from test pictures, read back, and compared with golden images.
 #pragma once
 #include "gfx/Surface.h"
 #include "platform/VideoSurface.h"
-#include "support/TestArchive.h"
+#include "support/TestImages.h"
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
 namespace vandrel::test {
-
-struct Rgb {
-    uint8_t r = 0, g = 0, b = 0;
-    friend bool operator==(const Rgb&, const Rgb&) = default;
-};
-
-// A picture in memory, row-major.
-struct Picture {
-    int32_t width = 0;
-    int32_t height = 0;
-    std::vector<Rgb> pixels;
-    Rgb& at(int32_t x, int32_t y) { return pixels[static_cast<size_t>(y) * width + x]; }
-    const Rgb& at(int32_t x, int32_t y) const { return pixels[static_cast<size_t>(y) * width + x]; }
-};
-
-Picture makePicture(int32_t width, int32_t height, const std::function<Rgb(int32_t, int32_t)>& colour);
-
-// A baseline JPEG (4:4:4, so flat areas decode exactly at quality 100);
-// grey makes a one-component JPEG of the pictures' green channel.
-Bytes encodeJpeg(const Picture& picture, int quality = 100, bool grey = false);
-// A greyscale PNG of bit depth 1: nonzero mask bytes become white (1).
-Bytes encodeMaskPng(int32_t width, int32_t height, const std::vector<uint8_t>& mask);
 
 // Creates surface at the picture's size and writes its rows (key adjustment on).
 // mask (optional, width * height bytes) is then painted as the key colour.
