@@ -185,13 +185,27 @@ uint64_t archiveHash(const std::string& exePath) {
         locator.close();
         return 0;
     }
+    // From the zip's first entry on: whatever the linker left between the
+    // program's image and the archive differs from build to build.
+    static constexpr uint8_t kEntry[4] = {'P', 'K', 3, 4};
     uint64_t h = kFnvOffset;
     std::array<uint8_t, 65536> buf;
-    size_t n = 0;
-    while (f && (n = std::fread(buf.data(), 1, buf.size(), f)) > 0)
-        for (size_t i = 0; i < n; ++i) fnv(h, buf[i]);
+    size_t n = 0, matched = 0;
+    bool inZip = false;
+    while (f && (n = std::fread(buf.data(), 1, buf.size(), f)) > 0) {
+        for (size_t i = 0; i < n; ++i) {
+            if (!inZip) {
+                matched = buf[i] == kEntry[matched] ? matched + 1 : (buf[i] == kEntry[0] ? 1 : 0);
+                if (matched < 4) continue;
+                inZip = true;
+                for (uint8_t b : kEntry) fnv(h, b);
+                continue;
+            }
+            fnv(h, buf[i]);
+        }
+    }
     locator.close();
-    return h;
+    return inZip ? h : 0;
 }
 
 bool ReplayLog::read(std::istream& in, std::string& error) {

@@ -5,7 +5,7 @@
 // lines are ignored. Numbers are decimal unless said otherwise.
 //
 //   vandrel-replay 1            first line: format and version
-//   data HASH                   16 hex digits: FNV-1a 64 of the archive appended
+//   data HASH                   16 hex digits: FNV-1a 64 of the zip archive appended
 //                               to the game that was recorded (replays need the
 //                               same data set)
 //   rand STATE                  the random generator's state before start-up
