@@ -99,6 +99,14 @@ bool Session::loadSetup(BlockReader* reader) {
                 !readI32(reader, roundSeconds) || !readI32(reader, magazineSize) || !reader->readU8(&hasTitle) ||
                 !reader->readU8(&hasHighscoreImage) || !reader->readU8(&hasEndImage))
                 return false;
+            // No display can show a screen of no pixels or of more than a surface
+            // may have; such a record is damaged and the game keeps its own size,
+            // so no position computed from the size can overflow.
+            if (screenWidth < 1 || screenWidth > VideoDevice::maxSurfaceSide || screenHeight < 1 ||
+                screenHeight > VideoDevice::maxSurfaceSide) {
+                screenWidth = 640;
+                screenHeight = 480;
+            }
             reader->readU8(&startFullScreen);
             reader->read(tableName, tableNameSize);
             // The field holds at most 30 characters; a record without the

@@ -4,6 +4,7 @@
 
 #include "platform/Clock.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <limits>
 
@@ -11,7 +12,10 @@ namespace vandrel {
 
 void Session::startRound() {
     lastSecondTick = tickCount();
-    secondsLeft = roundMinutes * 60 + roundSeconds;
+    // Minutes and seconds come from the set-up record: the sum must not overflow.
+    const int64_t seconds = int64_t{roundMinutes} * 60 + roundSeconds;
+    secondsLeft = static_cast<int32_t>(std::clamp<int64_t>(seconds, std::numeric_limits<int32_t>::min(),
+                                                           std::numeric_limits<int32_t>::max()));
     reload();
 }
 
@@ -66,8 +70,12 @@ void Session::drawHud(VideoSurface* target, const Rect& clip) {
     largeFont.drawText(target, clip, screenWidth - 120, 2, text, false);
 
     // The cartridges from the right edge toward the left.
-    for (int32_t i = 0; i < ammo; ++i)
-        ammoImage.blit(target, clip, screenWidth - 25 * i - 45, screenHeight - 60, true, 100.0f);
+    // A huge magazine from the set-up record stops at the screen's left edge.
+    for (int32_t i = 0; i < ammo; ++i) {
+        const int64_t x = int64_t{screenWidth} - 25 * int64_t{i} - 45;
+        if (x + ammoImage.width() <= 0) break;
+        ammoImage.blit(target, clip, static_cast<int32_t>(x), screenHeight - 60, true, 100.0f);
+    }
 }
 
 } // namespace vandrel

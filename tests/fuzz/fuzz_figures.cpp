@@ -1,9 +1,10 @@
 // Any bytes as the figure entry "figur.xx": the figure manager loads it as the
-// full loading pass does, then a round starts and every layer is moved and
-// drawn once, so loaded data that a round cannot use shows up as well.
+// full loading pass does, then a round starts, every layer is moved and drawn
+// and then shot at, so loaded data that a round cannot use shows up as well.
 // fuzz-libs: vandrel_game vandrel_platform_null
 #include "EntryArchive.h"
 #include "game/FigureManager.h"
+#include "game/Session.h"
 #include "platform/AudioOutput.h"
 #include "platform/Clock.h"
 #include "platform/VideoDevice.h"
@@ -19,6 +20,7 @@ struct Rig {
     // Full screen runs at 16 bits (5-6-5); the figures' frames are made in it.
     vandrel::VideoDevice device{vandrel::PixelFormat::rgb565()};
     std::unique_ptr<vandrel::VideoSurface> screen;
+    vandrel::Session session;
 
     Rig() {
         sound.init();
@@ -40,6 +42,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const uint32_t now = vandrel::tickCount();
         for (int32_t layer = 0; layer < vandrel::FigureManager::layerCount; ++layer)
             figures.updateLayer(layer, now, 0.5f, 100, rig.screen.get(), &clip, 2880, 640, nullptr);
+        // Shots across the screen, front layer first, as a click tests them.
+        for (int32_t x = 0; x < 640; x += 37) {
+            for (int32_t layer = vandrel::FigureManager::layerCount - 1; layer >= 0; --layer) {
+                if (figures.hitTestLayer(layer, x, 40 + (x * 7) % 400, -1, rig.session))
+                    break;
+            }
+        }
     }
     figures.clear();
     return 0;

@@ -1,6 +1,7 @@
 // Any bytes as the session entry "stuff.x": the quick pass reads the sounds
 // and the set-up record, the full pass reads the title and the two screens
-// from the entry opened again; then each screen is drawn once.
+// from the entry opened again; then each screen and a round's first head-up
+// display are drawn once.
 // fuzz-libs: vandrel_game vandrel_platform_null
 #include "EntryArchive.h"
 #include "StoreSandbox.h"
@@ -52,6 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     session.drawTitle(rig.screen.get(), clip, true);
     session.drawHighScores(rig.screen.get(), clip);
     session.drawCredits(rig.screen.get(), clip);
+    session.startRound();
+    session.drawHud(rig.screen.get(), clip);
     session.music.playLooping();
     session.music.refill();
     // The table would be saved under the name from the input when the session

@@ -3,19 +3,51 @@
 #include "game/Session.h"
 #include "platform/Clock.h"
 #include "platform/VideoDevice.h"
+#include "support/TestArchive.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
 #include <limits>
 #include <vector>
 
 namespace vandrel {
 namespace {
 
+using test::Bytes;
+
+// The set-up record: screen size, round length, magazine, the picture flags and
+// the table name.
+Bytes setupBlock(int32_t w, int32_t h, int32_t minutes, int32_t seconds, int32_t magazine) {
+    Bytes p;
+    for (int32_t v : {w, h, minutes, seconds, magazine}) test::putU32(p, static_cast<uint32_t>(v));
+    for (uint8_t v : {0, 0, 0, 0}) p.push_back(v);
+    Bytes name(31, 0);
+    std::memcpy(name.data(), "damaged", 7);
+    p.insert(p.end(), name.begin(), name.end());
+    return test::block("SS", p);
+}
+
 class DamagedDataTest : public ::testing::Test {
 protected:
-    void SetUp() override { backBuffer = device.createSurface(640, 480); }
+    void SetUp() override {
+        backBuffer = device.createSurface(640, 480);
+        storeDir = std::filesystem::temp_directory_path() / ("vandrel-damagedtest-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(storeDir);
+        setenv("XDG_DATA_HOME", storeDir.c_str(), 1);
+    }
+    void TearDown() override {
+        std::error_code ec;
+        std::filesystem::remove_all(storeDir, ec);
+    }
+    bool loadSetup(const Bytes& record) {
+        test::TestArchive archive({{"stuff.x", record}});
+        return session.loadSetup(&archive.entry("stuff.x"));
+    }
 
     // A title picture of one colour, as the title loader leaves it.
     void makeTitle(int32_t w, int32_t h, uint8_t r, uint8_t g, uint8_t b) {
@@ -35,6 +67,7 @@ protected:
         return static_cast<uint32_t>(p[0] | p[1] << 8 | p[2] << 16);
     }
 
+    std::filesystem::path storeDir;
     ManualClock clock{5000};
     VideoDevice device{PixelFormat::xrgb32()};
     std::unique_ptr<VideoSurface> backBuffer;
@@ -50,6 +83,47 @@ TEST_F(DamagedDataTest, AHugeScreenWidthStillUncoversTheTitleByTheLoadProgress) 
     // Half of that width is far more than the picture: all of it is in colour.
     EXPECT_EQ(pixel(0, 0), 0xC02010u);
     EXPECT_EQ(pixel(63, 31), 0xC02010u);
+}
+
+TEST_F(DamagedDataTest, AScreenSizeNoDisplayCouldShowKeepsTheGamesOwnButTheRestOfTheRecord) {
+    const int32_t sizes[][2] = {{0, 480}, {640, -1}, {std::numeric_limits<int32_t>::max(), 480},
+                                {640, std::numeric_limits<int32_t>::min()}, {16385, 480}};
+    for (const auto& size : sizes) {
+        session.screenWidth = 1;
+        session.screenHeight = 1;
+        EXPECT_TRUE(loadSetup(setupBlock(size[0], size[1], 3, 15, 7)));
+        EXPECT_EQ(session.screenWidth, 640) << size[0] << " x " << size[1];
+        EXPECT_EQ(session.screenHeight, 480) << size[0] << " x " << size[1];
+        EXPECT_EQ(session.roundMinutes, 3);
+        EXPECT_EQ(session.magazineSize, 7);
+    }
+    // Any size a surface can have is taken as it stands.
+    EXPECT_TRUE(loadSetup(setupBlock(16384, 1, 2, 0, 10)));
+    EXPECT_EQ(session.screenWidth, 16384);
+    EXPECT_EQ(session.screenHeight, 1);
+}
+
+TEST_F(DamagedDataTest, AnEndlessRoundLengthStopsAtTheLargestClock) {
+    session.roundMinutes = std::numeric_limits<int32_t>::max();
+    session.roundSeconds = 59;
+    session.startRound();
+    EXPECT_EQ(session.secondsLeft, std::numeric_limits<int32_t>::max());
+    session.roundMinutes = std::numeric_limits<int32_t>::min();
+    session.roundSeconds = -1;
+    session.startRound();
+    EXPECT_EQ(session.secondsLeft, std::numeric_limits<int32_t>::min());
+}
+
+TEST_F(DamagedDataTest, AHugeMagazineDrawsTheCartridgesThatFitAndNoMore) {
+    ASSERT_TRUE(session.ammoImage.create(20, 40, &device, true));
+    std::vector<uint8_t> row(20 * 3, 0xE0);
+    session.ammoImage.lock();
+    for (int32_t y = 0; y < 40; ++y) session.ammoImage.putRow(row.data(), y, false);
+    session.ammoImage.unlock();
+    session.ammo = std::numeric_limits<int32_t>::max();
+    session.drawHud(backBuffer.get(), clip);  // would draw two thousand million cartridges
+    EXPECT_EQ(pixel(640 - 45 + 1, 480 - 60 + 1), 0xE0E0E0u);  // the first, at the right edge
+    EXPECT_EQ(pixel(0, 480 - 60 + 1), 0xE0E0E0u);  // the 25th, cut by the left edge
 }
 
 } // namespace
