@@ -33,9 +33,16 @@ bool guarded(Body body) {
     }
 }
 
-} // namespace
+// Where a picture read leaves the reader once both halves are in.
+enum class PictureEnd {
+    nextBlock,  // moved on past the last block read
+    lastBlock,  // still inside it, for the caller
+};
 
-bool loadImage(BlockReader* reader, Surface* surface, VideoDevice* device) {
+// Reads blocks until both a colour (JP) and a mask (PG) block have been seen;
+// an empty PG block stands for an all-opaque picture. fresh asks for a
+// surface that has no picture yet.
+bool readPicture(BlockReader* reader, Surface* surface, VideoDevice* device, bool fresh, PictureEnd end) {
     if (!reader || !surface || !device)
         return false;
     return guarded([&] {
@@ -48,39 +55,29 @@ bool loadImage(BlockReader* reader, Surface* surface, VideoDevice* device) {
                     require(decodeMask(reader, surface));
                 sawMask = true;
             } else if (tag == tagJP) {
-                require(surface->width() == 0 && surface->height() == 0);
+                if (fresh)
+                    require(surface->width() == 0 && surface->height() == 0);
                 require(decodeColour(reader, surface, device));
                 sawColour = true;
             }
+            const bool done = sawColour && sawMask;
+            if (done && end == PictureEnd::lastBlock)
+                return true;
             require(reader->nextBlock());
-            if (sawColour && sawMask)
+            if (done)
                 return true;
         }
     });
 }
 
+} // namespace
+
+bool loadImage(BlockReader* reader, Surface* surface, VideoDevice* device) {
+    return readPicture(reader, surface, device, true, PictureEnd::nextBlock);
+}
+
 bool loadImagePair(BlockReader* reader, Surface* surface, VideoDevice* device) {
-    if (!reader || !surface || !device)
-        return false;
-    return guarded([&] {
-        bool sawColour = false, sawMask = false;
-        for (;;) {
-            uint16_t tag = 0;
-            require(reader->readHeader(tag));
-            if (tag == tagPG) {
-                if (reader->blockLength() > 0)
-                    require(decodeMask(reader, surface));
-                sawMask = true;
-            } else if (tag == tagJP) {
-                require(decodeColour(reader, surface, device));
-                sawColour = true;
-            }
-            // Both halves seen: stay inside the last block for the caller.
-            if (sawColour && sawMask)
-                return true;
-            require(reader->nextBlock());
-        }
-    });
+    return readPicture(reader, surface, device, false, PictureEnd::lastBlock);
 }
 
 bool loadImageList(BlockReader* reader, LayerList* layers, VideoDevice* device) {

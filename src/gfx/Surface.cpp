@@ -301,21 +301,32 @@ bool segmentOf(const Box& line, const Box& tileRect, const VideoSurface::Lock& l
     out.count = part.w;
     return true;
 }
+
+// Calls visit(kind, segment) for every locked tile that row y of a surface
+// width pixels wide crosses. False as soon as a crossed tile has no pixels or
+// visit returns false.
+template <typename Visit>
+bool forEachRowSegment(int32_t y, int32_t width, const std::vector<VideoSurface::Lock>& locks,
+                       const std::vector<Box>& rects, int32_t count, Visit visit) {
+    const Box line{0, y, width, 1};
+    for (int32_t i = 0; i < count; ++i) {
+        const VideoSurface::Lock& lock = locks[i];
+        const Kind kind = kindOf(lock.format);
+        Segment seg;
+        if (!segmentOf(line, rects[i], lock, kind, seg))
+            continue;
+        if (!seg.pixels || !visit(kind, seg))
+            return false;
+    }
+    return true;
+}
 } // namespace
 
 bool Surface::putRow(const uint8_t* row, int32_t y, bool adjustKey) {
     recordFormat();
     if (!row)
         return false;
-    const Box line{0, y, width_, 1};
-    for (int32_t i = 0; i < tileCount_; ++i) {
-        const VideoSurface::Lock& lock = tileLocks_[i];
-        const Kind kind = kindOf(lock.format);
-        Segment seg;
-        if (!segmentOf(line, tileRects_[i], lock, kind, seg))
-            continue;
-        if (!seg.pixels)
-            return false;
+    return forEachRowSegment(y, width_, tileLocks_, tileRects_, tileCount_, [&](Kind kind, const Segment& seg) {
         const uint8_t* src = row + static_cast<size_t>(seg.start) * 3;
         switch (kind) {
         case Kind::bits32: writeDirect(seg.pixels, 4, src, seg.count, adjustKey); break;
@@ -325,30 +336,22 @@ bool Surface::putRow(const uint8_t* row, int32_t y, bool adjustKey) {
         case Kind::other16: break;
         case Kind::unsupported: return false;
         }
-    }
-    return true;
+        return true;
+    });
 }
 
 bool Surface::getRow(uint8_t* row, int32_t y, bool mirror) {
     recordFormat();
     if (!row)
         return false;
-    const Box line{0, y, width_, 1};
-    for (int32_t i = 0; i < tileCount_; ++i) {
-        const VideoSurface::Lock& lock = tileLocks_[i];
-        const Kind kind = kindOf(lock.format);
-        Segment seg;
-        if (!segmentOf(line, tileRects_[i], lock, kind, seg))
-            continue;
-        if (!seg.pixels)
-            return false;
+    return forEachRowSegment(y, width_, tileLocks_, tileRects_, tileCount_, [&](Kind kind, const Segment& seg) {
         if (kind == Kind::other16)
-            continue;
+            return true;
         if (kind == Kind::unsupported)
             return false;
         readPixels(kind, seg.pixels, row + static_cast<size_t>(seg.start) * 3, seg.count, mirror);
-    }
-    return true;
+        return true;
+    });
 }
 
 bool Surface::putMaskRow(const uint8_t* mask, int32_t y) {
@@ -357,15 +360,7 @@ bool Surface::putMaskRow(const uint8_t* mask, int32_t y) {
     // 16-bit tiles take the key of the masks recorded by the last row write.
     const Kind recorded = kindOf(16, redMask_, greenMask_, blueMask_);
     const uint16_t key16 = recorded == Kind::rgb565 ? key565 : recorded == Kind::rgb555 ? key555 : 0;
-    const Box line{0, y, width_, 1};
-    for (int32_t i = 0; i < tileCount_; ++i) {
-        const VideoSurface::Lock& lock = tileLocks_[i];
-        Kind kind = kindOf(lock.format);
-        Segment seg;
-        if (!segmentOf(line, tileRects_[i], lock, kind, seg))
-            continue;
-        if (!seg.pixels)
-            return false;
+    return forEachRowSegment(y, width_, tileLocks_, tileRects_, tileCount_, [&](Kind kind, const Segment& seg) {
         const uint8_t* m = mask + seg.start;
         uint8_t* d = seg.pixels;
         switch (kind) {
@@ -389,8 +384,8 @@ bool Surface::putMaskRow(const uint8_t* mask, int32_t y) {
             break;
         case Kind::unsupported: return false;
         }
-    }
-    return true;
+        return true;
+    });
 }
 
 uint32_t Surface::keyForBlit(const VideoSurface& tile) {

@@ -2,7 +2,7 @@
 // 640 x 480: written and read in 24-bit BGR rows, made transparent by painting
 // the grey key colour, drawn whole, in part or scaled into another surface.
 #pragma once
-#include "gfx/Rect.h"
+#include "gfx/Box.h"
 #include "platform/VideoDevice.h"
 #include "platform/VideoSurface.h"
 

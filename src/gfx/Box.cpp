@@ -1,5 +1,5 @@
 // Conversions and intersections of rectangles and boxes.
-#include "gfx/Rect.h"
+#include "gfx/Box.h"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
-// Screen rectangles and the boxes a blit computes with: integer boxes and
-// float boxes (x, y, width, height), their conversions and intersections.
+// The boxes a blit computes with: integer boxes and float boxes (x, y, width,
+// height), their conversions to and from the screen Rect and their intersections.
 #pragma once
 #include "platform/Rect.h"
 
