@@ -95,18 +95,19 @@ bool Session::loadSetup(BlockReader* reader) {
         } else if (tag == kTagS4) {
             music.load(reader);
         } else if (tag == kTagSS) {
-            if (!readI32(reader, screenWidth) || !readI32(reader, screenHeight) || !readI32(reader, roundMinutes) ||
-                !readI32(reader, roundSeconds) || !readI32(reader, magazineSize) || !reader->readU8(&hasTitle) ||
-                !reader->readU8(&hasHighscoreImage) || !reader->readU8(&hasEndImage))
-                return false;
+            const bool complete = readI32(reader, screenWidth) && readI32(reader, screenHeight) &&
+                                  readI32(reader, roundMinutes) && readI32(reader, roundSeconds) &&
+                                  readI32(reader, magazineSize) && reader->readU8(&hasTitle) &&
+                                  reader->readU8(&hasHighscoreImage) && reader->readU8(&hasEndImage);
             // No display can show a screen of no pixels or of more than a surface
-            // may have; such a record is damaged and the game keeps its own size,
-            // so no position computed from the size can overflow.
+            // may have; such a record (whole or cut short) is damaged and the game
+            // keeps its own size, so no position computed from the size can overflow.
             if (screenWidth < 1 || screenWidth > VideoDevice::maxSurfaceSide || screenHeight < 1 ||
                 screenHeight > VideoDevice::maxSurfaceSide) {
                 screenWidth = 640;
                 screenHeight = 480;
             }
+            if (!complete) return false;
             reader->readU8(&startFullScreen);
             reader->read(tableName, tableNameSize);
             // The field holds at most 30 characters; a record without the

@@ -97,6 +97,12 @@ TEST_F(DamagedDataTest, AScreenSizeNoDisplayCouldShowKeepsTheGamesOwnButTheRestO
         EXPECT_EQ(session.roundMinutes, 3);
         EXPECT_EQ(session.magazineSize, 7);
     }
+    // A record cut short after its width fails, and still leaves no such width.
+    Bytes cut = setupBlock(-7, 480, 3, 15, 7);
+    cut.resize(6 + 6);
+    cut[2] = 6;
+    EXPECT_FALSE(loadSetup(cut));
+    EXPECT_EQ(session.screenWidth, 640);
     // Any size a surface can have is taken as it stands.
     EXPECT_TRUE(loadSetup(setupBlock(16384, 1, 2, 0, 10)));
     EXPECT_EQ(session.screenWidth, 16384);
