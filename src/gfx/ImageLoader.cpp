@@ -33,6 +33,24 @@ bool guarded(Body body) {
     }
 }
 
+// Skips the blocks before the first one tagged tag, runs read inside it and
+// leaves the reader past it.
+template <typename Read>
+bool readTaggedBlock(BlockReader* reader, uint16_t tag, Read read) {
+    return guarded([&] {
+        for (;;) {
+            uint16_t seen = 0;
+            require(reader->readHeader(seen));
+            const bool found = seen == tag;
+            if (found)
+                read();
+            require(reader->nextBlock());
+            if (found)
+                return true;
+        }
+    });
+}
+
 // Where a picture read leaves the reader once both halves are in.
 enum class PictureEnd {
     nextBlock,  // moved on past the last block read
@@ -109,44 +127,24 @@ bool loadImageList(BlockReader* reader, LayerList* layers, VideoDevice* device) 
 bool readFrameCount(BlockReader* reader, int32_t& count) {
     if (!reader)
         return false;
-    return guarded([&] {
-        for (;;) {
-            uint16_t tag = 0;
-            require(reader->readHeader(tag));
-            const bool found = tag == tagFC;
-            if (found) {
-                // A short block would have us read the next block's header.
-                require(reader->blockLength() >= 4);
-                uint32_t value = 0;
-                require(reader->readU32(&value));
-                count = static_cast<int32_t>(value);
-            }
-            require(reader->nextBlock());
-            if (found)
-                return true;
-        }
+    return readTaggedBlock(reader, tagFC, [&] {
+        // A short block would have us read the next block's header.
+        require(reader->blockLength() >= 4);
+        uint32_t value = 0;
+        require(reader->readU32(&value));
+        count = static_cast<int32_t>(value);
     });
 }
 
 bool readFrameWords(BlockReader* reader, int32_t& total, uint32_t* words, int32_t n) {
     if (!reader || (n > 0 && !words))
         return false;
-    return guarded([&] {
-        for (;;) {
-            uint16_t tag = 0;
-            require(reader->readHeader(tag));
-            const bool found = tag == tagTI;
-            if (found) {
-                require(static_cast<int64_t>(reader->blockLength()) >= 4 * static_cast<int64_t>(n));
-                total = 0;
-                for (int32_t i = 0; i < n; ++i) {
-                    require(reader->readU32(&words[i]));
-                    total += static_cast<int32_t>(words[i] & 0xFFF);
-                }
-            }
-            require(reader->nextBlock());
-            if (found)
-                return true;
+    return readTaggedBlock(reader, tagTI, [&] {
+        require(static_cast<int64_t>(reader->blockLength()) >= 4 * static_cast<int64_t>(n));
+        total = 0;
+        for (int32_t i = 0; i < n; ++i) {
+            require(reader->readU32(&words[i]));
+            total += static_cast<int32_t>(words[i] & 0xFFF);
         }
     });
 }
