@@ -1,0 +1,250 @@
+#!/usr/bin/env bash
+# A whole game end to end under a private X server, on a game whose rounds last
+# twenty seconds: the title, a round with shots at the figures seen moving in
+# screenshots, the high-score screen, a typed name, the credits and exit code 0.
+# Then a second game: Alt+Enter in the middle of a round, a round in the window,
+# Alt+Enter in the middle of that one, and out. Screenshots of every step stay
+# in OUTDIR.
+# Usage: play.sh GAME_BARE ASSETGEN PACK OUTDIR
+set -uo pipefail
+bare=$(realpath "$1") assetgen=$(realpath "$2") pack=$(realpath "$3")
+E2E_DIR=$(realpath -m "${4:-$(mktemp -d)}")
+mkdir -p "$E2E_DIR"
+source "$(dirname "$0")/xsession.sh"
+
+game_pid=
+cleanup() {
+  [[ -n $game_pid ]] && { kill -CONT "$game_pid"; kill "$game_pid"; } 2>/dev/null
+  e2e_stop_x
+}
+trap cleanup EXIT
+fail() {
+  echo "FAIL: $*"
+  [[ -f $E2E_DIR/game.log ]] && cat "$E2E_DIR/game.log"
+  exit 1
+}
+for f in "$bare" "$assetgen" "$pack"; do [[ -x $f ]] || fail "$f is not built"; done
+
+# --- The game with twenty-second rounds, from the generator's own set-up options. ---
+work=$E2E_DIR/short
+rm -rf "$work" && mkdir -p "$work"
+"$assetgen" "$work/entries" --round-minutes 0 --round-seconds 20 >"$work/assetgen.log" 2>&1 ||
+  fail "assetgen: $(tail -3 "$work/assetgen.log")"
+(cd "$work/entries" && "$pack" build "$work/short.zip" back.nb figur.xx cur.nl font.nl fonts.nl muni.nl stuff.x) \
+  >/dev/null || fail "cannot pack the short-round data set"
+"$pack" append "$bare" "$work/short.zip" "$work/vandrel" >/dev/null || fail "cannot append the data set"
+game=$work/vandrel
+
+export XDG_DATA_HOME="$E2E_DIR/data"
+export VANDREL_MACHINE_STORE="$E2E_DIR/no-machine-store"
+export SDL_AUDIODRIVER=dummy
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+rm -rf "$XDG_DATA_HOME" "$VANDREL_MACHINE_STORE"
+folder=$("$game" --where-scores)
+table=$(basename "$folder")
+
+# A stored table with rows any hit beats, so the round's score earns a row. Its
+# check value, made here with md5sum: MD5 of the prefix, the text (without its
+# terminating zero), the credits line and the table name, each byte XOR 0xA7.
+src=$(cd "$(dirname "$0")/../.." && pwd)
+credits=$(sed -n '/creditsLine\[\] =/,/;$/p' "$src/src/data/Credits.h" |
+  sed -n 's/^ *"\(.*\)";\{0,1\}$/\1/p' | tr -d '\n')
+[[ -n $credits ]] || fail "credits line not found"
+mkdir -p "$folder"
+printf 'Ada, 5\nBo, 1\n\0' >"$folder/highscore.REG_SZ"
+hex=$({ printf '%s' "silent harbor(s)"; head -c -1 "$folder/highscore.REG_SZ"; printf '%s%s' "$credits" "$table"; } |
+  md5sum | cut -c1-32)
+check=
+for ((i = 0; i < 32; i += 2)); do check+=$(printf '\\x%02x' $((0x${hex:i:2} ^ 0xa7))); done
+printf "$check" >"$folder/check.REG_BINARY"
+
+# Mean difference of two pictures, 0..255.
+difference() {
+  "$E2E_CONVERT" "$E2E_DIR/$1" "$E2E_DIR/$2" -compose difference -composite -colorspace gray \
+    -format '%[fx:mean*255]' info: 2>/dev/null
+}
+above() { awk -v v="${1:-0}" -v t="$2" 'BEGIN { exit !(v > t) }'; }
+is_full_screen() { xprop -id "$win" _NET_WM_STATE 2>/dev/null | grep -q _NET_WM_STATE_FULLSCREEN; }
+wait_title() {
+  local i right
+  for i in $(seq 1 300); do
+    read -r right _ < <(e2e_cells_now | e2e_count_colourful 48 64)
+    ((right >= 40)) && return 0
+    kill -0 "$game_pid" 2>/dev/null || fail "the game ended early"
+    sleep 0.1
+  done
+  fail "the title never reached full colour"
+}
+wait_exit() {
+  local i code=
+  for i in $(seq 1 100); do
+    if ! kill -0 "$game_pid" 2>/dev/null; then
+      wait "$game_pid"
+      code=$?
+      break
+    fi
+    sleep 0.1
+  done
+  [[ -n $code ]] || fail "the game did not end"
+  game_pid=
+  ((code == 0)) || fail "exit code $code"
+}
+wait_mode() {
+  local i now
+  for i in $(seq 1 100); do
+    now=window
+    is_full_screen && now=full
+    [[ $now == "$1" ]] && return 0
+    sleep 0.05
+  done
+  fail "Alt+Enter did not switch to $1"
+}
+
+# wait_still TIMEOUT_S: until two looks at the screen a moment apart agree
+# (nothing but a blinking cursor moves).
+wait_still() {
+  local i a b
+  a=$(e2e_cells_now)
+  for i in $(seq 1 $(($1 * 3))); do
+    sleep 0.3
+    b=$(e2e_cells_now)
+    paste <(echo "$a") <(echo "$b") | awk '
+      { d += ($3 > $8 ? $3 - $8 : $8 - $3) + ($4 > $9 ? $4 - $9 : $9 - $4) + ($5 > $10 ? $5 - $10 : $10 - $5) }
+      END { exit !(d < 200) }' && return 0
+    a=$b
+  done
+  return 1
+}
+
+# Figures move, the landscape stands still while the mouse is in the middle:
+# what changed between two screenshots (away from the clock, the score and the
+# cartridge row) is a figure. Prints "x y" of the biggest change, or nothing.
+# The game is held still from the second screenshot until the shot is fired:
+# a shot is tested against the frame last drawn, the one in the screenshot.
+find_figure() {
+  import -window root "$E2E_DIR/look-a.ppm" 2>/dev/null
+  sleep 0.05
+  kill -STOP "$game_pid"
+  import -window root "$E2E_DIR/look-b.ppm" 2>/dev/null
+  "$E2E_CONVERT" "$E2E_DIR/look-a.ppm" "$E2E_DIR/look-b.ppm" -sample 50% -compose difference -composite \
+    -colorspace gray -threshold 8% \
+    -define connected-components:verbose=true -define connected-components:area-threshold=8 \
+    -connected-components 8 null: 2>/dev/null |
+    awk -F'[ x+,:]+' '$NF == "gray(255)" {
+      x = $7 * 2; y = $8 * 2
+      if (y > 70 && !(x > 560 && y > 660)) print $9, int(x), int(y)
+    }' | sort -rn | head -n1 | cut -d' ' -f2-
+}
+
+e2e_start_x
+
+# --- First game: title, round, high scores, name, credits. ---
+"$game" >"$E2E_DIR/game.log" 2>&1 &
+game_pid=$!
+win=$(e2e_window Vandrel 20) || fail "no window named Vandrel"
+wait_title
+e2e_shot "$E2E_DIR/1-title.png"
+read -r coloured lit < <(e2e_colourful "$E2E_DIR/1-title.png" 0 64)
+((coloured >= 600 && lit >= 2000)) || fail "the title is not showing ($coloured coloured, $lit lit cells)"
+xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
+
+xdotool mousemove 512 384 click 1
+start=$(e2e_now_ms)
+sleep 1
+e2e_shot "$E2E_DIR/2-round.png"
+d=$(difference 1-title.png 2-round.png)
+above "$d" 20 || fail "the round does not show (differs from the title by $d)"
+
+shots=0 aimed=0
+while (($(e2e_now_ms) - start < 16000)); do
+  xdotool mousemove 512 384
+  read -r x y < <(find_figure)
+  if [[ -n ${x:-} ]]; then
+    xdotool mousemove "$x" "$y" click 1
+    aimed=$((aimed + 1))
+  else
+    xdotool click 1  # a miss into the middle
+  fi
+  sleep 0.05
+  kill -CONT "$game_pid"
+  [[ $aimed == 1 && ! -f $E2E_DIR/3-first-shot.png ]] && { sleep 0.1; e2e_shot "$E2E_DIR/3-first-shot.png"; }
+  shots=$((shots + 1))
+  ((shots % 10 == 0)) && xdotool click 3  # the magazine is empty: reload
+  sleep 0.15
+done
+echo "round: $shots shots, $aimed at figures found on the screen"
+((aimed >= 3)) || fail "hardly any figure was found in the screenshots ($aimed)"
+e2e_shot "$E2E_DIR/4-round-late.png"
+
+# The round ends a second after 0:00, then the table wipes in over the last
+# frame; typing counts only once the screen stands still.
+wait_still 20 || fail "the screen never came to rest after the round"
+e2e_shot "$E2E_DIR/5-highscores.png"
+d=$(difference 4-round-late.png 5-highscores.png)
+above "$d" 15 || fail "the high-score screen does not show (differs from the round by $d)"
+xdotool type --delay 120 "Tester"
+xdotool key Return
+sleep 0.5
+e2e_shot "$E2E_DIR/6-named.png"
+d=$(difference 5-highscores.png 6-named.png)
+above "$d" 0.05 || fail "the typed name does not show"
+row=$(tr -d '\0' <"$folder/highscore.REG_SZ" 2>/dev/null | grep '^Tester, ')
+score=${row#Tester, }
+[[ -n $row ]] && ((score > 0)) || fail "no scoring row for the name in the stored table: '${row}'"
+echo "stored: $row"
+
+xdotool click 1  # leave the table: the title again
+sleep 1
+xdotool key Escape
+sleep 3
+xdotool key Escape
+sleep 1
+e2e_shot "$E2E_DIR/7-credits.png"
+sleep 0.5
+e2e_shot "$E2E_DIR/8-credits-later.png"
+d=$(difference 6-named.png 7-credits.png)
+above "$d" 10 || fail "the credits screen does not show (differs from the table by $d)"
+d=$(difference 7-credits.png 8-credits-later.png)
+above "$d" 0.05 || fail "the credits line does not scroll"
+xdotool click 1
+wait_exit
+echo "first game: title, round, table, name, credits, exit 0"
+
+# --- Second game: Alt+Enter in the middle of two rounds. ---
+"$game" >"$E2E_DIR/game2.log" 2>&1 &
+game_pid=$!
+win=$(e2e_window Vandrel 20) || fail "no window named Vandrel on the second start"
+wait_title
+xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
+is_full_screen || fail "the game did not start full screen"
+xdotool mousemove 512 384 click 1
+sleep 2
+e2e_shot "$E2E_DIR/9-round-full.png"
+xdotool key alt+Return
+wait_mode window
+sleep 3
+e2e_shot "$E2E_DIR/10-title-window.png"
+read -r coloured _ < <(e2e_colourful "$E2E_DIR/10-title-window.png" 0 40)
+((coloured >= 400)) || fail "no title in the window after the first Alt+Enter ($coloured coloured cells)"
+d=$(difference 9-round-full.png 10-title-window.png)
+above "$d" 15 || fail "the round did not end with the switch"
+xdotool mousemove 320 240 click 1
+sleep 2
+e2e_shot "$E2E_DIR/11-round-window.png"
+d=$(difference 10-title-window.png 11-round-window.png)
+above "$d" 15 || fail "no round in the window"
+xdotool key alt+Return
+wait_mode full
+wait_title
+sleep 0.5
+e2e_shot "$E2E_DIR/12-title-full.png"
+read -r right _ < <(e2e_colourful "$E2E_DIR/12-title-full.png" 48 64)
+((right >= 400)) || fail "the title after the second Alt+Enter does not fill the screen"
+xdotool key Escape
+sleep 3
+xdotool key Escape
+sleep 1
+xdotool key Escape
+wait_exit
+rm -f "$E2E_DIR"/look-*.ppm
+echo "PASS: a round with aimed shots, the table, a name, the credits; Alt+Enter twice mid-round; exit 0 twice"
