@@ -47,6 +47,11 @@ int main(int argc, char** argv) {
         std::printf("%s\n", describeScoreLocation(executablePath(argv[0])).c_str());
         return 0;
     }
+    const std::string_view option = argc >= 2 ? argv[1] : "";
+    if ((option == "--record" || option == "--replay") && argc != 3) {
+        std::fprintf(stderr, "usage: vandrel --record FILE | --replay FILE\n");
+        return 2;
+    }
     // A recorded game played back headless, checked against the recording.
     if (argc == 3 && std::string_view(argv[1]) == "--replay")
         return replayFile(argv[2], executablePath(argv[0]), std::cout);
