@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # A whole game end to end under a private X server, on a game whose rounds last
-# twenty seconds: the title, a round with shots at the figures seen moving in
+# twelve seconds: the title, a round with shots at the figures seen moving in
 # screenshots, the high-score screen, a typed name, the credits and exit code 0.
 # Then a second game: Alt+Enter in the middle of a round, a round in the window,
 # Alt+Enter in the middle of that one, and out. Screenshots of every step stay
@@ -25,10 +25,10 @@ fail() {
 }
 for f in "$bare" "$assetgen" "$pack"; do [[ -x $f ]] || fail "$f is not built"; done
 
-# --- The game with twenty-second rounds, from the generator's own set-up options. ---
+# --- The game with twelve-second rounds, from the generator's own set-up options. ---
 work=$E2E_DIR/short
 rm -rf "$work" && mkdir -p "$work"
-"$assetgen" "$work/entries" --round-minutes 0 --round-seconds 20 >"$work/assetgen.log" 2>&1 ||
+"$assetgen" "$work/entries" --round-minutes 0 --round-seconds 12 >"$work/assetgen.log" 2>&1 ||
   fail "assetgen: $(tail -3 "$work/assetgen.log")"
 (cd "$work/entries" && "$pack" build "$work/short.zip" back.nb figur.xx cur.nl font.nl fonts.nl muni.nl stuff.x) \
   >/dev/null || fail "cannot pack the short-round data set"
@@ -156,7 +156,7 @@ d=$(difference 1-title.png 2-round.png)
 above "$d" 20 || fail "the round does not show (differs from the title by $d)"
 
 shots=0 aimed=0
-while (($(e2e_now_ms) - start < 16000)); do
+while (($(e2e_now_ms) - start < 9000)); do
   xdotool mousemove 512 384
   read -r x y < <(find_figure)
   if [[ -n ${x:-} ]]; then
