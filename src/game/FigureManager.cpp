@@ -20,6 +20,8 @@ constexpr uint16_t tagF6 = makeTag('F', '6');
 // animation group at least an "F6" block; counts that could not fit in what
 // is left of the entry are damaged and must not size an allocation.
 constexpr int32_t minTypeGroupBytes = 6 + 45;
+// More live figures of one type than any screen could show.
+constexpr int32_t maxFiguresPerType = 1000;
 constexpr int32_t minAnimationGroupBytes = 6 + 4;
 
 bool readI32(BlockReader* reader, int32_t& out) {
@@ -103,6 +105,9 @@ bool FigureManager::readTypeGroup(BlockReader* reader, VideoDevice* ddraw, Figur
     // could never be drawn correctly.
     if (type.motion < MotionRight || type.motion > MotionWaveLeft) return false;
     if (type.layer < 0 || type.layer >= layerCount) return false;
+    // A round starts with a tenth of the most figures and may hold them all at
+    // once: a damaged count must not size millions of live figures.
+    if (type.maxCount > maxFiguresPerType) return false;
     return true;
 }
 

@@ -22,13 +22,14 @@ struct TypeRecord {
     int32_t animationId = 7;
     int32_t layer = 2;
     int32_t motion = 0;
+    int32_t maxCount = 10;
     uint8_t mirrored = 0;
     int32_t extraBytes = 0;  // beyond the 45 the record needs; negative cuts it short
 };
 
 Bytes f3(const TypeRecord& r) {
     Bytes p;
-    const int32_t words[] = {r.animationId, 240, 400, r.layer, 45, 15, 25, 10, 1, 3, r.motion};
+    const int32_t words[] = {r.animationId, 240, 400, r.layer, 45, 15, 25, r.maxCount, 1, 3, r.motion};
     for (int32_t w : words) putU32(p, static_cast<uint32_t>(w));
     p.push_back(r.mirrored);
     if (r.extraBytes > 0) p.insert(p.end(), static_cast<size_t>(r.extraBytes), 0xEE);
@@ -199,6 +200,12 @@ TEST_F(FigureLoadTest, TypesTheGameCouldNotPlayAreRefused) {
     r = {};
     r.layer = -1;
     EXPECT_FALSE(load(withType(r))) << "layer -1";
+    r = {};
+    r.maxCount = 2000000000;
+    EXPECT_FALSE(load(withType(r))) << "two thousand million figures at most";
+    r.maxCount = 1000;
+    EXPECT_TRUE(load(withType(r))) << "a thousand figures at most";
+    figures.clear();
     r = {};
     r.animationId = 99;
     EXPECT_FALSE(load(withType(r))) << "no such animation";
