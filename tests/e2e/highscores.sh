@@ -82,31 +82,6 @@ printf 'Ada, 5\nBo, -1\n\0' >"$folder/highscore.REG_SZ"
 hex=$(check_of "$folder/highscore.REG_SZ")
 printf "$(sed 's/../\\x&/g' <<<"$hex")" >"$folder/check.REG_BINARY"
 
-wait_title() {
-  local i right
-  for i in $(seq 1 300); do
-    e2e_shot "$E2E_DIR/probe.png"
-    read -r right _ < <(e2e_colourful "$E2E_DIR/probe.png" 48 64)
-    ((right >= 40)) && return 0
-    kill -0 "$game_pid" 2>/dev/null || fail "the game ended early"
-    sleep 0.1
-  done
-  fail "the title never reached full colour"
-}
-wait_exit() {
-  local i code=
-  for i in $(seq 1 100); do
-    if ! kill -0 "$game_pid" 2>/dev/null; then
-      wait "$game_pid"
-      code=$?
-      break
-    fi
-    sleep 0.1
-  done
-  [[ -n $code ]] || fail "the game did not end"
-  game_pid=
-  ((code == 0)) || fail "exit code $code"
-}
 
 e2e_start_x
 

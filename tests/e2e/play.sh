@@ -79,30 +79,6 @@ start_round() {
   fail "the round does not show (differs from the title by $d)"
 }
 is_full_screen() { xprop -id "$win" _NET_WM_STATE 2>/dev/null | grep -q _NET_WM_STATE_FULLSCREEN; }
-wait_title() {
-  local i right
-  for i in $(seq 1 300); do
-    read -r right _ < <(e2e_cells_now | e2e_count_colourful 48 64)
-    ((right >= 40)) && return 0
-    kill -0 "$game_pid" 2>/dev/null || fail "the game ended early"
-    sleep 0.1
-  done
-  fail "the title never reached full colour"
-}
-wait_exit() {
-  local i code=
-  for i in $(seq 1 100); do
-    if ! kill -0 "$game_pid" 2>/dev/null; then
-      wait "$game_pid"
-      code=$?
-      break
-    fi
-    sleep 0.1
-  done
-  [[ -n $code ]] || fail "the game did not end"
-  game_pid=
-  ((code == 0)) || fail "exit code $code"
-}
 wait_mode() {
   local i now
   for i in $(seq 1 100); do

@@ -122,3 +122,34 @@ e2e_window() {
 
 # e2e_now_ms: wall clock in milliseconds.
 e2e_now_ms() { date +%s%3N; }
+
+# The two waits below expect the calling script's game_pid (the game started in
+# the background) and its fail function.
+
+# wait_title: until the title's right-hand side is in full colour.
+wait_title() {
+  local i right
+  for i in $(seq 1 300); do
+    read -r right _ < <(e2e_cells_now | e2e_count_colourful 48 64)
+    ((right >= 40)) && return 0
+    kill -0 "$game_pid" 2>/dev/null || fail "the game ended early"
+    sleep 0.1
+  done
+  fail "the title never reached full colour"
+}
+
+# wait_exit: until the game has ended, which must be with exit code 0.
+wait_exit() {
+  local i code=
+  for i in $(seq 1 100); do
+    if ! kill -0 "$game_pid" 2>/dev/null; then
+      wait "$game_pid"
+      code=$?
+      break
+    fi
+    sleep 0.1
+  done
+  [[ -n $code ]] || fail "the game did not end"
+  game_pid=
+  ((code == 0)) || fail "exit code $code"
+}
