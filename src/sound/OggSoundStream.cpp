@@ -1,6 +1,7 @@
 // Ogg Vorbis decoding on the raw Ogg and Vorbis layers. The compressed payload
-// is fed to the sync layer 4096 bytes at a time and decoding stops as soon as
-// enough PCM is queued, so the music costs about as much per frame as it plays.
+// is fed to the sync layer 4096 bytes at a time and decoding stops after the
+// packet that queues enough PCM, so the music costs about as much per frame as
+// it plays.
 #include "sound/OggSoundStream.h"
 
 #include <ogg/ogg.h>
@@ -33,6 +34,7 @@ struct OggSoundStream::Decoder {
     bool dspInit = false;
     bool blockInit = false;
     bool open = false;  // headers read, synthesis ready
+    bool lastPageIn = false;  // the page marked end-of-stream has been taken in
 };
 
 OggSoundStream::OggSoundStream(std::vector<uint8_t> payload)
@@ -182,59 +184,61 @@ void OggSoundStream::closeDecoder() {
         vorbis_comment_clear(&d.comment);
         vorbis_info_clear(&d.info);
     }
-    d.streamInit = d.blockInit = d.dspInit = d.infoInit = d.open = false;
+    d.streamInit = d.blockInit = d.dspInit = d.infoInit = d.open = d.lastPageIn = false;
 }
 
 void OggSoundStream::decode(uint32_t limit) {
     Decoder& d = *decoder;
     if (!d.open || waveFormat.channels == 0)
         return;
+    // Packets are taken one at a time, those of pages already in the stream
+    // layer first, so decoding stops within a packet of the amount asked for;
+    // whatever is left in the sync and stream layers waits for the next call.
+    while (limit == 0 || pcm.available() < limit) {
+        const int got = ogg_stream_packetout(&d.stream, &d.packet);
+        if (got < 0)
+            continue;  // a hole in the packet sequence
+        if (got > 0) {
+            synthesize();
+            continue;
+        }
+        if (d.lastPageIn)
+            return;
+        const int page = ogg_sync_pageout(&d.sync, &d.page);
+        if (page < 0)
+            continue;  // damaged data skipped by the sync layer
+        if (page > 0) {
+            ogg_stream_pagein(&d.stream, &d.page);
+            d.lastPageIn = ogg_page_eos(&d.page) != 0;
+            continue;
+        }
+        if (feed() == 0)
+            return;
+    }
+}
+
+void OggSoundStream::synthesize() {
+    Decoder& d = *decoder;
     const int channels = waveFormat.channels;
     const int convSize = kConversionSamples / channels;
-
-    bool end = false;
-    int emptyFeeds = 0;
-    while (!end) {
-        for (;;) {
-            const int page = ogg_sync_pageout(&d.sync, &d.page);
-            if (page == 0)
-                break;
-            if (page < 0)
-                continue;  // damaged data skipped by the sync layer
-            ogg_stream_pagein(&d.stream, &d.page);
-            for (;;) {
-                const int got = ogg_stream_packetout(&d.stream, &d.packet);
-                if (got == 0)
-                    break;
-                if (got < 0)
-                    continue;  // a hole in the packet sequence
-                if (vorbis_synthesis(&d.block, &d.packet) == 0)
-                    vorbis_synthesis_blockin(&d.dsp, &d.block);
-                float** samples = nullptr;
-                int n;
-                while ((n = vorbis_synthesis_pcmout(&d.dsp, &samples)) > 0) {
-                    const int m = std::min(n, convSize);
-                    std::vector<uint8_t> block(static_cast<size_t>(m) * channels * 2);
-                    for (int c = 0; c < channels; ++c) {
-                        const float* channel = samples[c];
-                        for (int i = 0; i < m; ++i) {
-                            const auto v = static_cast<uint16_t>(toPcm16(channel[i]));
-                            const size_t at = (static_cast<size_t>(i) * channels + c) * 2;
-                            block[at] = static_cast<uint8_t>(v);
-                            block[at + 1] = static_cast<uint8_t>(v >> 8);
-                        }
-                    }
-                    pcm.append(std::move(block));
-                    vorbis_synthesis_read(&d.dsp, m);
-                }
+    if (vorbis_synthesis(&d.block, &d.packet) == 0)
+        vorbis_synthesis_blockin(&d.dsp, &d.block);
+    float** samples = nullptr;
+    int n;
+    while ((n = vorbis_synthesis_pcmout(&d.dsp, &samples)) > 0) {
+        const int m = std::min(n, convSize);
+        std::vector<uint8_t> block(static_cast<size_t>(m) * channels * 2);
+        for (int c = 0; c < channels; ++c) {
+            const float* channel = samples[c];
+            for (int i = 0; i < m; ++i) {
+                const auto v = static_cast<uint16_t>(toPcm16(channel[i]));
+                const size_t at = (static_cast<size_t>(i) * channels + c) * 2;
+                block[at] = static_cast<uint8_t>(v);
+                block[at + 1] = static_cast<uint8_t>(v >> 8);
             }
-            if (ogg_page_eos(&d.page))
-                end = true;
         }
-        if (!end && feed() == 0 && ++emptyFeeds >= 2)
-            end = true;
-        if (limit != 0 && pcm.available() >= limit)
-            end = true;
+        pcm.append(std::move(block));
+        vorbis_synthesis_read(&d.dsp, m);
     }
 }
 

@@ -44,6 +44,7 @@ private:
     bool openHeaders();
     void closeDecoder();
     void decode(uint32_t limit);
+    void synthesize();
 
     std::unique_ptr<Decoder> decoder;
     PcmQueue pcm;
