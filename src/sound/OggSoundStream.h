@@ -44,6 +44,7 @@ private:
     bool openHeaders();
     void closeDecoder();
     void decode(uint32_t limit);
+    // Turns the packet just taken out into PCM at the end of the queue.
     void synthesize();
 
     std::unique_ptr<Decoder> decoder;
