@@ -58,8 +58,7 @@ struct SdlSurface {
     SdlSurface(const SdlSurface&) = delete;
     SdlSurface& operator=(const SdlSurface&) = delete;
     ~SdlSurface() {
-        if (s)
-            SDL_FreeSurface(s);
+        if (s) SDL_FreeSurface(s);
     }
 };
 
@@ -74,7 +73,8 @@ std::unique_ptr<SdlSurface> toSdl(const Surface& picture, bool rle) {
         const VideoSurface* tile = picture.tile(i);
         const Box r = picture.tileRect(i);
         for (int32_t y = 0; y < r.h; ++y)
-            std::memcpy(static_cast<uint8_t*>(out->s->pixels) + static_cast<size_t>(r.y + y) * out->s->pitch + r.x * bpp,
+            std::memcpy(static_cast<uint8_t*>(out->s->pixels) + static_cast<size_t>(r.y + y) * out->s->pitch +
+                            r.x * bpp,
                         tile->pixels() + static_cast<size_t>(y) * tile->pitch(), r.w * bpp);
     }
     SDL_SetColorKey(out->s, SDL_TRUE, bits == 32 ? Surface::key32 : Surface::key565);
@@ -92,57 +92,58 @@ struct Scene {
             for (size_t i = 0; i < keyMap.size();) {
                 const bool key = rng.next() % 100 < 30;
                 const uint32_t run = 1 + rng.next() % 40;
-                for (uint32_t k = 0; k < run && i < keyMap.size(); ++k)
-                    keyMap[i++] = key;
+                for (uint32_t k = 0; k < run && i < keyMap.size(); ++k) keyMap[i++] = key;
             }
-            paint(picture, device, screenW, screenH, [&](int32_t, int32_t) { return rng.next(); },
-                  [&](int32_t x, int32_t y) { return keyMap[static_cast<size_t>(y) * screenW + x] != 0; });
+            paint(
+                picture, device, screenW, screenH, [&](int32_t, int32_t) { return rng.next(); },
+                [&](int32_t x, int32_t y) { return keyMap[static_cast<size_t>(y) * screenW + x] != 0; });
         }
         // (b) four landscape layers: an opaque sky, then three with skylines.
         for (int i = 0; i < 4; ++i) {
             layers.push_back(std::make_unique<Surface>());
-            paint(*layers.back(), device, 3520, screenH,
-                  [&, i](int32_t x, int32_t y) { return static_cast<uint32_t>((x * 7 + y * 3 + i * 50) & 0xFFFFFF); },
-                  [i](int32_t x, int32_t y) {
-                      if (i == 0)
-                          return false;
-                      const int32_t skyline =
-                          120 * i + static_cast<int32_t>(60 * std::sin(x / (30.0 + 20 * i))) + (x % 97 < 5 ? -80 : 0);
-                      return y < skyline;
-                  });
+            paint(
+                *layers.back(), device, 3520, screenH,
+                [&, i](int32_t x, int32_t y) { return static_cast<uint32_t>((x * 7 + y * 3 + i * 50) & 0xFFFFFF); },
+                [i](int32_t x, int32_t y) {
+                    if (i == 0) return false;
+                    const int32_t skyline =
+                        120 * i + static_cast<int32_t>(60 * std::sin(x / (30.0 + 20 * i))) + (x % 97 < 5 ? -80 : 0);
+                    return y < skyline;
+                });
         }
         // Sprites of 45 x 46: a ball with a hole.
-        paint(sprite, device, 45, 46, [&](int32_t x, int32_t y) { return static_cast<uint32_t>(x * 5000 + y * 3); },
-              [](int32_t x, int32_t y) {
-                  const double dx = x - 22, dy = y - 23, r = std::sqrt(dx * dx + dy * dy);
-                  return r > 21 || (r > 7 && r < 10);
-              });
+        paint(
+            sprite, device, 45, 46, [&](int32_t x, int32_t y) { return static_cast<uint32_t>(x * 5000 + y * 3); },
+            [](int32_t x, int32_t y) {
+                const double dx = x - 22, dy = y - 23, r = std::sqrt(dx * dx + dy * dy);
+                return r > 21 || (r > 7 && r < 10);
+            });
         // A font sheet of 23 x 37 cells with glyph-like strokes.
-        paint(font.sheet(), device, 327, 236, [](int32_t x, int32_t y) { return static_cast<uint32_t>(x * 300 + y); },
-              [](int32_t x, int32_t y) {
-                  const int32_t gx = (x - 2) % 25, gy = (y - 2) % 39;
-                  const bool stroke = gx < 4 || gy < 4 || gx == gy / 2 + 3 || (gy > 16 && gy < 21);
-                  return !(gx < 23 && gy < 37 && stroke);
-              });
+        paint(
+            font.sheet(), device, 327, 236, [](int32_t x, int32_t y) { return static_cast<uint32_t>(x * 300 + y); },
+            [](int32_t x, int32_t y) {
+                const int32_t gx = (x - 2) % 25, gy = (y - 2) % 39;
+                const bool stroke = gx < 4 || gy < 4 || gx == gy / 2 + 3 || (gy > 16 && gy < 21);
+                return !(gx < 23 && gy < 37 && stroke);
+            });
 
         target = device.createSurface(screenW, screenH);
         for (bool rle : {false, true}) {
             auto& set = rle ? sdlRle : sdlPlain;
             set.picture = toSdl(picture, rle);
-            for (auto& layer : layers)
-                set.layers.push_back(toSdl(*layer, rle));
+            for (auto& layer : layers) set.layers.push_back(toSdl(*layer, rle));
             set.sprite = toSdl(sprite, rle);
             set.sheet = toSdl(font.sheet(), rle);
         }
-        sdlTarget.s = SDL_CreateRGBSurfaceWithFormat(0, screenW, screenH, static_cast<int>(format.bitsPerPixel),
-                                                     format.bitsPerPixel == 32 ? SDL_PIXELFORMAT_RGB888
-                                                                               : SDL_PIXELFORMAT_RGB565);
+        sdlTarget.s =
+            SDL_CreateRGBSurfaceWithFormat(0, screenW, screenH, static_cast<int>(format.bitsPerPixel),
+                                           format.bitsPerPixel == 32 ? SDL_PIXELFORMAT_RGB888 : SDL_PIXELFORMAT_RGB565);
         frameBytes = static_cast<size_t>(screenW) * screenH * format.bytesPerPixel();
         copySource.assign(frameBytes, 1);
         copyTarget.assign(frameBytes, 0);
         for (int i = 0; i < 40; ++i)
-            spritePositions.push_back({static_cast<int32_t>(rng.next() % 700) - 30,
-                                       static_cast<int32_t>(rng.next() % 530) - 25});
+            spritePositions.push_back(
+                {static_cast<int32_t>(rng.next() % 700) - 30, static_cast<int32_t>(rng.next() % 530) - 25});
         for (int i = 0; i < 30; ++i) {
             const char ch = "0123456789ABCDEFGHIJ:.,abcdefgh"[i];
             glyphs.push_back({20 + 18 * i, 20 + (i % 3) * 40, ch});
@@ -162,12 +163,9 @@ struct Scene {
 
     void frameOurs() {
         const Rect clip{0, 0, screenW, screenH};
-        for (int i = 0; i < 4; ++i)
-            layers[i]->blit(target.get(), clip, -scrollOf(i), 0, true, 100.0f);
-        for (const auto& p : spritePositions)
-            sprite.blit(target.get(), clip, p.first, p.second, true, 100.0f);
-        for (const Glyph& g : glyphs)
-            font.drawChar(target.get(), clip, g.x, g.y, g.ch);
+        for (int i = 0; i < 4; ++i) layers[i]->blit(target.get(), clip, -scrollOf(i), 0, true, 100.0f);
+        for (const auto& p : spritePositions) sprite.blit(target.get(), clip, p.first, p.second, true, 100.0f);
+        for (const Glyph& g : glyphs) font.drawChar(target.get(), clip, g.x, g.y, g.ch);
     }
 
     void frameSdl(SdlSet& set) {
@@ -211,8 +209,7 @@ void registerAll() {
         benchmark::RegisterBenchmark(("picture/ours/" + depth).c_str(), [bits](benchmark::State& st) {
             Scene& s = scene(bits);
             const Rect clip{0, 0, screenW, screenH};
-            for (auto _ : st)
-                s.picture.blit(s.target.get(), clip, 0, 0, true, 100.0f);
+            for (auto _ : st) s.picture.blit(s.target.get(), clip, 0, 0, true, 100.0f);
         });
         for (bool rle : {true, false})
             benchmark::RegisterBenchmark(("picture/sdl" + std::string(rle ? "-rle/" : "/") + depth).c_str(),
@@ -226,15 +223,13 @@ void registerAll() {
                                          });
         benchmark::RegisterBenchmark(("frame/ours/" + depth).c_str(), [bits](benchmark::State& st) {
             Scene& s = scene(bits);
-            for (auto _ : st)
-                s.frameOurs();
+            for (auto _ : st) s.frameOurs();
         });
         for (bool rle : {true, false})
             benchmark::RegisterBenchmark(("frame/sdl" + std::string(rle ? "-rle/" : "/") + depth).c_str(),
                                          [bits, rle](benchmark::State& st) {
                                              Scene& s = scene(bits);
-                                             for (auto _ : st)
-                                                 s.frameSdl(rle ? s.sdlRle : s.sdlPlain);
+                                             for (auto _ : st) s.frameSdl(rle ? s.sdlRle : s.sdlPlain);
                                          });
         benchmark::RegisterBenchmark(("memcpy/" + depth).c_str(), [bits](benchmark::State& st) {
             Scene& s = scene(bits);
@@ -262,8 +257,8 @@ public:
 };
 
 void printRatios(const std::map<std::string, double>& t) {
-    std::printf("\nprocessor time per iteration, ms\n%-8s %-8s %10s %10s %10s %10s   %s\n", "depth", "what", "ours", "sdl-rle", "sdl", "memcpy",
-                "ours/sdl-rle  ours/sdl  ours/memcpy");
+    std::printf("\nprocessor time per iteration, ms\n%-8s %-8s %10s %10s %10s %10s   %s\n", "depth", "what", "ours",
+                "sdl-rle", "sdl", "memcpy", "ours/sdl-rle  ours/sdl  ours/memcpy");
     bool goalMet = true;
     for (const char* depth : {"32", "16"})
         for (const char* what : {"picture", "frame"}) {
@@ -275,12 +270,10 @@ void printRatios(const std::map<std::string, double>& t) {
             const double rle = get(std::string(what) + "/sdl-rle/" + depth);
             const double plain = get(std::string(what) + "/sdl/" + depth);
             const double copy = get(std::string("memcpy/") + depth);
-            if (ours <= 0 || rle <= 0 || plain <= 0 || copy <= 0)
-                continue;
+            if (ours <= 0 || rle <= 0 || plain <= 0 || copy <= 0) continue;
             std::printf("%-8s %-8s %10.4f %10.4f %10.4f %10.4f   %12.2f %9.2f %12.2f\n", depth, what, ours, rle, plain,
                         copy, ours / rle, ours / plain, ours / copy);
-            if (std::string(what) == "frame" && ours > rle)
-                goalMet = false;
+            if (std::string(what) == "frame" && ours > rle) goalMet = false;
         }
     std::printf("goal (our frame no slower than SDL's RLE frame): %s\n", goalMet ? "met" : "NOT met");
 }
@@ -289,8 +282,7 @@ void printRatios(const std::map<std::string, double>& t) {
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     registerAll();
     RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

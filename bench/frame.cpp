@@ -85,9 +85,9 @@ public:
             paintLayer(*backdrop.layer(i), device, widths[i], i);
         }
 
-        const AnimationShape animations[] = {{4, 11, 36, 33, 50},  {5, 11, 36, 33, 50},  {6, 11, 17, 16, 50},
-                                             {7, 11, 17, 16, 50},  {29, 8, 93, 113, 350}, {31, 5, 91, 94, 80},
-                                             {32, 5, 45, 46, 80},  {33, 5, 22, 22, 80}};
+        const AnimationShape animations[] = {{4, 11, 36, 33, 50}, {5, 11, 36, 33, 50},   {6, 11, 17, 16, 50},
+                                             {7, 11, 17, 16, 50}, {29, 8, 93, 113, 350}, {31, 5, 91, 94, 80},
+                                             {32, 5, 45, 46, 80}, {33, 5, 22, 22, 80}};
         for (const auto& a : animations) {
             auto animation = std::make_unique<Animation>();
             animation->id = a.id;
@@ -180,8 +180,8 @@ public:
         const int32_t widest = backdrop.maxLayerWidth();
         for (int32_t layer = 0; layer < FigureManager::layerCount; ++layer) {
             Rect layerClip = clip;
-            const float factor = backdrop.drawLayer(backBuffer.get(), layerClip, scroll, layer, screenWidth,
-                                                    screenHeight);
+            const float factor =
+                backdrop.drawLayer(backBuffer.get(), layerClip, scroll, layer, screenWidth, screenHeight);
             figures.updateLayer(layer, now, factor, scroll, backBuffer.get(), &clip, widest, screenWidth,
                                 &session.largeFont);
         }

@@ -39,8 +39,7 @@ const std::vector<std::vector<uint8_t>>& colourPictures() {
         Archive archive;
         BlockReader* reader = archive.open(locator.open(kGame));
         for (const char* name : kEntries) {
-            if (!reader || !reader->openEntry(name))
-                continue;
+            if (!reader || !reader->openEntry(name)) continue;
             uint16_t tag = 0;
             while (reader->readHeader(tag)) {
                 if (tag == makeTag('J', 'P') && reader->blockLength() > 0) {
@@ -48,13 +47,11 @@ const std::vector<std::vector<uint8_t>>& colourPictures() {
                     if (reader->read(payload.data(), static_cast<uint32_t>(payload.size())))
                         out.push_back(std::move(payload));
                 }
-                if (!reader->nextBlock())
-                    break;
+                if (!reader->nextBlock()) break;
             }
             reader->closeEntry();
         }
-        if (reader)
-            archive.closeReader(reader);
+        if (reader) archive.closeReader(reader);
         locator.close();
         return out;
     }();
@@ -73,8 +70,7 @@ int64_t decodeJpeg(const std::vector<uint8_t>& payload, std::vector<uint8_t>& ro
     jpeg_start_decompress(&info);
     row.resize(static_cast<size_t>(info.output_width) * 3);
     JSAMPROW rows[1] = {row.data()};
-    while (info.output_scanline < info.output_height)
-        jpeg_read_scanlines(&info, rows, 1);
+    while (info.output_scanline < info.output_height) jpeg_read_scanlines(&info, rows, 1);
     const int64_t pixels = int64_t{info.output_width} * info.output_height;
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
@@ -111,8 +107,7 @@ void BM_FullLoadingPass(benchmark::State& state) {
         state.ResumeTiming();
         game.fullLoad();
         state.PauseTiming();
-        if (game.state != Title)
-            state.SkipWithError("the loading pass did not reach the title screen");
+        if (game.state != Title) state.SkipWithError("the loading pass did not reach the title screen");
         rig.reset();
         state.ResumeTiming();
     }
@@ -130,8 +125,7 @@ void BM_StartUpToTitle(benchmark::State& state) {
         state.ResumeTiming();
         const bool started = rig->program.startUp();
         state.PauseTiming();
-        if (!started || rig->game->state != Title)
-            state.SkipWithError("start-up did not reach the title screen");
+        if (!started || rig->game->state != Title) state.SkipWithError("start-up did not reach the title screen");
         rig.reset();
         state.ResumeTiming();
     }
@@ -147,8 +141,7 @@ void BM_JpegsAlone(benchmark::State& state) {
     std::vector<uint8_t> row;
     int64_t pixels = 0;
     for (auto _ : state) {
-        for (const auto& payload : pictures)
-            pixels += decodeJpeg(payload, row);
+        for (const auto& payload : pictures) pixels += decodeJpeg(payload, row);
         benchmark::DoNotOptimize(row.data());
     }
     state.counters["pictures"] = static_cast<double>(pictures.size());
@@ -162,8 +155,8 @@ BENCHMARK(BM_JpegsAlone)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv) {
     // Loading reads the stored high-score table and the game saves it when it
     // goes: both under a folder of this run's own.
-    const std::string store = (std::filesystem::temp_directory_path() /
-                               ("vandrel-bench-" + std::to_string(::getpid()))).string();
+    const std::string store =
+        (std::filesystem::temp_directory_path() / ("vandrel-bench-" + std::to_string(::getpid()))).string();
     std::filesystem::create_directories(store);
     setenv("XDG_DATA_HOME", store.c_str(), 1);
     setenv("VANDREL_MACHINE_STORE", (store + "/machine").c_str(), 1);

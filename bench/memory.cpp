@@ -40,10 +40,8 @@ struct Run {
     // Takes every waiting message, then runs one frame `ms` later.
     void frame(uint32_t ms) {
         int code = 0;
-        while (!quit && !window.queue().empty())
-            quit = !program.step(code);
-        if (quit)
-            return;
+        while (!quit && !window.queue().empty()) quit = !program.step(code);
+        if (quit) return;
         clock.advance(ms);
         quit = !program.step(code);
         // The sound card takes what the frame's ring top-up gave it.
@@ -69,8 +67,8 @@ int main() {
         std::fprintf(stderr, "bench_memory: %s is not built\n", kGame);
         return 1;
     }
-    const std::string store = (std::filesystem::temp_directory_path() /
-                               ("vandrel-bench-memory-" + std::to_string(::getpid()))).string();
+    const std::string store =
+        (std::filesystem::temp_directory_path() / ("vandrel-bench-memory-" + std::to_string(::getpid()))).string();
     std::filesystem::create_directories(store);
     setenv("XDG_DATA_HOME", store.c_str(), 1);
     setenv("VANDREL_MACHINE_STORE", (store + "/machine").c_str(), 1);
@@ -97,26 +95,20 @@ int main() {
                 run.window.post(msg::RButtonDown, 2, makePointParam(320, 240));
                 run.window.post(msg::RButtonUp, 0, makePointParam(320, 240));
             }
-            if (i % 500 == 100)
-                run.window.post(msg::MouseMove, 0, makePointParam(i % 1000 < 500 ? 5 : 635, 240));
+            if (i % 500 == 100) run.window.post(msg::MouseMove, 0, makePointParam(i % 1000 < 500 ? 5 : 635, 240));
             run.frame(30);
             score = std::max(score, run.game->session.score);
         }
-        for (int i = 0; i < 150; ++i)
-            run.frame(20);
-        for (char c : std::string("Messung"))
-            run.window.post(msg::Char, static_cast<uint64_t>(c));
+        for (int i = 0; i < 150; ++i) run.frame(20);
+        for (char c : std::string("Messung")) run.window.post(msg::Char, static_cast<uint64_t>(c));
         run.window.post(msg::Char, 13);
-        for (int i = 0; i < 50; ++i)
-            run.frame(20);
-        run.key(vk::Escape);  // title to the high scores
+        for (int i = 0; i < 50; ++i) run.frame(20);
+        run.key(vk::Escape); // title to the high scores
         run.frame(20);
-        run.key(vk::Escape);  // to the closing screen
-        for (int i = 0; i < 200; ++i)
-            run.frame(20);
-        run.key(vk::Escape);  // out
-        for (int i = 0; i < 10 && !run.quit; ++i)
-            run.frame(20);
+        run.key(vk::Escape); // to the closing screen
+        for (int i = 0; i < 200; ++i) run.frame(20);
+        run.key(vk::Escape); // out
+        for (int i = 0; i < 10 && !run.quit; ++i) run.frame(20);
         frames = run.frames;
     }
     rusage usage{};

@@ -16,7 +16,7 @@ namespace {
 
 using vandrel::OggSoundStream;
 
-constexpr uint32_t kOneSecond = 88200;  // mono, 16-bit, 44.1 kHz
+constexpr uint32_t kOneSecond = 88200; // mono, 16-bit, 44.1 kHz
 constexpr int kSeconds = 8;
 
 void appendPage(std::vector<uint8_t>& out, const ogg_page& page) {
@@ -43,8 +43,7 @@ std::vector<uint8_t> makeMusic() {
 
     vorbis_info info;
     vorbis_info_init(&info);
-    if (vorbis_encode_init_vbr(&info, 1, rate, 0.4f) != 0)
-        throw std::runtime_error("encoder refused the format");
+    if (vorbis_encode_init_vbr(&info, 1, rate, 0.4f) != 0) throw std::runtime_error("encoder refused the format");
     vorbis_comment comment;
     vorbis_comment_init(&comment);
     vorbis_comment_add(&comment, "Length: 8000\n");
@@ -61,8 +60,7 @@ std::vector<uint8_t> makeMusic() {
     ogg_stream_packetin(&stream, &codebooks);
     std::vector<uint8_t> out;
     ogg_page page;
-    while (ogg_stream_flush(&stream, &page))
-        appendPage(out, page);
+    while (ogg_stream_flush(&stream, &page)) appendPage(out, page);
     size_t done = 0;
     bool eos = false;
     while (!eos) {
@@ -123,11 +121,11 @@ size_t memoryRead(void* ptr, size_t size, size_t count, void* source) {
 
 int memorySeek(void* source, ogg_int64_t offset, int whence) {
     auto* m = static_cast<Memory*>(source);
-    const int64_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? static_cast<int64_t>(m->at)
-                                                                      : static_cast<int64_t>(m->bytes->size());
+    const int64_t base = whence == SEEK_SET   ? 0
+                         : whence == SEEK_CUR ? static_cast<int64_t>(m->at)
+                                              : static_cast<int64_t>(m->bytes->size());
     const int64_t to = base + offset;
-    if (to < 0 || to > static_cast<int64_t>(m->bytes->size()))
-        return -1;
+    if (to < 0 || to > static_cast<int64_t>(m->bytes->size())) return -1;
     m->at = static_cast<size_t>(to);
     return 0;
 }
@@ -142,8 +140,7 @@ uint32_t vorbisfileDecode(OggVorbis_File& file, std::vector<char>& out, uint32_t
     int section = 0;
     while (got < want) {
         const long n = ov_read(&file, out.data() + got, static_cast<int>(want - got), 0, 2, 1, &section);
-        if (n <= 0)
-            break;
+        if (n <= 0) break;
         got += static_cast<uint32_t>(n);
     }
     return got;
@@ -192,8 +189,7 @@ void BM_PrepareEverySecond(benchmark::State& state) {
         for (;;) {
             stream.prepare(kOneSecond, false);
             const int32_t n = stream.read(out.data(), kOneSecond);
-            if (n <= 0)
-                break;
+            if (n <= 0) break;
             bytes += static_cast<uint64_t>(n);
         }
     }
@@ -213,8 +209,7 @@ void BM_VorbisfileEverySecond(benchmark::State& state) {
         }
         for (;;) {
             const uint32_t n = vorbisfileDecode(file, out, kOneSecond);
-            if (n == 0)
-                break;
+            if (n == 0) break;
             bytes += n;
         }
         ov_clear(&file);

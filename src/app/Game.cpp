@@ -27,7 +27,7 @@ public:
         try {
             file = locator.open(exePath.c_str());
         } catch (...) {
-            locator.close();  // the locator keeps a stream it opened until told
+            locator.close(); // the locator keeps a stream it opened until told
             throw;
         }
         reader = archive.open(file);
@@ -171,8 +171,10 @@ bool Game::frameTick() {
 
     if (KeyHold* held = keys.next()) {
         const uint32_t n = HeldKeyList::consume(*held, tickCount());
-        if (held->key == static_cast<int32_t>(vk::Left)) scroll = static_cast<int32_t>(static_cast<uint32_t>(scroll) - n);
-        if (held->key == static_cast<int32_t>(vk::Right)) scroll = static_cast<int32_t>(static_cast<uint32_t>(scroll) + n);
+        if (held->key == static_cast<int32_t>(vk::Left))
+            scroll = static_cast<int32_t>(static_cast<uint32_t>(scroll) - n);
+        if (held->key == static_cast<int32_t>(vk::Right))
+            scroll = static_cast<int32_t>(static_cast<uint32_t>(scroll) + n);
     }
 
     session.music.refill();
@@ -217,7 +219,8 @@ void Game::playFrame(VideoSurface* target, Rect& clip) {
     lastScrollTick = tickCount();
 
     if (scroll < 0) scroll = 0;
-    if (scroll > backdrop.maxLayerWidth() - session.screenWidth) scroll = backdrop.maxLayerWidth() - session.screenWidth;
+    if (scroll > backdrop.maxLayerWidth() - session.screenWidth)
+        scroll = backdrop.maxLayerWidth() - session.screenWidth;
 
     const int32_t widest = backdrop.maxLayerWidth();
     const uint32_t t = tickCount();
@@ -277,14 +280,11 @@ void Game::onLeftClick(int32_t x, int32_t y) {
         session.shotMissed();
         break;
     }
-    case HighScores:
-        session.highScores.typeChar(13);
-        break;
+    case HighScores: session.highScores.typeChar(13); break;
     case Credits:
         if (window) window->post(msg::Close);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -295,14 +295,9 @@ void Game::onRightClick() {
 bool Game::onEscape() {
     switch (state) {
     case Title:
-    case InPlay:
-        enterHighScores(false);
-        return false;
-    case HighScores:
-        state = Credits;
-        return false;
-    default:
-        return true;
+    case InPlay: enterHighScores(false); return false;
+    case HighScores: state = Credits; return false;
+    default: return true;
     }
 }
 

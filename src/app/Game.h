@@ -17,10 +17,10 @@ namespace vandrel {
 class Window;
 
 enum GameState : int32_t {
-    Starting = 0,  // nothing loaded; frames draw nothing
-    Loading = 1,   // title screen with the progress bar
-    Title = 2,     // waiting for the click that starts a round
-    InPlay = 3,    // a round
+    Starting = 0, // nothing loaded; frames draw nothing
+    Loading = 1,  // title screen with the progress bar
+    Title = 2,    // waiting for the click that starts a round
+    InPlay = 3,   // a round
     HighScores = 4,
     Credits = 5,
 };

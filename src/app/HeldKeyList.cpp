@@ -13,7 +13,7 @@ void HeldKeyList::keyDown(int32_t key) {
     if (key == static_cast<int32_t>(vk::Left)) removeKey(vk::Right);
     if (key == static_cast<int32_t>(vk::Right)) removeKey(vk::Left);
     for (const auto& r : records_)
-        if (r->key == key && r->held) return;  // auto-repeat adds nothing
+        if (r->key == key && r->held) return; // auto-repeat adds nothing
     auto r = std::make_unique<KeyHold>();
     r->held = true;
     r->pressTick = tickCount();

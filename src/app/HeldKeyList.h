@@ -11,10 +11,10 @@ namespace vandrel {
 struct KeyHold {
     bool held = false;
     uint32_t pressTick = 0;
-    uint32_t releaseTick = 0;   // 0 while held
-    uint32_t consumedTick = 0;  // 0 until first consumed
+    uint32_t releaseTick = 0;  // 0 while held
+    uint32_t consumedTick = 0; // 0 until first consumed
     int32_t key = -1;
-    bool spent = false;         // consumed to its end; removed by the next next()
+    bool spent = false; // consumed to its end; removed by the next next()
 };
 
 class HeldKeyList {

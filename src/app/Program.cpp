@@ -53,8 +53,7 @@ bool Program::step(int& exitCode) {
 
 int Program::run() {
     int exitCode = 0;
-    while (step(exitCode)) {
-    }
+    while (step(exitCode)) {}
     return exitCode;
 }
 
@@ -71,27 +70,21 @@ int64_t Program::windowProc(const Message& m) {
         return 0;
     case msg::NcMouseMove:
         if (cursorHidden_) {
-            while (window.showCursor(true) < 0) {
-            }
+            while (window.showCursor(true) < 0) {}
             cursorHidden_ = false;
         }
         break;
     case msg::MouseMove:
         // The cross-hair replaces the system cursor over the client area.
         if (!cursorHidden_) {
-            while (window.showCursor(false) >= 0) {
-            }
+            while (window.showCursor(false) >= 0) {}
             cursorHidden_ = true;
         }
         game.onMouseMove(pointParamX(m.lParam), pointParamY(m.lParam));
         break;
     case msg::LButtonDown:
-    case msg::LButtonDblClk:
-        game.onLeftClick(pointParamX(m.lParam), pointParamY(m.lParam));
-        break;
-    case msg::RButtonDown:
-        game.onRightClick();
-        break;
+    case msg::LButtonDblClk: game.onLeftClick(pointParamX(m.lParam), pointParamY(m.lParam)); break;
+    case msg::RButtonDown: game.onRightClick(); break;
     case msg::KeyDown:
         game.keys.keyDown(static_cast<int32_t>(m.wParam));
         if (m.wParam == vk::Escape) {
@@ -99,9 +92,7 @@ int64_t Program::windowProc(const Message& m) {
             return 0;
         }
         break;
-    case msg::KeyUp:
-        game.keys.keyUp(static_cast<int32_t>(m.wParam));
-        break;
+    case msg::KeyUp: game.keys.keyUp(static_cast<int32_t>(m.wParam)); break;
     case msg::Char:
         if (game.state == HighScores) game.session.highScores.typeChar(static_cast<int32_t>(m.wParam));
         break;
@@ -117,8 +108,7 @@ int64_t Program::windowProc(const Message& m) {
             game.fullScreen = false;
         }
         break;
-    default:
-        break;
+    default: break;
     }
     return defaultProc(m);
 }

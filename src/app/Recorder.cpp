@@ -3,13 +3,13 @@
 
 #include "platform/Random.h"
 
+#include "platform/Store.h"
+#include "scores/HighscoreTable.h"
+#include "scores/ScoreLocation.h"
 #include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <thread>
-#include "platform/Store.h"
-#include "scores/HighscoreTable.h"
-#include "scores/ScoreLocation.h"
 
 namespace vandrel {
 

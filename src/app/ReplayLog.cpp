@@ -24,7 +24,7 @@ inline void fnv(uint64_t& h, uint8_t byte) {
 struct NamedMessage {
     const char* name;
     uint32_t message;
-    bool point;  // lParam holds a client position
+    bool point; // lParam holds a client position
 };
 
 constexpr std::array<NamedMessage, 17> kMessages{{
@@ -101,7 +101,8 @@ bool parseStoreValue(const std::vector<std::string_view>& w, ReplayStoreValue& v
 bool parseCheck(const std::vector<std::string_view>& w, size_t first, ReplayCheck& c) {
     if (w.size() != first + 5) return false;
     return parseNumber(w[first], c.tick) && parseNumber(w[first + 1], c.state) && parseNumber(w[first + 2], c.score) &&
-           parseNumber(w[first + 3], c.pending) && w[first + 4].size() == 16 && parseNumber(w[first + 4], c.frameHash, 16);
+           parseNumber(w[first + 3], c.pending) && w[first + 4].size() == 16 &&
+           parseNumber(w[first + 4], c.frameHash, 16);
 }
 
 bool parseMessage(const std::vector<std::string_view>& w, Message& m) {
@@ -163,8 +164,10 @@ std::optional<uint32_t> messageFromName(std::string_view name) {
 uint64_t frameHash(const ShownFrame& frame) {
     if (frame.empty()) return 0;
     uint64_t h = kFnvOffset;
-    for (int shift = 0; shift < 32; shift += 8) fnv(h, static_cast<uint8_t>(static_cast<uint32_t>(frame.width) >> shift));
-    for (int shift = 0; shift < 32; shift += 8) fnv(h, static_cast<uint8_t>(static_cast<uint32_t>(frame.height) >> shift));
+    for (int shift = 0; shift < 32; shift += 8)
+        fnv(h, static_cast<uint8_t>(static_cast<uint32_t>(frame.width) >> shift));
+    for (int shift = 0; shift < 32; shift += 8)
+        fnv(h, static_cast<uint8_t>(static_cast<uint32_t>(frame.height) >> shift));
     for (int32_t y = 0; y < frame.height; ++y) {
         for (int32_t x = 0; x < frame.width; ++x) {
             const uint32_t rgb = frame.rgbAt(x, y);
@@ -267,7 +270,8 @@ bool ReplayLog::read(std::istream& in, std::string& error) {
             events.push_back(e);
         } else if (key == "end") {
             ReplayEnd e;
-            if (w.size() != 7 || !parseNumber(w[1], e.exitCode) || !parseCheck(w, 2, e.check)) return fail("bad end line");
+            if (w.size() != 7 || !parseNumber(w[1], e.exitCode) || !parseCheck(w, 2, e.check))
+                return fail("bad end line");
             end = e;
         } else {
             return fail("unknown record '" + std::string(key) + "'");

@@ -66,7 +66,7 @@ struct ReplayCheck {
 
 // One stored value of the high-score table; absent when the store had none.
 struct ReplayStoreValue {
-    std::string name;   // "highscore" or "check"
+    std::string name; // "highscore" or "check"
     bool binary = false;
     std::optional<std::vector<uint8_t>> bytes;
 
@@ -76,13 +76,13 @@ struct ReplayStoreValue {
 struct ReplayEvent {
     enum class Kind { Message, Size, Steps, Check };
     Kind kind = Kind::Steps;
-    Message message;          // Message
-    int32_t width = 0;        // Size
+    Message message;   // Message
+    int32_t width = 0; // Size
     int32_t height = 0;
     uint32_t query = 0;
-    uint32_t delta = 0;       // Steps
+    uint32_t delta = 0; // Steps
     uint32_t count = 0;
-    ReplayCheck check;        // Check
+    ReplayCheck check; // Check
 };
 
 struct ReplayEnd {

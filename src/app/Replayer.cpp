@@ -289,8 +289,9 @@ Replayer::Result Replayer::run(std::ostream& report) {
     const std::vector<ReplayStoreValue> after = readStoredTable(tableName);
     finalTable_ = tableTextOf(after);
     if (result == Same && !log_.storeAfter.empty() && after != log_.storeAfter) {
-        report << "divergence: the stored high-score table differs\n  replayed:\n" << finalTable_
-               << "  recorded:\n" << tableTextOf(log_.storeAfter);
+        report << "divergence: the stored high-score table differs\n  replayed:\n"
+               << finalTable_ << "  recorded:\n"
+               << tableTextOf(log_.storeAfter);
         result = Diverged;
     }
 

@@ -11,8 +11,8 @@
 #include "sound/SoundSystem.h"
 
 #include <cstdio>
-#include <iostream>
 #include <filesystem>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <string_view>

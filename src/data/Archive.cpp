@@ -12,16 +12,14 @@ namespace vandrel {
 namespace {
 
 // The "path" handed to minizip is the borrowed stream itself.
-voidpf ZCALLBACK openStream(voidpf, const void* stream, int) {
-    return const_cast<void*>(stream);
-}
+voidpf ZCALLBACK openStream(voidpf, const void* stream, int) { return const_cast<void*>(stream); }
 
 uLong ZCALLBACK readStream(voidpf, voidpf stream, void* buffer, uLong size) {
     return static_cast<uLong>(std::fread(buffer, 1, size, static_cast<std::FILE*>(stream)));
 }
 
 uLong ZCALLBACK writeStream(voidpf, voidpf, const void*, uLong) {
-    return 0;  // read-only
+    return 0; // read-only
 }
 
 ZPOS64_T ZCALLBACK tellStream(voidpf, voidpf stream) {
@@ -38,23 +36,16 @@ long ZCALLBACK seekStream(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
     default: return -1;
     }
     // Offsets come from the archive's own records; refuse what a long cannot hold.
-    if (offset > static_cast<ZPOS64_T>(LONG_MAX))
-        return -1;
+    if (offset > static_cast<ZPOS64_T>(LONG_MAX)) return -1;
     return std::fseek(static_cast<std::FILE*>(stream), static_cast<long>(offset), whence) == 0 ? 0 : -1;
 }
 
 // The stream belongs to the locator; closing the archive must leave it open.
-int ZCALLBACK closeStream(voidpf, voidpf) {
-    return 0;
-}
+int ZCALLBACK closeStream(voidpf, voidpf) { return 0; }
 
-int ZCALLBACK errorStream(voidpf, voidpf stream) {
-    return std::ferror(static_cast<std::FILE*>(stream));
-}
+int ZCALLBACK errorStream(voidpf, voidpf stream) { return std::ferror(static_cast<std::FILE*>(stream)); }
 
-unzFile zip(void* handle) {
-    return static_cast<unzFile>(handle);
-}
+unzFile zip(void* handle) { return static_cast<unzFile>(handle); }
 
 // minizip's mode 2: ASCII letters folded, nothing else.
 constexpr int caseInsensitive = 2;
@@ -67,14 +58,11 @@ constexpr uint32_t skipChunk = 4096;
 
 Archive::Archive() = default;
 
-Archive::~Archive() {
-    close();
-}
+Archive::~Archive() { close(); }
 
 BlockReader* Archive::open(std::FILE* stream) {
     close();
-    if (!stream)
-        return nullptr;
+    if (!stream) return nullptr;
     zlib_filefunc64_def functions{};
     functions.zopen64_file = openStream;
     functions.zread_file = readStream;
@@ -85,49 +73,40 @@ BlockReader* Archive::open(std::FILE* stream) {
     functions.zerror_file = errorStream;
     functions.opaque = nullptr;
     handle = unzOpen2_64(stream, &functions);
-    if (!handle)
-        return nullptr;
+    if (!handle) return nullptr;
     reader = std::make_unique<BlockReader>(*this);
     return reader.get();
 }
 
 void Archive::closeReader(BlockReader* r) {
-    if (r && r == reader.get())
-        reader.reset();
+    if (r && r == reader.get()) reader.reset();
     close();
 }
 
 int32_t Archive::entrySize(const char* name) {
-    if (!openEntry(name))
-        return 0;
+    if (!openEntry(name)) return 0;
     const int32_t size = currentSize();
     closeEntry();
     return size;
 }
 
 bool Archive::openEntry(const char* name) {
-    if (!name || !handle)
-        return false;
+    if (!name || !handle) return false;
     closeEntry();
-    if (unzLocateFile(zip(handle), name, caseInsensitive) != UNZ_OK)
-        return false;
+    if (unzLocateFile(zip(handle), name, caseInsensitive) != UNZ_OK) return false;
     // Only stored and deflated entries are readable. minizip built without
     // bzip2 would otherwise hand out a bzip2 entry's compressed bytes as data.
     unz_file_info64 info{};
-    if (unzGetCurrentFileInfo64(zip(handle), &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
-        return false;
-    if (info.compression_method != 0 && info.compression_method != Z_DEFLATED)
-        return false;
-    if (unzOpenCurrentFile(zip(handle)) != UNZ_OK)
-        return false;
+    if (unzGetCurrentFileInfo64(zip(handle), &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) return false;
+    if (info.compression_method != 0 && info.compression_method != Z_DEFLATED) return false;
+    if (unzOpenCurrentFile(zip(handle)) != UNZ_OK) return false;
     entryOpen = true;
     delivered = 0;
     return true;
 }
 
 void Archive::closeEntry() {
-    if (!entryOpen)
-        return;
+    if (!entryOpen) return;
     // A checksum mismatch reported here changes nothing: the entry is closed.
     unzCloseCurrentFile(zip(handle));
     entryOpen = false;
@@ -135,35 +114,27 @@ void Archive::closeEntry() {
 }
 
 int32_t Archive::currentSize() {
-    if (!entryOpen)
-        return 0;
+    if (!entryOpen) return 0;
     unz_file_info64 info{};
-    if (unzGetCurrentFileInfo64(zip(handle), &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
-        return 0;
+    if (unzGetCurrentFileInfo64(zip(handle), &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) return 0;
     // Positions are signed 32-bit; a larger recorded size cannot be walked.
-    if (info.uncompressed_size > static_cast<ZPOS64_T>(INT32_MAX))
-        return 0;
+    if (info.uncompressed_size > static_cast<ZPOS64_T>(INT32_MAX)) return 0;
     return static_cast<int32_t>(info.uncompressed_size);
 }
 
-int32_t Archive::tell() {
-    return entryOpen ? delivered : 0;
-}
+int32_t Archive::tell() { return entryOpen ? delivered : 0; }
 
 bool Archive::read(void* destination, uint32_t n) {
-    if (!destination || n == 0 || !handle || !entryOpen)
-        return false;
+    if (!destination || n == 0 || !handle || !entryOpen) return false;
     // tell() is a signed 32-bit position; a read that would carry it past that
     // range is refused before anything moves.
-    if (static_cast<uint64_t>(delivered) + n > static_cast<uint64_t>(INT32_MAX))
-        return false;
+    if (static_cast<uint64_t>(delivered) + n > static_cast<uint64_t>(INT32_MAX)) return false;
     auto* out = static_cast<unsigned char*>(destination);
     uint32_t remaining = n;
     while (remaining > 0) {
         const unsigned ask = remaining > (1u << 30) ? (1u << 30) : remaining;
         const int got = unzReadCurrentFile(zip(handle), out, ask);
-        if (got <= 0)
-            return false;
+        if (got <= 0) return false;
         delivered += got;
         out += got;
         remaining -= static_cast<uint32_t>(got);
@@ -173,14 +144,12 @@ bool Archive::read(void* destination, uint32_t n) {
 
 bool Archive::skipTo(int32_t position) {
     const int64_t gap = static_cast<int64_t>(position) - tell();
-    if (gap <= 0)
-        return true;
+    if (gap <= 0) return true;
     unsigned char buffer[skipChunk];
     int64_t left = gap;
     while (left > 0) {
         const uint32_t chunk = left > skipChunk ? skipChunk : static_cast<uint32_t>(left);
-        if (!read(buffer, chunk))
-            return false;
+        if (!read(buffer, chunk)) return false;
         left -= chunk;
     }
     return true;
@@ -188,14 +157,12 @@ bool Archive::skipTo(int32_t position) {
 
 std::vector<ArchiveEntry> Archive::entries() {
     std::vector<ArchiveEntry> list;
-    if (!handle)
-        return list;
+    if (!handle) return list;
     closeEntry();
     for (int status = unzGoToFirstFile(zip(handle)); status == UNZ_OK; status = unzGoToNextFile(zip(handle))) {
         unz_file_info64 info{};
-        char name[257] = {};  // longer names are cut; lookups never find them anyway
-        if (unzGetCurrentFileInfo64(zip(handle), &info, name, sizeof name - 1, nullptr, 0, nullptr, 0) != UNZ_OK)
-            break;
+        char name[257] = {}; // longer names are cut; lookups never find them anyway
+        if (unzGetCurrentFileInfo64(zip(handle), &info, name, sizeof name - 1, nullptr, 0, nullptr, 0) != UNZ_OK) break;
         list.push_back({name, info.uncompressed_size, info.compressed_size});
     }
     return list;

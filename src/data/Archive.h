@@ -14,8 +14,8 @@ class BlockReader;
 // One entry as the central directory records it.
 struct ArchiveEntry {
     std::string name;
-    uint64_t size = 0;        // uncompressed bytes
-    uint64_t storedSize = 0;  // compressed bytes
+    uint64_t size = 0;       // uncompressed bytes
+    uint64_t storedSize = 0; // compressed bytes
 };
 
 class Archive {
@@ -46,9 +46,9 @@ public:
     std::vector<ArchiveEntry> entries();
 
 private:
-    void* handle = nullptr;  // minizip's unzFile
+    void* handle = nullptr; // minizip's unzFile
     bool entryOpen = false;
-    int32_t delivered = 0;   // bytes of the open entry handed out by read()
+    int32_t delivered = 0; // bytes of the open entry handed out by read()
     std::unique_ptr<BlockReader> reader;
 };
 

@@ -12,13 +12,9 @@
 namespace vandrel {
 namespace {
 
-[[noreturn]] void fail() {
-    throw LoadError();
-}
+[[noreturn]] void fail() { throw LoadError(); }
 
-uint16_t le16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
+uint16_t le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
 uint32_t le32(const uint8_t* p) {
     return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
@@ -40,38 +36,31 @@ struct ElfFields {
 };
 
 bool seekTo(std::FILE* file, uint64_t position) {
-    if (position > static_cast<uint64_t>(LONG_MAX))
-        return false;
+    if (position > static_cast<uint64_t>(LONG_MAX)) return false;
     return std::fseek(file, static_cast<long>(position), SEEK_SET) == 0;
 }
 
 constexpr size_t dosHeaderSize = 64;
-constexpr size_t ntHeadersSize = 248;  // signature, file header, 224-byte optional header
+constexpr size_t ntHeadersSize = 248; // signature, file header, 224-byte optional header
 constexpr size_t sectionHeaderSize = 40;
 
 // The PE walk: the last header of the section table decides where the image
 // ends, then a CodeView "NB10" record there is stepped over.
 long peArchiveStart(std::FILE* file, const uint8_t* dos) {
     const int32_t lfanew = static_cast<int32_t>(le32(dos + 0x3C));
-    if (std::fseek(file, lfanew, SEEK_SET) != 0)
-        fail();
+    if (std::fseek(file, lfanew, SEEK_SET) != 0) fail();
     uint8_t nt[ntHeadersSize];
-    if (std::fread(nt, 1, sizeof nt, file) != sizeof nt)
-        fail();
-    if (le32(nt) != 0x4550)
-        fail();
+    if (std::fread(nt, 1, sizeof nt, file) != sizeof nt) fail();
+    if (le32(nt) != 0x4550) fail();
     const uint16_t sections = le16(nt + 6);
     // Without a section table there is no last section to end the image.
-    if (sections == 0)
-        fail();
+    if (sections == 0) fail();
     uint8_t section[sectionHeaderSize];
     for (uint16_t i = 0; i < sections; ++i) {
-        if (std::fread(section, 1, sizeof section, file) != sizeof section)
-            fail();
+        if (std::fread(section, 1, sizeof section, file) != sizeof section) fail();
     }
     const uint32_t end = le32(section + 20) + le32(section + 16);
-    if (std::fseek(file, static_cast<long>(end), SEEK_SET) != 0)
-        fail();
+    if (std::fseek(file, static_cast<long>(end), SEEK_SET) != 0) fail();
 
     uint8_t look[256] = {};
     (void)std::fread(look, 1, 255, file);
@@ -92,12 +81,10 @@ long peArchiveStart(std::FILE* file, const uint8_t* dos) {
 uint64_t elfArchiveStart(std::FILE* file, const uint8_t* header, size_t got) {
     const uint8_t elfClass = header[4];
     const uint8_t data = header[5];
-    if ((elfClass != 1 && elfClass != 2) || (data != 1 && data != 2))
-        fail();
+    if ((elfClass != 1 && elfClass != 2) || (data != 1 && data != 2)) fail();
     const bool is64 = elfClass == 2;
     const size_t headerSize = is64 ? 64 : 52;
-    if (got < headerSize)
-        fail();
+    if (got < headerSize) fail();
     ElfFields f{data == 2};
     const int word = is64 ? 8 : 4;
     const uint64_t shoff = f.get(header + (is64 ? 0x28 : 0x20), word);
@@ -105,28 +92,21 @@ uint64_t elfArchiveStart(std::FILE* file, const uint8_t* header, size_t got) {
     const uint64_t shnum = f.get(header + (is64 ? 0x3C : 0x30), 2);
     const size_t minEntry = is64 ? 64 : 40;
     // An image without sections (or with the count kept elsewhere) gives no end.
-    if (shnum == 0 || shoff == 0 || shentsize < minEntry || shentsize > 256)
-        fail();
-    if (shoff > UINT64_MAX - shnum * shentsize)
-        fail();
+    if (shnum == 0 || shoff == 0 || shentsize < minEntry || shentsize > 256) fail();
+    if (shoff > UINT64_MAX - shnum * shentsize) fail();
     uint64_t end = shoff + shnum * shentsize;
 
-    if (!seekTo(file, shoff))
-        fail();
+    if (!seekTo(file, shoff)) fail();
     uint8_t entry[256];
     for (uint64_t i = 0; i < shnum; ++i) {
-        if (std::fread(entry, 1, shentsize, file) != shentsize)
-            fail();
-        constexpr uint32_t noBits = 8;  // SHT_NOBITS: occupies no file space
+        if (std::fread(entry, 1, shentsize, file) != shentsize) fail();
+        constexpr uint32_t noBits = 8; // SHT_NOBITS: occupies no file space
         const uint32_t type = static_cast<uint32_t>(f.get(entry + 4, 4));
         const uint64_t offset = f.get(entry + (is64 ? 0x18 : 0x10), word);
         const uint64_t size = f.get(entry + (is64 ? 0x20 : 0x14), word);
-        if (type == 0 || type == noBits || size == 0)
-            continue;
-        if (offset > UINT64_MAX - size)
-            fail();
-        if (offset + size > end)
-            end = offset + size;
+        if (type == 0 || type == noBits || size == 0) continue;
+        if (offset > UINT64_MAX - size) fail();
+        if (offset + size > end) end = offset + size;
     }
     return end;
 }
@@ -134,24 +114,23 @@ uint64_t elfArchiveStart(std::FILE* file, const uint8_t* header, size_t got) {
 } // namespace
 
 std::FILE* ArchiveLocator::open(const char* path) {
-    if (!path)
-        fail();
+    if (!path) fail();
     file = std::fopen(path, "rb");
-    if (!file)
-        fail();
+    if (!file) fail();
 
     uint8_t header[dosHeaderSize];
     const size_t got = std::fread(header, 1, sizeof header, file);
     uint64_t start = 0;
-    if (got >= 4 && std::memcmp(header, "\x7F" "ELF", 4) == 0) {
+    if (got >= 4 && std::memcmp(header,
+                                "\x7F"
+                                "ELF",
+                                4) == 0) {
         start = elfArchiveStart(file, header, got);
     } else {
-        if (got < dosHeaderSize || le16(header) != 0x5A4D)
-            fail();
+        if (got < dosHeaderSize || le16(header) != 0x5A4D) fail();
         start = static_cast<uint64_t>(peArchiveStart(file, header));
     }
-    if (!seekTo(file, start))
-        fail();
+    if (!seekTo(file, start)) fail();
     return file;
 }
 

@@ -7,23 +7,17 @@
 
 namespace vandrel {
 
-bool BlockReader::openEntry(const char* name) {
-    return archive.openEntry(name);
-}
+bool BlockReader::openEntry(const char* name) { return archive.openEntry(name); }
 
-void BlockReader::closeEntry() {
-    archive.closeEntry();
-}
+void BlockReader::closeEntry() { archive.closeEntry(); }
 
 bool BlockReader::readHeader(uint16_t& tag) {
     uint8_t tagBytes[2];
-    if (!read(tagBytes, 2))
-        return false;
+    if (!read(tagBytes, 2)) return false;
     tag = static_cast<uint16_t>(tagBytes[0] | (tagBytes[1] << 8));
     blockStart = tell();
     uint8_t lengthBytes[4];
-    if (!read(lengthBytes, 4))
-        return false;
+    if (!read(lengthBytes, 4)) return false;
     const uint32_t length = static_cast<uint32_t>(lengthBytes[0]) | (static_cast<uint32_t>(lengthBytes[1]) << 8) |
                             (static_cast<uint32_t>(lengthBytes[2]) << 16) |
                             (static_cast<uint32_t>(lengthBytes[3]) << 24);
@@ -40,13 +34,10 @@ bool BlockReader::readHeader(uint16_t& tag) {
 }
 
 bool BlockReader::nextBlock() {
-    if (!blockOpen || blockLength_ == -1)
-        return false;
+    if (!blockOpen || blockLength_ == -1) return false;
     const int64_t target = static_cast<int64_t>(blockStart) + blockLength_ + 4;
-    if (target > INT32_MAX)
-        return false;
-    if (!archive.skipTo(static_cast<int32_t>(target)))
-        return false;
+    if (target > INT32_MAX) return false;
+    if (!archive.skipTo(static_cast<int32_t>(target))) return false;
     blockOpen = false;
     blockStart = -1;
     blockLength_ = -1;
@@ -54,48 +45,38 @@ bool BlockReader::nextBlock() {
 }
 
 int32_t BlockReader::size() const {
-    if (blockLength_ > 0 && (!blockOpen || blockStart > 0))
-        return blockLength_;
+    if (blockLength_ > 0 && (!blockOpen || blockStart > 0)) return blockLength_;
     return archive.currentSize();
 }
 
-int32_t BlockReader::tell() const {
-    return archive.tell();
-}
+int32_t BlockReader::tell() const { return archive.tell(); }
 
 bool BlockReader::read(void* destination, uint32_t n) {
-    if (!destination || n == 0)
-        return false;
+    if (!destination || n == 0) return false;
     return archive.read(destination, n);
 }
 
-bool BlockReader::readU8(uint8_t* destination) {
-    return read(destination, 1);
-}
+bool BlockReader::readU8(uint8_t* destination) { return read(destination, 1); }
 
 bool BlockReader::readU16(uint16_t* destination) {
     uint8_t bytes[2];
-    if (!destination || !read(bytes, 2))
-        return false;
+    if (!destination || !read(bytes, 2)) return false;
     *destination = static_cast<uint16_t>(bytes[0] | (bytes[1] << 8));
     return true;
 }
 
 bool BlockReader::readU32(uint32_t* destination) {
     uint8_t bytes[4];
-    if (!destination || !read(bytes, 4))
-        return false;
+    if (!destination || !read(bytes, 4)) return false;
     *destination = static_cast<uint32_t>(bytes[0]) | (static_cast<uint32_t>(bytes[1]) << 8) |
                    (static_cast<uint32_t>(bytes[2]) << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
     return true;
 }
 
 int32_t BlockReader::readSome(void* destination, uint32_t n) {
-    if (!blockOpen || !destination || n == 0)
-        return 0;
+    if (!blockOpen || !destination || n == 0) return 0;
     const int64_t remaining = static_cast<int64_t>(blockStart) + 4 + blockLength_ - tell();
-    if (remaining <= 0)
-        return 0;
+    if (remaining <= 0) return 0;
     const uint32_t k = remaining < n ? static_cast<uint32_t>(remaining) : n;
     return read(destination, k) ? static_cast<int32_t>(k) : 0;
 }

@@ -17,8 +17,7 @@ constexpr int32_t hitScreenHeight = 480;
 // screen there is nothing to scroll: every layer stays put.
 double scrollFactor(int32_t layerWidth, int32_t widest, int32_t screenWidth) {
     const int32_t range = widest - screenWidth;
-    if (range == 0)
-        return 0.0;
+    if (range == 0) return 0.0;
     return static_cast<double>(layerWidth - screenWidth) / static_cast<double>(range);
 }
 
@@ -34,33 +33,27 @@ bool Backdrop::addLayer() {
 }
 
 Surface* Backdrop::layer(int32_t index) {
-    if (index < 0 || index >= layerCount())
-        return nullptr;
+    if (index < 0 || index >= layerCount()) return nullptr;
     return layers[static_cast<size_t>(index)].get();
 }
 
 bool Backdrop::loadLayerColour(BlockReader* reader, int32_t blockLength, int32_t index, VideoDevice* device) {
-    if (!reader || !device || blockLength == 0)
-        return false;
+    if (!reader || !device || blockLength == 0) return false;
     Surface* surface = layer(index);
     return surface && decodeColour(reader, surface, device);
 }
 
 bool Backdrop::loadLayerAlpha(BlockReader* reader, int32_t blockLength, int32_t index) {
-    if (!reader || blockLength == 0)
-        return false;
+    if (!reader || blockLength == 0) return false;
     Surface* surface = layer(index);
     return surface && decodeMask(reader, surface);
 }
 
-void Backdrop::clear() {
-    layers.clear();
-}
+void Backdrop::clear() { layers.clear(); }
 
 int32_t Backdrop::maxLayerWidth() const {
     int32_t widest = 0;
-    for (const auto& surface : layers)
-        widest = std::max(widest, surface->width());
+    for (const auto& surface : layers) widest = std::max(widest, surface->width());
     return widest;
 }
 
@@ -68,15 +61,11 @@ float Backdrop::drawLayer(VideoSurface* target, Rect& clip, int32_t scroll, int3
                           int32_t screenHeight) {
     const int32_t widest = maxLayerWidth();
     lastScroll_ = scroll;
-    if (!target)
-        return 0.0f;
-    if (clip.right - clip.left > screenWidth)
-        clip.right = clip.left + screenWidth;
-    if (clip.bottom - clip.top > screenHeight)
-        clip.bottom = clip.top + screenHeight;
+    if (!target) return 0.0f;
+    if (clip.right - clip.left > screenWidth) clip.right = clip.left + screenWidth;
+    if (clip.bottom - clip.top > screenHeight) clip.bottom = clip.top + screenHeight;
     Surface* surface = layer(index);
-    if (!surface)
-        return 1.0f;
+    if (!surface) return 1.0f;
     const float factor = static_cast<float>(scrollFactor(surface->width(), widest, screenWidth));
     const int32_t x = clip.left - static_cast<int32_t>(static_cast<double>(scroll) * static_cast<double>(factor));
     surface->blit(target, clip, x, clip.top, true, 100.0f);
@@ -84,14 +73,12 @@ float Backdrop::drawLayer(VideoSurface* target, Rect& clip, int32_t scroll, int3
 }
 
 int32_t Backdrop::hitLayer(int32_t x, int32_t y) {
-    if (x < 0 || x >= hitScreenWidth || y < 0 || y >= hitScreenHeight)
-        return -1;
+    if (x < 0 || x >= hitScreenWidth || y < 0 || y >= hitScreenHeight) return -1;
     for (int32_t index = layerCount() - 1; index >= 0; --index) {
         Surface* surface = layers[static_cast<size_t>(index)].get();
         const double factor = scrollFactor(surface->width(), maxLayerWidth(), hitScreenWidth);
         const int32_t layerX = x + static_cast<int32_t>(static_cast<double>(lastScroll_) * factor);
-        if (surface->isOpaqueAt(layerX, y))
-            return index;
+        if (surface->isOpaqueAt(layerX, y)) return index;
     }
     return -1;
 }

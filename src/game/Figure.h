@@ -6,11 +6,11 @@
 namespace vandrel {
 
 struct Figure {
-    int32_t lineY = 0;          // straight path's y, or the middle line of a wave
-    int32_t speed = 0;          // px/s
+    int32_t lineY = 0; // straight path's y, or the middle line of a wave
+    int32_t speed = 0; // px/s
     uint32_t animationStart = 0;
-    uint32_t moveStart = 0;     // also picks the wave's shape
-    int32_t startX = 0;         // world x at moveStart
+    uint32_t moveStart = 0; // also picks the wave's shape
+    int32_t startX = 0;     // world x at moveStart
     int32_t hitPoints = 0;
     // Where and how the figure was last drawn; the hit test reads these so
     // the player hits exactly what is on the screen.

@@ -94,7 +94,7 @@ bool FigureManager::readTypeGroup(BlockReader* reader, VideoDevice* ddraw, Figur
         if (!reader->readHeader(tag)) return false;
     }
     if (tag != tagF3) return false;
-    int32_t* const fields[] = {&type.animationId, &type.baseY,      &type.ySpread,    &type.layer,
+    int32_t* const fields[] = {&type.animationId, &type.baseY,       &type.ySpread,    &type.layer,
                                &type.baseSpeed,   &type.speedSpread, &type.scoreValue, &type.maxCount,
                                &type.hitPoints,   &type.spawnChance, &type.motion};
     for (int32_t* field : fields)

@@ -48,8 +48,8 @@ public:
     void startRound();
     // Spawns, moves, animates, draws and retires the figures of one layer,
     // then draws that layer's hit effects and score popups.
-    void updateLayer(int32_t layer, uint32_t now, float factor, int32_t scroll, VideoSurface* target,
-                     const Rect* clip, int32_t widestWidth, int32_t viewWidth, Font* font);
+    void updateLayer(int32_t layer, uint32_t now, float factor, int32_t scroll, VideoSurface* target, const Rect* clip,
+                     int32_t widestWidth, int32_t viewWidth, Font* font);
     // Tests a shot at (x, y) against one layer's figures, newest and nearest
     // first; a hit is handled in full (sound, score, popup, effect).
     bool hitTestLayer(int32_t layer, int32_t x, int32_t y, int32_t opaqueLayer, Session& session);
@@ -65,11 +65,9 @@ private:
     bool typeIsPlayable(const FigureType& type) const;
     void updateType(FigureType& type, uint32_t now, float factor, int32_t scroll, VideoSurface* target,
                     const Rect* clip, int32_t widestWidth, int32_t viewWidth);
-    bool hitTestType(FigureType& type, int32_t layer, int32_t x, int32_t y, int32_t opaqueLayer,
-                     Session& session);
+    bool hitTestType(FigureType& type, int32_t layer, int32_t x, int32_t y, int32_t opaqueLayer, Session& session);
     void drawEffects(int32_t layer, float factor, int32_t scroll, VideoSurface* target, const Rect* clip);
-    void drawPopups(int32_t layer, float factor, int32_t scroll, VideoSurface* target, const Rect* clip,
-                    Font* font);
+    void drawPopups(int32_t layer, float factor, int32_t scroll, VideoSurface* target, const Rect* clip, Font* font);
 };
 
 } // namespace vandrel

@@ -28,8 +28,7 @@ float layerOverhang(int32_t widestWidth, int32_t viewWidth, float factor) {
 bool hasLeft(int32_t x, int32_t y, float factor, int32_t widestWidth, int32_t viewWidth) {
     const float back = static_cast<float>(x + 200) / factor;
     if (back < 0.0f || std::isnan(back)) return true;
-    if (static_cast<float>(x) - layerOverhang(widestWidth, viewWidth, factor) >
-        static_cast<float>(viewWidth + 200))
+    if (static_cast<float>(x) - layerOverhang(widestWidth, viewWidth, factor) > static_cast<float>(viewWidth + 200))
         return true;
     return y < -200 || y > 680;
 }
@@ -54,11 +53,11 @@ void FigureManager::updateLayer(int32_t layer, uint32_t now, float factor, int32
     drawPopups(layer, factor, scroll, target, clip, font);
 }
 
-void FigureManager::updateType(FigureType& type, uint32_t now, float factor, int32_t scroll,
-                               VideoSurface* target, const Rect* clip, int32_t widestWidth, int32_t viewWidth) {
+void FigureManager::updateType(FigureType& type, uint32_t now, float factor, int32_t scroll, VideoSurface* target,
+                               const Rect* clip, int32_t widestWidth, int32_t viewWidth) {
     // 200 pixels beyond the right end of the layer.
-    const int32_t entryX = static_cast<int32_t>(static_cast<float>(viewWidth) +
-                                                layerOverhang(widestWidth, viewWidth, factor) + 200.0f);
+    const int32_t entryX =
+        static_cast<int32_t>(static_cast<float>(viewWidth) + layerOverhang(widestWidth, viewWidth, factor) + 200.0f);
     type.spawnStep(now, entryX);
     if (type.animationId < 0) return;
     Animation* animation = findAnimation(type.animationId);
@@ -82,14 +81,13 @@ void FigureManager::updateType(FigureType& type, uint32_t now, float factor, int
         f.y = y;
         f.frameIndex = frameIndex;
         if (hasLeft(x, y, factor, widestWidth, viewWidth))
-            type.removeFigure(j, false);  // the next figure moved up into place j
+            type.removeFigure(j, false); // the next figure moved up into place j
         else
             ++j;
     }
 }
 
-void FigureManager::drawEffects(int32_t layer, float factor, int32_t scroll, VideoSurface* target,
-                                const Rect* clip) {
+void FigureManager::drawEffects(int32_t layer, float factor, int32_t scroll, VideoSurface* target, const Rect* clip) {
     if (!target || !clip) return;
     size_t i = 0;
     while (i < effects.size()) {
@@ -107,8 +105,8 @@ void FigureManager::drawEffects(int32_t layer, float factor, int32_t scroll, Vid
     }
 }
 
-void FigureManager::drawPopups(int32_t layer, float factor, int32_t scroll, VideoSurface* target,
-                               const Rect* clip, Font* font) {
+void FigureManager::drawPopups(int32_t layer, float factor, int32_t scroll, VideoSurface* target, const Rect* clip,
+                               Font* font) {
     if (!target || !clip || !font) return;
     size_t i = 0;
     while (i < popups.size()) {

@@ -47,7 +47,7 @@ public:
 
     int32_t animationId = 0;
     uint32_t spawnClock = 0;
-    std::vector<Figure> figures;  // oldest first
+    std::vector<Figure> figures; // oldest first
     int32_t baseY = 0;
     int32_t ySpread = 0;
     int32_t layer = 0;

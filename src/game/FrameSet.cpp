@@ -47,7 +47,7 @@ bool FrameSet::load(BlockReader* reader, VideoDevice* ddraw) {
     for (int32_t i = 0; i < n; ++i) {
         auto frame = std::make_unique<Frame>();
         frame->info = words[static_cast<size_t>(i)];
-        if (!loadImage(reader, &frame->surface, ddraw)) break;  // the set ends here
+        if (!loadImage(reader, &frame->surface, ddraw)) break; // the set ends here
         frame->info = withDefaultHotspot(frame->info, frame->surface.width(), frame->surface.height());
         frames.push_back(std::move(frame));
     }
@@ -115,8 +115,7 @@ Frame* FrameSet::pick(int32_t index, bool useMirrored) const {
     return list[static_cast<size_t>(index)].get();
 }
 
-bool FrameSet::draw(VideoSurface* target, const Rect* clip, int32_t x, int32_t y, int32_t index,
-                    bool useMirrored) {
+bool FrameSet::draw(VideoSurface* target, const Rect* clip, int32_t x, int32_t y, int32_t index, bool useMirrored) {
     if (!target || !clip) return false;
     Frame* a = pick(index, false);
     if (!a) return true;

@@ -39,8 +39,7 @@ public:
     int32_t frameAt(int32_t elapsed) const;
     void buildMirrored(VideoDevice* ddraw);
 
-    bool draw(VideoSurface* target, const Rect* clip, int32_t x, int32_t y, int32_t index,
-              bool useMirrored);
+    bool draw(VideoSurface* target, const Rect* clip, int32_t x, int32_t y, int32_t index, bool useMirrored);
     bool hitTest(int32_t x, int32_t y, int32_t index, int32_t px, int32_t py, bool useMirrored);
     // Where the frame's hotspot lies when drawn centred on (x, y); false (and
     // hx, hy untouched) when there is no such frame.

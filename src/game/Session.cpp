@@ -66,9 +66,7 @@ Session::Session() {
     highScores.attach(*this);
 }
 
-Session::~Session() {
-    clear();
-}
+Session::~Session() { clear(); }
 
 void Session::setDefaults() {
     screenWidth = 640;
@@ -186,14 +184,12 @@ void Session::drawTitle(VideoSurface* target, const Rect& clip, bool showProgres
     titleGrey.blit(target, clip, 0, 0, false, 100.0f);
     // The colour picture uncovers the grey one from the left as loading goes on.
     // The width comes from the set-up record: the product must not overflow.
-    const int32_t uncovered = showProgress ? static_cast<int32_t>(int64_t{screenWidth} * loadProgress / 100)
-                                           : titleImage.width();
+    const int32_t uncovered =
+        showProgress ? static_cast<int32_t>(int64_t{screenWidth} * loadProgress / 100) : titleImage.width();
     titleImage.blitPart(target, clip, 0, 0, 0, 0, uncovered, titleImage.height(), false);
 }
 
-void Session::drawHighScores(VideoSurface* target, const Rect& clip) {
-    highScores.draw(target, &clip);
-}
+void Session::drawHighScores(VideoSurface* target, const Rect& clip) { highScores.draw(target, &clip); }
 
 void Session::drawCredits(VideoSurface* target, const Rect& clip) {
     endImage.blit(target, clip, 0, 0, false, 100.0f);

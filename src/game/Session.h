@@ -20,7 +20,7 @@ class VideoSurface;
 
 class Session : public HighscoreHost {
 public:
-    static constexpr int32_t tableNameSize = 31;  // 30 characters and the terminating zero
+    static constexpr int32_t tableNameSize = 31; // 30 characters and the terminating zero
 
     Session();
     ~Session();

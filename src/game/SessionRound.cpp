@@ -14,8 +14,8 @@ void Session::startRound() {
     lastSecondTick = tickCount();
     // Minutes and seconds come from the set-up record: the sum must not overflow.
     const int64_t seconds = int64_t{roundMinutes} * 60 + roundSeconds;
-    secondsLeft = static_cast<int32_t>(std::clamp<int64_t>(seconds, std::numeric_limits<int32_t>::min(),
-                                                           std::numeric_limits<int32_t>::max()));
+    secondsLeft = static_cast<int32_t>(
+        std::clamp<int64_t>(seconds, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
     reload();
 }
 

@@ -5,9 +5,7 @@
 
 namespace vandrel {
 
-int32_t roundPixel(float v) {
-    return static_cast<int32_t>(v + 0.5f);
-}
+int32_t roundPixel(float v) { return static_cast<int32_t>(v + 0.5f); }
 
 Rect toRect(const BoxF& box) {
     return Rect{roundPixel(box.x), roundPixel(box.y), roundPixel(box.x + box.w), roundPixel(box.y + box.h)};

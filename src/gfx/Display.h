@@ -46,8 +46,8 @@ private:
 
     std::unique_ptr<VideoDevice> directDraw_;
     VideoSurface* backBuffer_ = nullptr;
-    std::unique_ptr<VideoSurface> windowBackBuffer_;  // owned in window mode
-    bool clipper_ = false;                            // blits to the primary are clipped to it
+    std::unique_ptr<VideoSurface> windowBackBuffer_; // owned in window mode
+    bool clipper_ = false;                           // blits to the primary are clipped to it
     VideoSink* window_ = nullptr;
     bool fullScreen_ = false;
 };

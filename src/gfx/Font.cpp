@@ -10,9 +10,7 @@
 
 namespace vandrel {
 
-bool Font::load(BlockReader* reader, VideoDevice* device) {
-    return loadImage(reader, &sheet_, device);
-}
+bool Font::load(BlockReader* reader, VideoDevice* device) { return loadImage(reader, &sheet_, device); }
 
 void Font::setLayout(int32_t originX, int32_t originY, int32_t glyphWidth, int32_t glyphHeight, int32_t gapX,
                      int32_t gapY, int32_t advance, int32_t spaceAdvance) {
@@ -30,12 +28,9 @@ int32_t Font::cellOf(char ch) {
     // Taken as a signed byte: everything from 128 up (the umlauts) is negative
     // and falls through to "no glyph".
     const auto c = static_cast<int8_t>(ch);
-    if (c >= 'A' && c <= 'Z')
-        return c - 'A';
-    if (c >= 'a' && c <= 'z')
-        return 26 + (c - 'a');
-    if (c >= '0' && c <= '9')
-        return 52 + (c - '0');
+    if (c >= 'A' && c <= 'Z') return c - 'A';
+    if (c >= 'a' && c <= 'z') return 26 + (c - 'a');
+    if (c >= '0' && c <= '9') return 52 + (c - '0');
     switch (c) {
     case '.': return 62;
     case ':': return 63;
@@ -48,10 +43,8 @@ int32_t Font::cellOf(char ch) {
 
 bool Font::drawChar(VideoSurface* target, const Rect& clip, int32_t x, int32_t y, char ch) {
     const int32_t cell = cellOf(ch);
-    if (cell < 0)
-        return false;
-    if (!target)
-        return true;
+    if (cell < 0) return false;
+    if (!target) return true;
     const int32_t cellX = originX_ + (cell % 13) * (glyphWidth_ + gapX_);
     const int32_t cellY = originY_ + (cell / 13) * (glyphHeight_ + gapY_);
     // Only this cell may show: the clip is cut down to the glyph's own box.
@@ -62,8 +55,7 @@ bool Font::drawChar(VideoSurface* target, const Rect& clip, int32_t x, int32_t y
 }
 
 void Font::drawText(VideoSurface* target, const Rect& clip, int32_t x, int32_t y, const char* text, bool wave) {
-    if (!text)
-        return;
+    if (!text) return;
     int32_t pen = x;
     for (const char* p = text; *p; ++p) {
         int32_t dy = 0;
@@ -76,11 +68,9 @@ void Font::drawText(VideoSurface* target, const Rect& clip, int32_t x, int32_t y
 }
 
 int32_t Font::textWidth(const char* text) const {
-    if (!text)
-        return 0;
+    if (!text) return 0;
     int32_t width = 0;
-    for (const char* p = text; *p; ++p)
-        width += *p == ' ' ? spaceAdvance_ : advance_;
+    for (const char* p = text; *p; ++p) width += *p == ' ' ? spaceAdvance_ : advance_;
     return width;
 }
 

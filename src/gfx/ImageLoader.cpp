@@ -17,8 +17,7 @@ constexpr uint16_t tagFC = makeTag('F', 'C');
 constexpr uint16_t tagTI = makeTag('T', 'I');
 
 void require(bool ok, const char* text = "") {
-    if (!ok)
-        throw LoadError(text);
+    if (!ok) throw LoadError(text);
 }
 
 // Runs one loader body, turning every loading failure into false.
@@ -42,48 +41,41 @@ bool readTaggedBlock(BlockReader* reader, uint16_t tag, Read read) {
             uint16_t seen = 0;
             require(reader->readHeader(seen));
             const bool found = seen == tag;
-            if (found)
-                read();
+            if (found) read();
             require(reader->nextBlock());
-            if (found)
-                return true;
+            if (found) return true;
         }
     });
 }
 
 // Where a picture read leaves the reader once both halves are in.
 enum class PictureEnd {
-    nextBlock,  // moved on past the last block read
-    lastBlock,  // still inside it, for the caller
+    nextBlock, // moved on past the last block read
+    lastBlock, // still inside it, for the caller
 };
 
 // Reads blocks until both a colour (JP) and a mask (PG) block have been seen;
 // an empty PG block stands for an all-opaque picture. fresh asks for a
 // surface that has no picture yet.
 bool readPicture(BlockReader* reader, Surface* surface, VideoDevice* device, bool fresh, PictureEnd end) {
-    if (!reader || !surface || !device)
-        return false;
+    if (!reader || !surface || !device) return false;
     return guarded([&] {
         bool sawColour = false, sawMask = false;
         for (;;) {
             uint16_t tag = 0;
             require(reader->readHeader(tag));
             if (tag == tagPG) {
-                if (reader->blockLength() > 0)
-                    require(decodeMask(reader, surface));
+                if (reader->blockLength() > 0) require(decodeMask(reader, surface));
                 sawMask = true;
             } else if (tag == tagJP) {
-                if (fresh)
-                    require(surface->width() == 0 && surface->height() == 0);
+                if (fresh) require(surface->width() == 0 && surface->height() == 0);
                 require(decodeColour(reader, surface, device));
                 sawColour = true;
             }
             const bool done = sawColour && sawMask;
-            if (done && end == PictureEnd::lastBlock)
-                return true;
+            if (done && end == PictureEnd::lastBlock) return true;
             require(reader->nextBlock());
-            if (done)
-                return true;
+            if (done) return true;
         }
     });
 }
@@ -99,8 +91,7 @@ bool loadImagePair(BlockReader* reader, Surface* surface, VideoDevice* device) {
 }
 
 bool loadImageList(BlockReader* reader, LayerList* layers, VideoDevice* device) {
-    if (!reader || !layers || !device)
-        return false;
+    if (!reader || !layers || !device) return false;
     return guarded([&] {
         int32_t pictures = 0;
         for (;;) {
@@ -112,8 +103,7 @@ bool loadImageList(BlockReader* reader, LayerList* layers, VideoDevice* device) 
             }
             const int32_t length = reader->blockLength();
             if (tag == tagPG) {
-                if (length != 0)
-                    require(layers->loadLayerAlpha(reader, length, pictures - 1));
+                if (length != 0) require(layers->loadLayerAlpha(reader, length, pictures - 1));
             } else if (tag == tagJP) {
                 require(layers->addLayer());
                 ++pictures;
@@ -125,8 +115,7 @@ bool loadImageList(BlockReader* reader, LayerList* layers, VideoDevice* device) 
 }
 
 bool readFrameCount(BlockReader* reader, int32_t& count) {
-    if (!reader)
-        return false;
+    if (!reader) return false;
     return readTaggedBlock(reader, tagFC, [&] {
         // A short block would have us read the next block's header.
         require(reader->blockLength() >= 4);
@@ -137,8 +126,7 @@ bool readFrameCount(BlockReader* reader, int32_t& count) {
 }
 
 bool readFrameWords(BlockReader* reader, int32_t& total, uint32_t* words, int32_t n) {
-    if (!reader || (n > 0 && !words))
-        return false;
+    if (!reader || (n > 0 && !words)) return false;
     return readTaggedBlock(reader, tagTI, [&] {
         require(static_cast<int64_t>(reader->blockLength()) >= 4 * static_cast<int64_t>(n));
         total = 0;

@@ -6,8 +6,8 @@
 #include "platform/LoadError.h"
 
 #include <cstdio>
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 #include <new>
 #include <vector>
 
@@ -24,20 +24,15 @@ struct BlockSource {
     bool startOfFile;
 };
 
-BlockSource* sourceOf(j_decompress_ptr cinfo) {
-    return reinterpret_cast<BlockSource*>(cinfo->src);
-}
+BlockSource* sourceOf(j_decompress_ptr cinfo) { return reinterpret_cast<BlockSource*>(cinfo->src); }
 
-void initSource(j_decompress_ptr cinfo) {
-    sourceOf(cinfo)->startOfFile = true;
-}
+void initSource(j_decompress_ptr cinfo) { sourceOf(cinfo)->startOfFile = true; }
 
 boolean fillInputBuffer(j_decompress_ptr cinfo) {
     BlockSource* src = sourceOf(cinfo);
     int32_t n = src->reader->readSome(src->buffer, sourceBufferSize);
     if (n <= 0) {
-        if (src->startOfFile)
-            ERREXIT(cinfo, JERR_INPUT_EMPTY);
+        if (src->startOfFile) ERREXIT(cinfo, JERR_INPUT_EMPTY);
         // A block that ends early still ends the picture cleanly: hand the
         // decoder an end-of-image marker; the rows not in the data stay as
         // the decoder fills them.
@@ -52,8 +47,7 @@ boolean fillInputBuffer(j_decompress_ptr cinfo) {
 }
 
 void skipInputData(j_decompress_ptr cinfo, long count) {
-    if (count <= 0)
-        return;
+    if (count <= 0) return;
     BlockSource* src = sourceOf(cinfo);
     size_t n = static_cast<size_t>(count);
     while (n > src->pub.bytes_in_buffer) {
@@ -107,37 +101,31 @@ void decode(BlockReader* reader, Surface* surface, VideoDevice* device) {
     jpeg_read_header(cinfo, TRUE);
     const int64_t width = cinfo->image_width, height = cinfo->image_height;
     // A damaged header must not make us allocate gigabytes.
-    if (width > maxImageSide || height > maxImageSide || width * height > maxImagePixels)
-        throw LoadError();
+    if (width > maxImageSide || height > maxImageSide || width * height > maxImagePixels) throw LoadError();
     // Greyscale pictures come out as colour rows like all others.
     cinfo->out_color_space = JCS_RGB;
     jpeg_start_decompress(cinfo);
-    if (cinfo->output_components != 3)
-        throw LoadError();
+    if (cinfo->output_components != 3) throw LoadError();
 
-    if (!surface->create(static_cast<int32_t>(cinfo->output_width), static_cast<int32_t>(cinfo->output_height),
-                         device, true))
+    if (!surface->create(static_cast<int32_t>(cinfo->output_width), static_cast<int32_t>(cinfo->output_height), device,
+                         true))
         throw LoadError();
     std::vector<uint8_t> row(static_cast<size_t>(cinfo->output_width) * 3);
-    if (!surface->lock())
-        throw LoadError();
+    if (!surface->lock()) throw LoadError();
     while (cinfo->output_scanline < cinfo->output_height) {
         JSAMPROW rows[1] = {row.data()};
         jpeg_read_scanlines(cinfo, rows, 1);
-        for (size_t i = 0; i < row.size(); i += 3)
-            std::swap(row[i], row[i + 2]);
+        for (size_t i = 0; i < row.size(); i += 3) std::swap(row[i], row[i + 2]);
         surface->putRow(row.data(), static_cast<int32_t>(cinfo->output_scanline) - 1, true);
     }
-    if (!surface->unlock())
-        throw LoadError();
+    if (!surface->unlock()) throw LoadError();
     jpeg_finish_decompress(cinfo);
 }
 
 } // namespace
 
 bool decodeColour(BlockReader* reader, Surface* surface, VideoDevice* device) {
-    if (!reader || !surface || !device)
-        return false;
+    if (!reader || !surface || !device) return false;
     try {
         decode(reader, surface, device);
         return true;

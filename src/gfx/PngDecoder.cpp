@@ -15,8 +15,7 @@ namespace {
 
 void readFromBlock(png_structp png, png_bytep data, size_t length) {
     auto* reader = static_cast<BlockReader*>(png_get_io_ptr(png));
-    if (length > 0xFFFFFFFFu || !reader->read(data, static_cast<uint32_t>(length)))
-        png_error(png, "Read Error");
+    if (length > 0xFFFFFFFFu || !reader->read(data, static_cast<uint32_t>(length))) png_error(png, "Read Error");
 }
 
 // One mask byte per pixel, nonzero where the picture is transparent.
@@ -32,8 +31,7 @@ bool decodePng(BlockReader* reader, Mask& mask) {
     // libpng refuses versions other than its own, so the installed library's
     // version string is the one we ask for.
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    if (!png)
-        return false;
+    if (!png) return false;
     png_infop info = png_create_info_struct(png);
     if (!info) {
         png_destroy_read_struct(&png, nullptr, nullptr);
@@ -47,8 +45,7 @@ bool decodePng(BlockReader* reader, Mask& mask) {
         png_read_info(png, info);
         const uint32_t width = png_get_image_width(png, info);
         const uint32_t height = png_get_image_height(png, info);
-        if (static_cast<int64_t>(width) * height > maxImagePixels)
-            png_error(png, "mask too large");
+        if (static_cast<int64_t>(width) * height > maxImagePixels) png_error(png, "mask too large");
         // Samples widened to a byte each, greys to 8 bits: 0 or 255 for the
         // 1-bit masks. Other kinds of PNG are reduced to one grey channel.
         png_set_packing(png);
@@ -56,18 +53,15 @@ bool decodePng(BlockReader* reader, Mask& mask) {
         png_set_strip_16(png);
         png_set_strip_alpha(png);
         const png_byte colourType = png_get_color_type(png, info);
-        if (colourType & PNG_COLOR_MASK_COLOR)
-            png_set_rgb_to_gray_fixed(png, 1, -1, -1);
+        if (colourType & PNG_COLOR_MASK_COLOR) png_set_rgb_to_gray_fixed(png, 1, -1, -1);
         png_set_interlace_handling(png);
         png_read_update_info(png, info);
-        if (png_get_rowbytes(png, info) != width)
-            png_error(png, "mask is not one byte per pixel");
+        if (png_get_rowbytes(png, info) != width) png_error(png, "mask is not one byte per pixel");
         mask.width = width;
         mask.height = height;
         mask.bytes.resize(static_cast<size_t>(width) * height);
         rows.resize(height);
-        for (uint32_t y = 0; y < height; ++y)
-            rows[y] = mask.bytes.data() + static_cast<size_t>(y) * width;
+        for (uint32_t y = 0; y < height; ++y) rows[y] = mask.bytes.data() + static_cast<size_t>(y) * width;
         png_read_image(png, rows.data());
         png_read_end(png, nullptr);
         ok = true;
@@ -79,20 +73,16 @@ bool decodePng(BlockReader* reader, Mask& mask) {
 } // namespace
 
 bool decodeMask(BlockReader* reader, Surface* surface) {
-    if (!reader || !surface)
-        return false;
+    if (!reader || !surface) return false;
     try {
         Mask mask;
-        if (!decodePng(reader, mask))
-            return false;
-        if (!surface->lock())
-            return false;
+        if (!decodePng(reader, mask)) return false;
+        if (!surface->lock()) return false;
         // A mask of another size than its picture counts only where both exist.
         const int32_t width = surface->width();
         const int32_t rows = std::min<int64_t>(mask.height, surface->height());
         std::vector<uint8_t> padded;
-        if (mask.width < static_cast<uint32_t>(width))
-            padded.assign(static_cast<size_t>(width), 0);
+        if (mask.width < static_cast<uint32_t>(width)) padded.assign(static_cast<size_t>(width), 0);
         for (int32_t y = 0; y < rows; ++y) {
             const uint8_t* line = mask.bytes.data() + static_cast<size_t>(y) * mask.width;
             if (!padded.empty()) {

@@ -19,27 +19,19 @@ constexpr uint8_t adjustedGreen = 184;
 enum class Kind { bits32, bits24, rgb565, rgb555, other16, unsupported };
 
 Kind kindOf(uint32_t bits, uint32_t red, uint32_t green, uint32_t blue) {
-    if (bits == 32)
-        return Kind::bits32;
-    if (bits == 24)
-        return Kind::bits24;
+    if (bits == 32) return Kind::bits32;
+    if (bits == 24) return Kind::bits24;
     if (bits == 16) {
-        if (red == 0xF800 && green == 0x07E0 && blue == 0x001F)
-            return Kind::rgb565;
-        if (red == 0x7C00 && green == 0x03E0 && blue == 0x001F)
-            return Kind::rgb555;
+        if (red == 0xF800 && green == 0x07E0 && blue == 0x001F) return Kind::rgb565;
+        if (red == 0x7C00 && green == 0x03E0 && blue == 0x001F) return Kind::rgb555;
         return Kind::other16;
     }
     return Kind::unsupported;
 }
 
-Kind kindOf(const PixelFormat& f) {
-    return kindOf(f.bitsPerPixel, f.redMask, f.greenMask, f.blueMask);
-}
+Kind kindOf(const PixelFormat& f) { return kindOf(f.bitsPerPixel, f.redMask, f.greenMask, f.blueMask); }
 
-inline uint16_t load16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
+inline uint16_t load16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
 inline void store16(uint8_t* p, uint16_t v) {
     p[0] = static_cast<uint8_t>(v);
@@ -59,8 +51,7 @@ void writeDirect(uint8_t* d, int32_t bytes, const uint8_t* row, int32_t n, bool 
     for (int32_t i = 0; i < n; ++i, d += bytes, row += 3) {
         const uint8_t b = row[0], r = row[2];
         uint8_t g = row[1];
-        if (adjustKey && b == keyGrey && g == keyGrey && r == keyGrey)
-            g = adjustedGreen;
+        if (adjustKey && b == keyGrey && g == keyGrey && r == keyGrey) g = adjustedGreen;
         d[0] = b;
         d[1] = g;
         d[2] = r;
@@ -70,8 +61,7 @@ void writeDirect(uint8_t* d, int32_t bytes, const uint8_t* row, int32_t n, bool 
 void write565(uint8_t* d, const uint8_t* row, int32_t n, bool adjustKey) {
     for (int32_t i = 0; i < n; ++i, d += 2, row += 3) {
         uint16_t v = static_cast<uint16_t>(((row[2] & 0xF8) << 8) | ((row[1] & 0xFC) << 3) | (row[0] >> 3));
-        if (adjustKey && v == Surface::key565)
-            v = Surface::keyAdjusted565;
+        if (adjustKey && v == Surface::key565) v = Surface::keyAdjusted565;
         store16(d, v);
     }
 }
@@ -79,8 +69,7 @@ void write565(uint8_t* d, const uint8_t* row, int32_t n, bool adjustKey) {
 void write555(uint8_t* d, const uint8_t* row, int32_t n, bool adjustKey) {
     for (int32_t i = 0; i < n; ++i, d += 2, row += 3) {
         uint16_t v = static_cast<uint16_t>(((row[2] & 0xF8) << 7) | ((row[1] & 0xF8) << 2) | (row[0] >> 3));
-        if (adjustKey && v == Surface::key555)
-            v = Surface::keyAdjusted555;
+        if (adjustKey && v == Surface::key555) v = Surface::keyAdjusted555;
         store16(d, v);
     }
 }
@@ -120,29 +109,23 @@ bool farbconfShown = false;
 } // namespace
 
 std::unique_ptr<VideoSurface> createPlainSurface(int32_t width, int32_t height, VideoDevice* device) {
-    if (width == 0 || height == 0)
-        return nullptr;
-    if (!device)
-        throw LoadError();
+    if (width == 0 || height == 0) return nullptr;
+    if (!device) throw LoadError();
     auto surface = device->createSurface(width, height);
-    if (!surface)
-        throw LoadError();
+    if (!surface) throw LoadError();
     return surface;
 }
 
 SurfaceSize surfaceSize(const VideoSurface* surface) {
-    if (!surface)
-        return {};
+    if (!surface) return {};
     return {surface->width(), surface->height()};
 }
 
 bool isTileOpaqueAt(VideoSurface* tile, int32_t x, int32_t y) {
-    if (x < 0 || y < 0 || !tile)
-        return false;
+    if (x < 0 || y < 0 || !tile) return false;
     VideoSurface::Lock lock;
     // Reading one pixel must not throw away the tile's prepared blit data.
-    if (!tile->lock(lock, true))
-        return false;
+    if (!tile->lock(lock, true)) return false;
     if (y >= tile->height() || x >= tile->width()) {
         tile->unlock();
         return false;
@@ -172,10 +155,8 @@ bool isTileOpaqueAt(VideoSurface* tile, int32_t x, int32_t y) {
 
 bool Surface::create(int32_t width, int32_t height, VideoDevice* device, bool) {
     destroy();
-    if (device)
-        device_ = device;
-    if (width < 1 || height < 1 || !device_)
-        return false;
+    if (device) device_ = device;
+    if (width < 1 || height < 1 || !device_) return false;
     try {
         width_ = width;
         height_ = height;
@@ -204,13 +185,10 @@ bool Surface::create(int32_t width, int32_t height, VideoDevice* device, bool) {
     return true;
 }
 
-Surface::Surface(Surface&& other) noexcept {
-    *this = std::move(other);
-}
+Surface::Surface(Surface&& other) noexcept { *this = std::move(other); }
 
 Surface& Surface::operator=(Surface&& other) noexcept {
-    if (this == &other)
-        return *this;
+    if (this == &other) return *this;
     destroy();
     device_ = other.device_;
     tiles_ = std::move(other.tiles_);
@@ -237,14 +215,12 @@ void Surface::destroy() {
 }
 
 VideoSurface* Surface::tile(int32_t index) const {
-    if (index < 0 || index >= tileCount_)
-        return nullptr;
+    if (index < 0 || index >= tileCount_) return nullptr;
     return tiles_[index].get();
 }
 
 Box Surface::tileRect(int32_t index) const {
-    if (index < 0 || index >= tileCount_)
-        return {};
+    if (index < 0 || index >= tileCount_) return {};
     return tileRects_[index];
 }
 
@@ -261,16 +237,14 @@ bool Surface::lock() {
 
 bool Surface::unlock() {
     for (int32_t i = 0; i < tileCount_; ++i) {
-        if (!tiles_[i] || !tiles_[i]->unlock())
-            return false;
+        if (!tiles_[i] || !tiles_[i]->unlock()) return false;
         tileLocks_[i] = VideoSurface::Lock{};
     }
     return true;
 }
 
 bool Surface::recordFormat() {
-    if (tileCount_ == 0)
-        return false;
+    if (tileCount_ == 0) return false;
     const PixelFormat& f = tileLocks_[0].format;
     bitsPerPixel_ = f.bitsPerPixel;
     redMask_ = f.redMask;
@@ -290,12 +264,10 @@ struct Segment {
 
 bool segmentOf(const Box& line, const Box& tileRect, const VideoSurface::Lock& lock, Kind kind, Segment& out) {
     Box part;
-    if (!intersect(line, tileRect, part))
-        return false;
+    if (!intersect(line, tileRect, part)) return false;
     const int32_t bytes = bytesOf(kind);
     int64_t lineOffset = static_cast<int64_t>(line.y - tileRect.y) * lock.pitch;
-    if (bytes == 2)
-        lineOffset = lineOffset / 2 * 2;  // counted in whole pixels
+    if (bytes == 2) lineOffset = lineOffset / 2 * 2; // counted in whole pixels
     out.pixels = lock.pixels ? lock.pixels + lineOffset + static_cast<int64_t>(part.x - tileRect.x) * bytes : nullptr;
     out.start = part.x;
     out.count = part.w;
@@ -313,10 +285,8 @@ bool forEachRowSegment(int32_t y, int32_t width, const std::vector<VideoSurface:
         const VideoSurface::Lock& lock = locks[i];
         const Kind kind = kindOf(lock.format);
         Segment seg;
-        if (!segmentOf(line, rects[i], lock, kind, seg))
-            continue;
-        if (!seg.pixels || !visit(kind, seg))
-            return false;
+        if (!segmentOf(line, rects[i], lock, kind, seg)) continue;
+        if (!seg.pixels || !visit(kind, seg)) return false;
     }
     return true;
 }
@@ -324,8 +294,7 @@ bool forEachRowSegment(int32_t y, int32_t width, const std::vector<VideoSurface:
 
 bool Surface::putRow(const uint8_t* row, int32_t y, bool adjustKey) {
     recordFormat();
-    if (!row)
-        return false;
+    if (!row) return false;
     return forEachRowSegment(y, width_, tileLocks_, tileRects_, tileCount_, [&](Kind kind, const Segment& seg) {
         const uint8_t* src = row + static_cast<size_t>(seg.start) * 3;
         switch (kind) {
@@ -342,21 +311,17 @@ bool Surface::putRow(const uint8_t* row, int32_t y, bool adjustKey) {
 
 bool Surface::getRow(uint8_t* row, int32_t y, bool mirror) {
     recordFormat();
-    if (!row)
-        return false;
+    if (!row) return false;
     return forEachRowSegment(y, width_, tileLocks_, tileRects_, tileCount_, [&](Kind kind, const Segment& seg) {
-        if (kind == Kind::other16)
-            return true;
-        if (kind == Kind::unsupported)
-            return false;
+        if (kind == Kind::other16) return true;
+        if (kind == Kind::unsupported) return false;
         readPixels(kind, seg.pixels, row + static_cast<size_t>(seg.start) * 3, seg.count, mirror);
         return true;
     });
 }
 
 bool Surface::putMaskRow(const uint8_t* mask, int32_t y) {
-    if (!mask)
-        return false;
+    if (!mask) return false;
     // 16-bit tiles take the key of the masks recorded by the last row write.
     const Kind recorded = kindOf(16, redMask_, greenMask_, blueMask_);
     const uint16_t key16 = recorded == Kind::rgb565 ? key565 : recorded == Kind::rgb555 ? key555 : 0;
@@ -379,8 +344,7 @@ bool Surface::putMaskRow(const uint8_t* mask, int32_t y) {
         case Kind::rgb555:
         case Kind::other16:
             for (int32_t k = 0; k < seg.count; ++k, d += 2)
-                if (m[k])
-                    store16(d, key16);
+                if (m[k]) store16(d, key16);
             break;
         case Kind::unsupported: return false;
         }
@@ -416,25 +380,21 @@ uint32_t Surface::keyForBlit(const VideoSurface& tile) {
 }
 
 bool Surface::blit(VideoSurface* dest, const Rect& clip, int32_t x, int32_t y, bool useKey, float percent) {
-    if (!dest)
-        return false;
+    if (!dest) return false;
     const float s = static_cast<float>(percent * 0.01);
     const float fx = static_cast<float>(x), fy = static_cast<float>(y);
     const BoxF box{fx, fy, static_cast<float>(width_) * s, static_cast<float>(height_) * s};
     BoxF vis;
-    if (!intersect(toBoxF(clip), box, vis))
-        return true;
+    if (!intersect(toBoxF(clip), box, vis)) return true;
     const BoxF sv{(vis.x - fx) / s, (vis.y - fy) / s, vis.w / s, vis.h / s};
     for (int32_t i = 0; i < tileCount_; ++i) {
         VideoSurface* tile = tiles_[i].get();
-        if (!tile)
-            continue;
+        if (!tile) continue;
         const Box& t = tileRects_[i];
         const BoxF placement{static_cast<float>(t.x), static_cast<float>(t.y), static_cast<float>(t.w),
                              static_cast<float>(t.h)};
         BoxF part;
-        if (!intersect(placement, sv, part))
-            continue;
+        if (!intersect(placement, sv, part)) continue;
         BoxF src{part.x - placement.x, part.y - placement.y, part.w, part.h};
         if (percent < 100.0f) {
             src.w -= 1.0f;
@@ -444,14 +404,11 @@ bool Surface::blit(VideoSurface* dest, const Rect& clip, int32_t x, int32_t y, b
         const Rect srcRect = toRect(src);
         const Rect dstRect = toRect(dst);
         if (dstRect.width() <= 0 || dstRect.height() <= 0 || dstRect.top < 0 || dstRect.left < 0 ||
-            dstRect.bottom > clip.bottom || dstRect.right > clip.right || srcRect.width() <= 0 ||
-            srcRect.height() <= 0)
+            dstRect.bottom > clip.bottom || dstRect.right > clip.right || srcRect.width() <= 0 || srcRect.height() <= 0)
             continue;
         if (useKey) {
-            if (!tile->setColorKey(keyForBlit(*tile)))
-                return false;
-            if (!dest->blt(&dstRect, tile, &srcRect, true))
-                return false;
+            if (!tile->setColorKey(keyForBlit(*tile))) return false;
+            if (!dest->blt(&dstRect, tile, &srcRect, true)) return false;
         } else if (!dest->blt(&dstRect, tile, &srcRect, false)) {
             return false;
         }

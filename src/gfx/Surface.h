@@ -62,8 +62,8 @@ public:
     // inside clip.
     bool blit(VideoSurface* dest, const Rect& clip, int32_t x, int32_t y, bool useKey, float percent);
     // Draws the w x h part at (srcX, srcY) unscaled at (x, y), inside clip.
-    bool blitPart(VideoSurface* dest, const Rect& clip, int32_t x, int32_t y, int32_t srcX, int32_t srcY,
-                  int32_t w, int32_t h, bool useKey);
+    bool blitPart(VideoSurface* dest, const Rect& clip, int32_t x, int32_t y, int32_t srcX, int32_t srcY, int32_t w,
+                  int32_t h, bool useKey);
 
     // True where the picture has a pixel that is not the key colour.
     bool isOpaqueAt(int32_t x, int32_t y);

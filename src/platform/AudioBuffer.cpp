@@ -11,27 +11,23 @@ AudioBuffer::AudioBuffer(std::shared_ptr<AudioMixer> mixerState, bool isPrimaryB
                          uint32_t bytes)
     : mixer(std::move(mixerState)), primary(isPrimaryBuffer), format_(format), data(bytes, 0) {
     frames = format_.blockAlign ? bytes / format_.blockAlign : 0;
-    if (!primary)
-        mixer->add(this);
+    if (!primary) mixer->add(this);
 }
 
 AudioBuffer::~AudioBuffer() {
-    if (!primary)
-        mixer->remove(this);
+    if (!primary) mixer->remove(this);
 }
 
 AudioResult AudioBuffer::lock(uint32_t offset, uint32_t bytes, AudioLock& regions, uint32_t flags) {
     regions = AudioLock{};
-    if (primary)
-        return AudioResult::InvalidCall;
+    if (primary) return AudioResult::InvalidCall;
     const uint32_t total = size();
     if (flags & kAudioLockEntireBuffer) {
         regions.first = data.data();
         regions.firstBytes = total;
         return AudioResult::Ok;
     }
-    if (offset >= total || bytes == 0 || bytes > total)
-        return AudioResult::InvalidParam;
+    if (offset >= total || bytes == 0 || bytes > total) return AudioResult::InvalidParam;
     const uint32_t tail = total - offset;
     regions.first = data.data() + offset;
     regions.firstBytes = bytes < tail ? bytes : tail;
@@ -45,8 +41,7 @@ AudioResult AudioBuffer::lock(uint32_t offset, uint32_t bytes, AudioLock& region
 bool AudioBuffer::unlock(void* first, uint32_t firstBytes, void* second, uint32_t secondBytes) {
     // Only pointers into this buffer with sizes inside it are accepted back.
     const auto inside = [this](void* p, uint32_t n) {
-        if (!p)
-            return n == 0;
+        if (!p) return n == 0;
         const uint8_t* b = static_cast<const uint8_t*>(p);
         return b >= data.data() && b <= data.data() + data.size() &&
                n <= static_cast<size_t>(data.data() + data.size() - b);
@@ -55,8 +50,7 @@ bool AudioBuffer::unlock(void* first, uint32_t firstBytes, void* second, uint32_
 }
 
 bool AudioBuffer::play(uint32_t flags) {
-    if (primary)
-        return true;
+    if (primary) return true;
     std::lock_guard<std::mutex> guard(mixer->mutex());
     playing = frames > 0;
     looping = (flags & kAudioPlayLooping) != 0;
@@ -64,16 +58,14 @@ bool AudioBuffer::play(uint32_t flags) {
 }
 
 bool AudioBuffer::stop() {
-    if (primary)
-        return true;
+    if (primary) return true;
     std::lock_guard<std::mutex> guard(mixer->mutex());
     playing = false;
     return true;
 }
 
 bool AudioBuffer::setCurrentPosition(uint32_t position) {
-    if (primary || position >= size())
-        return false;
+    if (primary || position >= size()) return false;
     std::lock_guard<std::mutex> guard(mixer->mutex());
     frame = position / format_.blockAlign;
     fraction = 0;
@@ -86,16 +78,13 @@ bool AudioBuffer::getCurrentPosition(uint32_t* play, uint32_t* write) const {
         std::lock_guard<std::mutex> guard(mixer->mutex());
         position = frame * format_.blockAlign;
     }
-    if (play)
-        *play = position;
-    if (write)
-        *write = position;
+    if (play) *play = position;
+    if (write) *write = position;
     return true;
 }
 
 bool AudioBuffer::setFormat(const AudioFormat& format) {
-    if (!primary || !format.isPlayablePcm16())
-        return false;
+    if (!primary || !format.isPlayablePcm16()) return false;
     format_ = format;
     return true;
 }
@@ -113,8 +102,7 @@ bool AudioBuffer::isLooping() const {
 }
 
 void AudioBuffer::mixInto(int32_t* sum, uint32_t samples, uint32_t outputRate) {
-    if (!playing)
-        return;
+    if (!playing) return;
     if (frames == 0) {
         playing = false;
         return;
@@ -130,8 +118,7 @@ void AudioBuffer::mixInto(int32_t* sum, uint32_t samples, uint32_t outputRate) {
     for (uint32_t i = 0; i < samples; ++i) {
         const uint8_t* p = bytes + static_cast<size_t>(frame) * align;
         int32_t value = static_cast<int16_t>(p[0] | (p[1] << 8));
-        if (stereo)
-            value = (value + static_cast<int16_t>(p[2] | (p[3] << 8))) / 2;
+        if (stereo) value = (value + static_cast<int16_t>(p[2] | (p[3] << 8))) / 2;
         sum[i] += value;
 
         const uint64_t f = static_cast<uint64_t>(fraction) + stepFraction;

@@ -93,9 +93,9 @@ private:
     bool primary;
     AudioFormat format_;
     std::vector<uint8_t> data;
-    uint32_t frames = 0;    // whole sample frames in data
-    uint32_t frame = 0;     // play cursor in frames
-    uint32_t fraction = 0;  // position between two frames, in 1/2^32
+    uint32_t frames = 0;   // whole sample frames in data
+    uint32_t frame = 0;    // play cursor in frames
+    uint32_t fraction = 0; // position between two frames, in 1/2^32
     bool playing = false;
     bool looping = false;
 };

@@ -10,23 +10,19 @@ AudioDevice::AudioDevice() : mixer(std::make_shared<AudioMixer>(kOutputRate)) {}
 
 std::unique_ptr<AudioDevice> AudioDevice::open(AudioOutput& out) {
     std::unique_ptr<AudioDevice> device(new AudioDevice());
-    if (!out.attach(*device))
-        return nullptr;
+    if (!out.attach(*device)) return nullptr;
     device->output = &out;
     return device;
 }
 
 AudioDevice::~AudioDevice() {
-    if (output)
-        output->detach(*this);
+    if (output) output->detach(*this);
 }
 
 std::unique_ptr<AudioBuffer> AudioDevice::createBuffer(const AudioBufferDesc& desc) {
-    if (desc.size != 36)
-        return nullptr;
+    if (desc.size != 36) return nullptr;
     if (desc.flags & kAudioBufferPrimary) {
-        if (desc.bufferBytes != 0 || desc.format)
-            return nullptr;
+        if (desc.bufferBytes != 0 || desc.format) return nullptr;
         const AudioFormat deviceFormat = AudioFormat::pcm16(1, kOutputRate);
         return std::unique_ptr<AudioBuffer>(new AudioBuffer(mixer, true, deviceFormat, 0));
     }

@@ -22,9 +22,7 @@ uint32_t systemTicks() {
 
 } // namespace
 
-uint32_t tickCount() {
-    return manualClock ? manualClock->now_ : systemTicks();
-}
+uint32_t tickCount() { return manualClock ? manualClock->now_ : systemTicks(); }
 
 void sleepMs(uint32_t ms) {
     if (manualClock) {

@@ -20,8 +20,6 @@ void showMessageBox(const std::string& caption, const std::string& text) {
     std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
 }
 
-MessageBoxPresenter setMessageBoxPresenter(MessageBoxPresenter p) {
-    return std::exchange(presenter(), std::move(p));
-}
+MessageBoxPresenter setMessageBoxPresenter(MessageBoxPresenter p) { return std::exchange(presenter(), std::move(p)); }
 
 } // namespace vandrel

@@ -61,12 +61,9 @@ inline constexpr uint64_t Restore = 0xF120;
 // Mouse messages carry the client position in lParam: x in the low 16 bits,
 // y in the next 16, each read back sign-extended.
 constexpr int64_t makePointParam(int32_t x, int32_t y) {
-    return static_cast<int64_t>((static_cast<uint32_t>(x) & 0xFFFFu) |
-                                ((static_cast<uint32_t>(y) & 0xFFFFu) << 16));
+    return static_cast<int64_t>((static_cast<uint32_t>(x) & 0xFFFFu) | ((static_cast<uint32_t>(y) & 0xFFFFu) << 16));
 }
-constexpr int32_t pointParamX(int64_t lParam) {
-    return static_cast<int16_t>(static_cast<uint16_t>(lParam & 0xFFFF));
-}
+constexpr int32_t pointParamX(int64_t lParam) { return static_cast<int16_t>(static_cast<uint16_t>(lParam & 0xFFFF)); }
 constexpr int32_t pointParamY(int64_t lParam) {
     return static_cast<int16_t>(static_cast<uint16_t>((lParam >> 16) & 0xFFFF));
 }

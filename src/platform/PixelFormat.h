@@ -13,9 +13,7 @@ struct PixelFormat {
 
     constexpr uint32_t bytesPerPixel() const { return (bitsPerPixel + 7) / 8; }
     // Depths a surface can hold: 16, 24 or 32 bits, any masks.
-    constexpr bool isValid() const {
-        return bitsPerPixel == 16 || bitsPerPixel == 24 || bitsPerPixel == 32;
-    }
+    constexpr bool isValid() const { return bitsPerPixel == 16 || bitsPerPixel == 24 || bitsPerPixel == 32; }
     friend constexpr bool operator==(const PixelFormat&, const PixelFormat&) = default;
 
     static constexpr PixelFormat xrgb32() { return {32, 0x00FF0000u, 0x0000FF00u, 0x000000FFu}; }

@@ -16,18 +16,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* typeSuffix(StoreType type)
-{
-    return type == StoreType::String ? ".REG_SZ" : ".REG_BINARY";
-}
+const char* typeSuffix(StoreType type) { return type == StoreType::String ? ".REG_SZ" : ".REG_BINARY"; }
 
-bool writeAll(int fd, const uint8_t* data, std::size_t size)
-{
+bool writeAll(int fd, const uint8_t* data, std::size_t size) {
     while (size > 0) {
         ssize_t n = ::write(fd, data, size);
         if (n < 0) {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             return false;
         }
         data += n;
@@ -37,22 +32,18 @@ bool writeAll(int fd, const uint8_t* data, std::size_t size)
 }
 
 // Reads up to size bytes; returns how many arrived before the end of the file.
-std::size_t readUpTo(int fd, uint8_t* data, std::size_t size)
-{
+std::size_t readUpTo(int fd, uint8_t* data, std::size_t size) {
     std::size_t got = 0;
     while (got < size) {
         ssize_t n = ::read(fd, data + got, size - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
         got += static_cast<std::size_t>(n);
     }
     return got;
 }
 
-void syncFolder(const fs::path& folder)
-{
+void syncFolder(const fs::path& folder) {
     int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
@@ -60,36 +51,28 @@ void syncFolder(const fs::path& folder)
     }
 }
 
-bool isWritableFolder(const fs::path& folder)
-{
+bool isWritableFolder(const fs::path& folder) {
     std::error_code ec;
     return fs::is_directory(folder, ec) && ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
-std::string tempPrefix(const fs::path& target)
-{
-    return target.filename().string() + ".tmp.";
-}
+std::string tempPrefix(const fs::path& target) { return target.filename().string() + ".tmp."; }
 
 } // namespace
 
-fs::path StoreKey::valueFile(std::string_view name, StoreType type) const
-{
+fs::path StoreKey::valueFile(std::string_view name, StoreType type) const {
     return folder_ / (std::string(name) + typeSuffix(type));
 }
 
-bool StoreKey::query(std::string_view name, StoreValue& out, std::size_t maxBytes) const
-{
-    if (!Store::isSafeName(name))
-        return false;
+bool StoreKey::query(std::string_view name, StoreValue& out, std::size_t maxBytes) const {
+    if (!Store::isSafeName(name)) return false;
     for (StoreType type : {StoreType::String, StoreType::Binary}) {
         fs::path file = valueFile(name, type);
         int fd = ::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd < 0)
-            continue;
+        if (fd < 0) continue;
         struct stat st {};
-        bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0
-            && static_cast<uint64_t>(st.st_size) <= maxBytes;
+        bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0 &&
+                  static_cast<uint64_t>(st.st_size) <= maxBytes;
         std::vector<uint8_t> bytes;
         if (ok) {
             // One byte more than allowed tells a file that grew since fstat.
@@ -99,8 +82,7 @@ bool StoreKey::query(std::string_view name, StoreValue& out, std::size_t maxByte
             bytes.resize(got);
         }
         ::close(fd);
-        if (!ok)
-            return false;
+        if (!ok) return false;
         out.name = std::string(name);
         out.type = type;
         out.bytes = std::move(bytes);
@@ -109,12 +91,10 @@ bool StoreKey::query(std::string_view name, StoreValue& out, std::size_t maxByte
     return false;
 }
 
-bool StoreKey::setAll(std::span<const StoreValue> values) const
-{
+bool StoreKey::setAll(std::span<const StoreValue> values) const {
     static std::atomic<unsigned> serial{0};
     for (const StoreValue& v : values)
-        if (!Store::isSafeName(v.name))
-            return false;
+        if (!Store::isSafeName(v.name)) return false;
 
     // Temporary files that an interrupted save left behind are of no use to anyone.
     std::error_code ec;
@@ -122,8 +102,7 @@ bool StoreKey::setAll(std::span<const StoreValue> values) const
         std::string prefix = tempPrefix(valueFile(v.name, v.type));
         for (fs::directory_iterator it(folder_, ec), end; !ec && it != end; it.increment(ec)) {
             std::string entry = it->path().filename().string();
-            if (entry.starts_with(prefix))
-                fs::remove(it->path(), ec);
+            if (entry.starts_with(prefix)) fs::remove(it->path(), ec);
         }
         ec.clear();
     }
@@ -131,21 +110,18 @@ bool StoreKey::setAll(std::span<const StoreValue> values) const
     std::vector<fs::path> temps;
     auto discard = [&temps] {
         std::error_code ignored;
-        for (const fs::path& t : temps)
-            fs::remove(t, ignored);
+        for (const fs::path& t : temps) fs::remove(t, ignored);
         return false;
     };
     for (const StoreValue& v : values) {
         fs::path target = valueFile(v.name, v.type);
-        fs::path temp = folder_ / (tempPrefix(target) + std::to_string(::getpid()) + "."
-                                   + std::to_string(serial.fetch_add(1)));
+        fs::path temp =
+            folder_ / (tempPrefix(target) + std::to_string(::getpid()) + "." + std::to_string(serial.fetch_add(1)));
         int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd < 0)
-            return discard();
+        if (fd < 0) return discard();
         temps.push_back(temp);
         bool ok = writeAll(fd, v.bytes.data(), v.bytes.size()) && ::fsync(fd) == 0;
-        if (::close(fd) != 0 || !ok)
-            return discard();
+        if (::close(fd) != 0 || !ok) return discard();
     }
     // All data is on disk; the renames follow one another with nothing in between.
     for (std::size_t i = 0; i < values.size(); ++i) {
@@ -163,11 +139,9 @@ bool StoreKey::setAll(std::span<const StoreValue> values) const
     return true;
 }
 
-Store Store::standard()
-{
+Store Store::standard() {
     fs::path machine = "/var/lib/vandrel";
-    if (const char* env = std::getenv("VANDREL_MACHINE_STORE"); env && *env)
-        machine = env;
+    if (const char* env = std::getenv("VANDREL_MACHINE_STORE"); env && *env) machine = env;
 
     fs::path user;
     if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/') {
@@ -184,85 +158,63 @@ Store Store::standard()
 }
 
 Store::Store(fs::path machineRoot, fs::path userRoot)
-    : machineRoot_(std::move(machineRoot)), userRoot_(std::move(userRoot))
-{
-}
+    : machineRoot_(std::move(machineRoot)), userRoot_(std::move(userRoot)) {}
 
-bool Store::isSafeName(std::string_view name)
-{
-    if (name.empty() || name == "." || name.find("..") != std::string_view::npos)
-        return false;
+bool Store::isSafeName(std::string_view name) {
+    if (name.empty() || name == "." || name.find("..") != std::string_view::npos) return false;
     for (char c : name) {
         auto u = static_cast<unsigned char>(c);
-        if (c == '/' || c == '\\' || u < 0x20 || u == 0x7F)
-            return false;
+        if (c == '/' || c == '\\' || u < 0x20 || u == 0x7F) return false;
     }
     return true;
 }
 
-std::optional<fs::path> Store::relativeFolder(std::string_view keyPath)
-{
+std::optional<fs::path> Store::relativeFolder(std::string_view keyPath) {
     fs::path rel;
     std::size_t start = 0;
     while (true) {
         std::size_t end = keyPath.find('\\', start);
         std::string_view part = keyPath.substr(start, end == std::string_view::npos ? end : end - start);
-        if (!isSafeName(part))
-            return std::nullopt;
+        if (!isSafeName(part)) return std::nullopt;
         rel /= std::string(part);
-        if (end == std::string_view::npos)
-            return rel;
+        if (end == std::string_view::npos) return rel;
         start = end + 1;
     }
 }
 
-bool Store::machineRootUsable() const
-{
-    return !machineRoot_.empty() && isWritableFolder(machineRoot_);
-}
+bool Store::machineRootUsable() const { return !machineRoot_.empty() && isWritableFolder(machineRoot_); }
 
-std::optional<StoreKey> Store::open(std::string_view keyPath) const
-{
+std::optional<StoreKey> Store::open(std::string_view keyPath) const {
     auto rel = relativeFolder(keyPath);
-    if (!rel)
-        return std::nullopt;
+    if (!rel) return std::nullopt;
     std::error_code ec;
     for (const fs::path& root : {machineRootUsable() ? machineRoot_ : fs::path(), userRoot_}) {
-        if (root.empty())
-            continue;
+        if (root.empty()) continue;
         fs::path folder = root / *rel;
-        if (fs::is_directory(fs::symlink_status(folder, ec)))
-            return StoreKey(folder);
+        if (fs::is_directory(fs::symlink_status(folder, ec))) return StoreKey(folder);
     }
     return std::nullopt;
 }
 
-std::optional<StoreKey> Store::create(std::string_view keyPath) const
-{
+std::optional<StoreKey> Store::create(std::string_view keyPath) const {
     auto rel = relativeFolder(keyPath);
-    if (!rel)
-        return std::nullopt;
+    if (!rel) return std::nullopt;
     std::error_code ec;
     if (machineRootUsable()) {
         fs::path folder = machineRoot_ / *rel;
         fs::create_directories(folder, ec);
-        if (!ec && isWritableFolder(folder))
-            return StoreKey(folder);
+        if (!ec && isWritableFolder(folder)) return StoreKey(folder);
     }
-    if (userRoot_.empty())
-        return std::nullopt;
+    if (userRoot_.empty()) return std::nullopt;
     fs::path folder = userRoot_ / *rel;
     ec.clear();
     fs::create_directories(folder, ec);
-    if (!ec && isWritableFolder(folder))
-        return StoreKey(folder);
+    if (!ec && isWritableFolder(folder)) return StoreKey(folder);
     return std::nullopt;
 }
 
-fs::path Store::locate(std::string_view keyPath) const
-{
-    if (auto key = open(keyPath))
-        return key->folder();
+fs::path Store::locate(std::string_view keyPath) const {
+    if (auto key = open(keyPath)) return key->folder();
     auto rel = relativeFolder(keyPath);
     fs::path sub = rel ? *rel : fs::path();
     return (machineRootUsable() ? machineRoot_ : userRoot_) / sub;

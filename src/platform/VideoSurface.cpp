@@ -49,10 +49,8 @@ inline void copyRun(uint8_t* d, const uint8_t* s, size_t n) {
     }
     if (n >= 16) {
         size_t i = 0;
-        for (; i + 16 <= n; i += 16)
-            std::memcpy(d + i, s + i, 16);
-        if (i < n)
-            std::memcpy(d + n - 16, s + n - 16, 16);
+        for (; i + 16 <= n; i += 16) std::memcpy(d + i, s + i, 16);
+        if (i < n) std::memcpy(d + n - 16, s + n - 16, 16);
     } else if (n >= 8) {
         std::memcpy(d, s, 8);
         std::memcpy(d + n - 8, s + n - 8, 8);
@@ -61,8 +59,7 @@ inline void copyRun(uint8_t* d, const uint8_t* s, size_t n) {
         std::memcpy(d + n - 4, s + n - 4, 4);
     } else {
         std::memcpy(d, s, 2);
-        if (n > 2)
-            d[2] = s[2];
+        if (n > 2) d[2] = s[2];
     }
 }
 
@@ -71,13 +68,10 @@ template <int Bytes, typename Run>
 void findRuns(const uint8_t* line, int32_t width, uint32_t key, uint32_t colourBits, std::vector<Run>& runs) {
     int32_t x = 0;
     while (x < width) {
-        while (x < width && (loadPixel<Bytes>(line + x * Bytes) & colourBits) == key)
-            ++x;
-        if (x >= width)
-            break;
+        while (x < width && (loadPixel<Bytes>(line + x * Bytes) & colourBits) == key) ++x;
+        if (x >= width) break;
         const int32_t start = x;
-        while (x < width && (loadPixel<Bytes>(line + x * Bytes) & colourBits) != key)
-            ++x;
+        while (x < width && (loadPixel<Bytes>(line + x * Bytes) & colourBits) != key) ++x;
         runs.push_back(Run{static_cast<uint32_t>(start), static_cast<uint32_t>(x - start)});
     }
 }
@@ -88,20 +82,17 @@ void stretchLines(uint8_t* dstPixels, int32_t dstPitch, const Rect& dst, const u
     const int32_t dw = dst.width(), dh = dst.height();
     const int64_t sw = src.width(), sh = src.height();
     std::vector<int32_t> columns(static_cast<size_t>(dw));
-    for (int32_t i = 0; i < dw; ++i)
-        columns[i] = (src.left + static_cast<int32_t>(i * sw / dw)) * Bytes;
+    for (int32_t i = 0; i < dw; ++i) columns[i] = (src.left + static_cast<int32_t>(i * sw / dw)) * Bytes;
     for (int32_t j = 0; j < dh; ++j) {
         const uint8_t* s = srcPixels + static_cast<size_t>(src.top + j * sh / dh) * srcPitch;
         uint8_t* d = dstPixels + static_cast<size_t>(dst.top + j) * dstPitch + static_cast<size_t>(dst.left) * Bytes;
         if (keyed) {
             for (int32_t i = 0; i < dw; ++i) {
                 const uint32_t v = loadPixel<Bytes>(s + columns[i]);
-                if ((v & colourBits) != key)
-                    storePixel<Bytes>(d + i * Bytes, v);
+                if ((v & colourBits) != key) storePixel<Bytes>(d + i * Bytes, v);
             }
         } else {
-            for (int32_t i = 0; i < dw; ++i)
-                storePixel<Bytes>(d + i * Bytes, loadPixel<Bytes>(s + columns[i]));
+            for (int32_t i = 0; i < dw; ++i) storePixel<Bytes>(d + i * Bytes, loadPixel<Bytes>(s + columns[i]));
         }
     }
 }
@@ -110,14 +101,11 @@ template <int Bytes>
 void fillLines(uint8_t* pixels, int32_t pitch, const Rect& r, uint32_t value) {
     for (int32_t y = r.top; y < r.bottom; ++y) {
         uint8_t* d = pixels + static_cast<size_t>(y) * pitch + static_cast<size_t>(r.left) * Bytes;
-        for (int32_t x = r.left; x < r.right; ++x, d += Bytes)
-            storePixel<Bytes>(d, value);
+        for (int32_t x = r.left; x < r.right; ++x, d += Bytes) storePixel<Bytes>(d, value);
     }
 }
 
-uint32_t colourBitsOf(const PixelFormat& f) {
-    return f.redMask | f.greenMask | f.blueMask;
-}
+uint32_t colourBitsOf(const PixelFormat& f) { return f.redMask | f.greenMask | f.blueMask; }
 
 } // namespace
 
@@ -129,11 +117,9 @@ VideoSurface::VideoSurface(int32_t width, int32_t height, const PixelFormat& for
 }
 
 bool VideoSurface::lock(Lock& out, bool readOnly) {
-    if (locked_)
-        return false;
+    if (locked_) return false;
     locked_ = true;
-    if (!readOnly)
-        dropRuns();
+    if (!readOnly) dropRuns();
     out.pixels = pixels_.data();
     out.pitch = pitch_;
     out.format = format_;
@@ -141,8 +127,7 @@ bool VideoSurface::lock(Lock& out, bool readOnly) {
 }
 
 bool VideoSurface::unlock() {
-    if (!locked_)
-        return false;
+    if (!locked_) return false;
     locked_ = false;
     return true;
 }
@@ -154,9 +139,9 @@ bool VideoSurface::setColorKey(uint32_t key) {
 }
 
 uint32_t VideoSurface::pixelAt(int32_t x, int32_t y) const {
-    if (x < 0 || y < 0 || x >= width_ || y >= height_)
-        return 0;
-    const uint8_t* p = pixels_.data() + static_cast<size_t>(y) * pitch_ + static_cast<size_t>(x) * format_.bytesPerPixel();
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
+    const uint8_t* p =
+        pixels_.data() + static_cast<size_t>(y) * pitch_ + static_cast<size_t>(x) * format_.bytesPerPixel();
     switch (format_.bytesPerPixel()) {
     case 4: return loadPixel<4>(p);
     case 3: return loadPixel<3>(p);
@@ -172,8 +157,7 @@ bool VideoSurface::validRect(const Rect& r) const {
 void VideoSurface::prepareRuns() {
     const uint32_t colourBits = colourBitsOf(format_);
     const uint32_t key = key_ & colourBits;
-    if (runsValid_ && runsKey_ == key)
-        return;
+    if (runsValid_ && runsKey_ == key) return;
     runs_.clear();
     lineRuns_.assign(static_cast<size_t>(height_) + 1, 0);
     for (int32_t y = 0; y < height_; ++y) {
@@ -207,8 +191,7 @@ void VideoSurface::copyRect(const Rect& dst, const VideoSurface& src, const Rect
         }
         return;
     }
-    for (int32_t j = 0; j < lines; ++j, s += src.pitch_, d += pitch_)
-        std::memcpy(d, s, bytes);
+    for (int32_t j = 0; j < lines; ++j, s += src.pitch_, d += pitch_) std::memcpy(d, s, bytes);
 }
 
 void VideoSurface::copyKeyedRuns(const Rect& dst, VideoSurface& src, const Rect& srcRect) {
@@ -226,8 +209,7 @@ void VideoSurface::copyKeyedRuns(const Rect& dst, VideoSurface& src, const Rect&
         if (end - run > 8)
             run = std::partition_point(run, end, [left](const Run& r) { return r.start + r.length <= left; });
         else
-            while (run != end && run->start + run->length <= left)
-                ++run;
+            while (run != end && run->start + run->length <= left) ++run;
         const uint8_t* s = src.pixels_.data() + static_cast<size_t>(sy) * src.pitch_;
         uint8_t* d = pixels_.data() + static_cast<size_t>(dst.top + j) * pitch_ + static_cast<size_t>(dst.left) * bpp;
         for (; run != end && run->start < right; ++run) {
@@ -242,23 +224,25 @@ void VideoSurface::stretch(const Rect& dst, const VideoSurface& src, const Rect&
     const uint32_t colourBits = colourBitsOf(format_);
     const uint32_t key = src.key_ & colourBits;
     switch (format_.bytesPerPixel()) {
-    case 4: stretchLines<4>(pixels_.data(), pitch_, dst, src.pixels_.data(), src.pitch_, srcRect, keyed, key, colourBits); break;
-    case 3: stretchLines<3>(pixels_.data(), pitch_, dst, src.pixels_.data(), src.pitch_, srcRect, keyed, key, colourBits); break;
-    default: stretchLines<2>(pixels_.data(), pitch_, dst, src.pixels_.data(), src.pitch_, srcRect, keyed, key, colourBits); break;
+    case 4:
+        stretchLines<4>(pixels_.data(), pitch_, dst, src.pixels_.data(), src.pitch_, srcRect, keyed, key, colourBits);
+        break;
+    case 3:
+        stretchLines<3>(pixels_.data(), pitch_, dst, src.pixels_.data(), src.pitch_, srcRect, keyed, key, colourBits);
+        break;
+    default:
+        stretchLines<2>(pixels_.data(), pitch_, dst, src.pixels_.data(), src.pitch_, srcRect, keyed, key, colourBits);
+        break;
     }
 }
 
 bool VideoSurface::blt(const Rect* dstRect, VideoSurface* source, const Rect* srcRect, bool useKey) {
-    if (!source || locked_ || source->locked_)
-        return false;
-    if (source->format_ != format_)
-        return false;
-    if (useKey && !source->hasKey_)
-        return false;
+    if (!source || locked_ || source->locked_) return false;
+    if (source->format_ != format_) return false;
+    if (useKey && !source->hasKey_) return false;
     const Rect dst = dstRect ? *dstRect : Rect{0, 0, width_, height_};
     const Rect src = srcRect ? *srcRect : Rect{0, 0, source->width_, source->height_};
-    if (!validRect(dst) || !source->validRect(src))
-        return false;
+    if (!validRect(dst) || !source->validRect(src)) return false;
 
     const bool sameSize = dst.width() == src.width() && dst.height() == src.height();
     if (sameSize && !useKey)
@@ -280,11 +264,9 @@ bool VideoSurface::blt(const Rect* dstRect, VideoSurface* source, const Rect* sr
 }
 
 bool VideoSurface::fill(const Rect* rect, uint32_t value) {
-    if (locked_)
-        return false;
+    if (locked_) return false;
     const Rect r = rect ? *rect : Rect{0, 0, width_, height_};
-    if (!validRect(r))
-        return false;
+    if (!validRect(r)) return false;
     switch (format_.bytesPerPixel()) {
     case 4: fillLines<4>(pixels_.data(), pitch_, r, value); break;
     case 3: fillLines<3>(pixels_.data(), pitch_, r, value); break;

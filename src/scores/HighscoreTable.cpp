@@ -37,35 +37,28 @@ constexpr DefaultRow defaultRows[] = {
 
 // Reads a decimal number the way the C runtime's atoi does (leading blanks, a sign,
 // digits), but never past the end of the text, and clamped to 32 bits.
-int32_t readNumber(std::string_view text, std::size_t pos)
-{
-    while (pos < text.size() && (text[pos] == ' ' || (text[pos] >= '\t' && text[pos] <= '\r')))
-        ++pos;
+int32_t readNumber(std::string_view text, std::size_t pos) {
+    while (pos < text.size() && (text[pos] == ' ' || (text[pos] >= '\t' && text[pos] <= '\r'))) ++pos;
     bool negative = false;
-    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-'))
-        negative = text[pos++] == '-';
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) negative = text[pos++] == '-';
     int64_t value = 0;
     while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
         value = value * 10 + (text[pos++] - '0');
         if (value > int64_t{std::numeric_limits<int32_t>::max()} + 1)
             value = int64_t{std::numeric_limits<int32_t>::max()} + 1;
     }
-    if (negative)
-        value = -value;
-    if (value > std::numeric_limits<int32_t>::max())
-        value = std::numeric_limits<int32_t>::max();
+    if (negative) value = -value;
+    if (value > std::numeric_limits<int32_t>::max()) value = std::numeric_limits<int32_t>::max();
     return static_cast<int32_t>(value);
 }
 
-bool isEntryChar(int32_t ch)
-{
+bool isEntryChar(int32_t ch) {
     return ch == 32 || (ch >= '0' && ch <= '9') || (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z');
 }
 
 } // namespace
 
-HighscoreTable::HighscoreTable()
-{
+HighscoreTable::HighscoreTable() {
     count = 0;
     for (const DefaultRow& row : defaultRows) {
         std::snprintf(names[count], nameSize, "%s", row.name);
@@ -80,20 +73,15 @@ HighscoreTable::HighscoreTable()
     reset();
 }
 
-HighscoreTable::~HighscoreTable()
-{
+HighscoreTable::~HighscoreTable() {
     saveToRegistry(storedName_);
     snapshot.reset();
     clear();
 }
 
-void HighscoreTable::attach(HighscoreHost& host)
-{
-    session = &host;
-}
+void HighscoreTable::attach(HighscoreHost& host) { session = &host; }
 
-void HighscoreTable::reset()
-{
+void HighscoreTable::reset() {
     revealX = -1;
     framesShown = 0;
     wipeStart = 0;
@@ -101,15 +89,13 @@ void HighscoreTable::reset()
     inserted = false;
 }
 
-void HighscoreTable::clear()
-{
+void HighscoreTable::clear() {
     reset();
     snapshot.reset();
     destroy();
 }
 
-std::string HighscoreTable::tableText() const
-{
+std::string HighscoreTable::tableText() const {
     std::string text;
     for (int32_t i = 0; i < count; ++i) {
         char line[nameSize + 32];
@@ -119,8 +105,7 @@ std::string HighscoreTable::tableText() const
     return text;
 }
 
-HighscoreTable::Check HighscoreTable::checkValue(std::string_view text, std::string_view tableName)
-{
+HighscoreTable::Check HighscoreTable::checkValue(std::string_view text, std::string_view tableName) {
     MD5_CTX ctx;
     MD5Init(&ctx);
     auto add = [&ctx](std::string_view part) {
@@ -132,36 +117,27 @@ HighscoreTable::Check HighscoreTable::checkValue(std::string_view text, std::str
     add(tableName);
     Check check{};
     MD5Final(check.data(), &ctx);
-    for (uint8_t& b : check)
-        b ^= checkMask;
+    for (uint8_t& b : check) b ^= checkMask;
     return check;
 }
 
-std::string HighscoreTable::keyPath(std::string_view tableName)
-{
+std::string HighscoreTable::keyPath(std::string_view tableName) {
     return std::string(keyPrefix) + std::string(tableName);
 }
 
-bool HighscoreTable::isUsableName(std::string_view tableName)
-{
-    return Store::isSafeName(tableName);
-}
+bool HighscoreTable::isUsableName(std::string_view tableName) { return Store::isSafeName(tableName); }
 
-std::filesystem::path HighscoreTable::storeLocation(std::string_view tableName)
-{
+std::filesystem::path HighscoreTable::storeLocation(std::string_view tableName) {
     return Store::standard().locate(keyPath(tableName));
 }
 
-bool HighscoreTable::saveToRegistry(std::string_view tableName)
-{
-    if (!isUsableName(tableName))
-        return false;
+bool HighscoreTable::saveToRegistry(std::string_view tableName) {
+    if (!isUsableName(tableName)) return false;
     std::string text = tableText();
     Check check = checkValue(text, tableName);
 
     auto key = Store::standard().create(keyPath(tableName));
-    if (!key)
-        return false;
+    if (!key) return false;
     StoreValue values[2];
     values[0].name = textValue;
     values[0].type = StoreType::String;
@@ -173,20 +149,16 @@ bool HighscoreTable::saveToRegistry(std::string_view tableName)
     return key->setAll(values);
 }
 
-bool HighscoreTable::loadFromRegistry(std::string_view tableName)
-{
+bool HighscoreTable::loadFromRegistry(std::string_view tableName) {
     storedName_ = std::string(tableName);
-    if (!isUsableName(tableName))
-        return false;
+    if (!isUsableName(tableName)) return false;
     auto key = Store::standard().open(keyPath(tableName));
-    if (!key)
-        return false;
+    if (!key) return false;
     StoreValue text;
-    if (!key->query(textValue, text, textBufferSize) || text.type != StoreType::String)
-        return false;
+    if (!key->query(textValue, text, textBufferSize) || text.type != StoreType::String) return false;
     StoreValue stored;
-    if (!key->query(checkValueName, stored, checkSize) || stored.type != StoreType::Binary
-        || stored.bytes.size() != checkSize)
+    if (!key->query(checkValueName, stored, checkSize) || stored.type != StoreType::Binary ||
+        stored.bytes.size() != checkSize)
         return false;
 
     // The text ends at its first zero byte, or at the end of what was stored when
@@ -209,8 +181,7 @@ bool HighscoreTable::loadFromRegistry(std::string_view tableName)
     return true;
 }
 
-void HighscoreTable::parseText(std::string_view text)
-{
+void HighscoreTable::parseText(std::string_view text) {
     std::memset(names, 0, sizeof names);
     std::memset(scores, 0, sizeof scores);
     count = 0;
@@ -223,24 +194,20 @@ void HighscoreTable::parseText(std::string_view text)
         std::memcpy(name, text.data() + pos, nameLength);
         // Past the comma and the blank after it; a name without a score is no row.
         std::size_t scoreAt = nameEnd + 2;
-        if (scoreAt >= text.size())
-            break;
+        if (scoreAt >= text.size()) break;
         std::memcpy(names[count], name, nameSize);
         scores[count] = readNumber(text, scoreAt);
         ++count;
         std::size_t lineEnd = text.find('\n', scoreAt);
-        if (lineEnd == std::string_view::npos || lineEnd + 1 >= text.size())
-            break;
+        if (lineEnd == std::string_view::npos || lineEnd + 1 >= text.size()) break;
         pos = lineEnd + 1;
     }
 }
 
-void HighscoreTable::insertPending()
-{
+void HighscoreTable::insertPending() {
     inserted = true;
     for (int32_t i = 0; i < count; ++i) {
-        if (scores[i] >= pendingScore)
-            continue;
+        if (scores[i] >= pendingScore) continue;
         for (int32_t j = count - 1; j > i; --j) {
             std::memcpy(names[j], names[j - 1], nameSize);
             scores[j] = scores[j - 1];
@@ -253,18 +220,14 @@ void HighscoreTable::insertPending()
     }
 }
 
-bool HighscoreTable::wipeRunning() const
-{
+bool HighscoreTable::wipeRunning() const {
     return session == nullptr || revealX < session->highscoreScreenWidth() - 10;
 }
 
-void HighscoreTable::typeChar(int32_t ch)
-{
-    if (wipeRunning())
-        return;
+void HighscoreTable::typeChar(int32_t ch) {
+    if (wipeRunning()) return;
     if (editIndex < 0 || editIndex >= maxRows) {
-        if (ch == 13)
-            done = true;
+        if (ch == 13) done = true;
         return;
     }
     char* name = names[editIndex];
@@ -275,18 +238,15 @@ void HighscoreTable::typeChar(int32_t ch)
         // Stored at once, so that a reload after a screen mode switch keeps the name.
         saveToRegistry(storedName_);
     } else if (ch == 8) {
-        if (length > 0)
-            name[length - 1] = 0;
+        if (length > 0) name[length - 1] = 0;
     } else if (isEntryChar(ch) && length < nameSize - 1) {
         name[length] = static_cast<char>(ch);
         name[length + 1] = 0;
     }
 }
 
-void HighscoreTable::draw(VideoSurface* dest, const Rect* clip)
-{
-    if (dest == nullptr || clip == nullptr || session == nullptr)
-        return;
+void HighscoreTable::draw(VideoSurface* dest, const Rect* clip) {
+    if (dest == nullptr || clip == nullptr || session == nullptr) return;
     int32_t width = session->highscoreScreenWidth();
     int32_t height = session->highscoreScreenHeight();
     if (revealX < width - 10)
@@ -295,18 +255,15 @@ void HighscoreTable::draw(VideoSurface* dest, const Rect* clip)
         drawTable(dest, *clip, width, height);
 }
 
-void HighscoreTable::drawWipe(VideoSurface* dest, const Rect& clip, int32_t width, int32_t height)
-{
+void HighscoreTable::drawWipe(VideoSurface* dest, const Rect& clip, int32_t width, int32_t height) {
     framesShown += 1;
     if (framesShown < 10) {
         // The display has settled its flip chain on the last frame; every buffer
         // shows it for a few frames before the wipe starts.
-        if (snapshot)
-            dest->blt(&clip, snapshot.get(), &clip, false);
+        if (snapshot) dest->blt(&clip, snapshot.get(), &clip, false);
         return;
     }
-    if (wipeStart == 0)
-        wipeStart = tickCount();
+    if (wipeStart == 0) wipeStart = tickCount();
     uint32_t now = tickCount();
     for (int32_t x = 0; x < width; x += 10) {
         uint32_t t = now - wipeStart;
@@ -317,8 +274,7 @@ void HighscoreTable::drawWipe(VideoSurface* dest, const Rect& clip, int32_t widt
         } else if (x <= revealX) {
             h = 0;
         }
-        if (now <= wipeStart)
-            break;
+        if (now <= wipeStart) break;
         now -= 20;
         blitPart(dest, clip, x, h, x, 0, 10, Surface::height(), false);
         if (snapshot) {
@@ -329,19 +285,16 @@ void HighscoreTable::drawWipe(VideoSurface* dest, const Rect& clip, int32_t widt
     }
 }
 
-void HighscoreTable::drawTable(VideoSurface* dest, const Rect& clip, int32_t width, int32_t height)
-{
+void HighscoreTable::drawTable(VideoSurface* dest, const Rect& clip, int32_t width, int32_t height) {
     blit(dest, clip, 0, 0, true, 100.0f);
     Font* font = session->highscoreFont();
     auto text = [&](int32_t x, int32_t y, const char* s) {
-        if (font)
-            font->drawText(dest, clip, x, y, s, false);
+        if (font) font->drawText(dest, clip, x, y, s, false);
     };
     auto measure = [&](const char* s) { return font ? font->textWidth(s) : 0; };
 
     text(width / 2 - 110, 10, "Der Highscore");
-    if (!inserted)
-        insertPending();
+    if (!inserted) insertPending();
     char number[16];
     for (int32_t i = 0; i < count; ++i) {
         int32_t y = 80 + 38 * i;

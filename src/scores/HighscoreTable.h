@@ -74,14 +74,14 @@ public:
     int32_t scores[maxRows] = {};
     int32_t count = 0;
     int32_t framesShown = 0;
-    int32_t revealX = -1;      // left edge of the right-most column the wipe revealed
-    uint32_t wipeStart = 0;    // tick count when the wipe began; 0 = not begun
+    int32_t revealX = -1;                   // left edge of the right-most column the wipe revealed
+    uint32_t wipeStart = 0;                 // tick count when the wipe began; 0 = not begun
     std::unique_ptr<VideoSurface> snapshot; // the last game frame, owned here
-    int32_t pendingScore = 0;  // score of the round just ended; 0 = none
-    bool inserted = false;     // the pending score has been dealt with
-    bool done = false;         // the player confirmed leaving the screen
-    int32_t cursorY = 0;       // y of the row being named; 0 = no cursor
-    int32_t editIndex = -1;    // row being named; -1 = none
+    int32_t pendingScore = 0;               // score of the round just ended; 0 = none
+    bool inserted = false;                  // the pending score has been dealt with
+    bool done = false;                      // the player confirmed leaving the screen
+    int32_t cursorY = 0;                    // y of the row being named; 0 = no cursor
+    int32_t editIndex = -1;                 // row being named; -1 = none
 
 private:
     void insertPending();

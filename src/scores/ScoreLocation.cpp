@@ -17,29 +17,24 @@ namespace {
 constexpr uint32_t tableNameOffset = 24;
 constexpr uint32_t tableNameSize = 31;
 
-std::optional<std::string> readFromEntry(BlockReader& reader)
-{
-    if (!reader.openEntry("stuff.x"))
-        return std::nullopt;
+std::optional<std::string> readFromEntry(BlockReader& reader) {
+    if (!reader.openEntry("stuff.x")) return std::nullopt;
     uint16_t tag = 0;
     while (reader.readHeader(tag)) {
         if (tag == makeTag('S', 'S')) {
             char record[tableNameOffset + tableNameSize] = {};
-            if (!reader.read(record, sizeof record))
-                return std::nullopt;
+            if (!reader.read(record, sizeof record)) return std::nullopt;
             const char* name = record + tableNameOffset;
             return std::string(name, strnlen(name, tableNameSize - 1));
         }
-        if (!reader.nextBlock())
-            break;
+        if (!reader.nextBlock()) break;
     }
     return std::nullopt;
 }
 
 } // namespace
 
-std::optional<std::string> readTableName(const std::string& exePath)
-{
+std::optional<std::string> readTableName(const std::string& exePath) {
     ArchiveLocator locator;
     std::optional<std::string> name;
     try {
@@ -56,11 +51,9 @@ std::optional<std::string> readTableName(const std::string& exePath)
     return name;
 }
 
-std::string describeScoreLocation(const std::string& exePath)
-{
+std::string describeScoreLocation(const std::string& exePath) {
     std::optional<std::string> name = readTableName(exePath);
-    if (!name)
-        return "The game's data could not be read from " + exePath;
+    if (!name) return "The game's data could not be read from " + exePath;
     if (!HighscoreTable::isUsableName(*name))
         return "The data set names no usable high-score table; scores are not stored";
     return HighscoreTable::storeLocation(*name).string();

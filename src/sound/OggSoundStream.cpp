@@ -33,8 +33,8 @@ struct OggSoundStream::Decoder {
     bool infoInit = false;
     bool dspInit = false;
     bool blockInit = false;
-    bool open = false;  // headers read, synthesis ready
-    bool lastPageIn = false;  // the page marked end-of-stream has been taken in
+    bool open = false;       // headers read, synthesis ready
+    bool lastPageIn = false; // the page marked end-of-stream has been taken in
 };
 
 OggSoundStream::OggSoundStream(std::vector<uint8_t> payload)
@@ -47,18 +47,14 @@ OggSoundStream::OggSoundStream(std::vector<uint8_t> payload)
 
 OggSoundStream::~OggSoundStream() {
     closeDecoder();
-    if (decoder->syncInit)
-        ogg_sync_clear(&decoder->sync);
+    if (decoder->syncInit) ogg_sync_clear(&decoder->sync);
 }
 
 int16_t OggSoundStream::toPcm16(float sample) {
     const double v = static_cast<double>(sample) * 32767.0;
-    if (v != v)
-        return 0;
-    if (v >= 32767.0)
-        return 32767;
-    if (v <= -32768.0)
-        return -32768;
+    if (v != v) return 0;
+    if (v >= 32767.0) return 32767;
+    if (v <= -32768.0) return -32768;
     return static_cast<int16_t>(static_cast<int32_t>(v));
 }
 
@@ -66,26 +62,20 @@ int32_t OggSoundStream::lengthFromComments(const char* const* comments, const in
     static const char kKey[] = "Length: ";
     for (int i = 0; i < count; ++i) {
         const char* c = comments[i];
-        if (!c || !lengths || lengths[i] <= 0)
-            continue;
-        if (lengths[i] < 8 || std::strncmp(c, kKey, 8) != 0)
-            continue;
+        if (!c || !lengths || lengths[i] <= 0) continue;
+        if (lengths[i] < 8 || std::strncmp(c, kKey, 8) != 0) continue;
         // Read the way atoi reads: leading blanks, a sign, digits up to the
         // first other character (the line feed).
         const char* p = c + 8;
-        while (*p == ' ' || (*p >= '\t' && *p <= '\r'))
-            ++p;
+        while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
         bool negative = false;
-        if (*p == '+' || *p == '-')
-            negative = *p++ == '-';
+        if (*p == '+' || *p == '-') negative = *p++ == '-';
         int64_t value = 0;
         while (*p >= '0' && *p <= '9') {
             value = value * 10 + (*p++ - '0');
-            if (value > static_cast<int64_t>(INT32_MAX) + 1)
-                value = static_cast<int64_t>(INT32_MAX) + 1;
+            if (value > static_cast<int64_t>(INT32_MAX) + 1) value = static_cast<int64_t>(INT32_MAX) + 1;
         }
-        if (negative)
-            value = -value;
+        if (negative) value = -value;
         return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
     }
     return kDefaultLengthMs;
@@ -96,17 +86,14 @@ bool OggSoundStream::headersOpen() const { return decoder->open; }
 int32_t OggSoundStream::lengthMs() const { return declaredLengthMs; }
 
 void OggSoundStream::format(std::unique_ptr<AudioFormat>* out) const {
-    if (out)
-        *out = std::make_unique<AudioFormat>(waveFormat);
+    if (out) *out = std::make_unique<AudioFormat>(waveFormat);
 }
 
 int32_t OggSoundStream::feed() {
     const int32_t n = std::min(kFeedBytes, inputSize - inputUsed);
-    if (n <= 0)
-        return 0;
+    if (n <= 0) return 0;
     char* buffer = ogg_sync_buffer(&decoder->sync, n);
-    if (!buffer)
-        return 0;
+    if (!buffer) return 0;
     std::memcpy(buffer, input.data() + inputCursor, static_cast<size_t>(n));
     ogg_sync_wrote(&decoder->sync, n);
     inputCursor += static_cast<size_t>(n);
@@ -118,46 +105,37 @@ bool OggSoundStream::openHeaders() {
     Decoder& d = *decoder;
     const auto opened = [&]() -> bool {
         feed();
-        if (ogg_sync_pageout(&d.sync, &d.page) != 1)
-            return false;
+        if (ogg_sync_pageout(&d.sync, &d.page) != 1) return false;
         ogg_stream_init(&d.stream, ogg_page_serialno(&d.page));
         d.streamInit = true;
         vorbis_info_init(&d.info);
         vorbis_comment_init(&d.comment);
         d.infoInit = true;
-        if (ogg_stream_pagein(&d.stream, &d.page) < 0)
-            return false;
-        if (ogg_stream_packetout(&d.stream, &d.packet) != 1)
-            return false;
-        if (vorbis_synthesis_headerin(&d.info, &d.comment, &d.packet) < 0)
-            return false;
+        if (ogg_stream_pagein(&d.stream, &d.page) < 0) return false;
+        if (ogg_stream_packetout(&d.stream, &d.packet) != 1) return false;
+        if (vorbis_synthesis_headerin(&d.info, &d.comment, &d.packet) < 0) return false;
 
         // The comment and setup headers may share pages or span several.
         int taken = 0;
         while (taken < 2) {
             const int page = ogg_sync_pageout(&d.sync, &d.page);
             if (page == 0) {
-                if (feed() == 0)
-                    return false;
+                if (feed() == 0) return false;
                 continue;
             }
-            if (page < 0)
-                continue;
+            if (page < 0) continue;
             ogg_stream_pagein(&d.stream, &d.page);
             while (taken < 2) {
                 const int got = ogg_stream_packetout(&d.stream, &d.packet);
-                if (got == 0)
-                    break;
-                if (got < 0)
-                    return false;
+                if (got == 0) break;
+                if (got < 0) return false;
                 vorbis_synthesis_headerin(&d.info, &d.comment, &d.packet);
                 ++taken;
             }
         }
         // A damaged setup header leaves the information incomplete; synthesis
         // then refuses to start, and the stream stays without PCM.
-        if (d.info.channels <= 0 || vorbis_synthesis_init(&d.dsp, &d.info) != 0)
-            return false;
+        if (d.info.channels <= 0 || vorbis_synthesis_init(&d.dsp, &d.info) != 0) return false;
         d.dspInit = true;
         vorbis_block_init(&d.dsp, &d.block);
         d.blockInit = true;
@@ -174,12 +152,9 @@ bool OggSoundStream::openHeaders() {
 
 void OggSoundStream::closeDecoder() {
     Decoder& d = *decoder;
-    if (d.streamInit)
-        ogg_stream_clear(&d.stream);
-    if (d.blockInit)
-        vorbis_block_clear(&d.block);
-    if (d.dspInit)
-        vorbis_dsp_clear(&d.dsp);
+    if (d.streamInit) ogg_stream_clear(&d.stream);
+    if (d.blockInit) vorbis_block_clear(&d.block);
+    if (d.dspInit) vorbis_dsp_clear(&d.dsp);
     if (d.infoInit) {
         vorbis_comment_clear(&d.comment);
         vorbis_info_clear(&d.info);
@@ -189,31 +164,26 @@ void OggSoundStream::closeDecoder() {
 
 void OggSoundStream::decode(uint32_t limit) {
     Decoder& d = *decoder;
-    if (!d.open || waveFormat.channels == 0)
-        return;
+    if (!d.open || waveFormat.channels == 0) return;
     // Packets are taken one at a time, those of pages already in the stream
     // layer first, so decoding stops within a packet of the amount asked for;
     // whatever is left in the sync and stream layers waits for the next call.
     while (limit == 0 || pcm.available() < limit) {
         const int got = ogg_stream_packetout(&d.stream, &d.packet);
-        if (got < 0)
-            continue;  // a hole in the packet sequence
+        if (got < 0) continue; // a hole in the packet sequence
         if (got > 0) {
             synthesize();
             continue;
         }
-        if (d.lastPageIn)
-            return;
+        if (d.lastPageIn) return;
         const int page = ogg_sync_pageout(&d.sync, &d.page);
-        if (page < 0)
-            continue;  // damaged data skipped by the sync layer
+        if (page < 0) continue; // damaged data skipped by the sync layer
         if (page > 0) {
             ogg_stream_pagein(&d.stream, &d.page);
             d.lastPageIn = ogg_page_eos(&d.page) != 0;
             continue;
         }
-        if (feed() == 0)
-            return;
+        if (feed() == 0) return;
     }
 }
 
@@ -221,8 +191,7 @@ void OggSoundStream::synthesize() {
     Decoder& d = *decoder;
     const int channels = waveFormat.channels;
     const int convSize = kConversionSamples / channels;
-    if (vorbis_synthesis(&d.block, &d.packet) == 0)
-        vorbis_synthesis_blockin(&d.dsp, &d.block);
+    if (vorbis_synthesis(&d.block, &d.packet) == 0) vorbis_synthesis_blockin(&d.dsp, &d.block);
     float** samples = nullptr;
     int n;
     while ((n = vorbis_synthesis_pcmout(&d.dsp, &samples)) > 0) {
@@ -258,14 +227,12 @@ uint32_t OggSoundStream::decodedSize() {
 }
 
 int32_t OggSoundStream::read(void* destination, int32_t len) {
-    if (!destination || len <= 0)
-        return 0;
+    if (!destination || len <= 0) return 0;
     return static_cast<int32_t>(pcm.read(destination, static_cast<uint32_t>(len)));
 }
 
 uint32_t OggSoundStream::prepare(uint32_t minBytes, bool loop) {
-    if (pcm.available() < minBytes)
-        decode(minBytes);
+    if (pcm.available() < minBytes) decode(minBytes);
     if (pcm.available() == 0 && loop) {
         rewind(0);
         decode(minBytes);
@@ -274,8 +241,7 @@ uint32_t OggSoundStream::prepare(uint32_t minBytes, bool loop) {
 }
 
 int32_t OggSoundStream::readUnchecked(void* destination, int32_t len) {
-    if (len <= 0)
-        return 0;
+    if (len <= 0) return 0;
     return static_cast<int32_t>(pcm.read(destination, static_cast<uint32_t>(len)));
 }
 
@@ -284,8 +250,7 @@ void OggSoundStream::rewind(int32_t) {
     pcm.clear();
     inputCursor = 0;
     inputUsed = 0;
-    if (decoder->syncInit)
-        ogg_sync_clear(&decoder->sync);
+    if (decoder->syncInit) ogg_sync_clear(&decoder->sync);
     ogg_sync_init(&decoder->sync);
     decoder->syncInit = true;
     openHeaders();

@@ -53,7 +53,7 @@ private:
     int32_t inputUsed = 0;
     int32_t inputSize = 0;
     std::vector<uint8_t> input;
-    size_t inputCursor = 0;  // offset into input of the next bytes to feed
+    size_t inputCursor = 0; // offset into input of the next bytes to feed
     int32_t declaredLengthMs = 30000;
 };
 

@@ -7,8 +7,7 @@
 namespace vandrel {
 
 void PcmQueue::append(std::vector<uint8_t> block) {
-    if (block.empty())
-        return;
+    if (block.empty()) return;
     available_ += static_cast<uint32_t>(block.size());
     blocks.push_back(std::move(block));
 }

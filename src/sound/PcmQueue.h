@@ -1,7 +1,7 @@
 // First-in first-out list of decoded PCM blocks with a count of unread bytes.
 #pragma once
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <vector>
 
@@ -20,7 +20,7 @@ public:
 
 private:
     std::deque<std::vector<uint8_t>> blocks;
-    size_t frontOffset = 0;  // bytes of the front block already read
+    size_t frontOffset = 0; // bytes of the front block already read
     uint32_t available_ = 0;
 };
 

@@ -7,8 +7,7 @@ namespace vandrel {
 
 bool SoundBuffer::load(BlockReader* reader, bool streamed) {
     try {
-        if (!reader)
-            throw LoadError();
+        if (!reader) throw LoadError();
         streamed_ = streamed;
         if (streamed_)
             streamingPart_.load(reader);
@@ -23,8 +22,7 @@ bool SoundBuffer::load(BlockReader* reader, bool streamed) {
 void SoundBuffer::playFromStart() {
     if (streamed_) {
         streamingPart_.pause();
-        if (streamingPart_.positionMs() != 0)
-            streamingPart_.rewind(0);
+        if (streamingPart_.positionMs() != 0) streamingPart_.rewind(0);
         streamingPart_.playOnce();
     } else {
         staticPart_.stop();

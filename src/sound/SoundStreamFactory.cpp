@@ -22,25 +22,21 @@ std::unique_ptr<SoundStream> SoundStreamFactory::create(BlockReader& reader) {
     // A block of length 0 holds no sound. Its size() would be the whole entry's,
     // and reading that much would run into the blocks after it.
     const int32_t length = reader.blockLength();
-    if (length <= 0)
-        return nullptr;
+    if (length <= 0) return nullptr;
     const uint32_t total = static_cast<uint32_t>(length);
 
     const uint32_t probe = std::min(kProbeBytes, total);
     std::vector<uint8_t> input(probe);
-    if (!reader.read(input.data(), probe))
-        return nullptr;
+    if (!reader.read(input.data(), probe)) return nullptr;
     // "OggS" followed by the page header's version byte, which is 0.
     static const uint8_t kCapture[5] = {'O', 'g', 'g', 'S', 0};
-    if (probe < sizeof kCapture || std::memcmp(input.data(), kCapture, sizeof kCapture) != 0)
-        return nullptr;
+    if (probe < sizeof kCapture || std::memcmp(input.data(), kCapture, sizeof kCapture) != 0) return nullptr;
 
     size_t have = probe;
     while (have < total) {
         const uint32_t piece = std::min<uint32_t>(kReadPiece, total - static_cast<uint32_t>(have));
         input.resize(have + piece);
-        if (!reader.read(input.data() + have, piece))
-            return nullptr;
+        if (!reader.read(input.data() + have, piece)) return nullptr;
         have += piece;
     }
     return std::make_unique<OggSoundStream>(std::move(input));

@@ -7,8 +7,7 @@
 namespace vandrel {
 
 StaticSound::~StaticSound() {
-    if (buffer)
-        buffer->stop();
+    if (buffer) buffer->stop();
 }
 
 void StaticSound::load(BlockReader* reader) {
@@ -18,8 +17,7 @@ void StaticSound::load(BlockReader* reader) {
 
 void StaticSound::load(std::unique_ptr<SoundStream> stream) {
     unload();
-    if (state_ != State::Empty || !stream)
-        return;
+    if (state_ != State::Empty || !stream) return;
     if (createBuffer(*stream) && fillBuffer(*stream))
         state_ = State::Loaded;
     else
@@ -30,18 +28,16 @@ void StaticSound::load(std::unique_ptr<SoundStream> stream) {
 bool StaticSound::createBuffer(SoundStream& stream) {
     SoundSystem* system = SoundSystem::current();
     AudioDevice* device = system ? system->audioDevice() : nullptr;
-    if (!device)
-        return false;
+    if (!device) return false;
     std::unique_ptr<AudioFormat> format;
     stream.format(&format);
     AudioBufferDesc desc;
     desc.flags = kAudioBufferCtrlFrequency | kAudioBufferCtrlVolume | kAudioBufferCtrlPositionNotify |
                  kAudioBufferGetCurrentPosition2;
-    desc.bufferBytes = stream.decodedSize();  // decodes the whole sound
+    desc.bufferBytes = stream.decodedSize(); // decodes the whole sound
     desc.format = format.get();
     buffer = device->createBuffer(desc);
-    if (!buffer)
-        return false;
+    if (!buffer) return false;
     lengthMs_ = stream.lengthMs();
     bytesPerSecond_ = format->avgBytesPerSec;
     return true;
@@ -54,41 +50,32 @@ bool StaticSound::fillBuffer(SoundStream& stream) {
         buffer->restore();
         result = buffer->lock(0, 0, regions, kAudioLockEntireBuffer);
     }
-    if (result != AudioResult::Ok || !regions.first)
-        return false;
+    if (result != AudioResult::Ok || !regions.first) return false;
     stream.read(regions.first, static_cast<int32_t>(regions.firstBytes));
     buffer->unlock(regions);
     return true;
 }
 
 void StaticSound::play() {
-    if (state_ != State::Loaded && state_ != State::Playing && state_ != State::Stopped)
-        return;
+    if (state_ != State::Loaded && state_ != State::Playing && state_ != State::Stopped) return;
     // A sound that ran to its end stays Playing here; play starts it again.
-    if (buffer && buffer->play(0))
-        state_ = State::Playing;
+    if (buffer && buffer->play(0)) state_ = State::Playing;
 }
 
 void StaticSound::stop() {
-    if (state_ == State::Playing && buffer && buffer->stop())
-        state_ = State::Stopped;
+    if (state_ == State::Playing && buffer && buffer->stop()) state_ = State::Stopped;
 }
 
 void StaticSound::setPositionMs(int32_t ms) {
-    if (bytesPerSecond_ == 0 || !buffer)
-        return;
-    if (ms > lengthMs_)
-        ms = lengthMs_;
-    if (ms < 0)
-        ms = 0;
+    if (bytesPerSecond_ == 0 || !buffer) return;
+    if (ms > lengthMs_) ms = lengthMs_;
+    if (ms < 0) ms = 0;
     buffer->setCurrentPosition(StreamingSound::bytesForMs(bytesPerSecond_, ms));
 }
 
 void StaticSound::unload() {
-    if (state_ == State::Empty)
-        return;
-    if (state_ == State::Playing && buffer)
-        buffer->stop();
+    if (state_ == State::Empty) return;
+    if (state_ == State::Playing && buffer) buffer->stop();
     buffer.reset();
     state_ = State::Empty;
     lengthMs_ = 0;

@@ -11,24 +11,20 @@
 namespace vandrel {
 
 StreamingSound::~StreamingSound() {
-    if (buffer)
-        buffer->stop();
+    if (buffer) buffer->stop();
 }
 
 uint32_t StreamingSound::bytesForMs(uint32_t avgBytesPerSec, int32_t ms) {
     // Truncated, not rounded to whole samples; kept inside the unsigned range.
     const double bytes = static_cast<double>(avgBytesPerSec) * ms * 0.001;
-    if (!(bytes > 0.0))
-        return 0;
-    if (bytes >= 4294967295.0)
-        return UINT32_MAX;
+    if (!(bytes > 0.0)) return 0;
+    if (bytes >= 4294967295.0) return UINT32_MAX;
     return static_cast<uint32_t>(bytes);
 }
 
 uint32_t StreamingSound::ringBytesFor(uint32_t avgBytesPerSec) {
     uint32_t bytes = static_cast<uint32_t>(static_cast<double>(avgBytesPerSec) * 1000 * 0.001);
-    if (bytes % 4 != 0)
-        bytes += 4 - bytes % 4;
+    if (bytes % 4 != 0) bytes += 4 - bytes % 4;
     return bytes;
 }
 
@@ -40,8 +36,7 @@ void StreamingSound::resetCounters() {
 }
 
 bool StreamingSound::load(BlockReader* reader) {
-    if (!reader)
-        return false;
+    if (!reader) return false;
     SoundSystem* system = SoundSystem::current();
     load(system ? system->createStream(reader) : nullptr);
     return true;
@@ -50,11 +45,9 @@ bool StreamingSound::load(BlockReader* reader) {
 void StreamingSound::load(std::unique_ptr<SoundStream> source) {
     unload();
     stream = std::move(source);
-    if (!stream)
-        return;
+    if (!stream) return;
     resetCounters();
-    if (createRing() && primeRing())
-        state_ = State::Loaded;
+    if (createRing() && primeRing()) state_ = State::Loaded;
 }
 
 AudioResult StreamingSound::lockRing(uint32_t offset, uint32_t bytes, AudioLock& regions, uint32_t flags) {
@@ -70,8 +63,7 @@ bool StreamingSound::createRing() {
     resetCounters();
     SoundSystem* system = SoundSystem::current();
     AudioDevice* device = system ? system->audioDevice() : nullptr;
-    if (!device || !stream)
-        return false;
+    if (!device || !stream) return false;
     std::unique_ptr<AudioFormat> format;
     stream->format(&format);
     ringBytes_ = ringBytesFor(format->avgBytesPerSec);
@@ -82,20 +74,17 @@ bool StreamingSound::createRing() {
     desc.bufferBytes = ringBytes_;
     desc.format = format.get();
     buffer = device->createBuffer(desc);
-    if (!buffer)
-        return false;
+    if (!buffer) return false;
     sampleRate_ = format->samplesPerSec;
     bytesPerSecond_ = format->avgBytesPerSec;
     return true;
 }
 
 bool StreamingSound::primeRing() {
-    if (!stream || !buffer)
-        return false;
+    if (!stream || !buffer) return false;
     stream->prepare(ringBytes_, looping_);
     AudioLock regions;
-    if (lockRing(0, 0, regions, kAudioLockEntireBuffer) != AudioResult::Ok || !regions.first)
-        return false;
+    if (lockRing(0, 0, regions, kAudioLockEntireBuffer) != AudioResult::Ok || !regions.first) return false;
     const int32_t got = stream->readUnchecked(regions.first, static_cast<int32_t>(regions.firstBytes));
     writtenBytes_ = static_cast<uint32_t>(got);
     if (static_cast<uint32_t>(got) < regions.firstBytes)
@@ -107,19 +96,16 @@ bool StreamingSound::primeRing() {
 }
 
 bool StreamingSound::startPlayback(bool loop) {
-    if (!buffer || !stream)
-        return false;
+    if (!buffer || !stream) return false;
     looping_ = loop;
     if (looping_) {
         stream->prepare(ringBytes_, true);
         // Right after priming the write position is where priming stopped. Once
         // more than a ring has been written the count no longer names a ring
         // offset (a pause and a new start), and the kept cursor is the right one.
-        if (writtenBytes_ <= ringBytes_)
-            writeCursor_ = writtenBytes_;
+        if (writtenBytes_ <= ringBytes_) writeCursor_ = writtenBytes_;
         refill();
-        if (!buffer)
-            return false;
+        if (!buffer) return false;
     }
     // The ring always loops in the device; looping_ only decides whether the
     // stream starts again when it runs out.
@@ -127,30 +113,23 @@ bool StreamingSound::startPlayback(bool loop) {
 }
 
 void StreamingSound::playLooping() {
-    if (state_ != State::Loaded && state_ != State::Paused)
-        return;
-    if (startPlayback(true))
-        state_ = State::Playing;
+    if (state_ != State::Loaded && state_ != State::Paused) return;
+    if (startPlayback(true)) state_ = State::Playing;
 }
 
 void StreamingSound::playOnce() {
-    if (state_ != State::Loaded && state_ != State::Paused)
-        return;
-    if (startPlayback(false))
-        state_ = State::Playing;
+    if (state_ != State::Loaded && state_ != State::Paused) return;
+    if (startPlayback(false)) state_ = State::Playing;
 }
 
 void StreamingSound::pause() {
-    if (state_ == State::Playing && buffer && buffer->stop())
-        state_ = State::Paused;
+    if (state_ == State::Playing && buffer && buffer->stop()) state_ = State::Paused;
 }
 
 void StreamingSound::refill() {
-    if (!stream || !buffer)
-        return;
+    if (!stream || !buffer) return;
     uint32_t play = 0;
-    if (!buffer->getCurrentPosition(&play, nullptr))
-        return;
+    if (!buffer->getCurrentPosition(&play, nullptr)) return;
 
     const uint32_t advance = play >= lastPlayCursor_ ? play - lastPlayCursor_ : ringBytes_ - lastPlayCursor_ + play;
     playedBytes_ += advance;
@@ -175,8 +154,7 @@ void StreamingSound::refill() {
             if (regions.firstBytes > 0 && regions.first) {
                 const auto got = static_cast<uint32_t>(
                     stream->readUnchecked(regions.first, static_cast<int32_t>(regions.firstBytes)));
-                if (got < regions.firstBytes)
-                    std::memset(regions.first + got, 0, regions.firstBytes - got);
+                if (got < regions.firstBytes) std::memset(regions.first + got, 0, regions.firstBytes - got);
                 writtenBytes_ += got;
                 firstCounted = regions.firstBytes;
             }
@@ -199,31 +177,26 @@ void StreamingSound::refill() {
     }
 
     lastPlayCursor_ = play;
-    if (writeCursor_ >= ringBytes_)
-        writeCursor_ -= ringBytes_;
+    if (writeCursor_ >= ringBytes_) writeCursor_ -= ringBytes_;
     stream->prepare(ringBytes_, looping_);
 }
 
 int32_t StreamingSound::positionMs() const {
-    if (sampleRate_ == 0 || !buffer)
-        return -1;
+    if (sampleRate_ == 0 || !buffer) return -1;
     uint32_t play = 0;
-    if (!buffer->getCurrentPosition(&play, nullptr))
-        return -1;
+    if (!buffer->getCurrentPosition(&play, nullptr)) return -1;
     const uint32_t advance = play >= lastPlayCursor_ ? play - lastPlayCursor_ : ringBytes_ - lastPlayCursor_ + play;
     return static_cast<int32_t>(static_cast<double>(playedBytes_ + advance) * 1000.0 / bytesPerSecond_);
 }
 
 void StreamingSound::rewind(int32_t ms) {
-    if (!stream)
-        return;
+    if (!stream) return;
     if (buffer) {
         buffer->stop();
         buffer->setCurrentPosition(0);
     }
     stream->rewind(ms);
-    if (!buffer)
-        createRing();
+    if (!buffer) createRing();
     primeRing();
     lastPlayCursor_ = 0;
     writeCursor_ = 0;
@@ -236,8 +209,7 @@ void StreamingSound::rewind(int32_t ms) {
 }
 
 void StreamingSound::unload() {
-    if (state_ == State::Playing && buffer)
-        buffer->stop();
+    if (state_ == State::Playing && buffer) buffer->stop();
     buffer.reset();
     stream.reset();
     state_ = State::Empty;

@@ -67,14 +67,14 @@ TEST(Display, FullScreenIsASixteenBitFlipChain) {
     d.fitBackBuffer(Rect{0, 0, 100, 100});
     EXPECT_EQ(d.backBuffer(), back) << "full screen ignores the client area";
 
-    fillBack(d, 0xF800);  // red
+    fillBack(d, 0xF800); // red
     ASSERT_TRUE(d.present(0, 0, false));
     EXPECT_EQ(w.lastFrame().rgbAt(5, 5), 0xF80000u);
     EXPECT_EQ(d.backBuffer(), back) << "the back buffer stays the same object";
     // After the flip the back buffer holds the frame shown before (black).
     EXPECT_EQ(back->pixelAt(5, 5), 0u);
 
-    fillBack(d, 0x001F);  // blue
+    fillBack(d, 0x001F); // blue
     d.settleFlipChain();
     EXPECT_EQ(w.lastFrame().rgbAt(5, 5), 0x0000F8u);
     EXPECT_EQ(back->pixelAt(5, 5), 0x001Fu) << "every buffer of the chain shows the last frame";
@@ -115,7 +115,7 @@ TEST(Display, AFullScreenModeOfNoSizeFailsAndLeavesItClosed) {
 TEST(NullWindow, ShownFramesReadBackAsRgbInEveryFormat) {
     NullWindow w;
     VideoSurface s16(4, 2, PixelFormat::rgb565());
-    ASSERT_TRUE(s16.fill(nullptr, 0xB5B6));  // the key grey
+    ASSERT_TRUE(s16.fill(nullptr, 0xB5B6)); // the key grey
     w.showFrame(s16);
     EXPECT_EQ(w.lastFrame().rgbAt(3, 1), 0xB0B4B0u);
     VideoSurface s555(4, 2, PixelFormat::rgb555());

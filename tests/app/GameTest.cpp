@@ -55,7 +55,7 @@ protected:
         for (int i = 0; i < frames; ++i) {
             while (!window.queue().empty())
                 if (!program.step(code)) return;
-            clock.advance(msPerFrame - 1);  // the loop itself sleeps 1 ms
+            clock.advance(msPerFrame - 1); // the loop itself sleeps 1 ms
             program.step(code);
         }
     }
@@ -130,8 +130,7 @@ TEST_F(GameTest, EscapeWalksTitleHighScoresCreditsAndCloses) {
     EXPECT_EQ(game.state, Credits);
     key(vk::Escape);
     int code = -1;
-    while (program.step(code)) {
-    }
+    while (program.step(code)) {}
     EXPECT_EQ(code, 0);
     EXPECT_TRUE(window.isDestroyed());
     EXPECT_EQ(game.display.directDraw(), nullptr) << "everything released on destroy";
@@ -146,8 +145,7 @@ TEST_F(GameTest, ALeftClickOnTheClosingScreenEndsTheProgram) {
     ASSERT_EQ(game.state, Credits);
     post(msg::LButtonDown, 1, makePointParam(10, 10));
     int code = -1;
-    while (program.step(code)) {
-    }
+    while (program.step(code)) {}
     EXPECT_EQ(code, 0);
 }
 
@@ -160,8 +158,7 @@ TEST_F(GameTest, WithoutTheArchiveTheGameStaysStartingAndEscapeCloses) {
     EXPECT_EQ(window.lastFrame().rgbAt(320, 240), 0u) << "frames draw nothing";
     key(vk::Escape);
     int code = -1;
-    while (program.step(code)) {
-    }
+    while (program.step(code)) {}
     EXPECT_EQ(code, 0);
 }
 
@@ -192,7 +189,7 @@ TEST_F(GameTest, HeldArrowScrollsByTheHeldMillisecondsInEveryState) {
     ASSERT_EQ(game.state, Title);
     game.scroll = 0;
     post(msg::KeyDown, vk::Left);
-    run(100, 15);  // 1500 ms held
+    run(100, 15); // 1500 ms held
     post(msg::KeyUp, vk::Left);
     run(5, 15);
     EXPECT_EQ(game.scroll, -1500) << "nothing clamps outside a round";
@@ -236,7 +233,7 @@ TEST_F(GameTest, TheMouseScrollsByTheCubeOfItsDistanceFromTheMiddle) {
 
 TEST_F(GameTest, HalfLoadedTitleIsColourOnTheLeftAndGreyOnTheRight) {
     ASSERT_TRUE(program.startUp());
-    post(msg::SysChar, 13);  // to a window: a 32-bit frame, exact colours
+    post(msg::SysChar, 13); // to a window: a 32-bit frame, exact colours
     run(1);
     ASSERT_FALSE(game.fullScreen);
     game.state = Loading;
@@ -304,7 +301,7 @@ TEST_F(GameTest, TheCursorHidesOverTheClientAreaAndMinimisingStopsFrames) {
     const uint32_t shown = window.framesShown();
     run(5);
     EXPECT_EQ(window.framesShown(), shown) << "a minimised window renders nothing";
-    post(msg::Activate, 0);  // lost the focus only
+    post(msg::Activate, 0); // lost the focus only
     run(2);
     EXPECT_TRUE(game.active);
     EXPECT_GT(window.framesShown(), shown);

@@ -32,7 +32,7 @@ TEST(HeldKeyList, HoldingAnArrowScrollsExactlyTheHeldTimeWhateverTheFrameRate) {
             clock.advance(50);
             keys.keyDown(vk::Right);
         }
-        keys.keyUp(vk::Right);  // held 1500 ms
+        keys.keyUp(vk::Right); // held 1500 ms
         int64_t scroll = 0;
         // Frames only start after the release here; the press is still paid out.
         scroll += scrollOver(keys, clock, step, clock.now() + 2000);

@@ -1,7 +1,7 @@
 // SDL's events become the window messages the game handles, with Windows
 // key codes; runs on SDL's dummy video driver.
-#include "platform/VideoSurface.h"
 #include "platform/sdl/SdlWindow.h"
+#include "platform/VideoSurface.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -79,7 +79,7 @@ TEST_F(SdlWindowTest, AltEnterIsTheSystemCharacterThirteenAndNoKeyDown) {
 TEST_F(SdlWindowTest, TypedTextBecomesSingleByteCharacters) {
     SDL_Event e{};
     e.type = SDL_TEXTINPUT;
-    std::strcpy(e.text.text, "a\xC3\xA4\xE2\x82\xAC");  // a, ä, and a euro sign that has no single byte here
+    std::strcpy(e.text.text, "a\xC3\xA4\xE2\x82\xAC"); // a, ä, and a euro sign that has no single byte here
     SDL_PushEvent(&e);
     auto m = drain();
     ASSERT_EQ(m.size(), 2u);

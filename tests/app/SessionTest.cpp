@@ -65,8 +65,8 @@ TEST_F(SessionTest, StartsWithTheBuiltInSetUp) {
 }
 
 TEST_F(SessionTest, SetUpRecordIsReadFieldByFieldAfterSkippedBlocks) {
-    TestArchive a({{"stuff.x", concat({block("XX", Bytes(9, 1)),
-                                       setupRecord(800, 600, 1, 45, 7, 1, 0, 1, 1, "Canyon"), block("ST")})}});
+    TestArchive a({{"stuff.x", concat({block("XX", Bytes(9, 1)), setupRecord(800, 600, 1, 45, 7, 1, 0, 1, 1, "Canyon"),
+                                       block("ST")})}});
     Session s;
     ASSERT_TRUE(s.loadSetup(&a.entry("stuff.x")));
     EXPECT_EQ(s.screenWidth, 800);
@@ -187,10 +187,10 @@ TEST_F(SessionTest, TheCreditsLineStartsOverAfterSeventySeconds) {
     ASSERT_TRUE(s.creditsStarted);
     const uint32_t start = s.creditsStart;
     EXPECT_EQ(start, 5000u);
-    clock.advance(70000);  // a = 7000: still the same pass
+    clock.advance(70000); // a = 7000: still the same pass
     s.drawCredits(&target, clip);
     EXPECT_EQ(s.creditsStart, start);
-    clock.advance(10);  // a = 7001
+    clock.advance(10); // a = 7001
     s.drawCredits(&target, clip);
     EXPECT_EQ(s.creditsStart, clock.now());
 }

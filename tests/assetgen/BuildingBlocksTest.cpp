@@ -19,7 +19,7 @@ using namespace vandrel::assetgen;
 
 // The strongest period of a signal by autocorrelation, refined between lags.
 double measuredHz(const Samples& s, double expectHz) {
-    size_t from = 2000;  // past the attack
+    size_t from = 2000; // past the attack
     size_t n = 8192;
     double bestLag = 0, best = -1e30;
     int lo = int(44100.0 / expectHz * 0.9), hi = int(44100.0 / expectHz * 1.1) + 1;
@@ -66,9 +66,9 @@ TEST(AssetgenSynth, WrappingMixCarriesTailsRoundToTheStart) {
 
 TEST(AssetgenPictures, OpaqueKeyGreyIsNudgedAndMasksAreWhiteWhereTransparent) {
     Canvas c(4, 2);
-    c.set(0, 0, rgb(180, 180, 180));            // opaque, on the key grey
-    c.set(1, 0, rgb(10, 200, 30));              // opaque
-    c.set(2, 0, rgb(180, 180, 180), 0.2f);      // transparent
+    c.set(0, 0, rgb(180, 180, 180));       // opaque, on the key grey
+    c.set(1, 0, rgb(10, 200, 30));         // opaque
+    c.set(2, 0, rgb(180, 180, 180), 0.2f); // transparent
     Bytes rgbRows = c.rgb8();
     EXPECT_FALSE(rgbRows[0] == 180 && rgbRows[1] == 180 && rgbRows[2] == 180);
     // Transparent pixels borrow a neighbour's colour for the JPEG.

@@ -125,7 +125,8 @@ MaskInfo decodeMask(const Bytes& bytes) {
     info.colourType = bytes.size() > 25 ? bytes[25] : -1;
     info.transparent.resize(size_t(info.width) * size_t(info.height));
     for (int y = 0; y < info.height; ++y) {
-        for (int x = 0; x < info.width; ++x) info.transparent[size_t(y) * size_t(info.width) + size_t(x)] = rows[y][x] ? 1 : 0;
+        for (int x = 0; x < info.width; ++x)
+            info.transparent[size_t(y) * size_t(info.width) + size_t(x)] = rows[y][x] ? 1 : 0;
     }
     png_destroy_read_struct(&png, &pi, nullptr);
     info.ok = true;
@@ -198,7 +199,8 @@ OggInfo decodeOgg(const Bytes& payload) {
     if (ok) {
         out.channels = vi.channels;
         out.rate = vi.rate;
-        for (int i = 0; i < vc.comments; ++i) out.comments.emplace_back(vc.user_comments[i], size_t(vc.comment_lengths[i]));
+        for (int i = 0; i < vc.comments; ++i)
+            out.comments.emplace_back(vc.user_comments[i], size_t(vc.comment_lengths[i]));
         vorbis_synthesis_init(&vd, &vi);
         vorbis_block_init(&vd, &vb);
         bool more = true;
@@ -216,8 +218,10 @@ OggInfo decodeOgg(const Bytes& payload) {
                     vorbis_synthesis_read(&vd, n);
                 }
             }
-            if (ogg_sync_pageout(&oy, &og) == 1) ogg_stream_pagein(&os, &og);
-            else more = false;
+            if (ogg_sync_pageout(&oy, &og) == 1)
+                ogg_stream_pagein(&os, &og);
+            else
+                more = false;
         }
         vorbis_block_clear(&vb);
         vorbis_dsp_clear(&vd);

@@ -29,14 +29,14 @@ struct JpegInfo {
     bool ok = false;
     int width = 0, height = 0, components = 0;
     bool progressive = true;
-    std::vector<uint8_t> rgb;  // decoded pixels
+    std::vector<uint8_t> rgb; // decoded pixels
 };
 JpegInfo decodeJpeg(const Bytes& jpeg);
 
 struct MaskInfo {
     bool ok = false;
     int width = 0, height = 0, bitDepth = 0, colourType = -1;
-    std::vector<uint8_t> transparent;  // 1 = white = transparent
+    std::vector<uint8_t> transparent; // 1 = white = transparent
     bool at(int x, int y) const { return transparent[size_t(y) * size_t(width) + size_t(x)] != 0; }
 };
 MaskInfo decodeMask(const Bytes& png);
@@ -46,7 +46,7 @@ struct OggInfo {
     int channels = 0;
     long rate = 0;
     std::vector<std::string> comments;
-    std::vector<int16_t> pcm;          // decoded samples
+    std::vector<int16_t> pcm; // decoded samples
     bool singleStreamEndingWithEos = false;
 };
 OggInfo decodeOgg(const Bytes& payload);

@@ -20,7 +20,7 @@ std::vector<Block> blocksOf(const char* name) {
 // A picture pair's colour and mask, checked for agreement.
 struct Picture {
     JpegInfo colour;
-    MaskInfo mask;  // ok == false when the PG block is empty
+    MaskInfo mask; // ok == false when the PG block is empty
 };
 Picture picture(const Block& jp, const Block& pg) {
     EXPECT_EQ(jp.tag, "JP");
@@ -102,18 +102,18 @@ TEST(Dataset, ForegroundSceneryReachesHighEnoughToHideFlyers) {
 struct AnimationRow {
     int32_t id, frames, width, height, duration, hotX, hotY;
 };
-const AnimationRow kAnimations[8] = {{4, 11, 36, 33, 50, 18, 16},  {5, 11, 36, 33, 50, 18, 16},
-                                     {6, 11, 17, 16, 50, 8, 8},    {7, 11, 17, 16, 50, 8, 8},
+const AnimationRow kAnimations[8] = {{4, 11, 36, 33, 50, 18, 16},   {5, 11, 36, 33, 50, 18, 16},
+                                     {6, 11, 17, 16, 50, 8, 8},     {7, 11, 17, 16, 50, 8, 8},
                                      {29, 8, 93, 113, 350, 46, 56}, {31, 5, 91, 94, 80, 45, 47},
-                                     {32, 5, 45, 46, 80, 22, 23},  {33, 5, 22, 22, 80, 11, 11}};
+                                     {32, 5, 45, 46, 80, 22, 23},   {33, 5, 22, 22, 80, 11, 11}};
 
 const int32_t kTypes[12][12] = {
-    {32, 240, 400, 3, 45, 15, 15, 10, 1, 3, 2, 0},  {32, 240, 400, 3, 45, 15, 15, 10, 1, 3, 3, 1},
-    {33, 240, 400, 2, 30, 20, 25, 15, 1, 4, 2, 0},  {33, 240, 400, 2, 30, 20, 25, 15, 1, 4, 3, 1},
-    {4, 240, 400, 3, 35, 10, 25, 8, 1, 6, 2, 0},    {5, 240, 400, 3, 35, 10, 25, 8, 1, 6, 3, 0},
-    {6, 240, 400, 2, 30, 10, 50, 12, 1, 4, 2, 0},   {7, 240, 400, 2, 30, 10, 50, 12, 1, 4, 3, 0},
-    {29, 240, 200, 2, 30, 20, 5, 8, 1, 2, 2, 0},    {29, 240, 200, 2, 30, 20, 5, 8, 1, 2, 3, 0},
-    {31, 240, 220, 2, 100, 30, 10, 8, 1, 2, 2, 0},  {31, 240, 220, 2, 100, 30, 10, 8, 1, 2, 3, 1}};
+    {32, 240, 400, 3, 45, 15, 15, 10, 1, 3, 2, 0}, {32, 240, 400, 3, 45, 15, 15, 10, 1, 3, 3, 1},
+    {33, 240, 400, 2, 30, 20, 25, 15, 1, 4, 2, 0}, {33, 240, 400, 2, 30, 20, 25, 15, 1, 4, 3, 1},
+    {4, 240, 400, 3, 35, 10, 25, 8, 1, 6, 2, 0},   {5, 240, 400, 3, 35, 10, 25, 8, 1, 6, 3, 0},
+    {6, 240, 400, 2, 30, 10, 50, 12, 1, 4, 2, 0},  {7, 240, 400, 2, 30, 10, 50, 12, 1, 4, 3, 0},
+    {29, 240, 200, 2, 30, 20, 5, 8, 1, 2, 2, 0},   {29, 240, 200, 2, 30, 20, 5, 8, 1, 2, 3, 0},
+    {31, 240, 220, 2, 100, 30, 10, 8, 1, 2, 2, 0}, {31, 240, 220, 2, 100, 30, 10, 8, 1, 2, 3, 1}};
 
 uint32_t info(int32_t duration, int32_t hx, int32_t hy) {
     return uint32_t(duration) | uint32_t(hy) << 12 | uint32_t(hx) << 22;
@@ -126,7 +126,8 @@ std::vector<Picture> frameSet(const std::vector<Block>& b, size_t& pos, int32_t 
     EXPECT_EQ(i32At(b[pos].payload, 0), count);
     EXPECT_EQ(b[pos + 1].tag, "TI");
     EXPECT_EQ(b[pos + 1].payload.size(), size_t(count) * 4);
-    for (int32_t i = 0; i < count; ++i) EXPECT_EQ(uint32_t(i32At(b[pos + 1].payload, size_t(i) * 4)), word) << "frame " << i;
+    for (int32_t i = 0; i < count; ++i)
+        EXPECT_EQ(uint32_t(i32At(b[pos + 1].payload, size_t(i) * 4)), word) << "frame " << i;
     pos += 2;
     for (int32_t i = 0; i < count; ++i, pos += 2) frames.push_back(picture(b[pos], b[pos + 1]));
     return frames;
@@ -157,7 +158,8 @@ TEST(Dataset, FigureEntryCarriesTwelveTypesAndEightAnimations) {
         }
         ASSERT_EQ(b[pos].tag, "F3") << "type " << t;
         ASSERT_EQ(b[pos].payload.size(), 45u);
-        for (int w = 0; w < 11; ++w) EXPECT_EQ(i32At(b[pos].payload, size_t(w) * 4), kTypes[t][w]) << "type " << t << " word " << w;
+        for (int w = 0; w < 11; ++w)
+            EXPECT_EQ(i32At(b[pos].payload, size_t(w) * 4), kTypes[t][w]) << "type " << t << " word " << w;
         EXPECT_EQ(b[pos].payload[44], kTypes[t][11]) << "type " << t;
         ++pos;
     }
@@ -211,7 +213,8 @@ TEST(Dataset, LeftwardFlyersAreMirrorImagesOfTheRightwardOnes) {
         auto r = animationMasks(right), l = animationMasks(left);
         ASSERT_EQ(r.size(), 11u);
         ASSERT_EQ(l.size(), 11u);
-        for (size_t i = 0; i < r.size(); ++i) EXPECT_TRUE(mirrorOf(r[i], l[i])) << right << "/" << left << " frame " << i;
+        for (size_t i = 0; i < r.size(); ++i)
+            EXPECT_TRUE(mirrorOf(r[i], l[i])) << right << "/" << left << " frame " << i;
     }
 }
 

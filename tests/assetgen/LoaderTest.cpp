@@ -13,8 +13,8 @@
 #include "gfx/Surface.h"
 #include "platform/Clock.h"
 #include "platform/VideoDevice.h"
-#include "sound/SoundStreamFactory.h"
 #include "scores/TempStore.h"
+#include "sound/SoundStreamFactory.h"
 #include "support/TestArchive.h"
 
 #include <gtest/gtest.h>
@@ -78,10 +78,10 @@ TEST_F(GeneratedArchive, FigureEntryLoadsWithItsTypesAndAnimations) {
     struct Row {
         int32_t id, frames, w, h, total, hx, hy;
     };
-    for (const Row& r : {Row{4, 11, 36, 33, 550, 18, 16}, Row{5, 11, 36, 33, 550, 18, 16}, Row{6, 11, 17, 16, 550, 8, 8},
-                         Row{7, 11, 17, 16, 550, 8, 8}, Row{29, 8, 93, 113, 2800, 46, 56},
-                         Row{31, 5, 91, 94, 400, 45, 47}, Row{32, 5, 45, 46, 400, 22, 23},
-                         Row{33, 5, 22, 22, 400, 11, 11}}) {
+    for (const Row& r :
+         {Row{4, 11, 36, 33, 550, 18, 16}, Row{5, 11, 36, 33, 550, 18, 16}, Row{6, 11, 17, 16, 550, 8, 8},
+          Row{7, 11, 17, 16, 550, 8, 8}, Row{29, 8, 93, 113, 2800, 46, 56}, Row{31, 5, 91, 94, 400, 45, 47},
+          Row{32, 5, 45, 46, 400, 22, 23}, Row{33, 5, 22, 22, 400, 11, 11}}) {
         const Animation* a = figures.findAnimation(r.id);
         ASSERT_NE(a, nullptr) << r.id;
         EXPECT_EQ(a->frames.frameCount, r.frames) << r.id;
@@ -125,7 +125,7 @@ TEST_F(GeneratedArchive, FontsCrossHairAndCartridgeLoad) {
 }
 
 TEST_F(GeneratedArchive, StuffGivesTheSessionItsSetUpAndThreeScreens) {
-    TempStore store;  // the session reads and writes its score table there
+    TempStore store; // the session reads and writes its score table there
     Session session;
     BlockReader& reader = open("stuff.x");
     ASSERT_TRUE(session.loadSetup(&reader));

@@ -1,7 +1,7 @@
 // Finding the archive behind an executable image: PE images with and without a
 // CodeView record, ELF images of both classes, and files that are neither.
-#include "data/Archive.h"
 #include "data/ArchiveLocator.h"
+#include "data/Archive.h"
 #include "data/BlockReader.h"
 #include "platform/LoadError.h"
 #include "support/TestArchive.h"
@@ -18,8 +18,7 @@ namespace {
 using test::Bytes;
 
 void put32(Bytes& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
 void put16(Bytes& b, size_t at, uint16_t v) {
@@ -37,8 +36,7 @@ struct Section {
 Bytes peImage(const std::vector<Section>& sections, uint32_t lfanew = 0x80) {
     const size_t tableEnd = lfanew + 248 + 40 * sections.size();
     size_t length = tableEnd;
-    for (const Section& s : sections)
-        length = std::max<size_t>(length, s.pointer + s.size);
+    for (const Section& s : sections) length = std::max<size_t>(length, s.pointer + s.size);
     Bytes b(length, 0);
     b[0] = 'M';
     b[1] = 'Z';
@@ -138,7 +136,7 @@ TEST(ArchiveLocatorPe, TheLastTableEntryDecidesEvenIfAnotherEndsFurther) {
 
 TEST(ArchiveLocatorPe, StepsOverACodeViewRecordEndingInPdb) {
     const Bytes image = peImage({{0x400, 0x200}});
-    const Bytes record = codeView("C:\\b\\game.pdb");  // 13 characters
+    const Bytes record = codeView("C:\\b\\game.pdb"); // 13 characters
     EXPECT_EQ(locate(image + record + smallZip()), 0x600 + 16 + 13 + 1);
 }
 
@@ -167,7 +165,7 @@ TEST(ArchiveLocatorPe, ImageEndingAtItsLastSectionLeavesTheStreamThere) {
 
 TEST(ArchiveLocatorPe, DamagedHeadersFail) {
     const Bytes good = peImage({{0x400, 0x200}, {0x600, 0x200}});
-    EXPECT_EQ(locate(Bytes(good.begin(), good.begin() + 63)), -1);  // shorter than the DOS header
+    EXPECT_EQ(locate(Bytes(good.begin(), good.begin() + 63)), -1); // shorter than the DOS header
     Bytes notMz = good;
     notMz[1] = 'Y';
     EXPECT_EQ(locate(notMz), -1);
@@ -211,10 +209,12 @@ struct ElfSection {
 Bytes elfImage(bool is64, bool bigEndian, uint64_t shoff, const std::vector<ElfSection>& sections, size_t length) {
     Bytes b(length, 0);
     auto put = [&](size_t at, uint64_t v, int width) {
-        for (int i = 0; i < width; ++i)
-            b[at + i] = static_cast<uint8_t>(v >> (8 * (bigEndian ? width - 1 - i : i)));
+        for (int i = 0; i < width; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * (bigEndian ? width - 1 - i : i)));
     };
-    std::memcpy(b.data(), "\x7F" "ELF", 4);
+    std::memcpy(b.data(),
+                "\x7F"
+                "ELF",
+                4);
     b[4] = is64 ? 2 : 1;
     b[5] = bigEndian ? 2 : 1;
     b[6] = 1;
@@ -225,8 +225,7 @@ Bytes elfImage(bool is64, bool bigEndian, uint64_t shoff, const std::vector<ElfS
     put(is64 ? 0x3C : 0x30, sections.size(), 2);
     for (size_t i = 0; i < sections.size(); ++i) {
         const size_t at = shoff + entry * i;
-        if (shoff >= length || at + entry > length)
-            break;
+        if (shoff >= length || at + entry > length) break;
         put(at + 4, sections[i].type, 4);
         put(at + (is64 ? 0x18 : 0x10), sections[i].offset, word);
         put(at + (is64 ? 0x20 : 0x14), sections[i].size, word);
@@ -238,8 +237,8 @@ constexpr uint32_t progbits = 1, noBits = 8;
 
 TEST(ArchiveLocatorElf, StartsBehindTheSectionHeaderTable) {
     // The usual layout: sections first, the table last.
-    const Bytes image = elfImage(true, false, 0x1000, {{0, 0, 0}, {progbits, 0x40, 0x900}, {noBits, 0x940, 0x100000}},
-                                 0x1000 + 3 * 64);
+    const Bytes image =
+        elfImage(true, false, 0x1000, {{0, 0, 0}, {progbits, 0x40, 0x900}, {noBits, 0x940, 0x100000}}, 0x1000 + 3 * 64);
     EXPECT_EQ(locate(image + smallZip()), 0x1000 + 3 * 64);
 }
 
@@ -256,7 +255,7 @@ TEST(ArchiveLocatorElf, ReadsBothClassesAndByteOrders) {
 }
 
 TEST(ArchiveLocatorElf, DamagedImagesFail) {
-    EXPECT_EQ(locate(elfImage(true, false, 0x40, {}, 0x40) + smallZip()), -1);  // no sections
+    EXPECT_EQ(locate(elfImage(true, false, 0x40, {}, 0x40) + smallZip()), -1); // no sections
     // A table that points past the end of the file.
     EXPECT_EQ(locate(elfImage(true, false, 0x100000, {{progbits, 0x40, 1}}, 0x80)), -1);
     EXPECT_EQ(locate(elfImage(true, false, UINT64_MAX - 10, {{progbits, 0x40, 1}}, 0x80)), -1);
@@ -265,7 +264,7 @@ TEST(ArchiveLocatorElf, DamagedImagesFail) {
     Bytes badClass = elfImage(true, false, 0x40, {{progbits, 0x40, 1}}, 0x80);
     badClass[4] = 3;
     EXPECT_EQ(locate(badClass), -1);
-    EXPECT_EQ(locate(Bytes{0x7F, 'E', 'L', 'F', 2, 1, 1}), -1);  // header cut short
+    EXPECT_EQ(locate(Bytes{0x7F, 'E', 'L', 'F', 2, 1, 1}), -1); // header cut short
 }
 
 TEST(ArchiveLocatorElf, FindsAnArchiveAppendedToARealExecutable) {

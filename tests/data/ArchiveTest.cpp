@@ -1,8 +1,8 @@
 // The archive on a borrowed stream: lookup, sizes, reading, skipping, closing.
 #include "data/Archive.h"
+#include "AllocationProbe.h"
 #include "data/BlockReader.h"
 #include "support/TestArchive.h"
-#include "AllocationProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +16,7 @@ using test::TestArchive;
 
 Bytes counting(size_t n) {
     Bytes out(n);
-    for (size_t i = 0; i < n; ++i)
-        out[i] = static_cast<uint8_t>(i * 7 + i / 251);
+    for (size_t i = 0; i < n; ++i) out[i] = static_cast<uint8_t>(i * 7 + i / 251);
     return out;
 }
 
@@ -125,7 +124,7 @@ TEST(Archive, NeverClosesTheBorrowedStream) {
         EXPECT_EQ(a.entrySize("a"), 10);
         a.closeReader(r);
         ASSERT_NE(a.open(f), nullptr);
-    }  // destroyed while open
+    } // destroyed while open
     // The stream is still ours: it seeks and reads.
     EXPECT_EQ(std::fseek(f, 0, SEEK_SET), 0);
     EXPECT_EQ(std::fgetc(f), 'P');
@@ -157,10 +156,10 @@ TEST(Archive, RefusesStreamsThatHoldNoArchive) {
     EXPECT_EQ(a.open(nullptr), nullptr);
     std::FILE* f = std::tmpfile();
     ASSERT_NE(f, nullptr);
-    EXPECT_EQ(a.open(f), nullptr);  // empty
+    EXPECT_EQ(a.open(f), nullptr); // empty
     const Bytes junk = counting(70000);
     std::fwrite(junk.data(), 1, junk.size(), f);
-    EXPECT_EQ(a.open(f), nullptr);  // no end record
+    EXPECT_EQ(a.open(f), nullptr); // no end record
     EXPECT_FALSE(a.isOpen());
     std::fclose(f);
 }
@@ -168,8 +167,7 @@ TEST(Archive, RefusesStreamsThatHoldNoArchive) {
 // Sets the compression method of every local and central record of a zip.
 void setMethod(Bytes& zip, uint16_t method) {
     for (size_t i = 0; i + 4 <= zip.size(); ++i) {
-        if (zip[i] != 'P' || zip[i + 1] != 'K')
-            continue;
+        if (zip[i] != 'P' || zip[i + 1] != 'K') continue;
         const size_t at = zip[i + 2] == 3 && zip[i + 3] == 4 ? i + 8 : zip[i + 2] == 1 && zip[i + 3] == 2 ? i + 10 : 0;
         if (at) {
             zip[at] = static_cast<uint8_t>(method);
@@ -202,12 +200,12 @@ TEST(Archive, OnlyStoredAndDeflatedEntriesOpen) {
 TEST(Archive, DamagedLocalHeaderFailsTheOpen) {
     TestArchive t({{"a", counting(40)}});
     Bytes zip = test::readFile(t.path());
-    zip[1] = 'X';  // local header signature
+    zip[1] = 'X'; // local header signature
     std::FILE* f = std::tmpfile();
     ASSERT_NE(f, nullptr);
     std::fwrite(zip.data(), 1, zip.size(), f);
     Archive a;
-    ASSERT_NE(a.open(f), nullptr);  // the central directory is intact
+    ASSERT_NE(a.open(f), nullptr); // the central directory is intact
     EXPECT_FALSE(a.openEntry("a"));
     a.close();
     std::fclose(f);
@@ -228,15 +226,15 @@ TEST(Archive, EndRecordMustBeConsistent) {
     };
     EXPECT_TRUE(opens(zip));
     Bytes counts = zip;
-    counts[end + 8] = 3;  // entries on this disk differ from the total
+    counts[end + 8] = 3; // entries on this disk differ from the total
     EXPECT_FALSE(opens(counts));
     Bytes disk = zip;
     disk[end + 4] = 1;
     EXPECT_FALSE(opens(disk));
     Bytes offset = zip;
-    offset[end + 19] = 0x7F;  // directory offset beyond the end record
+    offset[end + 19] = 0x7F; // directory offset beyond the end record
     EXPECT_FALSE(opens(offset));
-    EXPECT_FALSE(opens(Bytes(zip.begin(), zip.begin() + static_cast<long>(end) + 10)));  // cut end record
+    EXPECT_FALSE(opens(Bytes(zip.begin(), zip.begin() + static_cast<long>(end) + 10))); // cut end record
 }
 
 } // namespace

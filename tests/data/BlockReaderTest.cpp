@@ -16,8 +16,7 @@ using test::TestArchive;
 
 Bytes filled(size_t n, uint8_t first = 1) {
     Bytes out(n);
-    for (size_t i = 0; i < n; ++i)
-        out[i] = static_cast<uint8_t>(first + i);
+    for (size_t i = 0; i < n; ++i) out[i] = static_cast<uint8_t>(first + i);
     return out;
 }
 
@@ -127,7 +126,7 @@ TEST(BlockReader, ReadSomeStopsExactlyAtThePayloadsEnd) {
     BlockReader& r = t.entry("cur.nl");
     uint16_t tag = 0;
     Bytes buf(4096);
-    EXPECT_EQ(r.readSome(buf.data(), 4096), 0);  // no block yet
+    EXPECT_EQ(r.readSome(buf.data(), 4096), 0); // no block yet
     ASSERT_TRUE(r.readHeader(tag));
     ASSERT_EQ(r.readSome(buf.data(), 100), 100);
     ASSERT_EQ(r.readSome(buf.data() + 100, 4096), 833);
@@ -148,7 +147,7 @@ TEST(BlockReader, SteppingPastTheLastBlockSucceedsThenHeadersEnd) {
     ASSERT_TRUE(r.readHeader(tag));
     ASSERT_TRUE(r.nextBlock());
     EXPECT_FALSE(r.readHeader(tag));
-    EXPECT_FALSE(r.nextBlock());  // no block current
+    EXPECT_FALSE(r.nextBlock()); // no block current
 }
 
 TEST(BlockReader, ReadingPastABlocksEndIsNotUndone) {
@@ -157,7 +156,7 @@ TEST(BlockReader, ReadingPastABlocksEndIsNotUndone) {
     uint16_t tag = 0;
     ASSERT_TRUE(r.readHeader(tag));
     uint8_t buf[10];
-    ASSERT_TRUE(r.read(buf, 10));  // AA payload, BB header, 2 bytes of BB payload
+    ASSERT_TRUE(r.read(buf, 10)); // AA payload, BB header, 2 bytes of BB payload
     ASSERT_TRUE(r.nextBlock());
     EXPECT_EQ(r.tell(), 16);
     // The next header is read from where the entry stands: BB's last byte and CC.
@@ -178,7 +177,7 @@ TEST(BlockReader, TruncatedEntriesEndTheWalkWithFalse) {
         }
         ASSERT_TRUE(r.readHeader(tag));
         Bytes buf(50);
-        EXPECT_EQ(r.readSome(buf.data(), 50), 0);  // fewer than asked: nothing counted
+        EXPECT_EQ(r.readSome(buf.data(), 50), 0); // fewer than asked: nothing counted
         EXPECT_EQ(r.tell(), static_cast<int32_t>(cut));
         EXPECT_FALSE(r.nextBlock());
         EXPECT_FALSE(r.readHeader(tag));
@@ -236,7 +235,7 @@ TEST(BlockReader, WorksAcrossEntriesOneAfterAnother) {
     ASSERT_TRUE(r->nextBlock());
     r->closeEntry();
     EXPECT_EQ(r->tell(), 0);
-    EXPECT_FALSE(r->readHeader(tag));  // nothing open
+    EXPECT_FALSE(r->readHeader(tag)); // nothing open
     ASSERT_TRUE(r->openEntry("b"));
     ASSERT_TRUE(r->readHeader(tag));
     EXPECT_EQ(tag, makeTag('P', 'I'));

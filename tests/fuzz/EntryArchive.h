@@ -18,15 +18,13 @@ inline uint32_t crc32Of(const uint8_t* data, size_t size) {
         std::vector<uint32_t> t(256);
         for (uint32_t i = 0; i < 256; ++i) {
             uint32_t c = i;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
             t[i] = c;
         }
         return t;
     }();
     uint32_t crc = 0xFFFFFFFFu;
-    for (size_t i = 0; i < size; ++i)
-        crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
+    for (size_t i = 0; i < size; ++i) crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
     return crc ^ 0xFFFFFFFFu;
 }
 
@@ -44,11 +42,11 @@ inline std::vector<uint8_t> storedZip(const char* name, const uint8_t* data, siz
     const auto nameLength = static_cast<uint32_t>(std::strlen(name));
     const uint32_t crc = crc32Of(data, size);
     const auto length = static_cast<uint32_t>(size);
-    u32(0x04034B50);  // local header
+    u32(0x04034B50); // local header
     u16(20);
     u16(0);
-    u16(0);           // stored
-    u32(0);           // time and date
+    u16(0); // stored
+    u32(0); // time and date
     u32(crc);
     u32(length);
     u32(length);
@@ -57,7 +55,7 @@ inline std::vector<uint8_t> storedZip(const char* name, const uint8_t* data, siz
     zip.insert(zip.end(), name, name + nameLength);
     zip.insert(zip.end(), data, data + size);
     const auto directory = static_cast<uint32_t>(zip.size());
-    u32(0x02014B50);  // central directory
+    u32(0x02014B50); // central directory
     u16(20);
     u16(20);
     u16(0);
@@ -72,10 +70,10 @@ inline std::vector<uint8_t> storedZip(const char* name, const uint8_t* data, siz
     u16(0);
     u16(0);
     u32(0);
-    u32(0);           // local header at 0
+    u32(0); // local header at 0
     zip.insert(zip.end(), name, name + nameLength);
     const auto directorySize = static_cast<uint32_t>(zip.size()) - directory;
-    u32(0x06054B50);  // end of central directory
+    u32(0x06054B50); // end of central directory
     u16(0);
     u16(0);
     u16(1);
@@ -88,13 +86,10 @@ inline std::vector<uint8_t> storedZip(const char* name, const uint8_t* data, siz
 
 class EntryArchive {
 public:
-    EntryArchive(const char* name, const uint8_t* data, size_t size)
-        : name_(name), zip_(storedZip(name, data, size)) {
+    EntryArchive(const char* name, const uint8_t* data, size_t size) : name_(name), zip_(storedZip(name, data, size)) {
         stream_ = fmemopen(zip_.data(), zip_.size(), "rb");
-        if (stream_)
-            reader_ = archive_.open(stream_);
-        if (reader_ && !reader_->openEntry(name))
-            close();
+        if (stream_) reader_ = archive_.open(stream_);
+        if (reader_ && !reader_->openEntry(name)) close();
     }
     ~EntryArchive() { close(); }
     EntryArchive(const EntryArchive&) = delete;
@@ -105,11 +100,9 @@ public:
     BlockReader* reader() { return reader_; }
     // Opens the entry again from its start, as the next loading pass would.
     BlockReader* reopen() {
-        if (!reader_)
-            return nullptr;
+        if (!reader_) return nullptr;
         reader_->closeEntry();
-        if (!reader_->openEntry(name_.c_str()))
-            return nullptr;
+        if (!reader_->openEntry(name_.c_str())) return nullptr;
         return reader_;
     }
 

@@ -5,9 +5,9 @@
 #include "ZipWriter.h"
 #include "scores/HighscoreTable.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -19,8 +19,7 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 void putU32(Bytes& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 
 Bytes block(const char* tag, const Bytes& payload) {
@@ -47,16 +46,14 @@ Bytes word(uint32_t v) {
 
 Bytes join(std::initializer_list<Bytes> parts) {
     Bytes out;
-    for (const Bytes& p : parts)
-        out.insert(out.end(), p.begin(), p.end());
+    for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
     return out;
 }
 
 Bytes zipOf(const std::string& scratch, const std::vector<std::pair<std::string, Bytes>>& entries) {
     vandrel::pack::ZipWriter writer;
     writer.open(scratch);
-    for (const auto& [name, data] : entries)
-        writer.add(name, data);
+    for (const auto& [name, data] : entries) writer.add(name, data);
     writer.close();
     std::ifstream in(scratch, std::ios::binary);
     Bytes out((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -70,8 +67,7 @@ void save(const std::string& path, const Bytes& data) {
 }
 
 void set32(Bytes& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
 Bytes peImage(bool codeView) {
@@ -94,7 +90,10 @@ Bytes peImage(bool codeView) {
 
 Bytes elfImage() {
     Bytes b(0x100 + 2 * 64, 0);
-    std::memcpy(b.data(), "\x7F" "ELF\2\1\1", 7);
+    std::memcpy(b.data(),
+                "\x7F"
+                "ELF\2\1\1",
+                7);
     set32(b, 0x28, 0x100);
     b[0x3A] = 64;
     b[0x3C] = 2;
@@ -118,12 +117,12 @@ std::vector<Block> blocksOf(const Bytes& entry) {
     std::vector<Block> out;
     size_t at = 0;
     while (at + 6 <= entry.size()) {
-        const uint32_t length = entry[at + 2] | entry[at + 3] << 8 | entry[at + 4] << 16 | uint32_t{entry[at + 5]} << 24;
-        if (length > entry.size() - at - 6)
-            break;
-        out.push_back({std::string(reinterpret_cast<const char*>(&entry[at]), 2),
-                       Bytes(entry.begin() + static_cast<long>(at) + 6,
-                             entry.begin() + static_cast<long>(at + 6 + length))});
+        const uint32_t length =
+            entry[at + 2] | entry[at + 3] << 8 | entry[at + 4] << 16 | uint32_t{entry[at + 5]} << 24;
+        if (length > entry.size() - at - 6) break;
+        out.push_back(
+            {std::string(reinterpret_cast<const char*>(&entry[at]), 2),
+             Bytes(entry.begin() + static_cast<long>(at) + 6, entry.begin() + static_cast<long>(at + 6 + length))});
         at += 6 + length;
     }
     return out;
@@ -145,8 +144,7 @@ Bytes slimmed(const Bytes& entry, const Bytes& smallColour, const Bytes& smallMa
             b.payload = smallColour;
             swapMask = true;
         } else if (b.tag == "PG" && swapMask) {
-            if (!b.payload.empty())
-                b.payload = smallMask;
+            if (!b.payload.empty()) b.payload = smallMask;
             swapMask = false;
         } else if (isSoundTag(b.tag)) {
             if (b.payload.size() <= 8192 && soundsKept < 2)
@@ -162,16 +160,13 @@ Bytes slimmed(const Bytes& entry, const Bytes& smallColour, const Bytes& smallMa
 
 Bytes storedTable(bool rightCheck, const std::string& text) {
     Bytes out{static_cast<uint8_t>(rightCheck ? 1 : 0)};
-    if (!rightCheck)
-        out.resize(1 + vandrel::HighscoreTable::checkSize, 0x5A);
+    if (!rightCheck) out.resize(1 + vandrel::HighscoreTable::checkSize, 0x5A);
     out.insert(out.end(), text.begin(), text.end());
     out.push_back(0);
     return out;
 }
 
-void makeDir(const std::string& path) {
-    ::mkdir(path.c_str(), 0755);
-}
+void makeDir(const std::string& path) { ::mkdir(path.c_str(), 0755); }
 
 } // namespace
 
@@ -198,8 +193,13 @@ int main(int argc, char** argv) {
     const Bytes pair = join({block("JP", filler(120, 7)), block("PG", filler(30, 8))});
     const Bytes back = join({block("PI", word(1)), pair});
 
-    const Bytes full = zipOf(scratch, {{"back.nb", back}, {"figur.xx", figur}, {"cur.nl", pair}, {"font.nl", pair},
-                                       {"fonts.nl", pair}, {"muni.nl", pair}, {"stuff.x", stuff}});
+    const Bytes full = zipOf(scratch, {{"back.nb", back},
+                                       {"figur.xx", figur},
+                                       {"cur.nl", pair},
+                                       {"font.nl", pair},
+                                       {"fonts.nl", pair},
+                                       {"muni.nl", pair},
+                                       {"stuff.x", stuff}});
     save(out + "/fuzz_archive/seven-entries", full);
     save(out + "/fuzz_archive/stuff", zipOf(scratch, {{"stuff.x", stuff}}));
     save(out + "/fuzz_archive/figur", zipOf(scratch, {{"figur.xx", figur}}));
@@ -232,8 +232,7 @@ int main(int argc, char** argv) {
         for (size_t part = 0; part < 4; ++part) {
             const char* name = pictures[part];
             Bytes entry = readEntry(dir, name);
-            if (entry.empty() || entry.size() > 64 * 1024)
-                continue;
+            if (entry.empty() || entry.size() > 64 * 1024) continue;
             save(out + "/fuzz_archive/dataset-" + name, zipOf(scratch, {{name, entry}}));
             entry.resize(entry.size() + (part + 4 - entry.size() % 4) % 4, 0);
             save(out + "/fuzz_pictures/dataset-" + name, entry);
@@ -245,17 +244,14 @@ int main(int argc, char** argv) {
             {"figur.xx", "fuzz_figures"}, {"stuff.x", "fuzz_stuff"}, {"back.nb", "fuzz_backdrop"}};
         for (const auto& [name, target] : entries) {
             const Bytes entry = readEntry(dir, name);
-            if (entry.empty())
-                continue;
+            if (entry.empty()) continue;
             save(out + "/" + target + "/dataset-slim", slimmed(entry, smallColour, smallMask));
-            if (entry.size() <= 64 * 1024)
-                save(out + "/" + target + "/dataset-whole", entry);
+            if (entry.size() <= 64 * 1024) save(out + "/" + target + "/dataset-whole", entry);
         }
         int sound = 0;
         for (const char* name : {"stuff.x", "figur.xx"}) {
             for (const Block& b : blocksOf(readEntry(dir, name))) {
-                if (!isSoundTag(b.tag) || b.payload.empty())
-                    continue;
+                if (!isSoundTag(b.tag) || b.payload.empty()) continue;
                 // Long sounds only as their beginning: the headers and first pages.
                 const size_t keep = std::min<size_t>(b.payload.size(), 24 * 1024);
                 save(out + "/fuzz_ogg/dataset-" + std::to_string(sound++) + "-" + b.tag,

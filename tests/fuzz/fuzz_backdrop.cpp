@@ -20,8 +20,7 @@ struct Rig {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static Rig rig;
     vandrel::fuzz::EntryArchive entry("back.nb", data, size);
-    if (!entry.reader())
-        return 0;
+    if (!entry.reader()) return 0;
     vandrel::Backdrop backdrop;
     vandrel::loadImageList(entry.reader(), &backdrop, &rig.device);
     const int32_t widest = backdrop.maxLayerWidth();
@@ -31,8 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             (void)backdrop.drawLayer(rig.screen.get(), clip, scroll, layer, 640, 480);
         }
         const int32_t hit = backdrop.hitLayer(320, 240);
-        if (hit < -1 || hit >= backdrop.layerCount())
-            std::abort();
+        if (hit < -1 || hit >= backdrop.layerCount()) std::abort();
     }
     return 0;
 }

@@ -33,8 +33,7 @@ struct Rig {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static Rig rig;
     vandrel::fuzz::EntryArchive entry("figur.xx", data, size);
-    if (!entry.reader())
-        return 0;
+    if (!entry.reader()) return 0;
     vandrel::FigureManager figures;
     if (figures.load(entry.reader(), &rig.device)) {
         figures.startRound();
@@ -45,8 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // Shots across the screen, front layer first, as a click tests them.
         for (int32_t x = 0; x < 640; x += 37) {
             for (int32_t layer = vandrel::FigureManager::layerCount - 1; layer >= 0; --layer) {
-                if (figures.hitTestLayer(layer, x, 40 + (x * 7) % 400, -1, rig.session))
-                    break;
+                if (figures.hitTestLayer(layer, x, 40 + (x * 7) % 400, -1, rig.session)) break;
             }
         }
     }

@@ -32,8 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const char* const entries[] = {"cur.nl", "muni.nl", "font.nl", "fonts.nl"};
 
     vandrel::fuzz::EntryArchive entry(entries[part], data, size);
-    if (!entry.reader())
-        return 0;
+    if (!entry.reader()) return 0;
     vandrel::Session session;
     switch (part) {
     case 0:
@@ -45,8 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
     case 1:
         if (session.loadAmmoImage(entry.reader(), &device)) {
-            for (int32_t i = 0; i < 10; ++i)
-                session.ammoImage.blit(screen, clip, 640 - 30 * i, 440, true, 100.0f);
+            for (int32_t i = 0; i < 10; ++i) session.ammoImage.blit(screen, clip, 640 - 30 * i, 440, true, 100.0f);
         }
         break;
     case 2:

@@ -5,8 +5,8 @@
 // the text it would save.
 // fuzz-libs: vandrel_scores vandrel_platform
 #include "StoreSandbox.h"
-#include "scores/HighscoreTable.h"
 #include "platform/Store.h"
+#include "scores/HighscoreTable.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -30,8 +30,7 @@ struct StoredTable {
     StoredTable() {
         vandrel::fuzz::storeSandbox();
         auto key = vandrel::Store::standard().create(vandrel::HighscoreTable::keyPath(kName));
-        if (!key)
-            std::abort();
+        if (!key) std::abort();
         text = key->valueFile("highscore", vandrel::StoreType::String);
         check = key->valueFile("check", vandrel::StoreType::Binary);
     }
@@ -45,11 +44,9 @@ struct StoredTable {
 // Loads what is stored; the table is then kept from saving itself on the way out.
 void load(vandrel::HighscoreTable& table) {
     table.loadFromRegistry(kName);
-    if (table.count < 0 || table.count > vandrel::HighscoreTable::maxRows)
-        std::abort();
+    if (table.count < 0 || table.count > vandrel::HighscoreTable::maxRows) std::abort();
     for (const auto& name : table.names) {
-        if (std::memchr(name, 0, sizeof name) == nullptr)
-            std::abort();  // every name ends inside its field
+        if (std::memchr(name, 0, sizeof name) == nullptr) std::abort(); // every name ends inside its field
     }
 }
 
@@ -57,8 +54,7 @@ void load(vandrel::HighscoreTable& table) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static StoredTable stored;
-    if (size == 0)
-        return 0;
+    if (size == 0) return 0;
     const bool rightCheck = data[0] & 1;
     ++data;
     --size;
@@ -68,8 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::string_view body(reinterpret_cast<const char*>(data), size);
         check = vandrel::HighscoreTable::checkValue(body.substr(0, body.find('\0')), kName);
     } else {
-        if (size < check.size())
-            return 0;
+        if (size < check.size()) return 0;
         std::memcpy(check.data(), data, check.size());
         data += check.size();
         size -= check.size();
@@ -80,18 +75,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     load(table);
     const std::string saved = table.tableText();
     table.loadFromRegistry("");
-    if (!rightCheck)
-        return 0;
+    if (!rightCheck) return 0;
 
     stored.store(saved.c_str(), saved.size() + 1, vandrel::HighscoreTable::checkValue(saved, kName));
     vandrel::HighscoreTable again;
     load(again);
     again.loadFromRegistry("");
-    if (again.count != table.count || again.tableText() != saved)
-        std::abort();  // a saved table reads back as it was
+    if (again.count != table.count || again.tableText() != saved) std::abort(); // a saved table reads back as it was
     for (int32_t i = 0; i < table.count; ++i) {
-        if (std::strcmp(again.names[i], table.names[i]) != 0 || again.scores[i] != table.scores[i])
-            std::abort();
+        if (std::strcmp(again.names[i], table.names[i]) != 0 || again.scores[i] != table.scores[i]) std::abort();
     }
     return 0;
 }

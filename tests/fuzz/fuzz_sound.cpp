@@ -36,22 +36,18 @@ std::vector<uint8_t> encodeTone() {
     ogg_stream_packetin(&stream, &h2);
     ogg_stream_packetin(&stream, &h3);
     ogg_page page;
-    while (ogg_stream_flush(&stream, &page))
-        append(page);
+    while (ogg_stream_flush(&stream, &page)) append(page);
     const int frames = 4410;
     float** buffer = vorbis_analysis_buffer(&dsp, frames);
-    for (int i = 0; i < frames; ++i)
-        buffer[0][i] = static_cast<float>(0.5 * std::sin(i * 0.0627));
+    for (int i = 0; i < frames; ++i) buffer[0][i] = static_cast<float>(0.5 * std::sin(i * 0.0627));
     vorbis_analysis_wrote(&dsp, frames);
     vorbis_analysis_wrote(&dsp, 0);
     while (vorbis_analysis_blockout(&dsp, &block) == 1) {
         vorbis_analysis(&block, nullptr);
         vorbis_bitrate_addblock(&block);
-        while (vorbis_bitrate_flushpacket(&dsp, &packet))
-            ogg_stream_packetin(&stream, &packet);
+        while (vorbis_bitrate_flushpacket(&dsp, &packet)) ogg_stream_packetin(&stream, &packet);
     }
-    while (ogg_stream_flush(&stream, &page))
-        append(page);
+    while (ogg_stream_flush(&stream, &page)) append(page);
     ogg_stream_clear(&stream);
     vorbis_block_clear(&block);
     vorbis_dsp_clear(&dsp);
@@ -63,8 +59,7 @@ std::vector<uint8_t> encodeTone() {
 void exercise(const std::vector<uint8_t>& payload) {
     {
         vandrel::OggSoundStream music(payload);
-        for (int i = 0; i < 4; ++i)
-            music.prepare(8192, true);
+        for (int i = 0; i < 4; ++i) music.prepare(8192, true);
         std::vector<uint8_t> out(4096);
         music.readUnchecked(out.data(), 4096);
         music.rewind(0);
@@ -73,8 +68,7 @@ void exercise(const std::vector<uint8_t>& payload) {
     vandrel::OggSoundStream effect(payload);
     const uint32_t size = effect.decodedSize();
     std::vector<uint8_t> out(size);
-    if (size)
-        effect.read(out.data(), static_cast<int32_t>(size));
+    if (size) effect.read(out.data(), static_cast<int32_t>(size));
 }
 
 } // namespace
@@ -88,8 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> payload = tone;
     if (size >= 2) {
         const size_t cut = (data[0] | (data[1] << 8)) % (tone.size() + 1);
-        if (cut > 0)
-            payload.resize(cut);
+        if (cut > 0) payload.resize(cut);
     }
     for (size_t i = 2; i + 2 < size && !payload.empty(); i += 3)
         payload[(data[i] | (data[i + 1] << 8)) * 7 % payload.size()] = data[i + 2];

@@ -33,21 +33,18 @@ struct Rig {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static Rig rig;
     vandrel::fuzz::EntryArchive entry("stuff.x", data, size);
-    if (!entry.reader())
-        return 0;
+    if (!entry.reader()) return 0;
     vandrel::Session session;
     // Each pass ends at the first failure it cannot step over, as the game's do.
     try {
         session.loadSetup(entry.reader());
-    } catch (const vandrel::LoadError&) {
-    }
+    } catch (const vandrel::LoadError&) {}
     try {
         if (vandrel::BlockReader* reader = entry.reopen()) {
             session.loadTitle(reader, &rig.device);
             session.loadScreens(reader, &rig.device);
         }
-    } catch (const vandrel::LoadError&) {
-    }
+    } catch (const vandrel::LoadError&) {}
     const vandrel::Rect clip{0, 0, 640, 480};
     session.loadProgress = 50;
     session.drawTitle(rig.screen.get(), clip, true);

@@ -10,9 +10,9 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <string>
 #include <unistd.h>
-#include <limits>
 #include <vector>
 
 namespace vandrel {
@@ -86,8 +86,11 @@ TEST_F(DamagedDataTest, AHugeScreenWidthStillUncoversTheTitleByTheLoadProgress) 
 }
 
 TEST_F(DamagedDataTest, AScreenSizeNoDisplayCouldShowKeepsTheGamesOwnButTheRestOfTheRecord) {
-    const int32_t sizes[][2] = {{0, 480}, {640, -1}, {std::numeric_limits<int32_t>::max(), 480},
-                                {640, std::numeric_limits<int32_t>::min()}, {16385, 480}};
+    const int32_t sizes[][2] = {{0, 480},
+                                {640, -1},
+                                {std::numeric_limits<int32_t>::max(), 480},
+                                {640, std::numeric_limits<int32_t>::min()},
+                                {16385, 480}};
     for (const auto& size : sizes) {
         session.screenWidth = 1;
         session.screenHeight = 1;
@@ -127,9 +130,9 @@ TEST_F(DamagedDataTest, AHugeMagazineDrawsTheCartridgesThatFitAndNoMore) {
     for (int32_t y = 0; y < 40; ++y) session.ammoImage.putRow(row.data(), y, false);
     session.ammoImage.unlock();
     session.ammo = std::numeric_limits<int32_t>::max();
-    session.drawHud(backBuffer.get(), clip);  // would draw two thousand million cartridges
-    EXPECT_EQ(pixel(640 - 45 + 1, 480 - 60 + 1), 0xE0E0E0u);  // the first, at the right edge
-    EXPECT_EQ(pixel(0, 480 - 60 + 1), 0xE0E0E0u);  // the 25th, cut by the left edge
+    session.drawHud(backBuffer.get(), clip);                 // would draw two thousand million cartridges
+    EXPECT_EQ(pixel(640 - 45 + 1, 480 - 60 + 1), 0xE0E0E0u); // the first, at the right edge
+    EXPECT_EQ(pixel(0, 480 - 60 + 1), 0xE0E0E0u);            // the 25th, cut by the left edge
 }
 
 } // namespace

@@ -27,8 +27,8 @@ std::unique_ptr<Frame> makeFrame(VideoDevice& device, int32_t w, int32_t h, uint
     return frame;
 }
 
-Animation& addAnimation(FigureManager& figures, VideoDevice& device, int32_t id, int32_t count, int32_t w,
-                        int32_t h, uint32_t duration, const OpaqueAt& opaque) {
+Animation& addAnimation(FigureManager& figures, VideoDevice& device, int32_t id, int32_t count, int32_t w, int32_t h,
+                        uint32_t duration, const OpaqueAt& opaque) {
     auto animation = std::make_unique<Animation>();
     animation->id = id;
     for (int32_t i = 0; i < count; ++i) animation->frames.addFrame(makeFrame(device, w, h, duration, opaque));
@@ -75,7 +75,7 @@ bool shoot(FigureManager& figures, Session& session, int32_t x, int32_t y, int32
 }
 
 uint64_t frameHash(const VideoSurface& surface) {
-    uint64_t h = 1469598103934665603ull;  // FNV-1a
+    uint64_t h = 1469598103934665603ull; // FNV-1a
     for (int32_t y = 0; y < surface.height(); ++y) {
         for (int32_t x = 0; x < surface.width(); ++x) {
             h ^= surface.pixelAt(x, y);

@@ -24,7 +24,7 @@ struct TypeRecord {
     int32_t motion = 0;
     int32_t maxCount = 10;
     uint8_t mirrored = 0;
-    int32_t extraBytes = 0;  // beyond the 45 the record needs; negative cuts it short
+    int32_t extraBytes = 0; // beyond the 45 the record needs; negative cuts it short
 };
 
 Bytes f3(const TypeRecord& r) {
@@ -57,8 +57,7 @@ Bytes animation(int32_t id, int32_t frames = 2, uint32_t info = 80) {
 class FigureLoadTest : public ::testing::Test {
 protected:
     bool load(const Bytes& entry) {
-        archive = std::make_unique<test::TestArchive>(
-            std::vector<std::pair<std::string, Bytes>>{{"figur.xx", entry}});
+        archive = std::make_unique<test::TestArchive>(std::vector<std::pair<std::string, Bytes>>{{"figur.xx", entry}});
         return figures.load(&archive->entry("figur.xx"), &device);
     }
     ManualClock clock{7000};
@@ -68,7 +67,7 @@ protected:
 };
 
 TEST_F(FigureLoadTest, ABareEntryGivesSilentTypesWithoutEffects) {
-    TypeRecord longer;  // extra bytes in a record are skipped
+    TypeRecord longer; // extra bytes in a record are skipped
     longer.extraBytes = 11;
     ASSERT_TRUE(load(concat({count("F1", 1), f3(longer), count("F4", 1), animation(7)})));
     ASSERT_EQ(figures.typeCount(), 1);
@@ -95,7 +94,7 @@ TEST_F(FigureLoadTest, ABareEntryGivesSilentTypesWithoutEffects) {
     EXPECT_EQ(a->frames.frameCount, 2);
     EXPECT_EQ(a->frames.totalDuration, 160);
     EXPECT_EQ(a->frames.frames[0]->surface.width(), 12);
-    EXPECT_EQ(a->frames.frames[0]->hotspotX(), 6u);  // the default centre
+    EXPECT_EQ(a->frames.frames[0]->hotspotX(), 6u); // the default centre
     EXPECT_EQ(a->frames.frames[0]->hotspotY(), 5u);
     EXPECT_TRUE(a->frames.mirroredFrames.empty());
     // The mask came through: the left column is transparent.
@@ -105,9 +104,8 @@ TEST_F(FigureLoadTest, ABareEntryGivesSilentTypesWithoutEffects) {
 }
 
 TEST_F(FigureLoadTest, EffectsResolveToTheOwnFramesOfAnyTypeEvenALaterOne) {
-    const Bytes entry = concat({count("F1", 2), block("SD"), ex(1, 0), f3({}),
-                                ex(-1, 1), frameSetBlocks(4, 20, 20, 80), f3({}),
-                                count("F4", 1), animation(7)});
+    const Bytes entry = concat({count("F1", 2), block("SD"), ex(1, 0), f3({}), ex(-1, 1), frameSetBlocks(4, 20, 20, 80),
+                                f3({}), count("F4", 1), animation(7)});
     ASSERT_TRUE(load(entry));
     FigureType& first = *figures.typeAt(0);
     FigureType& second = *figures.typeAt(1);
@@ -122,8 +120,8 @@ TEST_F(FigureLoadTest, MirroredTypesGetTheirAnimationMirroredOnce) {
     TypeRecord mirrored;
     mirrored.mirrored = 1;
     mirrored.motion = 3;
-    ASSERT_TRUE(load(concat({count("F1", 3), f3(mirrored), f3({}), f3(mirrored), count("F4", 2), animation(7, 3),
-                             animation(8)})));
+    ASSERT_TRUE(load(
+        concat({count("F1", 3), f3(mirrored), f3({}), f3(mirrored), count("F4", 2), animation(7, 3), animation(8)})));
     FrameSet& frames = figures.findAnimation(7)->frames;
     EXPECT_TRUE(frames.mirroredBuilt);
     EXPECT_EQ(frames.mirroredFrames.size(), 3u);
@@ -134,15 +132,13 @@ TEST_F(FigureLoadTest, MirroredTypesGetTheirAnimationMirroredOnce) {
 }
 
 TEST_F(FigureLoadTest, OtherBlocksAreSkippedOnlyBeforeFrameCountsAndWords) {
-    const Bytes skipped = concat({count("F1", 1), f3({}), count("F4", 1), block("XX", {1, 2, 3}),
-                                  count("FC", 1), block("ZZ"), count("TI", 80),
-                                  test::pictureBlocks(12, 10, [](int32_t, int32_t) { return false; }),
-                                  count("F6", 7)});
+    const Bytes skipped =
+        concat({count("F1", 1), f3({}), count("F4", 1), block("XX", {1, 2, 3}), count("FC", 1), block("ZZ"),
+                count("TI", 80), test::pictureBlocks(12, 10, [](int32_t, int32_t) { return false; }), count("F6", 7)});
     EXPECT_TRUE(load(skipped));
     EXPECT_FALSE(load(concat({count("F1", 1), block("XX"), f3({}), count("F4", 1), animation(7)})));
     EXPECT_FALSE(load(concat({count("F1", 1), f3({}), block("XX"), count("F4", 1), animation(7)})));
 }
-
 
 TEST_F(FigureLoadTest, TheFirstOfTwoAnimationsWithOneIdIsTheOneShown) {
     ASSERT_TRUE(load(concat({count("F1", 1), f3({}), count("F4", 2), animation(7, 2), animation(7, 5)})));
@@ -152,9 +148,7 @@ TEST_F(FigureLoadTest, TheFirstOfTwoAnimationsWithOneIdIsTheOneShown) {
 }
 
 TEST_F(FigureLoadTest, DamagedEntriesFail) {
-    auto withType = [](const TypeRecord& r) {
-        return concat({count("F1", 1), f3(r), count("F4", 1), animation(7)});
-    };
+    auto withType = [](const TypeRecord& r) { return concat({count("F1", 1), f3(r), count("F4", 1), animation(7)}); };
     const Bytes good = withType({});
     TypeRecord shortRecord;
     shortRecord.extraBytes = -1;
@@ -167,16 +161,15 @@ TEST_F(FigureLoadTest, DamagedEntriesFail) {
         {"entry ends after the types", concat({count("F1", 1), f3({})})},
         {"entry ends inside an animation", Bytes(good.begin(), good.end() - 20)},
         {"missing F6", concat({count("F1", 1), f3({}), count("F4", 1), frameSetBlocks(1, 8, 8, 80)})},
-        {"frame count 0", concat({count("F1", 1), f3({}), count("F4", 1), count("FC", 0), count("TI", 80),
-                                  count("F6", 7)})},
+        {"frame count 0",
+         concat({count("F1", 1), f3({}), count("F4", 1), count("FC", 0), count("TI", 80), count("F6", 7)})},
         {"more types than the entry could hold", concat({count("F1", 0x7FFFFFFF), f3({})})},
         {"more animations than the entry could hold",
          concat({count("F1", 1), f3({}), count("F4", 0x10000000), animation(7)})},
         {"more frames than the entry could hold",
          concat({count("F1", 1), f3({}), count("F4", 1), count("FC", 0x20000000), count("TI", 80)})},
         {"F3 payload too short", withType(shortRecord)},
-        {"EX payload too short", concat({count("F1", 1), block("EX", {0, 0}), f3({}), count("F4", 1),
-                                          animation(7)})},
+        {"EX payload too short", concat({count("F1", 1), block("EX", {0, 0}), f3({}), count("F4", 1), animation(7)})},
     };
     for (const auto& c : cases) EXPECT_FALSE(load(c.entry)) << c.what;
     EXPECT_TRUE(load(good));
@@ -221,7 +214,6 @@ TEST_F(FigureLoadTest, TypesTheGameCouldNotPlayAreRefused) {
         << "a type may name itself";
     EXPECT_EQ(figures.typeAt(0)->effectFrames->totalDuration, 0);
 }
-
 
 } // namespace
 } // namespace vandrel

@@ -68,7 +68,7 @@ TEST_F(RoundTest, AShotOnAnOpaquePixelScoresAndRemovesAOneHitFigure) {
     const Figure f = t.figures[0];
     EXPECT_EQ(f.screenX, 200);
     EXPECT_EQ(f.y, 150);
-    EXPECT_NE(backBuffer->pixelAt(200 - 8, 150), 0u);  // drawn where the shot goes
+    EXPECT_NE(backBuffer->pixelAt(200 - 8, 150), 0u); // drawn where the shot goes
 
     EXPECT_TRUE(shoot(figures, session, 200 - 8, 150));
     EXPECT_EQ(t.figureCount(), 0);
@@ -97,7 +97,7 @@ TEST_F(RoundTest, ATransparentPixelMissesAndTheShotGoesOnBehind) {
     // The hole of the near figure shows the far one; the far one's hole is a miss.
     ASSERT_TRUE(shoot(figures, session, 300, 200) == false);
     EXPECT_EQ(session.ammo, 9);
-    placeFigure(far, 310, 200);  // its ring now covers (300, 200)
+    placeFigure(far, 310, 200); // its ring now covers (300, 200)
     frame();
     EXPECT_TRUE(shoot(figures, session, 300, 200));
     EXPECT_EQ(near.figureCount(), 1);
@@ -117,7 +117,7 @@ TEST_F(RoundTest, NewestFiguresAndLaterTypesAreHitFirst) {
     EXPECT_EQ(earlier.figureCount(), 2);
     ASSERT_TRUE(shoot(figures, session, 100, 92));
     ASSERT_EQ(earlier.figureCount(), 1);
-    EXPECT_EQ(earlier.figures[0].startX, 100);  // the newer one went first
+    EXPECT_EQ(earlier.figures[0].startX, 100); // the newer one went first
 }
 
 TEST_F(RoundTest, SceneryInFrontBlocksTheShot) {
@@ -126,7 +126,7 @@ TEST_F(RoundTest, SceneryInFrontBlocksTheShot) {
     frame();
     EXPECT_FALSE(shoot(figures, session, 100, 92, 3));
     EXPECT_EQ(behind.figureCount(), 1);
-    EXPECT_TRUE(shoot(figures, session, 100, 92, 2));  // scenery of its own layer is behind it
+    EXPECT_TRUE(shoot(figures, session, 100, 92, 2)); // scenery of its own layer is behind it
     FigureType& front = type(3);
     placeFigure(front, 100, 100);
     frame();
@@ -190,10 +190,9 @@ TEST_F(RoundTest, PopupsRiseAPixelPerStepAndVanishAboveTheScreen) {
         figures.updateLayer(0, clock.now(), 1.0f, 0, backBuffer.get(), &clip, 640, 640, &session.largeFont);
         if (figures.popups.empty() || figures.popups[0].y != before) ++steps;
     }
-    EXPECT_EQ(steps, 281);  // from 240 up to -41
+    EXPECT_EQ(steps, 281); // from 240 up to -41
     EXPECT_EQ(clock.now() - popup.moveClock, 9u + 280u * 8u);
 }
-
 
 TEST_F(RoundTest, EffectsEndAfterTheirFramesHavePlayed) {
     FigureType& t = type(3);
@@ -204,7 +203,7 @@ TEST_F(RoundTest, EffectsEndAfterTheirFramesHavePlayed) {
     clock.advance(319);
     frame();
     ASSERT_EQ(figures.effects.size(), 1u);
-    EXPECT_NE(backBuffer->pixelAt(200 + 14, 150), 0u);  // the effect's 30 x 30 frame
+    EXPECT_NE(backBuffer->pixelAt(200 + 14, 150), 0u); // the effect's 30 x 30 frame
     clock.advance(1);
     frame();
     EXPECT_TRUE(figures.effects.empty());
@@ -220,15 +219,15 @@ TEST_F(RoundTest, ClearingDestroysTheEffectsWithTheFramesTheyPlay) {
     ASSERT_EQ(figures.effects.size(), 1u);
     figures.clear();
     EXPECT_TRUE(figures.effects.empty());
-    EXPECT_EQ(figures.popups.size(), 1u);  // a popup refers to nothing and may rise on
-    frame();                               // nothing left to draw against freed frames
+    EXPECT_EQ(figures.popups.size(), 1u); // a popup refers to nothing and may rise on
+    frame();                              // nothing left to draw against freed frames
 }
 
 TEST_F(RoundTest, FiguresScrollWithTheirLayerAndPopupsStayOnTheLandscape) {
     FigureType& t = type(2);
     placeFigure(t, 500, 150);
     figures.updateLayer(2, clock.now(), 0.5f, 301, backBuffer.get(), &clip, 1280, 640, &session.largeFont);
-    EXPECT_EQ(t.figures[0].screenX, 500 - 150);  // 500 - 150.5 + 0.5
+    EXPECT_EQ(t.figures[0].screenX, 500 - 150); // 500 - 150.5 + 0.5
     EXPECT_EQ(t.figures[0].worldX, 500);
     ASSERT_TRUE(shoot(figures, session, 350 - 8, 150));
     EXPECT_EQ(figures.popups[0].worldX, 500);
@@ -236,13 +235,13 @@ TEST_F(RoundTest, FiguresScrollWithTheirLayerAndPopupsStayOnTheLandscape) {
 
 TEST_F(RoundTest, FiguresLeaveBeyondTheLayerAndTheScreen) {
     FigureType& t = type(2);
-    placeFigure(t, -201, 100);   // left of the layer
-    placeFigure(t, 100, 100);    // stays
-    placeFigure(t, 1481, 100);   // 200 past the right end of a 1280-wide layer at factor 0.5
-    placeFigure(t, 1480, 100);   // stays
-    placeFigure(t, 100, -201);   // above
-    placeFigure(t, 100, 681);    // below
-    placeFigure(t, 100, 680);    // stays
+    placeFigure(t, -201, 100); // left of the layer
+    placeFigure(t, 100, 100);  // stays
+    placeFigure(t, 1481, 100); // 200 past the right end of a 1280-wide layer at factor 0.5
+    placeFigure(t, 1480, 100); // stays
+    placeFigure(t, 100, -201); // above
+    placeFigure(t, 100, 681);  // below
+    placeFigure(t, 100, 680);  // stays
     figures.updateLayer(2, clock.now(), 0.5f, 0, backBuffer.get(), &clip, 1920, 640, &session.largeFont);
     ASSERT_EQ(t.figureCount(), 3);
     EXPECT_EQ(t.figures[0].startX, 100);
@@ -353,9 +352,7 @@ protected:
         if (!target) target = &type(3);
         return target->hitSound;
     }
-    static bool playing(const SoundBuffer& sound) {
-        return sound.staticPart().state() == StaticSound::State::Playing;
-    }
+    static bool playing(const SoundBuffer& sound) { return sound.staticPart().state() == StaticSound::State::Playing; }
 
     SoundSystem sounds;
     std::unique_ptr<test::TestArchive> archive;
@@ -374,7 +371,7 @@ TEST_F(RoundSoundTest, AHitSoundsTheFigureOnly) {
 TEST_F(RoundSoundTest, AMissPlaysTheMissSoundAndUsesARound) {
     placeFigure(*target, 200, 150);
     frame();
-    ASSERT_FALSE(shoot(figures, session, 200, 150));  // the hole in its middle
+    ASSERT_FALSE(shoot(figures, session, 200, 150)); // the hole in its middle
     EXPECT_TRUE(playing(session.missSound));
     EXPECT_FALSE(playing(target->hitSound));
     EXPECT_EQ(session.ammo, 9);

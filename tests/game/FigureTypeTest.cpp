@@ -31,7 +31,6 @@ TEST_F(FigureTypeTest, ATenthOfMaxCountStartsAtLeastOneWhenAnyAreAllowed) {
     }
 }
 
-
 TEST_F(FigureTypeTest, ARandomDrawsComeInTheStatedOrder) {
     type.baseSpeed = 40;
     type.speedSpread = 20;
@@ -56,7 +55,6 @@ TEST_F(FigureTypeTest, ARandomDrawsComeInTheStatedOrder) {
     EXPECT_EQ(f.frameIndex, 0);
 }
 
-
 TEST_F(FigureTypeTest, SpawnChanceThreeGivesAboutPointOneFiveFiguresASecond) {
     type.maxCount = 1000000;
     type.spawnChance = 3;
@@ -72,7 +70,6 @@ TEST_F(FigureTypeTest, SpawnChanceThreeGivesAboutPointOneFiveFiguresASecond) {
     EXPECT_NEAR(perSecond, 0.15, 0.015);
     for (const Figure& f : type.figures) ASSERT_EQ(f.startX, -150);
 }
-
 
 TEST_F(FigureTypeTest, AFullTypeSpawnsNothingButItsClockRunsOn) {
     type.maxCount = 1;
@@ -115,7 +112,7 @@ TEST_F(FigureTypeTest, StraightPathsMoveBySpeedWhateverTheFrameRate) {
     f.lineY = 321;
     EXPECT_EQ(type.xAt(0, f.moveStart + 1000), 145);
     EXPECT_EQ(type.xAt(0, f.moveStart + 2000), 190);
-    EXPECT_EQ(type.xAt(0, f.moveStart + 1999), 189);  // truncates
+    EXPECT_EQ(type.xAt(0, f.moveStart + 1999), 189); // truncates
     EXPECT_EQ(type.yAt(0, f.moveStart + 2000), 321);
     // Drawn a few ms before the path starts: at most a pixel behind.
     f.speed = 130;
@@ -134,13 +131,13 @@ TEST_F(FigureTypeTest, WavesStayWithinTheirAmplitudeAndFollowTheirShape) {
     f.lineY = 240;
     f.speed = 0;
     // Speed 0 holds a fixed height: the phase alone (cos for an even moveStart).
-    f.moveStart = 1000;  // even; 1000 % 3 = 1 -> amplitude 400 / 3
+    f.moveStart = 1000; // even; 1000 % 3 = 1 -> amplitude 400 / 3
     const int32_t still = 240 + static_cast<int32_t>(std::cos(0.0) * 400 / 3 + 0.5);
     EXPECT_EQ(type.yAt(0, 5000), still);
     EXPECT_EQ(type.yAt(0, 900000), still);
 
     f.speed = 45;
-    f.moveStart = 1001;  // odd: sine; 1001 % 5 = 1 -> period 125; 1001 % 3 = 2 -> amplitude 100
+    f.moveStart = 1001; // odd: sine; 1001 % 5 = 1 -> period 125; 1001 % 3 = 2 -> amplitude 100
     const double dist = 2000 * 45 * 0.001;
     const int32_t expected = 240 + static_cast<int32_t>(std::sin(dist / 125 + 45) * 400 / 4 + 0.5);
     EXPECT_EQ(type.yAt(0, 3001), expected);
@@ -153,7 +150,6 @@ TEST_F(FigureTypeTest, WavesStayWithinTheirAmplitudeAndFollowTheirShape) {
     f.moveStart = 0xFFFFFFF0u;
     EXPECT_NO_FATAL_FAILURE(type.yAt(0, 0xFFFFFFF0u + 500));
 }
-
 
 } // namespace
 } // namespace vandrel

@@ -33,12 +33,11 @@ TEST_F(FrameSetTest, FrameAtFollowsTheDurationsAndLoops) {
     EXPECT_EQ(set.frameAt(320), 0);
     EXPECT_EQ(set.frameAt(3200 + 100), 1);
 
-    FrameSet timeless;  // nothing divides by a total of 0
+    FrameSet timeless; // nothing divides by a total of 0
     EXPECT_EQ(timeless.frameAt(77), 0);
     timeless.addFrame(makeFrame(device, 8, 8, 0));
     EXPECT_EQ(timeless.frameAt(77), 0);
 }
-
 
 TEST_F(FrameSetTest, NegativeElapsedTimeMatchesNoFrame) {
     // A figure made after the frame read its time: nothing is shown, nothing divides by zero.
@@ -66,12 +65,12 @@ TEST_F(FrameSetTest, HitTestCountsOnlyOpaquePixelsOfTheFrameDrawn) {
     // Centred on (100, 50): the picture spans x 90..110, y 45..55.
     EXPECT_TRUE(set.hitTest(100, 50, 0, 100, 50, false));
     EXPECT_TRUE(set.hitTest(100, 50, 0, 110, 55, false));
-    EXPECT_FALSE(set.hitTest(100, 50, 0, 111, 50, false));  // just outside
+    EXPECT_FALSE(set.hitTest(100, 50, 0, 111, 50, false)); // just outside
     EXPECT_FALSE(set.hitTest(100, 50, 0, 100, 56, false));
-    EXPECT_FALSE(set.hitTest(100, 50, 0, 92, 50, false));   // inside the rectangle, transparent
+    EXPECT_FALSE(set.hitTest(100, 50, 0, 92, 50, false)); // inside the rectangle, transparent
     EXPECT_TRUE(set.hitTest(100, 50, 0, 95, 50, false));
-    EXPECT_FALSE(set.hitTest(100, 50, 1, 100, 50, false));  // no such frame
-    EXPECT_FALSE(set.hitTest(100, 50, 0, 100, 50, true));   // not mirrored yet
+    EXPECT_FALSE(set.hitTest(100, 50, 1, 100, 50, false)); // no such frame
+    EXPECT_FALSE(set.hitTest(100, 50, 0, 100, 50, true));  // not mirrored yet
 }
 
 TEST_F(FrameSetTest, HotspotAtPlacesTheHotspotOfTheCentredFrame) {
@@ -82,7 +81,7 @@ TEST_F(FrameSetTest, HotspotAtPlacesTheHotspotOfTheCentredFrame) {
     EXPECT_EQ(hy, 50 - 5 + 7);
     hx = hy = -1;
     EXPECT_FALSE(set.hotspotAt(100, 50, 3, false, hx, hy));
-    EXPECT_EQ(hx, -1);  // untouched
+    EXPECT_EQ(hx, -1); // untouched
 }
 
 TEST_F(FrameSetTest, MirroredFramesAreReversedWithTheirHotspotMirrored) {
@@ -115,7 +114,7 @@ TEST_F(FrameSetTest, DrawCentresTheFrameAndHonoursTransparency) {
     EXPECT_EQ(target->pixelAt(15, 10), 0u);
     EXPECT_NE(target->pixelAt(16, 10), 0u);
     EXPECT_NE(target->pixelAt(24, 12), 0u);
-    EXPECT_EQ(target->pixelAt(20, 10), 0u);  // the transparent column
+    EXPECT_EQ(target->pixelAt(20, 10), 0u); // the transparent column
     EXPECT_EQ(target->pixelAt(25, 10), 0u);
     EXPECT_EQ(target->pixelAt(16, 7), 0u);
     EXPECT_NE(target->pixelAt(16, 8), 0u);
@@ -129,8 +128,6 @@ TEST_F(FrameSetTest, DrawCentresTheFrameAndHonoursTransparency) {
     EXPECT_EQ(other->pixelAt(15, 10), 0u);
     EXPECT_EQ(other->pixelAt(25, 10), 0u);
 }
-
-
 
 } // namespace
 } // namespace vandrel

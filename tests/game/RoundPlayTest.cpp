@@ -38,7 +38,7 @@ protected:
         for (int i = 0; i < frames; ++i) {
             while (!window.queue().empty())
                 if (!program.step(code)) return;
-            clock.advance(msPerFrame - 1);  // the loop itself sleeps 1 ms
+            clock.advance(msPerFrame - 1); // the loop itself sleeps 1 ms
             program.step(code);
         }
     }
@@ -91,7 +91,7 @@ TEST_F(RoundPlayTest, ARoundScoresHitsAndEndsOnTheHighScoreScreenWithItsScorePen
     click(320, 240);
     run(1, 16);
     ASSERT_EQ(game.state, InPlay);
-    EXPECT_EQ(game.session.secondsLeft, 120);  // 2:00 first
+    EXPECT_EQ(game.session.secondsLeft, 120); // 2:00 first
     EXPECT_EQ(game.session.ammo, 10);
     EXPECT_EQ(game.session.score, 0);
 

@@ -29,10 +29,10 @@ protected:
 TEST_F(SessionRoundTest, TheClockRunsFromTheRoundLengthToZeroAndEndsTheRoundASecondLater) {
     session.ammo = 0;
     session.startRound();
-    EXPECT_EQ(session.ammo, 10);  // an empty magazine is refilled
+    EXPECT_EQ(session.ammo, 10); // an empty magazine is refilled
     const uint32_t start = clock.now();
     hud();
-    EXPECT_EQ(session.secondsLeft, 120);  // 2:00 is shown first
+    EXPECT_EQ(session.secondsLeft, 120); // 2:00 is shown first
     // A frame every millisecond: each second is counted once more than
     // 1000 ms have passed since the last one.
     uint32_t zeroShown = 0;
@@ -47,7 +47,7 @@ TEST_F(SessionRoundTest, TheClockRunsFromTheRoundLengthToZeroAndEndsTheRoundASec
     ASSERT_EQ(session.roundOver, 1);
     EXPECT_EQ(session.secondsLeft, 0);
     EXPECT_EQ(zeroShown - start, 120001u);
-    EXPECT_EQ(clock.now() - zeroShown, 1000u);  // 0:00 stays a full second
+    EXPECT_EQ(clock.now() - zeroShown, 1000u); // 0:00 stays a full second
 }
 
 TEST_F(SessionRoundTest, ALateClockCatchesUpOneSecondPerFrame) {
@@ -60,8 +60,6 @@ TEST_F(SessionRoundTest, ALateClockCatchesUpOneSecondPerFrame) {
     hud();
     EXPECT_EQ(session.secondsLeft, 115);
 }
-
-
 
 TEST_F(SessionRoundTest, TheScoreNeverGoesBelowZeroNorWrapsAround) {
     session.score = 0;
@@ -90,7 +88,7 @@ TEST_F(SessionRoundTest, TheCartridgesStandInARowFromTheRightEdge) {
         EXPECT_NE(backBuffer->pixelAt(x + 9, 439), 0u) << i;
         EXPECT_EQ(backBuffer->pixelAt(x + 10, 420), 0u) << i;
     }
-    EXPECT_EQ(backBuffer->pixelAt(640 - 270 - 1, 420), 0u);  // the leftmost is at 370
+    EXPECT_EQ(backBuffer->pixelAt(640 - 270 - 1, 420), 0u); // the leftmost is at 370
 
     backBuffer->fill(nullptr, 0);
     session.ammo = 0;

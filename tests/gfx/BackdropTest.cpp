@@ -26,8 +26,7 @@ protected:
             ASSERT_TRUE(backdrop.addLayer());
             // Layer 0 is opaque; the others are transparent in their upper half.
             std::vector<uint8_t> mask(static_cast<size_t>(w) * height, 0);
-            if (i > 0)
-                std::fill(mask.begin(), mask.begin() + static_cast<size_t>(w) * (height / 2), 1);
+            if (i > 0) std::fill(mask.begin(), mask.begin() + static_cast<size_t>(w) * (height / 2), 1);
             test::fillSurface(*backdrop.layer(i), device,
                               test::makePicture(w, height, [i](int32_t x, int32_t y) { return layerColour(i, x, y); }),
                               &mask);
@@ -111,7 +110,7 @@ TEST_F(BackdropTest, HitFindsTheFrontMostOpaqueLayerAsLastDrawn) {
     addLayers({1280, 1600, 2240, 3520});
     backdrop.drawLayer(target.get(), clip, 2880, 0, 640, height);
     EXPECT_EQ(backdrop.hitLayer(5, height - 1), 3);
-    EXPECT_EQ(backdrop.hitLayer(5, 0), 0);  // only the back layer is opaque up there
+    EXPECT_EQ(backdrop.hitLayer(5, 0), 0); // only the back layer is opaque up there
     EXPECT_EQ(backdrop.hitLayer(-1, 5), -1);
     EXPECT_EQ(backdrop.hitLayer(640, 5), -1);
     EXPECT_EQ(backdrop.hitLayer(5, 480), -1);
@@ -134,11 +133,13 @@ TEST_F(BackdropTest, HitFindsTheFrontMostOpaqueLayerAsLastDrawn) {
 
 TEST(BackdropLoad, LayersComeFromTheImageList) {
     using namespace test;
-    const auto picture = [](int32_t w) { return makePicture(w, 8, [](int32_t x, int32_t) { return Rgb{0, 0, static_cast<uint8_t>(x)}; }); };
+    const auto picture = [](int32_t w) {
+        return makePicture(w, 8, [](int32_t x, int32_t) { return Rgb{0, 0, static_cast<uint8_t>(x)}; });
+    };
     std::vector<uint8_t> mask(200 * 8, 1);
-    TestArchive archive({{"back.nb", concat({block("PI", Bytes{2, 0, 0, 0}), block("JP", encodeJpeg(picture(100))),
-                                             block("PG"), block("JP", encodeJpeg(picture(200))),
-                                             block("PG", encodeMaskPng(200, 8, mask))})}});
+    TestArchive archive(
+        {{"back.nb", concat({block("PI", Bytes{2, 0, 0, 0}), block("JP", encodeJpeg(picture(100))), block("PG"),
+                             block("JP", encodeJpeg(picture(200))), block("PG", encodeMaskPng(200, 8, mask))})}});
     Backdrop backdrop;
     VideoDevice device;
     ASSERT_TRUE(loadImageList(&archive.entry("back.nb"), &backdrop, &device));

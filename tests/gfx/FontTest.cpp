@@ -30,8 +30,7 @@ protected:
     int32_t topOf(int32_t x, Rgb c) const {
         const test::Picture p = test::readSurface(*target);
         for (int32_t y = 0; y < p.height; ++y)
-            if (p.at(x, y) == c)
-                return y;
+            if (p.at(x, y) == c) return y;
         return -1;
     }
 
@@ -73,9 +72,9 @@ TEST_F(FontTest, GlyphsAdvanceAndCharactersWithoutGlyphAdvanceLess) {
     EXPECT_EQ(at(25, 20), background);
     EXPECT_EQ(at(28 + 5, 20), test::cellColour(Font::cellOf('2')));
     EXPECT_EQ(at(56 + 5, 20), test::cellColour(Font::cellOf('Z')));
-    EXPECT_EQ(at(56 + 1, 10), test::cellColour(Font::cellOf('Z')));  // the cell's top-left corner lands at (x, y)
-    EXPECT_EQ(at(56 + 21, 11), background);                          // keyed notch
-    EXPECT_EQ(at(56 + 3, 13), (Rgb{10, 10, 10}));                    // the cell's own diagonal
+    EXPECT_EQ(at(56 + 1, 10), test::cellColour(Font::cellOf('Z'))); // the cell's top-left corner lands at (x, y)
+    EXPECT_EQ(at(56 + 21, 11), background);                         // keyed notch
+    EXPECT_EQ(at(56 + 3, 13), (Rgb{10, 10, 10}));                   // the cell's own diagonal
 }
 
 TEST_F(FontTest, SmallFontHasNoCursorOrHyphenGlyphs) {
@@ -126,9 +125,9 @@ TEST(FontLoad, SheetComesFromTheEntryAndAFailedLoadKeepsTheDefaults) {
     const test::Picture sheet = test::makePicture(327, 236, [](int32_t x, int32_t) {
         return Rgb{static_cast<uint8_t>(x), 0, 0};
     });
-    test::TestArchive archive({{"font.nl", test::concat({test::block("JP", test::encodeJpeg(sheet)),
-                                                         test::block("PG")})},
-                               {"fonts.nl", test::block("JP", test::Bytes{1, 2})}});
+    test::TestArchive archive(
+        {{"font.nl", test::concat({test::block("JP", test::encodeJpeg(sheet)), test::block("PG")})},
+         {"fonts.nl", test::block("JP", test::Bytes{1, 2})}});
     VideoDevice device;
     Font font;
     ASSERT_TRUE(font.load(&archive.entry("font.nl"), &device));

@@ -37,9 +37,9 @@ void makeSprite(Surface& sprite, VideoDevice& device) {
     std::vector<uint8_t> mask(45 * 46, 0);
     const Picture p = test::makePicture(45, 46, [&](int32_t x, int32_t y) {
         const double dx = x - 22, dy = y - 23, r = std::sqrt(dx * dx + dy * dy);
-        if (r > 21 || (r > 8 && r < 11))
-            mask[static_cast<size_t>(y) * 45 + x] = 1;
-        return Rgb{static_cast<uint8_t>(200 - x * 2), static_cast<uint8_t>(60 + y * 3), static_cast<uint8_t>(x * y % 256)};
+        if (r > 21 || (r > 8 && r < 11)) mask[static_cast<size_t>(y) * 45 + x] = 1;
+        return Rgb{static_cast<uint8_t>(200 - x * 2), static_cast<uint8_t>(60 + y * 3),
+                   static_cast<uint8_t>(x * y % 256)};
     });
     test::fillSurface(sprite, device, p, &mask);
 }
@@ -53,15 +53,15 @@ TEST_P(GoldenFormats, KeyedBlitsClippedAtEveryEdge) {
     auto target = makeTarget(device, 160, 120);
     const Rect screen{0, 0, 160, 120};
     const int32_t positions[][2] = {{58, 37}, {-20, 10}, {70, -25}, {140, 50}, {30, 100}, {-15, -15}, {150, 110}};
-    for (const auto& p : positions)
-        ASSERT_TRUE(sprite.blit(target.get(), screen, p[0], p[1], true, 100.0f));
+    for (const auto& p : positions) ASSERT_TRUE(sprite.blit(target.get(), screen, p[0], p[1], true, 100.0f));
     // An inner clip cuts a sprite on all four sides.
     ASSERT_TRUE(sprite.blit(target.get(), Rect{100, 10, 130, 40}, 95, 5, true, 100.0f));
     EXPECT_EQ(test::compareWithGolden(std::string("keyed_blits_") + GetParam().first, *target), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, GoldenFormats,
-                         ::testing::Values(std::pair{"32", PixelFormat::xrgb32()}, std::pair{"24", PixelFormat::rgb24()},
+                         ::testing::Values(std::pair{"32", PixelFormat::xrgb32()},
+                                           std::pair{"24", PixelFormat::rgb24()},
                                            std::pair{"565", PixelFormat::rgb565()},
                                            std::pair{"555", PixelFormat::rgb555()}),
                          [](const auto& info) { return std::string("bits") + info.param.first; });
@@ -94,13 +94,12 @@ TEST(Golden, TileSeamsOfWidePictures) {
     Surface narrow, wide;
     std::vector<uint8_t> mask(3520 * 120, 0);
     for (int32_t y = 0; y < 120; ++y)
-        for (int32_t x = 0; x < 3520; ++x)
-            mask[static_cast<size_t>(y) * 3520 + x] = y < 40 + (x % 97) / 3;
+        for (int32_t x = 0; x < 3520; ++x) mask[static_cast<size_t>(y) * 3520 + x] = y < 40 + (x % 97) / 3;
     test::fillSurface(narrow, device, wideLandscape(1280, 120));
     test::fillSurface(wide, device, wideLandscape(3520, 120), &mask);
     ASSERT_TRUE(narrow.blit(target.get(), screen, -320, 0, true, 100.0f));
     ASSERT_TRUE(wide.blit(target.get(), screen, -1700, 0, true, 100.0f));   // seam at 220
-    ASSERT_TRUE(wide.blit(target.get(), screen, -2880, 120, true, 100.0f));  // seam at 320, right edge at 640
+    ASSERT_TRUE(wide.blit(target.get(), screen, -2880, 120, true, 100.0f)); // seam at 320, right edge at 640
     EXPECT_EQ(test::compareWithGolden("tile_seams", *target), "");
 }
 
@@ -136,8 +135,7 @@ void makeLandscape(Backdrop& backdrop, VideoDevice& device, int32_t height) {
             case 3: skyline = (x % 160) < 12 ? height / 4 : height - 10; break;
             default: break;
             }
-            if (y < skyline)
-                mask[static_cast<size_t>(y) * w + x] = 1;
+            if (y < skyline) mask[static_cast<size_t>(y) * w + x] = 1;
             const uint8_t shade = static_cast<uint8_t>((x * 255) / w);
             switch (i) {
             case 0: return Rgb{static_cast<uint8_t>(100 + y / 2), static_cast<uint8_t>(150 + y / 3), 230};

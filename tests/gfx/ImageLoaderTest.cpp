@@ -13,8 +13,8 @@
 namespace vandrel {
 namespace {
 
-using test::Bytes;
 using test::block;
+using test::Bytes;
 using test::concat;
 using test::Picture;
 using test::Rgb;
@@ -32,8 +32,7 @@ Picture squares(int32_t width, int32_t height) {
 std::vector<uint8_t> diagonalMask(int32_t width, int32_t height) {
     std::vector<uint8_t> mask(static_cast<size_t>(width) * height);
     for (int32_t y = 0; y < height; ++y)
-        for (int32_t x = 0; x < width; ++x)
-            mask[static_cast<size_t>(y) * width + x] = (x + 2 * y) % 5 == 0;
+        for (int32_t x = 0; x < width; ++x) mask[static_cast<size_t>(y) * width + x] = (x + 2 * y) % 5 == 0;
     return mask;
 }
 
@@ -90,7 +89,8 @@ TEST(LoadImage, GreyThatEqualsTheKeyStaysOpaque) {
 
 TEST(LoadImage, SkipsOtherBlocksAndStopsAfterThePair) {
     const Picture p = squares(8, 8);
-    TestArchive archive({{"e", concat({block("XX", Bytes{1, 2, 3}), picturePair(p, nullptr), block("FC", {4, 0, 0, 0})})}});
+    TestArchive archive(
+        {{"e", concat({block("XX", Bytes{1, 2, 3}), picturePair(p, nullptr), block("FC", {4, 0, 0, 0})})}});
     BlockReader& reader = archive.entry("e");
     Loaded l;
     ASSERT_TRUE(loadImage(&reader, &l.surface, &l.device));
@@ -117,7 +117,8 @@ TEST(LoadImage, EntryEndingBeforeTheMaskFails) {
 TEST(LoadImage, MaskBeforeColourLeavesThePictureOpaque) {
     const Picture p = squares(8, 8);
     const auto mask = diagonalMask(8, 8);
-    TestArchive archive({{"e", concat({block("PG", test::encodeMaskPng(8, 8, mask)), block("JP", test::encodeJpeg(p))})}});
+    TestArchive archive(
+        {{"e", concat({block("PG", test::encodeMaskPng(8, 8, mask)), block("JP", test::encodeJpeg(p))})}});
     Loaded l;
     ASSERT_TRUE(loadImage(&archive.entry("e"), &l.surface, &l.device));
     EXPECT_TRUE(l.surface.isOpaqueAt(0, 0));
@@ -204,8 +205,8 @@ TEST(DecodeMask, MasksOfAnotherSizeApplyWhereBothExist) {
     const Picture p = squares(16, 16);
     std::vector<uint8_t> small(8 * 8, 1), large(40 * 40, 1);
     for (const auto& [w, h, mask] : {std::tuple{8, 8, &small}, std::tuple{40, 40, &large}}) {
-        TestArchive archive({{"e", concat({block("JP", test::encodeJpeg(p)),
-                                            block("PG", test::encodeMaskPng(w, h, *mask))})}});
+        TestArchive archive(
+            {{"e", concat({block("JP", test::encodeJpeg(p)), block("PG", test::encodeMaskPng(w, h, *mask))})}});
         Loaded l;
         ASSERT_TRUE(loadImage(&archive.entry("e"), &l.surface, &l.device));
         EXPECT_FALSE(l.surface.isOpaqueAt(7, 7));
@@ -219,7 +220,7 @@ TEST(DecodeMask, TruncatedOrGarbledPngFails) {
     Bytes png = test::encodeMaskPng(16, 16, diagonalMask(16, 16));
     Bytes cut(png.begin(), png.begin() + png.size() / 2);
     Bytes garbled = png;
-    garbled[20] ^= 0xFF;  // inside IHDR: its checksum no longer matches
+    garbled[20] ^= 0xFF; // inside IHDR: its checksum no longer matches
     for (const Bytes& payload : {cut, garbled, Bytes{0x89, 'P', 'N', 'G'}}) {
         TestArchive archive({{"e", concat({block("JP", test::encodeJpeg(p)), block("PG", payload)})}});
         Loaded l;
@@ -256,8 +257,7 @@ public:
     }
     bool loadLayerAlpha(BlockReader* reader, int32_t, int32_t index) override {
         calls.push_back("alpha " + std::to_string(index));
-        if (index < 0 || index >= static_cast<int32_t>(surfaces.size()))
-            return false;
+        if (index < 0 || index >= static_cast<int32_t>(surfaces.size())) return false;
         return decodeMask(reader, surfaces[index].get());
     }
     std::vector<std::unique_ptr<Surface>> surfaces;
@@ -276,8 +276,7 @@ TEST(LoadImageList, OneLayerPerColourPictureInFileOrder) {
     VideoDevice device;
     ASSERT_TRUE(loadImageList(&archive.entry("back.nb"), &layers, &device));
     ASSERT_EQ(layers.surfaces.size(), 4u);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(layers.surfaces[i]->width(), widths[i]);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(layers.surfaces[i]->width(), widths[i]);
     EXPECT_EQ(layers.calls, (std::vector<std::string>{"colour 0", "colour 1", "alpha 1", "colour 2", "alpha 2",
                                                       "colour 3", "alpha 3"}));
     EXPECT_TRUE(layers.surfaces[0]->isOpaqueAt(0, 0));
@@ -304,9 +303,8 @@ TEST(LoadImageList, FailsWithoutPicturesOrWithAMaskFirst) {
 
 TEST(FrameBlocks, CountAndWordsAfterOtherBlocks) {
     Bytes words;
-    for (uint32_t w : {0x1005u, 0x2FFFu, 0x0010u, 0xABC001u})
-        test::putU32(words, w);
-    test::putU32(words, 0x777u);  // beyond n: skipped
+    for (uint32_t w : {0x1005u, 0x2FFFu, 0x0010u, 0xABC001u}) test::putU32(words, w);
+    test::putU32(words, 0x777u); // beyond n: skipped
     TestArchive archive({{"figur.xx", concat({block("F1", Bytes(12, 0)), block("FC", {4, 0, 0, 0}),
                                               block("JP", Bytes{1}), block("TI", words), block("EX")})}});
     BlockReader& reader = archive.entry("figur.xx");

@@ -20,32 +20,26 @@ void fillSurface(Surface& surface, VideoDevice& device, const Picture& picture, 
             row[x * 3 + 2] = c.r;
         }
         surface.putRow(row.data(), y, true);
-        if (mask)
-            surface.putMaskRow(mask->data() + static_cast<size_t>(y) * picture.width, y);
+        if (mask) surface.putMaskRow(mask->data() + static_cast<size_t>(y) * picture.width, y);
     }
-    if (!surface.unlock())
-        throw std::runtime_error("cannot unlock a test surface");
+    if (!surface.unlock()) throw std::runtime_error("cannot unlock a test surface");
 }
 
 Rgb cellColour(int32_t k) {
     return Rgb{static_cast<uint8_t>(40 + k * 3), static_cast<uint8_t>(250 - k * 2), static_cast<uint8_t>(k * 37)};
 }
 
-void makeFontSheet(Surface& sheet, VideoDevice& device, int32_t width, int32_t height, int32_t originX,
-                   int32_t originY, int32_t glyphWidth, int32_t glyphHeight, int32_t gapX, int32_t gapY) {
+void makeFontSheet(Surface& sheet, VideoDevice& device, int32_t width, int32_t height, int32_t originX, int32_t originY,
+                   int32_t glyphWidth, int32_t glyphHeight, int32_t gapX, int32_t gapY) {
     std::vector<uint8_t> mask(static_cast<size_t>(width) * height, 0);
     const Picture picture = makePicture(width, height, [&](int32_t x, int32_t y) {
         const int32_t cx = x - originX, cy = y - originY;
-        if (cx < 0 || cy < 0)
-            return sheetGap;
+        if (cx < 0 || cy < 0) return sheetGap;
         const int32_t column = cx / (glyphWidth + gapX), row = cy / (glyphHeight + gapY);
         const int32_t gx = cx % (glyphWidth + gapX), gy = cy % (glyphHeight + gapY);
-        if (column >= 13 || gx >= glyphWidth || gy >= glyphHeight)
-            return sheetGap;
-        if (gx >= glyphWidth - 4 && gy < 4)
-            mask[static_cast<size_t>(y) * width + x] = 1;
-        if (gx == gy)
-            return Rgb{10, 10, 10};
+        if (column >= 13 || gx >= glyphWidth || gy >= glyphHeight) return sheetGap;
+        if (gx >= glyphWidth - 4 && gy < 4) mask[static_cast<size_t>(y) * width + x] = 1;
+        if (gx == gy) return Rgb{10, 10, 10};
         return cellColour(row * 13 + column);
     });
     fillSurface(sheet, device, picture, &mask);
@@ -95,8 +89,7 @@ std::string compareWithGolden(const std::string& name, const VideoSurface& surfa
         for (int32_t x = 0; x < actual.width; ++x)
             if (!(actual.at(x, y) == expected.at(x, y)) && differing++ == 0)
                 out << name << ": first difference at (" << x << ", " << y << ")";
-    if (differing > 0)
-        out << ", " << differing << " pixels differ";
+    if (differing > 0) out << ", " << differing << " pixels differ";
     return out.str();
 }
 

@@ -20,8 +20,8 @@ Rgb cellColour(int32_t k);
 // A glyph sheet of 13 cells per row: cell k is cellColour(k) with a keyed
 // notch in its top-right corner and a dark diagonal; the gaps and margins
 // are opaque magenta so that a glyph showing its neighbours is caught.
-void makeFontSheet(Surface& sheet, VideoDevice& device, int32_t width, int32_t height, int32_t originX,
-                   int32_t originY, int32_t glyphWidth, int32_t glyphHeight, int32_t gapX, int32_t gapY);
+void makeFontSheet(Surface& sheet, VideoDevice& device, int32_t width, int32_t height, int32_t originX, int32_t originY,
+                   int32_t glyphWidth, int32_t glyphHeight, int32_t gapX, int32_t gapY);
 constexpr Rgb sheetGap{255, 0, 255};
 
 // A surface's pixels as 8-bit colours, through the same conversions as getRow.

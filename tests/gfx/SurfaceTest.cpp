@@ -33,10 +33,10 @@ Rgb pattern(int32_t x, int32_t y) {
 
 // What a colour looks like after a trip through a format.
 Rgb quantised(const PixelFormat& f, Rgb c) {
-    if (f.bitsPerPixel != 16)
-        return c;
+    if (f.bitsPerPixel != 16) return c;
     if (f.greenMask == 0x07E0)
-        return Rgb{static_cast<uint8_t>(c.r & 0xF8), static_cast<uint8_t>(c.g & 0xFC), static_cast<uint8_t>(c.b & 0xF8)};
+        return Rgb{static_cast<uint8_t>(c.r & 0xF8), static_cast<uint8_t>(c.g & 0xFC),
+                   static_cast<uint8_t>(c.b & 0xF8)};
     return Rgb{static_cast<uint8_t>(c.r & 0xF8), static_cast<uint8_t>(c.g & 0xF8), static_cast<uint8_t>(c.b & 0xF8)};
 }
 
@@ -51,7 +51,7 @@ TEST(SurfaceTiles, GridFollowsTheTileSizeBandByBand) {
     ASSERT_TRUE(s.create(3520, 480, &device));
     ASSERT_EQ(s.tileCount(), 6);
     EXPECT_EQ(s.tileRect(5), (Box{3200, 0, 320, 480}));
-    ASSERT_TRUE(s.create(700, 500, nullptr));  // keeps the stored device
+    ASSERT_TRUE(s.create(700, 500, nullptr)); // keeps the stored device
     ASSERT_EQ(s.tileCount(), 4);
     EXPECT_EQ(s.tileRect(0), (Box{0, 0, 640, 480}));
     EXPECT_EQ(s.tileRect(1), (Box{640, 0, 60, 480}));
@@ -105,7 +105,7 @@ TEST(SurfaceTiles, MovingHandsTheTilesOverAndEmptiesTheSource) {
     EXPECT_TRUE(a.isEmpty());
     EXPECT_EQ(a.width(), 0);
     EXPECT_EQ(a.tile(0), nullptr);
-    EXPECT_TRUE(a.lock());  // an empty surface locks trivially
+    EXPECT_TRUE(a.lock()); // an empty surface locks trivially
     Surface c;
     ASSERT_TRUE(c.create(5, 5, &device));
     c = std::move(b);
@@ -133,12 +133,11 @@ TEST(SurfaceRows, RoundTripAcrossTilesInEveryFormat) {
         VideoDevice device(f);
         Surface s;
         ASSERT_TRUE(s.create(700, 500, &device));
-        EXPECT_EQ(s.bitsPerPixel(), 0u);  // nothing recorded before a row is written
+        EXPECT_EQ(s.bitsPerPixel(), 0u); // nothing recorded before a row is written
         ASSERT_TRUE(s.lock());
         for (int32_t y : {0, 479, 480, 499}) {
             std::vector<Rgb> line;
-            for (int32_t x = 0; x < 700; ++x)
-                line.push_back(pattern(x, y));
+            for (int32_t x = 0; x < 700; ++x) line.push_back(pattern(x, y));
             ASSERT_TRUE(s.putRow(bgrRow(line).data(), y, false));
         }
         EXPECT_EQ(s.bitsPerPixel(), f.bitsPerPixel);
@@ -153,7 +152,7 @@ TEST(SurfaceRows, RoundTripAcrossTilesInEveryFormat) {
         }
         ASSERT_TRUE(s.unlock());
         s.destroy();
-        EXPECT_EQ(s.bitsPerPixel(), f.bitsPerPixel);  // the record survives destroy
+        EXPECT_EQ(s.bitsPerPixel(), f.bitsPerPixel); // the record survives destroy
     }
 }
 
@@ -172,14 +171,12 @@ TEST(SurfaceRows, MirrorReversesEachTilesPartOfTheLine) {
     VideoDevice device;
     Surface narrow, wide;
     std::vector<Rgb> line;
-    for (int32_t x = 0; x < 1280; ++x)
-        line.push_back(pattern(x, 1));
+    for (int32_t x = 0; x < 1280; ++x) line.push_back(pattern(x, 1));
     ASSERT_TRUE(narrow.create(30, 1, &device) && narrow.lock());
     ASSERT_TRUE(narrow.putRow(bgrRow(line).data(), 0, false));
     std::vector<uint8_t> row(1280 * 3);
     ASSERT_TRUE(narrow.getRow(row.data(), 0, true));
-    for (int32_t x = 0; x < 30; ++x)
-        EXPECT_EQ(row[x * 3], line[29 - x].b);
+    for (int32_t x = 0; x < 30; ++x) EXPECT_EQ(row[x * 3], line[29 - x].b);
 
     ASSERT_TRUE(wide.create(1280, 1, &device) && wide.lock());
     ASSERT_TRUE(wide.putRow(bgrRow(line).data(), 0, false));
@@ -338,7 +335,7 @@ TEST_F(SurfaceBlit, ClipsAtTheScreenEdge) {
 TEST_F(SurfaceBlit, HalfSizeDropsTheLastSourceLineAndColumn) {
     EXPECT_TRUE(cursor.blit(dest.get(), Rect{0, 0, 640, 480}, 0, 0, false, 50.0f));
     EXPECT_EQ(at(0, 0), from(0, 0));
-    EXPECT_EQ(at(1, 1), from(1, 1));  // 29 source pixels over 15
+    EXPECT_EQ(at(1, 1), from(1, 1)); // 29 source pixels over 15
     EXPECT_EQ(at(14, 14), from(27, 27));
     EXPECT_EQ(at(15, 15), 0x010203u);
 }
@@ -401,8 +398,8 @@ TEST(SurfaceHit, FindsThePixelInTheRightTile) {
     VideoDevice device;
     Surface s;
     std::vector<uint8_t> mask(1280 * 2, 0);
-    mask[700] = 1;       // (700, 0): second tile
-    mask[1280 + 5] = 1;  // (5, 1): first tile
+    mask[700] = 1;      // (700, 0): second tile
+    mask[1280 + 5] = 1; // (5, 1): first tile
     test::fillSurface(s, device, test::makePicture(1280, 2, pattern), &mask);
     EXPECT_FALSE(s.isOpaqueAt(700, 0));
     EXPECT_TRUE(s.isOpaqueAt(60, 0));

@@ -1,7 +1,7 @@
 // Video surfaces: locking, rectangle checks, and blits (row copies, keyed runs,
 // stretching) checked against a plain per-pixel reference in every format.
-#include "platform/VideoDevice.h"
 #include "platform/VideoSurface.h"
+#include "platform/VideoDevice.h"
 
 #include <gtest/gtest.h>
 
@@ -19,8 +19,7 @@ void setPixel(VideoSurface& s, int32_t x, int32_t y, uint32_t v) {
     VideoSurface::Lock lock;
     ASSERT_TRUE(s.lock(lock));
     uint8_t* p = lock.pixels + y * lock.pitch + x * lock.format.bytesPerPixel();
-    for (uint32_t i = 0; i < lock.format.bytesPerPixel(); ++i)
-        p[i] = static_cast<uint8_t>(v >> (8 * i));
+    for (uint32_t i = 0; i < lock.format.bytesPerPixel(); ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
     ASSERT_TRUE(s.unlock());
 }
 
@@ -38,36 +37,30 @@ void fillNoise(VideoSurface& s, uint32_t key, unsigned seed, bool keyRuns = true
             const int32_t run = 1 + static_cast<int32_t>(rng() % 9);
             for (int32_t i = 0; i < run && x < s.width(); ++i, ++x) {
                 uint32_t v = transparent ? key : rng();
-                if (!transparent && (v & 0xFFFFFF & (bpp == 2 ? 0xFFFF : 0xFFFFFF)) == key)
-                    v ^= 1;
+                if (!transparent && (v & 0xFFFFFF & (bpp == 2 ? 0xFFFF : 0xFFFFFF)) == key) v ^= 1;
                 uint8_t* p = lock.pixels + y * lock.pitch + x * bpp;
-                for (uint32_t b = 0; b < bpp; ++b)
-                    p[b] = static_cast<uint8_t>(v >> (8 * b));
+                for (uint32_t b = 0; b < bpp; ++b) p[b] = static_cast<uint8_t>(v >> (8 * b));
             }
         }
     }
     ASSERT_TRUE(s.unlock());
 }
 
-uint32_t colourBits(const PixelFormat& f) {
-    return f.redMask | f.greenMask | f.blueMask;
-}
+uint32_t colourBits(const PixelFormat& f) { return f.redMask | f.greenMask | f.blueMask; }
 
 // What a blit must produce, pixel by pixel.
 std::vector<uint32_t> referenceBlit(const VideoSurface& dst, const Rect& d, const VideoSurface& src, const Rect& s,
                                     bool keyed, uint32_t key) {
     std::vector<uint32_t> out;
     for (int32_t y = 0; y < dst.height(); ++y)
-        for (int32_t x = 0; x < dst.width(); ++x)
-            out.push_back(dst.pixelAt(x, y));
+        for (int32_t x = 0; x < dst.width(); ++x) out.push_back(dst.pixelAt(x, y));
     const uint32_t bits = colourBits(dst.format());
     for (int32_t j = 0; j < d.height(); ++j)
         for (int32_t i = 0; i < d.width(); ++i) {
             const int32_t sx = s.left + static_cast<int32_t>(int64_t(i) * s.width() / d.width());
             const int32_t sy = s.top + static_cast<int32_t>(int64_t(j) * s.height() / d.height());
             const uint32_t v = src.pixelAt(sx, sy);
-            if (keyed && (v & bits) == (key & bits))
-                continue;
+            if (keyed && (v & bits) == (key & bits)) continue;
             out[static_cast<size_t>(d.top + j) * dst.width() + d.left + i] = v;
         }
     return out;
@@ -76,8 +69,7 @@ std::vector<uint32_t> referenceBlit(const VideoSurface& dst, const Rect& d, cons
 std::vector<uint32_t> pixelsOf(const VideoSurface& s) {
     std::vector<uint32_t> out;
     for (int32_t y = 0; y < s.height(); ++y)
-        for (int32_t x = 0; x < s.width(); ++x)
-            out.push_back(s.pixelAt(x, y));
+        for (int32_t x = 0; x < s.width(); ++x) out.push_back(s.pixelAt(x, y));
     return out;
 }
 
@@ -196,9 +188,9 @@ TEST(VideoSurfaceBlt, BlittingIntoASurfaceRefreshesItsOwnRuns) {
     VideoSurface a(8, 1, PixelFormat::xrgb32()), b(8, 1, PixelFormat::xrgb32()), out(8, 1, PixelFormat::xrgb32());
     a.setColorKey(0xB4B4B4);
     ASSERT_TRUE(a.fill(nullptr, 0xB4B4B4));
-    ASSERT_TRUE(out.blt(nullptr, &a, nullptr, true));  // runs of an all-key surface
+    ASSERT_TRUE(out.blt(nullptr, &a, nullptr, true)); // runs of an all-key surface
     ASSERT_TRUE(b.fill(nullptr, 0x00FF00));
-    ASSERT_TRUE(a.blt(nullptr, &b, nullptr, false));  // now opaque
+    ASSERT_TRUE(a.blt(nullptr, &b, nullptr, false)); // now opaque
     ASSERT_TRUE(out.blt(nullptr, &a, nullptr, true));
     EXPECT_EQ(out.pixelAt(7, 0), 0x00FF00u);
 }
@@ -210,7 +202,7 @@ TEST(VideoSurfaceBlt, StretchesNearestNeighbourKeyedOrNot) {
         VideoSurface src(30, 30, f), dst(70, 50, f);
         fillNoise(src, key, 11);
         src.setColorKey(key);
-        const Rect cases[][2] = {{{0, 0, 15, 15}, {0, 0, 29, 29}},  // the 50 % blit
+        const Rect cases[][2] = {{{0, 0, 15, 15}, {0, 0, 29, 29}}, // the 50 % blit
                                  {{5, 5, 65, 45}, {0, 0, 30, 20}},
                                  {{1, 2, 4, 3}, {7, 7, 30, 30}}};
         for (bool keyed : {false, true})
@@ -225,13 +217,11 @@ TEST(VideoSurfaceBlt, StretchesNearestNeighbourKeyedOrNot) {
 TEST(VideoSurfaceBlt, OverlappingCopyWithinOneSurfaceMovesLikeMemmove) {
     VideoSurface s(4, 4, PixelFormat::xrgb32());
     for (int32_t y = 0; y < 4; ++y)
-        for (int32_t x = 0; x < 4; ++x)
-            setPixel(s, x, y, static_cast<uint32_t>(y * 4 + x));
+        for (int32_t x = 0; x < 4; ++x) setPixel(s, x, y, static_cast<uint32_t>(y * 4 + x));
     const Rect src{0, 0, 4, 3}, dst{0, 1, 4, 4};
     ASSERT_TRUE(s.blt(&dst, &s, &src, false));
     for (int32_t y = 1; y < 4; ++y)
-        for (int32_t x = 0; x < 4; ++x)
-            EXPECT_EQ(s.pixelAt(x, y), static_cast<uint32_t>((y - 1) * 4 + x));
+        for (int32_t x = 0; x < 4; ++x) EXPECT_EQ(s.pixelAt(x, y), static_cast<uint32_t>((y - 1) * 4 + x));
     // Shrinking onto itself reads the source as it was.
     const Rect whole{0, 0, 4, 4}, half{0, 0, 2, 2};
     const auto before = pixelsOf(s);

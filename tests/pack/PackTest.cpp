@@ -51,8 +51,8 @@ protected:
     }
 
     Result pack(const std::string& args) const {
-        const std::string cmd = std::string("'") + PACK_BINARY + "' " + args + " >'" + at("stdout") + "' 2>'" +
-                                at("stderr") + "'";
+        const std::string cmd =
+            std::string("'") + PACK_BINARY + "' " + args + " >'" + at("stdout") + "' 2>'" + at("stderr") + "'";
         Result r;
         const int raw = std::system(cmd.c_str());
         r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -85,9 +85,12 @@ TEST_F(PackTool, BuildAppendListAndReadBackThroughTheLocator) {
     write("cur.nl", cur);
     write("stuff.x", stuff);
     write("muni.nl", empty);
-    ASSERT_EQ(pack("build '" + at("data.zip") + "' '" + at("stuff.x") + "' '" + at("cur.nl") + "' '" +
-                   at("muni.nl") + "'").status, 0);
-    const Result appended = pack("append '" + std::string(PACK_BINARY) + "' '" + at("data.zip") + "' '" + at("game") + "'");
+    ASSERT_EQ(
+        pack("build '" + at("data.zip") + "' '" + at("stuff.x") + "' '" + at("cur.nl") + "' '" + at("muni.nl") + "'")
+            .status,
+        0);
+    const Result appended =
+        pack("append '" + std::string(PACK_BINARY) + "' '" + at("data.zip") + "' '" + at("game") + "'");
     ASSERT_EQ(appended.status, 0) << appended.err;
     struct stat st {};
     ASSERT_EQ(stat(at("game").c_str(), &st), 0);
@@ -133,10 +136,10 @@ TEST_F(PackTool, BuiltArchivesAreDeflatedUndatedAndWithoutExtras) {
     size_t pos = 0;
     std::vector<std::string> names;
     while (zip.compare(pos, 4, "PK\x03\x04") == 0) {
-        EXPECT_EQ(le16(zip, pos + 6), 0x0002);  // general-purpose flag: maximum compression
-        EXPECT_EQ(le16(zip, pos + 8), 8);       // deflate
-        EXPECT_EQ(le16(zip, pos + 10), 0);      // time
-        EXPECT_EQ(le16(zip, pos + 12), 0);      // date
+        EXPECT_EQ(le16(zip, pos + 6), 0x0002); // general-purpose flag: maximum compression
+        EXPECT_EQ(le16(zip, pos + 8), 8);      // deflate
+        EXPECT_EQ(le16(zip, pos + 10), 0);     // time
+        EXPECT_EQ(le16(zip, pos + 12), 0);     // date
         const uint16_t nameLength = le16(zip, pos + 26), extra = le16(zip, pos + 28);
         EXPECT_EQ(extra, 0);
         names.push_back(zip.substr(pos + 30, nameLength));
@@ -146,7 +149,7 @@ TEST_F(PackTool, BuiltArchivesAreDeflatedUndatedAndWithoutExtras) {
     EXPECT_EQ(names, (std::vector<std::string>{"a.nb", "b.x"}));
     ASSERT_GE(zip.size(), 22u);
     EXPECT_EQ(zip.compare(zip.size() - 22, 4, "PK\x05\x06"), 0);
-    EXPECT_EQ(le16(zip, zip.size() - 2), 0);  // no archive comment
+    EXPECT_EQ(le16(zip, zip.size() - 2), 0); // no archive comment
 }
 
 TEST_F(PackTool, ListBlocksWalksEveryEntryAndFlagsDamagedOnes) {
@@ -183,8 +186,8 @@ TEST_F(PackTool, ExtractWritesEntriesButNeverOutsideTheFolder) {
 }
 
 TEST_F(PackTool, UsageErrorsExitTwoAndUnreadableInputExitsOne) {
-    for (const char* args : {"", "frobnicate", "build", "build out.zip", "append a b", "list", "list a b",
-                             "extract onlyone"}) {
+    for (const char* args :
+         {"", "frobnicate", "build", "build out.zip", "append a b", "list", "list a b", "extract onlyone"}) {
         const Result r = pack(args);
         EXPECT_EQ(r.status, 2) << args;
         EXPECT_EQ(r.err.rfind("usage: pack", 0), 0u) << args;

@@ -76,7 +76,7 @@ TEST(ReplayLogTest, WhatIsWrittenReadsBackWithEqualTurnsFolded) {
     EXPECT_EQ(log.events[4].count, 3u);
     EXPECT_EQ(log.events[5].delta, 0u);
     EXPECT_EQ(log.events[6].check.frameHash, 0xfedcba9876543210ull);
-    EXPECT_EQ(log.events[7].delta, 200u - 4294967048u);  // wraps like the clock
+    EXPECT_EQ(log.events[7].delta, 200u - 4294967048u); // wraps like the clock
     ASSERT_TRUE(log.end.has_value());
     EXPECT_EQ(log.end->check.pending, 120);
     ASSERT_EQ(log.storeAfter.size(), 1u);
@@ -112,7 +112,7 @@ ShownFrame frame(PixelFormat format, int32_t width, int32_t height, const std::v
     f.height = height;
     f.format = format;
     const int32_t bpp = format.bytesPerPixel();
-    f.pitch = width * bpp + 4;  // padding that must not count
+    f.pitch = width * bpp + 4; // padding that must not count
     f.bytes.assign(static_cast<size_t>(f.pitch) * height, 0xEE);
     for (int32_t y = 0; y < height; ++y) {
         for (int32_t x = 0; x < width; ++x) {
@@ -126,7 +126,7 @@ ShownFrame frame(PixelFormat format, int32_t width, int32_t height, const std::v
                 p[0] = static_cast<uint8_t>(c);
                 p[1] = static_cast<uint8_t>(c >> 8);
                 p[2] = static_cast<uint8_t>(c >> 16);
-                if (bpp == 4) p[3] = 0x5A;  // the unused byte must not count either
+                if (bpp == 4) p[3] = 0x5A; // the unused byte must not count either
             }
         }
     }

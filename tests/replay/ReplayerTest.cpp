@@ -1,8 +1,8 @@
 // Recording a short game on the built game and playing it back: the replay
 // confirms an honest recording and catches every kind of tampering, and it
 // never touches the player's table.
-#include "app/Recorder.h"
 #include "app/Replayer.h"
+#include "app/Recorder.h"
 #include "platform/AudioOutput.h"
 #include "platform/Messages.h"
 #include "platform/Random.h"
@@ -133,7 +133,8 @@ TEST_F(ReplayerTest, TamperedRecordingsDiverge) {
     // Without the click that started the round, nothing after it holds.
     ReplayLog noClick = honest;
     for (size_t i = 0; i < noClick.events.size(); ++i)
-        if (noClick.events[i].kind == ReplayEvent::Kind::Message && noClick.events[i].message.message == msg::LButtonDown) {
+        if (noClick.events[i].kind == ReplayEvent::Kind::Message &&
+            noClick.events[i].message.message == msg::LButtonDown) {
             noClick.events.erase(noClick.events.begin() + static_cast<long>(i));
             break;
         }

@@ -34,8 +34,7 @@ struct Host : HighscoreHost {
 // A table attached to a host, with a screen picture whose top line is green and the
 // rest blue, a red snapshot, and a font whose every glyph is a white block.
 struct Screen {
-    Screen()
-    {
+    Screen() {
         table.attach(host);
         back = device.createSurface(640, 480);
         back->fill(nullptr, untouched);
@@ -55,15 +54,13 @@ struct Screen {
         EXPECT_TRUE(sheet.create(327, 236, &device));
         std::vector<uint8_t> white(327 * 3, 255);
         sheet.lock();
-        for (int32_t y = 0; y < 236; ++y)
-            sheet.putRow(white.data(), y, true);
+        for (int32_t y = 0; y < 236; ++y) sheet.putRow(white.data(), y, true);
         sheet.unlock();
         openScreen(0);
     }
 
     // What the game does when the screen opens: reset, pending score, snapshot.
-    void openScreen(int32_t pending)
-    {
+    void openScreen(int32_t pending) {
         table.reset();
         table.pendingScore = pending;
         table.snapshot = device.createSurface(640, 480);
@@ -71,24 +68,20 @@ struct Screen {
     }
     void frame() { table.draw(back.get(), &clip); }
     // Frames until the wipe is over; the table itself is not drawn yet.
-    void runWipe()
-    {
+    void runWipe() {
         for (int i = 0; i < 2000 && table.revealX < 630; ++i) {
             frame();
             clock.advance(5);
         }
         ASSERT_GE(table.revealX, 630);
     }
-    void show(int32_t pending)
-    {
+    void show(int32_t pending) {
         openScreen(pending);
         runWipe();
         frame();
     }
-    void type(std::string_view text)
-    {
-        for (char c : text)
-            table.typeChar(static_cast<unsigned char>(c));
+    void type(std::string_view text) {
+        for (char c : text) table.typeChar(static_cast<unsigned char>(c));
     }
     uint32_t at(int32_t x, int32_t y) const { return back->pixelAt(x, y) & 0xFFFFFF; }
 
@@ -100,19 +93,16 @@ struct Screen {
     Rect clip{0, 0, 640, 480};
 };
 
-std::string rows(const HighscoreTable& t)
-{
+std::string rows(const HighscoreTable& t) {
     std::string s;
-    for (int32_t i = 0; i < t.count; ++i)
-        s += std::string(t.names[i]) + "=" + std::to_string(t.scores[i]) + ";";
+    for (int32_t i = 0; i < t.count; ++i) s += std::string(t.names[i]) + "=" + std::to_string(t.scores[i]) + ";";
     return s;
 }
 
 const std::string defaults =
     "Jorvane=900;Istro=800;Halvo=700;Gurim=600;Fenoli=500;Elvarn=400;Danto=300;Corvi=200;Ardel=100;";
 
-TEST(HighscoreTable, NewScoreGoesBelowEqualScoresAndDropsTheLastRow)
-{
+TEST(HighscoreTable, NewScoreGoesBelowEqualScoresAndDropsTheLastRow) {
     {
         Screen s;
         s.show(100); // equal to the lowest row: not entered
@@ -145,8 +135,7 @@ TEST(HighscoreTable, NewScoreGoesBelowEqualScoresAndDropsTheLastRow)
     }
 }
 
-TEST(HighscoreTable, NameEntryAcceptsElevenLettersDigitsAndBlanksOnly)
-{
+TEST(HighscoreTable, NameEntryAcceptsElevenLettersDigitsAndBlanksOnly) {
     Screen s;
     s.show(950);
     ASSERT_EQ(s.table.editIndex, 0);
@@ -157,7 +146,7 @@ TEST(HighscoreTable, NameEntryAcceptsElevenLettersDigitsAndBlanksOnly)
     s.type("Z");       // the twelfth is refused
     EXPECT_EQ(std::string(s.table.names[0]), "Ab 9xyzUVWq");
     s.table.typeChar(8);
-    s.table.typeChar(0xE4); // a byte of an umlaut
+    s.table.typeChar(0xE4);  // a byte of an umlaut
     s.table.typeChar(0x141); // a character beyond one byte
     EXPECT_EQ(std::string(s.table.names[0]), "Ab 9xyzUVW");
     EXPECT_FALSE(s.table.done);
@@ -171,8 +160,7 @@ TEST(HighscoreTable, NameEntryAcceptsElevenLettersDigitsAndBlanksOnly)
     EXPECT_TRUE(s.table.done); // ... the second leaves the screen
 }
 
-TEST(HighscoreTable, CharactersTypedDuringTheWipeAreLost)
-{
+TEST(HighscoreTable, CharactersTypedDuringTheWipeAreLost) {
     Screen s;
     s.openScreen(950);
     for (int i = 0; i < 30; ++i) {
@@ -188,8 +176,7 @@ TEST(HighscoreTable, CharactersTypedDuringTheWipeAreLost)
     EXPECT_FALSE(s.table.done);
 }
 
-TEST(HighscoreTable, OpeningShowsTheLastFrameThenSlidesThePictureUpColumnByColumn)
-{
+TEST(HighscoreTable, OpeningShowsTheLastFrameThenSlidesThePictureUpColumnByColumn) {
     Screen s;
     s.openScreen(950);
     for (int i = 0; i < 9; ++i) {
@@ -227,8 +214,7 @@ TEST(HighscoreTable, OpeningShowsTheLastFrameThenSlidesThePictureUpColumnByColum
     EXPECT_EQ(s.at(5, 0), pictureTopColour);
 }
 
-TEST(HighscoreTable, PendingScoreAndCursorBlinkEvery300Milliseconds)
-{
+TEST(HighscoreTable, PendingScoreAndCursorBlinkEvery300Milliseconds) {
     Screen s;
     s.show(950);
     // Row 0 is being named and still empty: the cursor sits at x = 40, y = 80.
@@ -247,23 +233,19 @@ TEST(HighscoreTable, PendingScoreAndCursorBlinkEvery300Milliseconds)
 }
 
 // MD5 computed by a program that has nothing to do with ours.
-std::string md5sumOf(const std::string& bytes)
-{
+std::string md5sumOf(const std::string& bytes) {
     TempStore temp;
     fs::path file = temp.base() / "input";
     TempStore::writeFile(file, std::vector<uint8_t>(bytes.begin(), bytes.end()));
     std::string command = "md5sum '" + file.string() + "'";
     FILE* pipe = ::popen(command.c_str(), "r");
     char hex[33] = {};
-    if (!pipe || std::fread(hex, 1, 32, pipe) != 32)
-        ADD_FAILURE() << "md5sum did not run";
-    if (pipe)
-        ::pclose(pipe);
+    if (!pipe || std::fread(hex, 1, 32, pipe) != 32) ADD_FAILURE() << "md5sum did not run";
+    if (pipe) ::pclose(pipe);
     return hex;
 }
 
-std::string hexOf(const std::vector<uint8_t>& bytes, uint8_t mask)
-{
+std::string hexOf(const std::vector<uint8_t>& bytes, uint8_t mask) {
     std::string s;
     char two[3];
     for (uint8_t b : bytes) {
@@ -273,17 +255,14 @@ std::string hexOf(const std::vector<uint8_t>& bytes, uint8_t mask)
     return s;
 }
 
-std::vector<uint8_t> textBytes(std::string_view text, bool zero = true)
-{
+std::vector<uint8_t> textBytes(std::string_view text, bool zero = true) {
     std::vector<uint8_t> b(text.begin(), text.end());
-    if (zero)
-        b.push_back(0);
+    if (zero) b.push_back(0);
     return b;
 }
 
 // Writes a stored table as the game would, with a check value made here.
-void storeTable(const TempStore& temp, const std::string& name, const std::vector<uint8_t>& text)
-{
+void storeTable(const TempStore& temp, const std::string& name, const std::vector<uint8_t>& text) {
     TempStore::writeFile(temp.userKey(name) / "highscore.REG_SZ", text);
     std::string body(text.begin(), text.end());
     body = body.substr(0, body.find('\0'));
@@ -291,8 +270,7 @@ void storeTable(const TempStore& temp, const std::string& name, const std::vecto
     TempStore::writeFile(temp.userKey(name) / "check.REG_BINARY", {check.begin(), check.end()});
 }
 
-TEST(HighscoreStorage, SavedTableIsPlainTextWithAnIndependentlyVerifiableCheck)
-{
+TEST(HighscoreStorage, SavedTableIsPlainTextWithAnIndependentlyVerifiableCheck) {
     TempStore temp;
     {
         Screen s;
@@ -315,8 +293,7 @@ TEST(HighscoreStorage, SavedTableIsPlainTextWithAnIndependentlyVerifiableCheck)
                            "Elvarn=400;Danto=300;Corvi=200;");
 }
 
-TEST(HighscoreStorage, OneEditedCharacterEmptiesTheTableForGood)
-{
+TEST(HighscoreStorage, OneEditedCharacterEmptiesTheTableForGood) {
     TempStore temp;
     storeTable(temp, "Tafel", textBytes("Ana, 500\nBo, 400\n"));
     fs::path file = temp.userKey("Tafel") / "highscore.REG_SZ";
@@ -327,8 +304,7 @@ TEST(HighscoreStorage, OneEditedCharacterEmptiesTheTableForGood)
         HighscoreTable table;
         EXPECT_TRUE(table.loadFromRegistry("Tafel"));
         EXPECT_EQ(table.count, 0);
-        for (auto& name : table.names)
-            EXPECT_EQ(name[0], 0);
+        for (auto& name : table.names) EXPECT_EQ(name[0], 0);
         // An empty table takes no new entry and is saved empty with a valid check.
         Screen s;
         s.table.loadFromRegistry("Tafel");
@@ -351,12 +327,10 @@ TEST(HighscoreStorage, OneEditedCharacterEmptiesTheTableForGood)
     EXPECT_EQ(rows(later), "Ana=500;");
 }
 
-TEST(HighscoreStorage, ParsingKeepsTenRowsEmptyNamesAndStopsAtANameWithoutScore)
-{
+TEST(HighscoreStorage, ParsingKeepsTenRowsEmptyNamesAndStopsAtANameWithoutScore) {
     TempStore temp;
     std::string eleven;
-    for (int i = 0; i < 11; ++i)
-        eleven += "P" + std::to_string(i) + ", " + std::to_string(1000 - i) + "\n";
+    for (int i = 0; i < 11; ++i) eleven += "P" + std::to_string(i) + ", " + std::to_string(1000 - i) + "\n";
     storeTable(temp, "Eleven", textBytes(eleven));
     HighscoreTable table;
     ASSERT_TRUE(table.loadFromRegistry("Eleven"));
@@ -382,8 +356,7 @@ TEST(HighscoreStorage, ParsingKeepsTenRowsEmptyNamesAndStopsAtANameWithoutScore)
     EXPECT_EQ(back.count, 9);
 }
 
-TEST(HighscoreStorage, TextFillingTheWholeBufferIsNotReadPastItsEnd)
-{
+TEST(HighscoreStorage, TextFillingTheWholeBufferIsNotReadPastItsEnd) {
     TempStore temp;
     // 10240 bytes without a terminating zero, checked as they are.
     std::string text = "Ana, 5\n" + std::string(10240 - 7 - 4, 'x') + ", 42";
@@ -400,8 +373,7 @@ TEST(HighscoreStorage, TextFillingTheWholeBufferIsNotReadPastItsEnd)
     EXPECT_EQ(rows(other), defaults);
 }
 
-TEST(HighscoreStorage, MissingOrMistypedValuesLeaveTheRows)
-{
+TEST(HighscoreStorage, MissingOrMistypedValuesLeaveTheRows) {
     TempStore temp;
     HighscoreTable table;
     EXPECT_FALSE(table.loadFromRegistry("Nothing"));
@@ -417,8 +389,7 @@ TEST(HighscoreStorage, MissingOrMistypedValuesLeaveTheRows)
     EXPECT_EQ(rows(table), defaults);
 }
 
-TEST(HighscoreStorage, TableNamesThatCouldLeaveTheStoreLoadAndSaveNothing)
-{
+TEST(HighscoreStorage, TableNamesThatCouldLeaveTheStoreLoadAndSaveNothing) {
     TempStore temp;
     storeTable(temp, "Tafel", textBytes("Ana, 5\n"));
     for (std::string name : {"..\\..\\..\\x", "../Tafel", "a/b", "bad\x01name", "", ".."}) {
@@ -431,13 +402,11 @@ TEST(HighscoreStorage, TableNamesThatCouldLeaveTheStoreLoadAndSaveNothing)
         EXPECT_FALSE(HighscoreTable::isUsableName(name));
     }
     int entries = 0;
-    for ([[maybe_unused]] auto& e : fs::recursive_directory_iterator(temp.base()))
-        ++entries;
+    for ([[maybe_unused]] auto& e : fs::recursive_directory_iterator(temp.base())) ++entries;
     EXPECT_EQ(entries, 7); // data/vandrel/Software/Orvandel/Tafel and its two files
 }
 
-TEST(HighscoreStorage, NameIsStoredWhenTypedSoAReloadKeepsIt)
-{
+TEST(HighscoreStorage, NameIsStoredWhenTypedSoAReloadKeepsIt) {
     TempStore temp;
     Screen s;
     s.table.loadFromRegistry("Tafel");
@@ -460,8 +429,7 @@ TEST(HighscoreStorage, NameIsStoredWhenTypedSoAReloadKeepsIt)
     EXPECT_EQ(std::string(s.table.names[1]), "Istro");
 }
 
-TEST(HighscoreStorage, LeftoverFromAnInterruptedSaveDoesNotDisturbTheTable)
-{
+TEST(HighscoreStorage, LeftoverFromAnInterruptedSaveDoesNotDisturbTheTable) {
     TempStore temp;
     storeTable(temp, "Tafel", textBytes("Ana, 5\n"));
     TempStore::writeFile(temp.userKey("Tafel") / "highscore.REG_SZ.tmp.77.0", textBytes("Ev", false));

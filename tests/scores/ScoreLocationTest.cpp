@@ -14,8 +14,7 @@ namespace fs = std::filesystem;
 using namespace vandrel::test;
 
 // An executable with an archive whose stuff.x holds a set-up record naming name.
-fs::path gameWithTable(const TempStore& temp, const std::string& name)
-{
+fs::path gameWithTable(const TempStore& temp, const std::string& name) {
     Bytes record(55, 0);
     record[0] = 0x80;
     record[1] = 0x02;
@@ -29,8 +28,7 @@ fs::path gameWithTable(const TempStore& temp, const std::string& name)
     return exe;
 }
 
-TEST(ScoreLocation, NamesTheFolderOfTheTableInTheDataSet)
-{
+TEST(ScoreLocation, NamesTheFolderOfTheTableInTheDataSet) {
     TempStore temp;
     fs::path exe = gameWithTable(temp, "Bergwacht");
     EXPECT_EQ(readTableName(exe.string()), "Bergwacht");

@@ -13,8 +13,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::TempStore;
 
-StoreValue value(std::string name, StoreType type, std::vector<uint8_t> bytes)
-{
+StoreValue value(std::string name, StoreType type, std::vector<uint8_t> bytes) {
     StoreValue v;
     v.name = std::move(name);
     v.type = type;
@@ -22,11 +21,10 @@ StoreValue value(std::string name, StoreType type, std::vector<uint8_t> bytes)
     return v;
 }
 
-TEST(Store, KeyNamesThatCouldLeaveTheStoreAreRefused)
-{
+TEST(Store, KeyNamesThatCouldLeaveTheStoreAreRefused) {
     using namespace std::literals;
-    for (std::string_view bad : {""sv, "."sv, "..."sv, "a..b"sv, "a/b"sv, "a\\b"sv, "tab\tname"sv,
-                                 "new\nline"sv, "nul\0x"sv, "del\x7f"sv, ".."sv}) {
+    for (std::string_view bad : {""sv, "."sv, "..."sv, "a..b"sv, "a/b"sv, "a\\b"sv, "tab\tname"sv, "new\nline"sv,
+                                 "nul\0x"sv, "del\x7f"sv, ".."sv}) {
         EXPECT_FALSE(Store::isSafeName(bad)) << bad;
     }
     for (std::string_view good : {"Tafel", "my table 2", "v1.0", ".hidden", "Sch\xc3\xbctze"})
@@ -49,8 +47,7 @@ TEST(Store, KeyNamesThatCouldLeaveTheStoreAreRefused)
     EXPECT_FALSE(key->query("../Tafel", got, 10));
 }
 
-TEST(Store, MachineRootIsUsedOnlyWhenItExistsAndCanBeWritten)
-{
+TEST(Store, MachineRootIsUsedOnlyWhenItExistsAndCanBeWritten) {
     TempStore temp;
     const char* path = "Software\\Orvandel\\Tafel";
 
@@ -82,11 +79,9 @@ TEST(Store, MachineRootIsUsedOnlyWhenItExistsAndCanBeWritten)
     EXPECT_EQ(Store::standard().create(path)->folder(), temp.userKey("Tafel"));
 }
 
-TEST(Store, MachineRootWhereNoFolderCanBeMadeFallsBackPerKey)
-{
+TEST(Store, MachineRootWhereNoFolderCanBeMadeFallsBackPerKey) {
     // Folders cannot be made inside /proc, whoever we are.
-    if (!fs::is_directory("/proc/self/fdinfo"))
-        GTEST_SKIP() << "no /proc";
+    if (!fs::is_directory("/proc/self/fdinfo")) GTEST_SKIP() << "no /proc";
     TempStore temp;
     ::setenv("VANDREL_MACHINE_STORE", "/proc/self/fdinfo", 1);
     auto key = Store::standard().create("Software\\Orvandel\\Tafel");

@@ -77,7 +77,9 @@ public:
         return static_cast<uint32_t>(s_ >> 11);
     }
     bool chance(uint32_t oneIn) { return next() % oneIn == 0; }
-    int32_t range(int32_t lo, int32_t hi) { return lo + static_cast<int32_t>(next() % static_cast<uint32_t>(hi - lo + 1)); }
+    int32_t range(int32_t lo, int32_t hi) {
+        return lo + static_cast<int32_t>(next() % static_cast<uint32_t>(hi - lo + 1));
+    }
 
 private:
     uint64_t s_;
@@ -88,7 +90,7 @@ struct Sample {
     double simulatedMinutes;
     uint64_t heap;
     uint64_t resident;
-    bool fullScreen;  // windowed surfaces are 32-bit, full-screen ones 16-bit
+    bool fullScreen; // windowed surfaces are 32-bit, full-screen ones 16-bit
 };
 
 std::string kib(uint64_t bytes) { return std::to_string((bytes + 512) / 1024) + " KiB"; }
@@ -97,8 +99,9 @@ std::string kib(uint64_t bytes) { return std::to_string((bytes + 512) / 1024) + 
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr,
-                     "usage: soak GAME [--minutes M] [--frame-ms F] [--round-seconds S] [--seed N] [--heap-bound KIB]\n");
+        std::fprintf(
+            stderr,
+            "usage: soak GAME [--minutes M] [--frame-ms F] [--round-seconds S] [--seed N] [--heap-bound KIB]\n");
         return 2;
     }
     const std::string gamePath = std::filesystem::absolute(argv[1]).string();
@@ -111,12 +114,18 @@ int main(int argc, char** argv) {
     for (int i = 2; i + 1 < argc; i += 2) {
         const std::string opt = argv[i];
         const char* v = argv[i + 1];
-        if (opt == "--minutes") minutes = std::atof(v);
-        else if (opt == "--frame-ms") frameMs = static_cast<uint32_t>(std::atoi(v));
-        else if (opt == "--round-seconds") roundSeconds = std::atoi(v);
-        else if (opt == "--seed") seed = std::strtoull(v, nullptr, 10);
-        else if (opt == "--heap-bound") heapBound = std::strtoull(v, nullptr, 10) * 1024;
-        else if (opt == "--switch-every") switchEvery = static_cast<uint32_t>(std::atoi(v));
+        if (opt == "--minutes")
+            minutes = std::atof(v);
+        else if (opt == "--frame-ms")
+            frameMs = static_cast<uint32_t>(std::atoi(v));
+        else if (opt == "--round-seconds")
+            roundSeconds = std::atoi(v);
+        else if (opt == "--seed")
+            seed = std::strtoull(v, nullptr, 10);
+        else if (opt == "--heap-bound")
+            heapBound = std::strtoull(v, nullptr, 10) * 1024;
+        else if (opt == "--switch-every")
+            switchEvery = static_cast<uint32_t>(std::atoi(v));
         else {
             std::fprintf(stderr, "soak: unknown option %s\n", opt.c_str());
             return 2;
@@ -172,8 +181,10 @@ int main(int argc, char** argv) {
             if (dice.chance(3)) post(msg::MouseMove, 0, at(x, y));
             switch (state) {
             case Title:
-                if (dice.chance(40)) post(msg::LButtonDown, 1, at(x, y));
-                else if (dice.chance(3000)) post(msg::KeyDown, vk::Escape);
+                if (dice.chance(40))
+                    post(msg::LButtonDown, 1, at(x, y));
+                else if (dice.chance(3000))
+                    post(msg::KeyDown, vk::Escape);
                 break;
             case InPlay:
                 if (dice.chance(6)) {
@@ -193,7 +204,7 @@ int main(int argc, char** argv) {
                 // About once in 80 seconds a round is left by Escape.
                 if (dice.chance(80000 / frameMs + 1)) post(msg::KeyDown, vk::Escape);
                 if (switchEvery > 0 && static_cast<int32_t>(clock.now() - nextSwitch) >= 0) {
-                    post(msg::SysChar, 13);  // Alt+Enter
+                    post(msg::SysChar, 13); // Alt+Enter
                     nextSwitch += switchEvery * 1000;
                     ++switches;
                 }
@@ -207,8 +218,7 @@ int main(int argc, char** argv) {
                 }
                 if (dice.chance(400)) post(msg::LButtonDown, 1, at(x, y));
                 break;
-            default:
-                break;
+            default: break;
             }
             while (!window.queue().empty())
                 if (!program.step(code)) break;
@@ -216,7 +226,7 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "soak: the game closed itself\n");
                 return 1;
             }
-            clock.advance(frameMs - 1);  // the loop sleeps the last millisecond
+            clock.advance(frameMs - 1); // the loop sleeps the last millisecond
             program.step(code);
             audio.advance(samplesPerFrame);
             audio.clearMixed();
@@ -225,8 +235,8 @@ int main(int argc, char** argv) {
             if (game->state == HighScores && lastState == InPlay) {
                 ++rounds;
                 bestScore = std::max(bestScore, game->session.highScores.pendingScore);
-                samples.push_back({rounds, (clock.now() - 0x10000) / 60000.0, heapInUse(), residentBytes(),
-                                   game->fullScreen});
+                samples.push_back(
+                    {rounds, (clock.now() - 0x10000) / 60000.0, heapInUse(), residentBytes(), game->fullScreen});
             }
             lastState = game->state;
         }
@@ -235,8 +245,7 @@ int main(int argc, char** argv) {
         post(msg::KeyDown, vk::Escape);
         post(msg::KeyDown, vk::Escape);
         post(msg::LButtonDown, 1, at(1, 1));
-        for (int i = 0; i < 1000 && program.step(code); ++i) {
-        }
+        for (int i = 0; i < 1000 && program.step(code); ++i) {}
     }
     std::error_code ec;
     std::filesystem::remove_all(store, ec);
@@ -268,9 +277,10 @@ int main(int argc, char** argv) {
                         s.fullScreen ? "full screen" : "window", kib(s.heap).c_str(), kib(s.resident).c_str());
     const int64_t growth = static_cast<int64_t>(last.heap) - static_cast<int64_t>(first.heap);
     std::printf("heap after round %u against round %u", last.round, first.round);
-    std::printf(" (same screen mode): %+lld bytes (bound %llu); resident %+lld KiB\n",
-                static_cast<long long>(growth), static_cast<unsigned long long>(heapBound),
-                static_cast<long long>((static_cast<int64_t>(last.resident) - static_cast<int64_t>(first.resident)) / 1024));
+    std::printf(
+        " (same screen mode): %+lld bytes (bound %llu); resident %+lld KiB\n", static_cast<long long>(growth),
+        static_cast<unsigned long long>(heapBound),
+        static_cast<long long>((static_cast<int64_t>(last.resident) - static_cast<int64_t>(first.resident)) / 1024));
     if (growth > static_cast<int64_t>(heapBound)) {
         std::printf("FAIL: the heap grew\n");
         return 1;

@@ -55,7 +55,7 @@ TEST(AudioDevice, RefusesBadBufferDescriptions) {
     eightBit.bitsPerSample = 8;
     AudioBufferDesc desc;
     desc.bufferBytes = 100;
-    EXPECT_EQ(rig.device->createBuffer(desc), nullptr);  // no format
+    EXPECT_EQ(rig.device->createBuffer(desc), nullptr); // no format
     desc.format = &eightBit;
     EXPECT_EQ(rig.device->createBuffer(desc), nullptr);
     desc.format = &mono;
@@ -76,7 +76,7 @@ TEST(AudioDevice, RefusesBadBufferDescriptions) {
 
 TEST(AudioBuffer, LockGivesASecondRegionThatWrapsToTheStart) {
     Rig rig;
-    auto b = rig.buffer(std::vector<int16_t>(50));  // 100 bytes
+    auto b = rig.buffer(std::vector<int16_t>(50)); // 100 bytes
     AudioLock l;
     ASSERT_EQ(b->lock(80, 30, l, 0), AudioResult::Ok);
     EXPECT_EQ(l.firstBytes, 20u);
@@ -89,7 +89,7 @@ TEST(AudioBuffer, LockGivesASecondRegionThatWrapsToTheStart) {
     EXPECT_EQ(l.firstBytes, 20u);
     EXPECT_EQ(l.second, nullptr);
     EXPECT_EQ(l.secondBytes, 0u);
-    EXPECT_FALSE(b->unlock(l.first, 200, nullptr, 0));  // more than the buffer holds
+    EXPECT_FALSE(b->unlock(l.first, 200, nullptr, 0)); // more than the buffer holds
 
     EXPECT_EQ(b->lock(100, 4, l, 0), AudioResult::InvalidParam);
     EXPECT_EQ(b->lock(0, 101, l, 0), AudioResult::InvalidParam);
@@ -128,7 +128,7 @@ TEST(AudioBuffer, LoopingWrapsAndStopHoldsTheCursor) {
 TEST(AudioBuffer, PositionsFallOnWholeFramesInsideTheBuffer) {
     Rig rig;
     auto b = rig.buffer({10, 20, 30, 40});
-    EXPECT_TRUE(b->setCurrentPosition(5));  // inside the third sample
+    EXPECT_TRUE(b->setCurrentPosition(5)); // inside the third sample
     uint32_t play = 0;
     b->getCurrentPosition(&play, nullptr);
     EXPECT_EQ(play, 4u);

@@ -21,8 +21,7 @@ std::vector<int16_t> drain(SoundStream& s) {
     std::vector<int16_t> out;
     int16_t chunk[1000];
     int32_t got;
-    while ((got = s.read(chunk, sizeof chunk)) > 0)
-        out.insert(out.end(), chunk, chunk + got / 2);
+    while ((got = s.read(chunk, sizeof chunk)) > 0) out.insert(out.end(), chunk, chunk + got / 2);
     return out;
 }
 
@@ -64,7 +63,7 @@ TEST(OggSoundStream, FormatIsSixteenBitPcmOfTheStream) {
     EXPECT_EQ(f->blockAlign, 2);
     EXPECT_EQ(f->bitsPerSample, 16);
     EXPECT_EQ(f->extraSize, 0);
-    stream.format(nullptr);  // allowed, does nothing
+    stream.format(nullptr); // allowed, does nothing
 }
 
 TEST(OggSoundStream, DecodesTheWholeSignalToMatchingPcm) {
@@ -74,8 +73,7 @@ TEST(OggSoundStream, DecodesTheWholeSignalToMatchingPcm) {
     const auto pcm = drain(stream);
     ASSERT_EQ(pcm.size(), signal.size());
     double error = 0;
-    for (size_t i = 0; i < pcm.size(); ++i)
-        error += std::pow(pcm[i] / 32767.0 - signal[i], 2);
+    for (size_t i = 0; i < pcm.size(); ++i) error += std::pow(pcm[i] / 32767.0 - signal[i], 2);
     EXPECT_LT(std::sqrt(error / pcm.size()), 0.02);
     EXPECT_EQ(stream.decodedSize(), 0u);
 }
@@ -140,11 +138,11 @@ TEST(OggSoundStream, PrepareDecodesAheadOnlyAboutAsMuchAsAsked) {
 
 TEST(OggSoundStream, PrepareWithLoopRestartsOnlyWhenEverythingWasRead) {
     OggSoundStream stream(toneOgg(0.3));
-    const uint32_t first = stream.prepare(1u << 30, false);  // the whole sound
+    const uint32_t first = stream.prepare(1u << 30, false); // the whole sound
     std::vector<int16_t> start(first / 2);
     ASSERT_EQ(stream.read(start.data(), static_cast<int32_t>(first)), static_cast<int32_t>(first));
 
-    EXPECT_EQ(stream.prepare(88200, false), 0u);  // exhausted, not looping
+    EXPECT_EQ(stream.prepare(88200, false), 0u); // exhausted, not looping
     const uint32_t again = stream.prepare(8000, true);
     EXPECT_GE(again, 8000u);
     std::vector<int16_t> restart(4000);
@@ -164,7 +162,7 @@ TEST(OggSoundStream, RewindStartsAgainFromTheBeginning) {
     stream.prepare(20000, false);
     std::vector<int16_t> first(500), second(500);
     stream.read(first.data(), 1000);
-    stream.rewind(250);  // the position is not used
+    stream.rewind(250); // the position is not used
     stream.prepare(20000, false);
     stream.read(second.data(), 1000);
     EXPECT_EQ(first, second);
@@ -177,8 +175,8 @@ TEST(OggSoundStream, SamplesScaleTruncateAndClamp) {
     EXPECT_EQ(OggSoundStream::toPcm16(-1.0f), -32767);
     EXPECT_EQ(OggSoundStream::toPcm16(1.5f), 32767);
     EXPECT_EQ(OggSoundStream::toPcm16(-1.5f), -32768);
-    EXPECT_EQ(OggSoundStream::toPcm16(0.5f), 16383);    // 16383.5 truncated
-    EXPECT_EQ(OggSoundStream::toPcm16(-0.5f), -16383);  // toward zero
+    EXPECT_EQ(OggSoundStream::toPcm16(0.5f), 16383);   // 16383.5 truncated
+    EXPECT_EQ(OggSoundStream::toPcm16(-0.5f), -16383); // toward zero
     EXPECT_EQ(OggSoundStream::toPcm16(1e30f), 32767);
     EXPECT_EQ(OggSoundStream::toPcm16(-INFINITY), -32768);
     EXPECT_EQ(OggSoundStream::toPcm16(NAN), 0);
@@ -231,11 +229,9 @@ TEST(OggSoundStream, DamagedDataNeverCrashesOrHangs) {
             const size_t at = rng() % bytes.size();
             bytes[at] = static_cast<uint8_t>(rng());
         }
-        if (round % 3 == 0)
-            bytes.resize(rng() % bytes.size());
+        if (round % 3 == 0) bytes.resize(rng() % bytes.size());
         OggSoundStream streamed(bytes);
-        for (int i = 0; i < 5; ++i)
-            streamed.prepare(20000, true);
+        for (int i = 0; i < 5; ++i) streamed.prepare(20000, true);
         OggSoundStream whole(bytes);
         EXPECT_LE(whole.decodedSize(), 4u * 44100 * 2) << round;
     }

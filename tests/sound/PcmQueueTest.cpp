@@ -9,7 +9,7 @@ namespace {
 TEST(PcmQueue, ReadsAcrossBlocksInOrderAndFreesReadBlocks) {
     PcmQueue q;
     q.append(std::vector<uint8_t>{1, 2, 3});
-    q.append(std::vector<uint8_t>{});  // nothing to queue
+    q.append(std::vector<uint8_t>{}); // nothing to queue
     const uint8_t more[] = {4, 5, 6, 7};
     q.append(more, 4);
     EXPECT_EQ(q.available(), 7u);
@@ -18,7 +18,7 @@ TEST(PcmQueue, ReadsAcrossBlocksInOrderAndFreesReadBlocks) {
     uint8_t out[8] = {};
     EXPECT_EQ(q.read(out, 2), 2u);
     EXPECT_EQ(q.available(), 5u);
-    EXPECT_EQ(q.read(out + 2, 2), 2u);  // the rest of the first block and one more
+    EXPECT_EQ(q.read(out + 2, 2), 2u); // the rest of the first block and one more
     EXPECT_EQ(q.blockCount(), 1u);
     EXPECT_EQ(q.read(out + 4, 100), 3u);
     EXPECT_EQ(q.available(), 0u);
@@ -37,7 +37,7 @@ TEST(PcmQueue, ClearDropsEverything) {
     EXPECT_EQ(q.available(), 0u);
     q.append(std::vector<uint8_t>{42});
     EXPECT_EQ(q.read(&b, 1), 1u);
-    EXPECT_EQ(b, 42);  // no stale offset from the cleared block
+    EXPECT_EQ(b, 42); // no stale offset from the cleared block
 }
 
 } // namespace

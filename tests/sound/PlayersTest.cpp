@@ -80,7 +80,7 @@ TEST(StreamingSoundRing, IsOneSecondRoundedUpToWholeWords) {
     EXPECT_EQ(StreamingSound::ringBytesFor(176400), 176400u);
     EXPECT_EQ(StreamingSound::ringBytesFor(7), 8u);
     EXPECT_EQ(StreamingSound::bytesForMs(88200, 322), 28400u);
-    EXPECT_EQ(StreamingSound::bytesForMs(88200, 101), 8908u);  // 8908.2, truncated
+    EXPECT_EQ(StreamingSound::bytesForMs(88200, 101), 8908u); // 8908.2, truncated
     EXPECT_EQ(StreamingSound::bytesForMs(88200, -3), 0u);
 }
 
@@ -155,7 +155,7 @@ TEST_F(SoundRig, RefillWritesExactlyWhatWasPlayed) {
     music.load(std::make_unique<RampStream>(200000));
     EXPECT_EQ(music.writtenBytes(), 88200u);
     music.playLooping();
-    EXPECT_EQ(music.writeCursor(), 0u);  // the full ring wrapped to its start
+    EXPECT_EQ(music.writeCursor(), 0u); // the full ring wrapped to its start
 
     listen(735);
     music.refill();
@@ -177,7 +177,7 @@ TEST_F(SoundRig, RefillWritesExactlyWhatWasPlayed) {
 
 TEST_F(SoundRig, MusicPlayedOnceEndsWithinOneFrameAfterItsLastByte) {
     StreamingSound music;
-    const size_t length = 30000;  // 60000 bytes
+    const size_t length = 30000; // 60000 bytes
     music.load(std::make_unique<RampStream>(length));
     music.playOnce();
     ASSERT_EQ(music.state(), State::Playing);
@@ -195,8 +195,7 @@ TEST_F(SoundRig, MusicPlayedOnceEndsWithinOneFrameAfterItsLastByte) {
     EXPECT_LE(listened, length + 735);
     EXPECT_EQ(music.audioBuffer(), nullptr);
     EXPECT_EQ(music.positionMs(), -1);
-    for (size_t i = 0; i < heard.size(); ++i)
-        ASSERT_EQ(heard[i], i < length ? RampStream::valueAt(i) : 0) << i;
+    for (size_t i = 0; i < heard.size(); ++i) ASSERT_EQ(heard[i], i < length ? RampStream::valueAt(i) : 0) << i;
 
     // Rewound it is ready again, and plays from its start.
     music.rewind(0);
@@ -208,19 +207,19 @@ TEST_F(SoundRig, MusicPlayedOnceEndsWithinOneFrameAfterItsLastByte) {
 
 TEST_F(SoundRig, PositionCountsPlayedBytesAndTheCursorsAdvance) {
     StreamingSound music;
-    EXPECT_EQ(music.positionMs(), -1);  // never had a ring
+    EXPECT_EQ(music.positionMs(), -1); // never had a ring
     music.load(std::make_unique<RampStream>(100000));
     EXPECT_EQ(music.positionMs(), 0);
     music.playLooping();
     listen(22050);
-    EXPECT_EQ(music.positionMs(), 500);  // not yet refilled
+    EXPECT_EQ(music.positionMs(), 500); // not yet refilled
     music.refill();
     listen(11025);
     EXPECT_EQ(music.positionMs(), 750);
     music.refill();
     listen(40000);
     music.refill();
-    listen(15000);  // the cursor wraps past the ring's end
+    listen(15000); // the cursor wraps past the ring's end
     EXPECT_EQ(music.positionMs(), (22050 + 11025 + 40000 + 15000) * 1000 / 44100);
 }
 
@@ -259,7 +258,7 @@ TEST_F(SoundRig, UnloadForgetsEverything) {
     EXPECT_EQ(music.audioBuffer(), nullptr);
     EXPECT_EQ(music.ringBytes() + music.playedBytes() + music.writtenBytes() + music.sampleRate(), 0u);
     EXPECT_EQ(listen(10), std::vector<int16_t>(10, 0));
-    music.playLooping();  // nothing to play
+    music.playLooping(); // nothing to play
     EXPECT_EQ(music.state(), State::Empty);
 }
 
@@ -282,9 +281,9 @@ TEST_F(SoundRig, EffectsPlayTheirWholeDecodedSoundOnce) {
     auto heard = listen(static_cast<uint32_t>(pcm.size()) + 50);
     EXPECT_TRUE(std::equal(pcm.begin(), pcm.end(), heard.begin()));
     EXPECT_EQ(std::vector<int16_t>(heard.end() - 50, heard.end()), std::vector<int16_t>(50, 0));
-    EXPECT_EQ(effect.state(), StaticSound::State::Playing);  // ran out by itself
+    EXPECT_EQ(effect.state(), StaticSound::State::Playing); // ran out by itself
 
-    effect.play();  // and starts over from the start
+    effect.play(); // and starts over from the start
     heard = listen(100);
     EXPECT_TRUE(std::equal(heard.begin(), heard.end(), pcm.begin()));
 
@@ -313,9 +312,9 @@ TEST_F(SoundRig, EffectPositionsAreClampedToTheDeclaredLength) {
     EXPECT_EQ(position(), 8908u);
     effect.setPositionMs(-40);
     EXPECT_EQ(position(), 0u);
-    effect.setPositionMs(5);  // 441 bytes: the device starts the whole sample
+    effect.setPositionMs(5); // 441 bytes: the device starts the whole sample
     EXPECT_EQ(position(), 440u);
-    effect.setPositionMs(100000);  // clamped to 300 ms
+    effect.setPositionMs(100000); // clamped to 300 ms
     EXPECT_EQ(position(), 26460u);
 }
 

@@ -12,15 +12,13 @@ namespace vandrel::test {
 class RampStream final : public SoundStream {
 public:
     explicit RampStream(size_t samples, uint32_t rate = 44100) : rate(rate), data(samples) {
-        for (size_t i = 0; i < samples; ++i)
-            data[i] = valueAt(i);
+        for (size_t i = 0; i < samples; ++i) data[i] = valueAt(i);
     }
     static int16_t valueAt(size_t i) { return static_cast<int16_t>(1 + i % 30000); }
 
     int32_t lengthMs() const override { return static_cast<int32_t>(data.size() * 1000 / rate); }
     void format(std::unique_ptr<AudioFormat>* out) const override {
-        if (out)
-            *out = std::make_unique<AudioFormat>(AudioFormat::pcm16(1, rate));
+        if (out) *out = std::make_unique<AudioFormat>(AudioFormat::pcm16(1, rate));
     }
     uint32_t decodedSize() override { return queued(); }
     int32_t read(void* destination, int32_t len) override {
@@ -53,7 +51,7 @@ public:
 private:
     uint32_t rate;
     std::vector<int16_t> data;
-    size_t position = 0;  // bytes read
+    size_t position = 0; // bytes read
 };
 
 } // namespace vandrel::test

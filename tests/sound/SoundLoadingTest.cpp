@@ -4,16 +4,16 @@
 #include "platform/null/NullAudio.h"
 #include "sound/SoundBuffer.h"
 #include "sound/SoundSystem.h"
-#include "support/TestSounds.h"
 #include "support/TestArchive.h"
+#include "support/TestSounds.h"
 
 #include <gtest/gtest.h>
 
 namespace vandrel {
 namespace {
 
-using test::Bytes;
 using test::block;
+using test::Bytes;
 using test::concat;
 using test::TestArchive;
 
@@ -101,7 +101,7 @@ TEST_F(LoadingRig, EffectsLoadStaticallyAndRestartFromTheirStart) {
     audio.advance(5000);
     const std::vector<int16_t> start(audio.mixed().begin(), audio.mixed().begin() + 1000);
     audio.clearMixed();
-    effect.playFromStart();  // still playing: cut off and started again
+    effect.playFromStart(); // still playing: cut off and started again
     audio.advance(1000);
     EXPECT_EQ(audio.mixed(), start);
     EXPECT_EQ(effect.staticPart().state(), StaticSound::State::Playing);
@@ -135,7 +135,7 @@ TEST_F(LoadingRig, AHolderWithoutAReaderFailsButABadSoundDoesNot) {
     auto archive = archiveWith(block("S1", Bytes{1, 2, 3}));
     EXPECT_TRUE(effect.load(archive->reader(), false));
     EXPECT_EQ(effect.staticPart().state(), StaticSound::State::Empty);
-    effect.playFromStart();  // nothing to play, nothing happens
+    effect.playFromStart(); // nothing to play, nothing happens
     EXPECT_EQ(effect.staticPart().state(), StaticSound::State::Empty);
 
     StreamingSound music;

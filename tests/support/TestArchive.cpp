@@ -13,8 +13,7 @@
 namespace vandrel::test {
 
 void putU32(Bytes& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 
 void putU16(Bytes& out, uint16_t v) {
@@ -37,15 +36,13 @@ Bytes block(const char* tag, const Bytes& payload) {
 
 Bytes concat(std::initializer_list<Bytes> parts) {
     Bytes out;
-    for (const Bytes& part : parts)
-        out.insert(out.end(), part.begin(), part.end());
+    for (const Bytes& part : parts) out.insert(out.end(), part.begin(), part.end());
     return out;
 }
 
 Bytes readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw std::runtime_error("cannot read " + path);
+    if (!in) throw std::runtime_error("cannot read " + path);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
@@ -55,8 +52,7 @@ std::string temporaryPath() {
     const char* dir = std::getenv("TMPDIR");
     std::string pattern = std::string(dir && *dir ? dir : "/tmp") + "/vandrel-test-XXXXXX";
     const int fd = mkstemp(pattern.data());
-    if (fd < 0)
-        throw std::runtime_error("cannot create a temporary file");
+    if (fd < 0) throw std::runtime_error("cannot create a temporary file");
     ::close(fd);
     return pattern;
 }
@@ -66,32 +62,26 @@ std::string temporaryPath() {
 TestArchive::TestArchive(const std::vector<std::pair<std::string, Bytes>>& entries) : path_(temporaryPath()) {
     pack::ZipWriter writer;
     bool ok = writer.open(path_);
-    for (const auto& [name, data] : entries)
-        ok = ok && writer.add(name, data);
+    for (const auto& [name, data] : entries) ok = ok && writer.add(name, data);
     ok = writer.close() && ok;
     if (!ok) {
         std::remove(path_.c_str());
         throw std::runtime_error("cannot write test archive " + path_);
     }
     file_ = std::fopen(path_.c_str(), "rb");
-    if (file_)
-        reader_ = archive_.open(file_);
+    if (file_) reader_ = archive_.open(file_);
 }
 
 TestArchive::~TestArchive() {
-    if (reader_)
-        archive_.closeReader(reader_);
+    if (reader_) archive_.closeReader(reader_);
     archive_.close();
-    if (file_)
-        std::fclose(file_);
+    if (file_) std::fclose(file_);
     std::remove(path_.c_str());
 }
 
 BlockReader& TestArchive::entry(const char* name) {
-    if (!reader_)
-        throw std::runtime_error("test archive is not open");
-    if (!reader_->openEntry(name))
-        throw std::runtime_error(std::string("no entry ") + name);
+    if (!reader_) throw std::runtime_error("test archive is not open");
+    if (!reader_->openEntry(name)) throw std::runtime_error(std::string("no entry ") + name);
     return *reader_;
 }
 

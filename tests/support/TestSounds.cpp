@@ -28,8 +28,7 @@ std::vector<float> sine(size_t frames, double frequency, double amplitude, long 
 
 std::vector<uint8_t> toneOgg(double seconds, bool withLength) {
     OggOptions options;
-    if (withLength)
-        options.comments.push_back("Length: " + std::to_string(static_cast<int>(seconds * 1000)) + "\n");
+    if (withLength) options.comments.push_back("Length: " + std::to_string(static_cast<int>(seconds * 1000)) + "\n");
     // A tone with some noise over it, so that it compresses about as poorly as
     // real sounds do and spans many pages.
     auto samples = sine(static_cast<size_t>(seconds * 44100), 440.0, 0.4);

@@ -14,9 +14,7 @@ constexpr float kPi = 3.14159265358979f;
 float clamp01(float v) { return v < 0 ? 0 : (v > 1 ? 1 : v); }
 } // namespace
 
-Rgb mix(Rgb a, Rgb b, float t) {
-    return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
-}
+Rgb mix(Rgb a, Rgb b, float t) { return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t}; }
 
 Rgb scale(Rgb a, float k) { return {a.r * k, a.g * k, a.b * k}; }
 
@@ -24,7 +22,8 @@ Canvas::Canvas(int width, int height)
     : w(width), h(height), px(static_cast<size_t>(width) * height), al(static_cast<size_t>(width) * height, 0.0f) {}
 
 Canvas::Canvas(int width, int height, Rgb fill)
-    : w(width), h(height), px(static_cast<size_t>(width) * height, fill), al(static_cast<size_t>(width) * height, 1.0f) {}
+    : w(width), h(height), px(static_cast<size_t>(width) * height, fill),
+      al(static_cast<size_t>(width) * height, 1.0f) {}
 
 void Canvas::set(int x, int y, Rgb c, float a) {
     if (x < 0 || y < 0 || x >= w || y >= h) return;
@@ -138,11 +137,11 @@ void Canvas::line(float x0, float y0, float x1, float y1, float width, Rgb c, fl
     float ang = std::atan2(dy, dx);
     int n = std::max(4, int(r * 2.0f));
     std::vector<Vec2> pts;
-    for (int i = 0; i <= n; ++i) {  // cap around the end point
+    for (int i = 0; i <= n; ++i) { // cap around the end point
         float t = ang - kPi / 2 + kPi * float(i) / float(n);
         pts.push_back({x1 + std::cos(t) * r, y1 + std::sin(t) * r});
     }
-    for (int i = 0; i <= n; ++i) {  // cap around the start point
+    for (int i = 0; i <= n; ++i) { // cap around the start point
         float t = ang + kPi / 2 + kPi * float(i) / float(n);
         pts.push_back({x0 + std::cos(t) * r, y0 + std::sin(t) * r});
     }
@@ -279,7 +278,7 @@ std::vector<uint8_t> Canvas::rgb8(float threshold) const {
         uint8_t r = uint8_t(clamp01(c.r) * 255.0f + 0.5f);
         uint8_t g = uint8_t(clamp01(c.g) * 255.0f + 0.5f);
         uint8_t b = uint8_t(clamp01(c.b) * 255.0f + 0.5f);
-        if (r == 180 && g == 180 && b == 180) g = 182;  // the transparent key grey
+        if (r == 180 && g == 180 && b == 180) g = 182; // the transparent key grey
         out[i * 3] = r;
         out[i * 3 + 1] = g;
         out[i * 3 + 2] = b;

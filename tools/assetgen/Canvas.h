@@ -23,8 +23,8 @@ struct Vec2 {
 class Canvas {
 public:
     Canvas() = default;
-    Canvas(int width, int height);                 // fully transparent
-    Canvas(int width, int height, Rgb fill);       // fully opaque
+    Canvas(int width, int height);           // fully transparent
+    Canvas(int width, int height, Rgb fill); // fully opaque
 
     int width() const { return w; }
     int height() const { return h; }
@@ -66,7 +66,9 @@ public:
     bool hasTransparency(float threshold = 0.5f) const;
 
 private:
-    size_t index(int x, int y) const { return static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x); }
+    size_t index(int x, int y) const {
+        return static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x);
+    }
     void coverSpan(std::vector<float>& row, float xa, float xb, float weight) const;
 
     int w = 0, h = 0;

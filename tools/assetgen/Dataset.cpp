@@ -31,7 +31,8 @@ void addPicture(BlockStream& out, const Canvas& canvas, bool withMask, int quali
 void addFrameSet(BlockStream& out, const Animation& a) {
     out.addI32("FC", int32_t(a.frames.size()));
     Bytes words;
-    for (size_t i = 0; i < a.frames.size(); ++i) appendU32(words, frameInfo(a.durationMs, uint32_t(a.hotspotX), uint32_t(a.hotspotY)));
+    for (size_t i = 0; i < a.frames.size(); ++i)
+        appendU32(words, frameInfo(a.durationMs, uint32_t(a.hotspotX), uint32_t(a.hotspotY)));
     out.add("TI", words);
     for (const Canvas& f : a.frames) addPicture(out, f, true, kSpriteQuality);
 }
@@ -47,9 +48,9 @@ Bytes encodeSetup(const SetupRecord& s) {
     appendI32(out, s.roundMinutes);
     appendI32(out, s.roundSeconds);
     appendI32(out, s.magazineSize);
-    out.push_back(1);  // title picture present
-    out.push_back(1);  // high-score picture present
-    out.push_back(1);  // closing picture present
+    out.push_back(1); // title picture present
+    out.push_back(1); // high-score picture present
+    out.push_back(1); // closing picture present
     out.push_back(s.startFullScreen ? 1 : 0);
     Bytes name(31, 0);
     std::copy(s.tableName.begin(), s.tableName.end(), name.begin());
@@ -119,7 +120,7 @@ std::vector<Entry> buildEntries(const Art& art, const SoundSet& sounds, const Se
     for (size_t t = 0; t < types.size(); ++t) {
         figures.add("SD", vorbis(sounds.hits[t], 0x56444800u + uint32_t(t), kEffectQuality));
         Bytes ex;
-        appendI32(ex, 0);  // every type shows type 0's star burst
+        appendI32(ex, 0); // every type shows type 0's star burst
         ex.push_back(t == 0 ? 1 : 0);
         figures.add("EX", ex);
         if (t == 0) addFrameSet(figures, art.starBurst);

@@ -22,7 +22,7 @@ struct SetupRecord {
     int32_t roundSeconds = 0;
     int32_t magazineSize = 10;
     bool startFullScreen = true;
-    std::string tableName = "Vandrel";  // at most 30 characters
+    std::string tableName = "Vandrel"; // at most 30 characters
 };
 Bytes encodeSetup(const SetupRecord& setup);
 
@@ -35,8 +35,8 @@ struct FigureTypeRecord {
 const std::array<FigureTypeRecord, 12>& figureTypes();
 
 struct Art {
-    std::vector<Canvas> layers;          // back to front
-    std::vector<Animation> animations;   // in stored order
+    std::vector<Canvas> layers;        // back to front
+    std::vector<Animation> animations; // in stored order
     Animation starBurst;
     Canvas cursor, cartridge, largeFont, smallFont;
     Canvas title, highscores, closing;

@@ -78,7 +78,8 @@ Bytes encodePngMask(const uint8_t* transparent, int width, int height) {
     std::vector<Bytes> rows(size_t(height), Bytes(size_t((width + 7) / 8), 0));
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            if (transparent[size_t(y) * size_t(width) + size_t(x)]) rows[size_t(y)][size_t(x / 8)] |= uint8_t(0x80 >> (x % 8));
+            if (transparent[size_t(y) * size_t(width) + size_t(x)])
+                rows[size_t(y)][size_t(x / 8)] |= uint8_t(0x80 >> (x % 8));
         }
     }
     return encodePng(rows, width, height, 1, PNG_COLOR_TYPE_GRAY);

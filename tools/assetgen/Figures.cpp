@@ -16,8 +16,8 @@ constexpr float kPi = 3.14159265358979f;
 constexpr int kSuper = 4;
 
 // Paints in design units (designW x designH) into a w x h sprite.
-Canvas sprite(int w, int h, float designW, float designH, const std::function<void(Canvas&, float, float, float)>& paint,
-              float outlineStrength = 0.45f) {
+Canvas sprite(int w, int h, float designW, float designH,
+              const std::function<void(Canvas&, float, float, float)>& paint, float outlineStrength = 0.45f) {
     Canvas big(w * kSuper, h * kSuper);
     float s = std::min(float(w) / designW, float(h) / designH) * kSuper;
     float ox = (float(w * kSuper) - designW * s) * 0.5f, oy = (float(h * kSuper) - designH * s) * 0.5f;
@@ -56,8 +56,8 @@ void curve(std::vector<Vec2>& out, Vec2 a, Vec2 ctrl, Vec2 b, int n) {
 
 // The dusk swift, facing right, in a 36 x 33 design box; phase 0..1 over the flap.
 void paintSwift(const Pen& pen, float phase) {
-    float e = std::cos(phase * 2 * kPi);        // wing elevation, +1 up, -1 down
-    float sweep = std::sin(phase * 2 * kPi);    // wing moving forward on the down-stroke
+    float e = std::cos(phase * 2 * kPi);     // wing elevation, +1 up, -1 down
+    float sweep = std::sin(phase * 2 * kPi); // wing moving forward on the down-stroke
     Rgb back = rgb(58, 78, 132), wingDark = rgb(34, 44, 92), wingEdge = rgb(96, 120, 178);
     Rgb belly = rgb(238, 218, 176), throat = rgb(236, 124, 60);
 
@@ -75,7 +75,7 @@ void paintSwift(const Pen& pen, float phase) {
         pen.line(rootX + 3.0f, rootY - 0.5f, mid.x, mid.y, 1.2f, edge, 0.9f);
     };
 
-    wing(19.0f, 16.5f, 15.0f, e * 0.92f, scale(wingDark, 0.8f), wingEdge);  // far wing
+    wing(19.0f, 16.5f, 15.0f, e * 0.92f, scale(wingDark, 0.8f), wingEdge); // far wing
     // Forked tail.
     pen.poly({{11, 17}, {1.5f, 12.5f}, {6.5f, 18.5f}, {1.5f, 24.0f}, {11, 20.5f}}, wingDark);
     // Body and belly.
@@ -87,7 +87,7 @@ void paintSwift(const Pen& pen, float phase) {
     pen.poly({{31.0f, 15.0f}, {35.5f, 16.6f}, {31.0f, 18.0f}}, rgb(250, 200, 80));
     pen.ellipse(29.2f, 15.4f, 1.35f, 1.35f, rgb(255, 255, 255));
     pen.ellipse(29.6f, 15.4f, 0.75f, 0.85f, rgb(10, 10, 20));
-    wing(20.5f, 16.0f, 16.5f, e, wingDark, wingEdge);  // near wing
+    wing(20.5f, 16.0f, 16.5f, e, wingDark, wingEdge); // near wing
 }
 
 // The ember beetle, facing right, in a 45 x 46 design box.
@@ -147,7 +147,7 @@ void paintBalloon(Canvas& c, float s, float ox, float oy, int frame) {
             float x = (float(px) + 0.5f - ox) / s - cx;
             if (std::fabs(x) > hw) continue;
             float u = x / hw;
-            float lon = std::asin(std::clamp(u, -1.0f, 1.0f)) / (kPi / 2);   // -1..1 across the sphere
+            float lon = std::asin(std::clamp(u, -1.0f, 1.0f)) / (kPi / 2); // -1..1 across the sphere
             int gore = int(std::floor((lon + 1.0f) * 4.0f));
             gore = std::clamp(gore, 0, 7);
             Rgb col = gores[gore % 4];
@@ -176,7 +176,8 @@ void paintBalloon(Canvas& c, float s, float ox, float oy, int frame) {
     pen.line(cx + 3.0f, mouthY, cx + 2.5f, 99.0f, 0.8f, rope);
     pen.poly({{cx - 9.0f, 98.0f}, {cx + 9.0f, 98.0f}, {cx + 7.5f, 111.0f}, {cx - 7.5f, 111.0f}}, rgb(132, 86, 46));
     pen.line(cx - 9.5f, 98.5f, cx + 9.5f, 98.5f, 2.0f, rgb(92, 58, 34));
-    for (int i = 0; i < 3; ++i) pen.line(cx - 8.0f, 102.0f + i * 3.0f, cx + 8.0f, 102.0f + i * 3.0f, 0.6f, rgb(100, 64, 36));
+    for (int i = 0; i < 3; ++i)
+        pen.line(cx - 8.0f, 102.0f + i * 3.0f, cx + 8.0f, 102.0f + i * 3.0f, 0.6f, rgb(100, 64, 36));
     // Burner flame, flickering in a fixed pattern over the cycle.
     static const float flame[8] = {0.0f, 0.9f, 1.0f, 0.5f, 0.0f, 0.0f, 0.7f, 0.3f};
     float f = flame[frame % 8];
@@ -191,7 +192,7 @@ void paintBalloon(Canvas& c, float s, float ox, float oy, int frame) {
 
 // The brass gyrocopter, facing right, in a 91 x 94 design box.
 void paintGyro(const Pen& pen, int frame) {
-    float phi = kPi * float(frame) / 5.0f;  // two blades: the picture repeats every half turn
+    float phi = kPi * float(frame) / 5.0f; // two blades: the picture repeats every half turn
     Rgb brass = rgb(196, 148, 64), brassDark = rgb(120, 80, 36), copper = rgb(170, 90, 50);
     Rgb steel = rgb(70, 72, 84), red = rgb(190, 46, 40);
     // Tail boom and fin.
@@ -225,9 +226,9 @@ void paintGyro(const Pen& pen, int frame) {
     pen.ellipse(53.0f, 39.6f, 5.4f, 3.0f, rgb(96, 60, 38));
     pen.line(49.5f, 42.4f, 58.5f, 42.4f, 1.5f, rgb(40, 36, 44));
     pen.ellipse(57.3f, 42.4f, 1.7f, 1.5f, rgb(150, 220, 240));
-    pen.ellipse(58.6f, 46.4f, 1.0f, 0.6f, rgb(150, 60, 50));  // a grin
+    pen.ellipse(58.6f, 46.4f, 1.0f, 0.6f, rgb(150, 60, 50)); // a grin
     pen.ellipse(55.0f, 51.5f, 11.0f, 3.4f, brassDark);
-    pen.ellipse(62.0f, 46.0f, 2.6f, 4.2f, rgb(200, 230, 250), 0.85f);  // windscreen
+    pen.ellipse(62.0f, 46.0f, 2.6f, 4.2f, rgb(200, 230, 250), 0.85f); // windscreen
     // Mast and rotor.
     pen.line(46, 48, 45, 27, 2.8f, steel);
     float reach = 44.0f;
@@ -236,7 +237,8 @@ void paintGyro(const Pen& pen, int frame) {
         float dx = std::cos(ang) * reach, dy = std::sin(ang) * 3.0f;
         // A faint trailing ghost of the blade makes the spin read as motion.
         float ga = ang - 0.35f;
-        pen.line(45.0f, 26.0f, 45.0f + std::cos(ga) * reach, 26.0f + std::sin(ga) * 3.0f, 1.6f, rgb(150, 150, 160), 0.55f);
+        pen.line(45.0f, 26.0f, 45.0f + std::cos(ga) * reach, 26.0f + std::sin(ga) * 3.0f, 1.6f, rgb(150, 150, 160),
+                 0.55f);
         pen.line(45.0f, 26.0f, 45.0f + dx, 26.0f + dy, 2.4f, rgb(60, 56, 62));
     }
     pen.ellipse(45.0f, 26.0f, 3.2f, 2.2f, copper);
@@ -253,8 +255,7 @@ void star(Canvas& c, float cx, float cy, float r, float rot, Rgb col) {
     c.fillPolygon(pts, col);
 }
 
-Animation animation(int32_t id, int w, int h, int count, uint32_t duration,
-                    const std::function<Canvas(int)>& frame) {
+Animation animation(int32_t id, int w, int h, int count, uint32_t duration, const std::function<Canvas(int)>& frame) {
     Animation a;
     a.id = id;
     a.durationMs = duration;
@@ -278,16 +279,22 @@ uint32_t frameInfo(uint32_t durationMs, uint32_t hotspotX, uint32_t hotspotY) {
 std::vector<Animation> paintAnimations() {
     auto swift = [](int w, int h, float outline) {
         return [=](int i) {
-            return sprite(w, h, 36, 33, [&](Canvas& c, float s, float ox, float oy) {
-                paintSwift(Pen{c, s, ox, oy}, float(i) / 11.0f);
-            }, outline);
+            return sprite(
+                w, h, 36, 33,
+                [&](Canvas& c, float s, float ox, float oy) {
+                    paintSwift(Pen{c, s, ox, oy}, float(i) / 11.0f);
+                },
+                outline);
         };
     };
     auto beetle = [](int w, int h, float outline) {
         return [=](int i) {
-            return sprite(w, h, 45, 46, [&](Canvas& c, float s, float ox, float oy) {
-                paintBeetle(Pen{c, s, ox, oy}, float(i) / 5.0f);
-            }, outline);
+            return sprite(
+                w, h, 45, 46,
+                [&](Canvas& c, float s, float ox, float oy) {
+                    paintBeetle(Pen{c, s, ox, oy}, float(i) / 5.0f);
+                },
+                outline);
         };
     };
     std::vector<Animation> out;
@@ -385,7 +392,7 @@ Canvas paintCartridge() {
     auto cyl = [&](float x0, float x1, float y0, float y1, Rgb base) {
         for (int py = int(y0 * s); py < int(y1 * s); ++py) {
             for (int px = int(x0 * s); px < int(x1 * s); ++px) {
-                float u = ((float(px) + 0.5f) / s - x0) / (x1 - x0);  // 0..1 across
+                float u = ((float(px) + 0.5f) / s - x0) / (x1 - x0); // 0..1 across
                 float light = 0.55f + 0.75f * std::exp(-std::pow((u - 0.32f) / 0.18f, 2.0f)) - 0.25f * u;
                 big.blend(px, py, scale(base, light), 1.0f);
             }

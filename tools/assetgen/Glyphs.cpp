@@ -64,9 +64,16 @@ std::vector<uint32_t> decodeUtf8(const std::string& s) {
         uint8_t c = uint8_t(s[i]);
         uint32_t cp = c;
         int extra = 0;
-        if (c >= 0xF0) { cp = c & 0x07; extra = 3; }
-        else if (c >= 0xE0) { cp = c & 0x0F; extra = 2; }
-        else if (c >= 0xC0) { cp = c & 0x1F; extra = 1; }
+        if (c >= 0xF0) {
+            cp = c & 0x07;
+            extra = 3;
+        } else if (c >= 0xE0) {
+            cp = c & 0x0F;
+            extra = 2;
+        } else if (c >= 0xC0) {
+            cp = c & 0x1F;
+            extra = 1;
+        }
         ++i;
         for (int k = 0; k < extra && i < s.size(); ++k, ++i) cp = (cp << 6) | (uint8_t(s[i]) & 0x3F);
         out.push_back(cp);
@@ -86,8 +93,8 @@ float GlyphRenderer::textWidth(const std::string& utf8, float pixelSize, float t
     return pen - tracking;
 }
 
-Coverage GlyphRenderer::text(const std::string& utf8, float pixelSize, int width, int height, float penX, float baseline,
-                             float tracking) {
+Coverage GlyphRenderer::text(const std::string& utf8, float pixelSize, int width, int height, float penX,
+                             float baseline, float tracking) {
     Coverage out;
     out.width = width;
     out.height = height;
@@ -147,7 +154,7 @@ Coverage dilate(const Coverage& c, float radius) {
 
 void paintText(Canvas& canvas, const Coverage& cover, const TextStyle& style, float yTop, float yBottom) {
     Coverage outer = style.outline > 0 ? dilate(cover, style.outline) : cover;
-    for (int y = 0; y < cover.height; ++y) {  // shadow first, under everything
+    for (int y = 0; y < cover.height; ++y) { // shadow first, under everything
         for (int x = 0; x < cover.width; ++x) {
             float a = outer.at(x - style.shadowX, y - style.shadowY);
             if (a > 0) canvas.blend(x, y, style.ink, a * 0.85f);
@@ -177,8 +184,8 @@ namespace {
 struct SheetLayout {
     int width, height, originX, originY, cellW, cellH, gap, rows;
     float pixelSize;
-    int baseline;        // within the cell
-    int maxInkWidth;     // wider glyphs are squeezed
+    int baseline;    // within the cell
+    int maxInkWidth; // wider glyphs are squeezed
     TextStyle style;
 };
 

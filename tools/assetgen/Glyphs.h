@@ -22,10 +22,10 @@ struct Coverage {
 };
 
 struct TextStyle {
-    Rgb top = rgb(255, 246, 220);     // fill at the top of the letters
-    Rgb bottom = rgb(255, 178, 64);   // fill at the baseline
-    Rgb ink = rgb(36, 16, 24);        // outline and shadow
-    float outline = 2.0f;             // outline radius in pixels
+    Rgb top = rgb(255, 246, 220);   // fill at the top of the letters
+    Rgb bottom = rgb(255, 178, 64); // fill at the baseline
+    Rgb ink = rgb(36, 16, 24);      // outline and shadow
+    float outline = 2.0f;           // outline radius in pixels
     int shadowX = 2, shadowY = 2;
 };
 

@@ -72,7 +72,7 @@ void hoodoo(Canvas& c, float cx, float groundY, float topY, float width, Rgb bod
     float phase = rng.range(0, 6.28f);
     float bulges = rng.range(2.0f, 3.5f);
     for (int i = 0; i <= steps; ++i) {
-        float t = float(i) / float(steps);              // 0 at the ground, 1 at the top
+        float t = float(i) / float(steps); // 0 at the ground, 1 at the top
         float y = groundY + (topY - groundY) * t;
         float taper = 1.0f - 0.45f * t;
         float bulge = 0.18f * std::sin(t * bulges * 2 * kPi + phase);
@@ -185,7 +185,8 @@ Canvas paintSky(int width, int height) {
             float band = fbm2(float(x) / 260.0f, float(y) / 22.0f, 21, 5);
             float streak = fbm2(float(x) / 70.0f, float(y) / 6.0f, 22, 3);
             float d = (band - 0.52f) * 3.2f + (streak - 0.5f) * 0.8f;
-            float fade = std::clamp((float(y) - 60) / 40.0f, 0.0f, 1.0f) * std::clamp((290 - float(y)) / 50.0f, 0.0f, 1.0f);
+            float fade =
+                std::clamp((float(y) - 60) / 40.0f, 0.0f, 1.0f) * std::clamp((290 - float(y)) / 50.0f, 0.0f, 1.0f);
             float a = std::clamp(d, 0.0f, 1.0f) * fade * 0.85f;
             if (a <= 0.01f) continue;
             float lit = std::clamp((float(y) - 90) / 200.0f, 0.0f, 1.0f);
@@ -239,7 +240,7 @@ Canvas paintFarMesas(int width, int height) {
         float reach = wall + ledge + wall + skirt;
         for (int px = std::max(0, int(x0 - reach)); px < std::min(width, int(x1 + reach) + 1); ++px) {
             float fx = float(px);
-            float edge = std::min(fx - x0, x1 - fx);  // distance inside the plateau
+            float edge = std::min(fx - x0, x1 - fx); // distance inside the plateau
             float h;
             if (edge >= 0) {
                 h = plateauY + tilt * (fx - x0) / plateau + 4 * fbm1(fx / 14.0f, mesaSeed, 3);
@@ -303,9 +304,9 @@ Canvas paintMidRidges(int width, int height) {
         float rx = 120, ry = 150, thick = 34;
         float prevX = ax - rx, prevY = groundY;
         for (int i = 0; i <= 48; ++i) {
-            float t = kPi + kPi * float(i) / 48.0f;  // left foot, over the top, to the right foot
+            float t = kPi + kPi * float(i) / 48.0f; // left foot, over the top, to the right foot
             float x = ax + std::cos(t) * rx, y = groundY + std::sin(t) * ry;
-            float w = thick * (1.0f + 0.35f * std::fabs(std::cos(t)));  // heavier legs than span
+            float w = thick * (1.0f + 0.35f * std::fabs(std::cos(t))); // heavier legs than span
             c.line(prevX, prevY, x, y, w, mix(rock, shadow, 0.25f));
             prevX = x;
             prevY = y;
@@ -330,7 +331,8 @@ Canvas paintForeground(int width, int height) {
         top[size_t(x)] = 440 - 26 * fbm1(fx / 140.0f, 61, 5) - 10 * std::sin(fx / 330.0f);
     }
     Rgb ground = rgb(92, 52, 40), deep = rgb(40, 22, 26);
-    fillProfile(c, top, [&](int, int, float depth) { return mix(ground, deep, std::clamp(depth / 40.0f, 0.0f, 1.0f)); });
+    fillProfile(c, top,
+                [&](int, int, float depth) { return mix(ground, deep, std::clamp(depth / 40.0f, 0.0f, 1.0f)); });
 
     Rgb rock = rgb(104, 54, 44), rockShadow = rgb(52, 26, 30);
     // Great spires that reach far up: scenery in front of the flyers.

@@ -22,38 +22,82 @@ struct Note {
 
 // Chords as root note and minor/major quality, one per bar.
 struct Chord {
-    int root;   // MIDI note of the root in the bass octave
+    int root; // MIDI note of the root in the bass octave
     bool minor;
 };
-const Chord kChords[kMusicBars] = {
-    {45, true}, {45, true}, {41, false}, {43, false}, {45, true}, {45, true}, {41, false}, {40, false},
-    {38, true}, {45, true}, {41, false}, {36, false}, {38, true}, {45, true}, {40, false}, {40, false}};
+const Chord kChords[kMusicBars] = {{45, true},  {45, true},  {41, false}, {43, false}, {45, true},  {45, true},
+                                   {41, false}, {40, false}, {38, true},  {45, true},  {41, false}, {36, false},
+                                   {38, true},  {45, true},  {40, false}, {40, false}};
 
 const Note kMelody[] = {
     // A: the whistled theme.
-    {0, 0, 1.5f, 76}, {0, 1.5f, 0.5f, 74}, {0, 2, 1, 72}, {0, 3, 1, 69},
-    {1, 0, 3, 76}, {1, 3, 0.5f, 74}, {1, 3.5f, 0.5f, 76},
-    {2, 0, 1.5f, 77}, {2, 1.5f, 0.5f, 76}, {2, 2, 1, 74}, {2, 3, 1, 72},
-    {3, 0, 2, 74}, {3, 2, 1, 71}, {3, 3, 1, 67},
-    {4, 0, 1.5f, 69}, {4, 1.5f, 0.5f, 72}, {4, 2, 1, 76}, {4, 3, 1, 81},
-    {5, 0, 2, 79}, {5, 2, 1, 76}, {5, 3, 1, 72},
-    {6, 0, 1.5f, 74}, {6, 1.5f, 0.5f, 72}, {6, 2, 1, 71}, {6, 3, 1, 72},
-    {7, 0, 3, 71}, {7, 3, 1, 68},
+    {0, 0, 1.5f, 76},
+    {0, 1.5f, 0.5f, 74},
+    {0, 2, 1, 72},
+    {0, 3, 1, 69},
+    {1, 0, 3, 76},
+    {1, 3, 0.5f, 74},
+    {1, 3.5f, 0.5f, 76},
+    {2, 0, 1.5f, 77},
+    {2, 1.5f, 0.5f, 76},
+    {2, 2, 1, 74},
+    {2, 3, 1, 72},
+    {3, 0, 2, 74},
+    {3, 2, 1, 71},
+    {3, 3, 1, 67},
+    {4, 0, 1.5f, 69},
+    {4, 1.5f, 0.5f, 72},
+    {4, 2, 1, 76},
+    {4, 3, 1, 81},
+    {5, 0, 2, 79},
+    {5, 2, 1, 76},
+    {5, 3, 1, 72},
+    {6, 0, 1.5f, 74},
+    {6, 1.5f, 0.5f, 72},
+    {6, 2, 1, 71},
+    {6, 3, 1, 72},
+    {7, 0, 3, 71},
+    {7, 3, 1, 68},
     // B: higher, busier, answered by the twang.
-    {8, 0, 1, 81}, {8, 1, 0.5f, 77}, {8, 1.5f, 0.5f, 79}, {8, 2, 1, 81}, {8, 3, 1, 74},
-    {9, 0, 1.5f, 76}, {9, 1.5f, 0.5f, 77}, {9, 2, 1, 76}, {9, 3, 1, 72},
-    {10, 0, 1, 72}, {10, 1, 1, 77}, {10, 2, 1, 81}, {10, 3, 0.5f, 79}, {10, 3.5f, 0.5f, 77},
-    {11, 0, 2, 79}, {11, 2, 1, 76}, {11, 3, 1, 72},
-    {12, 0, 1, 74}, {12, 1, 0.5f, 77}, {12, 1.5f, 0.5f, 81}, {12, 2, 1.5f, 86}, {12, 3.5f, 0.5f, 84},
-    {13, 0, 1.5f, 81}, {13, 1.5f, 0.5f, 79}, {13, 2, 1, 76}, {13, 3, 1, 72},
-    {14, 0, 1, 71}, {14, 1, 1, 74}, {14, 2, 1, 80}, {14, 3, 1, 83},
-    {15, 0, 2, 80}, {15, 2, 1, 76}, {15, 3, 1, 74},
+    {8, 0, 1, 81},
+    {8, 1, 0.5f, 77},
+    {8, 1.5f, 0.5f, 79},
+    {8, 2, 1, 81},
+    {8, 3, 1, 74},
+    {9, 0, 1.5f, 76},
+    {9, 1.5f, 0.5f, 77},
+    {9, 2, 1, 76},
+    {9, 3, 1, 72},
+    {10, 0, 1, 72},
+    {10, 1, 1, 77},
+    {10, 2, 1, 81},
+    {10, 3, 0.5f, 79},
+    {10, 3.5f, 0.5f, 77},
+    {11, 0, 2, 79},
+    {11, 2, 1, 76},
+    {11, 3, 1, 72},
+    {12, 0, 1, 74},
+    {12, 1, 0.5f, 77},
+    {12, 1.5f, 0.5f, 81},
+    {12, 2, 1.5f, 86},
+    {12, 3.5f, 0.5f, 84},
+    {13, 0, 1.5f, 81},
+    {13, 1.5f, 0.5f, 79},
+    {13, 2, 1, 76},
+    {13, 3, 1, 72},
+    {14, 0, 1, 71},
+    {14, 1, 1, 74},
+    {14, 2, 1, 80},
+    {14, 3, 1, 83},
+    {15, 0, 2, 80},
+    {15, 2, 1, 76},
+    {15, 3, 1, 74},
 };
 
 // A diatonic third below a melody note in A minor, with the raised seventh
 // (G sharp) over the E major chord, as two voices in a western duet sing it.
 int thirdBelow(int midi, const Chord& chord) {
-    static const int scale[7] = {9, 11, 0, 2, 4, 5, 7};  // A B C D E F G
+    static const int scale[7] = {9, 11, 0, 2, 4, 5, 7}; // A B C D E F G
     int pc = midi % 12 == 8 ? 7 : midi % 12;
     int idx = 0;
     while (idx < 7 && scale[idx] != pc) ++idx;
@@ -73,7 +117,7 @@ Samples whistle(float hz, float seconds) {
     for (size_t i = 0; i < out.size(); ++i) {
         float t = float(i) / kRate;
         float vib = std::min(1.0f, t / 0.25f) * 0.007f * std::sin(kTwoPi * 5.5f * t);
-        float glide = t < 0.04f ? (1.0f - 0.03f * (1.0f - t / 0.04f)) : 1.0f;  // a small scoop into the note
+        float glide = t < 0.04f ? (1.0f - 0.03f * (1.0f - t / 0.04f)) : 1.0f; // a small scoop into the note
         phase += kTwoPi * hz * glide * (1.0f + vib) / kRate;
         float env = std::min(1.0f, t / 0.03f) * (t < seconds ? 1.0f : std::exp(-(t - seconds) / 0.04f));
         out[i] = (std::sin(phase) + 0.08f * std::sin(2 * phase) + 0.25f * air.run(breath.next())) * env;
@@ -105,7 +149,7 @@ Samples pad(const int notes[3], float seconds) {
             float hz = midiToHz(float(notes[k % 3])) * (k < 3 ? 1.0f : 1.004f);
             phases[k] += hz / kRate;
             phases[k] -= std::floor(phases[k]);
-            v += phases[k] * 2.0f - 1.0f;  // saw
+            v += phases[k] * 2.0f - 1.0f; // saw
         }
         float env = std::min(1.0f, t / 0.3f) * std::min(1.0f, (seconds - t) / 0.3f);
         out[i] = soft.run(v) * env;
@@ -176,8 +220,9 @@ Samples music() {
             float harmony = midiToHz(float(thirdBelow(n.midi, kChords[n.bar])));
             mixInto(lead, whistle(harmony, secs), at(n.bar, n.beat), 0.11f, true);
         }
-        if (partB) mixInto(lead, pluck(hz, secs + 0.4f, 0.6f, 0.996f, uint32_t(n.midi * 7 + n.bar)), at(n.bar, n.beat),
-                           0.32f, true);
+        if (partB)
+            mixInto(lead, pluck(hz, secs + 0.4f, 0.6f, 0.996f, uint32_t(n.midi * 7 + n.bar)), at(n.bar, n.beat), 0.32f,
+                    true);
     }
 
     for (int bar = 0; bar < kMusicBars; ++bar) {
@@ -186,15 +231,22 @@ Samples music() {
         // Bass: root, fifth on the and of two, octave, a step toward the next bar.
         const Chord& next = kChords[(bar + 1) % kMusicBars];
         int approach = next.root + ((next.root > c.root) ? -1 : 2);
-        const struct { float beat, len; int note; } line[] = {
-            {0, 1.2f, c.root}, {1.5f, 0.5f, fifth - 12 + 12}, {2, 1.0f, c.root + 12}, {3, 0.5f, fifth}, {3.5f, 0.5f, approach}};
+        const struct {
+            float beat, len;
+            int note;
+        } line[] = {{0, 1.2f, c.root},
+                    {1.5f, 0.5f, fifth - 12 + 12},
+                    {2, 1.0f, c.root + 12},
+                    {3, 0.5f, fifth},
+                    {3.5f, 0.5f, approach}};
         for (const auto& b : line) {
             int note = b.note;
             while (note > 52) note -= 12;
             mixInto(band, bass(midiToHz(float(note)), b.len * kBeat), at(bar, b.beat), 0.38f, true);
         }
         // Guitar: eighth-note picking through the chord.
-        const int arp[8] = {c.root + 12, fifth + 12, third + 24, fifth + 12, c.root + 24, fifth + 12, third + 24, fifth + 24};
+        const int arp[8] = {c.root + 12, fifth + 12, third + 24, fifth + 12,
+                            c.root + 24, fifth + 12, third + 24, fifth + 24};
         for (int i = 0; i < 8; ++i) {
             float accent = (i % 2 == 0) ? 1.0f : 0.7f;
             mixInto(band, pluck(midiToHz(float(arp[i])), 0.7f, 0.45f, 0.994f, uint32_t(bar * 8 + i + 1000)),
@@ -216,11 +268,12 @@ Samples music() {
             mixInto(drums, hat(uint32_t(800 + bar * 8 + i), open ? 0.09f : 0.025f), at(bar, float(i) * 0.5f),
                     (i % 2 == 1) ? 0.22f : 0.13f, true);
         }
-        for (int i = 0; i < 16; ++i) {  // a quiet shaker on the sixteenths
-            mixInto(drums, noiseBurst(uint32_t(900 + bar * 16 + i), 0.05f, 0.002f, 0.012f, Biquad::bandPass(5500, 1.0f)),
+        for (int i = 0; i < 16; ++i) { // a quiet shaker on the sixteenths
+            mixInto(drums,
+                    noiseBurst(uint32_t(900 + bar * 16 + i), 0.05f, 0.002f, 0.012f, Biquad::bandPass(5500, 1.0f)),
                     at(bar, float(i) * 0.25f), (i % 4 == 2) ? 0.12f : 0.06f, true);
         }
-        if (fill) {  // a tom run into the next section (the last one runs into bar one)
+        if (fill) { // a tom run into the next section (the last one runs into bar one)
             const float beats[4] = {3.0f, 3.25f, 3.5f, 3.75f};
             const float hz[4] = {220, 180, 150, 120};
             for (int i = 0; i < 4; ++i) mixInto(drums, tom(hz[i]), at(bar, beats[i]), 0.6f, true);

@@ -13,7 +13,9 @@ uint32_t hash(uint32_t x, uint32_t y, uint32_t seed) {
     h ^= h >> 15;
     return h;
 }
-float lattice(int x, int y, uint32_t seed) { return float(hash(uint32_t(x), uint32_t(y), seed) & 0xFFFFFF) / float(0xFFFFFF); }
+float lattice(int x, int y, uint32_t seed) {
+    return float(hash(uint32_t(x), uint32_t(y), seed) & 0xFFFFFF) / float(0xFFFFFF);
+}
 float smooth(float t) { return t * t * (3.0f - 2.0f * t); }
 } // namespace
 

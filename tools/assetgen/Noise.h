@@ -16,7 +16,7 @@ class Rng {
 public:
     explicit Rng(uint32_t seed) : state(seed * 2654435761u + 0x9E3779B9u) {}
     uint32_t next();
-    float uniform();                       // [0, 1)
+    float uniform(); // [0, 1)
     float range(float lo, float hi) { return lo + (hi - lo) * uniform(); }
     int below(int n) { return int(next() % uint32_t(n)); }
 

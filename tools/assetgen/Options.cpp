@@ -5,9 +5,8 @@
 
 namespace vandrel::assetgen {
 
-const char* const kUsage =
-    "usage: assetgen [OUTDIR] [--preview DIR] [--round-minutes N] [--round-seconds N]\n"
-    "                [--magazine N] [--windowed | --full-screen] [--table-name NAME]\n";
+const char* const kUsage = "usage: assetgen [OUTDIR] [--preview DIR] [--round-minutes N] [--round-seconds N]\n"
+                           "                [--magazine N] [--windowed | --full-screen] [--table-name NAME]\n";
 
 namespace {
 bool parseCount(const std::string& text, int32_t& out) {
@@ -51,8 +50,9 @@ bool parseArguments(const std::vector<std::string>& args, Options& out, std::str
                 error = "--magazine needs at least one cartridge";
                 return false;
             }
-            (arg == "--round-minutes" ? out.setup.roundMinutes
-                                      : arg == "--round-seconds" ? out.setup.roundSeconds : out.setup.magazineSize) = n;
+            (arg == "--round-minutes"   ? out.setup.roundMinutes
+             : arg == "--round-seconds" ? out.setup.roundSeconds
+                                        : out.setup.magazineSize) = n;
         } else if (arg == "--windowed") {
             out.setup.startFullScreen = false;
         } else if (arg == "--full-screen") {

@@ -9,8 +9,8 @@
 namespace vandrel::assetgen {
 
 struct Options {
-    std::string outDir;      // the seven entries go here when set
-    std::string previewDir;  // the review pictures go here when set
+    std::string outDir;     // the seven entries go here when set
+    std::string previewDir; // the review pictures go here when set
     SetupRecord setup;
 };
 

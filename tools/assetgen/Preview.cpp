@@ -144,8 +144,9 @@ Canvas mockupFrame(const Art& art, int scroll) {
     text(frame, large, 65, 2, "1:37");
     text(frame, small, 640 - 200, 6, "SCORE:");
     text(frame, large, 640 - 120, 2, "000175");
-    for (int i = 0; i < 7; ++i) blitKeyed(frame, art.cartridge, 0, 0, art.cartridge.width(), art.cartridge.height(),
-                                          640 - 25 * i - 45, 480 - 60);
+    for (int i = 0; i < 7; ++i)
+        blitKeyed(frame, art.cartridge, 0, 0, art.cartridge.width(), art.cartridge.height(), 640 - 25 * i - 45,
+                  480 - 60);
     sprite(frame, art.cursor, 260, 250);
     return frame;
 }
@@ -198,8 +199,13 @@ bool writePreview(const Art& art, const std::string& dir) {
 namespace {
 Bytes wav(const Samples& s) {
     Bytes out;
-    auto u32 = [&](uint32_t v) { for (int i = 0; i < 4; ++i) out.push_back(uint8_t(v >> (8 * i))); };
-    auto u16 = [&](uint16_t v) { out.push_back(uint8_t(v)); out.push_back(uint8_t(v >> 8)); };
+    auto u32 = [&](uint32_t v) {
+        for (int i = 0; i < 4; ++i) out.push_back(uint8_t(v >> (8 * i)));
+    };
+    auto u16 = [&](uint16_t v) {
+        out.push_back(uint8_t(v));
+        out.push_back(uint8_t(v >> 8));
+    };
     uint32_t data = uint32_t(s.size() * 2);
     out.insert(out.end(), {'R', 'I', 'F', 'F'});
     u32(36 + data);
@@ -238,7 +244,8 @@ bool writeSoundPreview(const SoundSet& sounds, const std::string& dir) {
             lo = std::min(lo, v);
             hi = std::max(hi, v);
         }
-        plot.fillRect(float(x), 100 - hi * 95, float(x + 1), 101 - lo * 95, x < 500 ? rgb(120, 200, 255) : rgb(255, 190, 110));
+        plot.fillRect(float(x), 100 - hi * 95, float(x + 1), 101 - lo * 95,
+                      x < 500 ? rgb(120, 200, 255) : rgb(255, 190, 110));
     }
     plot.fillRect(499.5f, 0, 500.5f, 200, rgb(255, 255, 255), 0.6f);
     ok = savePng(plot, dir + "/sound_S4_loop_point.png") && ok;

@@ -24,7 +24,8 @@ void place(Canvas& c, const std::vector<Animation>& all, int32_t id, int frame, 
     // Sprites go in with their 1-bit edge, as the game would show them.
     Canvas hard = f;
     for (int yy = 0; yy < hard.height(); ++yy) {
-        for (int xx = 0; xx < hard.width(); ++xx) hard.set(xx, yy, f.colour(xx, yy), f.alpha(xx, yy) >= 0.5f ? 1.0f : 0.0f);
+        for (int xx = 0; xx < hard.width(); ++xx)
+            hard.set(xx, yy, f.colour(xx, yy), f.alpha(xx, yy) >= 0.5f ? 1.0f : 0.0f);
     }
     c.draw(hard, x - f.width() / 2, y - f.height() / 2);
 }
@@ -32,8 +33,10 @@ void place(Canvas& c, const std::vector<Animation>& all, int32_t id, int frame, 
 // Darkens a rounded rectangle behind text so it stays legible on any scenery.
 void panel(Canvas& c, float x0, float y0, float x1, float y1, float radius, Rgb tint, float opacity) {
     std::vector<Vec2> pts;
-    const float corners[4][3] = {{x1 - radius, y0 + radius, -1.5708f}, {x1 - radius, y1 - radius, 0.0f},
-                                 {x0 + radius, y1 - radius, 1.5708f}, {x0 + radius, y0 + radius, 3.14159f}};
+    const float corners[4][3] = {{x1 - radius, y0 + radius, -1.5708f},
+                                 {x1 - radius, y1 - radius, 0.0f},
+                                 {x0 + radius, y1 - radius, 1.5708f},
+                                 {x0 + radius, y0 + radius, 3.14159f}};
     for (const auto& k : corners) {
         for (int i = 0; i <= 8; ++i) {
             float a = k[2] + 1.5708f * float(i) / 8.0f;

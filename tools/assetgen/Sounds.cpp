@@ -142,10 +142,10 @@ Samples reloadSound() {
 }
 
 std::array<Samples, 12> hitSounds() {
-    return {beetleHit(1.0f, 101, false), beetleHit(0.88f, 102, true),  beetleHit(1.45f, 103, false),
-            beetleHit(1.3f, 104, true),  swiftHit(1.0f, false, 105),   swiftHit(0.9f, true, 106),
-            swiftHit(1.45f, false, 107), swiftHit(1.3f, true, 108),    balloonHit(1.0f, 109),
-            balloonHit(0.8f, 110),       gyroHit(1.0f, 111, true),     gyroHit(0.85f, 112, false)};
+    return {beetleHit(1.0f, 101, false), beetleHit(0.88f, 102, true), beetleHit(1.45f, 103, false),
+            beetleHit(1.3f, 104, true),  swiftHit(1.0f, false, 105),  swiftHit(0.9f, true, 106),
+            swiftHit(1.45f, false, 107), swiftHit(1.3f, true, 108),   balloonHit(1.0f, 109),
+            balloonHit(0.8f, 110),       gyroHit(1.0f, 111, true),    gyroHit(0.85f, 112, false)};
 }
 
 } // namespace vandrel::assetgen

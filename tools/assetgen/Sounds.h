@@ -6,9 +6,9 @@
 
 namespace vandrel::assetgen {
 
-Samples missSound();      // a shot that hits nothing: crack and ricochet
-Samples emptySound();     // the trigger on an empty magazine: a dry click
-Samples reloadSound();    // the magazine going in and the bolt racked
+Samples missSound();   // a shot that hits nothing: crack and ricochet
+Samples emptySound();  // the trigger on an empty magazine: a dry click
+Samples reloadSound(); // the magazine going in and the bolt racked
 // The hit sound of each figure type, in type order.
 std::array<Samples, 12> hitSounds();
 // The music: a tune with a beat whose end runs straight into its start.

@@ -91,7 +91,7 @@ Samples pluck(float hz, float seconds, float brightness, float sustain, uint32_t
     float period = std::max(4.0f, kRate / hz - 0.5f);
     size_t length = size_t(period);
     float frac = period - float(length);
-    if (frac < 0.1f && length > 3) {  // keep the allpass coefficient well inside its range
+    if (frac < 0.1f && length > 3) { // keep the allpass coefficient well inside its range
         --length;
         frac += 1.0f;
     }

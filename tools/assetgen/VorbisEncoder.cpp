@@ -30,8 +30,7 @@ std::vector<uint8_t> encodeVorbis(const std::vector<float>& samples, uint32_t se
 
 std::vector<uint8_t> encodeVorbis(const std::vector<float>& samples, const VorbisStream& stream) {
     const int channels = stream.channels;
-    if (channels < 1)
-        throw std::runtime_error("vorbis stream without channels");
+    if (channels < 1) throw std::runtime_error("vorbis stream without channels");
     vorbis_info vi;
     vorbis_info_init(&vi);
     if (vorbis_encode_init_vbr(&vi, channels, stream.rate, stream.quality) != 0) {

@@ -28,9 +28,7 @@ int usageError(std::ostream& err) {
     return 2;
 }
 
-std::string reason() {
-    return errno ? std::strerror(errno) : "read error";
-}
+std::string reason() { return errno ? std::strerror(errno) : "read error"; }
 
 bool readWhole(const std::string& path, std::vector<uint8_t>& data, std::ostream& err) {
     errno = 0;
@@ -53,14 +51,12 @@ std::string baseName(const std::string& path) {
 }
 
 int build(const std::vector<std::string>& args, std::ostream& err) {
-    if (args.size() < 3)
-        return usageError(err);
+    if (args.size() < 3) return usageError(err);
     const std::string& out = args[1];
     std::vector<std::pair<std::string, std::vector<uint8_t>>> entries;
     for (size_t i = 2; i < args.size(); ++i) {
         std::vector<uint8_t> data;
-        if (!readWhole(args[i], data, err))
-            return 1;
+        if (!readWhole(args[i], data, err)) return 1;
         entries.emplace_back(baseName(args[i]), std::move(data));
     }
     ZipWriter writer;
@@ -85,11 +81,9 @@ int build(const std::vector<std::string>& args, std::ostream& err) {
 }
 
 int append(const std::vector<std::string>& args, std::ostream& err) {
-    if (args.size() != 4)
-        return usageError(err);
+    if (args.size() != 4) return usageError(err);
     std::vector<uint8_t> exe, zip;
-    if (!readWhole(args[1], exe, err) || !readWhole(args[2], zip, err))
-        return 1;
+    if (!readWhole(args[1], exe, err) || !readWhole(args[2], zip, err)) return 1;
     const std::string& out = args[3];
     {
         std::ofstream o(out, std::ios::binary | std::ios::trunc);
@@ -136,8 +130,7 @@ public:
     ~OpenArchive() {
         archive.closeReader(reader);
         locator.close();
-        if (plain)
-            std::fclose(plain);
+        if (plain) std::fclose(plain);
     }
 
     Archive archive;
@@ -201,39 +194,33 @@ int list(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
         else
             return usageError(err);
     }
-    if (path.empty())
-        return usageError(err);
+    if (path.empty()) return usageError(err);
     OpenArchive a;
-    if (!a.open(path, err))
-        return 1;
+    if (!a.open(path, err)) return 1;
     bool ok = true;
-    out << std::setw(10) << "size" << std::setw(10) << "stored" << "  name\n";
+    out << std::setw(10) << "size" << std::setw(10) << "stored"
+        << "  name\n";
     for (const ArchiveEntry& entry : a.archive.entries()) {
         out << std::setw(10) << entry.size << std::setw(10) << entry.storedSize << "  " << entry.name << "\n";
-        if (blocks)
-            ok = listBlocks(a, entry, out, err) && ok;
+        if (blocks) ok = listBlocks(a, entry, out, err) && ok;
     }
     return ok ? 0 : 1;
 }
 
 // Entry names come from the file: only plain names are written, never paths.
 bool safeName(const std::string& name) {
-    if (name.empty() || name == "." || name == "..")
-        return false;
+    if (name.empty() || name == "." || name == "..") return false;
     for (unsigned char c : name) {
-        if (c < 0x20 || c == '/' || c == '\\' || c == 0x7F)
-            return false;
+        if (c < 0x20 || c == '/' || c == '\\' || c == 0x7F) return false;
     }
     return true;
 }
 
 int extract(const std::vector<std::string>& args, std::ostream& err) {
-    if (args.size() != 3)
-        return usageError(err);
+    if (args.size() != 3) return usageError(err);
     const std::string& dir = args[2];
     OpenArchive a;
-    if (!a.open(args[1], err))
-        return 1;
+    if (!a.open(args[1], err)) return 1;
     if (::mkdir(dir.c_str(), 0755) != 0 && errno != EEXIST) {
         err << "pack: cannot create " << dir << ": " << std::strerror(errno) << "\n";
         return 1;
@@ -270,8 +257,7 @@ int extract(const std::vector<std::string>& args, std::ostream& err) {
             o.write(buffer, n);
             left -= static_cast<int32_t>(n);
         }
-        if (entryOk && a.archive.read(buffer, 1))
-            entryOk = false;
+        if (entryOk && a.archive.read(buffer, 1)) entryOk = false;
         a.archive.closeEntry();
         o.close();
         if (!entryOk || !o) {
@@ -285,17 +271,12 @@ int extract(const std::vector<std::string>& args, std::ostream& err) {
 } // namespace
 
 int runPack(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    if (args.empty())
-        return usageError(err);
+    if (args.empty()) return usageError(err);
     const std::string& command = args[0];
-    if (command == "build")
-        return build(args, err);
-    if (command == "append")
-        return append(args, err);
-    if (command == "list")
-        return list(args, out, err);
-    if (command == "extract")
-        return extract(args, err);
+    if (command == "build") return build(args, err);
+    if (command == "append") return append(args, err);
+    if (command == "list") return list(args, out, err);
+    if (command == "extract") return extract(args, err);
     return usageError(err);
 }
 

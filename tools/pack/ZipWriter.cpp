@@ -6,21 +6,18 @@
 namespace vandrel::pack {
 
 ZipWriter::~ZipWriter() {
-    if (handle)
-        zipClose(static_cast<zipFile>(handle), nullptr);
+    if (handle) zipClose(static_cast<zipFile>(handle), nullptr);
 }
 
 bool ZipWriter::open(const std::string& path) {
-    if (handle)
-        close();
+    if (handle) close();
     failed = false;
     handle = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
     return handle != nullptr;
 }
 
 bool ZipWriter::add(const std::string& name, const uint8_t* data, size_t size) {
-    if (!handle || failed)
-        return false;
+    if (!handle || failed) return false;
     auto zip = static_cast<zipFile>(handle);
     // No file info at all: a zero-filled one would still give a nonzero DOS date.
     // Level 9 makes minizip set general-purpose flag 0x0002.
@@ -40,14 +37,12 @@ bool ZipWriter::add(const std::string& name, const uint8_t* data, size_t size) {
         p += chunk;
         left -= chunk;
     } while (left > 0);
-    if (zipCloseFileInZip(zip) != ZIP_OK)
-        failed = true;
+    if (zipCloseFileInZip(zip) != ZIP_OK) failed = true;
     return !failed;
 }
 
 bool ZipWriter::close() {
-    if (!handle)
-        return false;
+    if (!handle) return false;
     const bool ok = zipClose(static_cast<zipFile>(handle), nullptr) == ZIP_OK && !failed;
     handle = nullptr;
     return ok;

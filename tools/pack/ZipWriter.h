@@ -17,14 +17,12 @@ public:
     // Creates (or truncates) path; false if it cannot be written.
     bool open(const std::string& path);
     bool add(const std::string& name, const uint8_t* data, size_t size);
-    bool add(const std::string& name, const std::vector<uint8_t>& data) {
-        return add(name, data.data(), data.size());
-    }
+    bool add(const std::string& name, const std::vector<uint8_t>& data) { return add(name, data.data(), data.size()); }
     // Writes the central directory; false if anything went wrong on the way.
     bool close();
 
 private:
-    void* handle = nullptr;  // minizip's zipFile
+    void* handle = nullptr; // minizip's zipFile
     bool failed = false;
 };
 

@@ -15,7 +15,8 @@ constexpr uint64_t kMkRButton = 0x0002;
 } // namespace
 
 ScriptedGame::ScriptedGame(const std::string& path, const std::string& exePath, uint32_t frameMs)
-    : file_(path, std::ios::trunc), tick_(kStartTick), frameMs_(frameMs), recorder_(window_, file_, exePath, kStartTick) {}
+    : file_(path, std::ios::trunc), tick_(kStartTick), frameMs_(frameMs),
+      recorder_(window_, file_, exePath, kStartTick) {}
 
 ScriptedGame::~ScriptedGame() { recorder_.finish(); }
 
@@ -31,11 +32,9 @@ bool ScriptedGame::turn() {
 
 void ScriptedGame::run(uint32_t ms) {
     const uint32_t until = tick_ + ms;
-    while (static_cast<int32_t>(until - tick_) > 0 && turn()) {
-    }
+    while (static_cast<int32_t>(until - tick_) > 0 && turn()) {}
     // Messages posted last are taken before the next frame.
-    while (!window_.queue().empty() && turn()) {
-    }
+    while (!window_.queue().empty() && turn()) {}
 }
 
 bool ScriptedGame::runUntil(const std::function<bool()>& done, uint32_t maxMs) {
@@ -130,7 +129,8 @@ bool ScriptedGame::findMiss(int32_t& px, int32_t& py) {
             Animation* animation = figures.findAnimation(type.animationId);
             if (!animation) continue;
             for (const Figure& f : type.figures)
-                if (animation->frames.hitTest(f.screenX, f.y, f.frameIndex, p[0], p[1], type.mirrored != 0)) clear = false;
+                if (animation->frames.hitTest(f.screenX, f.y, f.frameIndex, p[0], p[1], type.mirrored != 0))
+                    clear = false;
         }
         if (clear) {
             px = p[0];

@@ -51,7 +51,8 @@ void shootFor(ScriptedGame& g, uint32_t ms, uint32_t pauseMs, int& hits, int& mi
             (g.game().session.score != before ? hits : misses)++;
         } else {
             // Nothing to shoot: wander with the mouse in the quiet middle.
-            g.moveTo(260 + static_cast<int32_t>((g.tick() / 40) % 120), 200 + static_cast<int32_t>((g.tick() / 70) % 120));
+            g.moveTo(260 + static_cast<int32_t>((g.tick() / 40) % 120),
+                     200 + static_cast<int32_t>((g.tick() / 70) % 120));
         }
         g.run(pauseMs);
     }
@@ -115,7 +116,8 @@ bool altEnter(ScriptedGame& g) {
     shootFor(g, 3000, 500, hits, misses);
     g.altEnter();
     g.run(500);
-    if (g.game().state != Title || g.game().fullScreen != fullScreen) return fail("the second Alt+Enter did not switch");
+    if (g.game().state != Title || g.game().fullScreen != fullScreen)
+        return fail("the second Alt+Enter did not switch");
     if (!startRound(g)) return false;
     shootFor(g, 3000, 500, hits, misses);
     std::printf("altenter: %d hits, %d misses\n", hits, misses);

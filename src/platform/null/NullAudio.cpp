@@ -6,20 +6,17 @@
 namespace vandrel {
 
 bool NullAudio::attach(AudioDevice& d) {
-    if (!available || device)
-        return false;
+    if (!available || device) return false;
     device = &d;
     return true;
 }
 
 void NullAudio::detach(AudioDevice& d) {
-    if (device == &d)
-        device = nullptr;
+    if (device == &d) device = nullptr;
 }
 
 bool NullAudio::advance(uint32_t samples) {
-    if (!device)
-        return false;
+    if (!device) return false;
     const size_t start = mixed_.size();
     mixed_.resize(start + samples);
     device->mix(mixed_.data() + start, samples);

@@ -11,11 +11,9 @@ namespace vandrel {
 SdlAudio::~SdlAudio() { close(); }
 
 bool SdlAudio::attach(AudioDevice& d) {
-    if (device)
-        return false;
+    if (device) return false;
     if (!subsystemStarted) {
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
-            return false;
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
         subsystemStarted = true;
     }
     SDL_AudioSpec want{};
@@ -38,8 +36,7 @@ bool SdlAudio::attach(AudioDevice& d) {
 }
 
 void SdlAudio::detach(AudioDevice& d) {
-    if (device == &d)
-        close();
+    if (device == &d) close();
 }
 
 void SdlAudio::close() {

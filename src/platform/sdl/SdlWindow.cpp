@@ -13,7 +13,7 @@
 namespace vandrel {
 namespace {
 
-constexpr uint64_t kActive = 1;  // WA_ACTIVE
+constexpr uint64_t kActive = 1; // WA_ACTIVE
 constexpr uint64_t kMkLButton = 0x1;
 constexpr uint64_t kMkRButton = 0x2;
 
@@ -135,8 +135,8 @@ std::unique_ptr<SdlWindow> SdlWindow::create(std::string& error) {
         return nullptr;
     }
     std::unique_ptr<SdlWindow> w(new SdlWindow());
-    w->window_ = SDL_CreateWindow("Vandrel", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 640, 480,
-                                  SDL_WINDOW_HIDDEN);
+    w->window_ =
+        SDL_CreateWindow("Vandrel", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 640, 480, SDL_WINDOW_HIDDEN);
     if (!w->window_) {
         error = SDL_GetError();
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -191,9 +191,7 @@ void SdlWindow::waitEvents(uint32_t timeoutMs) {
 void SdlWindow::translate(const SDL_Event& e) {
     if (!window_) return;
     switch (e.type) {
-    case SDL_QUIT:
-        post(msg::Close);
-        break;
+    case SDL_QUIT: post(msg::Close); break;
     case SDL_WINDOWEVENT:
         if (e.window.windowID != SDL_GetWindowID(window_)) break;
         switch (e.window.event) {
@@ -257,8 +255,7 @@ void SdlWindow::translate(const SDL_Event& e) {
         }
         break;
     }
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -338,9 +335,7 @@ bool SdlWindow::showFrame(const VideoSurface& frame) {
     return true;
 }
 
-void SdlWindow::applyCursor(bool visible) {
-    SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
-}
+void SdlWindow::applyCursor(bool visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
 
 void installSdlMessageBoxes() {
     setMessageBoxPresenter([](const std::string& caption, const std::string& text) {
