@@ -102,21 +102,34 @@ void decode(BlockReader* reader, Surface* surface, VideoDevice* device) {
     const int64_t width = cinfo->image_width, height = cinfo->image_height;
     // A damaged header must not make us allocate gigabytes.
     if (width > maxImageSide || height > maxImageSide || width * height > maxImagePixels) throw LoadError();
-    // Greyscale pictures come out as colour rows like all others.
+        // Greyscale pictures come out as colour rows like all others. libjpeg-turbo
+        // hands out rows in the surface's own byte order (blue, green, red and a
+        // spare byte), so nothing is swapped; a plain libjpeg gives red first.
+#ifdef JCS_EXTENSIONS
+    cinfo->out_color_space = JCS_EXT_BGRX;
+    constexpr int components = 4;
+#else
     cinfo->out_color_space = JCS_RGB;
+    constexpr int components = 3;
+#endif
     jpeg_start_decompress(cinfo);
-    if (cinfo->output_components != 3) throw LoadError();
+    if (cinfo->output_components != components) throw LoadError();
 
     if (!surface->create(static_cast<int32_t>(cinfo->output_width), static_cast<int32_t>(cinfo->output_height), device,
                          true))
         throw LoadError();
-    std::vector<uint8_t> row(static_cast<size_t>(cinfo->output_width) * 3);
+    std::vector<uint8_t> row(static_cast<size_t>(cinfo->output_width) * components);
     if (!surface->lock()) throw LoadError();
     while (cinfo->output_scanline < cinfo->output_height) {
         JSAMPROW rows[1] = {row.data()};
         jpeg_read_scanlines(cinfo, rows, 1);
+        const int32_t y = static_cast<int32_t>(cinfo->output_scanline) - 1;
+#ifdef JCS_EXTENSIONS
+        surface->putQuadRow(row.data(), y, true);
+#else
         for (size_t i = 0; i < row.size(); i += 3) std::swap(row[i], row[i + 2]);
-        surface->putRow(row.data(), static_cast<int32_t>(cinfo->output_scanline) - 1, true);
+        surface->putRow(row.data(), y, true);
+#endif
     }
     if (!surface->unlock()) throw LoadError();
     jpeg_finish_decompress(cinfo);

@@ -6,7 +6,9 @@
 #include "platform/MessageBox.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <utility>
 
@@ -68,6 +70,60 @@ void write565(uint8_t* d, const uint8_t* row, int32_t n, bool adjustKey) {
 
 void write555(uint8_t* d, const uint8_t* row, int32_t n, bool adjustKey) {
     for (int32_t i = 0; i < n; ++i, d += 2, row += 3) {
+        uint16_t v = static_cast<uint16_t>(((row[2] & 0xF8) << 7) | ((row[1] & 0xF8) << 2) | (row[0] >> 3));
+        if (adjustKey && v == Surface::key555) v = Surface::keyAdjusted555;
+        store16(d, v);
+    }
+}
+
+// The same writes from rows of four bytes per pixel (B, G, R and an unused
+// fourth byte), as the JPEG decoder delivers them. The fourth byte of a 32-bit
+// pixel is stored as 0, the key lift is done on the fly.
+void writeQuads32(uint8_t* d, const uint8_t* row, int32_t n, bool adjustKey) {
+    constexpr uint32_t key = Surface::key32;
+    constexpr uint32_t lifted = (key & ~0xFF00u) | (uint32_t{adjustedGreen} << 8);
+    if constexpr (std::endian::native == std::endian::little) {
+        for (int32_t i = 0; i < n; ++i) {
+            uint32_t v;
+            std::memcpy(&v, row + static_cast<size_t>(i) * 4, 4);
+            v &= 0x00FFFFFFu;
+            if (adjustKey && v == key) v = lifted;
+            std::memcpy(d + static_cast<size_t>(i) * 4, &v, 4);
+        }
+    } else {
+        for (int32_t i = 0; i < n; ++i, d += 4, row += 4) {
+            const uint8_t b = row[0], r = row[2];
+            uint8_t g = row[1];
+            if (adjustKey && b == keyGrey && g == keyGrey && r == keyGrey) g = adjustedGreen;
+            d[0] = b;
+            d[1] = g;
+            d[2] = r;
+            d[3] = 0;
+        }
+    }
+}
+
+void writeQuads24(uint8_t* d, const uint8_t* row, int32_t n, bool adjustKey) {
+    for (int32_t i = 0; i < n; ++i, d += 3, row += 4) {
+        const uint8_t b = row[0], r = row[2];
+        uint8_t g = row[1];
+        if (adjustKey && b == keyGrey && g == keyGrey && r == keyGrey) g = adjustedGreen;
+        d[0] = b;
+        d[1] = g;
+        d[2] = r;
+    }
+}
+
+void writeQuads565(uint8_t* d, const uint8_t* row, int32_t n, bool adjustKey) {
+    for (int32_t i = 0; i < n; ++i, d += 2, row += 4) {
+        uint16_t v = static_cast<uint16_t>(((row[2] & 0xF8) << 8) | ((row[1] & 0xFC) << 3) | (row[0] >> 3));
+        if (adjustKey && v == Surface::key565) v = Surface::keyAdjusted565;
+        store16(d, v);
+    }
+}
+
+void writeQuads555(uint8_t* d, const uint8_t* row, int32_t n, bool adjustKey) {
+    for (int32_t i = 0; i < n; ++i, d += 2, row += 4) {
         uint16_t v = static_cast<uint16_t>(((row[2] & 0xF8) << 7) | ((row[1] & 0xF8) << 2) | (row[0] >> 3));
         if (adjustKey && v == Surface::key555) v = Surface::keyAdjusted555;
         store16(d, v);
@@ -302,6 +358,23 @@ bool Surface::putRow(const uint8_t* row, int32_t y, bool adjustKey) {
         case Kind::bits24: writeDirect(seg.pixels, 3, src, seg.count, adjustKey); break;
         case Kind::rgb565: write565(seg.pixels, src, seg.count, adjustKey); break;
         case Kind::rgb555: write555(seg.pixels, src, seg.count, adjustKey); break;
+        case Kind::other16: break;
+        case Kind::unsupported: return false;
+        }
+        return true;
+    });
+}
+
+bool Surface::putQuadRow(const uint8_t* row, int32_t y, bool adjustKey) {
+    recordFormat();
+    if (!row) return false;
+    return forEachRowSegment(y, width_, tileLocks_, tileRects_, tileCount_, [&](Kind kind, const Segment& seg) {
+        const uint8_t* src = row + static_cast<size_t>(seg.start) * 4;
+        switch (kind) {
+        case Kind::bits32: writeQuads32(seg.pixels, src, seg.count, adjustKey); break;
+        case Kind::bits24: writeQuads24(seg.pixels, src, seg.count, adjustKey); break;
+        case Kind::rgb565: writeQuads565(seg.pixels, src, seg.count, adjustKey); break;
+        case Kind::rgb555: writeQuads555(seg.pixels, src, seg.count, adjustKey); break;
         case Kind::other16: break;
         case Kind::unsupported: return false;
         }

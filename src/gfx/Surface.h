@@ -52,6 +52,9 @@ public:
     // Writes line y from width() pixels of B, G, R bytes; with adjustKey a pixel
     // equal to the key grey is stored with green 184 so it stays opaque.
     bool putRow(const uint8_t* row, int32_t y, bool adjustKey);
+    // The same from width() pixels of four bytes each (B, G, R, unused), as
+    // the JPEG decoder hands them out; the unused byte is never stored.
+    bool putQuadRow(const uint8_t* row, int32_t y, bool adjustKey);
     // Reads line y into width() pixels of B, G, R bytes; with mirror each
     // tile's part of the line is reversed in place.
     bool getRow(uint8_t* row, int32_t y, bool mirror);

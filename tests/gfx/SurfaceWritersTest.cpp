@@ -1,0 +1,93 @@
+// The decoders' fast ways into a surface: rows of four bytes per pixel as the
+// JPEG decoder hands them out. Each must leave exactly the pixels that the
+// plain 24-bit row writer leaves, in every format and across tile seams.
+#include "gfx/Surface.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace vandrel {
+namespace {
+
+const PixelFormat kFormats[] = {PixelFormat::xrgb32(), PixelFormat::rgb24(), PixelFormat::rgb565(),
+                                PixelFormat::rgb555()};
+
+// Every tile's pixel bytes, line by line, without padding.
+std::vector<uint8_t> pixelBytes(const Surface& s) {
+    std::vector<uint8_t> out;
+    for (int32_t i = 0; i < s.tileCount(); ++i) {
+        const VideoSurface* t = s.tile(i);
+        const size_t row = static_cast<size_t>(t->width()) * t->format().bytesPerPixel();
+        for (int32_t y = 0; y < t->height(); ++y) {
+            const uint8_t* p = t->pixels() + static_cast<size_t>(y) * t->pitch();
+            out.insert(out.end(), p, p + row);
+        }
+    }
+    return out;
+}
+
+// A line with the key grey, colours next to it that pack to the key in 16
+// bits, and everything else varied; the fourth byte is noise.
+void makeLine(int32_t width, int32_t y, std::vector<uint8_t>& bgr, std::vector<uint8_t>& quads) {
+    bgr.assign(static_cast<size_t>(width) * 3, 0);
+    quads.assign(static_cast<size_t>(width) * 4, 0);
+    for (int32_t x = 0; x < width; ++x) {
+        uint8_t b = static_cast<uint8_t>(x * 7 + y), g = static_cast<uint8_t>(x * 3 + y * 5),
+                r = static_cast<uint8_t>(x ^ y);
+        if (x % 5 == 0) b = g = r = 180;
+        if (x % 5 == 1) b = 181, g = 183, r = 182;
+        bgr[x * 3] = quads[x * 4] = b;
+        bgr[x * 3 + 1] = quads[x * 4 + 1] = g;
+        bgr[x * 3 + 2] = quads[x * 4 + 2] = r;
+        quads[x * 4 + 3] = static_cast<uint8_t>(0xFF - x);
+    }
+}
+
+TEST(SurfaceQuadRows, LeaveWhatTheByteRowsLeaveInEveryFormatAndAcrossSeams) {
+    for (const PixelFormat& f : kFormats) {
+        for (bool adjustKey : {true, false}) {
+            SCOPED_TRACE(testing::Message()
+                         << f.bitsPerPixel << " bits, green " << f.greenMask << ", adjust " << adjustKey);
+            VideoDevice device(f);
+            Surface plain, fast;
+            ASSERT_TRUE(plain.create(701, 482, &device) && fast.create(701, 482, &device));
+            ASSERT_TRUE(plain.lock() && fast.lock());
+            std::vector<uint8_t> bgr, quads;
+            for (int32_t y : {0, 1, 479, 480, 481}) {
+                makeLine(701, y, bgr, quads);
+                ASSERT_TRUE(plain.putRow(bgr.data(), y, adjustKey));
+                ASSERT_TRUE(fast.putQuadRow(quads.data(), y, adjustKey));
+            }
+            ASSERT_TRUE(plain.unlock() && fast.unlock());
+            EXPECT_EQ(pixelBytes(fast), pixelBytes(plain));
+            EXPECT_EQ(fast.bitsPerPixel(), f.bitsPerPixel) << "the format is recorded as by putRow";
+        }
+    }
+}
+
+TEST(SurfaceQuadRows, TheFourthByteIsStoredAsZeroAndTheKeyLifted) {
+    VideoDevice device;
+    Surface s;
+    ASSERT_TRUE(s.create(2, 1, &device) && s.lock());
+    const uint8_t quads[8] = {180, 180, 180, 0xFF, 1, 2, 3, 0xAB};
+    ASSERT_TRUE(s.putQuadRow(quads, 0, true));
+    ASSERT_TRUE(s.unlock());
+    EXPECT_EQ(s.tile(0)->pixelAt(0, 0), 0x00B4B8B4u);
+    EXPECT_EQ(s.tile(0)->pixelAt(1, 0), 0x00030201u);
+    EXPECT_TRUE(s.isOpaqueAt(0, 0));
+}
+
+TEST(SurfaceQuadRows, NeedALockedSurfaceOfAKnownDepth) {
+    VideoDevice device;
+    Surface s;
+    ASSERT_TRUE(s.create(4, 1, &device));
+    const uint8_t quads[16] = {};
+    EXPECT_FALSE(s.putQuadRow(quads, 0, true));
+    ASSERT_TRUE(s.lock());
+    EXPECT_FALSE(s.putQuadRow(nullptr, 0, true));
+    EXPECT_TRUE(s.putQuadRow(quads, 0, true));
+}
+
+} // namespace
+} // namespace vandrel
