@@ -85,13 +85,24 @@ Bytes encodePngMask(const uint8_t* transparent, int width, int height) {
     return encodePng(rows, width, height, 1, PNG_COLOR_TYPE_GRAY);
 }
 
-Bytes encodePngRgb(const uint8_t* rgb, int width, int height) {
+namespace {
+Bytes encodePng8(const uint8_t* pixels, int width, int height, int channels, int colourType) {
     std::vector<Bytes> rows(static_cast<size_t>(height), Bytes{});
+    const size_t stride = size_t(width) * size_t(channels);
     for (int y = 0; y < height; ++y) {
-        const uint8_t* row = rgb + size_t(y) * size_t(width) * 3;
-        rows[size_t(y)].assign(row, row + size_t(width) * 3);
+        const uint8_t* row = pixels + size_t(y) * stride;
+        rows[size_t(y)].assign(row, row + stride);
     }
-    return encodePng(rows, width, height, 8, PNG_COLOR_TYPE_RGB);
+    return encodePng(rows, width, height, 8, colourType);
+}
+} // namespace
+
+Bytes encodePngRgb(const uint8_t* rgb, int width, int height) {
+    return encodePng8(rgb, width, height, 3, PNG_COLOR_TYPE_RGB);
+}
+
+Bytes encodePngRgba(const uint8_t* rgba, int width, int height) {
+    return encodePng8(rgba, width, height, 4, PNG_COLOR_TYPE_RGB_ALPHA);
 }
 
 PicturePair encodePicture(const Canvas& canvas, bool withMask, int quality) {

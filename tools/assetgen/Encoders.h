@@ -1,5 +1,6 @@
 // The file formats the archive and the preview use: baseline JPEG colour
-// pictures, 1-bit greyscale PNG masks and 8-bit RGB PNGs for review.
+// pictures, 1-bit greyscale PNG masks, 8-bit RGB PNGs for review and RGBA PNGs
+// for the icons.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -23,6 +24,8 @@ Bytes encodeJpeg(const uint8_t* pixels, int width, int height, int quality, cons
 // transparent: one byte per pixel, nonzero = transparent (stored as white).
 Bytes encodePngMask(const uint8_t* transparent, int width, int height);
 Bytes encodePngRgb(const uint8_t* rgb, int width, int height);
+// rgba: four bytes a pixel, straight alpha.
+Bytes encodePngRgba(const uint8_t* rgba, int width, int height);
 
 // The colour half and the mask half of one picture; the mask is empty when
 // every pixel is opaque and the picture is stored without one.

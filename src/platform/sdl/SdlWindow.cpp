@@ -1,6 +1,7 @@
 // SDL window, event translation and presenting.
 #include "platform/sdl/SdlWindow.h"
 
+#include "platform/GameIcon.h"
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
 #include "platform/VideoSurface.h"
@@ -9,6 +10,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 namespace vandrel {
 namespace {
@@ -66,37 +68,14 @@ uint32_t controlChar(uint32_t vkCode) {
     }
 }
 
-// The game's icon: a red and white target ring with a cross-hair, drawn here
-// so the window needs no picture file.
+// The window's icon, drawn at a size window managers show well in task switchers.
 SDL_Surface* makeIcon() {
-    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, 32, 32, 32, SDL_PIXELFORMAT_RGBA32);
+    constexpr int size = 64;
+    std::vector<uint8_t> rgba = drawGameIcon(size);
+    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, size, size, 32, SDL_PIXELFORMAT_RGBA32);
     if (!s) return nullptr;
-    auto* px = static_cast<uint8_t*>(s->pixels);
-    for (int y = 0; y < 32; ++y) {
-        for (int x = 0; x < 32; ++x) {
-            uint8_t* p = px + y * s->pitch + x * 4;
-            double dx = x - 15.5, dy = y - 15.5;
-            double d = std::sqrt(dx * dx + dy * dy);
-            uint8_t r = 0, g = 0, b = 0, a = 0;
-            if (d <= 15.0) {
-                int ring = static_cast<int>(d / 3.0);
-                bool red = ring % 2 == 0;
-                r = red ? 200 : 245;
-                g = red ? 30 : 235;
-                b = red ? 30 : 210;
-                a = 255;
-                if (d > 14.0) a = static_cast<uint8_t>(255 * (15.0 - d));
-            }
-            if ((x == 15 || x == 16 || y == 15 || y == 16) && d <= 15.0 && (d > 4.5 || d < 1.5)) {
-                r = g = b = 20;
-                a = 255;
-            }
-            p[0] = r;
-            p[1] = g;
-            p[2] = b;
-            p[3] = a;
-        }
-    }
+    for (int y = 0; y < size; ++y)
+        std::memcpy(static_cast<uint8_t*>(s->pixels) + y * s->pitch, rgba.data() + y * size * 4, size * 4);
     return s;
 }
 
