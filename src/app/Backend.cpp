@@ -12,11 +12,11 @@
 
 namespace vandrel {
 
-std::unique_ptr<Backend> Backend::create(BackendKind kind, std::string& error) {
+std::unique_ptr<Backend> Backend::create(BackendKind kind, std::string& error, const ScreenOptions& screen) {
     std::unique_ptr<Backend> b(new Backend());
     b->kind_ = kind;
     if (kind == BackendKind::Sdl) {
-        b->window_ = SdlWindow::create(error);
+        b->window_ = SdlWindow::create(error, screen);
         if (!b->window_) return nullptr;
         b->audio_ = std::make_unique<SdlAudio>();
     } else {

@@ -1,6 +1,7 @@
 // The platform the game runs on, chosen once before the Game is made: SDL (a
 // real window, screen and sound card) or headless (tests, tools, CI).
 #pragma once
+#include "platform/Presentation.h"
 #include "platform/Window.h"
 
 #include <memory>
@@ -17,7 +18,8 @@ public:
     // Starts the chosen platform: its window and its sound output, which
     // becomes the process's audio output. Null with the reason in error when
     // the video system cannot start (no sound is not an error).
-    static std::unique_ptr<Backend> create(BackendKind kind, std::string& error);
+    // The screen options shape the SDL window; the headless one has no screen.
+    static std::unique_ptr<Backend> create(BackendKind kind, std::string& error, const ScreenOptions& screen = {});
     ~Backend();
     Backend(const Backend&) = delete;
     Backend& operator=(const Backend&) = delete;

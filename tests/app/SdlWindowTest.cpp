@@ -41,6 +41,28 @@ protected:
         return out;
     }
 
+    void pushWindowEvent(Uint8 event) {
+        SDL_Event e{};
+        e.type = SDL_WINDOWEVENT;
+        e.window.windowID = window->windowId();
+        e.window.event = event;
+        SDL_PushEvent(&e);
+    }
+    // Whether the game runs frames after each activation message drained.
+    std::vector<bool> activity() {
+        std::vector<bool> out;
+        for (const Message& m : drain())
+            if (m.message == msg::Activate) out.push_back(((m.wParam >> 16) & 0xFFFF) == 0);
+        return out;
+    }
+    void pushMotion(int32_t x, int32_t y) {
+        SDL_Event e{};
+        e.type = SDL_MOUSEMOTION;
+        e.motion.x = x;
+        e.motion.y = y;
+        SDL_PushEvent(&e);
+    }
+
     std::unique_ptr<SdlWindow> window;
 };
 
@@ -133,6 +155,101 @@ TEST_F(SdlWindowTest, FullScreenReportsTheFrameAsItsClientArea) {
     EXPECT_EQ(r.width(), 640);
     window->destroy();
     EXPECT_FALSE(window->clientRect(r));
+}
+
+TEST_F(SdlWindowTest, AMinimisedWindowStaysStoppedWhenItLosesTheFocusAfterwards) {
+    // What SDL reports on X11 when the player minimises the game.
+    pushWindowEvent(SDL_WINDOWEVENT_HIDDEN);
+    pushWindowEvent(SDL_WINDOWEVENT_MINIMIZED);
+    pushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+    EXPECT_EQ(activity(), (std::vector<bool>{false, false, false}));
+    // A focus that comes and goes while it is minimised changes nothing.
+    pushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
+    EXPECT_EQ(activity(), (std::vector<bool>{false}));
+    // Restored: mapped again, then the focus.
+    pushWindowEvent(SDL_WINDOWEVENT_SHOWN);
+    pushWindowEvent(SDL_WINDOWEVENT_RESTORED);
+    pushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
+    EXPECT_EQ(activity(), (std::vector<bool>{true, true, true}));
+}
+
+TEST_F(SdlWindowTest, MinimisedWithoutHidingAndRestoredRunsAgain) {
+    pushWindowEvent(SDL_WINDOWEVENT_MINIMIZED);
+    pushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+    pushWindowEvent(SDL_WINDOWEVENT_RESTORED);
+    EXPECT_EQ(activity(), (std::vector<bool>{false, false, true}));
+    // Hidden and shown again without a minimise in between.
+    pushWindowEvent(SDL_WINDOWEVENT_HIDDEN);
+    pushWindowEvent(SDL_WINDOWEVENT_SHOWN);
+    EXPECT_EQ(activity(), (std::vector<bool>{false, true}));
+}
+
+TEST_F(SdlWindowTest, LosingTheFocusAloneKeepsTheGameRunning) {
+    pushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+    pushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
+    EXPECT_EQ(activity(), (std::vector<bool>{true, true}));
+}
+
+TEST_F(SdlWindowTest, EventsOfAnotherWindowAreNotOurs) {
+    SDL_Event e{};
+    e.type = SDL_WINDOWEVENT;
+    e.window.windowID = window->windowId() + 100;
+    e.window.event = SDL_WINDOWEVENT_MINIMIZED;
+    SDL_PushEvent(&e);
+    EXPECT_TRUE(drain().empty());
+}
+
+TEST_F(SdlWindowTest, PointerPositionsOutsideTheFrameArriveAtItsEdges) {
+    window->setClientSize(640, 480);
+    pushMotion(-80, 200);
+    pushMotion(737, 500);
+    SDL_Event b{};
+    b.type = SDL_MOUSEBUTTONDOWN;
+    b.button.button = SDL_BUTTON_LEFT;
+    b.button.x = 900;
+    b.button.y = -5;
+    SDL_PushEvent(&b);
+    auto m = drain();
+    ASSERT_EQ(m.size(), 3u);
+    EXPECT_EQ(pointParamX(m[0].lParam), 0);
+    EXPECT_EQ(pointParamY(m[0].lParam), 200);
+    EXPECT_EQ(pointParamX(m[1].lParam), 639);
+    EXPECT_EQ(pointParamY(m[1].lParam), 479);
+    EXPECT_EQ(m[2].message, msg::LButtonDown);
+    EXPECT_EQ(pointParamX(m[2].lParam), 639);
+    EXPECT_EQ(pointParamY(m[2].lParam), 0);
+}
+
+TEST(SdlWindowScaleTest, AWindowAtScaleTwoShowsTheGameItsOwnSizeAndHalvesPositions) {
+    std::string error;
+    ScreenOptions options;
+    options.windowScale = 2;
+    auto window = SdlWindow::create(error, options);
+    if (!window) GTEST_SKIP() << "no SDL video here: " << error;
+    window->setClientSize(640, 480);
+    Rect r;
+    ASSERT_TRUE(window->clientRect(r));
+    EXPECT_EQ(r, (Rect{0, 0, 640, 480})) << "the game sees its own size";
+    VideoSurface frame(640, 480, PixelFormat::xrgb32());
+    EXPECT_TRUE(window->showFrame(frame));
+    window->pumpEvents();
+    window->queue().clear();
+    SDL_Event e{};
+    e.type = SDL_MOUSEMOTION;
+    e.motion.x = 1279;
+    e.motion.y = 959;
+    SDL_PushEvent(&e);
+    e.motion.x = 641;
+    e.motion.y = 481;
+    SDL_PushEvent(&e);
+    window->pumpEvents();
+    Message m;
+    ASSERT_TRUE(window->queue().take(m));
+    EXPECT_EQ(pointParamX(m.lParam), 639);
+    EXPECT_EQ(pointParamY(m.lParam), 479);
+    ASSERT_TRUE(window->queue().take(m));
+    EXPECT_EQ(pointParamX(m.lParam), 320);
+    EXPECT_EQ(pointParamY(m.lParam), 240);
 }
 
 } // namespace

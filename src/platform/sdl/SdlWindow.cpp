@@ -8,6 +8,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -99,7 +100,7 @@ uint32_t nextCodePoint(const char* s, size_t& i) {
 
 } // namespace
 
-std::unique_ptr<SdlWindow> SdlWindow::create(std::string& error) {
+std::unique_ptr<SdlWindow> SdlWindow::create(std::string& error, const ScreenOptions& options) {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         error = SDL_GetError();
         return nullptr;
@@ -114,8 +115,10 @@ std::unique_ptr<SdlWindow> SdlWindow::create(std::string& error) {
         return nullptr;
     }
     std::unique_ptr<SdlWindow> w(new SdlWindow());
-    w->window_ =
-        SDL_CreateWindow("Vandrel", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 640, 480, SDL_WINDOW_HIDDEN);
+    w->options_ = options;
+    // High-density screens draw with real pixels; sizes stay in points.
+    w->window_ = SDL_CreateWindow("Vandrel", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 640, 480,
+                                  SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
     if (!w->window_) {
         error = SDL_GetError();
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -125,7 +128,6 @@ std::unique_ptr<SdlWindow> SdlWindow::create(std::string& error) {
         SDL_SetWindowIcon(w->window_, icon);
         SDL_FreeSurface(icon);
     }
-    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "1");
     w->renderer_ = SDL_CreateRenderer(w->window_, -1, SDL_RENDERER_PRESENTVSYNC);
     if (!w->renderer_) w->renderer_ = SDL_CreateRenderer(w->window_, -1, SDL_RENDERER_SOFTWARE);
     if (!w->renderer_) {
@@ -172,31 +174,21 @@ void SdlWindow::translate(const SDL_Event& e) {
     switch (e.type) {
     case SDL_QUIT: post(msg::Close); break;
     case SDL_WINDOWEVENT:
-        if (e.window.windowID != SDL_GetWindowID(window_)) break;
-        switch (e.window.event) {
-        case SDL_WINDOWEVENT_CLOSE: post(msg::Close); break;
-        case SDL_WINDOWEVENT_MINIMIZED: post(msg::Activate, kActivateMinimised); break;
-        case SDL_WINDOWEVENT_RESTORED:
-        case SDL_WINDOWEVENT_MAXIMIZED:
-        case SDL_WINDOWEVENT_SHOWN:
-        case SDL_WINDOWEVENT_FOCUS_GAINED: post(msg::Activate, kActive); break;
-        case SDL_WINDOWEVENT_FOCUS_LOST: post(msg::Activate, 0); break;
-        // The pointer left the client area: over the frame the system cursor belongs.
-        case SDL_WINDOWEVENT_LEAVE: post(msg::NcMouseMove); break;
-        default: break;
-        }
+        if (e.window.windowID == SDL_GetWindowID(window_)) translateWindowEvent(e.window.event);
         break;
     case SDL_MOUSEMOTION: {
         uint64_t keys = 0;
         if (e.motion.state & SDL_BUTTON_LMASK) keys |= kMkLButton;
         if (e.motion.state & SDL_BUTTON_RMASK) keys |= kMkRButton;
-        post(msg::MouseMove, keys, makePointParam(e.motion.x, e.motion.y));
+        const FramePoint p = toFrame(e.motion.x, e.motion.y);
+        post(msg::MouseMove, keys, makePointParam(p.x, p.y));
         break;
     }
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
         bool down = e.type == SDL_MOUSEBUTTONDOWN;
-        int64_t at = makePointParam(e.button.x, e.button.y);
+        const FramePoint p = toFrame(e.button.x, e.button.y);
+        int64_t at = makePointParam(p.x, p.y);
         if (e.button.button == SDL_BUTTON_LEFT) post(down ? msg::LButtonDown : msg::LButtonUp, kMkLButton, at);
         if (e.button.button == SDL_BUTTON_RIGHT) post(down ? msg::RButtonDown : msg::RButtonUp, kMkRButton, at);
         break;
@@ -238,6 +230,81 @@ void SdlWindow::translate(const SDL_Event& e) {
     }
 }
 
+void SdlWindow::translateWindowEvent(uint8_t event) {
+    switch (event) {
+    case SDL_WINDOWEVENT_CLOSE: post(msg::Close); break;
+    // On X11 a minimise comes as HIDDEN and MINIMIZED, then the focus goes:
+    // the game stays stopped until the window is back.
+    case SDL_WINDOWEVENT_HIDDEN:
+        hidden_ = true;
+        postActivation(0);
+        break;
+    case SDL_WINDOWEVENT_MINIMIZED:
+        minimised_ = true;
+        postActivation(0);
+        break;
+    case SDL_WINDOWEVENT_SHOWN:
+        // Mapped again: whatever hid it is over.
+        hidden_ = false;
+        minimised_ = false;
+        postActivation(kActive);
+        break;
+    case SDL_WINDOWEVENT_RESTORED:
+    case SDL_WINDOWEVENT_MAXIMIZED:
+        minimised_ = false;
+        postActivation(kActive);
+        break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED: postActivation(kActive); break;
+    // Losing the focus alone keeps the frames running.
+    case SDL_WINDOWEVENT_FOCUS_LOST: postActivation(0); break;
+    // The pointer left the client area: over the frame the system cursor belongs.
+    case SDL_WINDOWEVENT_LEAVE: post(msg::NcMouseMove); break;
+    default: break;
+    }
+}
+
+void SdlWindow::postActivation(uint64_t state) {
+    post(msg::Activate, state | (minimised_ || hidden_ ? kActivateMinimised : 0));
+}
+
+PresentationShape SdlWindow::shape(int32_t frameWidth, int32_t frameHeight) const {
+    PresentationShape s;
+    SDL_GetWindowSize(window_, &s.windowWidth, &s.windowHeight);
+    if (!renderer_ || SDL_GetRendererOutputSize(renderer_, &s.outputWidth, &s.outputHeight) != 0) {
+        s.outputWidth = s.windowWidth;
+        s.outputHeight = s.windowHeight;
+    }
+    s.frameWidth = frameWidth;
+    s.frameHeight = frameHeight;
+    // The window is a whole multiple already; the choice is full screen's.
+    s.integerScale = fullScreen_ && options_.integerScale;
+    return s;
+}
+
+FramePoint SdlWindow::toFrame(int32_t x, int32_t y) const {
+    Rect client;
+    if (!clientRect(client)) return FramePoint{x, y};
+    return pointerToFrame(shape(client.width(), client.height()), x, y);
+}
+
+int32_t SdlWindow::fittingScale(int32_t width, int32_t height) const {
+    if (options_.windowScale > 0) return options_.windowScale;
+    SDL_Rect usable;
+    int display = SDL_GetWindowDisplayIndex(window_);
+    if (display < 0) display = 0;
+    if (SDL_GetDisplayUsableBounds(display, &usable) != 0) return 1;
+    // The frame around the client area, once the window manager has told;
+    // before the window is first shown a title bar's worth is kept free.
+    int top = 0, left = 0, bottom = 0, right = 0;
+    if (SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) != 0 || top + bottom == 0) {
+        top = 32;
+        left = right = bottom = 0;
+    }
+    const int32_t across = (usable.w - left - right) / width;
+    const int32_t down = (usable.h - top - bottom) / height;
+    return std::max(1, std::min(across, down));
+}
+
 bool SdlWindow::clientRect(Rect& out) const {
     if (!window_) return false;
     if (fullScreen_) {
@@ -251,6 +318,8 @@ bool SdlWindow::clientRect(Rect& out) const {
     out = Rect{0, 0, clientWidth_, clientHeight_};
     return true;
 }
+
+uint32_t SdlWindow::windowId() const { return window_ ? SDL_GetWindowID(window_) : 0; }
 
 void SdlWindow::clientSize(int32_t& width, int32_t& height) const {
     Rect r;
@@ -269,10 +338,20 @@ void SdlWindow::setClientSize(int32_t width, int32_t height) {
     if (!window_ || width <= 0 || height <= 0) return;
     clientWidth_ = width;
     clientHeight_ = height;
-    // The border cannot change it: smallest and largest size are the same.
-    SDL_SetWindowMinimumSize(window_, width, height);
-    SDL_SetWindowMaximumSize(window_, width, height);
-    if (!fullScreen_) SDL_SetWindowSize(window_, width, height);
+    // The game keeps its client size; the window on the desktop is a whole
+    // multiple of it. The border cannot change it: smallest and largest size
+    // are the same.
+    const int32_t scale = fittingScale(width, height);
+    const int32_t outerWidth = width * scale;
+    const int32_t outerHeight = height * scale;
+    SDL_SetWindowMinimumSize(window_, outerWidth, outerHeight);
+    SDL_SetWindowMaximumSize(window_, outerWidth, outerHeight);
+    if (!fullScreen_) {
+        SDL_SetWindowSize(window_, outerWidth, outerHeight);
+        const int display = std::max(0, SDL_GetWindowDisplayIndex(window_));
+        SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED_DISPLAY(display),
+                              SDL_WINDOWPOS_CENTERED_DISPLAY(display));
+    }
 }
 
 void SdlWindow::show() {
@@ -302,14 +381,19 @@ bool SdlWindow::showFrame(const VideoSurface& frame) {
         textureFormat_ = format;
         textureWidth_ = frame.width();
         textureHeight_ = frame.height();
-        // Scaled with its aspect kept, black bars around it; mouse positions
-        // come back in the frame's own coordinates.
-        SDL_RenderSetLogicalSize(renderer_, frame.width(), frame.height());
     }
     if (SDL_UpdateTexture(texture_, nullptr, frame.pixels(), frame.pitch()) != 0) return false;
+    // Scaled with its aspect kept, black bars around it. Whole multiples keep
+    // every pixel square and sharp; between them the player's filter decides.
+    const Rect r = frameRectOnOutput(shape(frame.width(), frame.height()));
+    if (r.width() <= 0 || r.height() <= 0) return false;
+    const bool whole = r.width() % frame.width() == 0 && r.height() % frame.height() == 0 &&
+                       r.width() / frame.width() == r.height() / frame.height();
+    SDL_SetTextureScaleMode(texture_, whole || !options_.linearFilter ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
+    const SDL_Rect dst{r.left, r.top, r.width(), r.height()};
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
-    if (SDL_RenderCopy(renderer_, texture_, nullptr, nullptr) != 0) return false;
+    if (SDL_RenderCopy(renderer_, texture_, nullptr, &dst) != 0) return false;
     SDL_RenderPresent(renderer_);
     return true;
 }

@@ -1,7 +1,10 @@
 // The game's window on SDL: input events become window messages with Windows
 // key codes, frames are uploaded to a texture and copied to the screen with
 // vsync, full screen is the desktop's own, the frame scaled with aspect kept.
+// The window itself opens at a whole multiple of the game's size; the game
+// only ever sees its own frame size and pointer positions inside it.
 #pragma once
+#include "platform/Presentation.h"
 #include "platform/Window.h"
 
 #include <memory>
@@ -18,7 +21,7 @@ class SdlWindow : public Window {
 public:
     // Starts SDL's video system and makes the hidden window "Vandrel" with its
     // icon and renderer. Null with the reason in error when that fails.
-    static std::unique_ptr<SdlWindow> create(std::string& error);
+    static std::unique_ptr<SdlWindow> create(std::string& error, const ScreenOptions& options = {});
     ~SdlWindow() override;
     SdlWindow(const SdlWindow&) = delete;
     SdlWindow& operator=(const SdlWindow&) = delete;
@@ -36,12 +39,22 @@ public:
     bool showFrame(const VideoSurface& frame) override;
     void clientSize(int32_t& width, int32_t& height) const override;
 
+    // SDL's number for this window, as its window events carry it.
+    uint32_t windowId() const;
+
 protected:
     void applyCursor(bool visible) override;
 
 private:
     SdlWindow() = default;
     void translate(const SDL_Event& e);
+    void translateWindowEvent(uint8_t event);
+    // Activate with the minimised flag while the window is minimised or hidden,
+    // whatever the focus does meanwhile.
+    void postActivation(uint64_t state);
+    PresentationShape shape(int32_t frameWidth, int32_t frameHeight) const;
+    FramePoint toFrame(int32_t x, int32_t y) const;
+    int32_t fittingScale(int32_t width, int32_t height) const;
 
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
@@ -54,6 +67,9 @@ private:
     int32_t clientHeight_ = 480;
     int32_t frameWidth_ = 640;
     int32_t frameHeight_ = 480;
+    ScreenOptions options_;
+    bool minimised_ = false;
+    bool hidden_ = false;
 };
 
 // Shows the game's message boxes with SDL (installed by the backend).
