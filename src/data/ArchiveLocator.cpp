@@ -121,10 +121,14 @@ std::FILE* ArchiveLocator::open(const char* path) {
     uint8_t header[dosHeaderSize];
     const size_t got = std::fread(header, 1, sizeof header, file);
     uint64_t start = 0;
-    if (got >= 4 && std::memcmp(header,
-                                "\x7F"
-                                "ELF",
-                                4) == 0) {
+    // A plain zip (the web build's data set, or one made with pack build)
+    // begins with a local file header, or with the end record when empty.
+    if (got >= 4 && (std::memcmp(header, "PK\x03\x04", 4) == 0 || std::memcmp(header, "PK\x05\x06", 4) == 0)) {
+        start = 0;
+    } else if (got >= 4 && std::memcmp(header,
+                                       "\x7F"
+                                       "ELF",
+                                       4) == 0) {
         start = elfArchiveStart(file, header, got);
     } else {
         if (got < dosHeaderSize || le16(header) != 0x5A4D) fail();

@@ -1,6 +1,7 @@
 // Finds the zip archive appended to the game's executable: walks a PE image
 // (with an optional CodeView record behind it) or an ELF image to its end and
-// leaves the opened file positioned where the archive begins.
+// leaves the opened file positioned where the archive begins. A plain zip file
+// is its own archive, from its first byte.
 #pragma once
 #include <cstdio>
 

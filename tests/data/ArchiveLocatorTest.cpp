@@ -186,6 +186,27 @@ TEST(ArchiveLocatorPe, DamagedHeadersFail) {
     EXPECT_EQ(locate(peImage({}) + smallZip()), -1);
 }
 
+TEST(ArchiveLocator, APlainZipIsItsOwnArchiveFromItsFirstByte) {
+    const Bytes zip = smallZip();
+    ASSERT_EQ(zip[0], 'P');
+    TempFile f(zip);
+    ArchiveLocator locator;
+    std::FILE* s = locator.open(f.path());
+    EXPECT_EQ(std::ftell(s), 0);
+    Archive archive;
+    BlockReader* reader = archive.open(s);
+    ASSERT_NE(reader, nullptr) << "the zip reads through the located stream";
+    EXPECT_EQ(archive.entrySize("cur.nl"), archive.entrySize("CUR.NL"));
+    EXPECT_GT(archive.entrySize("cur.nl"), 0);
+    archive.closeReader(reader);
+    locator.close();
+    // An empty zip is only its end record.
+    const Bytes empty{'P', 'K', 5, 6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    EXPECT_EQ(locate(empty), 0);
+    // Other files that begin with "PK" are not zips.
+    EXPECT_EQ(locate(Bytes{'P', 'K', 'G', '!', 0, 0, 0, 0}), -1);
+}
+
 TEST(ArchiveLocator, FailureKeepsTheOpenedStreamUntilClose) {
     TempFile f(Bytes(10, 'x'));
     ArchiveLocator locator;
