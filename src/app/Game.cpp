@@ -260,6 +260,9 @@ void Game::onLeftClick(int32_t x, int32_t y) {
     case Title:
         session.titleGrey.destroy();
         state = InPlay;
+        // However long the title stood, the round's first frame scrolls by
+        // one frame's time.
+        lastScrollTick = tickCount();
         session.startRound();
         session.ammo = session.magazineSize;
         session.score = 0;

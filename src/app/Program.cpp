@@ -15,7 +15,7 @@ bool Program::startUp() {
     sound.init();
     game.quickLoad();
     // From here on the set-up values are the archive's, or the defaults.
-    if (game.session.startFullScreen) {
+    if (startFullScreen.value_or(game.session.startFullScreen)) {
         window.setFullScreen(true);
         game.fullScreen = true;
     } else {
@@ -64,10 +64,15 @@ int64_t Program::windowProc(const Message& m) {
         window.queue().postQuit(0);
         sound.shutdown();
         return 0;
-    case msg::Activate:
+    case msg::Activate: {
         // Only minimising stops the frames; losing the focus does not.
-        game.active = ((m.wParam >> 16) & 0xFFFF) == 0;
+        const bool active = ((m.wParam >> 16) & 0xFFFF) == 0;
+        // Back from a stop, the mouse scrolls by the time since now, not
+        // since the last frame before the stop.
+        if (active && !game.active) game.lastScrollTick = tickCount();
+        game.active = active;
         return 0;
+    }
     case msg::NcMouseMove:
         if (cursorHidden_) {
             while (window.showCursor(true) < 0) {}

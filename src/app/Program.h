@@ -5,6 +5,7 @@
 #include "platform/Messages.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace vandrel {
 
@@ -32,6 +33,10 @@ public:
     void switchToWindow();
 
     bool cursorHidden() const { return cursorHidden_; }
+
+    // The screen mode asked for on the command line; unset leaves it to the
+    // set-up record.
+    std::optional<bool> startFullScreen;
 
 private:
     int64_t defaultProc(const Message& m);

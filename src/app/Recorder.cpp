@@ -32,16 +32,19 @@ std::vector<ReplayStoreValue> readStoredTable(const std::string& tableName) {
     return out;
 }
 
-Recorder::Recorder(Window& window, std::ostream& out, const std::string& exePath, uint32_t startTick)
+Recorder::Recorder(Window& window, std::ostream& out, const std::string& exePath, uint32_t startTick,
+                   std::optional<bool> startFullScreen)
     : out_(out), exePath_(exePath), clock_(startTick), writer_(out), recordingWindow_(window, writer_) {
     tableName_ = readTableName(exePath).value_or("");
     writer_.header(archiveHash(exePath), gameRandState(), startTick);
+    if (startFullScreen) writer_.startMode(*startFullScreen);
     for (const ReplayStoreValue& v : readStoredTable(tableName_)) writer_.store(v);
     // The game and its sound system come to life at the recorded start.
     game_ = std::make_unique<Game>();
     sound_ = std::make_unique<SoundSystem>();
     game_->exePath = exePath;
     program_ = std::make_unique<Program>(*game_, *sound_, recordingWindow_);
+    program_->startFullScreen = startFullScreen;
     stepTick_ = startTick;
 }
 
@@ -115,7 +118,8 @@ int Recorder::finish() {
     return exitCode_;
 }
 
-int recordFile(const std::string& path, const std::string& exePath, Window& window) {
+int recordFile(const std::string& path, const std::string& exePath, Window& window,
+               std::optional<bool> startFullScreen) {
     std::ofstream out(path, std::ios::trunc);
     if (!out) {
         std::fprintf(stderr, "vandrel: cannot write %s\n", path.c_str());
@@ -128,7 +132,7 @@ int recordFile(const std::string& path, const std::string& exePath, Window& wind
         const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - base);
         return start + static_cast<uint32_t>(ms.count());
     };
-    Recorder recorder(window, out, exePath, start);
+    Recorder recorder(window, out, exePath, start, startFullScreen);
     if (!recorder.startUp()) {
         recorder.finish();
         return 1;

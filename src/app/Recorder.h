@@ -12,6 +12,7 @@
 #include "sound/SoundSystem.h"
 
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -21,7 +22,9 @@ class Recorder {
 public:
     // The game object is made here, at startTick; input comes from window,
     // whose own queue the window system (or a script) fills.
-    Recorder(Window& window, std::ostream& out, const std::string& exePath, uint32_t startTick);
+    // startFullScreen, when given, wins over the set-up record's start mode.
+    Recorder(Window& window, std::ostream& out, const std::string& exePath, uint32_t startTick,
+             std::optional<bool> startFullScreen = std::nullopt);
     ~Recorder();
     Recorder(const Recorder&) = delete;
     Recorder& operator=(const Recorder&) = delete;
@@ -66,7 +69,8 @@ private:
 // `vandrel --record FILE`: the player's game on window, written to FILE as it
 // runs, the clock read once per turn of the loop. Returns the game's exit code
 // (1 when FILE cannot be written or the display does not open).
-int recordFile(const std::string& path, const std::string& exePath, Window& window);
+int recordFile(const std::string& path, const std::string& exePath, Window& window,
+               std::optional<bool> startFullScreen = std::nullopt);
 
 // The stored high-score table of the game at exePath as it stands now, both
 // values ("highscore", "check"); empty when the archive names no table.

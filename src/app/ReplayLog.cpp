@@ -241,6 +241,9 @@ bool ReplayLog::read(std::istream& in, std::string& error) {
         } else if (key == "start") {
             if (w.size() != 2 || !parseNumber(w[1], startTick)) return fail("bad start line");
             sawStart = true;
+        } else if (key == "mode") {
+            if (w.size() != 2 || (w[1] != "window" && w[1] != "fullscreen")) return fail("bad mode line");
+            startFullScreen = w[1] == "fullscreen";
         } else if (key == "store" || key == "final") {
             ReplayStoreValue v;
             if (!parseStoreValue(w, v)) return fail("bad " + std::string(key) + " line");
@@ -291,6 +294,11 @@ void ReplayWriter::header(uint64_t dataHash, uint32_t randState, uint32_t startT
          << "rand " << randState << '\n'
          << "start " << startTick << '\n';
     lastTick_ = startTick;
+}
+
+void ReplayWriter::startMode(bool fullScreen) {
+    flushSteps();
+    out_ << "mode " << (fullScreen ? "fullscreen" : "window") << '\n';
 }
 
 void ReplayWriter::flushSteps() {

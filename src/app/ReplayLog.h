@@ -11,6 +11,9 @@
 //   rand STATE                  the random generator's state before start-up
 //   start TICK                  the clock when the game object was made; start-up
 //                               runs at this tick
+//   mode window|fullscreen      the screen mode asked for on the command line,
+//                               which wins over the set-up record's (left out
+//                               when none was asked for)
 //   store VALUE TYPE HEX        a value of the stored high-score table before the
 //                               game started (VALUE "highscore" or "check", TYPE
 //                               "sz" or "bin", HEX its bytes, "-" for none)
@@ -95,6 +98,7 @@ struct ReplayLog {
     uint64_t dataHash = 0;
     uint32_t randState = 1;
     uint32_t startTick = 0;
+    std::optional<bool> startFullScreen;
     std::vector<ReplayStoreValue> storeBefore;
     std::vector<ReplayEvent> events;
     std::optional<ReplayEnd> end;
@@ -113,6 +117,7 @@ public:
     ReplayWriter& operator=(const ReplayWriter&) = delete;
 
     void header(uint64_t dataHash, uint32_t randState, uint32_t startTick);
+    void startMode(bool fullScreen);
     void store(const ReplayStoreValue& v) { storeLine("store", v); }
     void size(int32_t width, int32_t height, uint32_t query);
     void message(const Message& m);

@@ -220,6 +220,7 @@ Replayer::Result Replayer::run(std::ostream& report) {
     auto sound = std::make_unique<SoundSystem>();
     game->exePath = exePath_;
     Program program(*game, *sound, window);
+    program.startFullScreen = log_.startFullScreen;
 
     auto current = [&] {
         ReplayCheck c;

@@ -1,10 +1,15 @@
-// Vandrel's entry point: picks the platform, builds the game and its sound
-// system, starts up and runs the message loop.
+// Vandrel's entry point: reads the command line, picks the platform, builds
+// the game and its sound system, starts up and runs the message loop.
 #include "app/Backend.h"
+#include "app/BuildVersion.h"
+#include "app/CommandLine.h"
 #include "app/Game.h"
 #include "app/Program.h"
 #include "app/Recorder.h"
 #include "app/Replayer.h"
+#include "data/Archive.h"
+#include "data/ArchiveLocator.h"
+#include "platform/LoadError.h"
 #include "platform/MessageBox.h"
 #include "platform/sdl/SdlWindow.h"
 #include "scores/ScoreLocation.h"
@@ -38,42 +43,89 @@ void reportVideoFailure(const std::string& cause) {
     vandrel::showMessageBox("Fehler", text);
 }
 
+// A data set is a zip (plain, or behind an executable) holding the game's
+// seven entries.
+bool holdsDataSet(const std::string& path, std::string& why) {
+    if (!std::filesystem::is_regular_file(path)) {
+        why = "no such file";
+        return false;
+    }
+    vandrel::ArchiveLocator locator;
+    vandrel::Archive archive;
+    bool ok = false;
+    try {
+        std::FILE* stream = locator.open(path.c_str());
+        if (vandrel::BlockReader* reader = archive.open(stream)) {
+            ok = true;
+            for (const char* entry : {"back.nb", "figur.xx", "cur.nl", "font.nl", "fonts.nl", "muni.nl", "stuff.x"}) {
+                if (archive.entrySize(entry) <= 0) {
+                    why = std::string("it has no entry ") + entry;
+                    ok = false;
+                    break;
+                }
+            }
+            archive.closeReader(reader);
+        } else {
+            why = "no zip archive at its start or behind its executable image";
+        }
+    } catch (const vandrel::LoadError&) {
+        why = "neither a zip nor an executable with one appended";
+    }
+    locator.close();
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     using namespace vandrel;
-    // The one option: where the high-score table is kept, for players and packagers.
-    if (argc == 2 && std::string_view(argv[1]) == "--where-scores") {
-        std::printf("%s\n", describeScoreLocation(executablePath(argv[0])).c_str());
+    // Everything the player asked for is read before anything starts.
+    const CommandLine options = CommandLine::parse(argc, argv);
+    switch (options.action) {
+    case CommandLine::Action::Wrong:
+        std::fprintf(stderr, "vandrel: %s\n\n%s", options.error.c_str(), CommandLine::usage().c_str());
+        return 2;
+    case CommandLine::Action::Help: std::fputs(CommandLine::usage().c_str(), stdout); return 0;
+    case CommandLine::Action::Version: std::printf("vandrel %s (%s)\n", kVersion, kBuildDescription); return 0;
+    default: break;
+    }
+    // The data set: our own, behind this executable, or the one asked for.
+    const std::string dataPath = options.dataPath.empty() ? executablePath(argv[0]) : options.dataPath;
+    if (!options.dataPath.empty()) {
+        std::string why;
+        if (!holdsDataSet(dataPath, why)) {
+            std::fprintf(stderr, "vandrel: %s is not a data set: %s\n", dataPath.c_str(), why.c_str());
+            return 1;
+        }
+    }
+    // Where the high-score table is kept, for players and packagers.
+    if (options.action == CommandLine::Action::WhereScores) {
+        std::printf("%s\n", describeScoreLocation(dataPath).c_str());
         return 0;
     }
-    const std::string_view option = argc >= 2 ? argv[1] : "";
-    if ((option == "--record" || option == "--replay") && argc != 3) {
-        std::fprintf(stderr, "usage: vandrel --record FILE | --replay FILE\n");
-        return 2;
-    }
     // A recorded game played back headless, checked against the recording.
-    if (argc == 3 && std::string_view(argv[1]) == "--replay")
-        return replayFile(argv[2], executablePath(argv[0]), std::cout);
-    const bool recording = argc == 3 && std::string_view(argv[1]) == "--record";
+    if (options.action == CommandLine::Action::Replay) return replayFile(options.file, dataPath, std::cout);
+
     const BackendKind kind = backendFromEnvironment();
     if (kind == BackendKind::Sdl) installSdlMessageBoxes();
 
     std::string error;
-    std::unique_ptr<Backend> backend = Backend::create(kind, error);
+    std::unique_ptr<Backend> backend = Backend::create(kind, error, options.screen);
     if (!backend) {
         reportVideoFailure(error);
         return 1;
     }
 
-    if (recording) return recordFile(argv[2], executablePath(argv[0]), backend->window());
+    if (options.action == CommandLine::Action::Record)
+        return recordFile(options.file, dataPath, backend->window(), options.fullScreen);
 
     // The game first, its sound system second, so the sound goes first at exit.
     auto game = std::make_unique<Game>();
     auto sound = std::make_unique<SoundSystem>();
-    game->exePath = executablePath(argv[0]);
+    game->exePath = dataPath;
 
     Program program(*game, *sound, backend->window());
+    program.startFullScreen = options.fullScreen;
     if (!program.startUp()) {
         reportVideoFailure("Die Anzeige lie\u00df sich nicht \u00f6ffnen.");
         return 1;

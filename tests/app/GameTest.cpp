@@ -307,5 +307,57 @@ TEST_F(GameTest, TheCursorHidesOverTheClientAreaAndMinimisingStopsFrames) {
     EXPECT_GT(window.framesShown(), shown);
 }
 
+TEST_F(GameTest, TheRoundsFirstFrameScrollsByOneFramesTimeHoweverLongTheTitleStood) {
+    ASSERT_TRUE(program.startUp());
+    post(msg::MouseMove, 0, makePointParam(600, 240)); // c = 2: 8 pixels per 20 ms
+    run(250, 20);                                      // five seconds on the title
+    ASSERT_EQ(game.state, Title);
+    game.scroll = 1000;
+    post(msg::LButtonDown, 1, makePointParam(600, 240));
+    run(1, 20);
+    ASSERT_EQ(game.state, InPlay);
+    EXPECT_EQ(game.scroll, 1000 + 8 * 19 / 20) << "the click's turn and one frame of 19 ms";
+    run(10, 20);
+    EXPECT_EQ(game.scroll, 1007 + 10 * 8) << "then 20 ms a frame as before";
+}
+
+TEST_F(GameTest, PlayResumingAfterAMinimiseScrollsByOneFramesTime) {
+    ASSERT_TRUE(program.startUp());
+    post(msg::LButtonDown, 1, makePointParam(320, 240));
+    run(1);
+    ASSERT_EQ(game.state, InPlay);
+    post(msg::MouseMove, 0, makePointParam(600, 240));
+    run(1, 20);
+    game.scroll = 1000;
+    post(msg::Activate, kActivateMinimised);
+    run(20); // five seconds waiting for the window to come back
+    ASSERT_FALSE(game.active);
+    EXPECT_EQ(game.scroll, 1000);
+    post(msg::Activate, 1);
+    run(1, 20);
+    EXPECT_EQ(game.scroll, 1007);
+    // Losing and regaining the focus does not stop play, so nothing resets:
+    // the time in between is scrolled as it passes.
+    post(msg::Activate, 0);
+    run(1, 20);
+    post(msg::Activate, 1);
+    run(1, 20);
+    EXPECT_EQ(game.scroll, 1007 + 8 + 8);
+}
+
+TEST_F(GameTest, AScreenModeAskedForWinsOverTheSetUpRecordAndAltEnterStillSwitches) {
+    ASSERT_TRUE(game.quickLoad());
+    ASSERT_TRUE(game.session.startFullScreen) << "the shipped set-up starts full screen";
+    program.startFullScreen = false;
+    ASSERT_TRUE(program.startUp());
+    EXPECT_FALSE(game.fullScreen);
+    EXPECT_FALSE(window.isFullScreen());
+    EXPECT_EQ(game.display.backBuffer()->format(), PixelFormat::xrgb32()) << "a window's 32-bit frame";
+    post(msg::SysChar, 13);
+    run(1);
+    EXPECT_TRUE(game.fullScreen);
+    EXPECT_TRUE(window.isFullScreen());
+}
+
 } // namespace
 } // namespace vandrel

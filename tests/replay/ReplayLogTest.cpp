@@ -83,6 +83,21 @@ TEST(ReplayLogTest, WhatIsWrittenReadsBackWithEqualTurnsFolded) {
     EXPECT_EQ(*log.storeAfter[0].bytes, (std::vector<uint8_t>{0, 255}));
 }
 
+TEST(ReplayLogTest, TheScreenModeAskedForIsKeptAndOtherwiseLeftOut) {
+    for (bool full : {false, true}) {
+        std::ostringstream out;
+        {
+            ReplayWriter w(out);
+            w.header(1, 1, 100);
+            w.startMode(full);
+            w.step(116);
+        }
+        EXPECT_EQ(readBack(out.str()).startFullScreen, full) << out.str();
+    }
+    EXPECT_FALSE(readBack(std::string(kHead) + "s 16\n").startFullScreen.has_value()) << "the set-up record decides";
+    EXPECT_NE(refusal(std::string(kHead) + "mode maximised\n").find("bad mode line"), std::string::npos);
+}
+
 TEST(ReplayLogTest, DamagedRecordingsAreRefusedWithTheirLine) {
     EXPECT_EQ(refusal(""), "line 1: not a recorded game");
     EXPECT_EQ(refusal("PK\x03\x04 zip\n"), "line 1: not a recorded game");

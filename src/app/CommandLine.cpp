@@ -1,0 +1,124 @@
+// Reading the command line.
+#include "app/CommandLine.h"
+
+#include <charconv>
+
+namespace vandrel {
+namespace {
+
+constexpr int32_t kLargestScale = 16;
+
+// A second command after a first one is a mistake, not a choice.
+bool setAction(CommandLine& c, CommandLine::Action a, std::string_view option) {
+    if (c.action != CommandLine::Action::Play && c.action != a) {
+        c.error = std::string(option) + " cannot be combined with the command given before it";
+        return false;
+    }
+    c.action = a;
+    return true;
+}
+
+} // namespace
+
+CommandLine CommandLine::parse(int argc, char** argv) {
+    std::vector<std::string_view> args;
+    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+    return parse(args);
+}
+
+CommandLine CommandLine::parse(const std::vector<std::string_view>& args) {
+    CommandLine c;
+    auto wrong = [&](std::string text) {
+        c.action = Action::Wrong;
+        c.error = std::move(text);
+        return c;
+    };
+    for (size_t i = 0; i < args.size(); ++i) {
+        std::string_view option = args[i];
+        // --name=value and --name value mean the same.
+        std::optional<std::string_view> attached;
+        if (option.starts_with("--")) {
+            if (const size_t eq = option.find('='); eq != std::string_view::npos) {
+                attached = option.substr(eq + 1);
+                option = option.substr(0, eq);
+            }
+        }
+        const bool takesValue = option == "--scale" || option == "--filter" || option == "--data" ||
+                                option == "--record" || option == "--replay";
+        if (attached && !takesValue) return wrong(std::string(option) + " takes no value");
+        std::string_view value;
+        if (takesValue) {
+            if (attached) {
+                value = *attached;
+            } else if (i + 1 < args.size()) {
+                value = args[++i];
+            } else {
+                return wrong(std::string(option) + " needs a value");
+            }
+            if (value.empty()) return wrong(std::string(option) + " needs a value");
+        }
+
+        if (option == "--help" || option == "-h") {
+            if (!setAction(c, Action::Help, option)) return wrong(c.error);
+        } else if (option == "--version") {
+            if (!setAction(c, Action::Version, option)) return wrong(c.error);
+        } else if (option == "--where-scores") {
+            if (!setAction(c, Action::WhereScores, option)) return wrong(c.error);
+        } else if (option == "--record" || option == "--replay") {
+            const Action a = option == "--record" ? Action::Record : Action::Replay;
+            if (c.action == a) return wrong(std::string(option) + " is given twice");
+            if (!setAction(c, a, option)) return wrong(c.error);
+            c.file = std::string(value);
+        } else if (option == "--window" || option == "--fullscreen") {
+            const bool full = option == "--fullscreen";
+            if (c.fullScreen && *c.fullScreen != full) return wrong("--window and --fullscreen contradict each other");
+            c.fullScreen = full;
+        } else if (option == "--scale") {
+            int32_t n = 0;
+            const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), n);
+            if (ec != std::errc() || end != value.data() + value.size() || n < 1 || n > kLargestScale)
+                return wrong("--scale takes a whole number from 1 to " + std::to_string(kLargestScale) + ", not " +
+                             std::string(value));
+            c.screen.windowScale = n;
+        } else if (option == "--integer-scale") {
+            c.screen.integerScale = true;
+        } else if (option == "--filter") {
+            if (value == "nearest") {
+                c.screen.linearFilter = false;
+            } else if (value == "linear") {
+                c.screen.linearFilter = true;
+            } else {
+                return wrong("--filter takes nearest or linear, not " + std::string(value));
+            }
+        } else if (option == "--data") {
+            c.dataPath = std::string(value);
+        } else if (option.starts_with("-")) {
+            return wrong("unknown option " + std::string(option));
+        } else {
+            return wrong("unexpected argument " + std::string(option));
+        }
+    }
+    return c;
+}
+
+std::string CommandLine::usage() {
+    return "usage: vandrel [options]\n"
+           "\n"
+           "  --window             start in a window, whatever the data set says\n"
+           "  --fullscreen         start full screen, whatever the data set says\n"
+           "                       (Alt+Enter switches between the two while playing)\n"
+           "  --scale N            the window at N times the game's size\n"
+           "                       (default: the largest that fits the desktop)\n"
+           "  --integer-scale      full screen: whole multiples only, sharper pixels, wider bars\n"
+           "  --filter nearest|linear\n"
+           "                       full screen: smoothing between whole multiples (default linear)\n"
+           "  --data FILE          play the data set in FILE, a plain zip or an executable\n"
+           "                       with the data set appended, instead of this game's own\n"
+           "  --record FILE        play and write every input to FILE\n"
+           "  --replay FILE        play FILE back without a window; exit 1 if anything differs\n"
+           "  --where-scores       print the folder that keeps the high-score table\n"
+           "  --version            print the version and the build it comes from\n"
+           "  --help               print this text\n";
+}
+
+} // namespace vandrel

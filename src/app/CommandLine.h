@@ -1,0 +1,44 @@
+// What the player asked for on the command line: which screen mode to start
+// in, how to scale the picture, which data set to play, or one of the
+// commands that do something else (help, version, recording, replaying).
+// Read completely before anything starts, so a wrong option starts nothing.
+#pragma once
+#include "platform/Presentation.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vandrel {
+
+struct CommandLine {
+    enum class Action {
+        Play,        // start the game
+        Help,        // print the usage to stdout
+        Version,     // print the version
+        WhereScores, // print the folder of the high-score table
+        Record,      // play while writing a recording to file
+        Replay,      // play a recording back headless
+        Wrong,       // an option that is not understood: error says which
+    };
+
+    Action action = Action::Play;
+    // --window / --fullscreen; unset leaves it to the data set's set-up record.
+    std::optional<bool> fullScreen;
+    ScreenOptions screen;
+    // --data: the executable or plain zip that holds the data set to play.
+    std::string dataPath;
+    // The recording written (Record) or read (Replay).
+    std::string file;
+    std::string error;
+
+    // Reads the arguments after the program's name.
+    static CommandLine parse(const std::vector<std::string_view>& args);
+    static CommandLine parse(int argc, char** argv);
+
+    // The options, one to a line, as --help prints them.
+    static std::string usage();
+};
+
+} // namespace vandrel
