@@ -425,6 +425,56 @@ bool Surface::putMaskRow(const uint8_t* mask, int32_t y) {
     });
 }
 
+namespace {
+// Calls paint(i) for every set bit i in [from, to) of a packed mask row; whole
+// bytes of opaque pixels, the common case, are passed over at once.
+template <typename Paint>
+void forEachSetBit(const uint8_t* bits, int32_t from, int32_t to, Paint paint) {
+    int32_t i = from;
+    while (i < to) {
+        const uint8_t byte = bits[i >> 3];
+        if (byte == 0 && (i & 7) == 0) {
+            i += 8;
+            continue;
+        }
+        if (byte & (0x80u >> (i & 7))) paint(i);
+        ++i;
+    }
+}
+} // namespace
+
+bool Surface::putMaskBits(const uint8_t* bits, int32_t count, int32_t y) {
+    if (!bits) return false;
+    const Kind recorded = kindOf(16, redMask_, greenMask_, blueMask_);
+    const uint16_t key16 = recorded == Kind::rgb565 ? key565 : recorded == Kind::rgb555 ? key555 : 0;
+    return forEachRowSegment(y, width_, tileLocks_, tileRects_, tileCount_, [&](Kind kind, const Segment& seg) {
+        const int32_t end = std::min(seg.start + seg.count, count);
+        uint8_t* d = seg.pixels;
+        const int32_t first = seg.start;
+        switch (kind) {
+        case Kind::bits32:
+        case Kind::bits24: {
+            const int32_t bytes = bytesOf(kind);
+            forEachSetBit(bits, seg.start, end, [&](int32_t i) {
+                uint8_t* p = d + static_cast<ptrdiff_t>(i - first) * bytes;
+                p[0] = keyGrey;
+                p[1] = keyGrey;
+                p[2] = keyGrey;
+            });
+            break;
+        }
+        case Kind::rgb565:
+        case Kind::rgb555:
+        case Kind::other16:
+            forEachSetBit(bits, seg.start, end,
+                          [&](int32_t i) { store16(d + static_cast<ptrdiff_t>(i - first) * 2, key16); });
+            break;
+        case Kind::unsupported: return false;
+        }
+        return true;
+    });
+}
+
 uint32_t Surface::keyForBlit(const VideoSurface& tile) {
     switch (kindOf(bitsPerPixel_, redMask_, greenMask_, blueMask_)) {
     case Kind::bits32:

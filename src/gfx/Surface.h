@@ -60,6 +60,9 @@ public:
     bool getRow(uint8_t* row, int32_t y, bool mirror);
     // Paints the key colour wherever mask (width() bytes) is nonzero.
     bool putMaskRow(const uint8_t* mask, int32_t y);
+    // The same from a packed 1-bit mask row (the leftmost pixel in the top bit
+    // of the first byte) that covers the first count pixels of the line.
+    bool putMaskBits(const uint8_t* bits, int32_t count, int32_t y);
 
     // Draws the whole picture at (x, y) of dest, scaled by percent / 100,
     // inside clip.

@@ -1,6 +1,7 @@
 // The decoders' fast ways into a surface: rows of four bytes per pixel as the
-// JPEG decoder hands them out. Each must leave exactly the pixels that the
-// plain 24-bit row writer leaves, in every format and across tile seams.
+// JPEG decoder hands them out, and masks packed eight pixels a byte as libpng
+// hands them out. Each must leave exactly the pixels that the plain writers
+// leave, in every format and across tile seams.
 #include "gfx/Surface.h"
 
 #include <gtest/gtest.h>
@@ -87,6 +88,48 @@ TEST(SurfaceQuadRows, NeedALockedSurfaceOfAKnownDepth) {
     ASSERT_TRUE(s.lock());
     EXPECT_FALSE(s.putQuadRow(nullptr, 0, true));
     EXPECT_TRUE(s.putQuadRow(quads, 0, true));
+}
+
+// Runs of opaque and transparent bytes, lone pixels, a partial last byte.
+bool maskedAt(int32_t x, int32_t y) { return (x >= 16 && x < 40) || (x + y) % 13 == 0 || (x > 600 && x < 650); }
+
+TEST(SurfaceMaskBits, LeaveWhatTheByteMaskLeavesInEveryFormatAndAcrossSeams) {
+    for (const PixelFormat& f : kFormats) {
+        SCOPED_TRACE(testing::Message() << f.bitsPerPixel << " bits, green " << f.greenMask);
+        VideoDevice device(f);
+        Surface plain, fast;
+        ASSERT_TRUE(plain.create(701, 481, &device) && fast.create(701, 481, &device));
+        ASSERT_TRUE(plain.lock() && fast.lock());
+        std::vector<uint8_t> bgr, quads;
+        for (int32_t y : {0, 479, 480}) {
+            makeLine(701, y, bgr, quads);
+            ASSERT_TRUE(plain.putRow(bgr.data(), y, true));
+            ASSERT_TRUE(fast.putRow(bgr.data(), y, true));
+            std::vector<uint8_t> bytes(701), bits((701 + 7) / 8);
+            for (int32_t x = 0; x < 701; ++x)
+                if (maskedAt(x, y)) {
+                    bytes[x] = 1;
+                    bits[x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+                }
+            ASSERT_TRUE(plain.putMaskRow(bytes.data(), y));
+            ASSERT_TRUE(fast.putMaskBits(bits.data(), 701, y));
+        }
+        ASSERT_TRUE(plain.unlock() && fast.unlock());
+        EXPECT_EQ(pixelBytes(fast), pixelBytes(plain));
+    }
+}
+
+TEST(SurfaceMaskBits, BitsBeyondTheCountAreNotApplied) {
+    VideoDevice device;
+    Surface s;
+    ASSERT_TRUE(s.create(12, 1, &device) && s.lock());
+    const uint8_t quads[48] = {};
+    ASSERT_TRUE(s.putQuadRow(quads, 0, true));
+    const uint8_t bits[2] = {0xFF, 0xFF};
+    // A mask only five pixels wide on a twelve-pixel line.
+    ASSERT_TRUE(s.putMaskBits(bits, 5, 0));
+    ASSERT_TRUE(s.unlock());
+    for (int32_t x = 0; x < 12; ++x) EXPECT_EQ(s.isOpaqueAt(x, 0), x >= 5) << x;
 }
 
 } // namespace
