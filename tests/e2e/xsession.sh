@@ -22,6 +22,7 @@ e2e_start_x() {
   E2E_CONVERT=/usr/bin/convert
   [[ -x $E2E_CONVERT ]] || E2E_CONVERT=convert
   local n
+  unset DISPLAY
   # E2E_DISPLAYS names the numbers to try (a shared machine hands each user its own).
   for n in ${E2E_DISPLAYS:-$(seq 91 140)}; do
     [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
@@ -43,7 +44,8 @@ e2e_start_x() {
     echo "FAIL: Xvfb did not start"; cat "$E2E_DIR/xvfb.log"; exit 1
   fi
   # Desktop full screen needs a window manager.
-  matchbox-window-manager -use_titlebar no >"$E2E_DIR/wm.log" 2>&1 &
+  # shellcheck disable=SC2086 # E2E_WM_OPTIONS: extra words for the window manager
+  matchbox-window-manager -use_titlebar no ${E2E_WM_OPTIONS:-} >"$E2E_DIR/wm.log" 2>&1 &
   e2e_pids+=($!)
   sleep 0.5
 }
