@@ -83,7 +83,13 @@ struct Decompressor {
     Decompressor& operator=(const Decompressor&) = delete;
 };
 
-void decode(BlockReader* reader, Surface* surface, VideoDevice* device) {
+// How far a decode got, for clearing what it did not write when it fails.
+struct Progress {
+    bool created = false;
+    int32_t rowsWritten = 0;
+};
+
+void decode(BlockReader* reader, Surface* surface, VideoDevice* device, Progress& progress) {
     Decompressor d;
     j_decompress_ptr cinfo = &d.cinfo;
 
@@ -115,9 +121,12 @@ void decode(BlockReader* reader, Surface* surface, VideoDevice* device) {
     jpeg_start_decompress(cinfo);
     if (cinfo->output_components != components) throw LoadError();
 
-    if (!surface->create(static_cast<int32_t>(cinfo->output_width), static_cast<int32_t>(cinfo->output_height), device,
-                         true))
+    // Every line is written below (or cleared if the decode fails), so the
+    // new tiles need not be cleared first.
+    if (!surface->createUncleared(static_cast<int32_t>(cinfo->output_width), static_cast<int32_t>(cinfo->output_height),
+                                  device))
         throw LoadError();
+    progress.created = true;
     std::vector<uint8_t> row(static_cast<size_t>(cinfo->output_width) * components);
     if (!surface->lock()) throw LoadError();
     while (cinfo->output_scanline < cinfo->output_height) {
@@ -130,6 +139,7 @@ void decode(BlockReader* reader, Surface* surface, VideoDevice* device) {
         for (size_t i = 0; i < row.size(); i += 3) std::swap(row[i], row[i + 2]);
         surface->putRow(row.data(), y, true);
 #endif
+        progress.rowsWritten = y + 1;
     }
     if (!surface->unlock()) throw LoadError();
     jpeg_finish_decompress(cinfo);
@@ -139,17 +149,22 @@ void decode(BlockReader* reader, Surface* surface, VideoDevice* device) {
 
 bool decodeColour(BlockReader* reader, Surface* surface, VideoDevice* device) {
     if (!reader || !surface || !device) return false;
+    Progress progress;
+    const auto failed = [&] {
+        // A surface left locked by a failed decode is unlocked again so that
+        // it can at least be destroyed and re-created; the lines the decode
+        // did not reach are cleared, as a new surface would have them.
+        surface->unlock();
+        if (progress.created) surface->clearLinesFrom(progress.rowsWritten);
+        return false;
+    };
     try {
-        decode(reader, surface, device);
+        decode(reader, surface, device, progress);
         return true;
     } catch (const LoadError&) {
-        // A surface left locked by a failed decode is unlocked again so that
-        // it can at least be destroyed and re-created.
-        surface->unlock();
-        return false;
+        return failed();
     } catch (const std::bad_alloc&) {
-        surface->unlock();
-        return false;
+        return failed();
     }
 }
 

@@ -164,10 +164,10 @@ bool farbconfShown = false;
 
 } // namespace
 
-std::unique_ptr<VideoSurface> createPlainSurface(int32_t width, int32_t height, VideoDevice* device) {
+std::unique_ptr<VideoSurface> createPlainSurface(int32_t width, int32_t height, VideoDevice* device, bool cleared) {
     if (width == 0 || height == 0) return nullptr;
     if (!device) throw LoadError();
-    auto surface = device->createSurface(width, height);
+    auto surface = device->createSurface(width, height, cleared);
     if (!surface) throw LoadError();
     return surface;
 }
@@ -210,6 +210,22 @@ bool isTileOpaqueAt(VideoSurface* tile, int32_t x, int32_t y) {
 }
 
 bool Surface::create(int32_t width, int32_t height, VideoDevice* device, bool) {
+    return build(width, height, device, true);
+}
+
+bool Surface::createUncleared(int32_t width, int32_t height, VideoDevice* device) {
+    return build(width, height, device, false);
+}
+
+bool Surface::clearLinesFrom(int32_t y) {
+    for (int32_t i = 0; i < tileCount_; ++i) {
+        const Box& t = tileRects_[i];
+        if (tiles_[i] && y < t.y + t.h && !tiles_[i]->clearLines(y - t.y, t.h)) return false;
+    }
+    return true;
+}
+
+bool Surface::build(int32_t width, int32_t height, VideoDevice* device, bool cleared) {
     destroy();
     if (device) device_ = device;
     if (width < 1 || height < 1 || !device_) return false;
@@ -230,12 +246,15 @@ bool Surface::create(int32_t width, int32_t height, VideoDevice* device, bool) {
             for (int32_t column = 0; column < columns; ++column, ++index) {
                 const int32_t tw = column < fullColumns ? tileWidth : restWidth;
                 tileRects_[index] = Box{tileWidth * column, tileHeight * band, tw, th};
-                tiles_[index] = createPlainSurface(tw, th, device_);
+                tiles_[index] = createPlainSurface(tw, th, device_, cleared);
             }
         }
     } catch (const LoadError&) {
+        // The tiles made so far stay (they may still be drawn): never undefined.
+        clearLinesFrom(0);
         return false;
     } catch (const std::bad_alloc&) {
+        clearLinesFrom(0);
         return false;
     }
     return true;

@@ -37,6 +37,13 @@ public:
     // Replaces the picture by an empty one of width x height with new tiles.
     // A null device keeps the stored one; the last argument is not used.
     bool create(int32_t width, int32_t height, VideoDevice* device, bool unused = true);
+    // The same for a picture whose every line is written next (a decoder's):
+    // the new tiles are not cleared first. Tiles made before a failed creation
+    // are cleared, and a writer that stops early clears the rest with
+    // clearLinesFrom, so nothing undefined is ever shown.
+    bool createUncleared(int32_t width, int32_t height, VideoDevice* device);
+    // Clears lines y to height() - 1 of an unlocked surface.
+    bool clearLinesFrom(int32_t y);
     // Releases every tile; the device and the recorded format stay.
     void destroy();
 
@@ -84,6 +91,7 @@ public:
     uint32_t blueMask() const { return blueMask_; }
 
 private:
+    bool build(int32_t width, int32_t height, VideoDevice* device, bool cleared);
     bool recordFormat();
     uint32_t keyForBlit(const VideoSurface& tile);
 
@@ -102,7 +110,8 @@ private:
 
 // One off-screen surface in the device's format; null when width or height is
 // 0. Throws LoadError when the device cannot make it.
-std::unique_ptr<VideoSurface> createPlainSurface(int32_t width, int32_t height, VideoDevice* device);
+std::unique_ptr<VideoSurface> createPlainSurface(int32_t width, int32_t height, VideoDevice* device,
+                                                 bool cleared = true);
 
 // Width and height of a surface; (0, 0) for none.
 struct SurfaceSize {

@@ -26,7 +26,9 @@ public:
     // A new off-screen surface in the device's format; null when the size is not
     // positive or larger than maxSurfaceSide, the format is unusable, or the
     // device has run out of surfaces (see limitSurfaces).
-    std::unique_ptr<VideoSurface> createSurface(int32_t width, int32_t height);
+    // cleared false leaves the pixels undefined, for a picture about to be
+    // written whole.
+    std::unique_ptr<VideoSurface> createSurface(int32_t width, int32_t height, bool cleared = true);
 
     // Lets only count more surfaces be created (a negative count: no limit),
     // the way video memory runs out; for tests of the failure paths.

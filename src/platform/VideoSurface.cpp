@@ -107,13 +107,36 @@ void fillLines(uint8_t* pixels, int32_t pitch, const Rect& r, uint32_t value) {
 
 uint32_t colourBitsOf(const PixelFormat& f) { return f.redMask | f.greenMask | f.blueMask; }
 
+int unclearedFill = -1;
+
 } // namespace
 
-VideoSurface::VideoSurface(int32_t width, int32_t height, const PixelFormat& format)
+VideoSurface::VideoSurface(int32_t width, int32_t height, const PixelFormat& format, bool cleared)
     : width_(width), height_(height), format_(format) {
     const int32_t rowBytes = width_ * static_cast<int32_t>(format_.bytesPerPixel());
     pitch_ = (rowBytes + 3) & ~3;
-    pixels_.assign(static_cast<size_t>(pitch_) * static_cast<size_t>(height_), 0);
+    const size_t size = static_cast<size_t>(pitch_) * static_cast<size_t>(height_);
+    if (cleared) {
+        pixels_.assign(size, 0);
+        return;
+    }
+    pixels_.resize(size);
+    if (unclearedFill >= 0) std::memset(pixels_.data(), unclearedFill, size);
+    if (pitch_ > rowBytes)
+        for (int32_t y = 0; y < height_; ++y)
+            std::memset(pixels_.data() + static_cast<size_t>(y) * pitch_ + rowBytes, 0,
+                        static_cast<size_t>(pitch_ - rowBytes));
+}
+
+void VideoSurface::fillUnclearedWith(int value) { unclearedFill = value; }
+
+bool VideoSurface::clearLines(int32_t first, int32_t last) {
+    if (locked_) return false;
+    first = std::clamp(first, 0, height_);
+    last = std::clamp(last, first, height_);
+    std::memset(pixels_.data() + static_cast<size_t>(first) * pitch_, 0, static_cast<size_t>(last - first) * pitch_);
+    dropRuns();
+    return true;
 }
 
 bool VideoSurface::lock(Lock& out, bool readOnly) {

@@ -6,6 +6,9 @@
 #include "platform/Rect.h"
 
 #include <cstdint>
+#include <memory>
+#include <new>
+#include <utility>
 #include <vector>
 
 namespace vandrel {
@@ -19,9 +22,11 @@ public:
         PixelFormat format;
     };
 
-    // Pixels start out zero. Width and height must be positive and the format
-    // valid (see VideoDevice::createSurface, which checks both).
-    VideoSurface(int32_t width, int32_t height, const PixelFormat& format);
+    // Pixels start out zero, or undefined when cleared is false (for a picture
+    // whose every line is written before it is shown; the padding at the end
+    // of each line is zero either way). Width and height must be positive and
+    // the format valid (see VideoDevice::createSurface, which checks both).
+    VideoSurface(int32_t width, int32_t height, const PixelFormat& format, bool cleared = true);
     VideoSurface(const VideoSurface&) = delete;
     VideoSurface& operator=(const VideoSurface&) = delete;
 
@@ -55,6 +60,13 @@ public:
     // failures as blt for this surface.
     bool fill(const Rect* rect, uint32_t value);
 
+    // Tests: uncleared surfaces made from now on are filled with this byte, so
+    // that what a writer left out shows; a negative value stops it.
+    static void fillUnclearedWith(int value);
+
+    // Sets lines [first, last) to zero; the same failures as fill.
+    bool clearLines(int32_t first, int32_t last);
+
     // Raw reading, no lock needed: for presenting a finished frame and for tests.
     const uint8_t* pixels() const { return pixels_.data(); }
     uint32_t pixelAt(int32_t x, int32_t y) const;
@@ -76,7 +88,26 @@ private:
     int32_t height_;
     int32_t pitch_;
     PixelFormat format_;
-    std::vector<uint8_t> pixels_;
+    // Grows without zeroing: new pixels are cleared only when asked for.
+    template <typename T>
+    struct Uncleared : std::allocator<T> {
+        template <typename U>
+        struct rebind {
+            using other = Uncleared<U>;
+        };
+        Uncleared() = default;
+        template <typename U>
+        Uncleared(const Uncleared<U>&) noexcept {}
+        template <typename U>
+        void construct(U* p) noexcept {
+            ::new (static_cast<void*>(p)) U;
+        }
+        template <typename U, typename... Args>
+        void construct(U* p, Args&&... args) {
+            ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+        }
+    };
+    std::vector<uint8_t, Uncleared<uint8_t>> pixels_;
     bool locked_ = false;
     bool hasKey_ = false;
     uint32_t key_ = 0;

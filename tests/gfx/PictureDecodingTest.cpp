@@ -1,11 +1,14 @@
-// What a picture decode that goes wrong leaves behind: a damaged mask changes
-// nothing of the picture it was meant for.
+// What picture decoding leaves behind: surfaces that a decoder writes whole are
+// not cleared first, so every line must be written or cleared; a damaged mask
+// changes nothing of the picture it was meant for.
 #include "gfx/ImageLoader.h"
 #include "gfx/Surface.h"
 
 #include "support/TestImages.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace vandrel {
 namespace {
@@ -15,6 +18,72 @@ using test::Bytes;
 using test::concat;
 using test::Rgb;
 using test::TestArchive;
+
+// Uncleared surfaces come out filled with a byte no decoder writes, so that a
+// line left out shows.
+class UnclearedFill : public ::testing::Test {
+protected:
+    void SetUp() override { VideoSurface::fillUnclearedWith(0xCD); }
+    void TearDown() override { VideoSurface::fillUnclearedWith(-1); }
+};
+
+bool allZero(const VideoSurface& t) {
+    const size_t n = static_cast<size_t>(t.pitch()) * t.height();
+    return std::all_of(t.pixels(), t.pixels() + n, [](uint8_t b) { return b == 0; });
+}
+
+TEST_F(UnclearedFill, EveryLineOfADecodedPictureIsWrittenAndThePaddingIsZero) {
+    for (const PixelFormat& f : {PixelFormat::xrgb32(), PixelFormat::rgb24(), PixelFormat::rgb565()}) {
+        SCOPED_TRACE(f.bitsPerPixel);
+        const test::Picture p = test::makePicture(701, 483, [](int32_t x, int32_t y) {
+            return Rgb{static_cast<uint8_t>(x), static_cast<uint8_t>(y), 7};
+        });
+        TestArchive archive({{"e", concat({block("JP", test::encodeJpeg(p)), block("PG")})}});
+        VideoDevice device(f);
+        Surface s;
+        ASSERT_TRUE(loadImage(&archive.entry("e"), &s, &device));
+        ASSERT_EQ(s.tileCount(), 4);
+        for (int32_t i = 0; i < s.tileCount(); ++i) {
+            const VideoSurface* t = s.tile(i);
+            const size_t rowBytes = static_cast<size_t>(t->width()) * f.bytesPerPixel();
+            for (int32_t y = 0; y < t->height(); ++y) {
+                const uint8_t* line = t->pixels() + static_cast<size_t>(y) * t->pitch();
+                // A line of 0xCD bytes would be one the decoder never reached.
+                ASSERT_FALSE(std::all_of(line, line + rowBytes, [](uint8_t b) { return b == 0xCD; }))
+                    << "tile " << i << " line " << y;
+                for (size_t b = rowBytes; b < static_cast<size_t>(t->pitch()); ++b) ASSERT_EQ(line[b], 0);
+                if (f.bitsPerPixel == 32) {
+                    for (size_t b = 3; b < rowBytes; b += 4) ASSERT_EQ(line[b], 0) << "the spare byte";
+                }
+            }
+        }
+    }
+}
+
+TEST_F(UnclearedFill, TilesMadeBeforeAFailedCreationAreCleared) {
+    const test::Picture p = test::makePicture(1280, 8, [](int32_t, int32_t) { return Rgb{1, 2, 3}; });
+    TestArchive archive({{"e", concat({block("JP", test::encodeJpeg(p)), block("PG")})}});
+    VideoDevice device;
+    device.limitSurfaces(1); // video memory runs out after the first tile
+    Surface s;
+    EXPECT_FALSE(loadImage(&archive.entry("e"), &s, &device));
+    ASSERT_NE(s.tile(0), nullptr);
+    EXPECT_EQ(s.tile(1), nullptr);
+    EXPECT_TRUE(allZero(*s.tile(0)));
+}
+
+TEST_F(UnclearedFill, ClearingFromALineReachesEveryTileBelowIt) {
+    VideoDevice device;
+    Surface s;
+    ASSERT_TRUE(s.createUncleared(700, 500, &device));
+    ASSERT_TRUE(s.clearLinesFrom(479));
+    for (int32_t i = 0; i < s.tileCount(); ++i) {
+        const VideoSurface* t = s.tile(i);
+        const Box r = s.tileRect(i);
+        for (int32_t y = 0; y < t->height(); ++y)
+            EXPECT_EQ(t->pixelAt(t->width() - 1, y), r.y + y >= 479 ? 0u : 0xCDCDCDCDu) << i << "," << y;
+    }
+}
 
 TEST(DecodeMaskFailure, ADamagedMaskLeavesThePictureAsItWas) {
     const test::Picture p = test::makePicture(64, 8, [](int32_t, int32_t) { return Rgb{10, 200, 30}; });
