@@ -4,6 +4,9 @@
 // it plays.
 #include "sound/OggSoundStream.h"
 
+#include "sound/VorbisSetup.h"
+#include "sound/VorbisSetups.h"
+
 #include <ogg/ogg.h>
 #include <vorbis/codec.h>
 
@@ -24,7 +27,9 @@ struct OggSoundStream::Decoder {
     ogg_stream_state stream{};
     ogg_page page{};
     ogg_packet packet{};
-    vorbis_info info{};
+    // The stream information the decoder runs on: read from this stream's
+    // headers, or shared with other streams that brought the same ones.
+    std::shared_ptr<VorbisSetup> setup;
     vorbis_comment comment{};
     vorbis_dsp_state dsp{};
     vorbis_block block{};
@@ -37,8 +42,8 @@ struct OggSoundStream::Decoder {
     bool lastPageIn = false; // the page marked end-of-stream has been taken in
 };
 
-OggSoundStream::OggSoundStream(std::vector<uint8_t> payload)
-    : decoder(std::make_unique<Decoder>()), input(std::move(payload)) {
+OggSoundStream::OggSoundStream(std::vector<uint8_t> payload, std::shared_ptr<VorbisSetups> setups)
+    : decoder(std::make_unique<Decoder>()), input(std::move(payload)), setups_(std::move(setups)) {
     inputSize = static_cast<int32_t>(std::min<size_t>(input.size(), INT32_MAX));
     ogg_sync_init(&decoder->sync);
     decoder->syncInit = true;
@@ -103,20 +108,27 @@ int32_t OggSoundStream::feed() {
 
 bool OggSoundStream::openHeaders() {
     Decoder& d = *decoder;
+    const auto packetBytes = [](const ogg_packet& p) {
+        return std::vector<uint8_t>(p.packet, p.packet + std::max<long>(p.bytes, 0));
+    };
     const auto opened = [&]() -> bool {
         feed();
         if (ogg_sync_pageout(&d.sync, &d.page) != 1) return false;
         ogg_stream_init(&d.stream, ogg_page_serialno(&d.page));
         d.streamInit = true;
-        vorbis_info_init(&d.info);
+        d.setup = std::make_shared<VorbisSetup>();
         vorbis_comment_init(&d.comment);
         d.infoInit = true;
+        vorbis_info* info = &d.setup->info;
         if (ogg_stream_pagein(&d.stream, &d.page) < 0) return false;
         if (ogg_stream_packetout(&d.stream, &d.packet) != 1) return false;
-        if (vorbis_synthesis_headerin(&d.info, &d.comment, &d.packet) < 0) return false;
+        if (vorbis_synthesis_headerin(info, &d.comment, &d.packet) < 0) return false;
+        if (setups_) d.setup->idPacket = packetBytes(d.packet);
 
         // The comment and setup headers may share pages or span several.
         int taken = 0;
+        bool commentRead = false;
+        bool shared = false;
         while (taken < 2) {
             const int page = ogg_sync_pageout(&d.sync, &d.page);
             if (page == 0) {
@@ -129,17 +141,32 @@ bool OggSoundStream::openHeaders() {
                 const int got = ogg_stream_packetout(&d.stream, &d.packet);
                 if (got == 0) break;
                 if (got < 0) return false;
-                vorbis_synthesis_headerin(&d.info, &d.comment, &d.packet);
                 ++taken;
+                if (taken == 2 && setups_ && commentRead) {
+                    // The same identification and set-up headers decode to the
+                    // same information: take the one decoded before, if any.
+                    d.setup->setupPacket = packetBytes(d.packet);
+                    const auto& id = d.setup->idPacket;
+                    const auto& setup = d.setup->setupPacket;
+                    if (auto known = setups_->find(id.data(), id.size(), setup.data(), setup.size())) {
+                        d.setup = std::move(known);
+                        info = &d.setup->info;
+                        shared = true;
+                        continue;
+                    }
+                }
+                const int result = vorbis_synthesis_headerin(info, &d.comment, &d.packet);
+                if (taken == 1) commentRead = result == 0;
             }
         }
         // A damaged setup header leaves the information incomplete; synthesis
         // then refuses to start, and the stream stays without PCM.
-        if (d.info.channels <= 0 || vorbis_synthesis_init(&d.dsp, &d.info) != 0) return false;
+        if (info->channels <= 0 || vorbis_synthesis_init(&d.dsp, info) != 0) return false;
         d.dspInit = true;
         vorbis_block_init(&d.dsp, &d.block);
         d.blockInit = true;
-        waveFormat = AudioFormat::pcm16(static_cast<uint16_t>(d.info.channels), static_cast<uint32_t>(d.info.rate));
+        waveFormat = AudioFormat::pcm16(static_cast<uint16_t>(info->channels), static_cast<uint32_t>(info->rate));
+        if (setups_ && commentRead && !shared && !d.setup->setupPacket.empty()) setups_->keep(d.setup);
         return true;
     };
     d.open = opened();
@@ -157,7 +184,8 @@ void OggSoundStream::closeDecoder() {
     if (d.dspInit) vorbis_dsp_clear(&d.dsp);
     if (d.infoInit) {
         vorbis_comment_clear(&d.comment);
-        vorbis_info_clear(&d.info);
+        // The decoder state above refers to the information: it goes last.
+        d.setup.reset();
     }
     d.streamInit = d.blockInit = d.dspInit = d.infoInit = d.open = d.lastPageIn = false;
 }

@@ -10,11 +10,14 @@
 
 namespace vandrel {
 
+class VorbisSetups;
+
 class OggSoundStream final : public SoundStream {
 public:
     // Takes the whole compressed payload and opens its headers; a stream whose
-    // headers cannot be read is still made, and yields no PCM.
-    explicit OggSoundStream(std::vector<uint8_t> payload);
+    // headers cannot be read is still made, and yields no PCM. With setups, a
+    // set-up header decoded before is taken from there instead of again.
+    explicit OggSoundStream(std::vector<uint8_t> payload, std::shared_ptr<VorbisSetups> setups = nullptr);
     ~OggSoundStream() override;
     OggSoundStream(const OggSoundStream&) = delete;
     OggSoundStream& operator=(const OggSoundStream&) = delete;
@@ -55,6 +58,7 @@ private:
     std::vector<uint8_t> input;
     size_t inputCursor = 0; // offset into input of the next bytes to feed
     int32_t declaredLengthMs = 30000;
+    std::shared_ptr<VorbisSetups> setups_; // shared with the factory, which may go first
 };
 
 } // namespace vandrel

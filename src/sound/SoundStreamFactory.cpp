@@ -39,7 +39,7 @@ std::unique_ptr<SoundStream> SoundStreamFactory::create(BlockReader& reader) {
         if (!reader.read(input.data() + have, piece)) return nullptr;
         have += piece;
     }
-    return std::make_unique<OggSoundStream>(std::move(input));
+    return std::make_unique<OggSoundStream>(std::move(input), setups_);
 }
 
 } // namespace vandrel
