@@ -252,5 +252,21 @@ TEST(SdlWindowScaleTest, AWindowAtScaleTwoShowsTheGameItsOwnSizeAndHalvesPositio
     EXPECT_EQ(pointParamY(m.lParam), 240);
 }
 
+TEST(SdlWindowScaleTest, AWindowStartedFullScreenComesBackAtItsScaledSize) {
+    std::string error;
+    ScreenOptions options;
+    options.windowScale = 2;
+    auto window = SdlWindow::create(error, options);
+    if (!window) GTEST_SKIP() << "no SDL video here: " << error;
+    window->setFullScreen(true);
+    window->setClientSize(640, 480);
+    window->show();
+    window->setFullScreen(false);
+    int w = 0, h = 0;
+    window->windowSize(w, h);
+    EXPECT_EQ(w, 1280);
+    EXPECT_EQ(h, 960);
+}
+
 } // namespace
 } // namespace vandrel

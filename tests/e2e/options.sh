@@ -34,6 +34,12 @@ for o in --window --fullscreen '--scale N' --integer-scale '--filter nearest|lin
   grep -qF -- "$o" "$out/help.out" || fail "--help does not list $o"
 done
 [[ ! -s $out/help.err ]] || fail "--help wrote to stderr"
+# The manual page describes every option --help lists.
+manual=$(cd "$(dirname "$0")/../.." && pwd)/doc/vandrel.6
+for o in $(grep -o -- '--[a-z-]*' "$out/help.out" | sort -u); do
+  # In the page's source every dash is escaped: --integer-scale is "Fl \-integer\-scale".
+  grep -qF -- "Fl \\-$(sed 's/-/\\-/g' <<<"${o#--}")" "$manual" || fail "the manual page does not describe $o"
+done
 
 run version --version
 (($(code version) == 0)) || fail "--version exited $(code version)"
