@@ -90,8 +90,12 @@ int main(int argc, char** argv) {
     default: break;
     }
     // The data set: our own, behind this executable, or the one asked for.
-    const std::string dataPath = options.dataPath.empty() ? executablePath(argv[0]) : options.dataPath;
+    std::string dataPath = executablePath(argv[0]);
     if (!options.dataPath.empty()) {
+        // Every loading pass opens it again, so a relative name is pinned down now.
+        std::error_code ec;
+        const std::filesystem::path full = std::filesystem::absolute(options.dataPath, ec);
+        dataPath = ec ? options.dataPath : full.string();
         std::string why;
         if (!holdsDataSet(dataPath, why)) {
             std::fprintf(stderr, "vandrel: %s is not a data set: %s\n", dataPath.c_str(), why.c_str());

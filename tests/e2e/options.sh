@@ -71,6 +71,8 @@ own=$("$game" --where-scores)
 run plain --data "$zip" --where-scores
 (($(code plain) == 0)) || fail "--data with the plain zip exited $(code plain): $(cat "$out/plain.err")"
 [[ $(cat "$out/plain.out") == "$own" ]] || fail "the plain zip's table is $(cat "$out/plain.out"), not $own"
+relative=$(cd "$(dirname "$zip")" && "$game" --data "$(basename "$zip")" --where-scores 2>&1)
+[[ $relative == "$own" ]] || fail "--data with a name relative to the current folder said: $relative"
 "$pack" append "$bare" "$zip" "$out/carrier" >/dev/null || fail "cannot append the data set"
 run carrier --data "$out/carrier" --where-scores
 (($(code carrier) == 0)) || fail "--data with an executable exited $(code carrier)"
