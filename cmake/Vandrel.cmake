@@ -30,9 +30,15 @@ function(vandrel_test name)
   target_compile_definitions(${name} PRIVATE
     VANDREL_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     VANDREL_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  # A cross-built test binary runs only through the emulator (Wine), so its
+  # tests are listed when ctest starts rather than during the build.
+  set(discovery)
+  if(CMAKE_CROSSCOMPILING)
+    set(discovery DISCOVERY_MODE PRE_TEST)
+  endif()
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-    DISCOVERY_TIMEOUT 120)
+    DISCOVERY_TIMEOUT 120 ${discovery})
   # gtest_discover_tests splits a list-valued ENVIRONMENT into separate
   # properties, so the environment is set on the discovered tests afterwards.
   set(env "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy")

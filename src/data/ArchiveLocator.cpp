@@ -4,6 +4,7 @@
 #include "data/ArchiveLocator.h"
 
 #include "platform/LoadError.h"
+#include "platform/Process.h"
 
 #include <climits>
 #include <cstdint>
@@ -43,6 +44,7 @@ bool seekTo(std::FILE* file, uint64_t position) {
 constexpr size_t dosHeaderSize = 64;
 constexpr size_t ntHeadersSize = 248; // signature, file header, 224-byte optional header
 constexpr size_t sectionHeaderSize = 40;
+constexpr uint16_t pe32PlusMagic = 0x20B;
 
 // The PE walk: the last header of the section table decides where the image
 // ends, then a CodeView "NB10" record there is stepped over.
@@ -52,6 +54,13 @@ long peArchiveStart(std::FILE* file, const uint8_t* dos) {
     uint8_t nt[ntHeadersSize];
     if (std::fread(nt, 1, sizeof nt, file) != sizeof nt) fail();
     if (le32(nt) != 0x4550) fail();
+    // A 64-bit image (optional header magic 0x20B) has a longer optional header
+    // than the 224 bytes read above; its section table starts where the file
+    // header's SizeOfOptionalHeader says.
+    if (le16(nt + 24) == pe32PlusMagic) {
+        const int64_t table = static_cast<int64_t>(lfanew) + 24 + le16(nt + 20);
+        if (table < 0 || !seekTo(file, static_cast<uint64_t>(table))) fail();
+    }
     const uint16_t sections = le16(nt + 6);
     // Without a section table there is no last section to end the image.
     if (sections == 0) fail();
@@ -115,7 +124,7 @@ uint64_t elfArchiveStart(std::FILE* file, const uint8_t* header, size_t got) {
 
 std::FILE* ArchiveLocator::open(const char* path) {
     if (!path) fail();
-    file = std::fopen(path, "rb");
+    file = openFile(path, "rb");
     if (!file) fail();
 
     uint8_t header[dosHeaderSize];

@@ -4,6 +4,7 @@
 #include "data/Archive.h"
 #include "data/BlockReader.h"
 #include "platform/LoadError.h"
+#include "platform/Process.h"
 #include "support/TestArchive.h"
 
 #include <gtest/gtest.h>
@@ -32,9 +33,12 @@ struct Section {
 };
 
 // A PE image: DOS header, NT headers at lfanew, the section table, and the
-// section bytes; the file is as long as the furthest section reaches.
-Bytes peImage(const std::vector<Section>& sections, uint32_t lfanew = 0x80) {
-    const size_t tableEnd = lfanew + 248 + 40 * sections.size();
+// section bytes; the file is as long as the furthest section reaches. A 64-bit
+// image (PE32+) has a 240-byte optional header, so its table starts 16 bytes
+// further back.
+Bytes peImage(const std::vector<Section>& sections, uint32_t lfanew = 0x80, bool pe32Plus = false) {
+    const size_t tableStart = lfanew + (pe32Plus ? 264 : 248);
+    const size_t tableEnd = tableStart + 40 * sections.size();
     size_t length = tableEnd;
     for (const Section& s : sections) length = std::max<size_t>(length, s.pointer + s.size);
     Bytes b(length, 0);
@@ -43,8 +47,10 @@ Bytes peImage(const std::vector<Section>& sections, uint32_t lfanew = 0x80) {
     put32(b, 0x3C, lfanew);
     std::memcpy(&b[lfanew], "PE\0\0", 4);
     put16(b, lfanew + 6, static_cast<uint16_t>(sections.size()));
+    put16(b, lfanew + 20, pe32Plus ? 240 : 224);
+    put16(b, lfanew + 24, pe32Plus ? 0x20B : 0x10B);
     for (size_t i = 0; i < sections.size(); ++i) {
-        const size_t at = lfanew + 248 + 40 * i;
+        const size_t at = tableStart + 40 * i;
         std::memcpy(&b[at], ".sec", 4);
         put32(b, at + 16, sections[i].size);
         put32(b, at + 20, sections[i].pointer);
@@ -150,6 +156,17 @@ TEST(ArchiveLocatorPe, UnrecognisedRecordsLeaveTheStartAtTheImageEnd) {
     EXPECT_EQ(locate(image + codeView(std::string(235, 'x') + ".pdb") + smallZip()), 0x600);
     // The last position that still counts: the zero at byte 254.
     EXPECT_EQ(locate(image + codeView(std::string(234, 'x') + ".pdb") + smallZip()), 0x600 + 255);
+}
+
+TEST(ArchiveLocatorPe, SixtyFourBitImagesAreWalkedPastTheirLongerOptionalHeader) {
+    // Read with the 32-bit header's length, the last section header would be
+    // taken 16 bytes early and the image would end somewhere inside it.
+    const Bytes image = peImage({{0x400, 0x200}, {0x600, 0x1000}}, 0x80, true);
+    EXPECT_EQ(locate(image + smallZip()), 0x1600);
+    EXPECT_EQ(locate(image + codeView("C:\\b\\game.pdb") + smallZip()), 0x1600 + 16 + 13 + 1);
+    // A table cut short behind the longer header still fails.
+    Bytes cut(image.begin(), image.begin() + 0x80 + 264 + 60);
+    EXPECT_EQ(locate(cut), -1);
 }
 
 TEST(ArchiveLocatorPe, ImageEndingAtItsLastSectionLeavesTheStreamThere) {
@@ -288,11 +305,21 @@ TEST(ArchiveLocatorElf, DamagedImagesFail) {
     EXPECT_EQ(locate(Bytes{0x7F, 'E', 'L', 'F', 2, 1, 1}), -1); // header cut short
 }
 
+// This test program as the linker made it (on Windows a 64-bit PE image with
+// its debug sections, on Linux an ELF image), with a zip behind it.
+TEST(ArchiveLocator, FindsAnArchiveAppendedToThisTestProgram) {
+    const Bytes self = test::readFile(executablePath(nullptr));
+    ASSERT_GT(self.size(), 1000u);
+    EXPECT_EQ(locate(self + smallZip()), static_cast<long>(self.size()));
+}
+
+#ifndef _WIN32
 TEST(ArchiveLocatorElf, FindsAnArchiveAppendedToARealExecutable) {
     const Bytes self = test::readFile("/proc/self/exe");
     ASSERT_GT(self.size(), 1000u);
     EXPECT_EQ(locate(self + smallZip()), static_cast<long>(self.size()));
 }
+#endif
 
 } // namespace
 } // namespace vandrel

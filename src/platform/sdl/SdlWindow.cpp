@@ -70,7 +70,7 @@ uint32_t controlChar(uint32_t vkCode) {
 }
 
 // The window's icon, drawn at a size window managers show well in task switchers.
-SDL_Surface* makeIcon() {
+[[maybe_unused]] SDL_Surface* makeIcon() {
     constexpr int size = 64;
     std::vector<uint8_t> rgba = drawGameIcon(size);
     SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, size, size, 32, SDL_PIXELFORMAT_RGBA32);
@@ -98,9 +98,25 @@ uint32_t nextCodePoint(const char* s, size_t& i) {
     return extra == 0 ? 0xFFFD : cp;
 }
 
+#ifdef _WIN32
+// On Windows the window belongs to the class "MainWClass", and its icon is the
+// icon group 103 of Vandrel.exe's resources: both are fixed when SDL registers
+// the class, before its video starts.
+void registerWindowClass() {
+    static bool registered = false;
+    if (registered) return;
+    SDL_SetHint(SDL_HINT_WINDOWS_INTRESOURCE_ICON, "103");
+    SDL_SetHint(SDL_HINT_WINDOWS_INTRESOURCE_ICON_SMALL, "103");
+    registered = SDL_RegisterApp("MainWClass", 0, nullptr) == 0;
+}
+#endif
+
 } // namespace
 
 std::unique_ptr<SdlWindow> SdlWindow::create(std::string& error, const ScreenOptions& options) {
+#ifdef _WIN32
+    registerWindowClass();
+#endif
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         error = SDL_GetError();
         return nullptr;
@@ -124,10 +140,12 @@ std::unique_ptr<SdlWindow> SdlWindow::create(std::string& error, const ScreenOpt
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return nullptr;
     }
+#ifndef _WIN32
     if (SDL_Surface* icon = makeIcon()) {
         SDL_SetWindowIcon(w->window_, icon);
         SDL_FreeSurface(icon);
     }
+#endif
     w->renderer_ = SDL_CreateRenderer(w->window_, -1, SDL_RENDERER_PRESENTVSYNC);
     if (!w->renderer_) w->renderer_ = SDL_CreateRenderer(w->window_, -1, SDL_RENDERER_SOFTWARE);
     if (!w->renderer_) {

@@ -1,0 +1,20 @@
+# A cross build runs the data-set tools (assetgen, pack) of a native build of
+# the same tree, named by VANDREL_HOST_BUILD; scripts/build-windows makes that
+# build first. Only the game, its tests and its benchmarks are cross-built.
+set(VANDREL_HOST_BUILD "" CACHE PATH "A native build folder of this tree holding assetgen, pack and the data set")
+if(NOT VANDREL_HOST_BUILD OR NOT EXISTS ${VANDREL_HOST_BUILD}/tools/pack/pack)
+  message(FATAL_ERROR "A cross build needs -DVANDREL_HOST_BUILD=<a native build folder with tools/pack/pack> "
+                      "(scripts/build-windows sets it up)")
+endif()
+foreach(tool pack assetgen)
+  add_executable(${tool} IMPORTED GLOBAL)
+  set_target_properties(${tool} PROPERTIES IMPORTED_LOCATION ${VANDREL_HOST_BUILD}/tools/${tool}/${tool})
+endforeach()
+set(VANDREL_DATASET_ZIP ${VANDREL_HOST_BUILD}/dataset/vandrel.zip CACHE INTERNAL "The game's data archive, made by the native build")
+add_custom_target(dataset)
+
+# The game's icon, drawn by the native build's icongen, goes into Vandrel.exe.
+set(VANDREL_ICON_FILE "")
+if(EXISTS ${VANDREL_HOST_BUILD}/icons/vandrel.ico)
+  set(VANDREL_ICON_FILE ${VANDREL_HOST_BUILD}/icons/vandrel.ico)
+endif()
