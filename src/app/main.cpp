@@ -11,6 +11,7 @@
 #include "data/ArchiveLocator.h"
 #include "platform/LoadError.h"
 #include "platform/MessageBox.h"
+#include "platform/Process.h"
 #include "platform/sdl/SdlWindow.h"
 #include "scores/ScoreLocation.h"
 #include "sound/SoundSystem.h"
@@ -24,15 +25,6 @@
 #include <system_error>
 
 namespace {
-
-// The archive sits behind our own executable. The system knows where that
-// is, whatever the command line holds.
-std::string executablePath(const char* argv0) {
-    std::error_code ec;
-    std::filesystem::path p = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (!ec && !p.empty()) return p.string();
-    return argv0 ? argv0 : "";
-}
 
 void reportVideoFailure(const std::string& cause) {
     const std::string text =
@@ -79,6 +71,8 @@ bool holdsDataSet(const std::string& path, std::string& why) {
 
 int main(int argc, char** argv) {
     using namespace vandrel;
+    // Answers to options go to the console the game was started from.
+    if (argc > 1) attachParentConsole();
     // Everything the player asked for is read before anything starts.
     const CommandLine options = CommandLine::parse(argc, argv);
     switch (options.action) {
@@ -89,7 +83,8 @@ int main(int argc, char** argv) {
     case CommandLine::Action::Version: std::printf("vandrel %s (%s)\n", kVersion, kBuildDescription); return 0;
     default: break;
     }
-    // The data set: our own, behind this executable, or the one asked for.
+    // The data set: our own, behind this executable (wherever the system says
+    // that is, whatever the command line holds), or the one asked for.
     std::string dataPath = executablePath(argv[0]);
     if (!options.dataPath.empty()) {
         // Every loading pass opens it again, so a relative name is pinned down now.
