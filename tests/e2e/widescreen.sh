@@ -163,7 +163,7 @@ done
 xdotool mousemove $((wx + 640)) $((wy + 480)) click 1
 sleep 1.5
 aimed=0
-for i in $(seq 1 20); do
+for i in $(seq 1 14); do
   xdotool mousemove $((wx + 640)) $((wy + 480))
   e2e_shot "$E2E_DIR/look-a.png"
   sleep 0.05
