@@ -12,6 +12,10 @@
 #include <new>
 #include <utility>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace vandrel {
 namespace {
 
@@ -83,7 +87,20 @@ void writeQuads32(uint8_t* d, const uint8_t* row, int32_t n, bool adjustKey) {
     constexpr uint32_t key = Surface::key32;
     constexpr uint32_t lifted = (key & ~0xFF00u) | (uint32_t{adjustedGreen} << 8);
     if constexpr (std::endian::native == std::endian::little) {
-        for (int32_t i = 0; i < n; ++i) {
+        int32_t i = 0;
+#ifdef __SSE2__
+        // Four pixels at a time: clear the spare bytes, find the key among the
+        // colours and lift its green (the two differ in green bits alone).
+        const __m128i colour = _mm_set1_epi32(0x00FFFFFF);
+        const __m128i keys = _mm_set1_epi32(static_cast<int>(key));
+        const __m128i lift = _mm_set1_epi32(adjustKey ? static_cast<int>(key ^ lifted) : 0);
+        for (; i + 4 <= n; i += 4) {
+            __m128i v = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i * 4)), colour);
+            v = _mm_xor_si128(v, _mm_and_si128(_mm_cmpeq_epi32(v, keys), lift));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i * 4), v);
+        }
+#endif
+        for (; i < n; ++i) {
             uint32_t v;
             std::memcpy(&v, row + static_cast<size_t>(i) * 4, 4);
             v &= 0x00FFFFFFu;
@@ -100,6 +117,26 @@ void writeQuads32(uint8_t* d, const uint8_t* row, int32_t n, bool adjustKey) {
             d[2] = r;
             d[3] = 0;
         }
+    }
+}
+
+// Native 5-6-5 values, as libjpeg-turbo packs them, into a 5-6-5 tile.
+void write565From565(uint8_t* d, const uint8_t* row, int32_t n, bool adjustKey) {
+    int32_t i = 0;
+#ifdef __SSE2__
+    const __m128i keys = _mm_set1_epi16(static_cast<short>(Surface::key565));
+    const __m128i lift = _mm_set1_epi16(adjustKey ? static_cast<short>(Surface::key565 ^ Surface::keyAdjusted565) : 0);
+    for (; i + 8 <= n; i += 8) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i * 2));
+        v = _mm_xor_si128(v, _mm_and_si128(_mm_cmpeq_epi16(v, keys), lift));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i * 2), v);
+    }
+#endif
+    for (; i < n; ++i) {
+        uint16_t v;
+        std::memcpy(&v, row + static_cast<size_t>(i) * 2, 2);
+        if (adjustKey && v == Surface::key565) v = Surface::keyAdjusted565;
+        store16(d + static_cast<size_t>(i) * 2, v);
     }
 }
 
@@ -401,6 +438,16 @@ bool Surface::putQuadRow(const uint8_t* row, int32_t y, bool adjustKey) {
     });
 }
 
+bool Surface::put565Row(const uint8_t* row, int32_t y, bool adjustKey) {
+    recordFormat();
+    if (!row) return false;
+    return forEachRowSegment(y, width_, tileLocks_, tileRects_, tileCount_, [&](Kind kind, const Segment& seg) {
+        if (kind != Kind::rgb565) return false;
+        write565From565(seg.pixels, row + static_cast<size_t>(seg.start) * 2, seg.count, adjustKey);
+        return true;
+    });
+}
+
 bool Surface::getRow(uint8_t* row, int32_t y, bool mirror) {
     recordFormat();
     if (!row) return false;
@@ -445,20 +492,38 @@ bool Surface::putMaskRow(const uint8_t* mask, int32_t y) {
 }
 
 namespace {
-// Calls paint(i) for every set bit i in [from, to) of a packed mask row; whole
-// bytes of opaque pixels, the common case, are passed over at once.
+// Calls paint(start, n) for every run of set bits in [from, to) of a packed
+// mask row. Whole bytes of opaque or of transparent pixels, by far the most,
+// are taken eight at a time.
 template <typename Paint>
-void forEachSetBit(const uint8_t* bits, int32_t from, int32_t to, Paint paint) {
+void forEachSetRun(const uint8_t* bits, int32_t from, int32_t to, Paint paint) {
     int32_t i = from;
+    int32_t run = -1; // start of the run being collected
     while (i < to) {
-        const uint8_t byte = bits[i >> 3];
-        if (byte == 0 && (i & 7) == 0) {
-            i += 8;
-            continue;
+        if ((i & 7) == 0 && i + 8 <= to) {
+            const uint8_t byte = bits[i >> 3];
+            if (byte == 0x00) {
+                if (run >= 0) paint(run, i - run);
+                run = -1;
+                i += 8;
+                continue;
+            }
+            if (byte == 0xFF) {
+                if (run < 0) run = i;
+                i += 8;
+                continue;
+            }
         }
-        if (byte & (0x80u >> (i & 7))) paint(i);
+        const bool set = (bits[i >> 3] & (0x80u >> (i & 7))) != 0;
+        if (set && run < 0) {
+            run = i;
+        } else if (!set && run >= 0) {
+            paint(run, i - run);
+            run = -1;
+        }
         ++i;
     }
+    if (run >= 0) paint(run, to - run);
 }
 } // namespace
 
@@ -468,25 +533,36 @@ bool Surface::putMaskBits(const uint8_t* bits, int32_t count, int32_t y) {
     const uint16_t key16 = recorded == Kind::rgb565 ? key565 : recorded == Kind::rgb555 ? key555 : 0;
     return forEachRowSegment(y, width_, tileLocks_, tileRects_, tileCount_, [&](Kind kind, const Segment& seg) {
         const int32_t end = std::min(seg.start + seg.count, count);
-        uint8_t* d = seg.pixels;
         const int32_t first = seg.start;
         switch (kind) {
         case Kind::bits32:
-        case Kind::bits24: {
-            const int32_t bytes = bytesOf(kind);
-            forEachSetBit(bits, seg.start, end, [&](int32_t i) {
-                uint8_t* p = d + static_cast<ptrdiff_t>(i - first) * bytes;
-                p[0] = keyGrey;
-                p[1] = keyGrey;
-                p[2] = keyGrey;
+            // The fourth byte of each pixel stays as it is.
+            forEachSetRun(bits, seg.start, end, [&](int32_t start, int32_t n) {
+                constexpr bool little = std::endian::native == std::endian::little;
+                constexpr uint32_t spare = little ? 0xFF000000u : 0x000000FFu;
+                constexpr uint32_t grey = little ? key32 : key32 << 8;
+                uint8_t* p = seg.pixels + static_cast<ptrdiff_t>(start - first) * 4;
+                for (int32_t k = 0; k < n; ++k, p += 4) {
+                    uint32_t v;
+                    std::memcpy(&v, p, 4);
+                    v = (v & spare) | grey;
+                    std::memcpy(p, &v, 4);
+                }
             });
             break;
-        }
+        case Kind::bits24:
+            forEachSetRun(bits, seg.start, end, [&](int32_t start, int32_t n) {
+                std::memset(seg.pixels + static_cast<ptrdiff_t>(start - first) * 3, keyGrey,
+                            static_cast<size_t>(n) * 3);
+            });
+            break;
         case Kind::rgb565:
         case Kind::rgb555:
         case Kind::other16:
-            forEachSetBit(bits, seg.start, end,
-                          [&](int32_t i) { store16(d + static_cast<ptrdiff_t>(i - first) * 2, key16); });
+            forEachSetRun(bits, seg.start, end, [&](int32_t start, int32_t n) {
+                uint8_t* p = seg.pixels + static_cast<ptrdiff_t>(start - first) * 2;
+                for (int32_t k = 0; k < n; ++k, p += 2) store16(p, key16);
+            });
             break;
         case Kind::unsupported: return false;
         }

@@ -85,6 +85,32 @@ TEST_F(UnclearedFill, ClearingFromALineReachesEveryTileBelowIt) {
     }
 }
 
+TEST(DecodeColourLayouts, A565DisplayGetsThePixelsOfTheColourRowsPackedAndLifted) {
+    // Noise with the key grey and colours that pack to the 16-bit key in it.
+    const test::Picture p = test::makePicture(700, 40, [](int32_t x, int32_t y) {
+        if ((x + y) % 7 == 0) return Rgb{180, 180, 180};
+        if ((x + y) % 7 == 1) return Rgb{182, 183, 181};
+        return Rgb{static_cast<uint8_t>(x * 13 + y), static_cast<uint8_t>(x * y), static_cast<uint8_t>(y * 29 - x)};
+    });
+    TestArchive archive({{"e", concat({block("JP", test::encodeJpeg(p, 90)), block("PG")})}});
+    VideoDevice device32, device565(PixelFormat::rgb565());
+    Surface colour, packed, expected;
+    ASSERT_TRUE(loadImage(&archive.entry("e"), &colour, &device32));
+    ASSERT_TRUE(loadImage(&archive.entry("e"), &packed, &device565)); // opened again from its start
+    ASSERT_TRUE(expected.create(700, 40, &device565));
+    ASSERT_TRUE(colour.lock() && expected.lock());
+    std::vector<uint8_t> row(700 * 3);
+    for (int32_t y = 0; y < 40; ++y) {
+        ASSERT_TRUE(colour.getRow(row.data(), y, false));
+        ASSERT_TRUE(expected.putRow(row.data(), y, true));
+    }
+    ASSERT_TRUE(colour.unlock() && expected.unlock());
+    for (int32_t i = 0; i < expected.tileCount(); ++i)
+        for (int32_t y = 0; y < expected.tile(i)->height(); ++y)
+            for (int32_t x = 0; x < expected.tile(i)->width(); ++x)
+                ASSERT_EQ(packed.tile(i)->pixelAt(x, y), expected.tile(i)->pixelAt(x, y)) << i << ": " << x << "," << y;
+}
+
 TEST(DecodeMaskFailure, ADamagedMaskLeavesThePictureAsItWas) {
     const test::Picture p = test::makePicture(64, 8, [](int32_t, int32_t) { return Rgb{10, 200, 30}; });
     const std::vector<uint8_t> all(64 * 8, 1);

@@ -90,6 +90,34 @@ TEST(SurfaceQuadRows, NeedALockedSurfaceOfAKnownDepth) {
     EXPECT_TRUE(s.putQuadRow(quads, 0, true));
 }
 
+TEST(Surface565Rows, LeaveWhatTheByteRowsLeaveAndRefuseOtherFormats) {
+    VideoDevice device(PixelFormat::rgb565());
+    Surface plain, fast;
+    ASSERT_TRUE(plain.create(701, 2, &device) && fast.create(701, 2, &device));
+    ASSERT_TRUE(plain.lock() && fast.lock());
+    std::vector<uint8_t> bgr, quads;
+    for (int32_t y = 0; y < 2; ++y) {
+        makeLine(701, y, bgr, quads);
+        std::vector<uint8_t> packed(701 * 2);
+        for (int32_t x = 0; x < 701; ++x) {
+            const uint16_t v = static_cast<uint16_t>(((bgr[x * 3 + 2] & 0xF8) << 8) | ((bgr[x * 3 + 1] & 0xFC) << 3) |
+                                                     (bgr[x * 3] >> 3));
+            packed[x * 2] = static_cast<uint8_t>(v);
+            packed[x * 2 + 1] = static_cast<uint8_t>(v >> 8);
+        }
+        ASSERT_TRUE(plain.putRow(bgr.data(), y, y == 0));
+        ASSERT_TRUE(fast.put565Row(packed.data(), y, y == 0));
+    }
+    ASSERT_TRUE(plain.unlock() && fast.unlock());
+    EXPECT_EQ(pixelBytes(fast), pixelBytes(plain));
+
+    VideoDevice other(PixelFormat::rgb555());
+    Surface s;
+    ASSERT_TRUE(s.create(2, 1, &other) && s.lock());
+    const uint8_t row[4] = {};
+    EXPECT_FALSE(s.put565Row(row, 0, true));
+}
+
 // Runs of opaque and transparent bytes, lone pixels, a partial last byte.
 bool maskedAt(int32_t x, int32_t y) { return (x >= 16 && x < 40) || (x + y) % 13 == 0 || (x > 600 && x < 650); }
 
