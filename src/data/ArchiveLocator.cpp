@@ -72,7 +72,8 @@ long peArchiveStart(std::FILE* file, const uint8_t* dos) {
     if (std::fseek(file, static_cast<long>(end), SEEK_SET) != 0) fail();
 
     uint8_t look[256] = {};
-    (void)std::fread(look, 1, 255, file);
+    // A short read leaves zeros behind, which no debug record matches.
+    [[maybe_unused]] const size_t got = std::fread(look, 1, 255, file);
     uint32_t start = end;
     if (std::memcmp(look, "NB10", 5) == 0) {
         for (int j = 16; j <= 254; ++j) {
