@@ -5,7 +5,6 @@
 #include "gfx/Surface.h"
 #include "platform/LoadError.h"
 
-#include <bit>
 #include <cstdio>
 #include <jerror.h>
 #include <jpeglib.h>
@@ -86,9 +85,8 @@ struct Decompressor {
 
 // The rows the decoder asks libjpeg for.
 enum class RowLayout {
-    quads,     // blue, green, red, spare
-    packed565, // native 16-bit 5-6-5 values
-    rgb,       // red, green, blue (then swapped)
+    quads, // blue, green, red, spare
+    rgb,   // red, green, blue (then swapped)
 };
 
 // How far a decode got, for clearing what it did not write when it fails.
@@ -116,24 +114,17 @@ void decode(BlockReader* reader, Surface* surface, VideoDevice* device, Progress
     const int64_t width = cinfo->image_width, height = cinfo->image_height;
     // A damaged header must not make us allocate gigabytes.
     if (width > maxImageSide || height > maxImageSide || width * height > maxImagePixels) throw LoadError();
-    // Greyscale pictures come out as colour rows like all others. libjpeg-turbo
-    // hands out rows in the surface's own layout, so each is copied into its
-    // tiles in one pass: 5-6-5 values for a 5-6-5 display (packed exactly as
-    // the surface packs colours, without dithering), otherwise blue, green,
-    // red and a spare byte. A plain libjpeg gives red first.
-    RowLayout layout = RowLayout::rgb;
-    int components = 3;
+        // Greyscale pictures come out as colour rows like all others. libjpeg-turbo
+        // hands out rows in the surface's own byte order (blue, green, red and a
+        // spare byte), copied into their tiles in one pass in every format; a
+        // plain libjpeg gives red first.
 #ifdef JCS_EXTENSIONS
-    layout = RowLayout::quads;
-    components = 4;
+    constexpr RowLayout layout = RowLayout::quads;
+    constexpr int components = 4;
     cinfo->out_color_space = JCS_EXT_BGRX;
-    if (std::endian::native == std::endian::little && device->format() == PixelFormat::rgb565()) {
-        layout = RowLayout::packed565;
-        components = 3; // the colour components; each pixel takes two bytes
-        cinfo->out_color_space = JCS_RGB565;
-        cinfo->dither_mode = JDITHER_NONE;
-    }
 #else
+    constexpr RowLayout layout = RowLayout::rgb;
+    constexpr int components = 3;
     cinfo->out_color_space = JCS_RGB;
 #endif
     jpeg_start_decompress(cinfo);
@@ -145,20 +136,17 @@ void decode(BlockReader* reader, Surface* surface, VideoDevice* device, Progress
                                   device))
         throw LoadError();
     progress.created = true;
-    const size_t bytesPerPixel = layout == RowLayout::quads ? 4 : layout == RowLayout::packed565 ? 2 : 3;
-    std::vector<uint8_t> row(static_cast<size_t>(cinfo->output_width) * bytesPerPixel);
+    std::vector<uint8_t> row(static_cast<size_t>(cinfo->output_width) * components);
     if (!surface->lock()) throw LoadError();
     while (cinfo->output_scanline < cinfo->output_height) {
         JSAMPROW rows[1] = {row.data()};
         jpeg_read_scanlines(cinfo, rows, 1);
         const int32_t y = static_cast<int32_t>(cinfo->output_scanline) - 1;
-        switch (layout) {
-        case RowLayout::quads: surface->putQuadRow(row.data(), y, true); break;
-        case RowLayout::packed565: surface->put565Row(row.data(), y, true); break;
-        case RowLayout::rgb:
+        if constexpr (layout == RowLayout::quads) {
+            surface->putQuadRow(row.data(), y, true);
+        } else {
             for (size_t i = 0; i < row.size(); i += 3) std::swap(row[i], row[i + 2]);
             surface->putRow(row.data(), y, true);
-            break;
         }
         progress.rowsWritten = y + 1;
     }

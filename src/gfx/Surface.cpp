@@ -120,26 +120,6 @@ void writeQuads32(uint8_t* d, const uint8_t* row, int32_t n, bool adjustKey) {
     }
 }
 
-// Native 5-6-5 values, as libjpeg-turbo packs them, into a 5-6-5 tile.
-void write565From565(uint8_t* d, const uint8_t* row, int32_t n, bool adjustKey) {
-    int32_t i = 0;
-#ifdef __SSE2__
-    const __m128i keys = _mm_set1_epi16(static_cast<short>(Surface::key565));
-    const __m128i lift = _mm_set1_epi16(adjustKey ? static_cast<short>(Surface::key565 ^ Surface::keyAdjusted565) : 0);
-    for (; i + 8 <= n; i += 8) {
-        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i * 2));
-        v = _mm_xor_si128(v, _mm_and_si128(_mm_cmpeq_epi16(v, keys), lift));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i * 2), v);
-    }
-#endif
-    for (; i < n; ++i) {
-        uint16_t v;
-        std::memcpy(&v, row + static_cast<size_t>(i) * 2, 2);
-        if (adjustKey && v == Surface::key565) v = Surface::keyAdjusted565;
-        store16(d + static_cast<size_t>(i) * 2, v);
-    }
-}
-
 void writeQuads24(uint8_t* d, const uint8_t* row, int32_t n, bool adjustKey) {
     for (int32_t i = 0; i < n; ++i, d += 3, row += 4) {
         const uint8_t b = row[0], r = row[2];
@@ -151,8 +131,43 @@ void writeQuads24(uint8_t* d, const uint8_t* row, int32_t n, bool adjustKey) {
     }
 }
 
+#ifdef __SSE2__
+// Packs eight pixels of four bytes (B, G, R, spare) into eight 16-bit values
+// of Red/Green/Blue bit counts 5/GreenBits/5, lifting the key to the adjusted key.
+template <int GreenBits>
+inline void pack16x8(uint8_t* d, const uint8_t* row, __m128i keys, __m128i lift) {
+    constexpr int redShift = 8 + (6 - GreenBits);   // red's top bits to 15 (5-6-5) or 14 (5-5-5)
+    constexpr int greenShift = 5 + (6 - GreenBits); // green's top bits below red
+    constexpr int redMask = GreenBits == 6 ? 0xF800 : 0x7C00;
+    constexpr int greenMask = GreenBits == 6 ? 0x07E0 : 0x03E0;
+    const __m128i red = _mm_set1_epi32(redMask), green = _mm_set1_epi32(greenMask), blue = _mm_set1_epi32(0x1F);
+    const __m128i bias = _mm_set1_epi32(0x8000);
+    __m128i packed[2];
+    for (int half = 0; half < 2; ++half) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + half * 16));
+        __m128i p = _mm_or_si128(_mm_and_si128(_mm_srli_epi32(v, redShift), red),
+                                 _mm_and_si128(_mm_srli_epi32(v, greenShift), green));
+        p = _mm_or_si128(p, _mm_and_si128(_mm_srli_epi32(v, 3), blue));
+        // Signed saturation would clip values from 0x8000 up: pack them biased.
+        packed[half] = _mm_sub_epi32(p, bias);
+    }
+    __m128i v16 = _mm_xor_si128(_mm_packs_epi32(packed[0], packed[1]), _mm_set1_epi16(static_cast<short>(0x8000)));
+    v16 = _mm_xor_si128(v16, _mm_and_si128(_mm_cmpeq_epi16(v16, keys), lift));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), v16);
+}
+#endif
+
 void writeQuads565(uint8_t* d, const uint8_t* row, int32_t n, bool adjustKey) {
-    for (int32_t i = 0; i < n; ++i, d += 2, row += 4) {
+    int32_t i = 0;
+#ifdef __SSE2__
+    if constexpr (std::endian::native == std::endian::little) {
+        const __m128i keys = _mm_set1_epi16(static_cast<short>(Surface::key565));
+        const __m128i lift =
+            _mm_set1_epi16(adjustKey ? static_cast<short>(Surface::key565 ^ Surface::keyAdjusted565) : 0);
+        for (; i + 8 <= n; i += 8) pack16x8<6>(d + i * 2, row + i * 4, keys, lift);
+    }
+#endif
+    for (d += i * 2, row += i * 4; i < n; ++i, d += 2, row += 4) {
         uint16_t v = static_cast<uint16_t>(((row[2] & 0xF8) << 8) | ((row[1] & 0xFC) << 3) | (row[0] >> 3));
         if (adjustKey && v == Surface::key565) v = Surface::keyAdjusted565;
         store16(d, v);
@@ -160,7 +175,16 @@ void writeQuads565(uint8_t* d, const uint8_t* row, int32_t n, bool adjustKey) {
 }
 
 void writeQuads555(uint8_t* d, const uint8_t* row, int32_t n, bool adjustKey) {
-    for (int32_t i = 0; i < n; ++i, d += 2, row += 4) {
+    int32_t i = 0;
+#ifdef __SSE2__
+    if constexpr (std::endian::native == std::endian::little) {
+        const __m128i keys = _mm_set1_epi16(static_cast<short>(Surface::key555));
+        const __m128i lift =
+            _mm_set1_epi16(adjustKey ? static_cast<short>(Surface::key555 ^ Surface::keyAdjusted555) : 0);
+        for (; i + 8 <= n; i += 8) pack16x8<5>(d + i * 2, row + i * 4, keys, lift);
+    }
+#endif
+    for (d += i * 2, row += i * 4; i < n; ++i, d += 2, row += 4) {
         uint16_t v = static_cast<uint16_t>(((row[2] & 0xF8) << 7) | ((row[1] & 0xF8) << 2) | (row[0] >> 3));
         if (adjustKey && v == Surface::key555) v = Surface::keyAdjusted555;
         store16(d, v);
@@ -434,16 +458,6 @@ bool Surface::putQuadRow(const uint8_t* row, int32_t y, bool adjustKey) {
         case Kind::other16: break;
         case Kind::unsupported: return false;
         }
-        return true;
-    });
-}
-
-bool Surface::put565Row(const uint8_t* row, int32_t y, bool adjustKey) {
-    recordFormat();
-    if (!row) return false;
-    return forEachRowSegment(y, width_, tileLocks_, tileRects_, tileCount_, [&](Kind kind, const Segment& seg) {
-        if (kind != Kind::rgb565) return false;
-        write565From565(seg.pixels, row + static_cast<size_t>(seg.start) * 2, seg.count, adjustKey);
         return true;
     });
 }

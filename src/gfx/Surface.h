@@ -62,9 +62,6 @@ public:
     // The same from width() pixels of four bytes each (B, G, R, unused), as
     // the JPEG decoder hands them out; the unused byte is never stored.
     bool putQuadRow(const uint8_t* row, int32_t y, bool adjustKey);
-    // The same from width() native 16-bit 5-6-5 values, for 5-6-5 surfaces
-    // only (false for any other format).
-    bool put565Row(const uint8_t* row, int32_t y, bool adjustKey);
     // Reads line y into width() pixels of B, G, R bytes; with mirror each
     // tile's part of the line is reversed in place.
     bool getRow(uint8_t* row, int32_t y, bool mirror);

@@ -73,16 +73,8 @@ bool VideoDevice::fitPrimary() {
 
 bool VideoDevice::flip() {
     if (!sink_ || !fullScreen_ || !primary_ || !back_) return false;
-    VideoSurface::Lock a, b;
-    if (!primary_->lock(a)) return false;
-    if (!back_->lock(b)) {
-        primary_->unlock();
-        return false;
-    }
-    const size_t n = static_cast<size_t>(a.pitch) * primary_->height();
-    std::swap_ranges(a.pixels, a.pixels + n, b.pixels);
-    primary_->unlock();
-    back_->unlock();
+    // The two buffers exchange their pixel memory, not its contents.
+    if (!primary_->swapPixels(*back_)) return false;
     return sink_->showFrame(*primary_);
 }
 

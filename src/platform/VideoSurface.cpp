@@ -128,6 +128,15 @@ VideoSurface::VideoSurface(int32_t width, int32_t height, const PixelFormat& for
                         static_cast<size_t>(pitch_ - rowBytes));
 }
 
+bool VideoSurface::swapPixels(VideoSurface& other) {
+    if (locked_ || other.locked_ || width_ != other.width_ || height_ != other.height_ || format_ != other.format_)
+        return false;
+    pixels_.swap(other.pixels_);
+    dropRuns();
+    other.dropRuns();
+    return true;
+}
+
 void VideoSurface::fillUnclearedWith(int value) { unclearedFill = value; }
 
 bool VideoSurface::clearLines(int32_t first, int32_t last) {

@@ -60,6 +60,10 @@ public:
     // failures as blt for this surface.
     bool fill(const Rect* rect, uint32_t value);
 
+    // Exchanges the pixels with another surface of the same size and format
+    // (a flip); fails when either is locked or they differ.
+    bool swapPixels(VideoSurface& other);
+
     // Tests: uncleared surfaces made from now on are filled with this byte, so
     // that what a writer left out shows; a negative value stops it.
     static void fillUnclearedWith(int value);

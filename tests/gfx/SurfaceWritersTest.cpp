@@ -90,32 +90,28 @@ TEST(SurfaceQuadRows, NeedALockedSurfaceOfAKnownDepth) {
     EXPECT_TRUE(s.putQuadRow(quads, 0, true));
 }
 
-TEST(Surface565Rows, LeaveWhatTheByteRowsLeaveAndRefuseOtherFormats) {
-    VideoDevice device(PixelFormat::rgb565());
-    Surface plain, fast;
-    ASSERT_TRUE(plain.create(701, 2, &device) && fast.create(701, 2, &device));
-    ASSERT_TRUE(plain.lock() && fast.lock());
-    std::vector<uint8_t> bgr, quads;
-    for (int32_t y = 0; y < 2; ++y) {
-        makeLine(701, y, bgr, quads);
-        std::vector<uint8_t> packed(701 * 2);
-        for (int32_t x = 0; x < 701; ++x) {
-            const uint16_t v = static_cast<uint16_t>(((bgr[x * 3 + 2] & 0xF8) << 8) | ((bgr[x * 3 + 1] & 0xFC) << 3) |
-                                                     (bgr[x * 3] >> 3));
-            packed[x * 2] = static_cast<uint8_t>(v);
-            packed[x * 2 + 1] = static_cast<uint8_t>(v >> 8);
+TEST(SurfaceQuadRows, SixteenBitLinesOfEveryLengthPackLikeTheByteRows) {
+    // Eight pixels are packed at a time: every length up to two blocks and a
+    // remainder, with red and green at their top values (the packing's sign).
+    for (const PixelFormat& f : {PixelFormat::rgb565(), PixelFormat::rgb555()}) {
+        VideoDevice device(f);
+        for (int32_t width = 1; width <= 19; ++width) {
+            SCOPED_TRACE(testing::Message() << f.greenMask << " width " << width);
+            Surface plain, fast;
+            ASSERT_TRUE(plain.create(width, 1, &device) && fast.create(width, 1, &device));
+            ASSERT_TRUE(plain.lock() && fast.lock());
+            std::vector<uint8_t> bgr, quads;
+            makeLine(width, 3, bgr, quads);
+            for (int32_t x = 0; x < width; x += 3) {
+                bgr[x * 3 + 2] = quads[x * 4 + 2] = 0xFF;
+                bgr[x * 3 + 1] = quads[x * 4 + 1] = 0xFF;
+            }
+            ASSERT_TRUE(plain.putRow(bgr.data(), 0, true));
+            ASSERT_TRUE(fast.putQuadRow(quads.data(), 0, true));
+            ASSERT_TRUE(plain.unlock() && fast.unlock());
+            EXPECT_EQ(pixelBytes(fast), pixelBytes(plain));
         }
-        ASSERT_TRUE(plain.putRow(bgr.data(), y, y == 0));
-        ASSERT_TRUE(fast.put565Row(packed.data(), y, y == 0));
     }
-    ASSERT_TRUE(plain.unlock() && fast.unlock());
-    EXPECT_EQ(pixelBytes(fast), pixelBytes(plain));
-
-    VideoDevice other(PixelFormat::rgb555());
-    Surface s;
-    ASSERT_TRUE(s.create(2, 1, &other) && s.lock());
-    const uint8_t row[4] = {};
-    EXPECT_FALSE(s.put565Row(row, 0, true));
 }
 
 // Runs of opaque and transparent bytes, lone pixels, a partial last byte.

@@ -257,5 +257,23 @@ TEST(VideoDevice, MakesSurfacesInItsFormatWithinLimits) {
     EXPECT_FALSE(device.createSurface(1, 1));
 }
 
+TEST(VideoSurfaceSwap, ExchangesPixelsOnlyBetweenUnlockedTwinsAndForgetsKeyedRuns) {
+    VideoSurface a(4, 2, PixelFormat::rgb565()), b(4, 2, PixelFormat::rgb565()), other(4, 3, PixelFormat::rgb565());
+    ASSERT_TRUE(a.fill(nullptr, 0x1111) && b.fill(nullptr, 0x2222));
+    // Keyed runs found on a's old pixels must not be used for its new ones.
+    ASSERT_TRUE(a.setColorKey(0x1111));
+    VideoSurface target(4, 2, PixelFormat::rgb565());
+    ASSERT_TRUE(target.blt(nullptr, &a, nullptr, true));
+    ASSERT_TRUE(a.swapPixels(b));
+    EXPECT_EQ(a.pixelAt(3, 1), 0x2222u);
+    EXPECT_EQ(b.pixelAt(0, 0), 0x1111u);
+    ASSERT_TRUE(target.blt(nullptr, &a, nullptr, true));
+    EXPECT_EQ(target.pixelAt(2, 1), 0x2222u);
+    EXPECT_FALSE(a.swapPixels(other));
+    VideoSurface::Lock lock;
+    ASSERT_TRUE(b.lock(lock));
+    EXPECT_FALSE(a.swapPixels(b));
+}
+
 } // namespace
 } // namespace vandrel
