@@ -115,7 +115,10 @@ TEST(SurfaceQuadRows, SixteenBitLinesOfEveryLengthPackLikeTheByteRows) {
 }
 
 // Runs of opaque and transparent bytes, lone pixels, a partial last byte.
-bool maskedAt(int32_t x, int32_t y) { return (x >= 16 && x < 40) || (x + y) % 13 == 0 || (x > 600 && x < 650); }
+// Runs of whole 64-pixel words of either kind, too.
+bool maskedAt(int32_t x, int32_t y) {
+    return (x >= 16 && x < 40) || (x + y) % 13 == 0 || (x > 600 && x < 650) || (x >= 128 && x < 320);
+}
 
 TEST(SurfaceMaskBits, LeaveWhatTheByteMaskLeavesInEveryFormatAndAcrossSeams) {
     for (const PixelFormat& f : kFormats) {
