@@ -1,8 +1,10 @@
 // Start-up, message loop, window procedure and mode switches.
 #include "app/Program.h"
 
+#include "app/FrameLog.h"
 #include "app/Game.h"
 #include "platform/Clock.h"
+#include "platform/CloseSignals.h"
 #include "platform/Window.h"
 #include "sound/SoundSystem.h"
 
@@ -32,6 +34,9 @@ bool Program::startUp() {
 }
 
 bool Program::step(int& exitCode) {
+    // A termination signal closes the game as the window's close button does.
+    if (takeCloseSignal()) window.post(msg::Close);
+    sound.watchOutput(tickCount());
     window.pumpEvents();
     Message m;
     if (window.queue().take(m)) {
@@ -43,6 +48,7 @@ bool Program::step(int& exitCode) {
         return true;
     }
     if (game.active) {
+        if (frameLog_) frameLog_->frame();
         game.frameTick();
         sleepMs(1);
     } else {

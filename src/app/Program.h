@@ -9,6 +9,7 @@
 
 namespace vandrel {
 
+class FrameLog;
 class Game;
 class SoundSystem;
 class Window;
@@ -37,6 +38,8 @@ public:
     // The screen mode asked for on the command line; unset leaves it to the
     // set-up record.
     std::optional<bool> startFullScreen;
+    // Notes each frame's start in log (null: none); for measuring long runs.
+    void setFrameLog(FrameLog* log) { frameLog_ = log; }
 
 private:
     int64_t defaultProc(const Message& m);
@@ -45,6 +48,7 @@ private:
     SoundSystem& sound;
     Window& window;
     bool cursorHidden_ = false;
+    FrameLog* frameLog_ = nullptr;
 };
 
 } // namespace vandrel

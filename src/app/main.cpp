@@ -3,12 +3,14 @@
 #include "app/Backend.h"
 #include "app/BuildVersion.h"
 #include "app/CommandLine.h"
+#include "app/FrameLog.h"
 #include "app/Game.h"
 #include "app/Program.h"
 #include "app/Recorder.h"
 #include "app/Replayer.h"
 #include "data/Archive.h"
 #include "data/ArchiveLocator.h"
+#include "platform/CloseSignals.h"
 #include "platform/LoadError.h"
 #include "platform/MessageBox.h"
 #include "platform/Process.h"
@@ -17,6 +19,7 @@
 #include "sound/SoundSystem.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -67,6 +70,15 @@ bool holdsDataSet(const std::string& path, std::string& why) {
     return ok;
 }
 
+// The game while its message loop runs. The X library ends the process with
+// exit() when the X server goes away, from inside whichever call noticed; the
+// table is kept on that way out too.
+vandrel::Game* runningGame = nullptr;
+
+void keepTableOnExit() {
+    if (runningGame) runningGame->session.highScores.save();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -105,6 +117,7 @@ int main(int argc, char** argv) {
     // A recorded game played back headless, checked against the recording.
     if (options.action == CommandLine::Action::Replay) return replayFile(options.file, dataPath, std::cout);
 
+    installCloseSignals();
     const BackendKind kind = backendFromEnvironment();
     if (kind == BackendKind::Sdl) installSdlMessageBoxes();
 
@@ -125,9 +138,23 @@ int main(int argc, char** argv) {
 
     Program program(*game, *sound, backend->window());
     program.startFullScreen = options.fullScreen;
+    // VANDREL_FRAME_LOG=FILE: frame times every ten seconds, for long test runs.
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> frameFile(nullptr, &std::fclose);
+    std::unique_ptr<FrameLog> frameLog;
+    if (const char* path = std::getenv("VANDREL_FRAME_LOG"); path && *path) {
+        frameFile.reset(std::fopen(path, "w"));
+        if (frameFile) {
+            frameLog = std::make_unique<FrameLog>(frameFile.get());
+            program.setFrameLog(frameLog.get());
+        }
+    }
     if (!program.startUp()) {
         reportVideoFailure("Die Anzeige lie\u00df sich nicht \u00f6ffnen.");
         return 1;
     }
-    return program.run();
+    runningGame = game.get();
+    std::atexit(keepTableOnExit);
+    const int code = program.run();
+    runningGame = nullptr;
+    return code;
 }

@@ -14,6 +14,9 @@ public:
     virtual bool attach(AudioDevice& device) = 0;
     // Stops; on return the output no longer calls the device.
     virtual void detach(AudioDevice& device) = 0;
+    // Whether the sound card the attached device plays on is still there: an
+    // unplugged headset or a sound server that went away makes it false.
+    virtual bool connected() const { return true; }
 };
 
 // Installs the process-wide output (borrowed, must outlive every device opened

@@ -131,6 +131,8 @@ std::filesystem::path HighscoreTable::storeLocation(std::string_view tableName) 
     return Store::standard().locate(keyPath(tableName));
 }
 
+bool HighscoreTable::save() { return saveToRegistry(storedName_); }
+
 bool HighscoreTable::saveToRegistry(std::string_view tableName) {
     if (!isUsableName(tableName)) return false;
     std::string text = tableText();

@@ -47,6 +47,8 @@ public:
     bool loadFromRegistry(std::string_view tableName);
     // Stores the table under tableName, atomically.
     bool saveToRegistry(std::string_view tableName);
+    // Stores the table under the name it was last loaded with.
+    bool save();
 
     // One frame of the high-score screen into dest, within clip.
     void draw(VideoSurface* dest, const Rect* clip);

@@ -41,8 +41,24 @@ std::unique_ptr<SoundStream> SoundSystem::createStream(BlockReader* reader) {
     return factory->create(*reader);
 }
 
+void SoundSystem::watchOutput(uint32_t now) {
+    if (!library || !device) return;
+    if (!lost) {
+        if (library->connected()) return;
+        // Let go of the hardware that is gone, so that a new one can be opened.
+        library->detach(*device);
+        lost = true;
+        lastTry = now;
+        return;
+    }
+    if (now - lastTry < retryMs) return;
+    lastTry = now;
+    if (library->attach(*device)) lost = false;
+}
+
 void SoundSystem::shutdown() {
     if (!library) return;
+    lost = false;
     factory.reset();
     primaryBuffer.reset();
     device.reset();

@@ -32,6 +32,14 @@ public:
     // main window goes away. Sounds still loaded fall silent but stay valid.
     void shutdown();
 
+    // Called from the message loop. A sound card that went away mid-game leaves
+    // the game silent: the device and its buffers stay, their cursors stand
+    // still. Every retryMs the output is asked again, and where it can play
+    // again the sound comes back where it stopped.
+    void watchOutput(uint32_t now);
+    bool outputLost() const { return lost; }
+    static constexpr uint32_t retryMs = 3000;
+
     // The device the players make their buffers on; null before init or after
     // shutdown.
     AudioDevice* audioDevice() const { return device.get(); }
@@ -45,6 +53,8 @@ private:
     std::unique_ptr<AudioBuffer> primaryBuffer;
     std::unique_ptr<SoundStreamFactory> factory;
     AudioOutput* library = nullptr;
+    bool lost = false;
+    uint32_t lastTry = 0;
 };
 
 } // namespace vandrel

@@ -6,7 +6,7 @@
 namespace vandrel {
 
 bool NullAudio::attach(AudioDevice& d) {
-    if (!available || device) return false;
+    if (!available || !plugged || device) return false;
     device = &d;
     return true;
 }
@@ -16,7 +16,7 @@ void NullAudio::detach(AudioDevice& d) {
 }
 
 bool NullAudio::advance(uint32_t samples) {
-    if (!device) return false;
+    if (!device || !plugged) return false;
     const size_t start = mixed_.size();
     mixed_.resize(start + samples);
     device->mix(mixed_.data() + start, samples);

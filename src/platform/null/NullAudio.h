@@ -22,9 +22,16 @@ public:
     const std::vector<int16_t>& mixed() const { return mixed_; }
     void clearMixed() { mixed_.clear(); }
     bool attached() const { return device != nullptr; }
+    bool connected() const override { return device != nullptr && plugged; }
+
+    // The sound card going away and coming back: while unplugged nothing is
+    // mixed and no device can be attached.
+    void unplug() { plugged = false; }
+    void plugIn() { plugged = true; }
 
 private:
     bool available;
+    bool plugged = true;
     AudioDevice* device = nullptr;
     std::vector<int16_t> mixed_;
 };

@@ -13,6 +13,7 @@ SdlAudio::~SdlAudio() { close(); }
 bool SdlAudio::attach(AudioDevice& d) {
     if (device) return false;
     if (!subsystemStarted) {
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
         subsystemStarted = true;
     }
@@ -38,6 +39,8 @@ bool SdlAudio::attach(AudioDevice& d) {
 void SdlAudio::detach(AudioDevice& d) {
     if (device == &d) close();
 }
+
+bool SdlAudio::connected() const { return sdlDevice != 0 && SDL_GetAudioDeviceStatus(sdlDevice) != SDL_AUDIO_STOPPED; }
 
 void SdlAudio::close() {
     if (sdlDevice != 0) {

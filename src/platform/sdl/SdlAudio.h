@@ -18,6 +18,8 @@ public:
     // none or the driver refuses.
     bool attach(AudioDevice& device) override;
     void detach(AudioDevice& device) override;
+    // SDL stops a device whose hardware went away (and sends its removed event).
+    bool connected() const override;
 
 private:
     static void callback(void* self, uint8_t* stream, int length);

@@ -117,6 +117,8 @@ std::unique_ptr<SdlWindow> SdlWindow::create(std::string& error, const ScreenOpt
 #ifdef _WIN32
     registerWindowClass();
 #endif
+    // The game catches the termination signals itself (platform/CloseSignals.h).
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         error = SDL_GetError();
         return nullptr;

@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# End to end under a private X server: the game ends cleanly whatever ends it.
+# SIGTERM, SIGINT and SIGHUP close it as the window's close button does (exit 0
+# within a second, the table stored); the X server going away mid-round ends it
+# within two seconds, with the table stored and no core dump.
+# Usage: endings.sh GAME OUTDIR
+set -uo pipefail
+game=$(realpath "$1")
+E2E_DIR=${2:-$(mktemp -d)}
+mkdir -p "$E2E_DIR"
+source "$(dirname "$0")/xsession.sh"
+
+game_pid=
+cleanup() {
+  [[ -n $game_pid ]] && kill -KILL "$game_pid" 2>/dev/null
+  e2e_stop_x
+}
+trap cleanup EXIT
+fail() {
+  echo "FAIL: $*"
+  [[ -f $E2E_DIR/game.log ]] && cat "$E2E_DIR/game.log"
+  exit 1
+}
+[[ -x $game ]] || fail "$game is not built"
+
+export VANDREL_MACHINE_STORE="$E2E_DIR/no-machine-store"
+export SDL_AUDIODRIVER=dummy
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+
+# start_round DATA: a fresh store, the game up to its title, then a round begun.
+start_round() {
+  export XDG_DATA_HOME=$1
+  rm -rf "$XDG_DATA_HOME"
+  folder=$("$game" --where-scores)
+  (cd "$E2E_DIR" && ulimit -c unlimited && exec "$game") >"$E2E_DIR/game.log" 2>&1 &
+  game_pid=$!
+  local win
+  win=$(e2e_window Vandrel 20) || fail "no window named Vandrel"
+  wait_title
+  xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
+  xdotool mousemove 512 300 click 1
+  sleep 1
+  kill -0 "$game_pid" 2>/dev/null || fail "the game ended early"
+}
+
+# ended_within MS: waits for the game to end, at most MS milliseconds after
+# the call (and a few seconds more before giving up); sets code and took.
+ended_within() {
+  local start=$(e2e_now_ms) i
+  code=
+  for i in $(seq 1 $((($1 + 5000) / 20))); do
+    if ! kill -0 "$game_pid" 2>/dev/null; then
+      took=$(($(e2e_now_ms) - start))
+      wait "$game_pid"
+      code=$?
+      game_pid=
+      break
+    fi
+    sleep 0.02
+  done
+  [[ -n $code ]] || fail "the game did not end (hangs)"
+  ((took <= $1)) || fail "the game took $took ms to end (at most $1)"
+}
+
+# table_kept: the table of this start is stored whole, with its check value.
+table_kept() {
+  [[ -s $folder/highscore.REG_SZ ]] || fail "no table stored in $folder"
+  [[ $(stat -c %s "$folder/check.REG_BINARY") == 16 ]] || fail "no check value stored"
+  grep -qa '^Jorvane, 900$' "$folder/highscore.REG_SZ" || fail "the stored table is not the one shown"
+}
+
+e2e_start_x
+
+for sig in TERM INT HUP; do
+  start_round "$E2E_DIR/data-$sig"
+  kill -"$sig" "$game_pid"
+  ended_within 1000
+  ((code == 0)) || fail "SIG$sig: exit code $code"
+  table_kept
+  echo "SIG$sig: closed in $took ms, exit code 0, table stored"
+done
+
+# The X server goes away under the running round.
+start_round "$E2E_DIR/data-xgone"
+rm -f "$E2E_DIR"/core*
+kill -KILL "${e2e_pids[0]}"
+ended_within 2000
+((code < 128)) || fail "X server gone: killed by signal $((code - 128))"
+compgen -G "$E2E_DIR/core*" >/dev/null && fail "X server gone: a core dump was left"
+table_kept
+echo "X server gone: ended in $took ms, exit code $code, table stored"
+echo "PASS: signals and a vanished X server end the game cleanly"
