@@ -85,6 +85,9 @@ start_round "$E2E_DIR/data-xgone"
 rm -f "$E2E_DIR"/core*
 kill -KILL "${e2e_pids[0]}"
 ended_within 2000
+# A killed X server leaves its lock and socket behind; they were ours.
+wait "${e2e_pids[0]}" 2>/dev/null
+rm -f "/tmp/.X${DISPLAY#:}-lock" "/tmp/.X11-unix/X${DISPLAY#:}"
 ((code < 128)) || fail "X server gone: killed by signal $((code - 128))"
 compgen -G "$E2E_DIR/core*" >/dev/null && fail "X server gone: a core dump was left"
 table_kept
