@@ -16,6 +16,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
+std::atomic<StoreStepHook> stepHook{nullptr};
+
+// Whether a step of a save may run; a test's hook may fail it.
+bool stepAllowed(StoreStep step) {
+    StoreStepHook hook = stepHook.load();
+    if (!hook) return true;
+    if (int error = hook(step)) {
+        errno = error;
+        return false;
+    }
+    return true;
+}
+
 const char* typeSuffix(StoreType type) { return type == StoreType::String ? ".REG_SZ" : ".REG_BINARY"; }
 
 bool writeAll(int fd, const uint8_t* data, std::size_t size) {
@@ -43,12 +56,13 @@ std::size_t readUpTo(int fd, uint8_t* data, std::size_t size) {
     return got;
 }
 
-void syncFolder(const fs::path& folder) {
+bool syncFolder(const fs::path& folder) {
+    if (!stepAllowed(StoreStep::FolderFlush)) return false;
     int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    if (fd < 0) return false;
+    bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
 }
 
 bool isWritableFolder(const fs::path& folder) {
@@ -60,6 +74,8 @@ std::string tempPrefix(const fs::path& target) { return target.filename().string
 
 } // namespace
 
+StoreStepHook setStoreStepHook(StoreStepHook hook) { return stepHook.exchange(hook); }
+
 fs::path StoreKey::valueFile(std::string_view name, StoreType type) const {
     return folder_ / (std::string(name) + typeSuffix(type));
 }
@@ -68,8 +84,12 @@ bool StoreKey::query(std::string_view name, StoreValue& out, std::size_t maxByte
     if (!Store::isSafeName(name)) return false;
     for (StoreType type : {StoreType::String, StoreType::Binary}) {
         fs::path file = valueFile(name, type);
-        int fd = ::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd < 0) continue;
+        // A pipe put in a value's place must not hold the game up at its start.
+        int fd = ::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) {
+            if (errno == ENOENT) continue;
+            return false;
+        }
         struct stat st {};
         bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0 &&
                   static_cast<uint64_t>(st.st_size) <= maxBytes;
@@ -109,8 +129,10 @@ bool StoreKey::setAll(std::span<const StoreValue> values) const {
 
     std::vector<fs::path> temps;
     auto discard = [&temps] {
+        const int cause = errno;
         std::error_code ignored;
         for (const fs::path& t : temps) fs::remove(t, ignored);
+        errno = cause;
         return false;
     };
     for (const StoreValue& v : values) {
@@ -120,12 +142,18 @@ bool StoreKey::setAll(std::span<const StoreValue> values) const {
         int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd < 0) return discard();
         temps.push_back(temp);
-        bool ok = writeAll(fd, v.bytes.data(), v.bytes.size()) && ::fsync(fd) == 0;
-        if (::close(fd) != 0 || !ok) return discard();
+        bool ok = stepAllowed(StoreStep::Write) && writeAll(fd, v.bytes.data(), v.bytes.size()) &&
+                  stepAllowed(StoreStep::Flush) && ::fsync(fd) == 0;
+        const int cause = errno;
+        if (::close(fd) != 0 || !ok) {
+            if (!ok) errno = cause;
+            return discard();
+        }
     }
     // All data is on disk; the renames follow one another with nothing in between.
     for (std::size_t i = 0; i < values.size(); ++i) {
-        if (::rename(temps[i].c_str(), valueFile(values[i].name, values[i].type).c_str()) != 0) {
+        if (!stepAllowed(StoreStep::Rename) ||
+            ::rename(temps[i].c_str(), valueFile(values[i].name, values[i].type).c_str()) != 0) {
             temps.erase(temps.begin(), temps.begin() + static_cast<std::ptrdiff_t>(i));
             return discard();
         }
@@ -135,8 +163,7 @@ bool StoreKey::setAll(std::span<const StoreValue> values) const {
         StoreType other = v.type == StoreType::String ? StoreType::Binary : StoreType::String;
         fs::remove(valueFile(v.name, other), ec);
     }
-    syncFolder(folder_);
-    return true;
+    return syncFolder(folder_);
 }
 
 Store Store::standard() {

@@ -33,13 +33,15 @@ public:
     const std::filesystem::path& folder() const { return folder_; }
 
     // Reads a value of at most maxBytes bytes. False when the value is missing,
-    // unreadable or longer than maxBytes; nothing larger than maxBytes is read.
+    // unreadable or longer than maxBytes, or not a plain file (a link, a pipe, a
+    // device): nothing larger than maxBytes is read and nothing blocks.
     bool query(std::string_view name, StoreValue& out, std::size_t maxBytes) const;
 
     // Writes all values as one step: every value goes to a temporary file that is
     // flushed to disk first, then the files replace the old ones by rename, so an
     // interrupted save leaves the previous values in place. Leftover temporary
-    // files of earlier interrupted saves are removed.
+    // files of earlier interrupted saves are removed. A failure leaves errno at
+    // the cause.
     bool setAll(std::span<const StoreValue> values) const;
 
     // The file that holds a value of the given name and type.
@@ -48,6 +50,20 @@ public:
 private:
     std::filesystem::path folder_;
 };
+
+// The steps of a save, for tests that stop one part-way (as a power cut would)
+// or make one step fail (a full disk, a read-only folder).
+enum class StoreStep {
+    Write,       // a value's bytes into its temporary file
+    Flush,       // that file to disk
+    Rename,      // a temporary file over its value
+    FolderFlush, // the folder, so the renames are on disk
+};
+// Called before every step of every save; a result other than 0 makes the step
+// fail with that error number. Null (as normally) runs every step. Returns the
+// hook it replaces.
+using StoreStepHook = int (*)(StoreStep step);
+StoreStepHook setStoreStepHook(StoreStepHook hook);
 
 class Store {
 public:

@@ -9,6 +9,7 @@
 #include "platform/VideoSurface.h"
 #include "scores/HighscoreHost.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -25,6 +26,10 @@ constexpr uint8_t checkMask = 0xA7;
 constexpr char keyPrefix[] = "Software\\Orvandel\\";
 constexpr char textValue[] = "highscore";
 constexpr char checkValueName[] = "check";
+// The backup pair: the same table, written before the main pair, so that a save
+// cut short anywhere leaves one whole pair behind. Older builds never look at it.
+constexpr char previousTextValue[] = "highscore.previous";
+constexpr char previousCheckValue[] = "check.previous";
 
 struct DefaultRow {
     const char* name;
@@ -137,18 +142,57 @@ bool HighscoreTable::saveToRegistry(std::string_view tableName) {
     if (!isUsableName(tableName)) return false;
     std::string text = tableText();
     Check check = checkValue(text, tableName);
+    Store store = Store::standard();
 
-    auto key = Store::standard().create(keyPath(tableName));
-    if (!key) return false;
-    StoreValue values[2];
-    values[0].name = textValue;
-    values[0].type = StoreType::String;
-    values[0].bytes.assign(text.begin(), text.end());
-    values[0].bytes.push_back(0);
-    values[1].name = checkValueName;
-    values[1].type = StoreType::Binary;
-    values[1].bytes.assign(check.begin(), check.end());
-    return key->setAll(values);
+    auto key = store.create(keyPath(tableName));
+    if (!key) {
+        reportSaveFailure(store.locate(keyPath(tableName)).string(), "the folder cannot be made or written to");
+        return false;
+    }
+    auto pair = [&](const char* textName, const char* checkName) {
+        std::array<StoreValue, 2> values;
+        values[0].name = textName;
+        values[0].type = StoreType::String;
+        values[0].bytes.assign(text.begin(), text.end());
+        values[0].bytes.push_back(0);
+        values[1].name = checkName;
+        values[1].type = StoreType::Binary;
+        values[1].bytes.assign(check.begin(), check.end());
+        return values;
+    };
+    // The backup pair first: while the main pair is being replaced, the backup
+    // already holds the whole new table; while the backup is, the main pair still
+    // holds the whole old one.
+    errno = 0;
+    if (!key->setAll(pair(previousTextValue, previousCheckValue)) || !key->setAll(pair(textValue, checkValueName))) {
+        reportSaveFailure(key->folder().string(), errno != 0 ? std::strerror(errno) : "the files cannot be written");
+        return false;
+    }
+    saveFailureReported_ = false;
+    return true;
+}
+
+void HighscoreTable::reportSaveFailure(const std::string& where, const char* what) {
+    // Once, not at every save: the player learns where and why, and plays on.
+    if (saveFailureReported_) return;
+    saveFailureReported_ = true;
+    std::fprintf(stderr, "vandrel: the high-score table could not be saved in %s: %s\n", where.c_str(), what);
+}
+
+HighscoreTable::PairState HighscoreTable::readPair(const StoreKey& key, const char* textName, const char* checkName,
+                                                   std::string_view tableName, std::string& body) {
+    StoreValue text;
+    if (!key.query(textName, text, textBufferSize) || text.type != StoreType::String) return PairState::Missing;
+    StoreValue stored;
+    if (!key.query(checkName, stored, checkSize) || stored.type != StoreType::Binary ||
+        stored.bytes.size() != checkSize)
+        return PairState::Missing;
+    // The text ends at its first zero byte, or at the end of what was stored when
+    // an edited value lacks the zero.
+    body.assign(reinterpret_cast<const char*>(text.bytes.data()), text.bytes.size());
+    body.resize(std::min(body.size(), body.find('\0')));
+    Check check = checkValue(body, tableName);
+    return std::memcmp(check.data(), stored.bytes.data(), checkSize) == 0 ? PairState::Valid : PairState::Mismatch;
 }
 
 bool HighscoreTable::loadFromRegistry(std::string_view tableName) {
@@ -156,24 +200,25 @@ bool HighscoreTable::loadFromRegistry(std::string_view tableName) {
     if (!isUsableName(tableName)) return false;
     auto key = Store::standard().open(keyPath(tableName));
     if (!key) return false;
-    StoreValue text;
-    if (!key->query(textValue, text, textBufferSize) || text.type != StoreType::String) return false;
-    StoreValue stored;
-    if (!key->query(checkValueName, stored, checkSize) || stored.type != StoreType::Binary ||
-        stored.bytes.size() != checkSize)
-        return false;
 
-    // The text ends at its first zero byte, or at the end of what was stored when
-    // an edited value lacks the zero.
-    std::string_view body(reinterpret_cast<const char*>(text.bytes.data()), text.bytes.size());
-    body = body.substr(0, body.find('\0'));
+    // The main pair when it checks; else the backup pair, which holds the last
+    // table whose save was cut short before the main pair was whole again.
+    std::string body;
+    PairState state = readPair(*key, textValue, checkValueName, tableName, body);
+    if (state != PairState::Valid) {
+        std::string previous;
+        if (readPair(*key, previousTextValue, previousCheckValue, tableName, previous) == PairState::Valid) {
+            state = PairState::Valid;
+            body = std::move(previous);
+        }
+    }
+    if (state == PairState::Missing) return false;
 
     // The rows are replaced, so a name being typed into one of them is over.
     editIndex = -1;
     cursorY = 0;
 
-    Check check = checkValue(body, tableName);
-    if (std::memcmp(check.data(), stored.bytes.data(), checkSize) != 0) {
+    if (state == PairState::Mismatch) {
         std::memset(names, 0, sizeof names);
         std::memset(scores, 0, sizeof scores);
         count = 0;

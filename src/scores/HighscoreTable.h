@@ -15,6 +15,7 @@
 namespace vandrel {
 
 class HighscoreHost;
+class StoreKey;
 class VideoSurface;
 
 // The table is itself a Surface: its pixels are the high-score screen's picture,
@@ -40,12 +41,15 @@ public:
     // the snapshot are handed over.
     void reset();
 
-    // Loads the table stored under tableName. Missing, mistyped or oversized values
-    // leave the rows as they are (false); a stored table whose check value does not
-    // match empties the table (true). A name that could reach outside the store
+    // Loads the table stored under tableName: the main pair when its check value
+    // matches, else the backup pair when its does. Missing, mistyped or oversized
+    // values leave the rows as they are (false); a stored table whose check value
+    // does not match (and no valid backup) empties the table (true). A name that could reach outside the store
     // (path separators, "..", control characters, empty) loads and saves nothing.
     bool loadFromRegistry(std::string_view tableName);
-    // Stores the table under tableName, atomically.
+    // Stores the table under tableName: first the backup pair, then the main
+    // pair, each value atomically, so a save cut short anywhere leaves the whole
+    // old or the whole new table to load. A failure is said once on stderr.
     bool saveToRegistry(std::string_view tableName);
     // Stores the table under the name it was last loaded with.
     bool save();
@@ -86,6 +90,12 @@ public:
     int32_t editIndex = -1;                 // row being named; -1 = none
 
 private:
+    enum class PairState { Missing, Mismatch, Valid };
+    // One stored pair of text and check value: missing (or mistyped, oversized),
+    // present with a check that does not match, or valid with its text in body.
+    static PairState readPair(const StoreKey& key, const char* textName, const char* checkName,
+                              std::string_view tableName, std::string& body);
+    void reportSaveFailure(const std::string& where, const char* what);
     void insertPending();
     bool wipeRunning() const;
     void drawWipe(VideoSurface* dest, const Rect& clip, int32_t width, int32_t height);
@@ -95,6 +105,7 @@ private:
     // The name the table was last loaded under; the destructor saves under it,
     // when the session that handed it over may already be gone.
     std::string storedName_;
+    bool saveFailureReported_ = false; // said once on stderr until a save succeeds again
 };
 
 } // namespace vandrel
