@@ -11,8 +11,10 @@ mkdir -p "$E2E_DIR"
 source "$(dirname "$0")/xsession.sh"
 
 game_pid=
+tiny=
 cleanup() {
   [[ -n $game_pid ]] && kill -KILL "$game_pid" 2>/dev/null
+  [[ -n $tiny ]] && umount "$tiny" 2>/dev/null
   e2e_stop_x
 }
 trap cleanup EXIT
@@ -68,6 +70,64 @@ table_kept() {
   [[ $(stat -c %s "$folder/check.REG_BINARY") == 16 ]] || fail "no check value stored"
   grep -qa '^Jorvane, 900$' "$folder/highscore.REG_SZ" || fail "the stored table is not the one shown"
 }
+
+# A store that cannot be written (a file where its folder belongs), headless:
+# the game plays on, says once on stderr what failed and where, and still
+# closes with status 0 at SIGTERM, the file untouched.
+export XDG_DATA_HOME=$E2E_DIR/blocked
+rm -rf "$XDG_DATA_HOME" && echo keep >"$XDG_DATA_HOME"
+VANDREL_BACKEND=null "$game" >"$E2E_DIR/game.log" 2>&1 &
+game_pid=$!
+sleep 2
+kill -0 "$game_pid" 2>/dev/null || fail "the game did not keep running with an unwritable store"
+kill -TERM "$game_pid"
+ended_within 1000
+((code == 0)) || fail "unwritable store: exit code $code"
+said=$(grep -c "could not be saved in $XDG_DATA_HOME/vandrel/" "$E2E_DIR/game.log")
+((said == 1)) || fail "unwritable store: said $said times"
+[[ $(cat "$XDG_DATA_HOME") == keep ]] || fail "unwritable store: the file in its place was changed"
+echo "unwritable store: played on, said so once, exit code 0"
+
+# headless_save_fails WHY: a headless game on the current store, closed by
+# SIGTERM, must exit 0 having said once that the save failed, with WHY.
+headless_save_fails() {
+  VANDREL_BACKEND=null "$game" >"$E2E_DIR/game.log" 2>&1 &
+  game_pid=$!
+  sleep 2
+  kill -0 "$game_pid" 2>/dev/null || fail "the game did not keep running"
+  kill -TERM "$game_pid"
+  ended_within 1000
+  ((code == 0)) || fail "exit code $code"
+  [[ $(grep -c "could not be saved in .*: $1" "$E2E_DIR/game.log") == 1 ]] || fail "not said once: $1"
+}
+
+# A real full disk and a real read-only folder, where this user may mount a
+# tiny file system (root); the table stored before stays byte for byte.
+tiny=$E2E_DIR/tiny
+mkdir -p "$tiny"
+if [[ $EUID == 0 ]] && mount -t tmpfs -o size=64k tmpfs "$tiny" 2>/dev/null; then
+  export XDG_DATA_HOME=$tiny/data
+  VANDREL_BACKEND=null "$game" >"$E2E_DIR/game.log" 2>&1 &
+  game_pid=$!
+  sleep 2
+  kill -TERM "$game_pid"
+  ended_within 1000
+  stored=$("$game" --where-scores)
+  before=$(cat "$stored"/* | md5sum)
+  dd if=/dev/zero of="$tiny/fill" bs=1k count=128 status=none 2>/dev/null
+  headless_save_fails "No space left on device"
+  [[ $(cat "$stored"/* | md5sum) == "$before" ]] || fail "full disk: the stored table changed"
+  ls "$stored" | grep -q tmp && fail "full disk: temporary files left behind"
+  rm -f "$tiny/fill"
+  mount -o remount,ro "$tiny" || fail "cannot make the tiny file system read-only"
+  headless_save_fails "the folder cannot be made or written to"
+  [[ $(cat "$stored"/* | md5sum) == "$before" ]] || fail "read-only: the stored table changed"
+  umount "$tiny"
+  echo "full disk and read-only folder: saves failed, said so once, table untouched, exit code 0"
+else
+  echo "SKIP (part): no tiny file system can be mounted here"
+fi
+tiny=
 
 e2e_start_x
 
