@@ -252,7 +252,7 @@ TEST(SdlWindowScaleTest, AWindowAtScaleTwoShowsTheGameItsOwnSizeAndHalvesPositio
     EXPECT_EQ(pointParamY(m.lParam), 240);
 }
 
-TEST(SdlWindowScaleTest, AWindowStartedFullScreenComesBackAtItsScaledSize) {
+TEST(SdlWindowScaleTest, AWindowStartedFullScreenIsHeldToItsScaledSizeForTheWayBack) {
     std::string error;
     ScreenOptions options;
     options.windowScale = 2;
@@ -261,11 +261,21 @@ TEST(SdlWindowScaleTest, AWindowStartedFullScreenComesBackAtItsScaledSize) {
     window->setFullScreen(true);
     window->setClientSize(640, 480);
     window->show();
-    window->setFullScreen(false);
+    // The window manager brings the window back from full screen within
+    // these limits; SDL keeps the size asked for in full screen until then.
+    SDL_Window* sdl = SDL_GetWindowFromID(window->windowId());
+    ASSERT_NE(sdl, nullptr);
     int w = 0, h = 0;
-    window->windowSize(w, h);
+    SDL_GetWindowMinimumSize(sdl, &w, &h);
     EXPECT_EQ(w, 1280);
     EXPECT_EQ(h, 960);
+    SDL_GetWindowMaximumSize(sdl, &w, &h);
+    EXPECT_EQ(w, 1280);
+    EXPECT_EQ(h, 960);
+    Rect r;
+    window->setFullScreen(false);
+    ASSERT_TRUE(window->clientRect(r));
+    EXPECT_EQ(r, (Rect{0, 0, 640, 480})) << "the game still sees its own size";
 }
 
 } // namespace

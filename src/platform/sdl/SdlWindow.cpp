@@ -341,11 +341,6 @@ bool SdlWindow::clientRect(Rect& out) const {
 
 uint32_t SdlWindow::windowId() const { return window_ ? SDL_GetWindowID(window_) : 0; }
 
-void SdlWindow::windowSize(int& width, int& height) const {
-    width = height = 0;
-    if (window_) SDL_GetWindowSize(window_, &width, &height);
-}
-
 void SdlWindow::clientSize(int32_t& width, int32_t& height) const {
     Rect r;
     if (!clientRect(r)) r = Rect{};
@@ -357,17 +352,6 @@ void SdlWindow::setFullScreen(bool fullScreen) {
     if (!window_) return;
     fullScreen_ = fullScreen;
     SDL_SetWindowFullscreen(window_, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-    // Back in a window at its own size, also when the game started full
-    // screen and the window never had it.
-    if (!fullScreen && outerWidth_ > 0) placeWindow();
-}
-
-void SdlWindow::placeWindow() {
-    SDL_SetWindowSize(window_, outerWidth_, outerHeight_);
-    if (placed_) return;
-    placed_ = true;
-    const int display = std::max(0, SDL_GetWindowDisplayIndex(window_));
-    SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED_DISPLAY(display), SDL_WINDOWPOS_CENTERED_DISPLAY(display));
 }
 
 void SdlWindow::setClientSize(int32_t width, int32_t height) {
@@ -382,7 +366,12 @@ void SdlWindow::setClientSize(int32_t width, int32_t height) {
     outerHeight_ = height * scale;
     SDL_SetWindowMinimumSize(window_, outerWidth_, outerHeight_);
     SDL_SetWindowMaximumSize(window_, outerWidth_, outerHeight_);
-    if (!fullScreen_) placeWindow();
+    // In full screen SDL keeps size and place for the way back to a window;
+    // resizing after that would leave SDL's idea of the size behind a window
+    // manager that refuses it without a word.
+    SDL_SetWindowSize(window_, outerWidth_, outerHeight_);
+    const int display = std::max(0, SDL_GetWindowDisplayIndex(window_));
+    SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED_DISPLAY(display), SDL_WINDOWPOS_CENTERED_DISPLAY(display));
 }
 
 void SdlWindow::show() {

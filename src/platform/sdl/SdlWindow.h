@@ -41,8 +41,6 @@ public:
 
     // SDL's number for this window, as its window events carry it.
     uint32_t windowId() const;
-    // The window's size on the desktop (in points), whatever the game sees.
-    void windowSize(int& width, int& height) const;
 
 protected:
     void applyCursor(bool visible) override;
@@ -57,8 +55,6 @@ private:
     PresentationShape shape(int32_t frameWidth, int32_t frameHeight) const;
     FramePoint toFrame(int32_t x, int32_t y) const;
     int32_t fittingScale(int32_t width, int32_t height) const;
-    // The window at its scaled size, centred on its display the first time.
-    void placeWindow();
 
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
@@ -74,7 +70,6 @@ private:
     ScreenOptions options_;
     int32_t outerWidth_ = 0;
     int32_t outerHeight_ = 0;
-    bool placed_ = false;
     bool minimised_ = false;
     bool hidden_ = false;
 };
