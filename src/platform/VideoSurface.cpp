@@ -6,6 +6,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 namespace vandrel {
 namespace {
@@ -109,10 +114,25 @@ uint32_t colourBitsOf(const PixelFormat& f) { return f.redMask | f.greenMask | f
 
 int unclearedFill = -1;
 
+// Pictures are released and loaded again on every switch between window and
+// full screen. glibc hands blocks of their size straight back to the system
+// and maps fresh, zeroed pages for the next load; keeping them in the heap
+// lets the reload reuse them. Elsewhere the allocator's own habits stay.
+void keepPixelMemoryForReloads() {
+#if defined(__GLIBC__)
+    static std::once_flag once;
+    std::call_once(once, [] {
+        mallopt(M_MMAP_THRESHOLD, 64 * 1024 * 1024);
+        mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
+    });
+#endif
+}
+
 } // namespace
 
 VideoSurface::VideoSurface(int32_t width, int32_t height, const PixelFormat& format, bool cleared)
     : width_(width), height_(height), format_(format) {
+    keepPixelMemoryForReloads();
     const int32_t rowBytes = width_ * static_cast<int32_t>(format_.bytesPerPixel());
     pitch_ = (rowBytes + 3) & ~3;
     const size_t size = static_cast<size_t>(pitch_) * static_cast<size_t>(height_);
