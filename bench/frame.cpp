@@ -8,6 +8,7 @@
 #include "platform/Clock.h"
 #include "platform/Random.h"
 #include "platform/VideoDevice.h"
+#include "platform/null/MemoryStore.h"
 
 #include <benchmark/benchmark.h>
 
@@ -201,7 +202,8 @@ public:
     const Rect clip{0, 0, screenWidth, screenHeight};
     Backdrop backdrop;
     FigureManager figures;
-    Session session;
+    MemoryStore store;
+    Session session{store};
     int32_t scroll = 0;
 };
 

@@ -12,6 +12,7 @@
 #include "data/ArchiveLocator.h"
 #include "data/BlockReader.h"
 #include "platform/AudioOutput.h"
+#include "platform/null/MemoryStore.h"
 #include "platform/null/NullAudio.h"
 #include "platform/null/NullWindow.h"
 #include "sound/SoundSystem.h"
@@ -242,7 +243,8 @@ struct HeadlessGame {
     NullAudio audio;
     ScopedAudioOutput output{audio};
     NullWindow window;
-    std::unique_ptr<Game> game = std::make_unique<Game>();
+    MemoryStore store;
+    std::unique_ptr<Game> game = std::make_unique<Game>(store);
     std::unique_ptr<SoundSystem> sound = std::make_unique<SoundSystem>();
     Program program{*game, *sound, window};
 
@@ -350,17 +352,8 @@ BENCHMARK_CAPTURE(BM_Codecs, StartUpWall, true)->Unit(benchmark::kMillisecond)->
 } // namespace vandrel
 
 int main(int argc, char** argv) {
-    // Loading reads the stored high-score table and the game saves it when it
-    // goes: both under a folder of this run's own.
-    const std::string store =
-        (std::filesystem::temp_directory_path() / ("vandrel-bench-" + std::to_string(::getpid()))).string();
-    std::filesystem::create_directories(store);
-    setenv("XDG_DATA_HOME", store.c_str(), 1);
-    setenv("VANDREL_MACHINE_STORE", (store + "/machine").c_str(), 1);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    std::error_code ignored;
-    std::filesystem::remove_all(store, ignored);
     return 0;
 }

@@ -7,6 +7,7 @@
 #include "platform/AudioOutput.h"
 #include "platform/Clock.h"
 #include "platform/Random.h"
+#include "platform/null/MemoryStore.h"
 #include "platform/null/NullAudio.h"
 #include "platform/null/NullWindow.h"
 #include "sound/SoundSystem.h"
@@ -31,7 +32,8 @@ struct Run {
     NullAudio audio;
     ScopedAudioOutput output{audio};
     NullWindow window;
-    std::unique_ptr<Game> game = std::make_unique<Game>();
+    MemoryStore store;
+    std::unique_ptr<Game> game = std::make_unique<Game>(store);
     std::unique_ptr<SoundSystem> sound = std::make_unique<SoundSystem>();
     Program program{*game, *sound, window};
     int frames = 0;
@@ -67,11 +69,6 @@ int main() {
         std::fprintf(stderr, "bench_memory: %s is not built\n", kGame);
         return 1;
     }
-    const std::string store =
-        (std::filesystem::temp_directory_path() / ("vandrel-bench-memory-" + std::to_string(::getpid()))).string();
-    std::filesystem::create_directories(store);
-    setenv("XDG_DATA_HOME", store.c_str(), 1);
-    setenv("VANDREL_MACHINE_STORE", (store + "/machine").c_str(), 1);
 
     int32_t score = 0;
     int frames = 0;
@@ -114,7 +111,5 @@ int main() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     std::printf("peak-rss-kb %ld frames %d score %d\n", usage.ru_maxrss, frames, score);
-    std::error_code ignored;
-    std::filesystem::remove_all(store, ignored);
     return 0;
 }

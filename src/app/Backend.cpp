@@ -2,6 +2,7 @@
 #include "app/Backend.h"
 
 #include "platform/AudioOutput.h"
+#include "platform/FileStore.h"
 #include "platform/null/NullAudio.h"
 #include "platform/null/NullWindow.h"
 #include "platform/sdl/SdlAudio.h"
@@ -9,6 +10,9 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <pwd.h>
+#include <unistd.h>
 
 namespace vandrel {
 
@@ -37,6 +41,25 @@ BackendKind backendFromEnvironment() {
     const char* v = std::getenv("VANDREL_BACKEND");
     if (v && std::strcmp(v, "null") == 0) return BackendKind::Null;
     return BackendKind::Sdl;
+}
+
+std::unique_ptr<Store> standardStore() {
+    namespace fs = std::filesystem;
+    fs::path machine = "/var/lib/vandrel";
+    if (const char* env = std::getenv("VANDREL_MACHINE_STORE"); env && *env) machine = env;
+
+    fs::path user;
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/') {
+        user = fs::path(xdg) / "vandrel";
+    } else {
+        const char* home = std::getenv("HOME");
+        if (!home || !*home) {
+            const passwd* pw = ::getpwuid(::getuid());
+            home = pw && pw->pw_dir ? pw->pw_dir : "/tmp";
+        }
+        user = fs::path(home) / ".local" / "share" / "vandrel";
+    }
+    return std::make_unique<FileStore>(std::move(machine), std::move(user));
 }
 
 } // namespace vandrel

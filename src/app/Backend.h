@@ -10,6 +10,7 @@
 namespace vandrel {
 
 class AudioOutput;
+class Store;
 
 enum class BackendKind { Sdl, Null };
 
@@ -38,5 +39,11 @@ private:
 
 // VANDREL_BACKEND=null runs without a window or sound card; SDL otherwise.
 BackendKind backendFromEnvironment();
+
+// The store of the player's high-score tables on this system: folders under the
+// machine-wide root $VANDREL_MACHINE_STORE (default /var/lib/vandrel) where a
+// packager made it writable, else under the per-user root $XDG_DATA_HOME/vandrel
+// (default ~/.local/share/vandrel).
+std::unique_ptr<Store> standardStore();
 
 } // namespace vandrel

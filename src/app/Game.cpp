@@ -54,7 +54,7 @@ public:
 
 } // namespace
 
-Game::Game() {
+Game::Game(Store& store) : session(store) {
     fullScreen = false;
     active = false;
     window = nullptr;

@@ -14,6 +14,7 @@
 
 namespace vandrel {
 
+class Store;
 class Window;
 
 enum GameState : int32_t {
@@ -27,7 +28,8 @@ enum GameState : int32_t {
 
 class Game {
 public:
-    Game();
+    // The high-score table is kept in store, which outlives the game.
+    explicit Game(Store& store);
     ~Game() = default;
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;
@@ -47,6 +49,8 @@ public:
     bool onEscape();
     // Releases every picture, sound and figure and closes the display.
     void releaseAll(bool restoreMode);
+    // Stores the high-score table; the program's last step before the game goes.
+    bool saveScores() { return session.highScores.save(); }
 
     // Members in construction order.
     bool fullScreen = false;

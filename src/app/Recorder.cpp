@@ -13,17 +13,17 @@
 
 namespace vandrel {
 
-std::vector<ReplayStoreValue> readStoredTable(const std::string& tableName) {
+std::vector<ReplayStoreValue> readStoredTable(const Store& store, const std::string& tableName) {
     std::vector<ReplayStoreValue> out;
     if (!HighscoreTable::isUsableName(tableName)) return out;
-    const std::optional<StoreKey> key = Store::standard().open(HighscoreTable::keyPath(tableName));
+    const std::unique_ptr<StoreKey> key = store.open(HighscoreTable::keyPath(tableName));
     for (const char* name : {"highscore", "check"}) {
         ReplayStoreValue v;
         v.name = name;
         v.binary = std::string_view(name) == "check";
         StoreValue stored;
         // Generous: the recording keeps what is there, even what the game would refuse.
-        if (key && key->query(name, stored, 1u << 20)) {
+        if (key && key->read(name, stored, 1u << 20)) {
             v.binary = stored.type == StoreType::Binary;
             v.bytes = stored.bytes;
         }
@@ -32,15 +32,15 @@ std::vector<ReplayStoreValue> readStoredTable(const std::string& tableName) {
     return out;
 }
 
-Recorder::Recorder(Window& window, std::ostream& out, const std::string& exePath, uint32_t startTick,
+Recorder::Recorder(Window& window, std::ostream& out, const std::string& exePath, uint32_t startTick, Store& store,
                    std::optional<bool> startFullScreen)
-    : out_(out), exePath_(exePath), clock_(startTick), writer_(out), recordingWindow_(window, writer_) {
+    : out_(out), store_(store), exePath_(exePath), clock_(startTick), writer_(out), recordingWindow_(window, writer_) {
     tableName_ = readTableName(exePath).value_or("");
     writer_.header(archiveHash(exePath), gameRandState(), startTick);
     if (startFullScreen) writer_.startMode(*startFullScreen);
-    for (const ReplayStoreValue& v : readStoredTable(tableName_)) writer_.store(v);
+    for (const ReplayStoreValue& v : readStoredTable(store_, tableName_)) writer_.store(v);
     // The game and its sound system come to life at the recorded start.
-    game_ = std::make_unique<Game>();
+    game_ = std::make_unique<Game>(store_);
     sound_ = std::make_unique<SoundSystem>();
     game_->exePath = exePath;
     program_ = std::make_unique<Program>(*game_, *sound_, recordingWindow_);
@@ -101,13 +101,13 @@ int Recorder::finish() {
         game_->releaseAll(true);
         sound_->shutdown();
     }
-    // The table saves itself when the game goes.
+    game_->saveScores();
     program_.reset();
     sound_.reset();
     game_.reset();
     if (!running_) writer_.end(e);
     writer_.comment("The stored high-score table afterwards:");
-    for (const ReplayStoreValue& v : readStoredTable(tableName_)) {
+    for (const ReplayStoreValue& v : readStoredTable(store_, tableName_)) {
         if (v.name == "highscore" && v.bytes) {
             std::string text(v.bytes->begin(), v.bytes->end());
             writer_.comment(text.substr(0, text.find('\0')));
@@ -118,7 +118,7 @@ int Recorder::finish() {
     return exitCode_;
 }
 
-int recordFile(const std::string& path, const std::string& exePath, Window& window,
+int recordFile(const std::string& path, const std::string& exePath, Window& window, Store& store,
                std::optional<bool> startFullScreen) {
     std::ofstream out(path, std::ios::trunc);
     if (!out) {
@@ -132,7 +132,7 @@ int recordFile(const std::string& path, const std::string& exePath, Window& wind
         const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - base);
         return start + static_cast<uint32_t>(ms.count());
     };
-    Recorder recorder(window, out, exePath, start, startFullScreen);
+    Recorder recorder(window, out, exePath, start, store, startFullScreen);
     if (!recorder.startUp()) {
         recorder.finish();
         return 1;

@@ -21,9 +21,10 @@ namespace vandrel {
 class Recorder {
 public:
     // The game object is made here, at startTick; input comes from window,
-    // whose own queue the window system (or a script) fills.
+    // whose own queue the window system (or a script) fills. The game keeps its
+    // table in store, whose table is written into the recording before and after.
     // startFullScreen, when given, wins over the set-up record's start mode.
-    Recorder(Window& window, std::ostream& out, const std::string& exePath, uint32_t startTick,
+    Recorder(Window& window, std::ostream& out, const std::string& exePath, uint32_t startTick, Store& store,
              std::optional<bool> startFullScreen = std::nullopt);
     ~Recorder();
     Recorder(const Recorder&) = delete;
@@ -49,6 +50,7 @@ private:
     ReplayCheck currentCheck() const;
 
     std::ostream& out_;
+    Store& store_;
     std::string exePath_;
     std::string tableName_;
     ManualClock clock_;
@@ -69,11 +71,11 @@ private:
 // `vandrel --record FILE`: the player's game on window, written to FILE as it
 // runs, the clock read once per turn of the loop. Returns the game's exit code
 // (1 when FILE cannot be written or the display does not open).
-int recordFile(const std::string& path, const std::string& exePath, Window& window,
+int recordFile(const std::string& path, const std::string& exePath, Window& window, Store& store,
                std::optional<bool> startFullScreen = std::nullopt);
 
-// The stored high-score table of the game at exePath as it stands now, both
-// values ("highscore", "check"); empty when the archive names no table.
-std::vector<ReplayStoreValue> readStoredTable(const std::string& tableName);
+// The high-score table stored under tableName as it stands now, both values
+// ("highscore", "check"); empty when the name is not usable.
+std::vector<ReplayStoreValue> readStoredTable(const Store& store, const std::string& tableName);
 
 } // namespace vandrel

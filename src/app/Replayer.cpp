@@ -8,17 +8,15 @@
 #include "platform/Clock.h"
 #include "platform/Random.h"
 #include "platform/Store.h"
+#include "platform/null/MemoryStore.h"
 #include "platform/null/NullAudio.h"
 #include "platform/null/NullWindow.h"
 #include "scores/HighscoreTable.h"
 #include "scores/ScoreLocation.h"
 #include "sound/SoundSystem.h"
 
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <memory>
-#include <optional>
 
 namespace vandrel {
 namespace {
@@ -116,50 +114,7 @@ private:
     mutable int32_t height_ = 0;
 };
 
-// XDG_DATA_HOME and the machine-wide store pointed at a folder of our own, so a
-// replay never reads or writes the player's table; put back afterwards.
-class PrivateStore {
-public:
-    PrivateStore() {
-        std::error_code ec;
-        std::string pattern = (std::filesystem::temp_directory_path(ec) / "vandrel-replay-XXXXXX").string();
-        if (ec) pattern = "/tmp/vandrel-replay-XXXXXX";
-        if (!::mkdtemp(pattern.data())) return;
-        folder_ = pattern;
-        remember("XDG_DATA_HOME", xdg_);
-        remember("VANDREL_MACHINE_STORE", machine_);
-        ::setenv("XDG_DATA_HOME", (folder_ / "data").c_str(), 1);
-        ::setenv("VANDREL_MACHINE_STORE", (folder_ / "no-machine-store").c_str(), 1);
-    }
-    ~PrivateStore() {
-        if (folder_.empty()) return;
-        restore("XDG_DATA_HOME", xdg_);
-        restore("VANDREL_MACHINE_STORE", machine_);
-        std::error_code ec;
-        std::filesystem::remove_all(folder_, ec);
-    }
-    PrivateStore(const PrivateStore&) = delete;
-    PrivateStore& operator=(const PrivateStore&) = delete;
-
-    bool ready() const { return !folder_.empty(); }
-
-private:
-    static void remember(const char* name, std::optional<std::string>& out) {
-        if (const char* v = std::getenv(name)) out = v;
-    }
-    static void restore(const char* name, const std::optional<std::string>& v) {
-        if (v)
-            ::setenv(name, v->c_str(), 1);
-        else
-            ::unsetenv(name);
-    }
-
-    std::filesystem::path folder_;
-    std::optional<std::string> xdg_;
-    std::optional<std::string> machine_;
-};
-
-bool writeStoredTable(const std::string& tableName, const std::vector<ReplayStoreValue>& values) {
+bool writeStoredTable(Store& store, const std::string& tableName, const std::vector<ReplayStoreValue>& values) {
     std::vector<StoreValue> present;
     for (const ReplayStoreValue& v : values) {
         if (!v.bytes) continue;
@@ -171,8 +126,8 @@ bool writeStoredTable(const std::string& tableName, const std::vector<ReplayStor
     }
     if (present.empty()) return true;
     if (!HighscoreTable::isUsableName(tableName)) return false;
-    const std::optional<StoreKey> key = Store::standard().create(HighscoreTable::keyPath(tableName));
-    return key && key->setAll(present);
+    const std::unique_ptr<StoreKey> key = store.create(HighscoreTable::keyPath(tableName));
+    return key && key->write(present);
 }
 
 std::string describe(const ReplayCheck& c) {
@@ -199,13 +154,11 @@ Replayer::Result Replayer::run(std::ostream& report) {
                << hexText(data) << "; record it again with this game\n";
         return CannotReplay;
     }
-    PrivateStore store;
-    if (!store.ready()) {
-        report << "cannot replay: no private folder for the high-score table\n";
-        return CannotReplay;
-    }
+    // The recorded table in a store of the replay's own: the player's is never
+    // read or written.
+    MemoryStore store;
     const std::string tableName = readTableName(exePath_).value_or("");
-    if (!writeStoredTable(tableName, log_.storeBefore)) {
+    if (!writeStoredTable(store, tableName, log_.storeBefore)) {
         report << "cannot replay: the recorded high-score table cannot be stored\n";
         return CannotReplay;
     }
@@ -216,7 +169,7 @@ Replayer::Result Replayer::run(std::ostream& report) {
     NullAudio audio;
     ScopedAudioOutput output(audio);
     ReplayWindow window(cursor, clock);
-    auto game = std::make_unique<Game>();
+    auto game = std::make_unique<Game>(store);
     auto sound = std::make_unique<SoundSystem>();
     game->exePath = exePath_;
     Program program(*game, *sound, window);
@@ -284,10 +237,10 @@ Replayer::Result Replayer::run(std::ostream& report) {
         game->releaseAll(true);
         sound->shutdown();
     }
-    // The table saves itself when the game goes.
+    game->saveScores();
     game.reset();
     sound.reset();
-    const std::vector<ReplayStoreValue> after = readStoredTable(tableName);
+    const std::vector<ReplayStoreValue> after = readStoredTable(store, tableName);
     finalTable_ = tableTextOf(after);
     if (result == Same && !log_.storeAfter.empty() && after != log_.storeAfter) {
         report << "divergence: the stored high-score table differs\n  replayed:\n"

@@ -14,6 +14,7 @@
 #include "platform/LoadError.h"
 #include "platform/MessageBox.h"
 #include "platform/Process.h"
+#include "platform/Store.h"
 #include "platform/sdl/SdlWindow.h"
 #include "scores/ScoreLocation.h"
 #include "sound/SoundSystem.h"
@@ -76,7 +77,7 @@ bool holdsDataSet(const std::string& path, std::string& why) {
 vandrel::Game* runningGame = nullptr;
 
 void keepTableOnExit() {
-    if (runningGame) runningGame->session.highScores.save();
+    if (runningGame) runningGame->saveScores();
 }
 
 } // namespace
@@ -109,9 +110,11 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
+    // The store of the high-score tables on this system.
+    const std::unique_ptr<Store> store = standardStore();
     // Where the high-score table is kept, for players and packagers.
     if (options.action == CommandLine::Action::WhereScores) {
-        std::printf("%s\n", describeScoreLocation(dataPath).c_str());
+        std::printf("%s\n", describeScoreLocation(dataPath, *store).c_str());
         return 0;
     }
     // A recorded game played back headless, checked against the recording.
@@ -129,10 +132,10 @@ int main(int argc, char** argv) {
     }
 
     if (options.action == CommandLine::Action::Record)
-        return recordFile(options.file, dataPath, backend->window(), options.fullScreen);
+        return recordFile(options.file, dataPath, backend->window(), *store, options.fullScreen);
 
     // The game first, its sound system second, so the sound goes first at exit.
-    auto game = std::make_unique<Game>();
+    auto game = std::make_unique<Game>(*store);
     auto sound = std::make_unique<SoundSystem>();
     game->exePath = dataPath;
 
@@ -150,11 +153,14 @@ int main(int argc, char** argv) {
     }
     if (!program.startUp()) {
         reportVideoFailure("Die Anzeige lie\u00df sich nicht \u00f6ffnen.");
+        game->saveScores();
         return 1;
     }
     runningGame = game.get();
     std::atexit(keepTableOnExit);
-    const int code = program.run();
+    const int exitCode = program.run();
     runningGame = nullptr;
-    return code;
+    // The table as it stands at the end, the last thing the game leaves behind.
+    game->saveScores();
+    return exitCode;
 }

@@ -55,7 +55,7 @@ void makeGreyCopy(Surface& colour, Surface& grey, VideoDevice* device) {
 
 } // namespace
 
-Session::Session() {
+Session::Session(Store& store) : highScores(store) {
     setDefaults();
     startRound();
     ammo = magazineSize;

@@ -15,6 +15,7 @@
 namespace vandrel {
 
 class BlockReader;
+class Store;
 class VideoDevice;
 class VideoSurface;
 
@@ -22,7 +23,8 @@ class Session : public HighscoreHost {
 public:
     static constexpr int32_t tableNameSize = 31; // 30 characters and the terminating zero
 
-    Session();
+    // The high-score table loads from and saves to store, which outlives the session.
+    explicit Session(Store& store);
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;

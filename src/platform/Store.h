@@ -1,10 +1,11 @@
-// The settings store that stands in for the registry: keys are folders, values are
-// files that record their type in the file name and hold their bytes unchanged.
+// Where the high-score table lives: an interface in the shape of the registry
+// (keys holding named, typed values), so each system keeps the table in its own
+// place. The entry point picks the store and hands it to the game; nothing below
+// it looks one up.
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
-#include <optional>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -24,83 +25,43 @@ struct StoreValue {
     std::vector<uint8_t> bytes;
 };
 
-// One opened or created key: a folder holding one file per value, named
-// "<value>.REG_SZ" or "<value>.REG_BINARY". String files are plain text a person
-// can read (ending in the terminating zero byte).
+// One opened or created key.
 class StoreKey {
 public:
-    explicit StoreKey(std::filesystem::path folder) : folder_(std::move(folder)) {}
-    const std::filesystem::path& folder() const { return folder_; }
+    virtual ~StoreKey() = default;
 
     // Reads a value of at most maxBytes bytes. False when the value is missing,
-    // unreadable or longer than maxBytes, or not a plain file (a link, a pipe, a
-    // device): nothing larger than maxBytes is read and nothing blocks.
-    bool query(std::string_view name, StoreValue& out, std::size_t maxBytes) const;
+    // unreadable or longer than maxBytes; nothing larger than maxBytes is read.
+    [[nodiscard]] virtual bool read(std::string_view name, StoreValue& out, std::size_t maxBytes) const = 0;
 
-    // Writes all values as one step: every value goes to a temporary file that is
-    // flushed to disk first, then the files replace the old ones by rename, so an
-    // interrupted save leaves the previous values in place. Leftover temporary
-    // files of earlier interrupted saves are removed. A failure leaves errno at
-    // the cause.
-    bool setAll(std::span<const StoreValue> values) const;
+    // Writes all values as one step, as far as the system allows: an interrupted
+    // write leaves the previous values in place. A value that changes its type
+    // replaces the old one. False when any value could not be written; errno
+    // then tells why where the system says.
+    [[nodiscard]] virtual bool write(std::span<const StoreValue> values) const = 0;
 
-    // The file that holds a value of the given name and type.
-    std::filesystem::path valueFile(std::string_view name, StoreType type) const;
-
-private:
-    std::filesystem::path folder_;
+    // Where the key lives, for the player and the packager.
+    virtual std::string describe() const = 0;
 };
-
-// The steps of a save, for tests that stop one part-way (as a power cut would)
-// or make one step fail (a full disk, a read-only folder).
-enum class StoreStep {
-    Write,       // a value's bytes into its temporary file
-    Flush,       // that file to disk
-    Rename,      // a temporary file over its value
-    FolderFlush, // the folder, so the renames are on disk
-};
-// Called before every step of every save; a result other than 0 makes the step
-// fail with that error number. Null (as normally) runs every step. Returns the
-// hook it replaces.
-using StoreStepHook = int (*)(StoreStep step);
-StoreStepHook setStoreStepHook(StoreStepHook hook);
 
 class Store {
 public:
-    // The game's store: the machine-wide root is $VANDREL_MACHINE_STORE or
-    // /var/lib/vandrel; the per-user root is $XDG_DATA_HOME/vandrel, else
-    // $HOME/.local/share/vandrel.
-    static Store standard();
+    virtual ~Store() = default;
 
-    Store(std::filesystem::path machineRoot, std::filesystem::path userRoot);
-
-    // A key name that is safe to turn into a folder: not empty, no '/' or '\',
-    // no "..", not ".", no control characters.
+    // A key or value name that is safe to turn into a folder or file name: not
+    // empty, no '/' or '\', no "..", not ".", no control characters. Names that
+    // come from the data set are checked with it before they reach any store.
     static bool isSafeName(std::string_view name);
 
-    // Opens an existing key (components separated by '\'): under the machine-wide
-    // root if that root is usable and holds the key, else under the per-user root.
-    // A machine-wide root that exists but cannot be written is not used at all, so
-    // what a player saves under the per-user root is what the next start reads.
-    // Unsafe paths open nothing.
-    std::optional<StoreKey> open(std::string_view keyPath) const;
+    // Opens an existing key (components separated by '\'); null when there is
+    // none or the path holds an unsafe component.
+    virtual std::unique_ptr<StoreKey> open(std::string_view keyPath) const = 0;
 
-    // Opens or creates a key: under the machine-wide root when that root exists and
-    // is writable and the key can be made there, else under the per-user root.
-    std::optional<StoreKey> create(std::string_view keyPath) const;
+    // Opens or creates a key; null when it cannot be made.
+    virtual std::unique_ptr<StoreKey> create(std::string_view keyPath) const = 0;
 
-    // Where a key lives (or would be created), for the player and the packager.
-    std::filesystem::path locate(std::string_view keyPath) const;
-
-    bool machineRootUsable() const;
-    const std::filesystem::path& machineRoot() const { return machineRoot_; }
-    const std::filesystem::path& userRoot() const { return userRoot_; }
-
-private:
-    static std::optional<std::filesystem::path> relativeFolder(std::string_view keyPath);
-
-    std::filesystem::path machineRoot_;
-    std::filesystem::path userRoot_;
+    // Where a key lives, or would be created; reads only.
+    virtual std::string locate(std::string_view keyPath) const = 0;
 };
 
 } // namespace vandrel

@@ -63,7 +63,7 @@ bool isEntryChar(int32_t ch) {
 
 } // namespace
 
-HighscoreTable::HighscoreTable() {
+HighscoreTable::HighscoreTable(Store& store) : store_(store) {
     count = 0;
     for (const DefaultRow& row : defaultRows) {
         std::snprintf(names[count], nameSize, "%s", row.name);
@@ -79,7 +79,6 @@ HighscoreTable::HighscoreTable() {
 }
 
 HighscoreTable::~HighscoreTable() {
-    saveToRegistry(storedName_);
     snapshot.reset();
     clear();
 }
@@ -132,8 +131,8 @@ std::string HighscoreTable::keyPath(std::string_view tableName) {
 
 bool HighscoreTable::isUsableName(std::string_view tableName) { return Store::isSafeName(tableName); }
 
-std::filesystem::path HighscoreTable::storeLocation(std::string_view tableName) {
-    return Store::standard().locate(keyPath(tableName));
+std::string HighscoreTable::storeLocation(const Store& store, std::string_view tableName) {
+    return store.locate(keyPath(tableName));
 }
 
 bool HighscoreTable::save() { return saveToRegistry(storedName_); }
@@ -142,11 +141,10 @@ bool HighscoreTable::saveToRegistry(std::string_view tableName) {
     if (!isUsableName(tableName)) return false;
     std::string text = tableText();
     Check check = checkValue(text, tableName);
-    Store store = Store::standard();
 
-    auto key = store.create(keyPath(tableName));
+    auto key = store_.create(keyPath(tableName));
     if (!key) {
-        reportSaveFailure(store.locate(keyPath(tableName)).string(), "the folder cannot be made or written to");
+        reportSaveFailure(store_.locate(keyPath(tableName)), "the folder cannot be made or written to");
         return false;
     }
     auto pair = [&](const char* textName, const char* checkName) {
@@ -164,8 +162,8 @@ bool HighscoreTable::saveToRegistry(std::string_view tableName) {
     // already holds the whole new table; while the backup is, the main pair still
     // holds the whole old one.
     errno = 0;
-    if (!key->setAll(pair(previousTextValue, previousCheckValue)) || !key->setAll(pair(textValue, checkValueName))) {
-        reportSaveFailure(key->folder().string(), errno != 0 ? std::strerror(errno) : "the files cannot be written");
+    if (!key->write(pair(previousTextValue, previousCheckValue)) || !key->write(pair(textValue, checkValueName))) {
+        reportSaveFailure(key->describe(), errno != 0 ? std::strerror(errno) : "the files cannot be written");
         return false;
     }
     saveFailureReported_ = false;
@@ -182,10 +180,9 @@ void HighscoreTable::reportSaveFailure(const std::string& where, const char* wha
 HighscoreTable::PairState HighscoreTable::readPair(const StoreKey& key, const char* textName, const char* checkName,
                                                    std::string_view tableName, std::string& body) {
     StoreValue text;
-    if (!key.query(textName, text, textBufferSize) || text.type != StoreType::String) return PairState::Missing;
+    if (!key.read(textName, text, textBufferSize) || text.type != StoreType::String) return PairState::Missing;
     StoreValue stored;
-    if (!key.query(checkName, stored, checkSize) || stored.type != StoreType::Binary ||
-        stored.bytes.size() != checkSize)
+    if (!key.read(checkName, stored, checkSize) || stored.type != StoreType::Binary || stored.bytes.size() != checkSize)
         return PairState::Missing;
     // The text ends at its first zero byte, or at the end of what was stored when
     // an edited value lacks the zero.
@@ -198,7 +195,7 @@ HighscoreTable::PairState HighscoreTable::readPair(const StoreKey& key, const ch
 bool HighscoreTable::loadFromRegistry(std::string_view tableName) {
     storedName_ = std::string(tableName);
     if (!isUsableName(tableName)) return false;
-    auto key = Store::standard().open(keyPath(tableName));
+    auto key = store_.open(keyPath(tableName));
     if (!key) return false;
 
     // The main pair when it checks; else the backup pair, which holds the last
@@ -283,7 +280,7 @@ void HighscoreTable::typeChar(int32_t ch) {
         editIndex = -1;
         cursorY = 0;
         // Stored at once, so that a reload after a screen mode switch keeps the name.
-        saveToRegistry(storedName_);
+        save();
     } else if (ch == 8) {
         if (length > 0) name[length - 1] = 0;
     } else if (isEntryChar(ch) && length < nameSize - 1) {

@@ -7,7 +7,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -15,6 +14,7 @@
 namespace vandrel {
 
 class HighscoreHost;
+class Store;
 class StoreKey;
 class VideoSurface;
 
@@ -28,8 +28,8 @@ public:
     static constexpr std::size_t checkSize = 16;
     using Check = std::array<uint8_t, checkSize>;
 
-    HighscoreTable();
-    // Saves the table under the name it was last loaded with.
+    // The table loads from and saves to store, which outlives it.
+    explicit HighscoreTable(Store& store);
     ~HighscoreTable();
     HighscoreTable(const HighscoreTable&) = delete;
     HighscoreTable& operator=(const HighscoreTable&) = delete;
@@ -51,7 +51,8 @@ public:
     // pair, each value atomically, so a save cut short anywhere leaves the whole
     // old or the whole new table to load. A failure is said once on stderr.
     bool saveToRegistry(std::string_view tableName);
-    // Stores the table under the name it was last loaded with.
+    // Stores the table under the name it was last loaded with: the game calls it
+    // when a name has been entered and when the program ends.
     bool save();
 
     // One frame of the high-score screen into dest, within clip.
@@ -69,8 +70,8 @@ public:
     static Check checkValue(std::string_view text, std::string_view tableName);
     // The store key of a table name.
     static std::string keyPath(std::string_view tableName);
-    // The folder that holds (or will hold) the table stored under tableName.
-    static std::filesystem::path storeLocation(std::string_view tableName);
+    // Where the table stored under tableName lives (or will live) in store.
+    static std::string storeLocation(const Store& store, std::string_view tableName);
     // Whether a table name may be used as a store key at all.
     static bool isUsableName(std::string_view tableName);
 
@@ -102,8 +103,9 @@ private:
     void drawTable(VideoSurface* dest, const Rect& clip, int32_t width, int32_t height);
     void parseText(std::string_view text);
 
-    // The name the table was last loaded under; the destructor saves under it,
-    // when the session that handed it over may already be gone.
+    Store& store_;
+    // The name the table was last loaded under; save() uses it at the program's
+    // end, when the session's set-up record may already be cleared.
     std::string storedName_;
     bool saveFailureReported_ = false; // said once on stderr until a save succeeds again
 };

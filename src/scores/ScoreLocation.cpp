@@ -51,12 +51,12 @@ std::optional<std::string> readTableName(const std::string& exePath) {
     return name;
 }
 
-std::string describeScoreLocation(const std::string& exePath) {
+std::string describeScoreLocation(const std::string& exePath, const Store& store) {
     std::optional<std::string> name = readTableName(exePath);
     if (!name) return "The game's data could not be read from " + exePath;
     if (!HighscoreTable::isUsableName(*name))
         return "The data set names no usable high-score table; scores are not stored";
-    return HighscoreTable::storeLocation(*name).string();
+    return HighscoreTable::storeLocation(store, *name);
 }
 
 } // namespace vandrel

@@ -5,6 +5,7 @@
 #include "app/Program.h"
 #include "platform/AudioOutput.h"
 #include "platform/Clock.h"
+#include "platform/null/MemoryStore.h"
 #include "platform/null/NullAudio.h"
 #include "platform/null/NullWindow.h"
 #include "sound/SoundSystem.h"
@@ -27,7 +28,6 @@ protected:
         if (!fs::exists(kGame)) GTEST_SKIP() << "the game with its data set is not built";
         dir = fs::temp_directory_path() / ("vandrel-faults-" + std::to_string(::getpid()));
         fs::create_directories(dir);
-        setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
         game.exePath = kGame;
     }
     void TearDown() override {
@@ -66,7 +66,8 @@ protected:
     NullAudio audio;
     ScopedAudioOutput output{audio};
     NullWindow window;
-    Game game;
+    MemoryStore store;
+    Game game{store};
     SoundSystem sound;
     Program program{game, sound, window};
 };

@@ -7,6 +7,7 @@
 #include "data/ArchiveLocator.h"
 #include "platform/AudioOutput.h"
 #include "platform/Clock.h"
+#include "platform/null/MemoryStore.h"
 #include "platform/null/NullAudio.h"
 #include "platform/null/NullWindow.h"
 #include "sound/SoundSystem.h"
@@ -38,15 +39,8 @@ protected:
     void SetUp() override {
         if (!std::filesystem::exists(kGame)) GTEST_SKIP() << "the game with its data set is not built";
         // The stored high-score table goes to a folder of the test's own.
-        storeDir = std::filesystem::temp_directory_path() / ("vandrel-gametest-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(storeDir);
-        setenv("XDG_DATA_HOME", storeDir.c_str(), 1);
         game.exePath = kGame;
         window.game = &game;
-    }
-    void TearDown() override {
-        std::error_code ec;
-        if (!storeDir.empty()) std::filesystem::remove_all(storeDir, ec);
     }
 
     // Runs the message loop until the queue is empty and `frames` frames ran.
@@ -65,12 +59,12 @@ protected:
         post(msg::KeyUp, code);
     }
 
-    std::filesystem::path storeDir;
+    MemoryStore store;
     ManualClock clock{100000};
     NullAudio audio;
     ScopedAudioOutput output{audio};
     RecordingWindow window;
-    Game game;
+    Game game{store};
     SoundSystem sound;
     Program program{game, sound, window};
 };

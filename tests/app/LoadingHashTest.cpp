@@ -10,6 +10,7 @@
 #include "platform/null/NullAudio.h"
 #include "platform/null/NullWindow.h"
 #include "sound/SoundSystem.h"
+#include "platform/null/MemoryStore.h"
 
 #include <gtest/gtest.h>
 
@@ -107,15 +108,7 @@ class LoadingHashTest : public ::testing::TestWithParam<bool> {
 protected:
     void SetUp() override {
         if (!std::filesystem::exists(kGame)) GTEST_SKIP() << "the game with its data set is not built";
-        storeDir = std::filesystem::temp_directory_path() / ("vandrel-loadinghash-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(storeDir);
-        setenv("XDG_DATA_HOME", storeDir.c_str(), 1);
     }
-    void TearDown() override {
-        std::error_code ec;
-        if (!storeDir.empty()) std::filesystem::remove_all(storeDir, ec);
-    }
-    std::filesystem::path storeDir;
 };
 
 // Runs start-up's two passes on a display of the given kind and lists the
@@ -124,7 +117,8 @@ std::vector<std::string> fingerprintPass(bool fullScreen) {
     NullAudio audio;
     ScopedAudioOutput output{audio};
     HashingWindow window;
-    auto game = std::make_unique<Game>();
+    MemoryStore store;
+    auto game = std::make_unique<Game>(store);
     SoundSystem sound;
     game->exePath = kGame;
     game->window = &window;

@@ -3,6 +3,7 @@
 #include "game/Session.h"
 #include "platform/Clock.h"
 #include "platform/VideoDevice.h"
+#include "platform/null/MemoryStore.h"
 #include "support/TestArchive.h"
 #include "support/TestImages.h"
 
@@ -39,22 +40,13 @@ Bytes solidPicture(int32_t w, int32_t h) {
 
 class SessionTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        storeDir = std::filesystem::temp_directory_path() / ("vandrel-sessiontest-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(storeDir);
-        setenv("XDG_DATA_HOME", storeDir.c_str(), 1);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        std::filesystem::remove_all(storeDir, ec);
-    }
-    std::filesystem::path storeDir;
+    MemoryStore store;
     ManualClock clock{5000};
     VideoDevice device;
 };
 
 TEST_F(SessionTest, StartsWithTheBuiltInSetUp) {
-    Session s;
+    Session s(store);
     EXPECT_EQ(s.screenWidth, 640);
     EXPECT_EQ(s.screenHeight, 480);
     EXPECT_EQ(s.magazineSize, 10);
@@ -67,7 +59,7 @@ TEST_F(SessionTest, StartsWithTheBuiltInSetUp) {
 TEST_F(SessionTest, SetUpRecordIsReadFieldByFieldAfterSkippedBlocks) {
     TestArchive a({{"stuff.x", concat({block("XX", Bytes(9, 1)), setupRecord(800, 600, 1, 45, 7, 1, 0, 1, 1, "Canyon"),
                                        block("ST")})}});
-    Session s;
+    Session s(store);
     ASSERT_TRUE(s.loadSetup(&a.entry("stuff.x")));
     EXPECT_EQ(s.screenWidth, 800);
     EXPECT_EQ(s.screenHeight, 600);
@@ -86,7 +78,7 @@ TEST_F(SessionTest, SetUpRecordIsReadFieldByFieldAfterSkippedBlocks) {
 
 TEST_F(SessionTest, ATableNameWithoutItsZeroIsCutToThirtyCharacters) {
     TestArchive a({{"stuff.x", setupRecord(640, 480, 2, 0, 10, 0, 0, 0, 0, std::string(31, 'N'))}});
-    Session s;
+    Session s(store);
     ASSERT_TRUE(s.loadSetup(&a.entry("stuff.x")));
     EXPECT_EQ(std::strlen(s.tableName), 30u);
 }
@@ -97,12 +89,12 @@ TEST_F(SessionTest, AShortRecordOrNoneAtAllFails) {
     putU32(shortRecord, 480);
     {
         TestArchive a({{"stuff.x", test::blockWithLength("SS", 55, shortRecord)}});
-        Session s;
+        Session s(store);
         EXPECT_FALSE(s.loadSetup(&a.entry("stuff.x")));
     }
     {
         TestArchive a({{"stuff.x", block("S9", Bytes(4, 0))}});
-        Session s;
+        Session s(store);
         EXPECT_FALSE(s.loadSetup(&a.entry("stuff.x")));
         EXPECT_FALSE(s.loadSetup(nullptr));
     }
@@ -110,7 +102,7 @@ TEST_F(SessionTest, AShortRecordOrNoneAtAllFails) {
 
 TEST_F(SessionTest, TitleLoadsItsPictureAndAnExactGreyCopy) {
     TestArchive a({{"stuff.x", concat({block("SH"), block("ST"), solidPicture(48, 16), block("SE")})}});
-    Session s;
+    Session s(store);
     s.hasTitle = 1;
     BlockReader& r = a.entry("stuff.x");
     EXPECT_FALSE(s.loadTitle(&r, nullptr)) << "no device, no loading";
@@ -140,7 +132,7 @@ TEST_F(SessionTest, TitleLoadsItsPictureAndAnExactGreyCopy) {
 
 TEST_F(SessionTest, WithoutATitleNothingIsRead) {
     TestArchive a({{"stuff.x", concat({block("ST"), solidPicture(8, 8)})}});
-    Session s;
+    Session s(store);
     BlockReader& r = a.entry("stuff.x");
     ASSERT_TRUE(s.loadTitle(&r, &device));
     EXPECT_TRUE(s.titleImage.isEmpty());
@@ -151,7 +143,7 @@ TEST_F(SessionTest, WithoutATitleNothingIsRead) {
 
 TEST_F(SessionTest, ScreensStopOnceTheAnnouncedPicturesAreIn) {
     TestArchive a({{"stuff.x", concat({block("SH"), solidPicture(40, 20), block("SE"), solidPicture(24, 12)})}});
-    Session s;
+    Session s(store);
     s.hasHighscoreImage = 1;
     s.hasEndImage = 0;
     BlockReader& r = a.entry("stuff.x");
@@ -163,7 +155,7 @@ TEST_F(SessionTest, ScreensStopOnceTheAnnouncedPicturesAreIn) {
     EXPECT_EQ(tag, makeTag('S', 'E'));
 
     TestArchive b({{"stuff.x", concat({block("SE"), solidPicture(24, 12), block("SH"), solidPicture(40, 20)})}});
-    Session both;
+    Session both(store);
     both.hasHighscoreImage = 1;
     both.hasEndImage = 1;
     ASSERT_TRUE(both.loadScreens(&b.entry("stuff.x"), &device));
@@ -173,14 +165,14 @@ TEST_F(SessionTest, ScreensStopOnceTheAnnouncedPicturesAreIn) {
 
 TEST_F(SessionTest, ScreensMissingFromTheEntryFail) {
     TestArchive a({{"stuff.x", concat({block("SH"), solidPicture(40, 20)})}});
-    Session s;
+    Session s(store);
     s.hasHighscoreImage = 1;
     s.hasEndImage = 1;
     EXPECT_FALSE(s.loadScreens(&a.entry("stuff.x"), &device));
 }
 
 TEST_F(SessionTest, TheCreditsLineStartsOverAfterSeventySeconds) {
-    Session s;
+    Session s(store);
     VideoSurface target(640, 480, PixelFormat::xrgb32());
     const Rect clip{0, 0, 640, 480};
     s.drawCredits(&target, clip);
@@ -196,7 +188,7 @@ TEST_F(SessionTest, TheCreditsLineStartsOverAfterSeventySeconds) {
 }
 
 TEST_F(SessionTest, SnapshotIsEmptyBeforeACrossHairFrameAndThenCopiesTheClip) {
-    Session s;
+    Session s(store);
     s.snapshot();
     EXPECT_EQ(s.highScores.snapshot, nullptr);
 
@@ -218,7 +210,7 @@ TEST_F(SessionTest, SnapshotIsEmptyBeforeACrossHairFrameAndThenCopiesTheClip) {
 
 TEST_F(SessionTest, ClearPutsTheSetUpBackButKeepsTheTableNameAndTheRound) {
     TestArchive a({{"stuff.x", setupRecord(800, 600, 1, 0, 5, 1, 1, 1, 1, "Keep")}});
-    Session s;
+    Session s(store);
     ASSERT_TRUE(s.loadSetup(&a.entry("stuff.x")));
     s.score = 42;
     s.loadProgress = 100;

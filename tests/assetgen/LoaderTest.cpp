@@ -125,8 +125,8 @@ TEST_F(GeneratedArchive, FontsCrossHairAndCartridgeLoad) {
 }
 
 TEST_F(GeneratedArchive, StuffGivesTheSessionItsSetUpAndThreeScreens) {
-    TempStore store; // the session reads and writes its score table there
-    Session session;
+    TempStore store; // the session reads its score table there
+    Session session(store.store());
     BlockReader& reader = open("stuff.x");
     ASSERT_TRUE(session.loadSetup(&reader));
     EXPECT_EQ(session.screenWidth, 640);

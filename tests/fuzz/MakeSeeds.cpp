@@ -3,6 +3,7 @@
 // loaders, stored high-score tables, and, when a generated data set is at hand,
 // its entries (slimmed where they are large) and its sound payloads.
 #include "ZipWriter.h"
+#include "platform/null/MemoryStore.h"
 #include "scores/HighscoreTable.h"
 
 #include <algorithm>
@@ -217,7 +218,8 @@ int main(int argc, char** argv) {
     save(out + "/fuzz_backdrop/made", back);
     save(out + "/fuzz_pictures/made", pair);
 
-    vandrel::HighscoreTable defaults;
+    vandrel::MemoryStore store;
+    vandrel::HighscoreTable defaults(store);
     const std::string table = defaults.tableText();
     save(out + "/fuzz_scores/defaults", storedTable(true, table));
     save(out + "/fuzz_scores/full", storedTable(true, table + "Zed, 50\n"));

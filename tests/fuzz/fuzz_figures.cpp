@@ -8,6 +8,7 @@
 #include "platform/AudioOutput.h"
 #include "platform/Clock.h"
 #include "platform/VideoDevice.h"
+#include "platform/null/MemoryStore.h"
 #include "platform/null/NullAudio.h"
 #include "sound/SoundSystem.h"
 
@@ -20,7 +21,8 @@ struct Rig {
     // Full screen runs at 16 bits (5-6-5); the figures' frames are made in it.
     vandrel::VideoDevice device{vandrel::PixelFormat::rgb565()};
     std::unique_ptr<vandrel::VideoSurface> screen;
-    vandrel::Session session;
+    vandrel::MemoryStore store;
+    vandrel::Session session{store};
 
     Rig() {
         sound.init();

@@ -8,6 +8,7 @@
 #include "EntryArchive.h"
 #include "game/Session.h"
 #include "platform/VideoDevice.h"
+#include "platform/null/MemoryStore.h"
 
 namespace {
 
@@ -33,7 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     vandrel::fuzz::EntryArchive entry(entries[part], data, size);
     if (!entry.reader()) return 0;
-    vandrel::Session session;
+    vandrel::MemoryStore store;
+    vandrel::Session session(store);
     switch (part) {
     case 0:
         if (session.loadCursor(entry.reader(), &device)) {

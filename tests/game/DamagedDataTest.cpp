@@ -3,6 +3,7 @@
 #include "game/Session.h"
 #include "platform/Clock.h"
 #include "platform/VideoDevice.h"
+#include "platform/null/MemoryStore.h"
 #include "support/TestArchive.h"
 
 #include <gtest/gtest.h>
@@ -34,16 +35,7 @@ Bytes setupBlock(int32_t w, int32_t h, int32_t minutes, int32_t seconds, int32_t
 
 class DamagedDataTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        backBuffer = device.createSurface(640, 480);
-        storeDir = std::filesystem::temp_directory_path() / ("vandrel-damagedtest-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(storeDir);
-        setenv("XDG_DATA_HOME", storeDir.c_str(), 1);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        std::filesystem::remove_all(storeDir, ec);
-    }
+    void SetUp() override { backBuffer = device.createSurface(640, 480); }
     bool loadSetup(const Bytes& record) {
         test::TestArchive archive({{"stuff.x", record}});
         return session.loadSetup(&archive.entry("stuff.x"));
@@ -67,12 +59,12 @@ protected:
         return static_cast<uint32_t>(p[0] | p[1] << 8 | p[2] << 16);
     }
 
-    std::filesystem::path storeDir;
+    MemoryStore store;
     ManualClock clock{5000};
     VideoDevice device{PixelFormat::xrgb32()};
     std::unique_ptr<VideoSurface> backBuffer;
     const Rect clip{0, 0, 640, 480};
-    Session session;
+    Session session{store};
 };
 
 TEST_F(DamagedDataTest, AHugeScreenWidthStillUncoversTheTitleByTheLoadProgress) {

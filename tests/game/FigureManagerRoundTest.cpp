@@ -11,6 +11,7 @@
 #include "game/Session.h"
 #include "platform/Clock.h"
 #include "platform/Random.h"
+#include "platform/null/MemoryStore.h"
 
 #include <gtest/gtest.h>
 
@@ -58,7 +59,8 @@ protected:
     const Rect clip{0, 0, 640, 480};
     std::unique_ptr<FigureType> effectOwner;
     FigureManager figures;
-    Session session;
+    MemoryStore store;
+    Session session{store};
 };
 
 TEST_F(RoundTest, AShotOnAnOpaquePixelScoresAndRemovesAOneHitFigure) {

@@ -6,6 +6,7 @@
 #include "platform/AudioOutput.h"
 #include "platform/Clock.h"
 #include "platform/Messages.h"
+#include "platform/null/MemoryStore.h"
 #include "platform/null/NullAudio.h"
 #include "platform/null/NullWindow.h"
 #include "sound/SoundSystem.h"
@@ -24,14 +25,7 @@ class RoundPlayTest : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!std::filesystem::exists(kGame)) GTEST_SKIP() << "the game with its data set is not built";
-        storeDir = std::filesystem::temp_directory_path() / ("vandrel-roundtest-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(storeDir);
-        setenv("XDG_DATA_HOME", storeDir.c_str(), 1);
         game.exePath = kGame;
-    }
-    void TearDown() override {
-        std::error_code ec;
-        if (!storeDir.empty()) std::filesystem::remove_all(storeDir, ec);
     }
     void run(int frames, uint32_t msPerFrame = 1) {
         int code = 0;
@@ -71,12 +65,12 @@ protected:
         return false;
     }
 
-    std::filesystem::path storeDir;
+    MemoryStore store;
     ManualClock clock{100000};
     NullAudio audio;
     ScopedAudioOutput output{audio};
     NullWindow window;
-    Game game;
+    Game game{store};
     SoundSystem sound;
     Program program{game, sound, window};
 };

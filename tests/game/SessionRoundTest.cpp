@@ -2,6 +2,7 @@
 #include "game/Session.h"
 #include "platform/Clock.h"
 #include "platform/VideoDevice.h"
+#include "platform/null/MemoryStore.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +24,8 @@ protected:
     VideoDevice device{PixelFormat::xrgb32()};
     std::unique_ptr<VideoSurface> backBuffer;
     const Rect clip{0, 0, 640, 480};
-    Session session;
+    MemoryStore store;
+    Session session{store};
 };
 
 TEST_F(SessionRoundTest, TheClockRunsFromTheRoundLengthToZeroAndEndsTheRoundASecondLater) {

@@ -4,9 +4,9 @@
 #include "app/Replayer.h"
 #include "app/Recorder.h"
 #include "platform/AudioOutput.h"
+#include "platform/FileStore.h"
 #include "platform/Messages.h"
 #include "platform/Random.h"
-#include "platform/Store.h"
 #include "platform/null/NullAudio.h"
 #include "platform/null/NullWindow.h"
 #include "scores/HighscoreTable.h"
@@ -30,6 +30,9 @@ protected:
         if (!std::filesystem::exists(kGame)) GTEST_SKIP() << "the game with its data set is not built";
         home = std::filesystem::temp_directory_path() / ("vandrel-replayertest-" + std::to_string(::getpid()));
         std::filesystem::remove_all(home);
+        // The player's store, where the environment points as well: a replay
+        // that went looking for the standard store would find this one.
+        player = std::make_unique<FileStore>(home / "machine", home / "data" / "vandrel");
         setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
         setenv("VANDREL_MACHINE_STORE", (home / "machine").c_str(), 1);
         reseedGameRand();
@@ -46,7 +49,7 @@ protected:
         NullAudio audio;
         ScopedAudioOutput output(audio);
         NullWindow window;
-        Recorder rec(window, out, kGame, 50000);
+        Recorder rec(window, out, kGame, 50000, *player);
         EXPECT_TRUE(rec.startUp());
         uint32_t tick = 50000;
         auto run = [&](int turns) {
@@ -98,6 +101,7 @@ protected:
     }
 
     std::filesystem::path home;
+    std::unique_ptr<FileStore> player;
 };
 
 TEST_F(ReplayerTest, AnHonestRecordingReplaysToTheSameEnd) {
@@ -182,7 +186,7 @@ TEST_F(ReplayerTest, TheRecordedTableIsWhereTheReplayStartsAndThePlayersIsUntouc
         v[0] = {"highscore", StoreType::String, std::vector<uint8_t>(text.begin(), text.end())};
         v[0].bytes.push_back(0);
         v[1] = {"check", StoreType::Binary, std::vector<uint8_t>(check.begin(), check.end())};
-        ASSERT_TRUE(Store::standard().create(HighscoreTable::keyPath(tableName))->setAll(v));
+        ASSERT_TRUE(player->create(HighscoreTable::keyPath(tableName))->write(v));
     };
     store("Rec, 77\n");
     const ReplayLog log = parse(record());
@@ -190,13 +194,15 @@ TEST_F(ReplayerTest, TheRecordedTableIsWhereTheReplayStartsAndThePlayersIsUntouc
     ASSERT_TRUE(log.storeBefore[0].bytes.has_value());
 
     store("Mine, 5\n");
-    const auto before = readStoredTable(tableName);
+    const auto before = readStoredTable(*player, tableName);
+    const auto folder = std::filesystem::path(player->locate(HighscoreTable::keyPath(tableName)));
+    const auto modified = std::filesystem::last_write_time(folder / "highscore.REG_SZ");
     std::ostringstream out;
     Replayer r(log, kGame);
     ASSERT_EQ(r.run(out), Replayer::Same) << out.str();
     EXPECT_EQ(r.finalTable(), "Rec, 77\n");
-    EXPECT_EQ(readStoredTable(tableName), before);
-    EXPECT_EQ(std::string(std::getenv("XDG_DATA_HOME")), (home / "data").string()) << "put back after the replay";
+    EXPECT_EQ(readStoredTable(*player, tableName), before);
+    EXPECT_EQ(std::filesystem::last_write_time(folder / "highscore.REG_SZ"), modified) << "not even written again";
 }
 
 TEST_F(ReplayerTest, ARecordingCutShortReplaysAsFarAsItGoes) {

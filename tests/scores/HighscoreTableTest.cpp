@@ -6,6 +6,7 @@
 #include "gfx/Font.h"
 #include "platform/Clock.h"
 #include "platform/VideoDevice.h"
+#include "platform/null/MemoryStore.h"
 #include "scores/HighscoreHost.h"
 #include "scores/TempStore.h"
 
@@ -32,9 +33,10 @@ struct Host : HighscoreHost {
 };
 
 // A table attached to a host, with a screen picture whose top line is green and the
-// rest blue, a red snapshot, and a font whose every glyph is a white block.
+// rest blue, a red snapshot, and a font whose every glyph is a white block. It keeps
+// its table in the store given, else in memory.
 struct Screen {
-    Screen() {
+    explicit Screen(Store* store = nullptr) : table(store ? *store : memory) {
         table.attach(host);
         back = device.createSurface(640, 480);
         back->fill(nullptr, untouched);
@@ -88,6 +90,7 @@ struct Screen {
     ManualClock clock{1000};
     VideoDevice device;
     Host host;
+    MemoryStore memory;
     HighscoreTable table;
     std::unique_ptr<VideoSurface> back;
     Rect clip{0, 0, 640, 480};
@@ -273,7 +276,7 @@ void storeTable(const TempStore& temp, const std::string& name, const std::vecto
 TEST(HighscoreStorage, SavedTableIsPlainTextWithAnIndependentlyVerifiableCheck) {
     TempStore temp;
     {
-        Screen s;
+        Screen s(&temp.store());
         s.table.loadFromRegistry("Tafel"); // nothing stored yet: defaults stay
         s.show(650);
         s.type("Mira\r");
@@ -287,7 +290,7 @@ TEST(HighscoreStorage, SavedTableIsPlainTextWithAnIndependentlyVerifiableCheck) 
     ASSERT_EQ(check.size(), 16u);
     EXPECT_EQ(hexOf(check, 0xA7), md5sumOf("silent harbor(s)" + expected + creditsLine + "Tafel"));
 
-    HighscoreTable again;
+    HighscoreTable again(temp.store());
     EXPECT_TRUE(again.loadFromRegistry("Tafel"));
     EXPECT_EQ(rows(again), "Jorvane=900;Istro=800;Halvo=700;Mira=650;Gurim=600;Fenoli=500;"
                            "Elvarn=400;Danto=300;Corvi=200;");
@@ -301,19 +304,20 @@ TEST(HighscoreStorage, OneEditedCharacterEmptiesTheTableForGood) {
     text[13] = '9'; // "Bo, 900"
     TempStore::writeFile(file, text);
     {
-        HighscoreTable table;
+        HighscoreTable table(temp.store());
         EXPECT_TRUE(table.loadFromRegistry("Tafel"));
         EXPECT_EQ(table.count, 0);
         for (auto& name : table.names) EXPECT_EQ(name[0], 0);
         // An empty table takes no new entry and is saved empty with a valid check.
-        Screen s;
+        Screen s(&temp.store());
         s.table.loadFromRegistry("Tafel");
         s.show(99999);
         EXPECT_EQ(s.table.editIndex, -1);
         EXPECT_EQ(s.table.count, 0);
+        s.table.save(); // as the program does at its end
     }
     EXPECT_EQ(TempStore::readFile(file), textBytes(""));
-    HighscoreTable later;
+    HighscoreTable later(temp.store());
     EXPECT_TRUE(later.loadFromRegistry("Tafel"));
     EXPECT_EQ(later.count, 0);
 
@@ -332,7 +336,7 @@ TEST(HighscoreStorage, ParsingKeepsTenRowsEmptyNamesAndStopsAtANameWithoutScore)
     std::string eleven;
     for (int i = 0; i < 11; ++i) eleven += "P" + std::to_string(i) + ", " + std::to_string(1000 - i) + "\n";
     storeTable(temp, "Eleven", textBytes(eleven));
-    HighscoreTable table;
+    HighscoreTable table(temp.store());
     ASSERT_TRUE(table.loadFromRegistry("Eleven"));
     EXPECT_EQ(table.count, 10);
     EXPECT_EQ(std::string(table.names[9]), "P9");
@@ -344,12 +348,12 @@ TEST(HighscoreStorage, ParsingKeepsTenRowsEmptyNamesAndStopsAtANameWithoutScore)
     EXPECT_EQ(rows(table), "=550;Neg=-7;Abcdefghijk=3;");
 
     // Enter on an empty name stores a line that starts with the comma.
-    Screen s;
+    Screen s(&temp.store());
     s.table.loadFromRegistry("Empty");
     s.show(950);
     s.type("\r");
     EXPECT_EQ(s.table.tableText().substr(0, 6), ", 950\n");
-    HighscoreTable back;
+    HighscoreTable back(temp.store());
     ASSERT_TRUE(back.loadFromRegistry("Empty"));
     EXPECT_EQ(std::string(back.names[0]), "");
     EXPECT_EQ(back.scores[0], 950);
@@ -362,20 +366,20 @@ TEST(HighscoreStorage, TextFillingTheWholeBufferIsNotReadPastItsEnd) {
     std::string text = "Ana, 5\n" + std::string(10240 - 7 - 4, 'x') + ", 42";
     ASSERT_EQ(text.size(), 10240u);
     storeTable(temp, "Full", textBytes(text, false));
-    HighscoreTable table;
+    HighscoreTable table(temp.store());
     ASSERT_TRUE(table.loadFromRegistry("Full"));
     EXPECT_EQ(rows(table), "Ana=5;xxxxxxxxxxx=42;");
 
     // One byte more than the buffer: refused, the rows stay.
     storeTable(temp, "TooLong", textBytes(text + "1", false));
-    HighscoreTable other;
+    HighscoreTable other(temp.store());
     EXPECT_FALSE(other.loadFromRegistry("TooLong"));
     EXPECT_EQ(rows(other), defaults);
 }
 
 TEST(HighscoreStorage, MissingOrMistypedValuesLeaveTheRows) {
     TempStore temp;
-    HighscoreTable table;
+    HighscoreTable table(temp.store());
     EXPECT_FALSE(table.loadFromRegistry("Nothing"));
     EXPECT_EQ(rows(table), defaults);
 
@@ -394,7 +398,7 @@ TEST(HighscoreStorage, TableNamesThatCouldLeaveTheStoreLoadAndSaveNothing) {
     storeTable(temp, "Tafel", textBytes("Ana, 5\n"));
     for (std::string name : {"..\\..\\..\\x", "../Tafel", "a/b", "bad\x01name", "", ".."}) {
         {
-            HighscoreTable table;
+            HighscoreTable table(temp.store());
             EXPECT_FALSE(table.loadFromRegistry(name)) << name;
             EXPECT_EQ(rows(table), defaults);
             EXPECT_FALSE(table.saveToRegistry(name));
@@ -408,7 +412,7 @@ TEST(HighscoreStorage, TableNamesThatCouldLeaveTheStoreLoadAndSaveNothing) {
 
 TEST(HighscoreStorage, NameIsStoredWhenTypedSoAReloadKeepsIt) {
     TempStore temp;
-    Screen s;
+    Screen s(&temp.store());
     s.table.loadFromRegistry("Tafel");
     s.show(750);
     s.type("Kai\r");
@@ -434,15 +438,54 @@ TEST(HighscoreStorage, LeftoverFromAnInterruptedSaveDoesNotDisturbTheTable) {
     storeTable(temp, "Tafel", textBytes("Ana, 5\n"));
     TempStore::writeFile(temp.userKey("Tafel") / "highscore.REG_SZ.tmp.77.0", textBytes("Ev", false));
     {
-        HighscoreTable table;
+        HighscoreTable table(temp.store());
         ASSERT_TRUE(table.loadFromRegistry("Tafel"));
         EXPECT_EQ(rows(table), "Ana=5;");
         table.scores[0] = 6;
-    } // saved on destruction
+        ASSERT_TRUE(table.save());
+    }
     EXPECT_FALSE(fs::exists(temp.userKey("Tafel") / "highscore.REG_SZ.tmp.77.0"));
-    HighscoreTable table;
+    HighscoreTable table(temp.store());
     ASSERT_TRUE(table.loadFromRegistry("Tafel"));
     EXPECT_EQ(rows(table), "Ana=6;");
+}
+
+TEST(HighscoreStorage, TheTableWritesToTheStoreItIsGivenWhenANameIsDoneOrTheGameSaves) {
+    MemoryStore store;
+    const std::string key = HighscoreTable::keyPath("Tafel");
+    {
+        Screen s(&store);
+        s.table.loadFromRegistry("Tafel");
+        s.show(650);
+        s.type("Mi");
+        EXPECT_EQ(store.writes(), 0) << "nothing is stored while the name is typed";
+    }
+    EXPECT_EQ(store.writes(), 0) << "a table that goes away stores nothing by itself";
+
+    Screen s(&store);
+    s.table.loadFromRegistry("Tafel");
+    s.show(650);
+    s.type("Mira\r");
+    const int writesPerSave = store.writes();
+    ASSERT_GT(writesPerSave, 0);
+    const std::string expected = "Jorvane, 900\nIstro, 800\nHalvo, 700\nMira, 650\nGurim, 600\nFenoli, 500\n"
+                                 "Elvarn, 400\nDanto, 300\nCorvi, 200\n";
+    auto text = store.value(key, "highscore");
+    auto check = store.value(key, "check");
+    ASSERT_TRUE(text && check);
+    EXPECT_EQ(text->type, StoreType::String);
+    EXPECT_EQ(text->bytes, textBytes(expected));
+    EXPECT_EQ(check->type, StoreType::Binary);
+    const HighscoreTable::Check want = HighscoreTable::checkValue(expected, "Tafel");
+    EXPECT_EQ(check->bytes, std::vector<uint8_t>(want.begin(), want.end()));
+
+    // The save at the program's end stores the same bytes under the loaded name.
+    ASSERT_TRUE(s.table.save());
+    EXPECT_EQ(store.writes(), 2 * writesPerSave);
+    EXPECT_EQ(store.value(key, "highscore")->bytes, textBytes(expected));
+    HighscoreTable again(store);
+    ASSERT_TRUE(again.loadFromRegistry("Tafel"));
+    EXPECT_EQ(again.tableText(), expected);
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 // power going at any step of a save, a full disk, a folder that cannot be
 // written, and value files that are huge, pipes, devices or links. Whatever
 // happens, the table loaded afterwards is a whole table the player had.
-#include "platform/Store.h"
+#include "platform/FileStore.h"
 #include "scores/HighscoreTable.h"
 #include "scores/TempStore.h"
 
@@ -26,6 +26,9 @@ namespace {
 namespace fs = std::filesystem;
 using test::TempStore;
 
+// The store of the running test, made by its TempStore.
+Store* testStore = nullptr;
+
 std::string rows(const HighscoreTable& t) {
     std::string s;
     for (int32_t i = 0; i < t.count; ++i) s += std::string(t.names[i]) + "=" + std::to_string(t.scores[i]) + ";";
@@ -34,7 +37,7 @@ std::string rows(const HighscoreTable& t) {
 
 // A table of the given rows, saved under "Tafel".
 void saveRows(const std::vector<std::pair<const char*, int32_t>>& rowsToSave) {
-    HighscoreTable table;
+    HighscoreTable table(*testStore);
     table.count = 0;
     for (auto [name, score] : rowsToSave) {
         std::snprintf(table.names[table.count], HighscoreTable::nameSize, "%s", name);
@@ -44,7 +47,7 @@ void saveRows(const std::vector<std::pair<const char*, int32_t>>& rowsToSave) {
 }
 
 std::string loadedRows() {
-    HighscoreTable table;
+    HighscoreTable table(*testStore);
     table.loadFromRegistry("Tafel");
     return rows(table);
 }
@@ -83,6 +86,7 @@ const std::string newerText = "Di=700;Ana=500;Cy=450;";
 
 TEST(SaveFaults, PowerCutAtAnyStepOfASaveLeavesTheWholeOldOrTheWholeNewTable) {
     TempStore temp;
+    testStore = &temp.store();
     int stop = 1;
     for (;; ++stop) {
         fs::remove_all(temp.userRoot());
@@ -101,6 +105,7 @@ TEST(SaveFaults, PowerCutAtAnyStepOfASaveLeavesTheWholeOldOrTheWholeNewTable) {
 
 TEST(SaveFaults, PowerCutInASecondSaveOnTopNeverGoesBackOrMixes) {
     TempStore temp;
+    testStore = &temp.store();
     const std::vector<std::string> order = {oldText, newText, newerText};
     size_t reached = 0;
     for (int stop = 1;; ++stop) {
@@ -123,6 +128,7 @@ TEST(SaveFaults, PowerCutInASecondSaveOnTopNeverGoesBackOrMixes) {
 
 TEST(SaveFaults, TableOfAnOlderBuildWithoutBackupSurvivesACutFirstSave) {
     TempStore temp;
+    testStore = &temp.store();
     for (int stop = 1; stop <= 15; ++stop) {
         fs::remove_all(temp.userRoot());
         saveRows(oldRows);
@@ -149,9 +155,10 @@ struct FailingSteps {
 
 TEST(SaveFaults, FullDiskFailsTheSaveKeepsTheOldTableAndSaysSoOnce) {
     TempStore temp;
+    testStore = &temp.store();
     saveRows(oldRows);
     for (StoreStep step : {StoreStep::Write, StoreStep::Flush, StoreStep::Rename}) {
-        HighscoreTable table;
+        HighscoreTable table(*testStore);
         ASSERT_TRUE(table.loadFromRegistry("Tafel"));
         table.scores[0] = 9999;
         FailingSteps full(step, ENOSPC);
@@ -170,7 +177,7 @@ TEST(SaveFaults, FullDiskFailsTheSaveKeepsTheOldTableAndSaysSoOnce) {
         EXPECT_EQ(entry.path().filename().string().find(".tmp."), std::string::npos) << entry.path();
 
     // Space again: the next save goes through, and a later failure is said again.
-    HighscoreTable table;
+    HighscoreTable table(*testStore);
     table.loadFromRegistry("Tafel");
     table.scores[1] = 450;
     EXPECT_TRUE(table.save());
@@ -179,10 +186,11 @@ TEST(SaveFaults, FullDiskFailsTheSaveKeepsTheOldTableAndSaysSoOnce) {
 
 TEST(SaveFaults, FolderThatCannotBeWrittenOrIsNoFolderFailsTheSaveAndKeepsTheOldTable) {
     TempStore temp;
+    testStore = &temp.store();
     saveRows(oldRows);
     {
         // Read-only (through the seam when running as root, who may write anyway).
-        HighscoreTable table;
+        HighscoreTable table(*testStore);
         ASSERT_TRUE(table.loadFromRegistry("Tafel"));
         table.scores[0] = 9999;
         fs::permissions(temp.userKey("Tafel"), fs::perms::owner_read | fs::perms::owner_exec);
@@ -198,7 +206,7 @@ TEST(SaveFaults, FolderThatCannotBeWrittenOrIsNoFolderFailsTheSaveAndKeepsTheOld
     // A file where the table's folder belongs: nothing is written, the file stays.
     fs::remove_all(temp.userRoot());
     TempStore::writeFile(temp.userKey("Tafel"), {'x'});
-    HighscoreTable table;
+    HighscoreTable table(*testStore);
     testing::internal::CaptureStderr();
     EXPECT_FALSE(table.saveToRegistry("Tafel"));
     std::string said = testing::internal::GetCapturedStderr();
@@ -233,6 +241,7 @@ const std::string defaults =
 
 TEST(SaveFaults, HugePipeDeviceOrLinkedValuesAreRefusedWithoutBlockingOrReadingThem) {
     TempStore temp;
+    testStore = &temp.store();
     saveRows(oldRows);
     const fs::path key = temp.userKey("Tafel");
     // Each stands in both pairs' text, so no backup hides the refusal.
@@ -272,6 +281,7 @@ TEST(SaveFaults, HugePipeDeviceOrLinkedValuesAreRefusedWithoutBlockingOrReadingT
 
 TEST(SaveFaults, LinkedValueIsReplacedNeverWrittenThrough) {
     TempStore temp;
+    testStore = &temp.store();
     saveRows(oldRows);
     const fs::path victim = temp.base() / "victim";
     TempStore::writeFile(victim, {'k', 'e', 'e', 'p'});

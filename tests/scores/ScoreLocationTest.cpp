@@ -32,14 +32,14 @@ TEST(ScoreLocation, NamesTheFolderOfTheTableInTheDataSet) {
     TempStore temp;
     fs::path exe = gameWithTable(temp, "Bergwacht");
     EXPECT_EQ(readTableName(exe.string()), "Bergwacht");
-    EXPECT_EQ(describeScoreLocation(exe.string()), temp.userKey("Bergwacht").string());
+    EXPECT_EQ(describeScoreLocation(exe.string(), temp.store()), temp.userKey("Bergwacht").string());
     EXPECT_FALSE(fs::exists(temp.userRoot()));
 
     exe = gameWithTable(temp, "../../etc");
-    EXPECT_NE(describeScoreLocation(exe.string()).find("no usable"), std::string::npos);
+    EXPECT_NE(describeScoreLocation(exe.string(), temp.store()).find("no usable"), std::string::npos);
 
     EXPECT_FALSE(readTableName((temp.base() / "missing").string()));
-    EXPECT_NE(describeScoreLocation("/proc/self/cmdline").find("could not be read"), std::string::npos);
+    EXPECT_NE(describeScoreLocation("/proc/self/cmdline", temp.store()).find("could not be read"), std::string::npos);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // The settings store: unsafe key names reach nothing, and the machine-wide root is
 // used only when it can be. Saving and loading are covered through the table.
-#include "platform/Store.h"
+#include "platform/FileStore.h"
 #include "scores/TempStore.h"
 
 #include <gtest/gtest.h>
@@ -31,7 +31,7 @@ TEST(Store, KeyNamesThatCouldLeaveTheStoreAreRefused) {
         EXPECT_TRUE(Store::isSafeName(good)) << good;
 
     TempStore temp;
-    Store store = Store::standard();
+    Store& store = temp.store();
     EXPECT_FALSE(store.create("Software\\Orvandel\\..\\..\\..\\escape"));
     EXPECT_FALSE(store.create("Software\\Orvandel\\a/../../escape"));
     EXPECT_FALSE(store.create("Software\\Orvandel\\"));
@@ -42,56 +42,57 @@ TEST(Store, KeyNamesThatCouldLeaveTheStoreAreRefused) {
     auto key = store.create("Software\\Orvandel\\Tafel");
     ASSERT_TRUE(key);
     StoreValue bad[] = {value("../x", StoreType::Binary, {1})};
-    EXPECT_FALSE(key->setAll(bad));
+    EXPECT_FALSE(key->write(bad));
     StoreValue got;
-    EXPECT_FALSE(key->query("../Tafel", got, 10));
+    EXPECT_FALSE(key->read("../Tafel", got, 10));
 }
 
 TEST(Store, MachineRootIsUsedOnlyWhenItExistsAndCanBeWritten) {
     TempStore temp;
+    const FileStore& store = temp.store();
     const char* path = "Software\\Orvandel\\Tafel";
 
     // Missing: the per-user root.
-    EXPECT_EQ(Store::standard().create(path)->folder(), temp.userKey("Tafel"));
+    EXPECT_EQ(store.create(path)->describe(), temp.userKey("Tafel").string());
 
     // Present and writable: the machine-wide root, for saving and loading alike.
     fs::create_directories(temp.machineRoot());
-    auto machineKey = Store::standard().create(path);
+    auto machineKey = store.create(path);
     ASSERT_TRUE(machineKey);
-    EXPECT_EQ(machineKey->folder(), temp.machineRoot() / "Software" / "Orvandel" / "Tafel");
-    EXPECT_EQ(Store::standard().open(path)->folder(), machineKey->folder());
-    EXPECT_EQ(Store::standard().locate(path), machineKey->folder());
+    EXPECT_EQ(machineKey->describe(), (temp.machineRoot() / "Software" / "Orvandel" / "Tafel").string());
+    EXPECT_EQ(store.open(path)->describe(), machineKey->describe());
+    EXPECT_EQ(store.locate(path), machineKey->describe());
 
     // Read-only: neither loads nor saves go there (root ignores the mode bits).
     fs::remove_all(temp.machineRoot() / "Software");
     fs::permissions(temp.machineRoot(), fs::perms::owner_read | fs::perms::owner_exec);
     if (::geteuid() != 0) {
-        EXPECT_FALSE(Store::standard().machineRootUsable());
-        EXPECT_EQ(Store::standard().create(path)->folder(), temp.userKey("Tafel"));
-        EXPECT_EQ(Store::standard().locate(path), temp.userKey("Tafel"));
+        EXPECT_FALSE(store.machineRootUsable());
+        EXPECT_EQ(store.create(path)->describe(), temp.userKey("Tafel").string());
+        EXPECT_EQ(store.locate(path), temp.userKey("Tafel").string());
     }
     fs::permissions(temp.machineRoot(), fs::perms::owner_all);
 
     // A file where the root should be: the per-user root.
     fs::remove_all(temp.machineRoot());
     TempStore::writeFile(temp.machineRoot(), {1});
-    EXPECT_FALSE(Store::standard().machineRootUsable());
-    EXPECT_EQ(Store::standard().create(path)->folder(), temp.userKey("Tafel"));
+    EXPECT_FALSE(store.machineRootUsable());
+    EXPECT_EQ(store.create(path)->describe(), temp.userKey("Tafel").string());
 }
 
 TEST(Store, MachineRootWhereNoFolderCanBeMadeFallsBackPerKey) {
     // Folders cannot be made inside /proc, whoever we are.
     if (!fs::is_directory("/proc/self/fdinfo")) GTEST_SKIP() << "no /proc";
     TempStore temp;
-    ::setenv("VANDREL_MACHINE_STORE", "/proc/self/fdinfo", 1);
-    auto key = Store::standard().create("Software\\Orvandel\\Tafel");
+    FileStore store("/proc/self/fdinfo", temp.userRoot());
+    auto key = store.create("Software\\Orvandel\\Tafel");
     ASSERT_TRUE(key);
-    EXPECT_EQ(key->folder(), temp.userKey("Tafel"));
+    EXPECT_EQ(key->describe(), temp.userKey("Tafel").string());
     StoreValue v[] = {value("x", StoreType::Binary, {7})};
-    ASSERT_TRUE(key->setAll(v));
-    auto opened = Store::standard().open("Software\\Orvandel\\Tafel");
+    ASSERT_TRUE(key->write(v));
+    auto opened = store.open("Software\\Orvandel\\Tafel");
     ASSERT_TRUE(opened);
-    EXPECT_EQ(opened->folder(), temp.userKey("Tafel"));
+    EXPECT_EQ(opened->describe(), temp.userKey("Tafel").string());
 }
 
 } // namespace

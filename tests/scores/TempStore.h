@@ -1,10 +1,13 @@
-// A throw-away store for tests: a temporary folder holds the per-user root (through
-// XDG_DATA_HOME) and a machine-wide root that exists only when a test makes it.
+// A throw-away store for tests: a temporary folder holds the per-user root and a
+// machine-wide root that exists only when a test makes it.
 #pragma once
+#include "platform/FileStore.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,14 +20,9 @@ public:
         std::vector<char> buffer(pattern.begin(), pattern.end());
         buffer.push_back(0);
         base_ = ::mkdtemp(buffer.data());
-        saveEnv("XDG_DATA_HOME", oldXdg_, hadXdg_);
-        saveEnv("VANDREL_MACHINE_STORE", oldMachine_, hadMachine_);
-        ::setenv("XDG_DATA_HOME", (base_ / "data").c_str(), 1);
-        ::setenv("VANDREL_MACHINE_STORE", machineRoot().c_str(), 1);
+        store_ = std::make_unique<FileStore>(machineRoot(), userRoot());
     }
     ~TempStore() {
-        restoreEnv("XDG_DATA_HOME", oldXdg_, hadXdg_);
-        restoreEnv("VANDREL_MACHINE_STORE", oldMachine_, hadMachine_);
         std::error_code ec;
         std::filesystem::permissions(machineRoot(), std::filesystem::perms::owner_all, ec);
         std::filesystem::remove_all(base_, ec);
@@ -32,6 +30,8 @@ public:
     TempStore(const TempStore&) = delete;
     TempStore& operator=(const TempStore&) = delete;
 
+    // The store the game is handed in a test.
+    FileStore& store() { return *store_; }
     const std::filesystem::path& base() const { return base_; }
     std::filesystem::path userRoot() const { return base_ / "data" / "vandrel"; }
     std::filesystem::path machineRoot() const { return base_ / "machine"; }
@@ -50,21 +50,8 @@ public:
     }
 
 private:
-    static void saveEnv(const char* name, std::string& value, bool& had) {
-        const char* v = std::getenv(name);
-        had = v != nullptr;
-        value = v ? v : "";
-    }
-    static void restoreEnv(const char* name, const std::string& value, bool had) {
-        if (had)
-            ::setenv(name, value.c_str(), 1);
-        else
-            ::unsetenv(name);
-    }
-
     std::filesystem::path base_;
-    std::string oldXdg_, oldMachine_;
-    bool hadXdg_ = false, hadMachine_ = false;
+    std::unique_ptr<FileStore> store_;
 };
 
 } // namespace vandrel::test

@@ -13,6 +13,7 @@
 #include "app/Program.h"
 #include "platform/AudioOutput.h"
 #include "platform/Clock.h"
+#include "platform/FileStore.h"
 #include "platform/Messages.h"
 #include "platform/null/NullAudio.h"
 #include "platform/null/NullWindow.h"
@@ -139,8 +140,7 @@ int main(int argc, char** argv) {
     // A table of our own.
     const std::filesystem::path store =
         std::filesystem::temp_directory_path() / ("vandrel-soak-" + std::to_string(::getpid()));
-    ::setenv("XDG_DATA_HOME", (store / "data").c_str(), 1);
-    ::setenv("VANDREL_MACHINE_STORE", (store / "no-machine-store").c_str(), 1);
+    FileStore tables(store / "no-machine-store", store / "data" / "vandrel");
 
     const auto wallStart = std::chrono::steady_clock::now();
     std::vector<Sample> samples;
@@ -153,7 +153,7 @@ int main(int argc, char** argv) {
         NullAudio audio;
         ScopedAudioOutput output(audio);
         NullWindow window;
-        auto game = std::make_unique<Game>();
+        auto game = std::make_unique<Game>(tables);
         auto sound = std::make_unique<SoundSystem>();
         game->exePath = gamePath;
         Program program(*game, *sound, window);

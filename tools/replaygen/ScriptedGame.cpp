@@ -14,9 +14,9 @@ constexpr uint64_t kMkRButton = 0x0002;
 
 } // namespace
 
-ScriptedGame::ScriptedGame(const std::string& path, const std::string& exePath, uint32_t frameMs)
+ScriptedGame::ScriptedGame(const std::string& path, const std::string& exePath, uint32_t frameMs, Store& store)
     : file_(path, std::ios::trunc), tick_(kStartTick), frameMs_(frameMs),
-      recorder_(window_, file_, exePath, kStartTick) {}
+      recorder_(window_, file_, exePath, kStartTick, store) {}
 
 ScriptedGame::~ScriptedGame() { recorder_.finish(); }
 

@@ -16,8 +16,9 @@ namespace vandrel {
 
 class ScriptedGame {
 public:
-    // Records into path; each frame frameMs after the one before.
-    ScriptedGame(const std::string& path, const std::string& exePath, uint32_t frameMs);
+    // Records into path; each frame frameMs after the one before. The table is
+    // kept in store.
+    ScriptedGame(const std::string& path, const std::string& exePath, uint32_t frameMs, Store& store);
     ~ScriptedGame();
 
     bool startUp();

@@ -8,6 +8,7 @@
 #include "platform/Messages.h"
 #include "platform/Random.h"
 #include "platform/Store.h"
+#include "platform/null/MemoryStore.h"
 #include "scores/HighscoreTable.h"
 #include "scores/ScoreLocation.h"
 
@@ -169,7 +170,7 @@ bool scroll(ScriptedGame& g) {
 }
 
 // A table of a few rows, so the round's score goes somewhere in the middle.
-bool seedTable(const std::string& game) {
+bool seedTable(const std::string& game, Store& store) {
     const std::optional<std::string> name = readTableName(game);
     if (!name) return fail("the game's archive names no table");
     const std::string text = "Ada, 4000\nBo, 1500\nCyd, 300\nDee, 20\n";
@@ -182,8 +183,8 @@ bool seedTable(const std::string& game) {
     values[1].name = "check";
     values[1].type = StoreType::Binary;
     values[1].bytes.assign(check.begin(), check.end());
-    const std::optional<StoreKey> key = Store::standard().create(HighscoreTable::keyPath(*name));
-    return (key && key->setAll(values)) || fail("cannot store the starting table");
+    const std::unique_ptr<StoreKey> key = store.create(HighscoreTable::keyPath(*name));
+    return (key && key->write(values)) || fail("cannot store the starting table");
 }
 
 } // namespace
@@ -201,12 +202,7 @@ int main(int argc, char** argv) {
     for (int i = 3; i < argc; ++i) names.push_back(argv[i]);
     if (names.empty()) names = {"round", "altenter", "scroll"};
 
-    // Tables of our own, never the player's.
-    const std::filesystem::path store = std::filesystem::temp_directory_path() / "vandrel-replaygen";
     std::error_code ec;
-    std::filesystem::remove_all(store, ec);
-    ::setenv("XDG_DATA_HOME", (store / "data").c_str(), 1);
-    ::setenv("VANDREL_MACHINE_STORE", (store / "no-machine-store").c_str(), 1);
     std::filesystem::create_directories(outDir, ec);
 
     int status = 0;
@@ -216,13 +212,14 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "replaygen: no game named %s\n", name.c_str());
             return 2;
         }
-        std::filesystem::remove_all(store, ec);
-        if (!seedTable(game)) return 1;
+        // A table of the game's own for each recording, never the player's.
+        MemoryStore store;
+        if (!seedTable(game, store)) return 1;
         reseedGameRand();
         const std::filesystem::path out = outDir / (name + ".vrec");
         bool ok = false;
         {
-            ScriptedGame g(out.string(), game, kFrameMs);
+            ScriptedGame g(out.string(), game, kFrameMs, store);
             ok = g.startUp() && it->second(g);
             const int code = g.finish();
             ok = ok && g.ended() && code == 0;
@@ -230,6 +227,5 @@ int main(int argc, char** argv) {
         std::printf("%s: %s\n", out.string().c_str(), ok ? "written" : "FAILED");
         if (!ok) status = 1;
     }
-    std::filesystem::remove_all(store, ec);
     return status;
 }
