@@ -37,7 +37,7 @@
 namespace vandrel {
 namespace {
 
-const char* const kGame = VANDREL_BINARY_DIR "/vandrel";
+const char* const kGame = VANDREL_GAME_FILE;
 const char* const kZip = VANDREL_BINARY_DIR "/dataset/vandrel.zip";
 const char* const kEntries[] = {"stuff.x", "back.nb", "figur.xx", "cur.nl", "font.nl", "fonts.nl", "muni.nl"};
 

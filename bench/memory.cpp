@@ -25,7 +25,7 @@ namespace {
 
 using namespace vandrel;
 
-const char* const kGame = VANDREL_BINARY_DIR "/vandrel";
+const char* const kGame = VANDREL_GAME_FILE;
 
 struct Run {
     ManualClock clock{100000};

@@ -29,7 +29,8 @@ function(vandrel_test name)
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE
     VANDREL_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
-    VANDREL_BINARY_DIR="${PROJECT_BINARY_DIR}")
+    VANDREL_BINARY_DIR="${PROJECT_BINARY_DIR}"
+    VANDREL_GAME_FILE="${VANDREL_GAME_FILE}")
   # A cross-built test binary runs only through the emulator (Wine), so its
   # tests are listed when ctest starts rather than during the build.
   set(discovery)

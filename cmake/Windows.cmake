@@ -35,6 +35,7 @@ endfunction()
 if(TARGET PkgConfig::SDL2)
   set_target_properties(PkgConfig::SDL2 PROPERTIES
     INTERFACE_COMPILE_OPTIONS ""
+    INTERFACE_COMPILE_DEFINITIONS SDL_MAIN_HANDLED
     INTERFACE_LINK_OPTIONS ""
     INTERFACE_LINK_LIBRARIES
       "${SDL2_LIBDIR}/libSDL2.a;user32;gdi32;winmm;imm32;ole32;oleaut32;version;uuid;advapi32;setupapi;shell32")

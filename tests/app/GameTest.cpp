@@ -21,7 +21,7 @@
 namespace vandrel {
 namespace {
 
-const char* const kGame = VANDREL_BINARY_DIR "/vandrel";
+const char* const kGame = VANDREL_GAME_FILE;
 
 // Remembers the load progress at every frame the game presents.
 class RecordingWindow : public NullWindow {

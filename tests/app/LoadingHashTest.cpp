@@ -27,7 +27,7 @@
 namespace vandrel {
 namespace {
 
-const char* const kGame = VANDREL_BINARY_DIR "/vandrel";
+const char* const kGame = VANDREL_GAME_FILE;
 const char* const kArchive = VANDREL_BINARY_DIR "/dataset/vandrel.zip";
 const char* const kHashFile = VANDREL_SOURCE_DIR "/tests/golden/loading_hashes.txt";
 

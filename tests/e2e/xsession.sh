@@ -156,3 +156,61 @@ wait_exit() {
   game_pid=
   ((code == 0)) || fail "exit code $code"
 }
+
+# The helpers below expect E2E_DIR, game_pid and a fail function too.
+
+# Mean difference of two pictures, 0..255.
+difference() {
+  "$E2E_CONVERT" "$E2E_DIR/$1" "$E2E_DIR/$2" -compose difference -composite -colorspace gray \
+    -format '%[fx:mean*255]' info: 2>/dev/null
+}
+above() { awk -v v="${1:-0}" -v t="$2" 'BEGIN { exit !(v > t) }'; }
+# start_round TITLE_SHOT ROUND_SHOT X Y LIMIT: click on the title until the round
+# shows. A click that lands while the last loading frame is still up (the title
+# in full colour, but the loading pass not yet finished) starts nothing.
+start_round() {
+  local i d=0
+  for i in 1 2 3 4 5; do
+    xdotool mousemove "$3" "$4" click 1
+    sleep 1
+    e2e_shot "$E2E_DIR/$2"
+    d=$(difference "$1" "$2")
+    above "$d" "$5" && return 0
+  done
+  fail "the round does not show (differs from the title by $d)"
+}
+# wait_still TIMEOUT_S: until two looks at the screen a moment apart agree
+# (nothing but a blinking cursor moves).
+wait_still() {
+  local i a b
+  a=$(e2e_cells_now)
+  for i in $(seq 1 $(($1 * 3))); do
+    sleep 0.3
+    b=$(e2e_cells_now)
+    paste <(echo "$a") <(echo "$b") | awk '
+      { d += ($3 > $8 ? $3 - $8 : $8 - $3) + ($4 > $9 ? $4 - $9 : $9 - $4) + ($5 > $10 ? $5 - $10 : $10 - $5) }
+      END { exit !(d < 200) }' && return 0
+    a=$b
+  done
+  return 1
+}
+
+# Figures move, the landscape stands still while the mouse is in the middle:
+# what changed between two screenshots (away from the clock, the score and the
+# cartridge row) is a figure. Prints "x y" of the biggest change, or nothing.
+# The game is held still from the second screenshot until the shot is fired:
+# a shot is tested against the frame last drawn, the one in the screenshot.
+find_figure() {
+  import -window root "$E2E_DIR/look-a.ppm" 2>/dev/null
+  sleep 0.05
+  kill -STOP "$game_pid"
+  import -window root "$E2E_DIR/look-b.ppm" 2>/dev/null
+  "$E2E_CONVERT" "$E2E_DIR/look-a.ppm" "$E2E_DIR/look-b.ppm" -sample 50% -compose difference -composite \
+    -colorspace gray -threshold 8% \
+    -define connected-components:verbose=true -define connected-components:area-threshold=8 \
+    -connected-components 8 null: 2>/dev/null |
+    awk -F'[ x+,:]+' '$NF == "gray(255)" {
+      x = $7 * 2; y = $8 * 2
+      if (y > 70 && !(x > 560 && y > 660)) print $9, int(x), int(y)
+    }' | sort -rn | head -n1 | cut -d' ' -f2-
+}

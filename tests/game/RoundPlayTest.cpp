@@ -19,7 +19,7 @@
 namespace vandrel {
 namespace {
 
-const char* const kGame = VANDREL_BINARY_DIR "/vandrel";
+const char* const kGame = VANDREL_GAME_FILE;
 
 class RoundPlayTest : public ::testing::Test {
 protected:

@@ -22,7 +22,7 @@
 namespace vandrel {
 namespace {
 
-const char* const kGame = VANDREL_BINARY_DIR "/vandrel";
+const char* const kGame = VANDREL_GAME_FILE;
 
 class ReplayerTest : public ::testing::Test {
 protected:

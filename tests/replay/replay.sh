@@ -17,8 +17,11 @@ export XDG_DATA_HOME="$out/data-$name"
 export VANDREL_MACHINE_STORE="$out/no-machine-store"
 rm -rf "$XDG_DATA_HOME"
 
-"$game" --replay "$recording" >"$out/$name.txt" 2>&1
+# VANDREL_GAME_RUNNER runs a game built for another system (Wine for Windows).
+read -r -a runner <<<"${VANDREL_GAME_RUNNER:-}"
+"${runner[@]}" "$game" --replay "$recording" >"$out/$name.txt" 2>&1
 code=$?
+sed -i 's/\r$//' "$out/$name.txt"
 if ((code == 2)) && grep -q "record it again" "$out/$name.txt"; then
   fail "recorded with another data set: regenerate with 'cmake --build BUILD --target replays' and commit tests/replay"
 fi
