@@ -2,7 +2,6 @@
 #include "app/Backend.h"
 
 #include "platform/AudioOutput.h"
-#include "platform/FileStore.h"
 #include "platform/null/NullAudio.h"
 #include "platform/null/NullWindow.h"
 #include "platform/sdl/SdlAudio.h"
@@ -11,8 +10,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+
+#ifdef _WIN32
+#include "platform/win32/RegistryStore.h"
+#else
+#include "platform/FileStore.h"
+
 #include <pwd.h>
 #include <unistd.h>
+#endif
 
 namespace vandrel {
 
@@ -43,6 +49,11 @@ BackendKind backendFromEnvironment() {
     return BackendKind::Sdl;
 }
 
+#ifdef _WIN32
+// The registry, as on every Windows PC: HKEY_LOCAL_MACHINE where the game may
+// write there, else HKEY_CURRENT_USER.
+std::unique_ptr<Store> standardStore() { return std::make_unique<RegistryStore>(); }
+#else
 std::unique_ptr<Store> standardStore() {
     namespace fs = std::filesystem;
     fs::path machine = "/var/lib/vandrel";
@@ -61,5 +72,6 @@ std::unique_ptr<Store> standardStore() {
     }
     return std::make_unique<FileStore>(std::move(machine), std::move(user));
 }
+#endif
 
 } // namespace vandrel

@@ -43,7 +43,7 @@ BackendKind backendFromEnvironment();
 // The store of the player's high-score tables on this system: folders under the
 // machine-wide root $VANDREL_MACHINE_STORE (default /var/lib/vandrel) where a
 // packager made it writable, else under the per-user root $XDG_DATA_HOME/vandrel
-// (default ~/.local/share/vandrel).
+// (default ~/.local/share/vandrel). On Windows: the registry.
 std::unique_ptr<Store> standardStore();
 
 } // namespace vandrel
