@@ -263,9 +263,9 @@ void BM_FullLoadingPass(benchmark::State& state) {
         game.window = &rig->window;
         rig->sound->init();
         game.quickLoad();
-        rig->window.setClientSize(game.session.screenWidth, game.session.screenHeight);
+        rig->window.setClientSize(game.session.setup.screenWidth, game.session.setup.screenHeight);
         rig->window.show();
-        game.display.open(&rig->window, false, game.session.screenWidth, game.session.screenHeight);
+        game.display.open(&rig->window, false, game.session.setup.screenWidth, game.session.setup.screenHeight);
         state.ResumeTiming();
         game.fullLoad();
         state.PauseTiming();

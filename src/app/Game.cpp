@@ -2,9 +2,9 @@
 // the screens' state machine, the frame tick and the input handlers.
 #include "app/Game.h"
 
-#include "data/Archive.h"
-#include "data/ArchiveLocator.h"
 #include "data/BlockReader.h"
+#include "data/DataLayout.h"
+#include "data/DataSet.h"
 #include "gfx/ImageLoader.h"
 #include "platform/Clock.h"
 #include "platform/LoadError.h"
@@ -14,45 +14,6 @@
 #include <exception>
 
 namespace vandrel {
-namespace {
-
-// One loading pass's hold on the archive: the executable positioned at the
-// appended zip, the archive on it and its block reader. Closed once each, the
-// archive before the file, however the pass ends.
-class OpenArchive {
-public:
-    explicit OpenArchive(const std::string& exePath) {
-        if (exePath.empty()) throw LoadError();
-        std::FILE* file = nullptr;
-        try {
-            file = locator.open(exePath.c_str());
-        } catch (...) {
-            locator.close(); // the locator keeps a stream it opened until told
-            throw;
-        }
-        reader = archive.open(file);
-        if (!reader) {
-            locator.close();
-            throw LoadError();
-        }
-    }
-    ~OpenArchive() {
-        archive.closeReader(reader);
-        locator.close();
-    }
-    OpenArchive(const OpenArchive&) = delete;
-    OpenArchive& operator=(const OpenArchive&) = delete;
-
-    void openEntry(const char* name) {
-        if (!reader->openEntry(name)) throw LoadError();
-    }
-
-    ArchiveLocator locator;
-    Archive archive;
-    BlockReader* reader = nullptr;
-};
-
-} // namespace
 
 Game::Game(Store& store) : session(store) {
     fullScreen = false;
@@ -65,12 +26,18 @@ Game::Game(Store& store) : session(store) {
     state = Starting;
 }
 
+Game::~Game() = default;
+
+DataSet& Game::openData() {
+    if (!data_) data_ = std::make_unique<DataSet>(exePath);
+    return *data_;
+}
+
 bool Game::quickLoad() {
     try {
-        OpenArchive pass(exePath);
-        pass.openEntry("stuff.x");
-        session.loadSetup(pass.reader);
-        pass.reader->closeEntry();
+        DataSet& data = openData();
+        session.loadSetup(&data.openEntry(entryName::setup));
+        data.reader().closeEntry();
     } catch (const LoadError&) {
         return false;
     } catch (const std::exception&) {
@@ -87,20 +54,25 @@ void Game::setProgress(int64_t done, int64_t total) {
 }
 
 bool Game::fullLoad() {
+    // The loading is over however this pass ends: the data set is let go.
+    struct Release {
+        std::unique_ptr<DataSet>& data;
+        ~Release() { data.reset(); }
+    } release{data_};
     try {
-        OpenArchive pass(exePath);
-        BlockReader* reader = pass.reader;
+        DataSet& data = openData();
+        BlockReader* reader = &data.reader();
         VideoDevice* device = display.directDraw();
-        const int32_t a = pass.archive.entrySize("stuff.x");
-        const int32_t b = pass.archive.entrySize("back.nb");
-        const int32_t c = pass.archive.entrySize("figur.xx");
-        const int32_t d = pass.archive.entrySize("cur.nl");
-        const int32_t e = pass.archive.entrySize("font.nl");
-        const int32_t f = pass.archive.entrySize("fonts.nl");
-        const int32_t g = pass.archive.entrySize("muni.nl");
+        const int32_t a = data.entrySize(entryName::setup);
+        const int32_t b = data.entrySize(entryName::backdrop);
+        const int32_t c = data.entrySize(entryName::figures);
+        const int32_t d = data.entrySize(entryName::cursor);
+        const int32_t e = data.entrySize(entryName::largeFont);
+        const int32_t f = data.entrySize(entryName::smallFont);
+        const int32_t g = data.entrySize(entryName::ammo);
         const int64_t total = int64_t{a} + b + c + d + e + f + g;
 
-        pass.openEntry("stuff.x");
+        data.openEntry(entryName::setup);
         session.loadTitle(reader, device);
         int64_t done = a / 3;
         setProgress(done, total);
@@ -112,42 +84,42 @@ bool Game::fullLoad() {
         setProgress(done, total);
         frameTick();
 
-        pass.openEntry("back.nb");
+        data.openEntry(entryName::backdrop);
         loadImageList(reader, &backdrop, device);
         done += b;
         setProgress(done, total);
         frameTick();
         reader->closeEntry();
 
-        pass.openEntry("figur.xx");
+        data.openEntry(entryName::figures);
         if (!figures.load(reader, device)) throw LoadError();
         done += c;
         setProgress(done, total);
         frameTick();
         reader->closeEntry();
 
-        pass.openEntry("cur.nl");
+        data.openEntry(entryName::cursor);
         session.loadCursor(reader, device);
         reader->closeEntry();
         done += d;
         setProgress(done, total);
         frameTick();
 
-        pass.openEntry("font.nl");
+        data.openEntry(entryName::largeFont);
         session.loadLargeFont(reader, device);
         reader->closeEntry();
         done += e;
         setProgress(done, total);
         frameTick();
 
-        pass.openEntry("fonts.nl");
+        data.openEntry(entryName::smallFont);
         session.loadSmallFont(reader, device);
         reader->closeEntry();
         done += f;
         setProgress(done, total);
         frameTick();
 
-        pass.openEntry("Muni.nl");
+        data.openEntry(entryName::ammo);
         session.loadAmmoImage(reader, device);
         reader->closeEntry();
         done += g;
@@ -210,7 +182,7 @@ bool Game::frameTick() {
 
 void Game::playFrame(VideoSurface* target, Rect& clip) {
     const uint32_t now = tickCount();
-    const int32_t c = (mouseX - session.screenWidth / 2) / 100;
+    const int32_t c = (mouseX - session.setup.screenWidth / 2) / 100;
     // Signed 32-bit arithmetic, product first; the wrap is made explicit so a
     // very long pause before the first play frame cannot overflow.
     const uint32_t elapsed = now - lastScrollTick;
@@ -219,14 +191,15 @@ void Game::playFrame(VideoSurface* target, Rect& clip) {
     lastScrollTick = tickCount();
 
     if (scroll < 0) scroll = 0;
-    if (scroll > backdrop.maxLayerWidth() - session.screenWidth)
-        scroll = backdrop.maxLayerWidth() - session.screenWidth;
+    if (scroll > backdrop.maxLayerWidth() - session.setup.screenWidth)
+        scroll = backdrop.maxLayerWidth() - session.setup.screenWidth;
 
     const int32_t widest = backdrop.maxLayerWidth();
     const uint32_t t = tickCount();
     for (int32_t layer = 0; layer < FigureManager::layerCount; ++layer) {
-        const float f = backdrop.drawLayer(target, clip, scroll, layer, session.screenWidth, session.screenHeight);
-        figures.updateLayer(layer, t, f, scroll, target, &clip, widest, session.screenWidth, &session.largeFont);
+        const float f =
+            backdrop.drawLayer(target, clip, scroll, layer, session.setup.screenWidth, session.setup.screenHeight);
+        figures.updateLayer(layer, t, f, scroll, target, &clip, widest, session.setup.screenWidth, &session.largeFont);
     }
     session.drawHud(target, clip);
 }
@@ -264,7 +237,7 @@ void Game::onLeftClick(int32_t x, int32_t y) {
         // one frame's time.
         lastScrollTick = tickCount();
         session.startRound();
-        session.ammo = session.magazineSize;
+        session.ammo = session.setup.magazineSize;
         session.score = 0;
         figures.startRound();
         break;
@@ -311,6 +284,7 @@ void Game::releaseAll(bool restoreMode) {
     session.clear();
     display.close(restoreMode);
     keys.clear();
+    data_.reset();
 }
 
 } // namespace vandrel

@@ -10,10 +10,12 @@
 #include "platform/Rect.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace vandrel {
 
+class DataSet;
 class Store;
 class Window;
 
@@ -30,7 +32,7 @@ class Game {
 public:
     // The high-score table is kept in store, which outlives the game.
     explicit Game(Store& store);
-    ~Game() = default;
+    ~Game();
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;
 
@@ -69,10 +71,14 @@ public:
     int32_t state = Starting;
 
 private:
+    // The data set, opened by the first loading pass and let go by the second.
+    DataSet& openData();
     void playFrame(VideoSurface* target, Rect& clip);
     // Title or a round to the high-score screen; a finished round hands its score over.
     void enterHighScores(bool handOverScore);
     void setProgress(int64_t done, int64_t total);
+
+    std::unique_ptr<DataSet> data_;
 };
 
 } // namespace vandrel

@@ -17,15 +17,15 @@ bool Program::startUp() {
     sound.init();
     game.quickLoad();
     // From here on the set-up values are the archive's, or the defaults.
-    if (startFullScreen.value_or(game.session.startFullScreen)) {
+    if (startFullScreen.value_or(game.session.setup.startFullScreen)) {
         window.setFullScreen(true);
         game.fullScreen = true;
     } else {
         game.fullScreen = false;
     }
-    window.setClientSize(game.session.screenWidth, game.session.screenHeight);
+    window.setClientSize(game.session.setup.screenWidth, game.session.setup.screenHeight);
     window.show();
-    if (game.display.open(&window, game.fullScreen, game.session.screenWidth, game.session.screenHeight)) {
+    if (game.display.open(&window, game.fullScreen, game.session.setup.screenWidth, game.session.setup.screenHeight)) {
         game.fullLoad();
         return true;
     }
@@ -141,7 +141,7 @@ void Program::switchToFullScreen() {
     game.figures.clear();
     game.session.clear();
     game.display.close(false);
-    game.display.open(&window, true, game.session.screenWidth, game.session.screenHeight);
+    game.display.open(&window, true, game.session.setup.screenWidth, game.session.setup.screenHeight);
     game.quickLoad();
     game.fullLoad();
 }

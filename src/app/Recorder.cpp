@@ -3,9 +3,9 @@
 
 #include "platform/Random.h"
 
+#include "data/SetupRecord.h"
 #include "platform/Store.h"
 #include "scores/HighscoreTable.h"
-#include "scores/ScoreLocation.h"
 #include <chrono>
 #include <cstdio>
 #include <fstream>

@@ -1,7 +1,7 @@
 // Reading and writing recorded games, and the hashes they are checked with.
 #include "app/ReplayLog.h"
 
-#include "data/ArchiveLocator.h"
+#include "data/DataSet.h"
 #include "platform/LoadError.h"
 #include "platform/null/NullWindow.h"
 
@@ -179,15 +179,10 @@ uint64_t frameHash(const ShownFrame& frame) {
     return h;
 }
 
-uint64_t archiveHash(const std::string& exePath) {
-    ArchiveLocator locator;
-    std::FILE* f = nullptr;
-    try {
-        f = locator.open(exePath.c_str());
-    } catch (const LoadError&) {
-        locator.close();
-        return 0;
-    }
+uint64_t archiveHash(const std::string& exePath) try {
+    DataSet data(exePath);
+    std::FILE* f = data.file();
+    if (std::fseek(f, data.archiveStart(), SEEK_SET) != 0) return 0;
     // From the zip's first entry on: whatever the linker left between the
     // program's image and the archive differs from build to build.
     static constexpr uint8_t kEntry[4] = {'P', 'K', 3, 4};
@@ -207,8 +202,9 @@ uint64_t archiveHash(const std::string& exePath) {
             fnv(h, buf[i]);
         }
     }
-    locator.close();
     return inZip ? h : 0;
+} catch (const LoadError&) {
+    return 0;
 }
 
 bool ReplayLog::read(std::istream& in, std::string& error) {

@@ -4,6 +4,7 @@
 #include "app/Game.h"
 #include "app/Program.h"
 #include "app/Recorder.h"
+#include "data/SetupRecord.h"
 #include "platform/AudioOutput.h"
 #include "platform/Clock.h"
 #include "platform/Random.h"
@@ -12,7 +13,6 @@
 #include "platform/null/NullAudio.h"
 #include "platform/null/NullWindow.h"
 #include "scores/HighscoreTable.h"
-#include "scores/ScoreLocation.h"
 #include "sound/SoundSystem.h"
 
 #include <fstream>

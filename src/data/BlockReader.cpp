@@ -73,6 +73,13 @@ bool BlockReader::readU32(uint32_t* destination) {
     return true;
 }
 
+bool BlockReader::readI32(int32_t* destination) {
+    uint32_t v = 0;
+    if (!destination || !readU32(&v)) return false;
+    *destination = static_cast<int32_t>(v);
+    return true;
+}
+
 int32_t BlockReader::readSome(void* destination, uint32_t n) {
     if (!blockOpen || !destination || n == 0) return 0;
     const int64_t remaining = static_cast<int64_t>(blockStart) + 4 + blockLength_ - tell();

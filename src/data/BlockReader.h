@@ -33,6 +33,8 @@ public:
     bool readU8(uint8_t* destination);
     bool readU16(uint16_t* destination);
     bool readU32(uint32_t* destination);
+    // A signed 32-bit field: the same four bytes as readU32, two's complement.
+    bool readI32(int32_t* destination);
     // Reads at most n bytes, never past the current block's end; 0 at its end
     // or on failure.
     int32_t readSome(void* destination, uint32_t n);

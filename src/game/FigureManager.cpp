@@ -3,18 +3,12 @@
 #include "game/FigureManager.h"
 
 #include "data/BlockReader.h"
+#include "data/DataLayout.h"
 #include "platform/LoadError.h"
 
 namespace vandrel {
 
 namespace {
-
-constexpr uint16_t tagF1 = makeTag('F', '1');
-constexpr uint16_t tagSD = makeTag('S', 'D');
-constexpr uint16_t tagEX = makeTag('E', 'X');
-constexpr uint16_t tagF3 = makeTag('F', '3');
-constexpr uint16_t tagF4 = makeTag('F', '4');
-constexpr uint16_t tagF6 = makeTag('F', '6');
 
 // The smallest possible type group is a bare "F3" block, the smallest
 // animation group at least an "F6" block; counts that could not fit in what
@@ -81,11 +75,11 @@ bool FigureManager::load(BlockReader* reader, VideoDevice* ddraw) {
 bool FigureManager::readTypeGroup(BlockReader* reader, VideoDevice* ddraw, FigureType& type) {
     uint16_t tag = 0;
     if (!reader->readHeader(tag)) return false;
-    if (tag == tagSD) {
+    if (tag == blockTag::hitSound) {
         if (reader->blockLength() > 0 && !type.hitSound.load(reader, false)) return false;
         if (!reader->nextBlock() || !reader->readHeader(tag)) return false;
     }
-    if (tag == tagEX) {
+    if (tag == blockTag::hitEffect) {
         uint8_t own = 0;
         if (!readI32(reader, type.effectSource) || !reader->readU8(&own)) return false;
         type.hasOwnFrames = own;
@@ -93,7 +87,7 @@ bool FigureManager::readTypeGroup(BlockReader* reader, VideoDevice* ddraw, Figur
         if (type.hasOwnFrames && !type.ownFrames.load(reader, ddraw)) return false;
         if (!reader->readHeader(tag)) return false;
     }
-    if (tag != tagF3) return false;
+    if (tag != blockTag::figureType) return false;
     int32_t* const fields[] = {&type.animationId, &type.baseY,       &type.ySpread,    &type.layer,
                                &type.baseSpeed,   &type.speedSpread, &type.scoreValue, &type.maxCount,
                                &type.hitPoints,   &type.spawnChance, &type.motion};
@@ -121,7 +115,7 @@ bool FigureManager::typeIsPlayable(const FigureType& type) const {
 
 bool FigureManager::readEntry(BlockReader* reader, VideoDevice* ddraw) {
     int32_t typeTotal = 0;
-    if (!expectHeader(reader, tagF1) || !readI32(reader, typeTotal) || !reader->nextBlock()) return false;
+    if (!expectHeader(reader, blockTag::typeCount) || !readI32(reader, typeTotal) || !reader->nextBlock()) return false;
     if (!countFits(reader, typeTotal, minTypeGroupBytes)) return false;
     for (int32_t i = 0; i < typeTotal; ++i) types.push_back(std::make_unique<FigureType>());
 
@@ -136,12 +130,14 @@ bool FigureManager::readEntry(BlockReader* reader, VideoDevice* ddraw) {
     }
 
     int32_t animationTotal = 0;
-    if (!expectHeader(reader, tagF4) || !readI32(reader, animationTotal) || !reader->nextBlock()) return false;
+    if (!expectHeader(reader, blockTag::animationCount) || !readI32(reader, animationTotal) || !reader->nextBlock())
+        return false;
     if (!countFits(reader, animationTotal, minAnimationGroupBytes)) return false;
     for (int32_t i = 0; i < animationTotal; ++i) animations.push_back(std::make_unique<Animation>());
     for (auto& animation : animations) {
         if (!animation->frames.load(reader, ddraw)) return false;
-        if (!expectHeader(reader, tagF6) || !readI32(reader, animation->id) || !reader->nextBlock()) return false;
+        if (!expectHeader(reader, blockTag::animationId) || !readI32(reader, animation->id) || !reader->nextBlock())
+            return false;
     }
 
     for (const auto& type : types)

@@ -5,6 +5,7 @@
 
 #include "data/BlockReader.h"
 #include "data/Credits.h"
+#include "data/DataLayout.h"
 #include "gfx/ImageLoader.h"
 #include "platform/Clock.h"
 #include "platform/LoadError.h"
@@ -15,22 +16,6 @@
 
 namespace vandrel {
 namespace {
-
-constexpr uint16_t kTagS1 = makeTag('S', '1');
-constexpr uint16_t kTagS2 = makeTag('S', '2');
-constexpr uint16_t kTagS3 = makeTag('S', '3');
-constexpr uint16_t kTagS4 = makeTag('S', '4');
-constexpr uint16_t kTagSS = makeTag('S', 'S');
-constexpr uint16_t kTagST = makeTag('S', 'T');
-constexpr uint16_t kTagSH = makeTag('S', 'H');
-constexpr uint16_t kTagSE = makeTag('S', 'E');
-
-bool readI32(BlockReader* reader, int32_t& out) {
-    uint32_t v = 0;
-    if (!reader->readU32(&v)) return false;
-    out = static_cast<int32_t>(v);
-    return true;
-}
 
 // Makes grey from the title picture, pixel by pixel, with the usual weights.
 void makeGreyCopy(Surface& colour, Surface& grey, VideoDevice* device) {
@@ -56,9 +41,9 @@ void makeGreyCopy(Surface& colour, Surface& grey, VideoDevice* device) {
 } // namespace
 
 Session::Session(Store& store) : highScores(store) {
-    setDefaults();
+    setup.restoreDefaults();
     startRound();
-    ammo = magazineSize;
+    ammo = setup.magazineSize;
     score = 0;
     loadProgress = 0;
     lastTarget = nullptr;
@@ -68,63 +53,35 @@ Session::Session(Store& store) : highScores(store) {
 
 Session::~Session() { clear(); }
 
-void Session::setDefaults() {
-    screenWidth = 640;
-    screenHeight = 480;
-    magazineSize = 10;
-    roundMinutes = 2;
-    roundSeconds = 30;
-    hasTitle = 0;
-    hasHighscoreImage = 0;
-    hasEndImage = 0;
-}
-
 bool Session::loadSetup(BlockReader* reader) {
     if (!reader) return false;
     for (;;) {
         uint16_t tag = 0;
         if (!reader->readHeader(tag)) return false;
-        if (tag == kTagS1) {
+        if (tag == blockTag::missSound) {
             if (!missSound.load(reader, false)) return false;
-        } else if (tag == kTagS2) {
+        } else if (tag == blockTag::emptySound) {
             if (!emptySound.load(reader, false)) return false;
-        } else if (tag == kTagS3) {
+        } else if (tag == blockTag::reloadSound) {
             if (!reloadSound.load(reader, false)) return false;
-        } else if (tag == kTagS4) {
+        } else if (tag == blockTag::music) {
             music.load(reader);
-        } else if (tag == kTagSS) {
-            const bool complete = readI32(reader, screenWidth) && readI32(reader, screenHeight) &&
-                                  readI32(reader, roundMinutes) && readI32(reader, roundSeconds) &&
-                                  readI32(reader, magazineSize) && reader->readU8(&hasTitle) &&
-                                  reader->readU8(&hasHighscoreImage) && reader->readU8(&hasEndImage);
-            // No display can show a screen of no pixels or of more than a surface
-            // may have; such a record (whole or cut short) is damaged and the game
-            // keeps its own size, so no position computed from the size can overflow.
-            if (screenWidth < 1 || screenWidth > VideoDevice::maxSurfaceSide || screenHeight < 1 ||
-                screenHeight > VideoDevice::maxSurfaceSide) {
-                screenWidth = 640;
-                screenHeight = 480;
-            }
-            if (!complete) return false;
-            reader->readU8(&startFullScreen);
-            reader->read(tableName, tableNameSize);
-            // The field holds at most 30 characters; a record without the
-            // terminating zero must not run the name into what follows.
-            tableName[tableNameSize - 1] = '\0';
-            highScores.loadFromRegistry(tableName);
+        } else if (tag == blockTag::setupRecord) {
+            if (!setup.read(*reader)) return false;
+            highScores.loadFromRegistry(setup.tableName);
         }
         if (!reader->nextBlock()) return false;
-        if (tag == kTagSS) return true;
+        if (tag == blockTag::setupRecord) return true;
     }
 }
 
 bool Session::loadTitle(BlockReader* reader, VideoDevice* device) {
     if (!reader || !device) return false;
-    if (hasTitle == 0) return true;
+    if (setup.hasTitle == 0) return true;
     uint16_t tag = 0;
     for (;;) {
         if (!reader->readHeader(tag)) return false;
-        if (tag == kTagST) break;
+        if (tag == blockTag::titleScreen) break;
         if (!reader->nextBlock()) return false;
     }
     if (!reader->nextBlock()) return false;
@@ -136,23 +93,23 @@ bool Session::loadTitle(BlockReader* reader, VideoDevice* device) {
 
 bool Session::loadScreens(BlockReader* reader, VideoDevice* device) {
     if (!reader || !device) return false;
-    if (hasHighscoreImage == 0 && hasEndImage == 0) return true;
+    if (setup.hasHighscoreImage == 0 && setup.hasEndImage == 0) return true;
     uint8_t haveHighscore = 0;
     uint8_t haveEnd = 0;
     for (;;) {
         uint16_t tag = 0;
         if (!reader->readHeader(tag)) return false;
-        if (tag == kTagSE) {
+        if (tag == blockTag::endScreen) {
             if (!reader->nextBlock()) return false;
             loadImagePair(reader, &endImage, device);
             haveEnd = 1;
-        } else if (tag == kTagSH) {
+        } else if (tag == blockTag::highscoreScreen) {
             if (!reader->nextBlock()) return false;
             loadImagePair(reader, &highScores, device);
             haveHighscore = 1;
         }
         if (!reader->nextBlock()) return false;
-        if (haveHighscore == hasHighscoreImage && haveEnd == hasEndImage) return true;
+        if (haveHighscore == setup.hasHighscoreImage && haveEnd == setup.hasEndImage) return true;
     }
 }
 
@@ -185,7 +142,7 @@ void Session::drawTitle(VideoSurface* target, const Rect& clip, bool showProgres
     // The colour picture uncovers the grey one from the left as loading goes on.
     // The width comes from the set-up record: the product must not overflow.
     const int32_t uncovered =
-        showProgress ? static_cast<int32_t>(int64_t{screenWidth} * loadProgress / 100) : titleImage.width();
+        showProgress ? static_cast<int32_t>(int64_t{setup.screenWidth} * loadProgress / 100) : titleImage.width();
     titleImage.blitPart(target, clip, 0, 0, 0, 0, uncovered, titleImage.height(), false);
 }
 
@@ -201,8 +158,8 @@ void Session::drawCredits(VideoSurface* target, const Rect& clip) {
     const uint32_t a = (now - creditsStart) / 10u;
     // Seventy seconds after it entered, the line starts over from the right.
     if (a > 7000u) creditsStart = now;
-    const auto x = static_cast<int32_t>(static_cast<uint32_t>(screenWidth) - a);
-    smallFont.drawText(target, clip, x, screenHeight - 30, creditsLine, true);
+    const auto x = static_cast<int32_t>(static_cast<uint32_t>(setup.screenWidth) - a);
+    smallFont.drawText(target, clip, x, setup.screenHeight - 30, creditsLine, true);
 }
 
 void Session::drawCursor(VideoSurface* target, const Rect& clip, int32_t x, int32_t y, VideoDevice* device) {
@@ -240,7 +197,7 @@ void Session::clear() {
     // is about to close; a snapshot must not reach for them.
     lastTarget = nullptr;
     lastDevice = nullptr;
-    setDefaults();
+    setup.restoreDefaults();
 }
 
 } // namespace vandrel

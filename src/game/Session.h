@@ -2,6 +2,7 @@
 // closing screens, the fonts, cross-hair and cartridge pictures, the effect
 // sounds and music, and the running round's clock, ammunition and score.
 #pragma once
+#include "data/SetupRecord.h"
 #include "gfx/Font.h"
 #include "gfx/Surface.h"
 #include "platform/Rect.h"
@@ -21,8 +22,6 @@ class VideoSurface;
 
 class Session : public HighscoreHost {
 public:
-    static constexpr int32_t tableNameSize = 31; // 30 characters and the terminating zero
-
     // The high-score table loads from and saves to store, which outlives the session.
     explicit Session(Store& store);
     ~Session();
@@ -70,8 +69,8 @@ public:
     void clear();
 
     // What the high-score table asks of its session.
-    int32_t highscoreScreenWidth() const override { return screenWidth; }
-    int32_t highscoreScreenHeight() const override { return screenHeight; }
+    int32_t highscoreScreenWidth() const override { return setup.screenWidth; }
+    int32_t highscoreScreenHeight() const override { return setup.screenHeight; }
     Font* highscoreFont() override { return &largeFont; }
 
     // Members in construction order.
@@ -94,25 +93,13 @@ public:
     VideoSurface* lastTarget = nullptr;
     VideoDevice* lastDevice = nullptr;
     Rect lastClip;
-    uint8_t hasTitle = 0;
-    uint8_t hasHighscoreImage = 0;
-    uint8_t hasEndImage = 0;
     int32_t loadProgress = 0;
-    int32_t magazineSize = 10;
-    int32_t roundMinutes = 2;
-    int32_t roundSeconds = 30;
-    int32_t screenWidth = 640;
-    int32_t screenHeight = 480;
-    uint8_t startFullScreen = 0;
-    char tableName[tableNameSize] = {};
+    SetupRecord setup;
     uint8_t roundOver = 0;
 
     // When the closing screen's credits line started, once it has been drawn.
     uint32_t creditsStart = 0;
     bool creditsStarted = false;
-
-private:
-    void setDefaults();
 };
 
 } // namespace vandrel

@@ -13,7 +13,7 @@ namespace vandrel {
 void Session::startRound() {
     lastSecondTick = tickCount();
     // Minutes and seconds come from the set-up record: the sum must not overflow.
-    const int64_t seconds = int64_t{roundMinutes} * 60 + roundSeconds;
+    const int64_t seconds = int64_t{setup.roundMinutes} * 60 + setup.roundSeconds;
     secondsLeft = static_cast<int32_t>(
         std::clamp<int64_t>(seconds, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
     reload();
@@ -33,7 +33,7 @@ void Session::playEmpty() { emptySound.playFromStart(); }
 bool Session::reload() {
     // Only an empty magazine can be refilled.
     if (ammo != 0) return false;
-    ammo = magazineSize;
+    ammo = setup.magazineSize;
     return true;
 }
 
@@ -65,16 +65,16 @@ void Session::drawHud(VideoSurface* target, const Rect& clip) {
     smallFont.drawText(target, clip, 3, 6, "TIME:", false);
     std::snprintf(text, sizeof text, "%d:%.2d", secondsLeft / 60, secondsLeft % 60);
     largeFont.drawText(target, clip, 65, 2, text, false);
-    smallFont.drawText(target, clip, screenWidth - 200, 6, "SCORE:", false);
+    smallFont.drawText(target, clip, setup.screenWidth - 200, 6, "SCORE:", false);
     std::snprintf(text, sizeof text, "%.6d", score);
-    largeFont.drawText(target, clip, screenWidth - 120, 2, text, false);
+    largeFont.drawText(target, clip, setup.screenWidth - 120, 2, text, false);
 
     // The cartridges from the right edge toward the left.
     // A huge magazine from the set-up record stops at the screen's left edge.
     for (int32_t i = 0; i < ammo; ++i) {
-        const int64_t x = int64_t{screenWidth} - 25 * int64_t{i} - 45;
+        const int64_t x = int64_t{setup.screenWidth} - 25 * int64_t{i} - 45;
         if (x + ammoImage.width() <= 0) break;
-        ammoImage.blit(target, clip, static_cast<int32_t>(x), screenHeight - 60, true, 100.0f);
+        ammoImage.blit(target, clip, static_cast<int32_t>(x), setup.screenHeight - 60, true, 100.0f);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "gfx/ImageLoader.h"
 
 #include "data/BlockReader.h"
+#include "data/DataLayout.h"
 #include "gfx/Surface.h"
 #include "platform/LoadError.h"
 
@@ -10,11 +11,6 @@
 
 namespace vandrel {
 namespace {
-
-constexpr uint16_t tagJP = makeTag('J', 'P');
-constexpr uint16_t tagPG = makeTag('P', 'G');
-constexpr uint16_t tagFC = makeTag('F', 'C');
-constexpr uint16_t tagTI = makeTag('T', 'I');
 
 void require(bool ok, const char* text = "") {
     if (!ok) throw LoadError(text);
@@ -64,10 +60,10 @@ bool readPicture(BlockReader* reader, Surface* surface, VideoDevice* device, boo
         for (;;) {
             uint16_t tag = 0;
             require(reader->readHeader(tag));
-            if (tag == tagPG) {
+            if (tag == blockTag::pngMask) {
                 if (reader->blockLength() > 0) require(decodeMask(reader, surface));
                 sawMask = true;
-            } else if (tag == tagJP) {
+            } else if (tag == blockTag::jpegColour) {
                 if (fresh) require(surface->width() == 0 && surface->height() == 0);
                 require(decodeColour(reader, surface, device));
                 sawColour = true;
@@ -102,9 +98,9 @@ bool loadImageList(BlockReader* reader, LayerList* layers, VideoDevice* device) 
                 return true;
             }
             const int32_t length = reader->blockLength();
-            if (tag == tagPG) {
+            if (tag == blockTag::pngMask) {
                 if (length != 0) require(layers->loadLayerAlpha(reader, length, pictures - 1));
-            } else if (tag == tagJP) {
+            } else if (tag == blockTag::jpegColour) {
                 require(layers->addLayer());
                 ++pictures;
                 require(layers->loadLayerColour(reader, length, pictures - 1, device));
@@ -116,7 +112,7 @@ bool loadImageList(BlockReader* reader, LayerList* layers, VideoDevice* device) 
 
 bool readFrameCount(BlockReader* reader, int32_t& count) {
     if (!reader) return false;
-    return readTaggedBlock(reader, tagFC, [&] {
+    return readTaggedBlock(reader, blockTag::frameCount, [&] {
         // A short block would have us read the next block's header.
         require(reader->blockLength() >= 4);
         uint32_t value = 0;
@@ -127,7 +123,7 @@ bool readFrameCount(BlockReader* reader, int32_t& count) {
 
 bool readFrameWords(BlockReader* reader, int32_t& total, uint32_t* words, int32_t n) {
     if (!reader || (n > 0 && !words)) return false;
-    return readTaggedBlock(reader, tagTI, [&] {
+    return readTaggedBlock(reader, blockTag::frameTimes, [&] {
         require(static_cast<int64_t>(reader->blockLength()) >= 4 * static_cast<int64_t>(n));
         total = 0;
         for (int32_t i = 0; i < n; ++i) {

@@ -100,10 +100,10 @@ TEST_F(GameTest, StartUpReachesTheTitleWithProgressFollowingTheEntrySizes) {
     // The shipped set-up starts full screen, 640 x 480, rounds of 2:00.
     EXPECT_TRUE(game.fullScreen);
     EXPECT_TRUE(window.isFullScreen());
-    EXPECT_EQ(game.session.screenWidth, 640);
-    EXPECT_EQ(game.session.roundMinutes, 2);
-    EXPECT_EQ(game.session.roundSeconds, 0);
-    EXPECT_EQ(game.session.magazineSize, 10);
+    EXPECT_EQ(game.session.setup.screenWidth, 640);
+    EXPECT_EQ(game.session.setup.roundMinutes, 2);
+    EXPECT_EQ(game.session.setup.roundSeconds, 0);
+    EXPECT_EQ(game.session.setup.magazineSize, 10);
     EXPECT_EQ(game.backdrop.layerCount(), 4);
     EXPECT_EQ(game.session.cursorImage.width(), 30);
     EXPECT_EQ(game.session.titleImage.width(), 1280);
@@ -341,7 +341,7 @@ TEST_F(GameTest, PlayResumingAfterAMinimiseScrollsByOneFramesTime) {
 
 TEST_F(GameTest, AScreenModeAskedForWinsOverTheSetUpRecordAndAltEnterStillSwitches) {
     ASSERT_TRUE(game.quickLoad());
-    ASSERT_TRUE(game.session.startFullScreen) << "the shipped set-up starts full screen";
+    ASSERT_TRUE(game.session.setup.startFullScreen) << "the shipped set-up starts full screen";
     program.startFullScreen = false;
     ASSERT_TRUE(program.startUp());
     EXPECT_FALSE(game.fullScreen);

@@ -7,10 +7,10 @@
 // deliberate change (or a new data set).
 #include "app/Game.h"
 #include "platform/AudioOutput.h"
+#include "platform/null/MemoryStore.h"
 #include "platform/null/NullAudio.h"
 #include "platform/null/NullWindow.h"
 #include "sound/SoundSystem.h"
-#include "platform/null/MemoryStore.h"
 
 #include <gtest/gtest.h>
 
@@ -128,9 +128,10 @@ std::vector<std::string> fingerprintPass(bool fullScreen) {
     out.push_back("archive " + hexText(archiveHash()));
     if (!game->quickLoad()) return out;
     window.setFullScreen(fullScreen);
-    window.setClientSize(game->session.screenWidth, game->session.screenHeight);
+    window.setClientSize(game->session.setup.screenWidth, game->session.setup.screenHeight);
     window.show();
-    if (!game->display.open(&window, fullScreen, game->session.screenWidth, game->session.screenHeight)) return out;
+    if (!game->display.open(&window, fullScreen, game->session.setup.screenWidth, game->session.setup.screenHeight))
+        return out;
     game->fullLoad();
     out.push_back("state " + std::to_string(game->state));
 

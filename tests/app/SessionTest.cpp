@@ -47,13 +47,13 @@ protected:
 
 TEST_F(SessionTest, StartsWithTheBuiltInSetUp) {
     Session s(store);
-    EXPECT_EQ(s.screenWidth, 640);
-    EXPECT_EQ(s.screenHeight, 480);
-    EXPECT_EQ(s.magazineSize, 10);
+    EXPECT_EQ(s.setup.screenWidth, 640);
+    EXPECT_EQ(s.setup.screenHeight, 480);
+    EXPECT_EQ(s.setup.magazineSize, 10);
     EXPECT_EQ(s.ammo, 10);
     EXPECT_EQ(s.secondsLeft, 150) << "2:30 by default";
-    EXPECT_EQ(s.startFullScreen, 0);
-    EXPECT_STREQ(s.tableName, "");
+    EXPECT_EQ(s.setup.startFullScreen, 0);
+    EXPECT_STREQ(s.setup.tableName, "");
 }
 
 TEST_F(SessionTest, SetUpRecordIsReadFieldByFieldAfterSkippedBlocks) {
@@ -61,16 +61,16 @@ TEST_F(SessionTest, SetUpRecordIsReadFieldByFieldAfterSkippedBlocks) {
                                        block("ST")})}});
     Session s(store);
     ASSERT_TRUE(s.loadSetup(&a.entry("stuff.x")));
-    EXPECT_EQ(s.screenWidth, 800);
-    EXPECT_EQ(s.screenHeight, 600);
-    EXPECT_EQ(s.roundMinutes, 1);
-    EXPECT_EQ(s.roundSeconds, 45);
-    EXPECT_EQ(s.magazineSize, 7);
-    EXPECT_EQ(s.hasTitle, 1);
-    EXPECT_EQ(s.hasHighscoreImage, 0);
-    EXPECT_EQ(s.hasEndImage, 1);
-    EXPECT_EQ(s.startFullScreen, 1);
-    EXPECT_STREQ(s.tableName, "Canyon");
+    EXPECT_EQ(s.setup.screenWidth, 800);
+    EXPECT_EQ(s.setup.screenHeight, 600);
+    EXPECT_EQ(s.setup.roundMinutes, 1);
+    EXPECT_EQ(s.setup.roundSeconds, 45);
+    EXPECT_EQ(s.setup.magazineSize, 7);
+    EXPECT_EQ(s.setup.hasTitle, 1);
+    EXPECT_EQ(s.setup.hasHighscoreImage, 0);
+    EXPECT_EQ(s.setup.hasEndImage, 1);
+    EXPECT_EQ(s.setup.startFullScreen, 1);
+    EXPECT_STREQ(s.setup.tableName, "Canyon");
     uint16_t tag = 0;
     ASSERT_TRUE(a.reader()->readHeader(tag)) << "the loader stops right after the record";
     EXPECT_EQ(tag, makeTag('S', 'T'));
@@ -80,7 +80,7 @@ TEST_F(SessionTest, ATableNameWithoutItsZeroIsCutToThirtyCharacters) {
     TestArchive a({{"stuff.x", setupRecord(640, 480, 2, 0, 10, 0, 0, 0, 0, std::string(31, 'N'))}});
     Session s(store);
     ASSERT_TRUE(s.loadSetup(&a.entry("stuff.x")));
-    EXPECT_EQ(std::strlen(s.tableName), 30u);
+    EXPECT_EQ(std::strlen(s.setup.tableName), 30u);
 }
 
 TEST_F(SessionTest, AShortRecordOrNoneAtAllFails) {
@@ -103,7 +103,7 @@ TEST_F(SessionTest, AShortRecordOrNoneAtAllFails) {
 TEST_F(SessionTest, TitleLoadsItsPictureAndAnExactGreyCopy) {
     TestArchive a({{"stuff.x", concat({block("SH"), block("ST"), solidPicture(48, 16), block("SE")})}});
     Session s(store);
-    s.hasTitle = 1;
+    s.setup.hasTitle = 1;
     BlockReader& r = a.entry("stuff.x");
     EXPECT_FALSE(s.loadTitle(&r, nullptr)) << "no device, no loading";
     ASSERT_TRUE(s.loadTitle(&r, &device));
@@ -144,8 +144,8 @@ TEST_F(SessionTest, WithoutATitleNothingIsRead) {
 TEST_F(SessionTest, ScreensStopOnceTheAnnouncedPicturesAreIn) {
     TestArchive a({{"stuff.x", concat({block("SH"), solidPicture(40, 20), block("SE"), solidPicture(24, 12)})}});
     Session s(store);
-    s.hasHighscoreImage = 1;
-    s.hasEndImage = 0;
+    s.setup.hasHighscoreImage = 1;
+    s.setup.hasEndImage = 0;
     BlockReader& r = a.entry("stuff.x");
     ASSERT_TRUE(s.loadScreens(&r, &device));
     EXPECT_EQ(s.highScores.width(), 40);
@@ -156,8 +156,8 @@ TEST_F(SessionTest, ScreensStopOnceTheAnnouncedPicturesAreIn) {
 
     TestArchive b({{"stuff.x", concat({block("SE"), solidPicture(24, 12), block("SH"), solidPicture(40, 20)})}});
     Session both(store);
-    both.hasHighscoreImage = 1;
-    both.hasEndImage = 1;
+    both.setup.hasHighscoreImage = 1;
+    both.setup.hasEndImage = 1;
     ASSERT_TRUE(both.loadScreens(&b.entry("stuff.x"), &device));
     EXPECT_EQ(both.endImage.width(), 24);
     EXPECT_EQ(both.highScores.width(), 40);
@@ -166,8 +166,8 @@ TEST_F(SessionTest, ScreensStopOnceTheAnnouncedPicturesAreIn) {
 TEST_F(SessionTest, ScreensMissingFromTheEntryFail) {
     TestArchive a({{"stuff.x", concat({block("SH"), solidPicture(40, 20)})}});
     Session s(store);
-    s.hasHighscoreImage = 1;
-    s.hasEndImage = 1;
+    s.setup.hasHighscoreImage = 1;
+    s.setup.hasEndImage = 1;
     EXPECT_FALSE(s.loadScreens(&a.entry("stuff.x"), &device));
 }
 
@@ -215,12 +215,12 @@ TEST_F(SessionTest, ClearPutsTheSetUpBackButKeepsTheTableNameAndTheRound) {
     s.score = 42;
     s.loadProgress = 100;
     s.clear();
-    EXPECT_EQ(s.screenWidth, 640);
-    EXPECT_EQ(s.magazineSize, 10);
-    EXPECT_EQ(s.roundSeconds, 30);
-    EXPECT_EQ(s.hasTitle, 0);
-    EXPECT_STREQ(s.tableName, "Keep");
-    EXPECT_EQ(s.startFullScreen, 1);
+    EXPECT_EQ(s.setup.screenWidth, 640);
+    EXPECT_EQ(s.setup.magazineSize, 10);
+    EXPECT_EQ(s.setup.roundSeconds, 30);
+    EXPECT_EQ(s.setup.hasTitle, 0);
+    EXPECT_STREQ(s.setup.tableName, "Keep");
+    EXPECT_EQ(s.setup.startFullScreen, 1);
     EXPECT_EQ(s.score, 42);
     EXPECT_EQ(s.loadProgress, 100);
 }

@@ -69,7 +69,7 @@ protected:
 
 TEST_F(DamagedDataTest, AHugeScreenWidthStillUncoversTheTitleByTheLoadProgress) {
     makeTitle(64, 32, 0xC0, 0x20, 0x10);
-    session.screenWidth = std::numeric_limits<int32_t>::max() - 5;
+    session.setup.screenWidth = std::numeric_limits<int32_t>::max() - 5;
     session.loadProgress = 50;
     session.drawTitle(backBuffer.get(), clip, true);
     // Half of that width is far more than the picture: all of it is in colour.
@@ -84,33 +84,33 @@ TEST_F(DamagedDataTest, AScreenSizeNoDisplayCouldShowKeepsTheGamesOwnButTheRestO
                                 {640, std::numeric_limits<int32_t>::min()},
                                 {16385, 480}};
     for (const auto& size : sizes) {
-        session.screenWidth = 1;
-        session.screenHeight = 1;
+        session.setup.screenWidth = 1;
+        session.setup.screenHeight = 1;
         EXPECT_TRUE(loadSetup(setupBlock(size[0], size[1], 3, 15, 7)));
-        EXPECT_EQ(session.screenWidth, 640) << size[0] << " x " << size[1];
-        EXPECT_EQ(session.screenHeight, 480) << size[0] << " x " << size[1];
-        EXPECT_EQ(session.roundMinutes, 3);
-        EXPECT_EQ(session.magazineSize, 7);
+        EXPECT_EQ(session.setup.screenWidth, 640) << size[0] << " x " << size[1];
+        EXPECT_EQ(session.setup.screenHeight, 480) << size[0] << " x " << size[1];
+        EXPECT_EQ(session.setup.roundMinutes, 3);
+        EXPECT_EQ(session.setup.magazineSize, 7);
     }
     // A record cut short after its width fails, and still leaves no such width.
     Bytes cut = setupBlock(-7, 480, 3, 15, 7);
     cut.resize(6 + 6);
     cut[2] = 6;
     EXPECT_FALSE(loadSetup(cut));
-    EXPECT_EQ(session.screenWidth, 640);
+    EXPECT_EQ(session.setup.screenWidth, 640);
     // Any size a surface can have is taken as it stands.
     EXPECT_TRUE(loadSetup(setupBlock(16384, 1, 2, 0, 10)));
-    EXPECT_EQ(session.screenWidth, 16384);
-    EXPECT_EQ(session.screenHeight, 1);
+    EXPECT_EQ(session.setup.screenWidth, 16384);
+    EXPECT_EQ(session.setup.screenHeight, 1);
 }
 
 TEST_F(DamagedDataTest, AnEndlessRoundLengthStopsAtTheLargestClock) {
-    session.roundMinutes = std::numeric_limits<int32_t>::max();
-    session.roundSeconds = 59;
+    session.setup.roundMinutes = std::numeric_limits<int32_t>::max();
+    session.setup.roundSeconds = 59;
     session.startRound();
     EXPECT_EQ(session.secondsLeft, std::numeric_limits<int32_t>::max());
-    session.roundMinutes = std::numeric_limits<int32_t>::min();
-    session.roundSeconds = -1;
+    session.setup.roundMinutes = std::numeric_limits<int32_t>::min();
+    session.setup.roundSeconds = -1;
     session.startRound();
     EXPECT_EQ(session.secondsLeft, std::numeric_limits<int32_t>::min());
 }

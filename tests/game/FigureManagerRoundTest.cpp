@@ -398,7 +398,7 @@ TEST_F(RoundSoundTest, AnEmptyMagazineClicksAndARightClickRefillsOnlyThen) {
     EXPECT_FALSE(playing(session.reloadSound));
     session.ammo = 0;
     rightClick();
-    EXPECT_EQ(session.ammo, session.magazineSize);
+    EXPECT_EQ(session.ammo, session.setup.magazineSize);
     EXPECT_TRUE(playing(session.reloadSound));
 }
 

@@ -15,8 +15,8 @@ class SessionRoundTest : public ::testing::Test {
 protected:
     void SetUp() override {
         backBuffer = device.createSurface(640, 480);
-        session.roundMinutes = 2;
-        session.roundSeconds = 0;
+        session.setup.roundMinutes = 2;
+        session.setup.roundSeconds = 0;
     }
     void hud() { session.drawHud(backBuffer.get(), clip); }
 

@@ -3,6 +3,7 @@
 // never touches the player's table.
 #include "app/Replayer.h"
 #include "app/Recorder.h"
+#include "data/SetupRecord.h"
 #include "platform/AudioOutput.h"
 #include "platform/FileStore.h"
 #include "platform/Messages.h"
@@ -10,7 +11,6 @@
 #include "platform/null/NullAudio.h"
 #include "platform/null/NullWindow.h"
 #include "scores/HighscoreTable.h"
-#include "scores/ScoreLocation.h"
 
 #include <gtest/gtest.h>
 

@@ -2,6 +2,8 @@
 // executable, and the answer is the store folder, made by nobody.
 #include "scores/ScoreLocation.h"
 
+#include "data/SetupRecord.h"
+
 #include "scores/TempStore.h"
 #include "support/TestArchive.h"
 

@@ -174,8 +174,8 @@ int main(int argc, char** argv) {
             const int32_t state = game->state;
             if (state == Title && roundSeconds > 0) {
                 // Shorter rounds than the data set's, set again after every reload.
-                game->session.roundMinutes = 0;
-                game->session.roundSeconds = roundSeconds;
+                game->session.setup.roundMinutes = 0;
+                game->session.setup.roundSeconds = roundSeconds;
             }
             const int32_t x = dice.range(-20, 660), y = dice.range(-20, 500);
             if (dice.chance(3)) post(msg::MouseMove, 0, at(x, y));

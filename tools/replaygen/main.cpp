@@ -5,12 +5,12 @@
 #include "ScriptedGame.h"
 
 #include "app/Game.h"
+#include "data/SetupRecord.h"
 #include "platform/Messages.h"
 #include "platform/Random.h"
 #include "platform/Store.h"
 #include "platform/null/MemoryStore.h"
 #include "scores/HighscoreTable.h"
-#include "scores/ScoreLocation.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,0 +1,33 @@
+// Opening and closing the data set: the located file, the zip on it, its reader.
+#include "data/DataSet.h"
+
+#include "data/BlockReader.h"
+#include "platform/LoadError.h"
+
+namespace vandrel {
+
+DataSet::DataSet(const std::string& path) {
+    if (path.empty()) throw LoadError();
+    try {
+        std::FILE* file = locator_.open(path.c_str());
+        archiveStart_ = std::ftell(file);
+        reader_ = archive_.open(file);
+        if (!reader_) throw LoadError();
+    } catch (...) {
+        // The locator keeps the stream it opened until told, even when it goes.
+        locator_.close();
+        throw;
+    }
+}
+
+DataSet::~DataSet() {
+    archive_.closeReader(reader_);
+    locator_.close();
+}
+
+BlockReader& DataSet::openEntry(const char* name) {
+    if (!reader_->openEntry(name)) throw LoadError();
+    return *reader_;
+}
+
+} // namespace vandrel
