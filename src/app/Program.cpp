@@ -57,6 +57,18 @@ bool Program::step(int& exitCode) {
     return true;
 }
 
+bool Program::stepFrame(int& exitCode) {
+    for (;;) {
+        window.pumpEvents();
+        if (window.queue().empty()) {
+            if (game.active) game.frameTick();
+            return true;
+        }
+        // A message waits, so this turn handles it and neither draws nor sleeps.
+        if (!step(exitCode)) return false;
+    }
+}
+
 int Program::run() {
     int exitCode = 0;
     while (step(exitCode)) {}

@@ -26,6 +26,11 @@ public:
     // One turn of the loop: a message if one waits, else a frame (or a wait
     // while minimised). Returns false once Quit has been taken, with its code.
     bool step(int& exitCode);
+    // One turn of a browser's frame: every message that waits, each as a turn
+    // of the loop, then one frame. It never sleeps or waits (a minimised game
+    // draws nothing and returns at once): the browser paces the frames and the
+    // page must not freeze. Returns false once Quit has been taken.
+    bool stepFrame(int& exitCode);
 
     // Handles one window message.
     int64_t windowProc(const Message& m);
