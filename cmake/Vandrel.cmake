@@ -20,8 +20,10 @@ endfunction()
 # vandrel_test(NAME SOURCES files... LIBS targets...)
 # One GoogleTest binary; every test runs without a display or a sound card, and
 # a high-score table a test saves lands in the build folder, never in a real home.
-include(GoogleTest)
-find_package(GTest REQUIRED)
+if(VANDREL_TESTS)
+  include(GoogleTest)
+  find_package(GTest REQUIRED)
+endif()
 function(vandrel_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})

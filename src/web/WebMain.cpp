@@ -1,0 +1,98 @@
+// The game in a web page. The browser owns the loop: every animation frame
+// runs one turn of the game's (the messages that wait, then one frame), and
+// nothing ever blocks the page. Before this starts, the page has put the data
+// set, a plain zip, at /data/vandrel.zip and mounted the folder that keeps the
+// high scores in the browser's IndexedDB at /store (see page/pre.js).
+#include "app/Backend.h"
+#include "app/Game.h"
+#include "app/Program.h"
+#include "platform/Presentation.h"
+#include "sound/SoundSystem.h"
+
+#include <emscripten.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+namespace {
+
+using namespace vandrel;
+
+constexpr const char* kDataSet = "/data/vandrel.zip";
+// The per-user store root becomes /store/vandrel, inside the IndexedDB folder.
+constexpr const char* kStoreHome = "/store";
+
+struct RunningGame {
+    std::unique_ptr<Backend> backend;
+    // The game first, its sound system second, so the sound goes first at exit.
+    std::unique_ptr<Game> game;
+    std::unique_ptr<SoundSystem> sound;
+    std::unique_ptr<Program> program;
+};
+
+RunningGame* running = nullptr;
+
+void tellPage(const char* event, int value, const std::string& text) {
+    EM_ASM(
+        {
+            if (Module.onGameEvent) Module.onGameEvent(UTF8ToString($0), $1, UTF8ToString($2));
+        },
+        event, value, text.c_str());
+}
+
+void endGame(int exitCode) {
+    emscripten_cancel_main_loop();
+    RunningGame* ending = running;
+    running = nullptr;
+    ending->program.reset();
+    ending->sound.reset();
+    ending->game.reset();
+    ending->backend.reset();
+    delete ending;
+    // The page offers another game instead of leaving a dead canvas.
+    tellPage("ended", exitCode, "");
+}
+
+void browserFrame() {
+    if (!running) return;
+    int exitCode = 0;
+    if (!running->program->stepFrame(exitCode)) endGame(exitCode);
+}
+
+} // namespace
+
+int main() {
+    setenv("XDG_DATA_HOME", kStoreHome, 1);
+
+    // The canvas is the frame, 640 x 480; the page scales it, and the
+    // browser's full screen is the page's to ask for.
+    ScreenOptions screen;
+    screen.windowScale = 1;
+    std::string error;
+    auto game = std::make_unique<RunningGame>();
+    game->backend = Backend::create(BackendKind::Sdl, error, screen);
+    if (!game->backend) {
+        std::fprintf(stderr, "vandrel: the canvas could not be started: %s\n", error.c_str());
+        tellPage("failed", 1, error);
+        return 1;
+    }
+    game->game = std::make_unique<Game>();
+    game->sound = std::make_unique<SoundSystem>();
+    game->game->exePath = kDataSet;
+    game->program = std::make_unique<Program>(*game->game, *game->sound, game->backend->window());
+    // A page may enter full screen only on a click or key of the player's, so
+    // the game starts in the page whatever its set-up record says.
+    game->program->startFullScreen = false;
+    if (!game->program->startUp()) {
+        tellPage("failed", 1, "the display could not be opened");
+        return 1;
+    }
+    running = game.release();
+    tellPage("started", 0, "");
+    // 0: at the browser's own frame rate (requestAnimationFrame). main returns;
+    // the runtime stays up for the frames.
+    emscripten_set_main_loop(browserFrame, 0, 0);
+    return 0;
+}
