@@ -61,7 +61,11 @@ bool Program::stepFrame(int& exitCode) {
     for (;;) {
         window.pumpEvents();
         if (window.queue().empty()) {
-            if (game.active) game.frameTick();
+            sound.watchOutput(tickCount());
+            if (game.active) {
+                if (frameLog_) frameLog_->frame();
+                game.frameTick();
+            }
             return true;
         }
         // A message waits, so this turn handles it and neither draws nor sleeps.
