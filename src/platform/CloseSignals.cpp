@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <initializer_list>
 
 #ifdef _WIN32
 #include <cstdlib>
