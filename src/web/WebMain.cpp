@@ -7,6 +7,7 @@
 #include "app/Game.h"
 #include "app/Program.h"
 #include "platform/Presentation.h"
+#include "platform/Store.h"
 #include "sound/SoundSystem.h"
 
 #include <emscripten.h>
@@ -25,6 +26,7 @@ constexpr const char* kDataSet = "/data/vandrel.zip";
 constexpr const char* kStoreHome = "/store";
 
 struct RunningGame {
+    std::unique_ptr<Store> store;
     std::unique_ptr<Backend> backend;
     // The game first, its sound system second, so the sound goes first at exit.
     std::unique_ptr<Game> game;
@@ -50,6 +52,7 @@ void endGame(int exitCode) {
     ending->sound.reset();
     ending->game.reset();
     ending->backend.reset();
+    ending->store.reset();
     delete ending;
     // The page offers another game instead of leaving a dead canvas.
     tellPage("ended", exitCode, "");
@@ -78,7 +81,8 @@ int main() {
         tellPage("failed", 1, error);
         return 1;
     }
-    game->game = std::make_unique<Game>();
+    game->store = standardStore();
+    game->game = std::make_unique<Game>(*game->store);
     game->sound = std::make_unique<SoundSystem>();
     game->game->exePath = kDataSet;
     game->program = std::make_unique<Program>(*game->game, *game->sound, game->backend->window());
