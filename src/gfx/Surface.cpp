@@ -462,6 +462,86 @@ bool Surface::putQuadRow(const uint8_t* row, int32_t y, bool adjustKey) {
     });
 }
 
+uint8_t Surface::greyOf(uint8_t b, uint8_t g, uint8_t r) {
+    // A hundred times the exact grey, in whole numbers. Unless the grey is a
+    // whole number, the sum in floating point lies at least 0.01 from one and
+    // truncates the same; a whole number may come out a hair below it, so
+    // that case takes the floating-point sum itself.
+    const int32_t hundredfold = 11 * b + 59 * g + 30 * r;
+    if (hundredfold % 100 != 0) return static_cast<uint8_t>(hundredfold / 100);
+    return static_cast<uint8_t>(0.11 * b + 0.59 * g + 0.3 * r);
+}
+
+namespace {
+// One line of a tile made grey: source and destination in the same format.
+void greyLine(Kind kind, const uint8_t* s, uint8_t* d, int32_t n) {
+    switch (kind) {
+    case Kind::bits32:
+        for (int32_t i = 0; i < n; ++i, s += 4, d += 4) {
+            const uint8_t v = Surface::greyOf(s[0], s[1], s[2]);
+            d[0] = d[1] = d[2] = v;
+            d[3] = 0; // as in a new surface: rows never set the spare byte
+        }
+        break;
+    case Kind::bits24:
+        for (int32_t i = 0; i < n; ++i, s += 3, d += 3) d[0] = d[1] = d[2] = Surface::greyOf(s[0], s[1], s[2]);
+        break;
+    case Kind::rgb565:
+        for (int32_t i = 0; i < n; ++i, s += 2, d += 2) {
+            const uint16_t v = load16(s);
+            const uint8_t g =
+                Surface::greyOf(static_cast<uint8_t>((v << 3) & 0xFF), static_cast<uint8_t>((v >> 3) & 0xFC),
+                                static_cast<uint8_t>((v >> 8) & 0xF8));
+            store16(d, static_cast<uint16_t>(((g & 0xF8) << 8) | ((g & 0xFC) << 3) | (g >> 3)));
+        }
+        break;
+    case Kind::rgb555:
+        for (int32_t i = 0; i < n; ++i, s += 2, d += 2) {
+            const uint16_t v = load16(s);
+            const uint8_t g =
+                Surface::greyOf(static_cast<uint8_t>((v << 3) & 0xFF), static_cast<uint8_t>((v >> 2) & 0xF8),
+                                static_cast<uint8_t>((v >> 7) & 0xF8));
+            store16(d, static_cast<uint16_t>(((g & 0xF8) << 7) | ((g & 0xF8) << 2) | (g >> 3)));
+        }
+        break;
+    default: std::memset(d, 0, static_cast<size_t>(n) * 2); break; // rows of such tiles are never written
+    }
+}
+} // namespace
+
+bool Surface::makeGreyOf(Surface& colour, VideoDevice* device) {
+    if (&colour == this || !createUncleared(colour.width(), colour.height(), device)) return false;
+    const bool colourLocked = colour.lock();
+    const bool greyLocked = colourLocked && lock();
+    if (!greyLocked) {
+        // Nothing can be read or written: the copy stays black.
+        if (colourLocked) colour.unlock();
+        clearLinesFrom(0);
+        return true;
+    }
+    colour.recordFormat();
+    recordFormat();
+    // The same size on the same device: the same tiles, one to one.
+    for (int32_t i = 0; i < tileCount_; ++i) {
+        const VideoSurface::Lock& from = colour.tileLocks_[i];
+        const VideoSurface::Lock& to = tileLocks_[i];
+        const Kind kind = kindOf(to.format);
+        const Box& t = tileRects_[i];
+        if (!from.pixels || !to.pixels) continue;
+        for (int32_t y = 0; y < t.h; ++y) {
+            uint8_t* d = to.pixels + static_cast<size_t>(y) * to.pitch;
+            if (kindOf(from.format) != kind || kind == Kind::unsupported) {
+                std::memset(d, 0, static_cast<size_t>(t.w) * to.format.bytesPerPixel());
+                continue;
+            }
+            greyLine(kind, from.pixels + static_cast<size_t>(y) * from.pitch, d, t.w);
+        }
+    }
+    unlock();
+    colour.unlock();
+    return true;
+}
+
 bool Surface::getRow(uint8_t* row, int32_t y, bool mirror) {
     recordFormat();
     if (!row) return false;

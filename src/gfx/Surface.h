@@ -71,6 +71,13 @@ public:
     // of the first byte) that covers the first count pixels of the line.
     bool putMaskBits(const uint8_t* bits, int32_t count, int32_t y);
 
+    // Becomes the grey copy of colour (same size, same device), computed in
+    // the tiles' own format with the grey of greyOf. False when the surface
+    // cannot be made (colour empty, or no video memory).
+    bool makeGreyOf(Surface& colour, VideoDevice* device);
+    // The grey of a colour: 0.11 blue + 0.59 green + 0.3 red, truncated.
+    static uint8_t greyOf(uint8_t b, uint8_t g, uint8_t r);
+
     // Draws the whole picture at (x, y) of dest, scaled by percent / 100,
     // inside clip.
     bool blit(VideoSurface* dest, const Rect& clip, int32_t x, int32_t y, bool useKey, float percent);

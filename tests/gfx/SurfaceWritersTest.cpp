@@ -159,5 +159,62 @@ TEST(SurfaceMaskBits, BitsBeyondTheCountAreNotApplied) {
     for (int32_t x = 0; x < 12; ++x) EXPECT_EQ(s.isOpaqueAt(x, 0), x >= 5) << x;
 }
 
+TEST(SurfaceGrey, TheWholeNumberShortcutAgreesWithTheFloatingPointSumForEveryColour) {
+    for (int b = 0; b < 256; ++b)
+        for (int g = 0; g < 256; ++g)
+            for (int r = 0; r < 256; ++r) {
+                const auto expected = static_cast<uint8_t>(0.11 * b + 0.59 * g + 0.3 * r);
+                const uint8_t got =
+                    Surface::greyOf(static_cast<uint8_t>(b), static_cast<uint8_t>(g), static_cast<uint8_t>(r));
+                if (got != expected)
+                    FAIL() << b << "," << g << "," << r << ": " << int(got) << " not " << int(expected);
+            }
+}
+
+TEST(SurfaceGrey, TheCopyIsWhatGreyRowsThroughThe24BitRowsMakeInEveryFormat) {
+    for (const PixelFormat& f : kFormats) {
+        SCOPED_TRACE(testing::Message() << f.bitsPerPixel << " bits, green " << f.greenMask);
+        VideoDevice device(f);
+        Surface colour, plain, fast;
+        ASSERT_TRUE(colour.create(701, 482, &device) && colour.lock());
+        std::vector<uint8_t> bgr, quads;
+        for (int32_t y = 0; y < 482; ++y) {
+            makeLine(701, y, bgr, quads);
+            ASSERT_TRUE(colour.putQuadRow(quads.data(), y, true));
+        }
+        ASSERT_TRUE(colour.unlock());
+        if (f.bitsPerPixel == 32) {
+            // A spare byte in the colour picture is not carried over.
+            VideoSurface::Lock lock;
+            ASSERT_TRUE(colour.tile(0)->lock(lock));
+            lock.pixels[3] = 0x5A;
+            ASSERT_TRUE(colour.tile(0)->unlock());
+        }
+        // The plain way: each line read as 24-bit rows, made grey, written back.
+        ASSERT_TRUE(plain.create(701, 482, &device) && plain.lock() && colour.lock());
+        std::vector<uint8_t> row(701 * 3);
+        for (int32_t y = 0; y < 482; ++y) {
+            ASSERT_TRUE(colour.getRow(row.data(), y, false));
+            for (size_t x = 0; x < row.size(); x += 3) {
+                const auto v = static_cast<uint8_t>(0.11 * row[x] + 0.59 * row[x + 1] + 0.3 * row[x + 2]);
+                row[x] = row[x + 1] = row[x + 2] = v;
+            }
+            ASSERT_TRUE(plain.putRow(row.data(), y, false));
+        }
+        ASSERT_TRUE(plain.unlock() && colour.unlock());
+        ASSERT_TRUE(fast.makeGreyOf(colour, &device));
+        EXPECT_EQ(pixelBytes(fast), pixelBytes(plain));
+        EXPECT_FALSE(colour.tile(0)->isLocked()) << "both pictures are left unlocked";
+        EXPECT_FALSE(fast.tile(0)->isLocked());
+    }
+}
+
+TEST(SurfaceGrey, NoCopyOfAnEmptyPicture) {
+    VideoDevice device;
+    Surface colour, grey;
+    EXPECT_FALSE(grey.makeGreyOf(colour, &device));
+    EXPECT_TRUE(grey.isEmpty());
+}
+
 } // namespace
 } // namespace vandrel
