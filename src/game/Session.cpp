@@ -12,6 +12,7 @@
 #include "platform/VideoDevice.h"
 #include "platform/VideoSurface.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace vandrel {
@@ -19,23 +20,7 @@ namespace {
 
 // Makes grey from the title picture, pixel by pixel, with the usual weights.
 void makeGreyCopy(Surface& colour, Surface& grey, VideoDevice* device) {
-    const int32_t w = colour.width();
-    const int32_t h = colour.height();
-    if (!grey.create(w, h, device, true)) throw LoadError();
-    std::vector<uint8_t> row(static_cast<size_t>(w) * 3);
-    colour.lock();
-    grey.lock();
-    for (int32_t y = 0; y < h; ++y) {
-        colour.getRow(row.data(), y, false);
-        for (int32_t x = 0; x < w; ++x) {
-            uint8_t* p = &row[static_cast<size_t>(x) * 3];
-            const auto v = static_cast<uint8_t>(0.11 * p[0] + 0.59 * p[1] + 0.3 * p[2]);
-            p[0] = p[1] = p[2] = v;
-        }
-        grey.putRow(row.data(), y, false);
-    }
-    grey.unlock();
-    colour.unlock();
+    if (!grey.makeGreyOf(colour, device)) throw LoadError();
 }
 
 } // namespace
@@ -138,11 +123,13 @@ bool Session::loadSmallFont(BlockReader* reader, VideoDevice* device) {
 }
 
 void Session::drawTitle(VideoSurface* target, const Rect& clip, bool showProgress) {
-    titleGrey.blit(target, clip, 0, 0, false, 100.0f);
     // The colour picture uncovers the grey one from the left as loading goes on.
     // The width comes from the set-up record: the product must not overflow.
     const int32_t uncovered =
         showProgress ? static_cast<int32_t>(int64_t{setup.screenWidth} * loadProgress / 100) : titleImage.width();
+    // The grey copy is drawn only where the colour picture does not cover it.
+    const int32_t greyFrom = std::clamp(uncovered, 0, titleImage.width());
+    titleGrey.blitPart(target, clip, greyFrom, 0, greyFrom, 0, titleGrey.width() - greyFrom, titleGrey.height(), false);
     titleImage.blitPart(target, clip, 0, 0, 0, 0, uncovered, titleImage.height(), false);
 }
 
