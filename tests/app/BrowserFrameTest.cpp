@@ -5,6 +5,7 @@
 #include "app/Program.h"
 #include "platform/AudioOutput.h"
 #include "platform/Clock.h"
+#include "platform/null/MemoryStore.h"
 #include "platform/null/NullAudio.h"
 #include "platform/null/NullWindow.h"
 #include "sound/SoundSystem.h"
@@ -12,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <unistd.h>
 
 namespace vandrel {
 namespace {
@@ -23,24 +23,17 @@ class BrowserFrameTest : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!std::filesystem::exists(kGame)) GTEST_SKIP() << "the game with its data set is not built";
-        storeDir = std::filesystem::temp_directory_path() / ("vandrel-browserframe-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(storeDir);
-        setenv("XDG_DATA_HOME", storeDir.c_str(), 1);
         game.exePath = kGame;
         ASSERT_TRUE(program.startUp());
     }
-    void TearDown() override {
-        std::error_code ec;
-        if (!storeDir.empty()) std::filesystem::remove_all(storeDir, ec);
-    }
     bool frame() { return program.stepFrame(exitCode); }
 
-    std::filesystem::path storeDir;
     ManualClock clock{100000};
     NullAudio audio;
     ScopedAudioOutput output{audio};
     NullWindow window;
-    Game game;
+    MemoryStore store;
+    Game game{store};
     SoundSystem sound;
     Program program{game, sound, window};
     int exitCode = -1;
