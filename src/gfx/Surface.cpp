@@ -157,36 +157,25 @@ inline void pack16x8(uint8_t* d, const uint8_t* row, __m128i keys, __m128i lift)
 }
 #endif
 
-void writeQuads565(uint8_t* d, const uint8_t* row, int32_t n, bool adjustKey) {
+// One writer for both 16-bit layouts: GreenBits is 6 for 5-6-5 and 5 for 5-5-5.
+template <int GreenBits>
+void writeQuads16(uint8_t* d, const uint8_t* row, int32_t n, bool adjustKey) {
+    constexpr uint16_t key = GreenBits == 6 ? Surface::key565 : Surface::key555;
+    constexpr uint16_t adjusted = GreenBits == 6 ? Surface::keyAdjusted565 : Surface::keyAdjusted555;
+    constexpr int redShift = 5 + GreenBits - 3;
+    constexpr uint8_t greenMask = static_cast<uint8_t>(0xFF << (8 - GreenBits));
     int32_t i = 0;
 #ifdef __SSE2__
     if constexpr (std::endian::native == std::endian::little) {
-        const __m128i keys = _mm_set1_epi16(static_cast<short>(Surface::key565));
-        const __m128i lift =
-            _mm_set1_epi16(adjustKey ? static_cast<short>(Surface::key565 ^ Surface::keyAdjusted565) : 0);
-        for (; i + 8 <= n; i += 8) pack16x8<6>(d + i * 2, row + i * 4, keys, lift);
+        const __m128i keys = _mm_set1_epi16(static_cast<short>(key));
+        const __m128i lift = _mm_set1_epi16(adjustKey ? static_cast<short>(key ^ adjusted) : 0);
+        for (; i + 8 <= n; i += 8) pack16x8<GreenBits>(d + i * 2, row + i * 4, keys, lift);
     }
 #endif
     for (d += i * 2, row += i * 4; i < n; ++i, d += 2, row += 4) {
-        uint16_t v = static_cast<uint16_t>(((row[2] & 0xF8) << 8) | ((row[1] & 0xFC) << 3) | (row[0] >> 3));
-        if (adjustKey && v == Surface::key565) v = Surface::keyAdjusted565;
-        store16(d, v);
-    }
-}
-
-void writeQuads555(uint8_t* d, const uint8_t* row, int32_t n, bool adjustKey) {
-    int32_t i = 0;
-#ifdef __SSE2__
-    if constexpr (std::endian::native == std::endian::little) {
-        const __m128i keys = _mm_set1_epi16(static_cast<short>(Surface::key555));
-        const __m128i lift =
-            _mm_set1_epi16(adjustKey ? static_cast<short>(Surface::key555 ^ Surface::keyAdjusted555) : 0);
-        for (; i + 8 <= n; i += 8) pack16x8<5>(d + i * 2, row + i * 4, keys, lift);
-    }
-#endif
-    for (d += i * 2, row += i * 4; i < n; ++i, d += 2, row += 4) {
-        uint16_t v = static_cast<uint16_t>(((row[2] & 0xF8) << 7) | ((row[1] & 0xF8) << 2) | (row[0] >> 3));
-        if (adjustKey && v == Surface::key555) v = Surface::keyAdjusted555;
+        uint16_t v = static_cast<uint16_t>(((row[2] & 0xF8) << redShift) | ((row[1] & greenMask) << (GreenBits - 3)) |
+                                           (row[0] >> 3));
+        if (adjustKey && v == key) v = adjusted;
         store16(d, v);
     }
 }
@@ -453,8 +442,8 @@ bool Surface::putQuadRow(const uint8_t* row, int32_t y, bool adjustKey) {
         switch (kind) {
         case Kind::bits32: writeQuads32(seg.pixels, src, seg.count, adjustKey); break;
         case Kind::bits24: writeQuads24(seg.pixels, src, seg.count, adjustKey); break;
-        case Kind::rgb565: writeQuads565(seg.pixels, src, seg.count, adjustKey); break;
-        case Kind::rgb555: writeQuads555(seg.pixels, src, seg.count, adjustKey); break;
+        case Kind::rgb565: writeQuads16<6>(seg.pixels, src, seg.count, adjustKey); break;
+        case Kind::rgb555: writeQuads16<5>(seg.pixels, src, seg.count, adjustKey); break;
         case Kind::other16: break;
         case Kind::unsupported: return false;
         }
