@@ -23,10 +23,17 @@ using test::Bytes;
 using test::concat;
 using test::putU32;
 
+// Counts this process's open files on Linux. Under Wine /proc/self/fd is the host
+// process's, where Wine's own threads open and close files at any time, so the
+// count says nothing there and is left at zero.
 int openFiles() {
+#ifdef _WIN32
+    return 0;
+#else
     int n = 0;
     for ([[maybe_unused]] const auto& e : fs::directory_iterator("/proc/self/fd")) ++n;
     return n;
+#endif
 }
 
 // A set-up record: the five numbers, the three screen flags, then as much of the
