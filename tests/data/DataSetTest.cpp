@@ -23,18 +23,24 @@ using test::Bytes;
 using test::concat;
 using test::putU32;
 
-// Counts this process's open files on Linux. Under Wine /proc/self/fd is the host
-// process's, where Wine's own threads open and close files at any time, so the
-// count says nothing there and is left at zero.
-int openFiles() {
+// This process's open files, counted on Linux. Under Wine /proc/self/fd is the host
+// process's, where Wine's own threads open and close files at any time, so there the
+// count is not taken and every comparison of it holds.
 #ifdef _WIN32
-    return 0;
+constexpr bool kCountsOpenFiles = false;
 #else
-    int n = 0;
-    for ([[maybe_unused]] const auto& e : fs::directory_iterator("/proc/self/fd")) ++n;
-    return n;
+constexpr bool kCountsOpenFiles = true;
 #endif
+
+int openFiles() {
+    int n = 0;
+    if (kCountsOpenFiles)
+        for ([[maybe_unused]] const auto& e : fs::directory_iterator("/proc/self/fd")) ++n;
+    return n;
 }
+
+#define EXPECT_OPEN_FILES(n) \
+    if (kCountsOpenFiles) EXPECT_EQ(openFiles(), (n))
 
 // A set-up record: the five numbers, the three screen flags, then as much of the
 // start mode and the table name field as `tail` holds.
@@ -76,7 +82,7 @@ TEST(DataSet, OpensTheArchiveBehindAnExecutableAndClosesItWhenItGoes) {
     const int before = openFiles();
     {
         DataSet data(game.path());
-        EXPECT_EQ(openFiles(), before + 1);
+        EXPECT_OPEN_FILES(before + 1);
         EXPECT_EQ(data.entrySize("CUR.NL"), 7) << "entry names compare without regard to case";
         EXPECT_EQ(data.entrySize("nothing"), 0);
         uint16_t tag = 0;
@@ -85,7 +91,7 @@ TEST(DataSet, OpensTheArchiveBehindAnExecutableAndClosesItWhenItGoes) {
         EXPECT_EQ(tag, blockTag::setupRecord);
         EXPECT_THROW(data.openEntry("nothing"), LoadError);
     }
-    EXPECT_EQ(openFiles(), before);
+    EXPECT_OPEN_FILES(before);
 }
 
 TEST(DataSet, RefusesWhatHoldsNoDataSetAndLeavesNothingOpen) {
@@ -94,7 +100,7 @@ TEST(DataSet, RefusesWhatHoldsNoDataSetAndLeavesNothingOpen) {
     EXPECT_THROW(DataSet("/nonexistent/vandrel"), LoadError);
     // An executable with nothing behind its image.
     EXPECT_THROW(DataSet("/proc/self/exe"), LoadError);
-    EXPECT_EQ(openFiles(), before);
+    EXPECT_OPEN_FILES(before);
 }
 
 TEST(SetupRecord, TheTableNameLookupReadsWhatTheGameReads) {

@@ -157,16 +157,22 @@ echo "registry: $key holds the name; its check value matches md5sum"
 # --- A second start shows the name: the table screen as the first game left it. ---
 wine "$winpath" >"$E2E_DIR/game2.log" 2>&1 &
 game_pid=$!
-e2e_window Vandrel 60 >/dev/null || fail "no window on the second start"
+win=$(e2e_window Vandrel 60) || fail "no window on the second start"
 wait_title
-xdotool key Escape
-wait_still 30 || fail "the table never came to rest on the second start"
-e2e_shot "$E2E_DIR/6-second-start.png"
 top() { "$E2E_CONVERT" "$E2E_DIR/$1" -crop 1024x620+0+0 +repage "$E2E_DIR/top-$1"; }
 top 5-named.png
-top 6-second-start.png
-d=$(difference top-5-named.png top-6-second-start.png)
-above "$d" 3 && fail "the second start shows another table (differs by $d)"
+# Escape on the title shows the table. A new Wine window does not always have the
+# keyboard at once, so the key is pressed again while the title still shows.
+for try in 1 2 3 4 5; do
+  xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
+  xdotool key Escape
+  wait_still 30 || fail "the table never came to rest on the second start"
+  e2e_shot "$E2E_DIR/6-second-start.png"
+  top 6-second-start.png
+  d=$(difference top-5-named.png top-6-second-start.png)
+  above "$d" 3 || break
+done
+above "$d" 3 && fail "the second start shows another table (differs by $d after $try Escapes)"
 xdotool key Escape
 sleep 2
 xdotool key Escape
