@@ -2,6 +2,7 @@
 // the screens' state machine, the frame tick and the input handlers.
 #include "app/Game.h"
 
+#include "app/LoadingSteps.h"
 #include "data/BlockReader.h"
 #include "data/DataLayout.h"
 #include "data/DataSet.h"
@@ -72,59 +73,57 @@ bool Game::fullLoad() {
         const int32_t g = data.entrySize(entryName::ammo);
         const int64_t total = int64_t{a} + b + c + d + e + f + g;
 
-        data.openEntry(entryName::setup);
-        session.loadTitle(reader, device);
+        // Each step reads on from where the one before left the reader; the
+        // bar stands at the sizes of the entries read so far. The set-up
+        // entry counts in two truncating thirds, so the bar can stand at 99
+        // before the final 100.
+        LoadingSteps steps;
         int64_t done = a / 3;
-        setProgress(done, total);
-        frameTick();
-
-        session.loadScreens(reader, device);
-        // Two truncating thirds: the bar can stand at 99 before the final 100.
+        steps.add(done, [&] {
+            data.openEntry(entryName::setup);
+            session.loadTitle(reader, device);
+        });
         done = a / 3 + (2 * a) / 3;
-        setProgress(done, total);
-        frameTick();
-
-        data.openEntry(entryName::backdrop);
-        loadImageList(reader, &backdrop, device);
-        done += b;
-        setProgress(done, total);
-        frameTick();
-        reader->closeEntry();
-
-        data.openEntry(entryName::figures);
-        if (!figures.load(reader, device)) throw LoadError();
-        done += c;
-        setProgress(done, total);
-        frameTick();
-        reader->closeEntry();
-
-        data.openEntry(entryName::cursor);
-        session.loadCursor(reader, device);
-        reader->closeEntry();
-        done += d;
-        setProgress(done, total);
-        frameTick();
-
-        data.openEntry(entryName::largeFont);
-        session.loadLargeFont(reader, device);
-        reader->closeEntry();
-        done += e;
-        setProgress(done, total);
-        frameTick();
-
-        data.openEntry(entryName::smallFont);
-        session.loadSmallFont(reader, device);
-        reader->closeEntry();
-        done += f;
-        setProgress(done, total);
-        frameTick();
-
-        data.openEntry(entryName::ammo);
-        session.loadAmmoImage(reader, device);
-        reader->closeEntry();
-        done += g;
-        setProgress(done, total);
-        frameTick();
+        steps.add(done, [&] { session.loadScreens(reader, device); });
+        steps.add(done += b, [&] {
+            data.openEntry(entryName::backdrop);
+            loadImageList(reader, &backdrop, device);
+            reader->closeEntry();
+        });
+        steps.add(done += c, [&] {
+            data.openEntry(entryName::figures);
+            if (!figures.load(reader, device)) throw LoadError();
+            reader->closeEntry();
+        });
+        steps.add(done += d, [&] {
+            data.openEntry(entryName::cursor);
+            session.loadCursor(reader, device);
+            reader->closeEntry();
+        });
+        steps.add(done += e, [&] {
+            data.openEntry(entryName::largeFont);
+            session.loadLargeFont(reader, device);
+            reader->closeEntry();
+        });
+        steps.add(done += f, [&] {
+            data.openEntry(entryName::smallFont);
+            session.loadSmallFont(reader, device);
+            reader->closeEntry();
+        });
+        steps.add(done += g, [&] {
+            data.openEntry(entryName::ammo);
+            session.loadAmmoImage(reader, device);
+            reader->closeEntry();
+        });
+        // On a second thread the steps read and decode ahead while this one
+        // draws the title for each finished step. Only the title's two
+        // pictures, loaded by the first step, are drawn during the pass.
+        steps.run(
+            [&](int64_t loaded) {
+                setProgress(loaded, total);
+                frameTick();
+            },
+            loadOnSecondThread);
 
         session.music.playLooping();
         session.loadProgress = 100;

@@ -69,6 +69,10 @@ public:
     HeldKeyList keys;
     uint32_t lastScrollTick = 0;
     int32_t state = Starting;
+    // The full pass reads and decodes on a second thread while this one draws
+    // the progress frames (where the build has threads); tests turn it off to
+    // compare the two.
+    bool loadOnSecondThread = true;
 
 private:
     // The data set, opened by the first loading pass and let go by the second.

@@ -11,8 +11,12 @@ VideoDevice::VideoDevice(const PixelFormat& format) : format_(format) {}
 std::unique_ptr<VideoSurface> VideoDevice::createSurface(int32_t width, int32_t height, bool cleared) {
     if (width <= 0 || height <= 0 || width > maxSurfaceSide || height > maxSurfaceSide || !format_.isValid())
         return nullptr;
-    if (remaining_ == 0) return nullptr;
-    if (remaining_ > 0) --remaining_;
+    // Surfaces are made by the loading thread and by the display's own thread.
+    int32_t left = remaining_.load();
+    while (left >= 0) {
+        if (left == 0) return nullptr;
+        if (remaining_.compare_exchange_weak(left, left - 1)) break;
+    }
     return std::make_unique<VideoSurface>(width, height, format_, cleared);
 }
 

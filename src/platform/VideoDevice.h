@@ -7,6 +7,7 @@
 #include "platform/VideoSink.h"
 #include "platform/VideoSurface.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -64,7 +65,7 @@ public:
 
 private:
     PixelFormat format_;
-    int32_t remaining_ = -1;
+    std::atomic<int32_t> remaining_{-1};
     VideoSink* sink_ = nullptr;
     bool fullScreen_ = false;
     int32_t modeWidth_ = 0;
