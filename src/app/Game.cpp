@@ -13,6 +13,9 @@
 #include "platform/Window.h"
 
 #include <exception>
+#include <iterator>
+#include <tuple>
+#include <utility>
 
 namespace vandrel {
 
@@ -34,11 +37,31 @@ DataSet& Game::openData() {
     return *data_;
 }
 
+namespace {
+
+// The entries in the order the full pass reads them.
+constexpr const char* entryOrder[] = {entryName::setup,     entryName::backdrop,  entryName::figures, entryName::cursor,
+                                      entryName::largeFont, entryName::smallFont, entryName::ammo};
+
+} // namespace
+
+void Game::readEntrySizes(DataSet& data) {
+    static_assert(std::size(entryOrder) == std::tuple_size_v<decltype(entrySizes_)>);
+    for (size_t i = 0; i < std::size(entryOrder); ++i) entrySizes_[i] = data.entrySize(entryOrder[i]);
+}
+
 bool Game::quickLoad() {
+    setupEntryOpen_ = false;
     try {
         DataSet& data = openData();
-        session.loadSetup(&data.openEntry(entryName::setup));
-        data.reader().closeEntry();
+        // The full pass reads on in the set-up entry from where this one
+        // stops, rather than inflating the sounds again to skip them; the
+        // sizes its progress comes from are taken first, as each look-up
+        // closes the open entry.
+        readEntrySizes(data);
+        const bool read = session.loadSetup(&data.openEntry(entryName::setup));
+        setupEntryOpen_ = read && !session.screensBeforeSetup;
+        if (!setupEntryOpen_) data.reader().closeEntry();
     } catch (const LoadError&) {
         return false;
     } catch (const std::exception&) {
@@ -64,13 +87,11 @@ bool Game::fullLoad() {
         DataSet& data = openData();
         BlockReader* reader = &data.reader();
         VideoDevice* device = display.directDraw();
-        const int32_t a = data.entrySize(entryName::setup);
-        const int32_t b = data.entrySize(entryName::backdrop);
-        const int32_t c = data.entrySize(entryName::figures);
-        const int32_t d = data.entrySize(entryName::cursor);
-        const int32_t e = data.entrySize(entryName::largeFont);
-        const int32_t f = data.entrySize(entryName::smallFont);
-        const int32_t g = data.entrySize(entryName::ammo);
+        // Straight after a quick pass the set-up entry stands open just past
+        // its record, with the sizes taken.
+        const bool readOn = std::exchange(setupEntryOpen_, false);
+        if (!readOn) readEntrySizes(data);
+        const auto [a, b, c, d, e, f, g] = entrySizes_;
         const int64_t total = int64_t{a} + b + c + d + e + f + g;
 
         // Each step reads on from where the one before left the reader; the
@@ -80,7 +101,7 @@ bool Game::fullLoad() {
         LoadingSteps steps;
         int64_t done = a / 3;
         steps.add(done, [&] {
-            data.openEntry(entryName::setup);
+            if (!readOn) data.openEntry(entryName::setup);
             session.loadTitle(reader, device);
         });
         done = a / 3 + (2 * a) / 3;
@@ -284,6 +305,7 @@ void Game::releaseAll(bool restoreMode) {
     display.close(restoreMode);
     keys.clear();
     data_.reset();
+    setupEntryOpen_ = false;
 }
 
 } // namespace vandrel

@@ -9,6 +9,7 @@
 #include "gfx/Display.h"
 #include "platform/Rect.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -83,6 +84,12 @@ private:
     void setProgress(int64_t done, int64_t total);
 
     std::unique_ptr<DataSet> data_;
+    // The uncompressed sizes of the seven entries, in the order the full pass reads them.
+    void readEntrySizes(DataSet& data);
+    std::array<int32_t, 7> entrySizes_{};
+    // Set by a quick pass that read the set-up record: the set-up entry stands
+    // open just past it, and entrySizes_ holds the sizes, for the full pass.
+    bool setupEntryOpen_ = false;
 };
 
 } // namespace vandrel

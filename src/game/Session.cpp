@@ -40,9 +40,12 @@ Session::~Session() { clear(); }
 
 bool Session::loadSetup(BlockReader* reader) {
     if (!reader) return false;
+    screensBeforeSetup = false;
     for (;;) {
         uint16_t tag = 0;
         if (!reader->readHeader(tag)) return false;
+        if (tag == blockTag::titleScreen || tag == blockTag::highscoreScreen || tag == blockTag::endScreen)
+            screensBeforeSetup = true;
         if (tag == blockTag::missSound) {
             if (!missSound.load(reader, false)) return false;
         } else if (tag == blockTag::emptySound) {

@@ -96,6 +96,9 @@ public:
     int32_t loadProgress = 0;
     SetupRecord setup;
     uint8_t roundOver = 0;
+    // Whether loadSetup passed a title, high-score or closing screen before
+    // the set-up record: a full pass that reads on from the record would miss it.
+    bool screensBeforeSetup = false;
 
     // When the closing screen's credits line started, once it has been drawn.
     uint32_t creditsStart = 0;

@@ -289,6 +289,42 @@ TEST(LoadingFailureTest, ADamagedEntryEndsThePassAtTheSameStepWithItsThreadAndWi
     }
 }
 
+// The full pass reads on in the set-up entry from where the quick pass left
+// it, unless a screen came before the set-up record: then it starts over, and
+// the title and screens load as they always did.
+TEST(LoadingFailureTest, ScreensBeforeTheSetUpRecordAreStillFound) {
+    if (!std::filesystem::exists(kGame)) GTEST_SKIP() << "the game with its data set is not built";
+    auto entries = archiveEntries();
+    ASSERT_EQ(entries.size(), 7u);
+    const std::vector<std::string> golden = storedSection("window-32");
+    ASSERT_FALSE(golden.empty());
+    for (auto& [name, bytes] : entries) {
+        if (name != "stuff.x") continue;
+        // The title's three blocks (its marker, the colours, the mask) go first.
+        std::vector<test::Bytes> blocks;
+        for (size_t at = 0; at + 6 <= bytes.size();) {
+            const size_t length =
+                bytes[at + 2] | bytes[at + 3] << 8 | bytes[at + 4] << 16 | size_t{bytes[at + 5]} << 24;
+            blocks.emplace_back(bytes.begin() + at, bytes.begin() + at + 6 + length);
+            at += 6 + length;
+        }
+        const auto title =
+            std::find_if(blocks.begin(), blocks.end(), [](const test::Bytes& b) { return b[0] == 'S' && b[1] == 'T'; });
+        ASSERT_LE(title + 3, blocks.end());
+        std::rotate(blocks.begin(), title, title + 3);
+        bytes.clear();
+        for (const auto& b : blocks) bytes.insert(bytes.end(), b.begin(), b.end());
+    }
+    test::TestArchive zip(entries);
+    for (const bool secondThread : {false, true}) {
+        const auto actual = fingerprintPass(false, secondThread, zip.path());
+        ASSERT_GT(actual.size(), 100u);
+        // Everything but the archive's own fingerprint is as recorded.
+        EXPECT_EQ(std::vector<std::string>(actual.begin() + 1, actual.end()),
+                  std::vector<std::string>(golden.begin() + 1, golden.end()));
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Displays, LoadingHashTest, ::testing::Combine(::testing::Bool(), ::testing::Bool()),
                          [](const auto& info) {
                              return std::string(std::get<0>(info.param) ? "FullScreen16" : "Window32") +
