@@ -12,7 +12,7 @@ if(NOT result EQUAL 0 OR describe STREQUAL "")
   # A source tree without its history (a release tarball, say).
   set(describe "no git description")
 endif()
-set(text "// Made by cmake/BuildVersion.cmake at build time.\n#include \"app/BuildVersion.h\"\n\nnamespace vandrel {\nconst char* const kVersion = \"${VERSION}\";\nconst char* const kBuildDescription = \"${describe}\";\n} // namespace vandrel\n")
+set(text "// Made by cmake/BuildVersion.cmake at build time.\n#include \"main/BuildVersion.h\"\n\nnamespace vandrel {\nconst char* const kVersion = \"${VERSION}\";\nconst char* const kBuildDescription = \"${describe}\";\n} // namespace vandrel\n")
 set(old "")
 if(EXISTS "${OUT}")
   file(READ "${OUT}" old)

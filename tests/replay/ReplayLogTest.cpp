@@ -1,7 +1,7 @@
 // The recording's text: what is written reads back the same, equal turns fold
 // into one line, damaged files are refused with their line, and frame hashes
 // depend on the picture only.
-#include "app/ReplayLog.h"
+#include "replay/ReplayLog.h"
 #include "platform/null/NullWindow.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,7 @@
 // Recording a short game on the built game and playing it back: the replay
 // confirms an honest recording and catches every kind of tampering, and it
 // never touches the player's table.
-#include "app/Replayer.h"
-#include "app/Recorder.h"
+#include "replay/Replayer.h"
 #include "data/SetupRecord.h"
 #include "platform/AudioOutput.h"
 #include "platform/FileStore.h"
@@ -10,6 +9,7 @@
 #include "platform/Random.h"
 #include "platform/null/NullAudio.h"
 #include "platform/null/NullWindow.h"
+#include "replay/Recorder.h"
 #include "scores/HighscoreTable.h"
 
 #include <gtest/gtest.h>

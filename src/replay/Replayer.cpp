@@ -1,9 +1,8 @@
 // Playing a recording back on the headless platform and comparing as it goes.
-#include "app/Replayer.h"
+#include "replay/Replayer.h"
 
 #include "app/Game.h"
 #include "app/Program.h"
-#include "app/Recorder.h"
 #include "data/SetupRecord.h"
 #include "platform/AudioOutput.h"
 #include "platform/Clock.h"
@@ -12,6 +11,7 @@
 #include "platform/null/MemoryStore.h"
 #include "platform/null/NullAudio.h"
 #include "platform/null/NullWindow.h"
+#include "replay/Recorder.h"
 #include "scores/HighscoreTable.h"
 #include "sound/SoundSystem.h"
 

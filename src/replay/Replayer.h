@@ -3,7 +3,7 @@
 // the loop it was taken at, every turn at its tick. Each checkpoint and the end
 // are compared with what the recording says.
 #pragma once
-#include "app/ReplayLog.h"
+#include "replay/ReplayLog.h"
 
 #include <ostream>
 #include <string>

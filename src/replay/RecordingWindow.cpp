@@ -1,9 +1,9 @@
 // Passing the real window through while writing down what it delivered.
-#include "app/RecordingWindow.h"
+#include "replay/RecordingWindow.h"
 
-#include "app/ReplayLog.h"
 #include "platform/Clock.h"
 #include "platform/VideoSurface.h"
+#include "replay/ReplayLog.h"
 
 namespace vandrel {
 

@@ -1,5 +1,5 @@
 // Running the program while writing down everything that steers it.
-#include "app/Recorder.h"
+#include "replay/Recorder.h"
 
 #include "platform/Random.h"
 

@@ -6,9 +6,9 @@
 #pragma once
 #include "app/Game.h"
 #include "app/Program.h"
-#include "app/RecordingWindow.h"
-#include "app/ReplayLog.h"
 #include "platform/Clock.h"
+#include "replay/RecordingWindow.h"
+#include "replay/ReplayLog.h"
 #include "sound/SoundSystem.h"
 
 #include <memory>

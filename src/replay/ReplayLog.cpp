@@ -1,5 +1,5 @@
 // Reading and writing recorded games, and the hashes they are checked with.
-#include "app/ReplayLog.h"
+#include "replay/ReplayLog.h"
 
 #include "data/DataSet.h"
 #include "platform/LoadError.h"
