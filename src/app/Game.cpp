@@ -94,57 +94,70 @@ bool Game::fullLoad() {
         const auto [a, b, c, d, e, f, g] = entrySizes_;
         const int64_t total = int64_t{a} + b + c + d + e + f + g;
 
-        // Each step reads on from where the one before left the reader; the
-        // bar stands at the sizes of the entries read so far. The set-up
+        // With a second thread, the entries after the landscape are read on
+        // it, through a data set of its own, while this thread reads the
+        // set-up entry and the landscape and draws the frames. Without one
+        // (a build without threads, or the file cannot be opened twice) this
+        // thread reads them all, one after another.
+        std::unique_ptr<DataSet> secondData;
+        if (loadOnSecondThread && canLoadOnSecondThread) {
+            try {
+                secondData = std::make_unique<DataSet>(exePath);
+            } catch (const LoadError&) {
+                secondData.reset();
+            }
+        }
+        DataSet& other = secondData ? *secondData : data;
+        const LoadingSteps::Lane otherLane = secondData ? LoadingSteps::Lane::second : LoadingSteps::Lane::caller;
+        // One entry read whole by loader, on the thread of its lane.
+        const auto entry = [&](DataSet& set, const char* name, auto loader) {
+            return [&set, name, loader] {
+                loader(&set.openEntry(name));
+                set.reader().closeEntry();
+            };
+        };
+
+        // The bar stands at the sizes of the entries read so far. The set-up
         // entry counts in two truncating thirds, so the bar can stand at 99
         // before the final 100.
+        using Lane = LoadingSteps::Lane;
         LoadingSteps steps;
         int64_t done = a / 3;
-        steps.add(done, [&] {
+        steps.add(done, Lane::caller, [&] {
             if (!readOn) data.openEntry(entryName::setup);
             session.loadTitle(reader, device);
         });
         done = a / 3 + (2 * a) / 3;
-        steps.add(done, [&] { session.loadScreens(reader, device); });
-        steps.add(done += b, [&] {
-            data.openEntry(entryName::backdrop);
-            loadImageList(reader, &backdrop, device);
-            reader->closeEntry();
-        });
-        steps.add(done += c, [&] {
-            data.openEntry(entryName::figures);
-            if (!figures.load(reader, device)) throw LoadError();
-            reader->closeEntry();
-        });
-        steps.add(done += d, [&] {
-            data.openEntry(entryName::cursor);
-            session.loadCursor(reader, device);
-            reader->closeEntry();
-        });
-        steps.add(done += e, [&] {
-            data.openEntry(entryName::largeFont);
-            session.loadLargeFont(reader, device);
-            reader->closeEntry();
-        });
-        steps.add(done += f, [&] {
-            data.openEntry(entryName::smallFont);
-            session.loadSmallFont(reader, device);
-            reader->closeEntry();
-        });
-        steps.add(done += g, [&] {
-            data.openEntry(entryName::ammo);
-            session.loadAmmoImage(reader, device);
-            reader->closeEntry();
-        });
-        // On a second thread the steps read and decode ahead while this one
-        // draws the title for each finished step. Only the title's two
-        // pictures, loaded by the first step, are drawn during the pass.
+        steps.add(done, Lane::caller, [&] { session.loadScreens(reader, device); });
+        steps.add(done += b, Lane::caller,
+                  entry(data, entryName::backdrop, [&](BlockReader* r) { loadImageList(r, &backdrop, device); }));
+        // What the other thread loads ahead of a damaged entry is let go again.
+        steps.add(done += c, otherLane,
+                  entry(other, entryName::figures,
+                        [&](BlockReader* r) {
+                            if (!figures.load(r, device)) throw LoadError();
+                        }),
+                  [&] { figures.clear(); });
+        steps.add(done += d, otherLane,
+                  entry(other, entryName::cursor, [&](BlockReader* r) { session.loadCursor(r, device); }),
+                  [&] { session.cursorImage.destroy(); });
+        steps.add(done += e, otherLane,
+                  entry(other, entryName::largeFont, [&](BlockReader* r) { session.loadLargeFont(r, device); }),
+                  [&] { session.largeFont.sheet().destroy(); });
+        steps.add(done += f, otherLane,
+                  entry(other, entryName::smallFont, [&](BlockReader* r) { session.loadSmallFont(r, device); }),
+                  [&] { session.smallFont.sheet().destroy(); });
+        steps.add(done += g, otherLane,
+                  entry(other, entryName::ammo, [&](BlockReader* r) { session.loadAmmoImage(r, device); }),
+                  [&] { session.ammoImage.destroy(); });
+        // Only the title's two pictures, loaded by the first step, are drawn
+        // during the pass, and only by this thread.
         steps.run(
             [&](int64_t loaded) {
                 setProgress(loaded, total);
                 frameTick();
             },
-            loadOnSecondThread);
+            secondData != nullptr);
 
         session.music.playLooping();
         session.loadProgress = 100;

@@ -1,7 +1,8 @@
-// Running the loading steps on this thread, or on a second one ahead of the
-// progress frames.
+// Running the loading steps on this thread, or shared with a second one while
+// this one also draws the progress frames.
 #include "app/LoadingSteps.h"
 
+#include <cstdint>
 #include <exception>
 #include <utility>
 
@@ -14,11 +15,13 @@
 
 namespace vandrel {
 
-void LoadingSteps::add(int64_t done, Step step) { steps_.push_back({done, std::move(step)}); }
+void LoadingSteps::add(int64_t done, Lane lane, Step step, Step undo) {
+    steps_.push_back({done, lane, std::move(step), std::move(undo)});
+}
 
 void LoadingSteps::run(const After& after, bool secondThread) {
     if (secondThread && canLoadOnSecondThread)
-        runOnSecondThread(after);
+        runOnTwoThreads(after);
     else
         runHere(after);
 }
@@ -31,71 +34,104 @@ void LoadingSteps::runHere(const After& after) {
 }
 
 #if defined(__EMSCRIPTEN__)
-void LoadingSteps::runOnSecondThread(const After& after) { runHere(after); }
+void LoadingSteps::runOnTwoThreads(const After& after) { runHere(after); }
 #else
-void LoadingSteps::runOnSecondThread(const After& after) {
+void LoadingSteps::runOnTwoThreads(const After& after) {
+    const size_t n = steps_.size();
+    enum Status : uint8_t { waiting, running, finished, failed };
     std::mutex mutex;
     std::condition_variable changed;
-    size_t finished = 0;        // steps done, all in order
-    std::exception_ptr failure; // what the step after them threw
-    bool stop = false;          // the caller gave up: start no more steps
+    std::vector<Status> status(n, waiting);
+    std::vector<std::exception_ptr> errors(n);
+    size_t firstFailure = n; // the earliest step known to have failed
+    bool stop = false;       // the run is over: start no more steps
 
-    const auto work = [&] {
-        for (Entry& entry : steps_) {
-            {
-                std::lock_guard<std::mutex> lock(mutex);
-                if (stop) return;
-            }
-            std::exception_ptr error;
-            try {
-                entry.step();
-            } catch (...) {
-                error = std::current_exception();
-            }
-            {
-                std::lock_guard<std::mutex> lock(mutex);
-                if (error)
-                    failure = error;
-                else
-                    ++finished;
-            }
-            changed.notify_one();
-            if (error) return;
+    // Runs step i on this thread unless the run already ends before it;
+    // false when it did not run or failed.
+    const auto runStep = [&](size_t i) {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            if (stop || firstFailure < i) return false;
+            status[i] = running;
         }
+        std::exception_ptr error;
+        try {
+            steps_[i].step();
+        } catch (...) {
+            error = std::current_exception();
+        }
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            status[i] = error ? failed : finished;
+            if (error) {
+                errors[i] = error;
+                if (i < firstFailure) firstFailure = i;
+            }
+        }
+        changed.notify_all();
+        return !error;
     };
+
     std::thread worker;
     try {
-        worker = std::thread(work);
+        worker = std::thread([&] {
+            for (size_t i = 0; i < n; ++i)
+                if (steps_[i].lane == Lane::second && !runStep(i)) return;
+        });
     } catch (const std::system_error&) {
         // No thread to be had: the steps run here, as in a build without threads.
         runHere(after);
         return;
     }
-    // However this ends, the steps' thread has stopped before the caller goes
-    // on to use (or release) what they load.
-    struct Joiner {
-        std::thread& worker;
-        std::mutex& mutex;
-        bool& stop;
-        ~Joiner() {
-            {
-                std::lock_guard<std::mutex> lock(mutex);
-                stop = true;
-            }
-            worker.join();
-        }
-    } joiner{worker, mutex, stop};
 
-    for (size_t i = 0; i < steps_.size(); ++i) {
-        std::exception_ptr error;
-        {
-            std::unique_lock<std::mutex> lock(mutex);
-            changed.wait(lock, [&] { return finished > i || failure; });
-            if (finished <= i) error = failure;
+    size_t next = 0;           // the next frame to draw
+    size_t endAt = n;          // where the run ended early
+    std::exception_ptr ending; // and why
+    // Draws the frames of the steps finished so far, in order; with wait,
+    // until every frame is drawn or the next one's step failed (false then).
+    const auto drawFrames = [&](bool wait) {
+        while (next < n) {
+            {
+                std::unique_lock<std::mutex> lock(mutex);
+                if (wait) changed.wait(lock, [&] { return status[next] == finished || status[next] == failed; });
+                if (status[next] == failed) {
+                    endAt = next;
+                    ending = errors[next];
+                    return false;
+                }
+                if (status[next] != finished) return true;
+            }
+            after(steps_[next].done);
+            ++next;
         }
-        if (error) std::rethrow_exception(error);
-        after(steps_[i].done);
+        return true;
+    };
+    try {
+        for (size_t i = 0; i < n; ++i)
+            if (steps_[i].lane == Lane::caller && (!runStep(i) || !drawFrames(false))) break;
+        drawFrames(true);
+    } catch (...) {
+        // A frame failed: the run ends there, its step loaded.
+        endAt = next;
+        ending = std::current_exception();
     }
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        stop = true;
+    }
+    worker.join();
+    if (!ending) return;
+    // What ran ahead of the end goes, so that the pass leaves what it would
+    // have left on one thread.
+    for (size_t j = n; j-- > endAt + 1;) {
+        if (status[j] == waiting || !steps_[j].undo) continue;
+        try {
+            steps_[j].undo();
+        } catch (...) {
+            // Putting back is best effort; the run's own error is the one to report.
+        }
+    }
+    std::rethrow_exception(ending);
 }
 #endif
 

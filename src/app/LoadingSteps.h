@@ -1,7 +1,10 @@
 // The full loading pass as a list of steps, each followed by a progress frame
-// on the calling thread. The steps may run on a second thread, ahead of the
-// frames: each frame still comes after its own step and in the steps' order,
-// and a step that fails ends the run at the same place as on one thread.
+// on the calling thread. With a second thread the steps are shared between
+// the two: the calling thread runs its own steps and draws the frames, the
+// second thread runs the others at the same time. Each frame still comes
+// after its own step and every step before it, in the steps' order, and a
+// step that fails ends the run after the same frames, with the same parts
+// loaded, as on one thread.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -19,31 +22,43 @@ inline constexpr bool canLoadOnSecondThread = true;
 
 class LoadingSteps {
 public:
-    // A step loads its part and throws to fail. done is what the progress
-    // frame after it reports as loaded.
+    // A step loads its part and throws to fail. An undo puts its part back
+    // as it was before the step (empty), for a step that ran on the second
+    // thread ahead of one that failed.
     using Step = std::function<void()>;
     using After = std::function<void(int64_t done)>;
 
-    void add(int64_t done, Step step);
+    // Which thread runs a step when there are two; on one thread every step
+    // runs on the caller's, in order.
+    enum class Lane {
+        caller,
+        second,
+    };
+
+    // done is what the progress frame after the step reports as loaded.
+    void add(int64_t done, Lane lane, Step step, Step undo = {});
     size_t size() const { return steps_.size(); }
 
-    // Runs the steps in order and calls after(done) on this thread once each
-    // has finished. The first step that throws ends the run: neither its
-    // after nor any later step runs, and its exception comes out of run()
-    // here, as if the step had run on this thread. An exception from after
-    // stops the steps not yet started and comes out of run() too. With
-    // secondThread the steps run on a thread of their own (which must not
-    // touch what after does, save through the finished steps' results); a
-    // build without threads ignores it.
+    // Runs every step and calls after(done) on this thread once each step and
+    // all before it have finished, in order. The first step (in order) that
+    // throws ends the run: neither its after nor any later one is called, any
+    // later step that ran on the other thread is undone, and the step's
+    // exception comes out of run() here, as if every step had run on this
+    // thread. An exception from after ends the run the same way at that
+    // frame. The steps of each lane run in their order; steps of the two
+    // lanes must not share what they load. A build without threads, or
+    // secondThread false, runs all steps on this thread.
     void run(const After& after, bool secondThread);
 
 private:
     void runHere(const After& after);
-    void runOnSecondThread(const After& after);
+    void runOnTwoThreads(const After& after);
 
     struct Entry {
         int64_t done;
+        Lane lane;
         Step step;
+        Step undo;
     };
     std::vector<Entry> steps_;
 };

@@ -1,6 +1,7 @@
-// The loading steps on one thread and on two: the same order, the same
-// progress, the same end at a failing step; with two, the frames stay on the
-// caller's thread while the next steps run ahead.
+// The loading steps on one thread and on two: the same order of frames, the
+// same progress, the same end at a failing step with the same parts loaded;
+// with two, the frames stay on the caller's thread while the other thread's
+// steps run at the same time.
 #include "app/LoadingSteps.h"
 #include "platform/LoadError.h"
 
@@ -11,98 +12,110 @@
 #include <condition_variable>
 #include <mutex>
 #include <stdexcept>
-#include <string>
 #include <thread>
 #include <vector>
 
 namespace vandrel {
 namespace {
 
+using Lane = LoadingSteps::Lane;
+
 class LoadingStepsTest : public ::testing::TestWithParam<bool> {};
 
-// What a run did, as the caller's thread sees it afterwards.
-struct Trace {
-    std::vector<int> ran;            // steps, in the order they ran (read once run() is back)
-    std::atomic<int> finished{0};    // the same count, for the frames to read meanwhile
-    std::vector<std::string> frames; // "done/steps finished" at each after()
-};
-
-// Five steps reporting 10, 20, ... 50; step failAt (if any) throws what.
-template <typename Error>
-void addSteps(LoadingSteps& steps, Trace& trace, int failAt, const Error& what) {
-    for (int i = 0; i < 5; ++i) {
-        steps.add(10 * (i + 1), [&trace, i, failAt, what] {
-            if (i == failAt) throw what;
-            trace.ran.push_back(i);
-            ++trace.finished;
-        });
-    }
-}
-
-TEST_P(LoadingStepsTest, EveryStepThenItsFrameInOrder) {
+// Six steps reporting 10, 20, ... 60: the first three on the caller's lane,
+// the rest on the second. Each marks its part loaded; an undo clears it.
+struct Rig {
     LoadingSteps steps;
-    Trace trace;
-    addSteps(steps, trace, -1, LoadError());
-    steps.run(
-        [&](int64_t done) {
-            trace.frames.push_back(std::to_string(done) + "/" + std::to_string(trace.finished.load()));
-        },
-        GetParam());
-    EXPECT_EQ(trace.ran, (std::vector<int>{0, 1, 2, 3, 4}));
-    // Each frame comes after its own step; on two threads later ones may
-    // already be done, never fewer.
-    ASSERT_EQ(trace.frames.size(), 5u);
-    for (size_t i = 0; i < 5; ++i) {
-        const int finished = std::stoi(trace.frames[i].substr(trace.frames[i].find('/') + 1));
-        EXPECT_EQ(trace.frames[i].substr(0, trace.frames[i].find('/')), std::to_string(10 * (i + 1)));
-        EXPECT_GE(finished, static_cast<int>(i + 1));
-        if (!GetParam()) {
-            EXPECT_EQ(finished, static_cast<int>(i + 1));
+    std::atomic<bool> loaded[6] = {};
+    std::atomic<int> undone{0};
+    std::vector<int64_t> shown;                   // the frames, as after() saw them
+    std::vector<std::vector<bool>> loadedAtFrame; // which parts were loaded at each frame
+
+    template <typename Error>
+    Rig(int failAt, const Error& error) {
+        for (int i = 0; i < 6; ++i) {
+            steps.add(
+                10 * (i + 1), i < 3 ? Lane::caller : Lane::second,
+                [this, i, failAt, error] {
+                    if (i == failAt) throw error;
+                    loaded[i] = true;
+                },
+                [this, i] {
+                    loaded[i] = false;
+                    ++undone;
+                });
         }
     }
+    void run(bool secondThread) {
+        steps.run(
+            [this](int64_t done) {
+                shown.push_back(done);
+                std::vector<bool> now;
+                for (const auto& l : loaded) now.push_back(l.load());
+                loadedAtFrame.push_back(now);
+            },
+            secondThread);
+    }
+    std::vector<bool> parts() const {
+        std::vector<bool> now;
+        for (const auto& l : loaded) now.push_back(l.load());
+        return now;
+    }
+};
+
+TEST_P(LoadingStepsTest, EveryFrameComesAfterItsStepAndAllBeforeItInOrder) {
+    Rig rig(-1, LoadError());
+    rig.run(GetParam());
+    EXPECT_EQ(rig.shown, (std::vector<int64_t>{10, 20, 30, 40, 50, 60}));
+    EXPECT_EQ(rig.parts(), std::vector<bool>(6, true));
+    ASSERT_EQ(rig.loadedAtFrame.size(), 6u);
+    for (size_t frame = 0; frame < 6; ++frame)
+        for (size_t step = 0; step <= frame; ++step)
+            EXPECT_TRUE(rig.loadedAtFrame[frame][step]) << "frame " << frame << " before step " << step;
+    EXPECT_EQ(rig.undone.load(), 0);
 }
 
-TEST_P(LoadingStepsTest, AFailingStepEndsTheRunWhereItFailsWithItsOwnError) {
-    for (int failAt : {0, 2, 4}) {
-        LoadingSteps steps;
-        Trace trace;
-        addSteps(steps, trace, failAt, LoadError("damaged entry"));
-        std::vector<int64_t> shown;
+TEST_P(LoadingStepsTest, AFailingStepEndsTheRunWhereItWouldOnOneThread) {
+    // Failing on the caller's lane (while the second lane may run ahead) and
+    // on the second lane (while the caller's may still be going).
+    for (int failAt : {0, 2, 3, 5}) {
+        Rig rig(failAt, LoadError("damaged entry"));
         try {
-            steps.run([&](int64_t done) { shown.push_back(done); }, GetParam());
+            rig.run(GetParam());
             ADD_FAILURE() << "no error from step " << failAt;
         } catch (const LoadError& e) {
             EXPECT_EQ(e.text(), "damaged entry");
         }
-        std::vector<int> before;
         std::vector<int64_t> framesBefore;
+        std::vector<bool> partsBefore(6, false);
         for (int i = 0; i < failAt; ++i) {
-            before.push_back(i);
             framesBefore.push_back(10 * (i + 1));
+            partsBefore[i] = true;
         }
-        // No step after the failing one ran, not even on the second thread.
-        EXPECT_EQ(trace.ran, before) << "failing step " << failAt;
-        EXPECT_EQ(shown, framesBefore) << "failing step " << failAt;
+        EXPECT_EQ(rig.shown, framesBefore) << "failing step " << failAt;
+        // Nothing after the failing step stays loaded, even what ran ahead.
+        EXPECT_EQ(rig.parts(), partsBefore) << "failing step " << failAt;
     }
     // Errors of other kinds come through as they are, too.
-    LoadingSteps steps;
-    Trace trace;
-    addSteps(steps, trace, 1, std::runtime_error("out of memory"));
-    EXPECT_THROW(steps.run([](int64_t) {}, GetParam()), std::runtime_error);
-    EXPECT_EQ(trace.ran, std::vector<int>{0});
+    Rig rig(4, std::runtime_error("out of memory"));
+    EXPECT_THROW(rig.run(GetParam()), std::runtime_error);
+    EXPECT_EQ(rig.parts(), (std::vector<bool>{true, true, true, true, false, false}));
 }
 
-TEST_P(LoadingStepsTest, AFailingFrameStopsTheStepsBeforeRunReturns) {
+TEST_P(LoadingStepsTest, AFailingFrameEndsTheRunThereAndNoStepRunsOn) {
     LoadingSteps steps;
     std::atomic<int> running{0};
-    std::atomic<int> started{0};
-    for (int i = 0; i < 50; ++i) {
-        steps.add(i, [&] {
-            ++running;
-            ++started;
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            --running;
-        });
+    std::atomic<int> loaded{0};
+    for (int i = 0; i < 40; ++i) {
+        steps.add(
+            i, i < 2 ? Lane::caller : Lane::second,
+            [&] {
+                ++running;
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                ++loaded;
+                --running;
+            },
+            [&] { --loaded; });
     }
     EXPECT_THROW(steps.run(
                      [](int64_t done) {
@@ -111,41 +124,37 @@ TEST_P(LoadingStepsTest, AFailingFrameStopsTheStepsBeforeRunReturns) {
                      GetParam()),
                  std::runtime_error);
     EXPECT_EQ(running.load(), 0) << "a step still ran after run() returned";
-    EXPECT_LT(started.load(), 50) << "the steps went on to the end after the frame failed";
-    EXPECT_GE(started.load(), 3);
+    // Steps 0 to 2 stay loaded, as on one thread; whatever ran beyond was undone.
+    EXPECT_EQ(loaded.load(), 3);
 }
 
-TEST(LoadingStepsThreads, StepsRunAheadOnASecondThreadWhileFramesStayOnTheCaller) {
+TEST(LoadingStepsThreads, TheSecondLaneRunsOnItsOwnThreadWhileTheCallerWorksAndDraws) {
     if (!canLoadOnSecondThread) GTEST_SKIP() << "this build has no threads";
     const std::thread::id caller = std::this_thread::get_id();
     std::mutex mutex;
     std::condition_variable changed;
     bool secondStarted = false;
-    std::vector<std::thread::id> stepThreads(3), frameThreads;
+    std::thread::id firstThread, secondThread;
+    std::vector<std::thread::id> frameThreads;
     LoadingSteps steps;
-    steps.add(1, [&] { stepThreads[0] = std::this_thread::get_id(); });
-    steps.add(2, [&] {
-        stepThreads[1] = std::this_thread::get_id();
+    bool overlapped = false;
+    steps.add(1, Lane::caller, [&] {
+        firstThread = std::this_thread::get_id();
+        // The caller's own step waits for the second lane's: both must run at once.
+        std::unique_lock<std::mutex> lock(mutex);
+        overlapped = changed.wait_for(lock, std::chrono::seconds(10), [&] { return secondStarted; });
+    });
+    steps.add(2, Lane::second, [&] {
+        secondThread = std::this_thread::get_id();
         std::lock_guard<std::mutex> lock(mutex);
         secondStarted = true;
         changed.notify_all();
     });
-    steps.add(3, [&] { stepThreads[2] = std::this_thread::get_id(); });
-    bool overlapped = false;
-    steps.run(
-        [&](int64_t done) {
-            frameThreads.push_back(std::this_thread::get_id());
-            if (done != 1) return;
-            // The first frame waits for the second step: it must be able to
-            // run while this frame is drawn.
-            std::unique_lock<std::mutex> lock(mutex);
-            overlapped = changed.wait_for(lock, std::chrono::seconds(10), [&] { return secondStarted; });
-        },
-        true);
+    steps.run([&](int64_t) { frameThreads.push_back(std::this_thread::get_id()); }, true);
     EXPECT_TRUE(overlapped);
-    for (const auto& id : stepThreads) EXPECT_NE(id, caller);
-    ASSERT_EQ(frameThreads.size(), 3u);
-    for (const auto& id : frameThreads) EXPECT_EQ(id, caller);
+    EXPECT_EQ(firstThread, caller);
+    EXPECT_NE(secondThread, caller);
+    EXPECT_EQ(frameThreads, (std::vector<std::thread::id>{caller, caller}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Threads, LoadingStepsTest, ::testing::Values(false, true),
