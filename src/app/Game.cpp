@@ -94,11 +94,12 @@ bool Game::fullLoad() {
         const auto [a, b, c, d, e, f, g] = entrySizes_;
         const int64_t total = int64_t{a} + b + c + d + e + f + g;
 
-        // With a second thread, the entries after the landscape are read on
-        // it, through a data set of its own, while this thread reads the
-        // set-up entry and the landscape and draws the frames. Without one
-        // (a build without threads, or the file cannot be opened twice) this
-        // thread reads them all, one after another.
+        // With a second thread, the landscape, the cross-hair, the fonts and
+        // the cartridge are read on it, through a data set of its own, while
+        // this thread reads the set-up entry and the figures and draws the
+        // frames (about the same work on each). Without one (a build without
+        // threads, or the file cannot be opened twice) this thread reads them
+        // all, one after another.
         std::unique_ptr<DataSet> secondData;
         if (loadOnSecondThread && canLoadOnSecondThread) {
             try {
@@ -129,11 +130,13 @@ bool Game::fullLoad() {
         });
         done = a / 3 + (2 * a) / 3;
         steps.add(done, Lane::caller, [&] { session.loadScreens(reader, device); });
-        steps.add(done += b, Lane::caller,
-                  entry(data, entryName::backdrop, [&](BlockReader* r) { loadImageList(r, &backdrop, device); }));
-        // What the other thread loads ahead of a damaged entry is let go again.
-        steps.add(done += c, otherLane,
-                  entry(other, entryName::figures,
+        // What one thread loads ahead of a damaged entry on the other is let
+        // go again.
+        steps.add(done += b, otherLane,
+                  entry(other, entryName::backdrop, [&](BlockReader* r) { loadImageList(r, &backdrop, device); }),
+                  [&] { backdrop.clear(); });
+        steps.add(done += c, Lane::caller,
+                  entry(data, entryName::figures,
                         [&](BlockReader* r) {
                             if (!figures.load(r, device)) throw LoadError();
                         }),
