@@ -1,0 +1,184 @@
+// The registry store as the game uses it: a table saved through it must be
+// found in the registry with exactly the bytes its check value covers, and
+// load back. The values are read here with the registry's own functions, not
+// through the store, so a fault on either side shows.
+#include "platform/win32/RegistryStore.h"
+#include "data/Credits.h"
+#include "scores/HighscoreTable.h"
+
+#include <gtest/gtest.h>
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <md5.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace vandrel {
+namespace {
+
+struct RawValue {
+    DWORD type = REG_NONE;
+    std::vector<uint8_t> bytes;
+};
+
+// A value as the narrow (byte) or wide registry functions return it; type
+// REG_NONE when there is none.
+RawValue rawValue(HKEY root, const std::string& keyPath, const char* name, bool wide) {
+    RawValue v;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return v;
+    const std::wstring wideName(name, name + std::strlen(name));
+    DWORD size = 0;
+    LSTATUS status = wide ? RegQueryValueExW(key, wideName.c_str(), nullptr, &v.type, nullptr, &size)
+                          : RegQueryValueExA(key, name, nullptr, &v.type, nullptr, &size);
+    if (status == ERROR_SUCCESS) {
+        v.bytes.resize(size);
+        status = wide ? RegQueryValueExW(key, wideName.c_str(), nullptr, &v.type, v.bytes.data(), &size)
+                      : RegQueryValueExA(key, name, nullptr, &v.type, v.bytes.data(), &size);
+        v.bytes.resize(size);
+    }
+    if (status != ERROR_SUCCESS) v = RawValue{};
+    RegCloseKey(key);
+    return v;
+}
+
+bool keyExists(HKEY root, const char* keyPath) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, keyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+std::vector<uint8_t> bytesOf(const std::string& s) { return {s.begin(), s.end()}; }
+
+std::string rows(const HighscoreTable& t) {
+    std::string s;
+    for (int32_t i = 0; i < t.count; ++i) s += std::string(t.names[i]) + "=" + std::to_string(t.scores[i]) + ";";
+    return s;
+}
+
+// A key of this test's own under both trees, gone before and after each test,
+// with the shared parent removed again when the test made it.
+class RegistryStoreTest : public ::testing::Test {
+protected:
+    static constexpr char kParent[] = "Software\\Orvandel";
+    const std::string table = "Vandrel Registry Test " + std::to_string(GetCurrentProcessId());
+    const std::string keyPath = HighscoreTable::keyPath(table);
+
+    void SetUp() override {
+        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) parentExisted.push_back(keyExists(root, kParent));
+        removeKeys();
+    }
+    void TearDown() override {
+        removeKeys();
+        const HKEY roots[] = {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER};
+        for (int i = 0; i < 2; ++i)
+            if (!parentExisted[i]) RegDeleteKeyA(roots[i], kParent); // fails, as it should, when not empty
+        EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, keyPath.c_str()));
+        EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, keyPath.c_str()));
+    }
+    void removeKeys() {
+        RegistryStore store;
+        EXPECT_TRUE(store.remove(RegistryRoot::LocalMachine, keyPath));
+        EXPECT_TRUE(store.remove(RegistryRoot::CurrentUser, keyPath));
+    }
+
+    std::vector<bool> parentExisted;
+};
+
+TEST_F(RegistryStoreTest, SavedTableHoldsTheCheckedBytesAndLoadsBack) {
+    RegistryStore store; // the game's: the machine-wide tree when it can be opened
+    const std::string where = HighscoreTable::storeLocation(store, table);
+    const bool machine = where.rfind("HKEY_LOCAL_MACHINE\\", 0) == 0;
+    ASSERT_TRUE(machine || where.rfind("HKEY_CURRENT_USER\\", 0) == 0) << where;
+    EXPECT_EQ(where.substr(where.find('\\') + 1), keyPath);
+    const HKEY root = machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+
+    std::string text;
+    {
+        HighscoreTable t(store);
+        std::snprintf(t.names[3], HighscoreTable::nameSize, "Mira");
+        t.scores[3] = 650;
+        text = t.tableText();
+        ASSERT_TRUE(t.saveToRegistry(table));
+    }
+    ASSERT_EQ(text.substr(0, 36), "Jorvane, 900\nIstro, 800\nHalvo, 700\nM");
+    EXPECT_FALSE(keyExists(machine ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, keyPath.c_str()));
+
+    // The text: REG_SZ, the table's bytes and the terminating zero, nothing more;
+    // as UTF-16, two bytes for each of them.
+    const RawValue narrowText = rawValue(root, keyPath, "highscore", false);
+    EXPECT_EQ(narrowText.type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(narrowText.bytes, bytesOf(std::string(text) + '\0'));
+    const RawValue wideText = rawValue(root, keyPath, "highscore", true);
+    EXPECT_EQ(wideText.type, static_cast<DWORD>(REG_SZ));
+    ASSERT_EQ(wideText.bytes.size(), 2 * (text.size() + 1));
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+        EXPECT_EQ(wideText.bytes[2 * i], i < text.size() ? static_cast<uint8_t>(text[i]) : 0) << i;
+        EXPECT_EQ(wideText.bytes[2 * i + 1], 0) << i;
+    }
+
+    // The check: REG_BINARY, 16 bytes, the MD5 of salt, text, credits line and
+    // table name with every byte XOR 0xA7, computed here over the bytes just read.
+    const RawValue check = rawValue(root, keyPath, "check", false);
+    EXPECT_EQ(check.type, static_cast<DWORD>(REG_BINARY));
+    ASSERT_EQ(check.bytes.size(), 16u);
+    MD5_CTX ctx;
+    MD5Init(&ctx);
+    const std::string salt = "silent harbor(s)";
+    MD5Update(&ctx, reinterpret_cast<const uint8_t*>(salt.data()), salt.size());
+    MD5Update(&ctx, narrowText.bytes.data(), narrowText.bytes.size() - 1);
+    MD5Update(&ctx, reinterpret_cast<const uint8_t*>(creditsLine), creditsLineLength);
+    MD5Update(&ctx, reinterpret_cast<const uint8_t*>(table.data()), table.size());
+    uint8_t digest[16];
+    MD5Final(digest, &ctx);
+    for (uint8_t& b : digest) b ^= 0xA7;
+    EXPECT_EQ(check.bytes, std::vector<uint8_t>(digest, digest + 16));
+
+    HighscoreTable again(store);
+    std::memset(again.names, 0, sizeof again.names);
+    again.count = 0;
+    EXPECT_TRUE(again.loadFromRegistry(table));
+    EXPECT_EQ(rows(again), "Jorvane=900;Istro=800;Halvo=700;Mira=650;Gurim=600;Fenoli=500;"
+                           "Elvarn=400;Danto=300;Corvi=200;");
+}
+
+TEST_F(RegistryStoreTest, TextWithoutItsZeroOrInThePlayersTreeStillLoads) {
+    // A store that starts in the player's own tree writes there.
+    RegistryStore user(RegistryRoot::CurrentUser);
+    {
+        HighscoreTable t(user);
+        t.count = 2;
+        ASSERT_TRUE(t.saveToRegistry(table));
+    }
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, keyPath.c_str()));
+    EXPECT_EQ(rawValue(HKEY_CURRENT_USER, keyPath, "highscore", false).bytes,
+              bytesOf(std::string("Jorvane, 900\nIstro, 800\n") + '\0'));
+
+    // The same text set by hand without its terminating zero checks the same.
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    const std::wstring text = L"Jorvane, 900\nIstro, 800\n";
+    EXPECT_EQ(RegSetValueExW(key, L"highscore", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.data()),
+                             static_cast<DWORD>(text.size() * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+    ASSERT_EQ(rawValue(HKEY_CURRENT_USER, keyPath, "highscore", true).bytes.size(), text.size() * 2);
+    HighscoreTable again(user);
+    EXPECT_TRUE(again.loadFromRegistry(table));
+    EXPECT_EQ(rows(again), "Jorvane=900;Istro=800;");
+
+    // The game's own store finds the player's key when the machine-wide one is missing.
+    RegistryStore game;
+    HighscoreTable viaGame(game);
+    EXPECT_TRUE(viaGame.loadFromRegistry(table));
+    EXPECT_EQ(rows(viaGame), "Jorvane=900;Istro=800;");
+}
+
+} // namespace
+} // namespace vandrel
