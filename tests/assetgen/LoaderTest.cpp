@@ -13,8 +13,8 @@
 #include "gfx/Surface.h"
 #include "platform/Clock.h"
 #include "platform/VideoDevice.h"
-#include "scores/TempStore.h"
 #include "sound/SoundStreamFactory.h"
+#include "support/TempStore.h"
 #include "support/TestArchive.h"
 
 #include <gtest/gtest.h>

@@ -8,7 +8,7 @@
 #include "platform/VideoDevice.h"
 #include "platform/null/MemoryStore.h"
 #include "scores/HighscoreHost.h"
-#include "scores/TempStore.h"
+#include "support/TempStore.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>

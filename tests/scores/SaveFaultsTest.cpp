@@ -4,7 +4,7 @@
 // happens, the table loaded afterwards is a whole table the player had.
 #include "platform/FileStore.h"
 #include "scores/HighscoreTable.h"
-#include "scores/TempStore.h"
+#include "support/TempStore.h"
 
 #include <gtest/gtest.h>
 

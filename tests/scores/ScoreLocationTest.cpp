@@ -4,7 +4,7 @@
 
 #include "data/SetupRecord.h"
 
-#include "scores/TempStore.h"
+#include "support/TempStore.h"
 #include "support/TestArchive.h"
 
 #include <gtest/gtest.h>

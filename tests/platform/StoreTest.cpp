@@ -1,7 +1,7 @@
 // The settings store: unsafe key names reach nothing, and the machine-wide root is
 // used only when it can be. Saving and loading are covered through the table.
 #include "platform/FileStore.h"
-#include "scores/TempStore.h"
+#include "support/TempStore.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

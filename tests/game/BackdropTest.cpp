@@ -2,7 +2,7 @@
 // fits to the screen, the hit test through the layers, and loading from an entry.
 #include "game/Backdrop.h"
 
-#include "SurfacePictures.h"
+#include "gfx/SurfacePictures.h"
 
 #include <gtest/gtest.h>
 
