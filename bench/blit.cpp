@@ -35,7 +35,7 @@ struct Lcg {
 // Writes a picture into a surface: colour(x, y) gives the pixel, transparent(x, y) the mask.
 template <typename Colour, typename Mask>
 void paint(Surface& s, VideoDevice& device, int32_t w, int32_t h, Colour colour, Mask transparent) {
-    s.create(w, h, &device, true);
+    s.create(w, h, &device);
     s.lock();
     std::vector<uint8_t> row(static_cast<size_t>(w) * 3), mask(static_cast<size_t>(w));
     for (int32_t y = 0; y < h; ++y) {

@@ -27,7 +27,7 @@ constexpr int32_t screenHeight = 480;
 // A picture with a shaded body and transparent corners or stripes, written
 // through the surface's own rows as the loaders write them.
 void paint(Surface& surface, VideoDevice& device, int32_t w, int32_t h, uint32_t seed, bool withHoles) {
-    surface.create(w, h, &device, true);
+    surface.create(w, h, &device);
     surface.lock();
     std::vector<uint8_t> row(static_cast<size_t>(w) * 3);
     std::vector<uint8_t> mask(static_cast<size_t>(w));
@@ -47,7 +47,7 @@ void paint(Surface& surface, VideoDevice& device, int32_t w, int32_t h, uint32_t
 
 // Landscape layers whose upper part is sky (transparent) above a wavy horizon.
 void paintLayer(Surface& surface, VideoDevice& device, int32_t w, int32_t index) {
-    surface.create(w, screenHeight, &device, true);
+    surface.create(w, screenHeight, &device);
     surface.lock();
     std::vector<uint8_t> row(static_cast<size_t>(w) * 3);
     std::vector<uint8_t> mask(static_cast<size_t>(w));

@@ -271,7 +271,7 @@ void BM_FullLoadingPass(benchmark::State& state, bool secondThread) {
         state.ResumeTiming();
         game.fullLoad();
         state.PauseTiming();
-        if (game.state != Title) state.SkipWithError("the loading pass did not reach the title screen");
+        if (game.state != GameState::Title) state.SkipWithError("the loading pass did not reach the title screen");
         rig.reset();
         state.ResumeTiming();
     }
@@ -295,7 +295,8 @@ void BM_StartUpToTitle(benchmark::State& state, bool secondThread) {
         state.ResumeTiming();
         const bool started = rig->program.startUp();
         state.PauseTiming();
-        if (!started || rig->game->state != Title) state.SkipWithError("start-up did not reach the title screen");
+        if (!started || rig->game->state != GameState::Title)
+            state.SkipWithError("start-up did not reach the title screen");
         rig.reset();
         state.ResumeTiming();
     }

@@ -75,14 +75,14 @@ int main() {
     {
         Run run;
         run.game->exePath = kGame;
-        if (!run.program.startUp() || run.game->state != Title) {
+        if (!run.program.startUp() || run.game->state != GameState::Title) {
             std::fprintf(stderr, "bench_memory: start-up did not reach the title screen\n");
             return 1;
         }
         run.click(320, 240);
         run.frame(20);
         // The round: aim, shoot, reload, scroll to both ends, until the clock ends it.
-        for (int i = 0; i < 20000 && run.game->state == InPlay && !run.quit; ++i) {
+        for (int i = 0; i < 20000 && run.game->state == GameState::InPlay && !run.quit; ++i) {
             if (i % 4 == 0) {
                 const int32_t x = gameRand() % 640;
                 const int32_t y = gameRand() % 480;

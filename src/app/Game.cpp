@@ -12,12 +12,21 @@
 #include "platform/Messages.h"
 #include "platform/Window.h"
 
+#include <cstdio>
 #include <exception>
 #include <iterator>
 #include <tuple>
 #include <utility>
 
 namespace vandrel {
+namespace {
+
+// A damaged part of the data set does not stop the game; stderr names it.
+void reportDamaged(const char* part) {
+    std::fprintf(stderr, "vandrel: the data set's %s could not be read; the game goes on without it\n", part);
+}
+
+} // namespace
 
 Game::Game(Store& store) : session(store) {
     fullScreen = false;
@@ -27,7 +36,7 @@ Game::Game(Store& store) : session(store) {
     mouseX = 0;
     mouseY = 0;
     lastScrollTick = tickCount();
-    state = Starting;
+    state = GameState::Starting;
 }
 
 Game::~Game() = default;
@@ -60,6 +69,9 @@ bool Game::quickLoad() {
         // closes the open entry.
         readEntrySizes(data);
         const bool read = session.loadSetup(&data.openEntry(entryName::setup));
+        // Sounds that cannot be read stay silent and a damaged set-up record
+        // leaves its defaults; the game still starts.
+        if (!read) reportDamaged("set-up entry");
         setupEntryOpen_ = read && !session.screensBeforeSetup;
         if (!setupEntryOpen_) data.reader().closeEntry();
     } catch (const LoadError&) {
@@ -67,7 +79,7 @@ bool Game::quickLoad() {
     } catch (const std::exception&) {
         return false;
     }
-    state = Loading;
+    state = GameState::Loading;
     return true;
 }
 
@@ -86,7 +98,7 @@ bool Game::fullLoad() {
     try {
         DataSet& data = openData();
         BlockReader* reader = &data.reader();
-        VideoDevice* device = display.directDraw();
+        VideoDevice* device = display.device();
         // Straight after a quick pass the set-up entry stands open just past
         // its record, with the sizes taken.
         const bool readOn = std::exchange(setupEntryOpen_, false);
@@ -121,19 +133,30 @@ bool Game::fullLoad() {
         // The bar stands at the sizes of the entries read so far. The set-up
         // entry counts in two truncating thirds, so the bar can stand at 99
         // before the final 100.
+        // A part that cannot be read is left out and the loading goes on: the
+        // screens draw without it, as they do for a data set that has none, and
+        // stderr names it. Only the figures, without which there is no round,
+        // stop the loading.
         using Lane = LoadingSteps::Lane;
         LoadingSteps steps;
         int64_t done = a / 3;
         steps.add(done, Lane::caller, [&] {
             if (!readOn) data.openEntry(entryName::setup);
-            session.loadTitle(reader, device);
+            if (!session.loadTitle(reader, device)) reportDamaged("title picture");
         });
         done = a / 3 + (2 * a) / 3;
-        steps.add(done, Lane::caller, [&] { session.loadScreens(reader, device); });
+        // The same entry, read on from where the title picture ended.
+        steps.add(done, Lane::caller, [&] {
+            if (!session.loadScreens(reader, device)) reportDamaged("high-score and closing pictures");
+        });
         // What one thread loads ahead of a damaged entry on the other is let
         // go again.
         steps.add(done += b, otherLane,
-                  entry(other, entryName::backdrop, [&](BlockReader* r) { loadImageList(r, &backdrop, device); }),
+                  entry(other, entryName::backdrop,
+                        [&](BlockReader* r) {
+                            // The layers read before a damaged one still scroll.
+                            if (!loadImageList(r, &backdrop, device)) reportDamaged("landscape");
+                        }),
                   [&] { backdrop.clear(); });
         steps.add(done += c, Lane::caller,
                   entry(data, entryName::figures,
@@ -142,16 +165,31 @@ bool Game::fullLoad() {
                         }),
                   [&] { figures.clear(); });
         steps.add(done += d, otherLane,
-                  entry(other, entryName::cursor, [&](BlockReader* r) { session.loadCursor(r, device); }),
+                  entry(other, entryName::cursor,
+                        [&](BlockReader* r) {
+                            // Without it a round is played with no cross-hair drawn.
+                            if (!session.loadCursor(r, device)) reportDamaged("cross-hair");
+                        }),
                   [&] { session.cursorImage.destroy(); });
         steps.add(done += e, otherLane,
-                  entry(other, entryName::largeFont, [&](BlockReader* r) { session.loadLargeFont(r, device); }),
+                  entry(other, entryName::largeFont,
+                        [&](BlockReader* r) {
+                            // Without a font the texts are left out; the round itself still plays.
+                            if (!session.loadLargeFont(r, device)) reportDamaged("large font");
+                        }),
                   [&] { session.largeFont.sheet().destroy(); });
         steps.add(done += f, otherLane,
-                  entry(other, entryName::smallFont, [&](BlockReader* r) { session.loadSmallFont(r, device); }),
+                  entry(other, entryName::smallFont,
+                        [&](BlockReader* r) {
+                            if (!session.loadSmallFont(r, device)) reportDamaged("small font");
+                        }),
                   [&] { session.smallFont.sheet().destroy(); });
         steps.add(done += g, otherLane,
-                  entry(other, entryName::ammo, [&](BlockReader* r) { session.loadAmmoImage(r, device); }),
+                  entry(other, entryName::ammo,
+                        [&](BlockReader* r) {
+                            // The magazine still counts; only its picture is missing.
+                            if (!session.loadAmmoImage(r, device)) reportDamaged("cartridge picture");
+                        }),
                   [&] { session.ammoImage.destroy(); });
         // Only the title's two pictures, loaded by the first step, are drawn
         // during the pass, and only by this thread.
@@ -170,7 +208,7 @@ bool Game::fullLoad() {
     } catch (const std::exception&) {
         return true;
     }
-    state = Title;
+    state = GameState::Title;
     return true;
 }
 
@@ -191,28 +229,29 @@ bool Game::frameTick() {
     if (!window->clientRect(client)) return false;
     display.fitBackBuffer(client);
 
-    if (state == InPlay && session.roundOver) {
+    if (state == GameState::InPlay && session.roundOver) {
         enterHighScores(true);
         session.roundOver = 0;
     }
-    if (state == HighScores && session.highScores.done) {
+    if (state == GameState::HighScores && session.highScores.done) {
         session.highScores.done = false;
-        state = Title;
+        state = GameState::Title;
     }
 
     VideoSurface* target = display.backBuffer();
     Rect clip = client;
     switch (state) {
-    case Credits: session.drawCredits(target, clip); break;
-    case HighScores: session.drawHighScores(target, clip); break;
-    case Loading:
-    case Title: session.drawTitle(target, clip, true); break;
-    case InPlay: playFrame(target, clip); break;
+    case GameState::Credits: session.drawCredits(target, clip); break;
+    case GameState::HighScores: session.drawHighScores(target, clip); break;
+    case GameState::Loading:
+    case GameState::Title: session.drawTitle(target, clip, true); break;
+    case GameState::InPlay: playFrame(target, clip); break;
     default: break;
     }
-    if (state == Title || state == InPlay) session.drawCursor(target, clip, mouseX, mouseY, display.directDraw());
+    if (state == GameState::Title || state == GameState::InPlay)
+        session.drawCursor(target, clip, mouseX, mouseY, display.device());
 
-    display.present(0, 0, false);
+    display.present(0, 0);
     return true;
 }
 
@@ -256,7 +295,7 @@ void Game::enterHighScores(bool handOverScore) {
         session.highScores.pendingScore = session.score;
         session.score = 0;
     }
-    state = HighScores;
+    state = GameState::HighScores;
 }
 
 void Game::onMouseMove(int32_t x, int32_t y) {
@@ -266,9 +305,9 @@ void Game::onMouseMove(int32_t x, int32_t y) {
 
 void Game::onLeftClick(int32_t x, int32_t y) {
     switch (state) {
-    case Title:
+    case GameState::Title:
         session.titleGrey.destroy();
-        state = InPlay;
+        state = GameState::InPlay;
         // However long the title stood, the round's first frame scrolls by
         // one frame's time.
         lastScrollTick = tickCount();
@@ -277,7 +316,7 @@ void Game::onLeftClick(int32_t x, int32_t y) {
         session.score = 0;
         figures.startRound();
         break;
-    case InPlay: {
+    case GameState::InPlay: {
         if (!session.hasAmmo()) {
             session.playEmpty();
             break;
@@ -292,8 +331,8 @@ void Game::onLeftClick(int32_t x, int32_t y) {
         session.shotMissed();
         break;
     }
-    case HighScores: session.highScores.typeChar(13); break;
-    case Credits:
+    case GameState::HighScores: session.highScores.typeChar(static_cast<int32_t>(vk::Return)); break;
+    case GameState::Credits:
         if (window) window->post(msg::Close);
         break;
     default: break;
@@ -306,19 +345,19 @@ void Game::onRightClick() {
 
 bool Game::onEscape() {
     switch (state) {
-    case Title:
-    case InPlay: enterHighScores(false); return false;
-    case HighScores: state = Credits; return false;
+    case GameState::Title:
+    case GameState::InPlay: enterHighScores(false); return false;
+    case GameState::HighScores: state = GameState::Credits; return false;
     default: return true;
     }
 }
 
-void Game::releaseAll(bool restoreMode) {
+void Game::releaseAll() {
     session.music.unload();
     backdrop.clear();
     figures.clear();
     session.clear();
-    display.close(restoreMode);
+    display.close();
     keys.clear();
     data_.reset();
     setupEntryOpen_ = false;

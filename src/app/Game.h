@@ -20,7 +20,9 @@ class DataSet;
 class Store;
 class Window;
 
-enum GameState : int32_t {
+// The screens in the order a game passes them; the number is what the replay
+// logs record.
+enum class GameState : int32_t {
     Starting = 0, // nothing loaded; frames draw nothing
     Loading = 1,  // title screen with the progress bar
     Title = 2,    // waiting for the click that starts a round
@@ -51,7 +53,7 @@ public:
     // True asks the caller to close the program.
     bool onEscape();
     // Releases every picture, sound and figure and closes the display.
-    void releaseAll(bool restoreMode);
+    void releaseAll();
     // Stores the high-score table; the program's last step before the game goes.
     bool saveScores() { return session.highScores.save(); }
 
@@ -69,7 +71,7 @@ public:
     std::string exePath;
     HeldKeyList keys;
     uint32_t lastScrollTick = 0;
-    int32_t state = Starting;
+    GameState state = GameState::Starting;
     // The full pass reads and decodes on a second thread while this one draws
     // the progress frames (where the build has threads); tests turn it off to
     // compare the two.

@@ -29,7 +29,7 @@ bool Program::startUp() {
         game.fullLoad();
         return true;
     }
-    game.releaseAll(false);
+    game.releaseAll();
     return false;
 }
 
@@ -82,13 +82,13 @@ int Program::run() {
 int64_t Program::windowProc(const Message& m) {
     switch (m.message) {
     case msg::Destroy:
-        game.releaseAll(true);
+        game.releaseAll();
         window.queue().postQuit(0);
         sound.shutdown();
         return 0;
     case msg::Activate: {
         // Only minimising stops the frames; losing the focus does not.
-        const bool active = ((m.wParam >> 16) & 0xFFFF) == 0;
+        const bool active = (m.wParam & kActivateMinimised) == 0;
         // Back from a stop, the mouse scrolls by the time since now, not
         // since the last frame before the stop.
         if (active && !game.active) game.lastScrollTick = tickCount();
@@ -121,7 +121,7 @@ int64_t Program::windowProc(const Message& m) {
         break;
     case msg::KeyUp: game.keys.keyUp(static_cast<int32_t>(m.wParam)); break;
     case msg::Char:
-        if (game.state == HighScores) game.session.highScores.typeChar(static_cast<int32_t>(m.wParam));
+        if (game.state == GameState::HighScores) game.session.highScores.typeChar(static_cast<int32_t>(m.wParam));
         break;
     case msg::SysChar:
         if (m.wParam == 13) window.post(msg::SysCommand, game.fullScreen ? sc::Restore : sc::Maximize, 0);
@@ -156,7 +156,7 @@ void Program::switchToFullScreen() {
     game.backdrop.clear();
     game.figures.clear();
     game.session.clear();
-    game.display.close(false);
+    game.display.close();
     game.display.open(&window, true, game.session.setup.screenWidth, game.session.setup.screenHeight);
     game.quickLoad();
     game.fullLoad();
@@ -168,7 +168,7 @@ void Program::switchToWindow() {
     game.backdrop.clear();
     game.figures.clear();
     game.session.clear();
-    game.display.close(false);
+    game.display.close();
     game.display.open(&window, false, 640, 480);
     game.quickLoad();
     game.fullLoad();

@@ -16,6 +16,8 @@ inline constexpr char cursor[] = "cur.nl";      // the cross-hair
 inline constexpr char largeFont[] = "font.nl";  // the clock, the score and the table
 inline constexpr char smallFont[] = "fonts.nl"; // labels and the credits line
 inline constexpr char ammo[] = "muni.nl";       // one cartridge
+// Every entry a data set must hold.
+inline constexpr const char* all[] = {setup, backdrop, figures, cursor, largeFont, smallFont, ammo};
 } // namespace entryName
 
 // Block tags, as BlockReader::readHeader reports them.

@@ -62,17 +62,17 @@ FigureType* FigureManager::typeAt(int32_t index) {
     return types[static_cast<size_t>(index)].get();
 }
 
-bool FigureManager::load(BlockReader* reader, VideoDevice* ddraw) {
-    if (!reader || !ddraw) return false;
+bool FigureManager::load(BlockReader* reader, VideoDevice* device) {
+    if (!reader || !device) return false;
     clear();
     try {
-        return readEntry(reader, ddraw);
+        return readEntry(reader, device);
     } catch (const LoadError&) {
         return false;
     }
 }
 
-bool FigureManager::readTypeGroup(BlockReader* reader, VideoDevice* ddraw, FigureType& type) {
+bool FigureManager::readTypeGroup(BlockReader* reader, VideoDevice* device, FigureType& type) {
     uint16_t tag = 0;
     if (!reader->readHeader(tag)) return false;
     if (tag == blockTag::hitSound) {
@@ -84,7 +84,7 @@ bool FigureManager::readTypeGroup(BlockReader* reader, VideoDevice* ddraw, Figur
         if (!readI32(reader, type.effectSource) || !reader->readU8(&own)) return false;
         type.hasOwnFrames = own;
         if (!reader->nextBlock()) return false;
-        if (type.hasOwnFrames && !type.ownFrames.load(reader, ddraw)) return false;
+        if (type.hasOwnFrames && !type.ownFrames.load(reader, device)) return false;
         if (!reader->readHeader(tag)) return false;
     }
     if (tag != blockTag::figureType) return false;
@@ -113,14 +113,14 @@ bool FigureManager::typeIsPlayable(const FigureType& type) const {
     return a && a->frames.totalDuration > 0;
 }
 
-bool FigureManager::readEntry(BlockReader* reader, VideoDevice* ddraw) {
+bool FigureManager::readEntry(BlockReader* reader, VideoDevice* device) {
     int32_t typeTotal = 0;
     if (!expectHeader(reader, blockTag::typeCount) || !readI32(reader, typeTotal) || !reader->nextBlock()) return false;
     if (!countFits(reader, typeTotal, minTypeGroupBytes)) return false;
     for (int32_t i = 0; i < typeTotal; ++i) types.push_back(std::make_unique<FigureType>());
 
     for (auto& type : types)
-        if (!readTypeGroup(reader, ddraw, *type)) return false;
+        if (!readTypeGroup(reader, device, *type)) return false;
 
     // Resolved only now, so a type may name a later one.
     for (auto& type : types) {
@@ -135,7 +135,7 @@ bool FigureManager::readEntry(BlockReader* reader, VideoDevice* ddraw) {
     if (!countFits(reader, animationTotal, minAnimationGroupBytes)) return false;
     for (int32_t i = 0; i < animationTotal; ++i) animations.push_back(std::make_unique<Animation>());
     for (auto& animation : animations) {
-        if (!animation->frames.load(reader, ddraw)) return false;
+        if (!animation->frames.load(reader, device)) return false;
         if (!expectHeader(reader, blockTag::animationId) || !readI32(reader, animation->id) || !reader->nextBlock())
             return false;
     }
@@ -147,7 +147,7 @@ bool FigureManager::readEntry(BlockReader* reader, VideoDevice* ddraw) {
     for (const auto& type : types) {
         if (!type->mirrored) continue;
         Animation* a = findAnimation(type->animationId);
-        if (!a->frames.mirroredBuilt) a->frames.buildMirrored(ddraw);
+        if (!a->frames.mirroredBuilt) a->frames.buildMirrored(device);
     }
     return true;
 }

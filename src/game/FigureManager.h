@@ -34,7 +34,7 @@ public:
 
     // Reads the whole figure entry. False fails the full load; what was read
     // before the failure stays until the next clear.
-    bool load(BlockReader* reader, VideoDevice* ddraw);
+    [[nodiscard]] bool load(BlockReader* reader, VideoDevice* device);
     // Destroys every animation and type with their figures, frame sets and
     // sounds, and the hit effects that play those frame sets.
     void clear();
@@ -60,14 +60,16 @@ public:
     std::vector<HitEffect> effects;
 
 private:
-    bool readEntry(BlockReader* reader, VideoDevice* ddraw);
-    bool readTypeGroup(BlockReader* reader, VideoDevice* ddraw, FigureType& type);
+    bool readEntry(BlockReader* reader, VideoDevice* device);
+    bool readTypeGroup(BlockReader* reader, VideoDevice* device, FigureType& type);
     bool typeIsPlayable(const FigureType& type) const;
     void updateType(FigureType& type, uint32_t now, float factor, int32_t scroll, VideoSurface* target,
                     const Rect* clip, int32_t widestWidth, int32_t viewWidth);
     bool hitTestType(FigureType& type, int32_t layer, int32_t x, int32_t y, int32_t opaqueLayer, Session& session);
-    void drawEffects(int32_t layer, float factor, int32_t scroll, VideoSurface* target, const Rect* clip);
-    void drawPopups(int32_t layer, float factor, int32_t scroll, VideoSurface* target, const Rect* clip, Font* font);
+    // Both go by the frame's now, as the figures do, so one frame is drawn at one time.
+    void drawEffects(int32_t layer, uint32_t now, float factor, int32_t scroll, VideoSurface* target, const Rect* clip);
+    void drawPopups(int32_t layer, uint32_t now, float factor, int32_t scroll, VideoSurface* target, const Rect* clip,
+                    Font* font);
 };
 
 } // namespace vandrel

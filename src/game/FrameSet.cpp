@@ -26,8 +26,8 @@ void FrameSet::destroy() {
     frameCount = 0;
 }
 
-bool FrameSet::load(BlockReader* reader, VideoDevice* ddraw) {
-    if (!reader || !ddraw) return false;
+bool FrameSet::load(BlockReader* reader, VideoDevice* device) {
+    if (!reader || !device) return false;
     frames.clear();
     mirroredFrames.clear();
     mirroredBuilt = false;
@@ -47,7 +47,7 @@ bool FrameSet::load(BlockReader* reader, VideoDevice* ddraw) {
     for (int32_t i = 0; i < n; ++i) {
         auto frame = std::make_unique<Frame>();
         frame->info = words[static_cast<size_t>(i)];
-        if (!loadImage(reader, &frame->surface, ddraw)) break; // the set ends here
+        if (!loadImage(reader, &frame->surface, device)) break; // the set ends here
         frame->info = withDefaultHotspot(frame->info, frame->surface.width(), frame->surface.height());
         frames.push_back(std::move(frame));
     }
@@ -81,13 +81,13 @@ int32_t FrameSet::frameAt(int32_t elapsed) const {
     return frameCount;
 }
 
-void FrameSet::buildMirrored(VideoDevice* ddraw) {
+void FrameSet::buildMirrored(VideoDevice* device) {
     mirroredFrames.clear();
     for (const auto& source : frames) {
         const int32_t w = source->surface.width();
         const int32_t h = source->surface.height();
         auto mirror = std::make_unique<Frame>();
-        if (!mirror->surface.create(w, h, ddraw, true)) return;
+        if (!mirror->surface.create(w, h, device)) return;
         std::vector<uint8_t> row(static_cast<size_t>(w) * 3);
         if (!mirror->surface.lock()) return;
         if (!source->surface.lock()) {

@@ -32,12 +32,12 @@ public:
 
     // Reads "FC", "TI" and the pictures at the reader's position. A picture
     // that fails to load ends the set there without failing it.
-    bool load(BlockReader* reader, VideoDevice* ddraw);
+    [[nodiscard]] bool load(BlockReader* reader, VideoDevice* device);
     void destroy();
 
     // Index of the frame to show elapsed ms into the sequence.
     int32_t frameAt(int32_t elapsed) const;
-    void buildMirrored(VideoDevice* ddraw);
+    void buildMirrored(VideoDevice* device);
 
     bool draw(VideoSurface* target, const Rect* clip, int32_t x, int32_t y, int32_t index, bool useMirrored);
     bool hitTest(int32_t x, int32_t y, int32_t index, int32_t px, int32_t py, bool useMirrored);

@@ -30,13 +30,13 @@ public:
 
     // Loading. Each takes the reader standing inside an open entry; all but
     // loadSetup also need the video device and return false without it.
-    bool loadSetup(BlockReader* reader);
-    bool loadTitle(BlockReader* reader, VideoDevice* device);
-    bool loadScreens(BlockReader* reader, VideoDevice* device);
-    bool loadCursor(BlockReader* reader, VideoDevice* device);
-    bool loadAmmoImage(BlockReader* reader, VideoDevice* device);
-    bool loadLargeFont(BlockReader* reader, VideoDevice* device);
-    bool loadSmallFont(BlockReader* reader, VideoDevice* device);
+    [[nodiscard]] bool loadSetup(BlockReader* reader);
+    [[nodiscard]] bool loadTitle(BlockReader* reader, VideoDevice* device);
+    [[nodiscard]] bool loadScreens(BlockReader* reader, VideoDevice* device);
+    [[nodiscard]] bool loadCursor(BlockReader* reader, VideoDevice* device);
+    [[nodiscard]] bool loadAmmoImage(BlockReader* reader, VideoDevice* device);
+    [[nodiscard]] bool loadLargeFont(BlockReader* reader, VideoDevice* device);
+    [[nodiscard]] bool loadSmallFont(BlockReader* reader, VideoDevice* device);
 
     // Drawing into the display's back buffer, clipped to the client area.
     void drawTitle(VideoSurface* target, const Rect& clip, bool showProgress);

@@ -12,39 +12,39 @@ namespace vandrel {
 bool Display::open(VideoSink* window, bool fullScreen, int32_t width, int32_t height) {
     // Without a window there is no screen to open.
     if (!window) return false;
-    close(false);
+    close();
     fullScreen_ = fullScreen;
     window_ = window;
-    directDraw_ = std::make_unique<VideoDevice>();
-    bool ok = directDraw_->setCooperativeLevel(window, fullScreen);
-    if (ok && fullScreen) ok = directDraw_->setDisplayMode(width, height, 16);
+    device_ = std::make_unique<VideoDevice>();
+    bool ok = device_->setCooperativeLevel(window, fullScreen);
+    if (ok && fullScreen) ok = device_->setDisplayMode(width, height, 16);
     if (ok) {
         // A window whose primary cannot be made still opens; it presents
         // nothing until the device is reopened.
-        if (!directDraw_->createPrimary() && fullScreen) ok = false;
+        if (!device_->createPrimary() && fullScreen) ok = false;
     }
     if (ok && fullScreen) {
-        backBuffer_ = directDraw_->attachedBackBuffer();
+        backBuffer_ = device_->attachedBackBuffer();
         ok = backBuffer_ != nullptr;
     }
     if (!ok) {
-        close(false);
+        close();
         return false;
     }
     clipper_ = true;
     return true;
 }
 
-void Display::close(bool /*restoreMode*/) {
+void Display::close() {
     clipper_ = false;
     backBuffer_ = nullptr;
     windowBackBuffer_.reset();
-    if (directDraw_) directDraw_->releasePrimary();
-    directDraw_.reset();
+    if (device_) device_->releasePrimary();
+    device_.reset();
 }
 
 void Display::fitBackBuffer(const Rect& client) {
-    if (fullScreen_ || !directDraw_) return;
+    if (fullScreen_ || !device_) return;
     const int32_t w = client.width();
     const int32_t h = client.height();
     if (windowBackBuffer_) {
@@ -54,7 +54,7 @@ void Display::fitBackBuffer(const Rect& client) {
     backBuffer_ = nullptr;
     windowBackBuffer_.reset();
     try {
-        windowBackBuffer_ = createPlainSurface(w, h, directDraw_.get());
+        windowBackBuffer_ = createPlainSurface(w, h, device_.get());
     } catch (const LoadError&) {
         // Out of surfaces: draw nothing this frame and try again on the next.
         windowBackBuffer_.reset();
@@ -63,7 +63,7 @@ void Display::fitBackBuffer(const Rect& client) {
 }
 
 bool Display::blitToPrimary(int32_t x, int32_t y) {
-    VideoSurface* primary = directDraw_->primary();
+    VideoSurface* primary = device_->primary();
     // The primary is the client area, so client points are its own points;
     // the clipper keeps the copy inside it.
     Rect dst{x, y, x + backBuffer_->width(), y + backBuffer_->height()};
@@ -80,19 +80,19 @@ bool Display::blitToPrimary(int32_t x, int32_t y) {
     return primary->blt(&dst, backBuffer_, &src, false);
 }
 
-bool Display::present(int32_t x, int32_t y, bool /*noVSync*/) {
-    if (!directDraw_ || !backBuffer_ || !directDraw_->primary()) return false;
-    if (fullScreen_) return directDraw_->flip();
-    directDraw_->fitPrimary();
+bool Display::present(int32_t x, int32_t y) {
+    if (!device_ || !backBuffer_ || !device_->primary()) return false;
+    if (fullScreen_) return device_->flip();
+    device_->fitPrimary();
     if (!blitToPrimary(x, y)) return false;
-    return directDraw_->showPrimary();
+    return device_->showPrimary();
 }
 
 void Display::settleFlipChain() {
-    if (!fullScreen_ || !directDraw_ || !backBuffer_ || !directDraw_->primary()) return;
+    if (!fullScreen_ || !device_ || !backBuffer_ || !device_->primary()) return;
     for (int i = 0; i < 4; ++i) {
         blitToPrimary(0, 0);
-        directDraw_->flip();
+        device_->flip();
     }
 }
 

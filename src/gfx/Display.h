@@ -17,7 +17,7 @@ class VideoSink;
 class Display {
 public:
     Display() = default;
-    ~Display() { close(false); }
+    ~Display() { close(); }
     Display(const Display&) = delete;
     Display& operator=(const Display&) = delete;
 
@@ -25,26 +25,26 @@ public:
     // which always runs at 16 bits per pixel. False (and closed) on any failure.
     bool open(VideoSink* window, bool fullScreen, int32_t width, int32_t height);
     // Releases the back buffer, the primary and the device; harmless when closed.
-    // The desktop's mode is never changed, so restoreMode has nothing to undo.
-    void close(bool restoreMode);
+    void close();
     // Window only: keeps the back buffer exactly as large as the client area.
     void fitBackBuffer(const Rect& client);
     // Shows the back buffer: a flip in full screen, a 1:1 blit to the client
-    // point (x, y) in a window. vsync is the backend's; noVSync is not used.
-    bool present(int32_t x, int32_t y, bool noVSync);
+    // point (x, y) in a window. Whether it waits for the vertical blank is the
+    // backend's choice.
+    bool present(int32_t x, int32_t y);
     // Full screen: every buffer of the flip chain shows the last frame.
     void settleFlipChain();
 
     VideoSurface* backBuffer() const { return backBuffer_; }
-    VideoDevice* directDraw() const { return directDraw_.get(); }
-    VideoSurface* primary() const { return directDraw_ ? directDraw_->primary() : nullptr; }
-    bool isOpen() const { return directDraw_ != nullptr; }
+    VideoDevice* device() const { return device_.get(); }
+    VideoSurface* primary() const { return device_ ? device_->primary() : nullptr; }
+    bool isOpen() const { return device_ != nullptr; }
     bool isFullScreen() const { return fullScreen_; }
 
 private:
     bool blitToPrimary(int32_t x, int32_t y);
 
-    std::unique_ptr<VideoDevice> directDraw_;
+    std::unique_ptr<VideoDevice> device_;
     VideoSurface* backBuffer_ = nullptr;
     std::unique_ptr<VideoSurface> windowBackBuffer_; // owned in window mode
     bool clipper_ = false;                           // blits to the primary are clipped to it

@@ -12,7 +12,7 @@ class BlockReader;
 class Font {
 public:
     // Loads the glyph sheet, the next picture of the reader's entry.
-    bool load(BlockReader* reader, VideoDevice* device);
+    [[nodiscard]] bool load(BlockReader* reader, VideoDevice* device);
     void setLayout(int32_t originX, int32_t originY, int32_t glyphWidth, int32_t glyphHeight, int32_t gapX,
                    int32_t gapY, int32_t advance, int32_t spaceAdvance);
 

@@ -38,12 +38,12 @@ bool decodeMask(BlockReader* reader, Surface* surface);
 
 // One picture into an empty surface; the reader ends at the header of the
 // block after the picture's PG block.
-bool loadImage(BlockReader* reader, Surface* surface, VideoDevice* device);
+[[nodiscard]] bool loadImage(BlockReader* reader, Surface* surface, VideoDevice* device);
 // One picture into a surface that may hold one; the reader ends inside the
 // picture's last block (the caller steps on with nextBlock).
 bool loadImagePair(BlockReader* reader, Surface* surface, VideoDevice* device);
 // Reads the whole open entry, one layer per colour picture.
-bool loadImageList(BlockReader* reader, LayerList* layers, VideoDevice* device);
+[[nodiscard]] bool loadImageList(BlockReader* reader, LayerList* layers, VideoDevice* device);
 
 // The next FC block's frame count.
 bool readFrameCount(BlockReader* reader, int32_t& count);

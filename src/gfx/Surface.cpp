@@ -259,9 +259,7 @@ bool isTileOpaqueAt(VideoSurface* tile, int32_t x, int32_t y) {
     return tile->unlock() && opaque;
 }
 
-bool Surface::create(int32_t width, int32_t height, VideoDevice* device, bool) {
-    return build(width, height, device, true);
-}
+bool Surface::create(int32_t width, int32_t height, VideoDevice* device) { return build(width, height, device, true); }
 
 bool Surface::createUncleared(int32_t width, int32_t height, VideoDevice* device) {
     return build(width, height, device, false);

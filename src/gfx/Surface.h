@@ -35,8 +35,8 @@ public:
     Surface& operator=(Surface&& other) noexcept;
 
     // Replaces the picture by an empty one of width x height with new tiles.
-    // A null device keeps the stored one; the last argument is not used.
-    bool create(int32_t width, int32_t height, VideoDevice* device, bool unused = true);
+    // A null device keeps the stored one.
+    bool create(int32_t width, int32_t height, VideoDevice* device);
     // The same for a picture whose every line is written next (a decoder's):
     // the new tiles are not cleared first. Tiles made before a failed creation
     // are cleared, and a writer that stops early clears the rest with

@@ -5,8 +5,8 @@
 #include "app/FrameLog.h"
 #include "app/Game.h"
 #include "app/Program.h"
-#include "data/Archive.h"
-#include "data/ArchiveLocator.h"
+#include "data/DataLayout.h"
+#include "data/DataSet.h"
 #include "main/BuildVersion.h"
 #include "platform/CloseSignals.h"
 #include "platform/LoadError.h"
@@ -46,29 +46,19 @@ bool holdsDataSet(const std::string& path, std::string& why) {
         why = "no such file";
         return false;
     }
-    vandrel::ArchiveLocator locator;
-    vandrel::Archive archive;
-    bool ok = false;
     try {
-        std::FILE* stream = locator.open(path.c_str());
-        if (vandrel::BlockReader* reader = archive.open(stream)) {
-            ok = true;
-            for (const char* entry : {"back.nb", "figur.xx", "cur.nl", "font.nl", "fonts.nl", "muni.nl", "stuff.x"}) {
-                if (archive.entrySize(entry) <= 0) {
-                    why = std::string("it has no entry ") + entry;
-                    ok = false;
-                    break;
-                }
+        vandrel::DataSet data(path);
+        for (const char* entry : vandrel::entryName::all) {
+            if (data.entrySize(entry) <= 0) {
+                why = std::string("it has no entry ") + entry;
+                return false;
             }
-            archive.closeReader(reader);
-        } else {
-            why = "no zip archive at its start or behind its executable image";
         }
+        return true;
     } catch (const vandrel::LoadError&) {
         why = "neither a zip nor an executable with one appended";
+        return false;
     }
-    locator.close();
-    return ok;
 }
 
 // The game while its message loop runs. The X library ends the process with

@@ -34,7 +34,7 @@ inline constexpr uint32_t RButtonDown = 0x0204;
 inline constexpr uint32_t RButtonUp = 0x0205;
 } // namespace msg
 
-// Activate's wParam: the high word is nonzero while the window is minimised.
+// Activate's wParam: the backends set this bit while the window is minimised.
 inline constexpr uint64_t kActivateMinimised = 0x10000;
 
 namespace vk {

@@ -59,7 +59,7 @@ bool Recorder::startUp() {
 ReplayCheck Recorder::currentCheck() const {
     ReplayCheck c;
     c.tick = stepTick_;
-    c.state = game_->state;
+    c.state = static_cast<int32_t>(game_->state);
     c.score = game_->session.score;
     c.pending = game_->session.highScores.pendingScore;
     c.frameHash = frameHash(recordingWindow_.lastFrame());
@@ -82,7 +82,8 @@ bool Recorder::step(uint32_t tick) {
     if (!running_) return false;
     // A checkpoint whenever the screen, the score or the score waiting for a
     // name changes, and about once a second of frames besides.
-    const bool changed = !haveCheck_ || game_->state != lastCheck_.state || game_->session.score != lastCheck_.score ||
+    const bool changed = !haveCheck_ || static_cast<int32_t>(game_->state) != lastCheck_.state ||
+                         game_->session.score != lastCheck_.score ||
                          game_->session.highScores.pendingScore != lastCheck_.pending;
     const bool due = recordingWindow_.framesShown() != frames && tick - lastCheck_.tick >= 1000;
     if (changed || due) checkpoint();
@@ -98,7 +99,7 @@ int Recorder::finish() {
     if (running_) {
         // Cut short by the caller: the recording has no end, and the game is
         // let go as a replay of it will let it go.
-        game_->releaseAll(true);
+        game_->releaseAll();
         sound_->shutdown();
     }
     game_->saveScores();

@@ -178,7 +178,7 @@ Replayer::Result Replayer::run(std::ostream& report) {
     auto current = [&] {
         ReplayCheck c;
         c.tick = window.turnTick();
-        c.state = game->state;
+        c.state = static_cast<int32_t>(game->state);
         c.score = game->session.score;
         c.pending = game->session.highScores.pendingScore;
         c.frameHash = frameHash(window.lastFrame());
@@ -234,7 +234,7 @@ Replayer::Result Replayer::run(std::ostream& report) {
     if (!ended) {
         // A recording cut short, or one that went another way: let the game go
         // as the recorder did.
-        game->releaseAll(true);
+        game->releaseAll();
         sound->shutdown();
     }
     game->saveScores();

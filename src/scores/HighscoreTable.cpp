@@ -5,6 +5,7 @@
 #include "data/Credits.h"
 #include "gfx/Font.h"
 #include "platform/Clock.h"
+#include "platform/Messages.h"
 #include "platform/Store.h"
 #include "platform/VideoSurface.h"
 #include "scores/HighscoreHost.h"
@@ -271,17 +272,17 @@ bool HighscoreTable::wipeRunning() const {
 void HighscoreTable::typeChar(int32_t ch) {
     if (wipeRunning()) return;
     if (editIndex < 0 || editIndex >= maxRows) {
-        if (ch == 13) done = true;
+        if (ch == static_cast<int32_t>(vk::Return)) done = true;
         return;
     }
     char* name = names[editIndex];
     std::size_t length = std::strlen(name);
-    if (ch == 13) {
+    if (ch == static_cast<int32_t>(vk::Return)) {
         editIndex = -1;
         cursorY = 0;
         // Stored at once, so that a reload after a screen mode switch keeps the name.
         save();
-    } else if (ch == 8) {
+    } else if (ch == static_cast<int32_t>(vk::Back)) {
         if (length > 0) name[length - 1] = 0;
     } else if (isEntryChar(ch) && length < nameSize - 1) {
         name[length] = static_cast<char>(ch);

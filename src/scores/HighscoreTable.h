@@ -58,7 +58,7 @@ public:
     // One frame of the high-score screen into dest, within clip.
     void draw(VideoSurface* dest, const Rect* clip);
 
-    // A typed character; Enter (13) also comes from a left click.
+    // A typed character; Enter (vk::Return) also comes from a left click.
     void typeChar(int32_t ch);
 
     // Releases the screen picture and the snapshot; the rows stay.
@@ -75,7 +75,7 @@ public:
     // Whether a table name may be used as a store key at all.
     static bool isUsableName(std::string_view tableName);
 
-    // Fields, in the order the design gives them.
+    // The rows, then the screen: the wipe, the snapshot and the row being named.
     HighscoreHost* session = nullptr;
     char names[maxRows][nameSize] = {};
     int32_t scores[maxRows] = {};

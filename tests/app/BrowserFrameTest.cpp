@@ -41,7 +41,7 @@ protected:
 
 TEST_F(BrowserFrameTest, TakesEveryWaitingMessageThenDrawsOneFrameWithoutSleeping) {
     ASSERT_TRUE(frame());
-    ASSERT_EQ(game.state, Title);
+    ASSERT_EQ(game.state, GameState::Title);
     const uint32_t shown = window.framesShown();
     const uint32_t now = tickCount();
     for (int32_t x = 10; x <= 50; x += 10) window.post(msg::MouseMove, 0, makePointParam(x, 200));
@@ -79,7 +79,7 @@ TEST_F(BrowserFrameTest, LeavingTheClosingScreenEndsTheLoopWithItsExitCode) {
         window.post(msg::KeyUp, vk::Escape);
         ASSERT_TRUE(frame());
     }
-    EXPECT_EQ(game.state, Credits);
+    EXPECT_EQ(game.state, GameState::Credits);
     window.post(msg::KeyDown, vk::Escape);
     EXPECT_FALSE(frame()) << "the close, destroy and quit messages all come within one browser frame";
     EXPECT_EQ(exitCode, 0);

@@ -78,7 +78,7 @@ TEST_F(GameFaultsTest, SoundCardRemovedMidRoundGoesOnSilentAndComesBackWhenItCan
     ASSERT_TRUE(audible()) << "the title music plays";
     click(320, 240);
     run(5, 20);
-    ASSERT_EQ(game.state, InPlay);
+    ASSERT_EQ(game.state, GameState::InPlay);
 
     audio.unplug();
     run(1);
@@ -92,7 +92,7 @@ TEST_F(GameFaultsTest, SoundCardRemovedMidRoundGoesOnSilentAndComesBackWhenItCan
     window.post(msg::RButtonDown, 2, makePointParam(320, 240));
     game.mouseX = 630;
     run(50, 20);
-    EXPECT_EQ(game.state, InPlay);
+    EXPECT_EQ(game.state, GameState::InPlay);
     EXPECT_FALSE(audible());
 
     // A sound card is there again: the next try, a few seconds on, brings the sound back.
@@ -115,7 +115,7 @@ TEST_F(GameFaultsTest, SoundCardThatNeverComesBackIsAskedAgainOnlyNowAndThen) {
     // Minutes without a sound card: frames run, nothing is attached.
     run(3000, 50);
     EXPECT_TRUE(sound.outputLost());
-    EXPECT_EQ(game.state, Title);
+    EXPECT_EQ(game.state, GameState::Title);
     leave();
     EXPECT_FALSE(audio.attached());
 }
@@ -128,7 +128,7 @@ TEST_F(GameFaultsTest, DataSetCutShortOrGoneWhileRunningFailsTheNextModeSwitchWi
     game.exePath = copy.string();
     ASSERT_TRUE(program.startUp());
     run(2);
-    ASSERT_EQ(game.state, Title);
+    ASSERT_EQ(game.state, GameState::Title);
 
     const auto size = fs::file_size(copy);
     for (auto cut : {size - 1000, size / 2, uintmax_t{100}, uintmax_t{0}}) {
@@ -154,7 +154,7 @@ TEST_F(GameFaultsTest, DataSetCutShortOrGoneWhileRunningFailsTheNextModeSwitchWi
     fs::copy_file(kGame, copy);
     window.post(msg::SysChar, 13);
     run(3);
-    EXPECT_EQ(game.state, Title);
+    EXPECT_EQ(game.state, GameState::Title);
     EXPECT_EQ(game.backdrop.layerCount(), 4);
     leave();
 }

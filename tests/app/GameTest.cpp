@@ -95,7 +95,7 @@ std::vector<int32_t> expectedProgress() {
 
 TEST_F(GameTest, StartUpReachesTheTitleWithProgressFollowingTheEntrySizes) {
     ASSERT_TRUE(program.startUp());
-    EXPECT_EQ(game.state, Title);
+    EXPECT_EQ(game.state, GameState::Title);
     EXPECT_EQ(window.progress, expectedProgress());
     // The shipped set-up starts full screen, 640 x 480, rounds of 2:00.
     EXPECT_TRUE(game.fullScreen);
@@ -114,20 +114,20 @@ TEST_F(GameTest, StartUpReachesTheTitleWithProgressFollowingTheEntrySizes) {
 TEST_F(GameTest, EscapeWalksTitleHighScoresCreditsAndCloses) {
     ASSERT_TRUE(program.startUp());
     run(2);
-    ASSERT_EQ(game.state, Title);
+    ASSERT_EQ(game.state, GameState::Title);
     key(vk::Escape);
     run(1);
-    EXPECT_EQ(game.state, HighScores);
+    EXPECT_EQ(game.state, GameState::HighScores);
     EXPECT_EQ(game.session.highScores.pendingScore, 0) << "no score is handed over from the title";
     key(vk::Escape);
     run(1);
-    EXPECT_EQ(game.state, Credits);
+    EXPECT_EQ(game.state, GameState::Credits);
     key(vk::Escape);
     int code = -1;
     while (program.step(code)) {}
     EXPECT_EQ(code, 0);
     EXPECT_TRUE(window.isDestroyed());
-    EXPECT_EQ(game.display.directDraw(), nullptr) << "everything released on destroy";
+    EXPECT_EQ(game.display.device(), nullptr) << "everything released on destroy";
     EXPECT_TRUE(game.session.titleImage.isEmpty());
 }
 
@@ -136,7 +136,7 @@ TEST_F(GameTest, ALeftClickOnTheClosingScreenEndsTheProgram) {
     key(vk::Escape);
     key(vk::Escape);
     run(1);
-    ASSERT_EQ(game.state, Credits);
+    ASSERT_EQ(game.state, GameState::Credits);
     post(msg::LButtonDown, 1, makePointParam(10, 10));
     int code = -1;
     while (program.step(code)) {}
@@ -146,7 +146,7 @@ TEST_F(GameTest, ALeftClickOnTheClosingScreenEndsTheProgram) {
 TEST_F(GameTest, WithoutTheArchiveTheGameStaysStartingAndEscapeCloses) {
     game.exePath = "/nonexistent/vandrel";
     ASSERT_TRUE(program.startUp()) << "only the display can stop the start";
-    EXPECT_EQ(game.state, Starting);
+    EXPECT_EQ(game.state, GameState::Starting);
     EXPECT_FALSE(game.fullScreen) << "the built-in set-up is a window";
     run(3);
     EXPECT_EQ(window.lastFrame().rgbAt(320, 240), 0u) << "frames draw nothing";
@@ -161,17 +161,17 @@ TEST_F(GameTest, AltEnterMidRoundEndsOnTheTitleWithTheBarFull) {
     run(1);
     post(msg::LButtonDown, 1, makePointParam(320, 240));
     run(5, 20);
-    ASSERT_EQ(game.state, InPlay);
+    ASSERT_EQ(game.state, GameState::InPlay);
     post(msg::SysChar, 13);
     run(1);
-    EXPECT_EQ(game.state, Title);
+    EXPECT_EQ(game.state, GameState::Title);
     EXPECT_EQ(game.session.loadProgress, 100);
     EXPECT_FALSE(game.fullScreen);
     EXPECT_FALSE(window.isFullScreen());
     EXPECT_EQ(game.display.backBuffer()->format(), PixelFormat::xrgb32());
     post(msg::SysChar, 13);
     run(1);
-    EXPECT_EQ(game.state, Title);
+    EXPECT_EQ(game.state, GameState::Title);
     EXPECT_TRUE(game.fullScreen);
     EXPECT_EQ(game.display.backBuffer()->format(), PixelFormat::rgb565());
     EXPECT_EQ(game.session.music.state(), StreamingSound::State::Playing);
@@ -180,7 +180,7 @@ TEST_F(GameTest, AltEnterMidRoundEndsOnTheTitleWithTheBarFull) {
 TEST_F(GameTest, HeldArrowScrollsByTheHeldMillisecondsInEveryState) {
     ASSERT_TRUE(program.startUp());
     run(1);
-    ASSERT_EQ(game.state, Title);
+    ASSERT_EQ(game.state, GameState::Title);
     game.scroll = 0;
     post(msg::KeyDown, vk::Left);
     run(100, 15); // 1500 ms held
@@ -198,7 +198,7 @@ TEST_F(GameTest, TheMouseScrollsByTheCubeOfItsDistanceFromTheMiddle) {
     ASSERT_TRUE(program.startUp());
     post(msg::LButtonDown, 1, makePointParam(320, 240));
     run(1);
-    ASSERT_EQ(game.state, InPlay);
+    ASSERT_EQ(game.state, GameState::InPlay);
     const int32_t maxScroll = game.backdrop.maxLayerWidth() - 640;
     ASSERT_EQ(maxScroll, 2880);
 
@@ -230,7 +230,7 @@ TEST_F(GameTest, HalfLoadedTitleIsColourOnTheLeftAndGreyOnTheRight) {
     post(msg::SysChar, 13); // to a window: a 32-bit frame, exact colours
     run(1);
     ASSERT_FALSE(game.fullScreen);
-    game.state = Loading;
+    game.state = GameState::Loading;
     game.session.loadProgress = 50;
     ASSERT_TRUE(game.frameTick());
     const ShownFrame& f = window.lastFrame();
@@ -263,13 +263,13 @@ TEST_F(GameTest, SnapshotBeforeAnyCrossHairFrameIsEmptyAndLaterHoldsTheFrame) {
     // The loading pass drew no cross-hair yet.
     key(vk::Escape);
     run(1);
-    ASSERT_EQ(game.state, HighScores);
+    ASSERT_EQ(game.state, GameState::HighScores);
     EXPECT_EQ(game.session.highScores.snapshot, nullptr);
     // The table reports its screen finished: back to the title, a frame, Escape again.
     game.session.highScores.done = true;
     run(2);
     EXPECT_FALSE(game.session.highScores.done) << "the report is cleared";
-    ASSERT_EQ(game.state, Title);
+    ASSERT_EQ(game.state, GameState::Title);
     key(vk::Escape);
     run(1);
     ASSERT_NE(game.session.highScores.snapshot, nullptr);
@@ -305,11 +305,11 @@ TEST_F(GameTest, TheRoundsFirstFrameScrollsByOneFramesTimeHoweverLongTheTitleSto
     ASSERT_TRUE(program.startUp());
     post(msg::MouseMove, 0, makePointParam(600, 240)); // c = 2: 8 pixels per 20 ms
     run(250, 20);                                      // five seconds on the title
-    ASSERT_EQ(game.state, Title);
+    ASSERT_EQ(game.state, GameState::Title);
     game.scroll = 1000;
     post(msg::LButtonDown, 1, makePointParam(600, 240));
     run(1, 20);
-    ASSERT_EQ(game.state, InPlay);
+    ASSERT_EQ(game.state, GameState::InPlay);
     EXPECT_EQ(game.scroll, 1000 + 8 * 19 / 20) << "the click's turn and one frame of 19 ms";
     run(10, 20);
     EXPECT_EQ(game.scroll, 1007 + 10 * 8) << "then 20 ms a frame as before";
@@ -319,7 +319,7 @@ TEST_F(GameTest, PlayResumingAfterAMinimiseScrollsByOneFramesTime) {
     ASSERT_TRUE(program.startUp());
     post(msg::LButtonDown, 1, makePointParam(320, 240));
     run(1);
-    ASSERT_EQ(game.state, InPlay);
+    ASSERT_EQ(game.state, GameState::InPlay);
     post(msg::MouseMove, 0, makePointParam(600, 240));
     run(1, 20);
     game.scroll = 1000;

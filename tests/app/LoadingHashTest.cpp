@@ -139,7 +139,7 @@ std::vector<std::string> fingerprintPass(bool fullScreen, bool secondThread, con
     if (!game->display.open(&window, fullScreen, game->session.setup.screenWidth, game->session.setup.screenHeight))
         return out;
     game->fullLoad();
-    out.push_back("state " + std::to_string(game->state));
+    out.push_back("state " + std::to_string(static_cast<int32_t>(game->state)));
 
     const auto picture = [&](const std::string& name, const Surface& s) {
         out.push_back("picture " + name + " " + std::to_string(s.width()) + "x" + std::to_string(s.height()) + " " +
@@ -176,7 +176,7 @@ std::vector<std::string> fingerprintPass(bool fullScreen, bool secondThread, con
     effect("empty", session.emptySound);
     effect("reload", session.reloadSound);
     out.insert(out.end(), window.frames.begin(), window.frames.end());
-    game->releaseAll(false);
+    game->releaseAll();
     return out;
 }
 

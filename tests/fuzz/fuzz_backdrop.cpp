@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     vandrel::fuzz::EntryArchive entry("back.nb", data, size);
     if (!entry.reader()) return 0;
     vandrel::Backdrop backdrop;
-    vandrel::loadImageList(entry.reader(), &backdrop, &rig.device);
+    (void)vandrel::loadImageList(entry.reader(), &backdrop, &rig.device); // what was read before a failure is drawn
     const int32_t widest = backdrop.maxLayerWidth();
     for (int32_t scroll : {0, widest > 640 ? widest - 640 : 0}) {
         for (int32_t layer = 0; layer < 6; ++layer) {

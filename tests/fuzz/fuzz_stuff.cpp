@@ -38,12 +38,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     vandrel::Session session(rig.store);
     // Each pass ends at the first failure it cannot step over, as the game's do.
     try {
-        session.loadSetup(entry.reader());
+        (void)session.loadSetup(entry.reader());
     } catch (const vandrel::LoadError&) {}
     try {
         if (vandrel::BlockReader* reader = entry.reopen()) {
-            session.loadTitle(reader, &rig.device);
-            session.loadScreens(reader, &rig.device);
+            (void)session.loadTitle(reader, &rig.device); // the game reads on after a failure too
+            (void)session.loadScreens(reader, &rig.device);
         }
     } catch (const vandrel::LoadError&) {}
     const vandrel::Rect clip{0, 0, 640, 480};

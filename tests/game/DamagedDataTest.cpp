@@ -43,7 +43,7 @@ protected:
 
     // A title picture of one colour, as the title loader leaves it.
     void makeTitle(int32_t w, int32_t h, uint8_t r, uint8_t g, uint8_t b) {
-        ASSERT_TRUE(session.titleImage.create(w, h, &device, true));
+        ASSERT_TRUE(session.titleImage.create(w, h, &device));
         std::vector<uint8_t> row(static_cast<size_t>(w) * 3);
         for (int32_t x = 0; x < w; ++x) {
             row[static_cast<size_t>(x) * 3] = b;
@@ -116,7 +116,7 @@ TEST_F(DamagedDataTest, AnEndlessRoundLengthStopsAtTheLargestClock) {
 }
 
 TEST_F(DamagedDataTest, AHugeMagazineDrawsTheCartridgesThatFitAndNoMore) {
-    ASSERT_TRUE(session.ammoImage.create(20, 40, &device, true));
+    ASSERT_TRUE(session.ammoImage.create(20, 40, &device));
     std::vector<uint8_t> row(20 * 3, 0xE0);
     session.ammoImage.lock();
     for (int32_t y = 0; y < 40; ++y) session.ammoImage.putRow(row.data(), y, false);

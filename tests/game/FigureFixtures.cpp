@@ -9,7 +9,7 @@ std::unique_ptr<Frame> makeFrame(VideoDevice& device, int32_t w, int32_t h, uint
                                  uint8_t blue, uint8_t green, uint8_t red) {
     auto frame = std::make_unique<Frame>();
     frame->info = info;
-    if (!frame->surface.create(w, h, &device, true) || !frame->surface.lock()) return frame;
+    if (!frame->surface.create(w, h, &device) || !frame->surface.lock()) return frame;
     std::vector<uint8_t> row(static_cast<size_t>(w) * 3);
     std::vector<uint8_t> mask(static_cast<size_t>(w));
     for (int32_t y = 0; y < h; ++y) {

@@ -78,13 +78,13 @@ protected:
 TEST_F(RoundPlayTest, ARoundScoresHitsAndEndsOnTheHighScoreScreenWithItsScorePending) {
     ASSERT_TRUE(program.startUp());
     run(1);
-    ASSERT_EQ(game.state, Title);
+    ASSERT_EQ(game.state, GameState::Title);
     EXPECT_EQ(game.figures.typeCount(), 12);
     EXPECT_EQ(game.figures.animations.size(), 8u);
 
     click(320, 240);
     run(1, 16);
-    ASSERT_EQ(game.state, InPlay);
+    ASSERT_EQ(game.state, GameState::InPlay);
     EXPECT_EQ(game.session.secondsLeft, 120); // 2:00 first
     EXPECT_EQ(game.session.ammo, 10);
     EXPECT_EQ(game.session.score, 0);
@@ -108,8 +108,8 @@ TEST_F(RoundPlayTest, ARoundScoresHitsAndEndsOnTheHighScoreScreenWithItsScorePen
     EXPECT_EQ(game.session.score, score);
 
     // The clock runs out a second after 0:00.
-    for (int i = 0; i < 200 && game.state == InPlay; ++i) run(1, 1001);
-    ASSERT_EQ(game.state, HighScores);
+    for (int i = 0; i < 200 && game.state == GameState::InPlay; ++i) run(1, 1001);
+    ASSERT_EQ(game.state, GameState::HighScores);
     EXPECT_EQ(game.session.highScores.pendingScore, score);
     EXPECT_EQ(game.session.score, 0);
     EXPECT_EQ(game.session.roundOver, 0);

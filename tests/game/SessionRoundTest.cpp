@@ -76,7 +76,7 @@ TEST_F(SessionRoundTest, TheScoreNeverGoesBelowZeroNorWrapsAround) {
 
 TEST_F(SessionRoundTest, TheCartridgesStandInARowFromTheRightEdge) {
     // A 10 x 20 cartridge, opaque.
-    ASSERT_TRUE(session.ammoImage.create(10, 20, &device, true));
+    ASSERT_TRUE(session.ammoImage.create(10, 20, &device));
     ASSERT_TRUE(session.ammoImage.lock());
     std::vector<uint8_t> row(30, 90);
     for (int32_t y = 0; y < 20; ++y) session.ammoImage.putRow(row.data(), y, true);

@@ -31,7 +31,7 @@ TEST(Display, WindowBackBufferFollowsTheClientArea) {
     EXPECT_EQ(d.backBuffer()->height(), 600);
     d.fitBackBuffer(Rect{0, 0, 0, 0});
     EXPECT_EQ(d.backBuffer(), nullptr);
-    EXPECT_FALSE(d.present(0, 0, false)) << "nothing to present without a back buffer";
+    EXPECT_FALSE(d.present(0, 0)) << "nothing to present without a back buffer";
     EXPECT_EQ(w.framesShown(), 0u);
 }
 
@@ -43,7 +43,7 @@ TEST(Display, WindowPresentCopiesTheFrameOneToOne) {
     fillBack(d, 0x102030);
     Rect corner{630, 470, 640, 480};
     ASSERT_TRUE(d.backBuffer()->fill(&corner, 0xFF0000));
-    ASSERT_TRUE(d.present(0, 0, false));
+    ASSERT_TRUE(d.present(0, 0));
     ASSERT_EQ(w.framesShown(), 1u);
     const ShownFrame& f = w.lastFrame();
     EXPECT_EQ(f.width, 640);
@@ -52,7 +52,7 @@ TEST(Display, WindowPresentCopiesTheFrameOneToOne) {
     EXPECT_EQ(f.rgbAt(639, 479), 0xFF0000u);
     EXPECT_EQ(f.rgbAt(629, 479), 0x102030u);
     // An offset frame is clipped to the client area, not refused.
-    ASSERT_TRUE(d.present(-10, 0, false));
+    ASSERT_TRUE(d.present(-10, 0));
     EXPECT_EQ(w.lastFrame().rgbAt(629, 479), 0xFF0000u);
 }
 
@@ -68,7 +68,7 @@ TEST(Display, FullScreenIsASixteenBitFlipChain) {
     EXPECT_EQ(d.backBuffer(), back) << "full screen ignores the client area";
 
     fillBack(d, 0xF800); // red
-    ASSERT_TRUE(d.present(0, 0, false));
+    ASSERT_TRUE(d.present(0, 0));
     EXPECT_EQ(w.lastFrame().rgbAt(5, 5), 0xF80000u);
     EXPECT_EQ(d.backBuffer(), back) << "the back buffer stays the same object";
     // After the flip the back buffer holds the frame shown before (black).
@@ -95,13 +95,13 @@ TEST(Display, CloseIsHarmlessTwiceAndOpenWorksAgain) {
     Display d;
     EXPECT_FALSE(d.open(nullptr, false, 640, 480));
     ASSERT_TRUE(d.open(&w, true, 640, 480));
-    d.close(false);
-    d.close(true);
+    d.close();
+    d.close();
     EXPECT_EQ(d.backBuffer(), nullptr);
-    EXPECT_EQ(d.directDraw(), nullptr);
+    EXPECT_EQ(d.device(), nullptr);
     ASSERT_TRUE(d.open(&w, false, 640, 480));
     d.fitBackBuffer(Rect{0, 0, 640, 480});
-    EXPECT_TRUE(d.present(0, 0, false));
+    EXPECT_TRUE(d.present(0, 0));
 }
 
 TEST(Display, AFullScreenModeOfNoSizeFailsAndLeavesItClosed) {

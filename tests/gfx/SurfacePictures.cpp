@@ -9,7 +9,7 @@
 namespace vandrel::test {
 
 void fillSurface(Surface& surface, VideoDevice& device, const Picture& picture, const std::vector<uint8_t>* mask) {
-    if (!surface.create(picture.width, picture.height, &device, true) || !surface.lock())
+    if (!surface.create(picture.width, picture.height, &device) || !surface.lock())
         throw std::runtime_error("cannot make a test surface");
     std::vector<uint8_t> row(static_cast<size_t>(picture.width) * 3);
     for (int32_t y = 0; y < picture.height; ++y) {

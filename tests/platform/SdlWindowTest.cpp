@@ -52,7 +52,7 @@ protected:
     std::vector<bool> activity() {
         std::vector<bool> out;
         for (const Message& m : drain())
-            if (m.message == msg::Activate) out.push_back(((m.wParam >> 16) & 0xFFFF) == 0);
+            if (m.message == msg::Activate) out.push_back((m.wParam & kActivateMinimised) == 0);
         return out;
     }
     void pushMotion(int32_t x, int32_t y) {

@@ -65,7 +65,7 @@ protected:
         run(10);
         click(320, 240);
         run(40);
-        EXPECT_EQ(rec.game().state, InPlay);
+        EXPECT_EQ(rec.game().state, GameState::InPlay);
         click(600, 300);
         run(20);
         click(20, 3);
@@ -108,7 +108,7 @@ TEST_F(ReplayerTest, AnHonestRecordingReplaysToTheSameEnd) {
     const ReplayLog log = parse(record());
     ASSERT_TRUE(log.end.has_value());
     EXPECT_EQ(log.randState, 1u);
-    EXPECT_EQ(log.end->check.state, Credits);
+    EXPECT_EQ(log.end->check.state, static_cast<int32_t>(GameState::Credits));
 
     // Another process state: the random generator moved on, the clock elsewhere.
     setGameRandState(4242);
@@ -126,7 +126,7 @@ TEST_F(ReplayerTest, TamperedRecordingsDiverge) {
 
     ReplayLog frame = honest;
     for (ReplayEvent& e : frame.events)
-        if (e.kind == ReplayEvent::Kind::Check && e.check.state == InPlay) {
+        if (e.kind == ReplayEvent::Kind::Check && e.check.state == static_cast<int32_t>(GameState::InPlay)) {
             e.check.frameHash ^= 1;
             break;
         }

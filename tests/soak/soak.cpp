@@ -157,13 +157,13 @@ int main(int argc, char** argv) {
         auto sound = std::make_unique<SoundSystem>();
         game->exePath = gamePath;
         Program program(*game, *sound, window);
-        if (!program.startUp() || game->state != Title) {
+        if (!program.startUp() || game->state != GameState::Title) {
             std::fprintf(stderr, "soak: the game did not reach its title\n");
             return 1;
         }
         Dice dice(seed);
         const uint32_t end = clock.now() + static_cast<uint32_t>(minutes * 60000.0);
-        int32_t lastState = game->state;
+        GameState lastState = game->state;
         uint32_t nextSwitch = clock.now() + switchEvery * 1000;
         bool leftHeld = false, rightHeld = false;
         int code = 0;
@@ -171,8 +171,8 @@ int main(int argc, char** argv) {
         auto at = [&](int32_t x, int32_t y) { return makePointParam(x, y); };
 
         while (static_cast<int32_t>(end - clock.now()) > 0) {
-            const int32_t state = game->state;
-            if (state == Title && roundSeconds > 0) {
+            const GameState state = game->state;
+            if (state == GameState::Title && roundSeconds > 0) {
                 // Shorter rounds than the data set's, set again after every reload.
                 game->session.setup.roundMinutes = 0;
                 game->session.setup.roundSeconds = roundSeconds;
@@ -180,13 +180,13 @@ int main(int argc, char** argv) {
             const int32_t x = dice.range(-20, 660), y = dice.range(-20, 500);
             if (dice.chance(3)) post(msg::MouseMove, 0, at(x, y));
             switch (state) {
-            case Title:
+            case GameState::Title:
                 if (dice.chance(40))
                     post(msg::LButtonDown, 1, at(x, y));
                 else if (dice.chance(3000))
                     post(msg::KeyDown, vk::Escape);
                 break;
-            case InPlay:
+            case GameState::InPlay:
                 if (dice.chance(6)) {
                     post(msg::LButtonDown, 1, at(x, y));
                     post(msg::LButtonUp, 1, at(x, y));
@@ -209,7 +209,7 @@ int main(int argc, char** argv) {
                     ++switches;
                 }
                 break;
-            case HighScores:
+            case GameState::HighScores:
                 if (dice.chance(20)) {
                     const int32_t pick = dice.range(0, 40);
                     const uint32_t ch = pick < 26 ? 'a' + pick : pick < 30 ? 8 : pick < 32 ? 13 : dice.range(32, 255);
@@ -232,7 +232,7 @@ int main(int argc, char** argv) {
             audio.clearMixed();
             ++frames;
 
-            if (game->state == HighScores && lastState == InPlay) {
+            if (game->state == GameState::HighScores && lastState == GameState::InPlay) {
                 ++rounds;
                 bestScore = std::max(bestScore, game->session.highScores.pendingScore);
                 samples.push_back(

@@ -37,7 +37,7 @@ bool fail(const char* what) {
 void shootFor(ScriptedGame& g, uint32_t ms, uint32_t pauseMs, int& hits, int& misses) {
     const uint32_t until = g.tick() + ms;
     int shot = 0;
-    while (static_cast<int32_t>(until - g.tick()) > 0 && g.game().state == InPlay && !g.ended()) {
+    while (static_cast<int32_t>(until - g.tick()) > 0 && g.game().state == GameState::InPlay && !g.ended()) {
         if (!g.game().session.hasAmmo()) {
             g.rightClick();
             g.run(pauseMs);
@@ -63,10 +63,10 @@ void shootFor(ScriptedGame& g, uint32_t ms, uint32_t pauseMs, int& hits, int& mi
 bool leave(ScriptedGame& g) {
     g.press(vk::Escape);
     g.run(3000);
-    if (g.game().state != HighScores) return fail("Escape did not open the table");
+    if (g.game().state != GameState::HighScores) return fail("Escape did not open the table");
     g.press(vk::Escape);
     g.run(1500);
-    if (g.game().state != Credits) return fail("Escape did not open the credits");
+    if (g.game().state != GameState::Credits) return fail("Escape did not open the credits");
     g.click(320, 240);
     return g.runToEnd(2000) || fail("the game did not end");
 }
@@ -74,10 +74,10 @@ bool leave(ScriptedGame& g) {
 bool startRound(ScriptedGame& g) {
     g.moveTo(320, 240);
     g.run(600);
-    if (g.game().state != Title) return fail("no title screen");
+    if (g.game().state != GameState::Title) return fail("no title screen");
     g.click(320, 240);
     g.run(kFrameMs);
-    return g.game().state == InPlay || fail("the click did not start a round");
+    return g.game().state == GameState::InPlay || fail("the click did not start a round");
 }
 
 // A whole round to the clock's end with hits and misses, then a name for the
@@ -86,7 +86,8 @@ bool round(ScriptedGame& g) {
     if (!startRound(g)) return false;
     int hits = 0, misses = 0;
     shootFor(g, 200000, 700, hits, misses);
-    if (!g.runUntil([&] { return g.game().state == HighScores; }, 5000)) return fail("the round did not end");
+    if (!g.runUntil([&] { return g.game().state == GameState::HighScores; }, 5000))
+        return fail("the round did not end");
     std::printf("round: %d hits, %d misses, score %d\n", hits, misses, g.game().session.highScores.pendingScore);
     if (hits < 3 || misses < 1) return fail("too few hits or misses");
     // The wipe, then the name, with a slip mended on the way, then a click on
@@ -99,7 +100,8 @@ bool round(ScriptedGame& g) {
     g.press(vk::Return);
     g.run(1500);
     g.click(320, 240);
-    if (!g.runUntil([&] { return g.game().state == Title; }, 3000)) return fail("the name entry did not end");
+    if (!g.runUntil([&] { return g.game().state == GameState::Title; }, 3000))
+        return fail("the name entry did not end");
     return leave(g);
 }
 
@@ -112,12 +114,13 @@ bool altEnter(ScriptedGame& g) {
     const bool fullScreen = g.game().fullScreen;
     g.altEnter();
     g.run(500);
-    if (g.game().state != Title || g.game().fullScreen == fullScreen) return fail("the first Alt+Enter did not switch");
+    if (g.game().state != GameState::Title || g.game().fullScreen == fullScreen)
+        return fail("the first Alt+Enter did not switch");
     if (!startRound(g)) return false;
     shootFor(g, 3000, 500, hits, misses);
     g.altEnter();
     g.run(500);
-    if (g.game().state != Title || g.game().fullScreen != fullScreen)
+    if (g.game().state != GameState::Title || g.game().fullScreen != fullScreen)
         return fail("the second Alt+Enter did not switch");
     if (!startRound(g)) return false;
     shootFor(g, 3000, 500, hits, misses);

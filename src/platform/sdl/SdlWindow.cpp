@@ -70,10 +70,10 @@ uint32_t controlChar(uint32_t vkCode) {
 }
 
 // The window's icon, drawn at a size window managers show well in task switchers.
-[[maybe_unused]] SDL_Surface* makeIcon() {
+[[maybe_unused]] SdlHandle<SDL_Surface> makeIcon() {
     constexpr int size = 64;
     std::vector<uint8_t> rgba = drawGameIcon(size);
-    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, size, size, 32, SDL_PIXELFORMAT_RGBA32);
+    SdlHandle<SDL_Surface> s(SDL_CreateRGBSurfaceWithFormat(0, size, size, 32, SDL_PIXELFORMAT_RGBA32));
     if (!s) return nullptr;
     for (int y = 0; y < size; ++y)
         std::memcpy(static_cast<uint8_t*>(s->pixels) + y * s->pitch, rgba.data() + y * size * 4, size * 4);
@@ -113,6 +113,11 @@ void registerWindowClass() {
 
 } // namespace
 
+void SdlRelease::operator()(SDL_Window* window) const { SDL_DestroyWindow(window); }
+void SdlRelease::operator()(SDL_Renderer* renderer) const { SDL_DestroyRenderer(renderer); }
+void SdlRelease::operator()(SDL_Texture* texture) const { SDL_DestroyTexture(texture); }
+void SdlRelease::operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
+
 std::unique_ptr<SdlWindow> SdlWindow::create(std::string& error, const ScreenOptions& options) {
 #ifdef _WIN32
     registerWindowClass();
@@ -135,25 +140,21 @@ std::unique_ptr<SdlWindow> SdlWindow::create(std::string& error, const ScreenOpt
     std::unique_ptr<SdlWindow> w(new SdlWindow());
     w->options_ = options;
     // High-density screens draw with real pixels; sizes stay in points.
-    w->window_ = SDL_CreateWindow("Vandrel", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 640, 480,
-                                  SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
+    w->window_.reset(SDL_CreateWindow("Vandrel", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 640, 480,
+                                      SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI));
     if (!w->window_) {
         error = SDL_GetError();
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return nullptr;
     }
 #ifndef _WIN32
-    if (SDL_Surface* icon = makeIcon()) {
-        SDL_SetWindowIcon(w->window_, icon);
-        SDL_FreeSurface(icon);
-    }
+    if (const SdlHandle<SDL_Surface> icon = makeIcon()) SDL_SetWindowIcon(w->window_.get(), icon.get());
 #endif
-    w->renderer_ = SDL_CreateRenderer(w->window_, -1, SDL_RENDERER_PRESENTVSYNC);
-    if (!w->renderer_) w->renderer_ = SDL_CreateRenderer(w->window_, -1, SDL_RENDERER_SOFTWARE);
+    w->renderer_.reset(SDL_CreateRenderer(w->window_.get(), -1, SDL_RENDERER_PRESENTVSYNC));
+    if (!w->renderer_) w->renderer_.reset(SDL_CreateRenderer(w->window_.get(), -1, SDL_RENDERER_SOFTWARE));
     if (!w->renderer_) {
         error = SDL_GetError();
-        SDL_DestroyWindow(w->window_);
-        w->window_ = nullptr;
+        w->window_.reset();
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return nullptr;
     }
@@ -168,12 +169,10 @@ SdlWindow::~SdlWindow() {
 }
 
 void SdlWindow::destroy() {
-    if (texture_) SDL_DestroyTexture(texture_);
-    texture_ = nullptr;
-    if (renderer_) SDL_DestroyRenderer(renderer_);
-    renderer_ = nullptr;
-    if (window_) SDL_DestroyWindow(window_);
-    window_ = nullptr;
+    // The texture belongs to the renderer, the renderer to the window.
+    texture_.reset();
+    renderer_.reset();
+    window_.reset();
 }
 
 void SdlWindow::pumpEvents() {
@@ -194,7 +193,7 @@ void SdlWindow::translate(const SDL_Event& e) {
     switch (e.type) {
     case SDL_QUIT: post(msg::Close); break;
     case SDL_WINDOWEVENT:
-        if (e.window.windowID == SDL_GetWindowID(window_)) translateWindowEvent(e.window.event);
+        if (e.window.windowID == SDL_GetWindowID(window_.get())) translateWindowEvent(e.window.event);
         break;
     case SDL_MOUSEMOTION: {
         uint64_t keys = 0;
@@ -289,8 +288,8 @@ void SdlWindow::postActivation(uint64_t state) {
 
 PresentationShape SdlWindow::shape(int32_t frameWidth, int32_t frameHeight) const {
     PresentationShape s;
-    SDL_GetWindowSize(window_, &s.windowWidth, &s.windowHeight);
-    if (!renderer_ || SDL_GetRendererOutputSize(renderer_, &s.outputWidth, &s.outputHeight) != 0) {
+    SDL_GetWindowSize(window_.get(), &s.windowWidth, &s.windowHeight);
+    if (!renderer_ || SDL_GetRendererOutputSize(renderer_.get(), &s.outputWidth, &s.outputHeight) != 0) {
         s.outputWidth = s.windowWidth;
         s.outputHeight = s.windowHeight;
     }
@@ -310,13 +309,13 @@ FramePoint SdlWindow::toFrame(int32_t x, int32_t y) const {
 int32_t SdlWindow::fittingScale(int32_t width, int32_t height) const {
     if (options_.windowScale > 0) return options_.windowScale;
     SDL_Rect usable;
-    int display = SDL_GetWindowDisplayIndex(window_);
+    int display = SDL_GetWindowDisplayIndex(window_.get());
     if (display < 0) display = 0;
     if (SDL_GetDisplayUsableBounds(display, &usable) != 0) return 1;
     // The frame around the client area, once the window manager has told;
     // before the window is first shown a title bar's worth is kept free.
     int top = 0, left = 0, bottom = 0, right = 0;
-    if (SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) != 0 || top + bottom == 0) {
+    if (SDL_GetWindowBordersSize(window_.get(), &top, &left, &bottom, &right) != 0 || top + bottom == 0) {
         top = 32;
         left = right = bottom = 0;
     }
@@ -339,7 +338,7 @@ bool SdlWindow::clientRect(Rect& out) const {
     return true;
 }
 
-uint32_t SdlWindow::windowId() const { return window_ ? SDL_GetWindowID(window_) : 0; }
+uint32_t SdlWindow::windowId() const { return window_ ? SDL_GetWindowID(window_.get()) : 0; }
 
 void SdlWindow::clientSize(int32_t& width, int32_t& height) const {
     Rect r;
@@ -351,7 +350,7 @@ void SdlWindow::clientSize(int32_t& width, int32_t& height) const {
 void SdlWindow::setFullScreen(bool fullScreen) {
     if (!window_) return;
     fullScreen_ = fullScreen;
-    SDL_SetWindowFullscreen(window_, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    SDL_SetWindowFullscreen(window_.get(), fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
 }
 
 void SdlWindow::setClientSize(int32_t width, int32_t height) {
@@ -364,20 +363,21 @@ void SdlWindow::setClientSize(int32_t width, int32_t height) {
     const int32_t scale = fittingScale(width, height);
     outerWidth_ = width * scale;
     outerHeight_ = height * scale;
-    SDL_SetWindowMinimumSize(window_, outerWidth_, outerHeight_);
-    SDL_SetWindowMaximumSize(window_, outerWidth_, outerHeight_);
+    SDL_SetWindowMinimumSize(window_.get(), outerWidth_, outerHeight_);
+    SDL_SetWindowMaximumSize(window_.get(), outerWidth_, outerHeight_);
     // In full screen SDL keeps size and place for the way back to a window;
     // resizing after that would leave SDL's idea of the size behind a window
     // manager that refuses it without a word.
-    SDL_SetWindowSize(window_, outerWidth_, outerHeight_);
-    const int display = std::max(0, SDL_GetWindowDisplayIndex(window_));
-    SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED_DISPLAY(display), SDL_WINDOWPOS_CENTERED_DISPLAY(display));
+    SDL_SetWindowSize(window_.get(), outerWidth_, outerHeight_);
+    const int display = std::max(0, SDL_GetWindowDisplayIndex(window_.get()));
+    SDL_SetWindowPosition(window_.get(), SDL_WINDOWPOS_CENTERED_DISPLAY(display),
+                          SDL_WINDOWPOS_CENTERED_DISPLAY(display));
 }
 
 void SdlWindow::show() {
     if (!window_) return;
-    SDL_ShowWindow(window_);
-    SDL_RaiseWindow(window_);
+    SDL_ShowWindow(window_.get());
+    SDL_RaiseWindow(window_.get());
     // A shown window is an active one, before its first event arrives.
     post(msg::Activate, kActive);
 }
@@ -395,26 +395,28 @@ bool SdlWindow::showFrame(const VideoSurface& frame) {
     uint32_t format = sdlFormatOf(frame.format());
     if (format == SDL_PIXELFORMAT_UNKNOWN) return false;
     if (!texture_ || format != textureFormat_ || frame.width() != textureWidth_ || frame.height() != textureHeight_) {
-        if (texture_) SDL_DestroyTexture(texture_);
-        texture_ = SDL_CreateTexture(renderer_, format, SDL_TEXTUREACCESS_STREAMING, frame.width(), frame.height());
+        texture_.reset(); // the old one goes before the new one is made
+        texture_.reset(
+            SDL_CreateTexture(renderer_.get(), format, SDL_TEXTUREACCESS_STREAMING, frame.width(), frame.height()));
         if (!texture_) return false;
         textureFormat_ = format;
         textureWidth_ = frame.width();
         textureHeight_ = frame.height();
     }
-    if (SDL_UpdateTexture(texture_, nullptr, frame.pixels(), frame.pitch()) != 0) return false;
+    if (SDL_UpdateTexture(texture_.get(), nullptr, frame.pixels(), frame.pitch()) != 0) return false;
     // Scaled with its aspect kept, black bars around it. Whole multiples keep
     // every pixel square and sharp; between them the player's filter decides.
     const Rect r = frameRectOnOutput(shape(frame.width(), frame.height()));
     if (r.width() <= 0 || r.height() <= 0) return false;
     const bool whole = r.width() % frame.width() == 0 && r.height() % frame.height() == 0 &&
                        r.width() / frame.width() == r.height() / frame.height();
-    SDL_SetTextureScaleMode(texture_, whole || !options_.linearFilter ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
+    SDL_SetTextureScaleMode(texture_.get(),
+                            whole || !options_.linearFilter ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
     const SDL_Rect dst{r.left, r.top, r.width(), r.height()};
-    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-    SDL_RenderClear(renderer_);
-    if (SDL_RenderCopy(renderer_, texture_, nullptr, &dst) != 0) return false;
-    SDL_RenderPresent(renderer_);
+    SDL_SetRenderDrawColor(renderer_.get(), 0, 0, 0, 255);
+    SDL_RenderClear(renderer_.get());
+    if (SDL_RenderCopy(renderer_.get(), texture_.get(), nullptr, &dst) != 0) return false;
+    SDL_RenderPresent(renderer_.get());
     return true;
 }
 

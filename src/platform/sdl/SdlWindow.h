@@ -13,9 +13,20 @@
 struct SDL_Window;
 struct SDL_Renderer;
 struct SDL_Texture;
+struct SDL_Surface;
 union SDL_Event;
 
 namespace vandrel {
+
+// SDL's handles, each let go by its own function when its owner goes.
+struct SdlRelease {
+    void operator()(SDL_Window* window) const;
+    void operator()(SDL_Renderer* renderer) const;
+    void operator()(SDL_Texture* texture) const;
+    void operator()(SDL_Surface* surface) const;
+};
+template <class T>
+using SdlHandle = std::unique_ptr<T, SdlRelease>;
 
 class SdlWindow : public Window {
 public:
@@ -56,9 +67,9 @@ private:
     FramePoint toFrame(int32_t x, int32_t y) const;
     int32_t fittingScale(int32_t width, int32_t height) const;
 
-    SDL_Window* window_ = nullptr;
-    SDL_Renderer* renderer_ = nullptr;
-    SDL_Texture* texture_ = nullptr;
+    SdlHandle<SDL_Window> window_;
+    SdlHandle<SDL_Renderer> renderer_;
+    SdlHandle<SDL_Texture> texture_;
     uint32_t textureFormat_ = 0;
     int32_t textureWidth_ = 0;
     int32_t textureHeight_ = 0;
