@@ -1,41 +1,22 @@
 // The loop as a browser drives it: one call per animation frame takes every
 // waiting message, draws exactly one frame, and never sleeps or waits, since a
 // page whose script blocks freezes.
-#include "app/Game.h"
-#include "app/Program.h"
-#include "platform/AudioOutput.h"
-#include "platform/Clock.h"
-#include "platform/null/MemoryStore.h"
-#include "platform/null/NullAudio.h"
-#include "platform/null/NullWindow.h"
-#include "sound/SoundSystem.h"
+#include "app/HeadlessGame.h"
 
 #include <gtest/gtest.h>
-
-#include <filesystem>
 
 namespace vandrel {
 namespace {
 
-const char* const kGame = VANDREL_BINARY_DIR "/vandrel";
-
-class BrowserFrameTest : public ::testing::Test {
+class BrowserFrameTest : public test::HeadlessGame {
 protected:
     void SetUp() override {
-        if (!std::filesystem::exists(kGame)) GTEST_SKIP() << "the game with its data set is not built";
-        game.exePath = kGame;
+        HeadlessGame::SetUp();
+        if (IsSkipped()) return;
         ASSERT_TRUE(program.startUp());
     }
     bool frame() { return program.stepFrame(exitCode); }
 
-    ManualClock clock{100000};
-    NullAudio audio;
-    ScopedAudioOutput output{audio};
-    NullWindow window;
-    MemoryStore store;
-    Game game{store};
-    SoundSystem sound;
-    Program program{game, sound, window};
     int exitCode = -1;
 };
 

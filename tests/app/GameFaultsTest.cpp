@@ -1,14 +1,7 @@
 // The game going on through faults of the machine under it: the sound card
 // going away mid-game and coming back, and the data set behind the executable
 // vanishing or being cut short while the game runs (a package update).
-#include "app/Game.h"
-#include "app/Program.h"
-#include "platform/AudioOutput.h"
-#include "platform/Clock.h"
-#include "platform/null/MemoryStore.h"
-#include "platform/null/NullAudio.h"
-#include "platform/null/NullWindow.h"
-#include "sound/SoundSystem.h"
+#include "app/HeadlessGame.h"
 
 #include <gtest/gtest.h>
 
@@ -20,30 +13,20 @@ namespace vandrel {
 namespace {
 
 namespace fs = std::filesystem;
-const char* const kGame = VANDREL_BINARY_DIR "/vandrel";
 
-class GameFaultsTest : public ::testing::Test {
+class GameFaultsTest : public test::HeadlessGame {
 protected:
     void SetUp() override {
-        if (!fs::exists(kGame)) GTEST_SKIP() << "the game with its data set is not built";
+        HeadlessGame::SetUp();
+        if (IsSkipped()) return;
         dir = fs::temp_directory_path() / ("vandrel-faults-" + std::to_string(::getpid()));
         fs::create_directories(dir);
-        game.exePath = kGame;
     }
     void TearDown() override {
         std::error_code ec;
         if (!dir.empty()) fs::remove_all(dir, ec);
     }
 
-    void run(int frames, uint32_t msPerFrame = 1) {
-        int code = 0;
-        for (int i = 0; i < frames; ++i) {
-            while (!window.queue().empty())
-                if (!program.step(code)) return;
-            clock.advance(msPerFrame - 1);
-            program.step(code);
-        }
-    }
     void click(int32_t x, int32_t y) { window.post(msg::LButtonDown, 1, makePointParam(x, y)); }
     // Whether the next tenth of a second of output carries any sound.
     bool audible() {
@@ -62,14 +45,6 @@ protected:
     }
 
     fs::path dir;
-    ManualClock clock{100000};
-    NullAudio audio;
-    ScopedAudioOutput output{audio};
-    NullWindow window;
-    MemoryStore store;
-    Game game{store};
-    SoundSystem sound;
-    Program program{game, sound, window};
 };
 
 TEST_F(GameFaultsTest, SoundCardRemovedMidRoundGoesOnSilentAndComesBackWhenItCanBeOpened) {

@@ -1,0 +1,55 @@
+// The built game on the headless platform, for tests that drive it through its
+// window's messages: a clock that moves only when told, a silent sound card
+// that keeps what it was given, a window that keeps its frames and a store in
+// memory. Fixtures derive from it; the tests skip where the game is not built.
+#pragma once
+#include "app/Game.h"
+#include "app/Program.h"
+#include "platform/AudioOutput.h"
+#include "platform/Clock.h"
+#include "platform/Messages.h"
+#include "platform/null/MemoryStore.h"
+#include "platform/null/NullAudio.h"
+#include "platform/null/NullWindow.h"
+#include "sound/SoundSystem.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+
+namespace vandrel::test {
+
+class HeadlessGame : public ::testing::Test {
+protected:
+    // The game with its data set, as the build leaves it.
+    static constexpr const char* kGame = VANDREL_BINARY_DIR "/vandrel";
+
+    void SetUp() override {
+        if (!std::filesystem::exists(kGame)) GTEST_SKIP() << "the game with its data set is not built";
+        game.exePath = kGame;
+    }
+
+    // Runs the loop until the queue is empty, then `frames` turns of
+    // msPerFrame milliseconds each (the loop itself sleeps 1 ms of them).
+    void run(int frames, uint32_t msPerFrame = 1) {
+        int code = 0;
+        for (int i = 0; i < frames; ++i) {
+            while (!window.queue().empty())
+                if (!program.step(code)) return;
+            clock.advance(msPerFrame - 1);
+            program.step(code);
+        }
+    }
+
+    ManualClock clock{100000};
+    NullAudio audio;
+    ScopedAudioOutput output{audio};
+    NullWindow window;
+    MemoryStore store;
+    Game game{store};
+    SoundSystem sound;
+    Program program{game, sound, window};
+};
+
+} // namespace vandrel::test
