@@ -8,26 +8,16 @@ set -uo pipefail
 game=$(realpath "$1")
 E2E_DIR=${2:-$(mktemp -d)}
 mkdir -p "$E2E_DIR"
+# A game left behind by a failed step may no longer answer a polite signal.
+E2E_GAME_SIGNAL=KILL
 source "$(dirname "$0")/xsession.sh"
 
-game_pid=
 tiny=
-cleanup() {
-  [[ -n $game_pid ]] && kill -KILL "$game_pid" 2>/dev/null
-  [[ -n $tiny ]] && umount "$tiny" 2>/dev/null
-  e2e_stop_x
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*"
-  [[ -f $E2E_DIR/game.log ]] && cat "$E2E_DIR/game.log"
-  exit 1
-}
+e2e_cleanup_more() { [[ -n $tiny ]] && umount "$tiny" 2>/dev/null; }
 [[ -x $game ]] || fail "$game is not built"
 
-export VANDREL_MACHINE_STORE="$E2E_DIR/no-machine-store"
-export SDL_AUDIODRIVER=dummy
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+# Each step below gives the game a store folder of its own.
+e2e_game_env
 
 # start_round DATA: a fresh store, the game up to its title, then a round begun.
 start_round() {

@@ -8,19 +8,7 @@ game=$1 pack=$2 bare=$3
 E2E_DIR=${4:-$(mktemp -d)}
 mkdir -p "$E2E_DIR"
 source "$(dirname "$0")/xsession.sh"
-src=$(cd "$(dirname "$0")/../.." && pwd)
 
-game_pid=
-cleanup() {
-  [[ -n $game_pid ]] && kill "$game_pid" 2>/dev/null
-  e2e_stop_x
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*"
-  [[ -f $E2E_DIR/game.log ]] && cat "$E2E_DIR/game.log"
-  exit 1
-}
 for f in "$game" "$pack" "$bare"; do [[ -x $f ]] || fail "$f is not built"; done
 
 # --- A game with ten-second rounds: the shipped data, set-up record changed. ---
@@ -51,36 +39,22 @@ table=$(dd if="$stuff" bs=1 skip=$((ss + 24)) count=30 status=none | tr -d '\0')
 "$pack" append "$bare" "$work/short.zip" "$work/vandrel" >/dev/null || fail "cannot append"
 game=$work/vandrel
 
-export XDG_DATA_HOME="$E2E_DIR/data"
-export VANDREL_MACHINE_STORE="$E2E_DIR/no-machine-store"
-export SDL_AUDIODRIVER=dummy
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-rm -rf "$XDG_DATA_HOME" "$VANDREL_MACHINE_STORE"
+e2e_game_env
 
 folder=$("$game" --where-scores)
 [[ $folder == "$XDG_DATA_HOME/vandrel/Software/Orvandel/$table" ]] || fail "--where-scores said: $folder"
 [[ ! -e $folder ]] || fail "--where-scores made the folder"
 
-# The check value, computed here with md5sum: MD5 of the prefix, the text (the file
-# without its terminating zero), the credits line and the table name, XOR 0xA7.
-credits=$(sed -n '/creditsLine\[\] =/,/;$/p' "$src/src/data/Credits.h" |
-  sed -n 's/^ *"\(.*\)";\{0,1\}$/\1/p' | tr -d '\n')
+# The check value is computed here with md5sum (e2e_check_hex).
+credits=$(e2e_credits_line)
 ((${#credits} == 570)) || fail "credits line not found (${#credits} characters)"
-check_of() {
-  local hex i out=
-  hex=$({ printf '%s' "silent harbor(s)"; head -c -1 "$1"; printf '%s%s' "$credits" "$table"; } |
-    md5sum | cut -c1-32)
-  for ((i = 0; i < 32; i += 2)); do out+=$(printf '%02x' $((0x${hex:i:2} ^ 0xa7))); done
-  echo "$out"
-}
 stored_check() { od -An -tx1 -v "$1" | tr -d ' \n'; }
 
 # A stored table with a row below any round's score, so the round always
 # qualifies; loading it also proves that our check matches the game's.
 mkdir -p "$folder"
 printf 'Ada, 5\nBo, -1\n\0' >"$folder/highscore.REG_SZ"
-hex=$(check_of "$folder/highscore.REG_SZ")
-printf "$(sed 's/../\\x&/g' <<<"$hex")" >"$folder/check.REG_BINARY"
+e2e_store_check "$folder/highscore.REG_SZ" "$table"
 
 
 e2e_start_x
@@ -115,7 +89,7 @@ text=$(tr -d '\0' <"$folder/highscore.REG_SZ")
 echo "stored table in $folder:"
 echo "$text"
 grep -q '^Bo, -1$' <<<"$text" && fail "the lowest row was not replaced"
-[[ $(stored_check "$folder/check.REG_BINARY") == "$(check_of "$folder/highscore.REG_SZ")" ]] ||
+[[ $(stored_check "$folder/check.REG_BINARY") == "$(e2e_check_hex "$folder/highscore.REG_SZ" "$table")" ]] ||
   fail "the stored check is not MD5 of the table XOR 0xA7"
 row=$(grep -n '^Zed, ' <<<"$text" | cut -d: -f1)
 [[ -n $row ]] || fail "the name is not in the stored table"

@@ -12,51 +12,21 @@ E2E_DIR=$(realpath -m "${4:-$(mktemp -d)}")
 mkdir -p "$E2E_DIR"
 source "$(dirname "$0")/xsession.sh"
 
-game_pid=
-cleanup() {
-  [[ -n $game_pid ]] && { kill -CONT "$game_pid"; kill "$game_pid"; } 2>/dev/null
-  e2e_stop_x
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*"
-  [[ -f $E2E_DIR/game.log ]] && cat "$E2E_DIR/game.log"
-  exit 1
-}
 for f in "$bare" "$assetgen" "$pack"; do [[ -x $f ]] || fail "$f is not built"; done
 
 # --- The game with twelve-second rounds, from the generator's own set-up options. ---
-work=$E2E_DIR/short
-rm -rf "$work" && mkdir -p "$work"
-"$assetgen" "$work/entries" --round-minutes 0 --round-seconds 12 >"$work/assetgen.log" 2>&1 ||
-  fail "assetgen: $(tail -3 "$work/assetgen.log")"
-(cd "$work/entries" && "$pack" build "$work/short.zip" back.nb figur.xx cur.nl font.nl fonts.nl muni.nl stuff.x) \
-  >/dev/null || fail "cannot pack the short-round data set"
-"$pack" append "$bare" "$work/short.zip" "$work/vandrel" >/dev/null || fail "cannot append the data set"
-game=$work/vandrel
+e2e_short_game "$bare" "$assetgen" "$pack" 12
+game=$E2E_DIR/short/vandrel
 
-export XDG_DATA_HOME="$E2E_DIR/data"
-export VANDREL_MACHINE_STORE="$E2E_DIR/no-machine-store"
-export SDL_AUDIODRIVER=dummy
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-rm -rf "$XDG_DATA_HOME" "$VANDREL_MACHINE_STORE"
+e2e_game_env
 folder=$("$game" --where-scores)
 table=$(basename "$folder")
 
-# A stored table with rows any hit beats, so the round's score earns a row. Its
-# check value, made here with md5sum: MD5 of the prefix, the text (without its
-# terminating zero), the credits line and the table name, each byte XOR 0xA7.
-src=$(cd "$(dirname "$0")/../.." && pwd)
-credits=$(sed -n '/creditsLine\[\] =/,/;$/p' "$src/src/data/Credits.h" |
-  sed -n 's/^ *"\(.*\)";\{0,1\}$/\1/p' | tr -d '\n')
-[[ -n $credits ]] || fail "credits line not found"
+# A stored table with rows any hit beats, so the round's score earns a row, with
+# its check value made here with md5sum.
 mkdir -p "$folder"
 printf 'Ada, 5\nBo, 1\n\0' >"$folder/highscore.REG_SZ"
-hex=$({ printf '%s' "silent harbor(s)"; head -c -1 "$folder/highscore.REG_SZ"; printf '%s%s' "$credits" "$table"; } |
-  md5sum | cut -c1-32)
-check=
-for ((i = 0; i < 32; i += 2)); do check+=$(printf '\\x%02x' $((0x${hex:i:2} ^ 0xa7))); done
-printf "$check" >"$folder/check.REG_BINARY"
+e2e_store_check "$folder/highscore.REG_SZ" "$table"
 
 is_full_screen() { xprop -id "$win" _NET_WM_STATE 2>/dev/null | grep -q _NET_WM_STATE_FULLSCREEN; }
 wait_mode() {

@@ -10,37 +10,25 @@ mkdir -p "$E2E_DIR"
 E2E_SCREEN=1024x768x24  # 4:3, so the scaled frame fills the width
 source "$(dirname "$0")/xsession.sh"
 
-[[ -x $game ]] || { echo "FAIL: $game is not built"; exit 1; }
-
-game_pid=
-cleanup() {
-  [[ -n $game_pid ]] && kill "$game_pid" 2>/dev/null
-  e2e_stop_x
-}
-trap cleanup EXIT
+[[ -x $game ]] || fail "$game is not built"
 
 # Without any display the game must say so and fail, not run unseen.
 env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy \
   ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" \
   timeout 20 "$game" >"$E2E_DIR/nodisplay.log" 2>&1
 code=$?
-if ((code != 1)) || ! grep -q "Grafikausgabe konnte" "$E2E_DIR/nodisplay.log"; then
-  echo "FAIL: without a display the game exited $code:"; cat "$E2E_DIR/nodisplay.log"; exit 1
-fi
+((code == 1)) && grep -q "Grafikausgabe konnte" "$E2E_DIR/nodisplay.log" ||
+  fail "without a display the game exited $code: $(cat "$E2E_DIR/nodisplay.log")"
 
 e2e_start_x
 
-export XDG_DATA_HOME="$E2E_DIR/data"
-export SDL_AUDIODRIVER=dummy
-# X11 and the GL driver keep memory until exit; the unit tests check our leaks.
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-rm -rf "$XDG_DATA_HOME"
+e2e_game_env
 
 start=$(e2e_now_ms)
 "$game" >"$E2E_DIR/game.log" 2>&1 &
 game_pid=$!
 
-win=$(e2e_window Vandrel 20) || { echo "FAIL: no window named Vandrel"; cat "$E2E_DIR/game.log"; exit 1; }
+win=$(e2e_window Vandrel 20) || fail "no window named Vandrel"
 
 # The title is grey and turns colour from the left while loading; at 100 %
 # its right quarter is in colour too.
@@ -54,19 +42,17 @@ for i in $(seq 1 600); do
     title_ms=$(($(e2e_now_ms) - start))
     break
   fi
-  kill -0 "$game_pid" 2>/dev/null || { echo "FAIL: the game ended early"; cat "$E2E_DIR/game.log"; exit 1; }
+  kill -0 "$game_pid" 2>/dev/null || fail "the game ended early"
   sleep 0.05
 done
-[[ -n $title_ms ]] || { echo "FAIL: the title never reached full colour"; exit 1; }
+[[ -n $title_ms ]] || fail "the title never reached full colour"
 echo "title at 100 % after ${title_ms} ms (from launch, probing the screen every ~0.2 s)"
 echo "$title_ms" >"$E2E_DIR/title_ms"
 sleep 0.3
 e2e_shot "$E2E_DIR/title.png"
 read -r left lit < <(e2e_colourful "$E2E_DIR/title.png" 0 64)
 echo "title: $left of 3072 cells coloured, $lit lit"
-if ((left < 600 || lit < 2000)); then
-  echo "FAIL: the title screen is not showing"; exit 1
-fi
+((left >= 600 && lit >= 2000)) || fail "the title screen is not showing"
 
 xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
 
@@ -82,7 +68,7 @@ wait_title() {
   return 1
 }
 is_full_screen() { xprop -id "$win" _NET_WM_STATE 2>/dev/null | grep -q _NET_WM_STATE_FULLSCREEN; }
-is_full_screen || { echo "FAIL: the shipped set-up starts full screen"; exit 1; }
+is_full_screen || fail "the shipped set-up starts full screen"
 for mode in window fullscreen; do
   xdotool key alt+Return
   want=yes
@@ -94,7 +80,7 @@ for mode in window fullscreen; do
     [[ $now == "$want" ]] && { switched=1; break; }
     sleep 0.05
   done
-  [[ -n $switched ]] || { echo "FAIL: Alt+Enter did not switch to $mode"; exit 1; }
+  [[ -n $switched ]] || fail "Alt+Enter did not switch to $mode"
   # The reload starts over from a grey title; until its first frame the old
   # one may still be on the screen.
   grey_seen=
@@ -103,10 +89,10 @@ for mode in window fullscreen; do
     sleep 0.05
   done
   [[ -n $grey_seen ]] || echo "note: the reload after switching to $mode was too quick to see"
-  wait_title || { echo "FAIL: no title after switching to $mode"; cat "$E2E_DIR/game.log"; exit 1; }
+  wait_title || fail "no title after switching to $mode"
   e2e_shot "$E2E_DIR/title-$mode.png"
   read -r right _ < <(e2e_colourful "$E2E_DIR/title-$mode.png" 48 64)
-  ((right >= 600)) || { echo "FAIL: the title after switching to $mode is not in full colour"; exit 1; }
+  ((right >= 600)) || fail "the title after switching to $mode is not in full colour"
 done
 echo "Alt+Enter: window and back, title both times"
 
@@ -120,21 +106,5 @@ sleep 1.0
 e2e_shot "$E2E_DIR/credits.png"
 xdotool key Escape
 
-code=
-for i in $(seq 1 100); do
-  if ! kill -0 "$game_pid" 2>/dev/null; then
-    wait "$game_pid"; code=$?
-    break
-  fi
-  sleep 0.1
-done
-game_pid_done=$game_pid
-game_pid=
-if [[ -z $code ]]; then
-  kill "$game_pid_done" 2>/dev/null
-  echo "FAIL: the game did not end after three Escapes"; exit 1
-fi
-if ((code != 0)); then
-  echo "FAIL: exit code $code"; cat "$E2E_DIR/game.log"; exit 1
-fi
+wait_exit
 echo "PASS: title, mode switches, high scores, credits, exit 0"

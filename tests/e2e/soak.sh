@@ -12,39 +12,20 @@ E2E_DIR=$(realpath -m "${4:-$(mktemp -d)}")
 minutes=${5:-1}
 round_seconds=${6:-10}
 mkdir -p "$E2E_DIR"
+E2E_LOG_TAIL=20
 source "$(dirname "$0")/xsession.sh"
 
-game_pid=
-cleanup() {
-  [[ -n $game_pid ]] && kill "$game_pid" 2>/dev/null
-  e2e_stop_x
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*"
-  [[ -f $E2E_DIR/game.log ]] && tail -20 "$E2E_DIR/game.log"
-  exit 1
-}
 for f in "$bare" "$assetgen" "$pack"; do [[ -x $f ]] || fail "$f is not built"; done
 
-work=$E2E_DIR/short
-rm -rf "$work" && mkdir -p "$work"
-"$assetgen" "$work/entries" --round-minutes 0 --round-seconds "$round_seconds" >"$work/assetgen.log" 2>&1 ||
-  fail "assetgen: $(tail -3 "$work/assetgen.log")"
-(cd "$work/entries" && "$pack" build "$work/short.zip" back.nb figur.xx cur.nl font.nl fonts.nl muni.nl stuff.x) \
-  >/dev/null || fail "cannot pack the data set"
-"$pack" append "$bare" "$work/short.zip" "$work/vandrel" >/dev/null || fail "cannot append the data set"
-game=$work/vandrel
+e2e_short_game "$bare" "$assetgen" "$pack" "$round_seconds"
+game=$E2E_DIR/short/vandrel
 
-export XDG_DATA_HOME="$E2E_DIR/data"
-export VANDREL_MACHINE_STORE="$E2E_DIR/no-machine-store"
-export SDL_AUDIODRIVER=dummy
-export VANDREL_FRAME_LOG="$E2E_DIR/frames.log"
 # Under the sanitizers the resident memory is mostly their own (shadow memory,
 # freed blocks held back to catch late uses); only threads and files count then.
 sanitized=${ASAN_OPTIONS:+yes}
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-rm -rf "$XDG_DATA_HOME" "$VANDREL_MACHINE_STORE" "$VANDREL_FRAME_LOG"
+e2e_game_env
+export VANDREL_FRAME_LOG="$E2E_DIR/frames.log"
+rm -f "$VANDREL_FRAME_LOG"
 
 e2e_start_x
 "$game" >"$E2E_DIR/game.log" 2>&1 &

@@ -13,24 +13,9 @@ E2E_DIR=$(realpath -m "${2:-$(mktemp -d)}")
 mkdir -p "$E2E_DIR"
 source "$(dirname "$0")/xsession.sh"
 
-game_pid=
-cleanup() {
-  [[ -n $game_pid ]] && { kill -CONT "$game_pid"; kill "$game_pid"; } 2>/dev/null
-  e2e_stop_x
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*"
-  [[ -f $E2E_DIR/game.log ]] && cat "$E2E_DIR/game.log"
-  exit 1
-}
 [[ -x $game ]] || fail "$game is not built"
 
-export XDG_DATA_HOME="$E2E_DIR/data"
-export VANDREL_MACHINE_STORE="$E2E_DIR/no-machine-store"
-export SDL_AUDIODRIVER=dummy
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-rm -rf "$XDG_DATA_HOME" "$VANDREL_MACHINE_STORE"
+e2e_game_env
 
 # changed A B WxH+X+Y: how many pixels of that part of two screenshots differ.
 changed() {

@@ -1,8 +1,79 @@
 # Shared pieces of the end-to-end tests: a private X server with a window
-# manager, screenshots and pixel probes. Source it; call e2e_start_x first.
-# Every process started here is ended by its own pid in e2e_stop_x.
+# manager, screenshots and pixel probes, and the start every script shares.
+# Set E2E_DIR, then source it; call e2e_start_x before the game. Every process
+# started here is ended by its own pid in e2e_stop_x.
 
 e2e_pids=()
+
+# The game the script started in the background, once it has one.
+game_pid=
+# fail TEXT: the script fails with TEXT and the game's log (its last
+# E2E_LOG_TAIL lines where that is set).
+fail() {
+  echo "FAIL: $*"
+  if [[ -f $E2E_DIR/game.log ]]; then
+    if [[ -n ${E2E_LOG_TAIL:-} ]]; then tail -n "$E2E_LOG_TAIL" "$E2E_DIR/game.log"; else cat "$E2E_DIR/game.log"; fi
+  fi
+  exit 1
+}
+# On the way out, however the script ends: the game (woken first, in case a
+# find_figure held it; E2E_GAME_SIGNAL, TERM unless set), then the X server. A
+# script with more to undo defines e2e_cleanup_more, which runs last.
+e2e_cleanup() {
+  [[ -n $game_pid ]] && { kill -CONT "$game_pid"; kill -"${E2E_GAME_SIGNAL:-TERM}" "$game_pid"; } 2>/dev/null
+  e2e_stop_x
+  if declare -F e2e_cleanup_more >/dev/null; then e2e_cleanup_more; fi
+}
+trap e2e_cleanup EXIT
+
+# e2e_game_env: the game keeps its tables under E2E_DIR (emptied first) and
+# never in the player's; no sound card; no leak report at exit, since X11 and
+# the GL driver keep memory until then (the unit tests check our own leaks).
+e2e_game_env() {
+  export XDG_DATA_HOME="$E2E_DIR/data"
+  export VANDREL_MACHINE_STORE="$E2E_DIR/no-machine-store"
+  export SDL_AUDIODRIVER=dummy
+  export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+  rm -rf "$XDG_DATA_HOME" "$VANDREL_MACHINE_STORE"
+}
+
+# e2e_short_game BARE ASSETGEN PACK SECONDS: our data set made again with
+# rounds of SECONDS seconds and appended to the bare game, as $E2E_DIR/short/vandrel.
+e2e_short_game() {
+  local work=$E2E_DIR/short
+  rm -rf "$work" && mkdir -p "$work"
+  "$2" "$work/entries" --round-minutes 0 --round-seconds "$4" >"$work/assetgen.log" 2>&1 ||
+    fail "assetgen: $(tail -3 "$work/assetgen.log")"
+  (cd "$work/entries" && "$3" build "$work/short.zip" back.nb figur.xx cur.nl font.nl fonts.nl muni.nl stuff.x) \
+    >/dev/null || fail "cannot pack the short-round data set"
+  "$3" append "$1" "$work/short.zip" "$work/vandrel" >/dev/null || fail "cannot append the data set"
+}
+
+# e2e_credits_line: the credits line as the game shows it, from the source.
+e2e_credits_line() {
+  sed -n '/creditsLine\[\] =/,/;$/p' "$(dirname "${BASH_SOURCE[0]}")/../../src/data/Credits.h" |
+    sed -n 's/^ *"\(.*\)";\{0,1\}$/\1/p' | tr -d '\n'
+}
+
+# e2e_check_hex FILE TABLE: the check value the game keeps beside the table text
+# in FILE (its terminating zero left out) stored under TABLE, as 32 hex digits:
+# MD5 of a fixed prefix, the text, the credits line and the table name, each
+# byte XOR 0xA7.
+e2e_check_hex() {
+  local credits hex i out=
+  credits=$(e2e_credits_line)
+  hex=$({ printf '%s' "silent harbor(s)"; head -c -1 "$1"; printf '%s%s' "$credits" "$2"; } | md5sum | cut -c1-32)
+  for ((i = 0; i < 32; i += 2)); do out+=$(printf '%02x' $((0x${hex:i:2} ^ 0xa7))); done
+  echo "$out"
+}
+# e2e_store_check FILE TABLE: writes that check value as the game does, into
+# check.REG_BINARY beside FILE.
+e2e_store_check() {
+  local hex
+  hex=$(e2e_check_hex "$1" "$2")
+  [[ ${#hex} == 32 ]] || fail "no check value for $1"
+  printf "$(sed 's/../\\x&/g' <<<"$hex")" >"$(dirname "$1")/check.REG_BINARY"
+}
 
 # Exits 77 (skipped) when there is no Xvfb at all; fails when it is there
 # but does not come up.
