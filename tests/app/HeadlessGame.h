@@ -22,12 +22,16 @@ namespace vandrel::test {
 
 class HeadlessGame : public ::testing::Test {
 protected:
-    // The game with its data set, as the build leaves it.
+    // The game with its data set, as the native build leaves it.
     static constexpr const char* kGame = VANDREL_BINARY_DIR "/vandrel";
 
+    // gameFile: the game to load; VANDREL_GAME_FILE for a test that runs on
+    // every build, the cross-built one included.
+    explicit HeadlessGame(const char* gameFile = kGame) : gameFile_(gameFile) {}
+
     void SetUp() override {
-        if (!std::filesystem::exists(kGame)) GTEST_SKIP() << "the game with its data set is not built";
-        game.exePath = kGame;
+        if (!std::filesystem::exists(gameFile_)) GTEST_SKIP() << "the game with its data set is not built";
+        game.exePath = gameFile_;
     }
 
     // Runs the loop until the queue is empty, then `frames` turns of
@@ -50,6 +54,9 @@ protected:
     Game game{store};
     SoundSystem sound;
     Program program{game, sound, window};
+
+private:
+    const char* gameFile_;
 };
 
 } // namespace vandrel::test

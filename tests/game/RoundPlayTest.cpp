@@ -1,41 +1,17 @@
 // A whole round on the built game with its generated data set, driven through
 // the window's messages on a manual clock: start, shoot a figure where it was
 // drawn, and let the clock run out into the high-score screen.
-#include "app/Game.h"
-#include "app/Program.h"
-#include "platform/AudioOutput.h"
-#include "platform/Clock.h"
-#include "platform/Messages.h"
-#include "platform/null/MemoryStore.h"
-#include "platform/null/NullAudio.h"
-#include "platform/null/NullWindow.h"
-#include "sound/SoundSystem.h"
+#include "app/HeadlessGame.h"
 
 #include <gtest/gtest.h>
-
-#include <filesystem>
-#include <unistd.h>
 
 namespace vandrel {
 namespace {
 
-const char* const kGame = VANDREL_GAME_FILE;
-
-class RoundPlayTest : public ::testing::Test {
+class RoundPlayTest : public test::HeadlessGame {
 protected:
-    void SetUp() override {
-        if (!std::filesystem::exists(kGame)) GTEST_SKIP() << "the game with its data set is not built";
-        game.exePath = kGame;
-    }
-    void run(int frames, uint32_t msPerFrame = 1) {
-        int code = 0;
-        for (int i = 0; i < frames; ++i) {
-            while (!window.queue().empty())
-                if (!program.step(code)) return;
-            clock.advance(msPerFrame - 1); // the loop itself sleeps 1 ms
-            program.step(code);
-        }
-    }
+    RoundPlayTest() : HeadlessGame(VANDREL_GAME_FILE) {}
+
     void click(int32_t x, int32_t y) {
         window.post(msg::MouseMove, 0, makePointParam(x, y));
         window.post(msg::LButtonDown, 1, makePointParam(x, y));
@@ -64,15 +40,6 @@ protected:
         }
         return false;
     }
-
-    MemoryStore store;
-    ManualClock clock{100000};
-    NullAudio audio;
-    ScopedAudioOutput output{audio};
-    NullWindow window;
-    Game game{store};
-    SoundSystem sound;
-    Program program{game, sound, window};
 };
 
 TEST_F(RoundPlayTest, ARoundScoresHitsAndEndsOnTheHighScoreScreenWithItsScorePending) {
