@@ -352,11 +352,34 @@ bool Game::onEscape() {
     }
 }
 
-void Game::releaseAll() {
-    session.music.unload();
+void Game::onChar(int32_t c) {
+    if (state == GameState::HighScores) session.highScores.typeChar(c);
+}
+
+void Game::releaseLoaded() {
     backdrop.clear();
     figures.clear();
     session.clear();
+}
+
+void Game::reloadMode(bool toFullScreen) {
+    session.music.unload();
+    window->setFullScreen(toFullScreen);
+    releaseLoaded();
+    display.close();
+    // Back in a window the game opens at its own size; full screen takes the set-up's.
+    if (toFullScreen)
+        display.open(window, true, session.setup.screenWidth, session.setup.screenHeight);
+    else
+        display.open(window, false, 640, 480);
+    quickLoad();
+    fullLoad();
+    fullScreen = toFullScreen;
+}
+
+void Game::releaseAll() {
+    session.music.unload();
+    releaseLoaded();
     display.close();
     keys.clear();
     data_.reset();

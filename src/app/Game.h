@@ -52,10 +52,18 @@ public:
     void onRightClick();
     // True asks the caller to close the program.
     bool onEscape();
+    // A character typed on the keyboard; only the high-score screen's name takes it.
+    void onChar(int32_t c);
+    // Switches the window between full screen and a window: every picture,
+    // sound and figure is let go, the display opens again in the new mode and
+    // both loading passes run again.
+    void reloadMode(bool toFullScreen);
     // Releases every picture, sound and figure and closes the display.
     void releaseAll();
     // Stores the high-score table; the program's last step before the game goes.
     bool saveScores() { return session.highScores.save(); }
+    // The set-up values: the archive's after the first loading pass, else the defaults.
+    const SetupRecord& setup() const { return session.setup; }
 
     // Members in construction order.
     bool fullScreen = false;
@@ -84,6 +92,8 @@ private:
     // Title or a round to the high-score screen; a finished round hands its score over.
     void enterHighScores(bool handOverScore);
     void setProgress(int64_t done, int64_t total);
+    // Lets go of the music, the landscape, the figures and the session's pictures and sounds.
+    void releaseLoaded();
 
     std::unique_ptr<DataSet> data_;
     // The uncompressed sizes of the seven entries, in the order the full pass reads them.

@@ -17,15 +17,15 @@ bool Program::startUp() {
     sound.init();
     game.quickLoad();
     // From here on the set-up values are the archive's, or the defaults.
-    if (startFullScreen.value_or(game.session.setup.startFullScreen)) {
+    if (startFullScreen.value_or(game.setup().startFullScreen)) {
         window.setFullScreen(true);
         game.fullScreen = true;
     } else {
         game.fullScreen = false;
     }
-    window.setClientSize(game.session.setup.screenWidth, game.session.setup.screenHeight);
+    window.setClientSize(game.setup().screenWidth, game.setup().screenHeight);
     window.show();
-    if (game.display.open(&window, game.fullScreen, game.session.setup.screenWidth, game.session.setup.screenHeight)) {
+    if (game.display.open(&window, game.fullScreen, game.setup().screenWidth, game.setup().screenHeight)) {
         game.fullLoad();
         return true;
     }
@@ -120,19 +120,15 @@ int64_t Program::windowProc(const Message& m) {
         }
         break;
     case msg::KeyUp: game.keys.keyUp(static_cast<int32_t>(m.wParam)); break;
-    case msg::Char:
-        if (game.state == GameState::HighScores) game.session.highScores.typeChar(static_cast<int32_t>(m.wParam));
-        break;
+    case msg::Char: game.onChar(static_cast<int32_t>(m.wParam)); break;
     case msg::SysChar:
         if (m.wParam == 13) window.post(msg::SysCommand, game.fullScreen ? sc::Restore : sc::Maximize, 0);
         break;
     case msg::SysCommand:
         if (m.wParam == sc::Maximize) {
-            switchToFullScreen();
-            game.fullScreen = true;
+            game.reloadMode(true);
         } else if (m.wParam == sc::Restore && game.fullScreen) {
-            switchToWindow();
-            game.fullScreen = false;
+            game.reloadMode(false);
         }
         break;
     default: break;
@@ -148,30 +144,6 @@ int64_t Program::defaultProc(const Message& m) {
         window.destroy();
     }
     return 0;
-}
-
-void Program::switchToFullScreen() {
-    game.session.music.unload();
-    window.setFullScreen(true);
-    game.backdrop.clear();
-    game.figures.clear();
-    game.session.clear();
-    game.display.close();
-    game.display.open(&window, true, game.session.setup.screenWidth, game.session.setup.screenHeight);
-    game.quickLoad();
-    game.fullLoad();
-}
-
-void Program::switchToWindow() {
-    game.session.music.unload();
-    window.setFullScreen(false);
-    game.backdrop.clear();
-    game.figures.clear();
-    game.session.clear();
-    game.display.close();
-    game.display.open(&window, false, 640, 480);
-    game.quickLoad();
-    game.fullLoad();
 }
 
 } // namespace vandrel

@@ -35,9 +35,6 @@ public:
     // Handles one window message.
     int64_t windowProc(const Message& m);
 
-    void switchToFullScreen();
-    void switchToWindow();
-
     bool cursorHidden() const { return cursorHidden_; }
 
     // The screen mode asked for on the command line; unset leaves it to the
