@@ -1,20 +1,23 @@
 # Shared helpers for the library folders, the tests and the fuzz targets.
 
-# vandrel_library(NAME [LINKS targets...] [PRIVATE_LINKS targets...])
-# Builds every .cpp of the calling folder into a static library; a folder
-# without sources yet becomes an interface target so that links still resolve.
+# vandrel_warnings(TARGET...)
+# The compiler warnings every target of ours is built with; set per target so
+# that imported and third-party targets keep their own.
+function(vandrel_warnings)
+  foreach(target ${ARGN})
+    target_compile_options(${target} PRIVATE -Wall -Wextra)
+  endforeach()
+endfunction()
+
+# vandrel_library(NAME SOURCES files... [LINKS targets...] [PRIVATE_LINKS targets...])
+# One static library for one source folder, from the files it names (no glob:
+# a new file is added to its folder's list). LINKS are the layers below it.
 function(vandrel_library name)
-  cmake_parse_arguments(L "" "" "LINKS;PRIVATE_LINKS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-  if(sources)
-    add_library(${name} STATIC ${sources})
-    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
-    target_link_libraries(${name} PUBLIC ${L_LINKS} PRIVATE ${L_PRIVATE_LINKS})
-  else()
-    add_library(${name} INTERFACE)
-    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
-    target_link_libraries(${name} INTERFACE ${L_LINKS})
-  endif()
+  cmake_parse_arguments(L "" "" "SOURCES;LINKS;PRIVATE_LINKS" ${ARGN})
+  add_library(${name} STATIC ${L_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(${name} PUBLIC ${L_LINKS} PRIVATE ${L_PRIVATE_LINKS})
+  vandrel_warnings(${name})
 endfunction()
 
 # vandrel_test(NAME SOURCES files... LIBS targets...)
@@ -29,6 +32,7 @@ function(vandrel_test name)
   add_executable(${name} ${T_SOURCES})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  vandrel_warnings(${name})
   target_compile_definitions(${name} PRIVATE
     VANDREL_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     VANDREL_BINARY_DIR="${PROJECT_BINARY_DIR}"
