@@ -139,8 +139,8 @@ public:
         session.smallFont.setLayout(0, 0, 16, 26, 0, 0, 12, 5);
         paint(session.ammoImage, device, 20, 50, 3, true);
         paint(session.cursorImage, device, 30, 30, 4, true);
-        session.ammo = 10;
-        session.score = 4711;
+        session.round.ammo = 10;
+        session.round.score = 4711;
         session.startRound();
         figures.startRound();
         topUp();

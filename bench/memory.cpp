@@ -94,7 +94,7 @@ int main() {
             }
             if (i % 500 == 100) run.window.post(msg::MouseMove, 0, makePointParam(i % 1000 < 500 ? 5 : 635, 240));
             run.frame(30);
-            score = std::max(score, run.game->session.score);
+            score = std::max(score, run.game->session.round.score);
         }
         for (int i = 0; i < 150; ++i) run.frame(20);
         for (char c : std::string("Messung")) run.window.post(msg::Char, static_cast<uint64_t>(c));

@@ -229,9 +229,9 @@ bool Game::frameTick() {
     if (!window->clientRect(client)) return false;
     display.fitBackBuffer(client);
 
-    if (state == GameState::InPlay && session.roundOver) {
+    if (state == GameState::InPlay && session.round.over) {
         enterHighScores(true);
-        session.roundOver = 0;
+        session.round.over = 0;
     }
     if (state == GameState::HighScores && session.highScores.done) {
         session.highScores.done = false;
@@ -292,8 +292,8 @@ void Game::enterHighScores(bool handOverScore) {
     }
     session.highScores.reset();
     if (handOverScore) {
-        session.highScores.pendingScore = session.score;
-        session.score = 0;
+        session.highScores.pendingScore = session.round.score;
+        session.round.score = 0;
     }
     state = GameState::HighScores;
 }
@@ -312,8 +312,8 @@ void Game::onLeftClick(int32_t x, int32_t y) {
         // one frame's time.
         lastScrollTick = tickCount();
         session.startRound();
-        session.ammo = session.setup.magazineSize;
-        session.score = 0;
+        session.round.ammo = session.setup.magazineSize;
+        session.round.score = 0;
         figures.startRound();
         break;
     case GameState::InPlay: {

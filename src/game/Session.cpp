@@ -28,11 +28,11 @@ void makeGreyCopy(Surface& colour, Surface& grey, VideoDevice* device) {
 Session::Session(Store& store) : highScores(store) {
     setup.restoreDefaults();
     startRound();
-    ammo = setup.magazineSize;
-    score = 0;
+    round.ammo = setup.magazineSize;
+    round.score = 0;
     loadProgress = 0;
     lastTarget = nullptr;
-    roundOver = 0;
+    round.over = 0;
     highScores.attach(*this);
 }
 

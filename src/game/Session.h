@@ -3,6 +3,7 @@
 // sounds and music, and the running round's clock, ammunition and score.
 #pragma once
 #include "data/SetupRecord.h"
+#include "game/Round.h"
 #include "gfx/Font.h"
 #include "gfx/Surface.h"
 #include "platform/Rect.h"
@@ -49,7 +50,7 @@ public:
 
     // The round and the magazine.
     void startRound();
-    bool hasAmmo() const { return ammo != 0; }
+    bool hasAmmo() const { return round.hasAmmo(); }
     void useRound();
     void shotMissed();
     void playEmpty();
@@ -79,11 +80,8 @@ public:
     SoundBuffer missSound;
     SoundBuffer emptySound;
     SoundBuffer reloadSound;
-    uint32_t lastSecondTick = 0;
-    int32_t secondsLeft = 0;
-    int32_t ammo = 0;
+    Round round;
     StreamingSound music;
-    int32_t score = 0;
     Font smallFont;
     Font largeFont;
     Surface titleImage;
@@ -95,7 +93,6 @@ public:
     Rect lastClip;
     int32_t loadProgress = 0;
     SetupRecord setup;
-    uint8_t roundOver = 0;
     // Whether loadSetup passed a title, high-score or closing screen before
     // the set-up record: a full pass that reads on from the record would miss it.
     bool screensBeforeSetup = false;

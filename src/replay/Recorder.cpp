@@ -60,7 +60,7 @@ ReplayCheck Recorder::currentCheck() const {
     ReplayCheck c;
     c.tick = stepTick_;
     c.state = static_cast<int32_t>(game_->state);
-    c.score = game_->session.score;
+    c.score = game_->session.round.score;
     c.pending = game_->session.highScores.pendingScore;
     c.frameHash = frameHash(recordingWindow_.lastFrame());
     return c;
@@ -83,7 +83,7 @@ bool Recorder::step(uint32_t tick) {
     // A checkpoint whenever the screen, the score or the score waiting for a
     // name changes, and about once a second of frames besides.
     const bool changed = !haveCheck_ || static_cast<int32_t>(game_->state) != lastCheck_.state ||
-                         game_->session.score != lastCheck_.score ||
+                         game_->session.round.score != lastCheck_.score ||
                          game_->session.highScores.pendingScore != lastCheck_.pending;
     const bool due = recordingWindow_.framesShown() != frames && tick - lastCheck_.tick >= 1000;
     if (changed || due) checkpoint();

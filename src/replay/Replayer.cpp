@@ -179,7 +179,7 @@ Replayer::Result Replayer::run(std::ostream& report) {
         ReplayCheck c;
         c.tick = window.turnTick();
         c.state = static_cast<int32_t>(game->state);
-        c.score = game->session.score;
+        c.score = game->session.round.score;
         c.pending = game->session.highScores.pendingScore;
         c.frameHash = frameHash(window.lastFrame());
         return c;

@@ -108,11 +108,11 @@ TEST_F(DamagedDataTest, AnEndlessRoundLengthStopsAtTheLargestClock) {
     session.setup.roundMinutes = std::numeric_limits<int32_t>::max();
     session.setup.roundSeconds = 59;
     session.startRound();
-    EXPECT_EQ(session.secondsLeft, std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(session.round.secondsLeft, std::numeric_limits<int32_t>::max());
     session.setup.roundMinutes = std::numeric_limits<int32_t>::min();
     session.setup.roundSeconds = -1;
     session.startRound();
-    EXPECT_EQ(session.secondsLeft, std::numeric_limits<int32_t>::min());
+    EXPECT_EQ(session.round.secondsLeft, std::numeric_limits<int32_t>::min());
 }
 
 TEST_F(DamagedDataTest, AHugeMagazineDrawsTheCartridgesThatFitAndNoMore) {
@@ -121,7 +121,7 @@ TEST_F(DamagedDataTest, AHugeMagazineDrawsTheCartridgesThatFitAndNoMore) {
     session.ammoImage.lock();
     for (int32_t y = 0; y < 40; ++y) session.ammoImage.putRow(row.data(), y, false);
     session.ammoImage.unlock();
-    session.ammo = std::numeric_limits<int32_t>::max();
+    session.round.ammo = std::numeric_limits<int32_t>::max();
     session.drawHud(backBuffer.get(), clip);                 // would draw two thousand million cartridges
     EXPECT_EQ(pixel(640 - 45 + 1, 480 - 60 + 1), 0xE0E0E0u); // the first, at the right edge
     EXPECT_EQ(pixel(0, 480 - 60 + 1), 0xE0E0E0u);            // the 25th, cut by the left edge

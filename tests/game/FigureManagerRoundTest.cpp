@@ -35,8 +35,8 @@ protected:
         // The hit effect: 4 frames of 80 ms, 30 x 30, hotspot (15, 15).
         effectOwner = std::make_unique<FigureType>();
         for (int i = 0; i < 4; ++i) effectOwner->ownFrames.addFrame(test::makeFrame(device, 30, 30, 80));
-        session.ammo = 10;
-        session.score = 0;
+        session.round.ammo = 10;
+        session.round.score = 0;
     }
 
     FigureType& type(int32_t layer, int32_t hitPoints = 1) {
@@ -74,8 +74,8 @@ TEST_F(RoundTest, AShotOnAnOpaquePixelScoresAndRemovesAOneHitFigure) {
 
     EXPECT_TRUE(shoot(figures, session, 200 - 8, 150));
     EXPECT_EQ(t.figureCount(), 0);
-    EXPECT_EQ(session.score, 15);
-    EXPECT_EQ(session.ammo, 9);
+    EXPECT_EQ(session.round.score, 15);
+    EXPECT_EQ(session.round.ammo, 9);
     ASSERT_EQ(figures.popups.size(), 1u);
     EXPECT_EQ(figures.popups[0].value, 15);
     EXPECT_EQ(figures.popups[0].worldX, 200);
@@ -98,7 +98,7 @@ TEST_F(RoundTest, ATransparentPixelMissesAndTheShotGoesOnBehind) {
     frame();
     // The hole of the near figure shows the far one; the far one's hole is a miss.
     ASSERT_TRUE(shoot(figures, session, 300, 200) == false);
-    EXPECT_EQ(session.ammo, 9);
+    EXPECT_EQ(session.round.ammo, 9);
     placeFigure(far, 310, 200); // its ring now covers (300, 200)
     frame();
     EXPECT_TRUE(shoot(figures, session, 300, 200));
@@ -144,16 +144,16 @@ TEST_F(RoundTest, MultiHitFiguresScoreOnlyOnTheLastHit) {
         ASSERT_TRUE(shoot(figures, session, 392, 300));
         ASSERT_EQ(tough.figureCount(), 1);
         EXPECT_EQ(tough.figures[0].hitPoints, 3 - hit);
-        EXPECT_EQ(session.score, 0);
+        EXPECT_EQ(session.round.score, 0);
         EXPECT_TRUE(figures.popups.empty());
         EXPECT_TRUE(figures.effects.empty());
     }
     ASSERT_TRUE(shoot(figures, session, 392, 300));
     EXPECT_EQ(tough.figureCount(), 0);
-    EXPECT_EQ(session.score, 15);
+    EXPECT_EQ(session.round.score, 15);
     EXPECT_EQ(figures.popups.size(), 1u);
     EXPECT_EQ(figures.effects.size(), 1u);
-    EXPECT_EQ(session.ammo, 7);
+    EXPECT_EQ(session.round.ammo, 7);
 }
 
 TEST_F(RoundTest, NoEffectWithoutEffectFramesOrWithTimelessOnes) {
@@ -167,7 +167,7 @@ TEST_F(RoundTest, NoEffectWithoutEffectFramesOrWithTimelessOnes) {
     frame();
     EXPECT_TRUE(shoot(figures, session, 92, 100));
     EXPECT_TRUE(shoot(figures, session, 292, 100));
-    EXPECT_EQ(session.score, 30);
+    EXPECT_EQ(session.round.score, 30);
     EXPECT_EQ(figures.popups.size(), 2u);
     EXPECT_TRUE(figures.effects.empty());
 }
@@ -285,12 +285,12 @@ TEST_F(RoundTest, AMissUsesARoundAndAnEmptyMagazineNeverReachesTheFigures) {
     placeFigure(t, 200, 150);
     frame();
     EXPECT_FALSE(shoot(figures, session, 10, 10));
-    EXPECT_EQ(session.ammo, 9);
-    session.ammo = 0;
+    EXPECT_EQ(session.round.ammo, 9);
+    session.round.ammo = 0;
     EXPECT_FALSE(shoot(figures, session, 192, 150));
     EXPECT_EQ(t.figureCount(), 1);
-    EXPECT_EQ(session.score, 0);
-    EXPECT_EQ(session.ammo, 0);
+    EXPECT_EQ(session.round.score, 0);
+    EXPECT_EQ(session.round.ammo, 0);
 }
 
 TEST_F(RoundTest, TheSameRandomStateDrawsTheSameFrames) {
@@ -301,8 +301,8 @@ TEST_F(RoundTest, TheSameRandomStateDrawsTheSameFrames) {
         figures.types.clear();
         figures.popups.clear();
         figures.effects.clear();
-        session.ammo = 10;
-        session.score = 0;
+        session.round.ammo = 10;
+        session.round.score = 0;
         for (int32_t layer = 1; layer <= 4; ++layer) {
             FigureType& t = type(layer);
             t.motion = layer % 4;
@@ -376,13 +376,13 @@ TEST_F(RoundSoundTest, AMissPlaysTheMissSoundAndUsesARound) {
     ASSERT_FALSE(shoot(figures, session, 200, 150)); // the hole in its middle
     EXPECT_TRUE(playing(session.missSound));
     EXPECT_FALSE(playing(target->hitSound));
-    EXPECT_EQ(session.ammo, 9);
+    EXPECT_EQ(session.round.ammo, 9);
 }
 
 TEST_F(RoundSoundTest, AnEmptyMagazineClicksAndARightClickRefillsOnlyThen) {
     placeFigure(*target, 200, 150);
     frame();
-    session.ammo = 0;
+    session.round.ammo = 0;
     EXPECT_FALSE(shoot(figures, session, 192, 150));
     EXPECT_TRUE(playing(session.emptySound));
     EXPECT_FALSE(playing(session.missSound));
@@ -392,13 +392,13 @@ TEST_F(RoundSoundTest, AnEmptyMagazineClicksAndARightClickRefillsOnlyThen) {
     auto rightClick = [this] {
         if (session.reload()) session.playReload();
     };
-    session.ammo = 3;
+    session.round.ammo = 3;
     rightClick();
-    EXPECT_EQ(session.ammo, 3);
+    EXPECT_EQ(session.round.ammo, 3);
     EXPECT_FALSE(playing(session.reloadSound));
-    session.ammo = 0;
+    session.round.ammo = 0;
     rightClick();
-    EXPECT_EQ(session.ammo, session.setup.magazineSize);
+    EXPECT_EQ(session.round.ammo, session.setup.magazineSize);
     EXPECT_TRUE(playing(session.reloadSound));
 }
 

@@ -52,9 +52,9 @@ TEST_F(RoundPlayTest, ARoundScoresHitsAndEndsOnTheHighScoreScreenWithItsScorePen
     click(320, 240);
     run(1, 16);
     ASSERT_EQ(game.state, GameState::InPlay);
-    EXPECT_EQ(game.session.secondsLeft, 120); // 2:00 first
-    EXPECT_EQ(game.session.ammo, 10);
-    EXPECT_EQ(game.session.score, 0);
+    EXPECT_EQ(game.session.round.secondsLeft, 120); // 2:00 first
+    EXPECT_EQ(game.session.round.ammo, 10);
+    EXPECT_EQ(game.session.round.score, 0);
 
     // Fly until a figure shows clear of the scenery, then shoot it.
     int32_t x = 0, y = 0;
@@ -62,24 +62,24 @@ TEST_F(RoundPlayTest, ARoundScoresHitsAndEndsOnTheHighScoreScreenWithItsScorePen
     ASSERT_TRUE(findTarget(x, y)) << "no figure came into view";
     click(x, y);
     run(1, 16);
-    EXPECT_GT(game.session.score, 0);
-    EXPECT_EQ(game.session.ammo, 9);
+    EXPECT_GT(game.session.round.score, 0);
+    EXPECT_EQ(game.session.round.ammo, 9);
     EXPECT_EQ(game.figures.popups.size(), 1u);
     EXPECT_EQ(game.figures.effects.size(), 1u);
-    const int32_t score = game.session.score;
+    const int32_t score = game.session.round.score;
 
     // A shot into the empty sky above the HUD's line misses and costs a round.
     click(320, 1);
     run(1, 16);
-    EXPECT_EQ(game.session.ammo, 8);
-    EXPECT_EQ(game.session.score, score);
+    EXPECT_EQ(game.session.round.ammo, 8);
+    EXPECT_EQ(game.session.round.score, score);
 
     // The clock runs out a second after 0:00.
     for (int i = 0; i < 200 && game.state == GameState::InPlay; ++i) run(1, 1001);
     ASSERT_EQ(game.state, GameState::HighScores);
     EXPECT_EQ(game.session.highScores.pendingScore, score);
-    EXPECT_EQ(game.session.score, 0);
-    EXPECT_EQ(game.session.roundOver, 0);
+    EXPECT_EQ(game.session.round.score, 0);
+    EXPECT_EQ(game.session.round.over, 0);
 }
 
 } // namespace

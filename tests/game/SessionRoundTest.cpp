@@ -29,25 +29,25 @@ protected:
 };
 
 TEST_F(SessionRoundTest, TheClockRunsFromTheRoundLengthToZeroAndEndsTheRoundASecondLater) {
-    session.ammo = 0;
+    session.round.ammo = 0;
     session.startRound();
-    EXPECT_EQ(session.ammo, 10); // an empty magazine is refilled
+    EXPECT_EQ(session.round.ammo, 10); // an empty magazine is refilled
     const uint32_t start = clock.now();
     hud();
-    EXPECT_EQ(session.secondsLeft, 120); // 2:00 is shown first
+    EXPECT_EQ(session.round.secondsLeft, 120); // 2:00 is shown first
     // A frame every millisecond: each second is counted once more than
     // 1000 ms have passed since the last one.
     uint32_t zeroShown = 0;
     int32_t previous = 120;
-    while (!session.roundOver && clock.now() - start < 200000) {
+    while (!session.round.over && clock.now() - start < 200000) {
         clock.advance(1);
         hud();
-        ASSERT_GE(session.secondsLeft, previous - 1);
-        previous = session.secondsLeft;
-        if (session.secondsLeft == 0 && zeroShown == 0 && !session.roundOver) zeroShown = clock.now();
+        ASSERT_GE(session.round.secondsLeft, previous - 1);
+        previous = session.round.secondsLeft;
+        if (session.round.secondsLeft == 0 && zeroShown == 0 && !session.round.over) zeroShown = clock.now();
     }
-    ASSERT_EQ(session.roundOver, 1);
-    EXPECT_EQ(session.secondsLeft, 0);
+    ASSERT_EQ(session.round.over, 1);
+    EXPECT_EQ(session.round.secondsLeft, 0);
     EXPECT_EQ(zeroShown - start, 120001u);
     EXPECT_EQ(clock.now() - zeroShown, 1000u); // 0:00 stays a full second
 }
@@ -57,21 +57,21 @@ TEST_F(SessionRoundTest, ALateClockCatchesUpOneSecondPerFrame) {
     clock.advance(5500);
     for (int32_t frame = 1; frame <= 5; ++frame) {
         hud();
-        EXPECT_EQ(session.secondsLeft, 120 - frame);
+        EXPECT_EQ(session.round.secondsLeft, 120 - frame);
     }
     hud();
-    EXPECT_EQ(session.secondsLeft, 115);
+    EXPECT_EQ(session.round.secondsLeft, 115);
 }
 
 TEST_F(SessionRoundTest, TheScoreNeverGoesBelowZeroNorWrapsAround) {
-    session.score = 0;
+    session.round.score = 0;
     session.addScore(42);
-    EXPECT_EQ(session.score, 42);
+    EXPECT_EQ(session.round.score, 42);
     session.addScore(-50);
-    EXPECT_EQ(session.score, 0);
-    session.score = 2147483600;
+    EXPECT_EQ(session.round.score, 0);
+    session.round.score = 2147483600;
     session.addScore(100);
-    EXPECT_EQ(session.score, 2147483647);
+    EXPECT_EQ(session.round.score, 2147483647);
 }
 
 TEST_F(SessionRoundTest, TheCartridgesStandInARowFromTheRightEdge) {
@@ -82,7 +82,7 @@ TEST_F(SessionRoundTest, TheCartridgesStandInARowFromTheRightEdge) {
     for (int32_t y = 0; y < 20; ++y) session.ammoImage.putRow(row.data(), y, true);
     ASSERT_TRUE(session.ammoImage.unlock());
 
-    session.ammo = 10;
+    session.round.ammo = 10;
     hud();
     for (int32_t i = 0; i < 10; ++i) {
         const int32_t x = 640 - 25 * i - 45;
@@ -93,7 +93,7 @@ TEST_F(SessionRoundTest, TheCartridgesStandInARowFromTheRightEdge) {
     EXPECT_EQ(backBuffer->pixelAt(640 - 270 - 1, 420), 0u); // the leftmost is at 370
 
     backBuffer->fill(nullptr, 0);
-    session.ammo = 0;
+    session.round.ammo = 0;
     hud();
     for (int32_t x = 300; x < 640; ++x) ASSERT_EQ(backBuffer->pixelAt(x, 430), 0u);
 }

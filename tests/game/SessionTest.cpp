@@ -50,8 +50,8 @@ TEST_F(SessionTest, StartsWithTheBuiltInSetUp) {
     EXPECT_EQ(s.setup.screenWidth, 640);
     EXPECT_EQ(s.setup.screenHeight, 480);
     EXPECT_EQ(s.setup.magazineSize, 10);
-    EXPECT_EQ(s.ammo, 10);
-    EXPECT_EQ(s.secondsLeft, 150) << "2:30 by default";
+    EXPECT_EQ(s.round.ammo, 10);
+    EXPECT_EQ(s.round.secondsLeft, 150) << "2:30 by default";
     EXPECT_EQ(s.setup.startFullScreen, 0);
     EXPECT_STREQ(s.setup.tableName, "");
 }
@@ -212,7 +212,7 @@ TEST_F(SessionTest, ClearPutsTheSetUpBackButKeepsTheTableNameAndTheRound) {
     TestArchive a({{"stuff.x", setupRecord(800, 600, 1, 0, 5, 1, 1, 1, 1, "Keep")}});
     Session s(store);
     ASSERT_TRUE(s.loadSetup(&a.entry("stuff.x")));
-    s.score = 42;
+    s.round.score = 42;
     s.loadProgress = 100;
     s.clear();
     EXPECT_EQ(s.setup.screenWidth, 640);
@@ -221,7 +221,7 @@ TEST_F(SessionTest, ClearPutsTheSetUpBackButKeepsTheTableNameAndTheRound) {
     EXPECT_EQ(s.setup.hasTitle, 0);
     EXPECT_STREQ(s.setup.tableName, "Keep");
     EXPECT_EQ(s.setup.startFullScreen, 1);
-    EXPECT_EQ(s.score, 42);
+    EXPECT_EQ(s.round.score, 42);
     EXPECT_EQ(s.loadProgress, 100);
 }
 

@@ -46,10 +46,10 @@ void shootFor(ScriptedGame& g, uint32_t ms, uint32_t pauseMs, int& hits, int& mi
         int32_t x = 0, y = 0;
         const bool miss = ++shot % 4 == 0;
         if (miss ? g.findMiss(x, y) : g.findTarget(x, y)) {
-            const int32_t before = g.game().session.score;
+            const int32_t before = g.game().session.round.score;
             g.click(x, y);
             g.run(kFrameMs);
-            (g.game().session.score != before ? hits : misses)++;
+            (g.game().session.round.score != before ? hits : misses)++;
         } else {
             // Nothing to shoot: wander with the mouse in the quiet middle.
             g.moveTo(260 + static_cast<int32_t>((g.tick() / 40) % 120),

@@ -1,0 +1,34 @@
+// The running round: its clock, the magazine and the score, and the rules
+// that move them. The set-up record gives the round's length and the
+// magazine's size; the session plays the sounds and draws the head-up display.
+#pragma once
+#include <cstdint>
+
+namespace vandrel {
+
+struct SetupRecord;
+
+class Round {
+public:
+    // The clock at the set-up's length from now, and an empty magazine refilled.
+    void start(const SetupRecord& setup);
+    bool hasAmmo() const { return ammo != 0; }
+    // One cartridge fewer; an empty magazine stays empty.
+    void useRound();
+    // Refills an empty magazine (true); a partly filled one stays as it is (false).
+    bool reload(int32_t magazineSize);
+    // A result below zero becomes zero, one past the largest score stays there.
+    void addScore(int32_t points);
+    // Counts the clock down at now: one second per call at most, so a late
+    // clock catches up a second a frame, and the round is over a full second
+    // after 0:00 was first shown.
+    void countDown(uint32_t now);
+
+    uint32_t lastSecondTick = 0;
+    int32_t secondsLeft = 0;
+    int32_t ammo = 0;
+    int32_t score = 0;
+    uint8_t over = 0;
+};
+
+} // namespace vandrel
