@@ -14,28 +14,6 @@ E2E_SCREEN=1024x768x24
 source "$(dirname "$0")/xsession.sh"
 src=$(cd "$(dirname "$0")/../.." && pwd)
 
-# wait_settled TIMEOUT_S: until the screen has stayed as it was for two seconds,
-# but for a few grid cells (the blinking cursor and new score). The table's opening
-# wipe can stand still for a moment under Wine on a busy machine, and keys typed
-# before it ends are not taken.
-wait_settled() {
-  local end=$(($(e2e_now_ms) + $1 * 1000)) a b still=0
-  a=$(e2e_cells_now)
-  while (($(e2e_now_ms) < end)); do
-    sleep 0.25
-    b=$(e2e_cells_now)
-    if paste <(echo "$a") <(echo "$b") | awk '
-      { d = ($3 > $8 ? $3 - $8 : $8 - $3) + ($4 > $9 ? $4 - $9 : $9 - $4) + ($5 > $10 ? $5 - $10 : $10 - $5)
-        if (d > 30) n++ }
-      END { exit !(n <= 40) }'; then
-      ((++still >= 8)) && return 0
-    else
-      still=0 a=$b # compared with where the screen stopped, so a slow drift shows too
-    fi
-  done
-  return 1
-}
-
 game_pid=
 cleanup() {
   [[ -n $game_pid ]] && { kill -CONT "$game_pid"; kill "$game_pid"; } 2>/dev/null
