@@ -98,7 +98,7 @@ public:
                 paint(frame->surface, device, a.w, a.h, static_cast<uint32_t>(a.id * 10 + i), true);
                 animation->frames.addFrame(std::move(frame));
             }
-            figures.animations.push_back(std::move(animation));
+            figures.catalog.animations.push_back(std::move(animation));
         }
         const TypeShape types[] = {{32, 3, 45, 15, 10, 2, 0}, {32, 3, 45, 15, 10, 3, 1}, {33, 2, 30, 25, 15, 2, 0},
                                    {33, 2, 30, 25, 15, 3, 1}, {4, 3, 35, 25, 8, 2, 0},   {5, 3, 35, 25, 8, 3, 0},
@@ -118,19 +118,19 @@ public:
             type->spawnChance = 3;
             type->motion = t.motion;
             type->mirrored = t.mirrored;
-            figures.types.push_back(std::move(type));
+            figures.catalog.types.push_back(std::move(type));
         }
         // Type 0's own frames are everybody's hit effect: four 100 x 100 stars.
-        FigureType& first = *figures.types[0];
+        FigureType& first = *figures.catalog.types[0];
         for (int32_t i = 0; i < 4; ++i) {
             auto frame = std::make_unique<Frame>();
             frame->info = 80;
             paint(frame->surface, device, 100, 100, static_cast<uint32_t>(200 + i), true);
             first.ownFrames.addFrame(std::move(frame));
         }
-        for (auto& type : figures.types) {
+        for (auto& type : figures.catalog.types) {
             type->effectFrames = &first.ownFrames;
-            if (type->mirrored) figures.findAnimation(type->animationId)->frames.buildMirrored(&device);
+            if (type->mirrored) figures.catalog.findAnimation(type->animationId)->frames.buildMirrored(&device);
         }
 
         paint(session.largeFont.sheet(), device, 327, 236, 1, true);
@@ -148,7 +148,7 @@ public:
 
     // Keeps every type at its most figures and a few effects and popups running.
     void topUp() {
-        for (auto& type : figures.types) {
+        for (auto& type : figures.catalog.types) {
             while (type->figureCount() < type->maxCount) {
                 type->makeFigure(gameRand() % 1800 - 100);
             }
@@ -158,7 +158,7 @@ public:
             effect.startTime = tickCount();
             effect.worldX = gameRand() % 1200;
             effect.y = 100 + gameRand() % 300;
-            effect.frames = &figures.types[0]->ownFrames;
+            effect.frames = &figures.catalog.types[0]->ownFrames;
             effect.layer = 2 + gameRand() % 2;
             figures.effects.push_back(effect);
         }
@@ -192,7 +192,7 @@ public:
 
     int32_t liveFigures() const {
         int32_t n = 0;
-        for (const auto& type : figures.types) n += type->figureCount();
+        for (const auto& type : figures.catalog.types) n += type->figureCount();
         return n;
     }
 

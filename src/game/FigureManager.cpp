@@ -1,155 +1,201 @@
-// Loading the figure entry: the types with their sounds and hit effects, the
-// animations, and the mirrored frames that leftward figures are drawn with.
+// A round on the six depth layers: spawning, moving, drawing and retiring
+// figures, testing shots against them, and the popups and hit effects.
 #include "game/FigureManager.h"
 
-#include "data/BlockReader.h"
-#include "data/DataLayout.h"
-#include "platform/LoadError.h"
+#include "game/Session.h"
+#include "gfx/Font.h"
+#include "platform/Clock.h"
+#include "platform/Random.h"
+
+#include <cmath>
+#include <cstdio>
 
 namespace vandrel {
 
 namespace {
 
-// The smallest possible type group is a bare "F3" block, the smallest
-// animation group at least an "F6" block; counts that could not fit in what
-// is left of the entry are damaged and must not size an allocation.
-constexpr int32_t minTypeGroupBytes = 6 + 45;
-// More live figures of one type than any screen could show.
-constexpr int32_t maxFiguresPerType = 1000;
-constexpr int32_t minAnimationGroupBytes = 6 + 4;
-
-bool readI32(BlockReader* reader, int32_t& out) {
-    uint32_t v = 0;
-    if (!reader->readU32(&v)) return false;
-    out = static_cast<int32_t>(v);
-    return true;
+// A layer x on the screen, for the layer's scroll factor.
+int32_t toScreenX(int32_t x, int32_t scroll, float factor) {
+    const float shifted = static_cast<float>(x) - static_cast<float>(scroll) * factor;
+    return static_cast<int32_t>(static_cast<double>(shifted) + 0.5);
 }
 
-bool expectHeader(BlockReader* reader, uint16_t wanted) {
-    uint16_t tag = 0;
-    return reader->readHeader(tag) && tag == wanted;
+// How far the layer's right end lies beyond the screen's, at full scroll.
+float layerOverhang(int32_t widestWidth, int32_t viewWidth, float factor) {
+    return static_cast<float>(widestWidth - viewWidth) * factor;
 }
 
-bool countFits(BlockReader* reader, int32_t count, int32_t bytesEach) {
-    const int32_t left = reader->size() - reader->tell();
-    return count <= 0 || (left >= 0 && count <= left / bytesEach);
+bool hasLeft(int32_t x, int32_t y, float factor, int32_t widestWidth, int32_t viewWidth) {
+    const float back = static_cast<float>(x + 200) / factor;
+    if (back < 0.0f || std::isnan(back)) return true;
+    if (static_cast<float>(x) - layerOverhang(widestWidth, viewWidth, factor) > static_cast<float>(viewWidth + 200))
+        return true;
+    return y < -200 || y > 680;
 }
 
 } // namespace
+
+bool FigureManager::load(BlockReader* reader, VideoDevice* device) {
+    if (!reader || !device) return false;
+    effects.clear();
+    return catalog.load(reader, device);
+}
 
 void FigureManager::clear() {
     // The effects play frame sets owned by the types about to go; none may
     // outlive them.
     effects.clear();
-    animations.clear();
-    types.clear();
+    catalog.clear();
 }
 
-Animation* FigureManager::findAnimation(int32_t id) {
-    for (auto& a : animations)
-        if (a->id == id) return a.get();
-    return nullptr;
+void FigureManager::startRound() {
+    // Effects still running are left to end by themselves.
+    popups.clear();
+    for (auto& type : catalog.types) {
+        type->spawnClock = tickCount();
+        type->removeAllFigures();
+    }
+    for (auto& type : catalog.types) type->placeStartingFigures();
 }
 
-const Animation* FigureManager::findAnimation(int32_t id) const {
-    for (const auto& a : animations)
-        if (a->id == id) return a.get();
-    return nullptr;
+void FigureManager::updateLayer(int32_t layer, uint32_t now, float factor, int32_t scroll, VideoSurface* target,
+                                const Rect* clip, int32_t widestWidth, int32_t viewWidth, Font* font) {
+    for (auto& type : catalog.types)
+        if (type->layer == layer) updateType(*type, now, factor, scroll, target, clip, widestWidth, viewWidth);
+    drawEffects(layer, now, factor, scroll, target, clip);
+    drawPopups(layer, now, factor, scroll, target, clip, font);
 }
 
-FigureType* FigureManager::typeAt(int32_t index) {
-    if (index < 0 || index >= typeCount()) return nullptr;
-    return types[static_cast<size_t>(index)].get();
-}
+void FigureManager::updateType(FigureType& type, uint32_t now, float factor, int32_t scroll, VideoSurface* target,
+                               const Rect* clip, int32_t widestWidth, int32_t viewWidth) {
+    // 200 pixels beyond the right end of the layer.
+    const int32_t entryX =
+        static_cast<int32_t>(static_cast<float>(viewWidth) + layerOverhang(widestWidth, viewWidth, factor) + 200.0f);
+    type.spawnStep(now, entryX);
+    if (type.animationId < 0) return;
+    Animation* animation = catalog.findAnimation(type.animationId);
+    if (!animation) return;
+    FrameSet& frames = animation->frames;
+    const int32_t total = frames.totalDuration;
 
-bool FigureManager::load(BlockReader* reader, VideoDevice* device) {
-    if (!reader || !device) return false;
-    clear();
-    try {
-        return readEntry(reader, device);
-    } catch (const LoadError&) {
-        return false;
+    int32_t j = 0;
+    while (j < type.figureCount()) {
+        Figure& f = type.figures[static_cast<size_t>(j)];
+        const int32_t e = static_cast<int32_t>(now - f.animationStart);
+        // Keeps the stored start within a cycle of now; the frame shown is the same.
+        if (e > total) f.animationStart += static_cast<uint32_t>(total);
+        const int32_t frameIndex = total > 0 ? frames.frameAt(e % total) : 0;
+        const int32_t y = type.yAt(j, now);
+        const int32_t x = type.xAt(j, now);
+        const int32_t sx = toScreenX(x, scroll, factor);
+        frames.draw(target, clip, sx, y, frameIndex, type.mirrored != 0);
+        f.screenX = sx;
+        f.worldX = x;
+        f.y = y;
+        f.frameIndex = frameIndex;
+        if (hasLeft(x, y, factor, widestWidth, viewWidth))
+            type.removeFigure(j, false); // the next figure moved up into place j
+        else
+            ++j;
     }
 }
 
-bool FigureManager::readTypeGroup(BlockReader* reader, VideoDevice* device, FigureType& type) {
-    uint16_t tag = 0;
-    if (!reader->readHeader(tag)) return false;
-    if (tag == blockTag::hitSound) {
-        if (reader->blockLength() > 0 && !type.hitSound.load(reader, false)) return false;
-        if (!reader->nextBlock() || !reader->readHeader(tag)) return false;
+void FigureManager::drawEffects(int32_t layer, uint32_t now, float factor, int32_t scroll, VideoSurface* target,
+                                const Rect* clip) {
+    if (!target || !clip) return;
+    size_t i = 0;
+    while (i < effects.size()) {
+        HitEffect& effect = effects[i];
+        const int32_t e = static_cast<int32_t>(now - effect.startTime);
+        if (e >= effect.frames->totalDuration) {
+            effects.erase(effects.begin() + static_cast<std::ptrdiff_t>(i));
+            continue;
+        }
+        if (effect.layer == layer) {
+            const int32_t sx = toScreenX(effect.worldX, scroll, factor);
+            effect.frames->draw(target, clip, sx, effect.y, effect.frames->frameAt(e), false);
+        }
+        ++i;
     }
-    if (tag == blockTag::hitEffect) {
-        uint8_t own = 0;
-        if (!readI32(reader, type.effectSource) || !reader->readU8(&own)) return false;
-        type.hasOwnFrames = own;
-        if (!reader->nextBlock()) return false;
-        if (type.hasOwnFrames && !type.ownFrames.load(reader, device)) return false;
-        if (!reader->readHeader(tag)) return false;
-    }
-    if (tag != blockTag::figureType) return false;
-    int32_t* const fields[] = {&type.animationId, &type.baseY,       &type.ySpread,    &type.layer,
-                               &type.baseSpeed,   &type.speedSpread, &type.scoreValue, &type.maxCount,
-                               &type.hitPoints,   &type.spawnChance, &type.motion};
-    for (int32_t* field : fields)
-        if (!readI32(reader, *field)) return false;
-    if (!reader->readU8(&type.mirrored)) return false;
-    if (!reader->nextBlock()) return false;
-    // The rest of the game indexes tables by these; a type outside them
-    // could never be drawn correctly.
-    if (type.motion < MotionRight || type.motion > MotionWaveLeft) return false;
-    if (type.layer < 0 || type.layer >= layerCount) return false;
-    // A round starts with a tenth of the most figures and may hold them all at
-    // once: a damaged count must not size millions of live figures.
-    if (type.maxCount > maxFiguresPerType) return false;
-    return true;
 }
 
-bool FigureManager::typeIsPlayable(const FigureType& type) const {
-    // Figures are timed modulo their animation's length, so it must exist
-    // and take time.
-    if (type.animationId < 0) return false;
-    const Animation* a = findAnimation(type.animationId);
-    return a && a->frames.totalDuration > 0;
+void FigureManager::drawPopups(int32_t layer, uint32_t now, float factor, int32_t scroll, VideoSurface* target,
+                               const Rect* clip, Font* font) {
+    if (!target || !clip || !font) return;
+    size_t i = 0;
+    while (i < popups.size()) {
+        ScorePopup& popup = popups[i];
+        // One pixel per pass at most; each of the six layer passes of a frame
+        // may take a step.
+        if (now - popup.moveClock > static_cast<uint32_t>(popup.stepInterval)) {
+            popup.y -= 1;
+            popup.moveClock += static_cast<uint32_t>(popup.stepInterval);
+        }
+        if (popup.y < -40) {
+            popups.erase(popups.begin() + static_cast<std::ptrdiff_t>(i));
+            continue;
+        }
+        if (popup.layer == layer) {
+            char text[16];
+            std::snprintf(text, sizeof text, "%d", popup.value);
+            const int32_t sx = toScreenX(popup.worldX, scroll, factor);
+            font->drawText(target, *clip, sx - font->textWidth(text) / 2, popup.y, text, false);
+        }
+        ++i;
+    }
 }
 
-bool FigureManager::readEntry(BlockReader* reader, VideoDevice* device) {
-    int32_t typeTotal = 0;
-    if (!expectHeader(reader, blockTag::typeCount) || !readI32(reader, typeTotal) || !reader->nextBlock()) return false;
-    if (!countFits(reader, typeTotal, minTypeGroupBytes)) return false;
-    for (int32_t i = 0; i < typeTotal; ++i) types.push_back(std::make_unique<FigureType>());
+bool FigureManager::hitTestLayer(int32_t layer, int32_t x, int32_t y, int32_t opaqueLayer, Session& session) {
+    // Reverse drawing order: later types cover earlier ones.
+    for (auto it = catalog.types.rbegin(); it != catalog.types.rend(); ++it)
+        if (hitTestType(**it, layer, x, y, opaqueLayer, session)) return true;
+    return false;
+}
 
-    for (auto& type : types)
-        if (!readTypeGroup(reader, device, *type)) return false;
+bool FigureManager::hitTestType(FigureType& type, int32_t layer, int32_t x, int32_t y, int32_t opaqueLayer,
+                                Session& session) {
+    if (type.layer != layer || type.animationId < 0) return false;
+    Animation* animation = catalog.findAnimation(type.animationId);
+    if (!animation) return false;
+    FrameSet& frames = animation->frames;
+    const bool mirrored = type.mirrored != 0;
+    // Scenery nearer than this layer that is opaque at the point hides it.
+    if (layer < opaqueLayer) return false;
 
-    // Resolved only now, so a type may name a later one.
-    for (auto& type : types) {
-        if (type->effectSource == -1) continue;
-        if (type->effectSource < 0 || type->effectSource >= typeCount()) return false;
-        type->effectFrames = &types[static_cast<size_t>(type->effectSource)]->ownFrames;
+    for (int32_t j = type.figureCount() - 1; j >= 0; --j) {
+        const Figure& f = type.figures[static_cast<size_t>(j)];
+        if (!frames.hitTest(f.screenX, f.y, f.frameIndex, x, y, mirrored)) continue;
+
+        if (f.hitPoints <= 1) {
+            ScorePopup popup;
+            popup.moveClock = tickCount();
+            popup.stepInterval = gameRand() % 9 + 4;
+            popup.worldX = f.worldX;
+            popup.y = f.y;
+            popup.value = type.scoreValue;
+            popup.layer = layer;
+            popups.push_back(popup);
+            session.addScore(type.scoreValue);
+            if (type.effectFrames && type.effectFrames->totalDuration > 0) {
+                // Line the effect's first hotspot up with the hotspot of the
+                // frame that was hit, in layer coordinates.
+                int32_t hx = f.worldX, hy = f.y;
+                frames.hotspotAt(f.worldX, f.y, f.frameIndex, mirrored, hx, hy);
+                int32_t ex = hx, ey = hy;
+                type.effectFrames->hotspotAt(hx, hy, 0, false, ex, ey);
+                HitEffect effect;
+                effect.startTime = tickCount();
+                effect.worldX = 2 * hx - ex;
+                effect.y = 2 * hy - ey;
+                effect.frames = type.effectFrames;
+                effect.layer = layer;
+                effects.push_back(effect);
+            }
+        }
+        type.removeFigure(j, true);
+        return true;
     }
-
-    int32_t animationTotal = 0;
-    if (!expectHeader(reader, blockTag::animationCount) || !readI32(reader, animationTotal) || !reader->nextBlock())
-        return false;
-    if (!countFits(reader, animationTotal, minAnimationGroupBytes)) return false;
-    for (int32_t i = 0; i < animationTotal; ++i) animations.push_back(std::make_unique<Animation>());
-    for (auto& animation : animations) {
-        if (!animation->frames.load(reader, device)) return false;
-        if (!expectHeader(reader, blockTag::animationId) || !readI32(reader, animation->id) || !reader->nextBlock())
-            return false;
-    }
-
-    for (const auto& type : types)
-        if (!typeIsPlayable(*type)) return false;
-
-    // An animation shared by several mirrored types is mirrored once.
-    for (const auto& type : types) {
-        if (!type->mirrored) continue;
-        Animation* a = findAnimation(type->animationId);
-        if (!a->frames.mirroredBuilt) a->frames.buildMirrored(device);
-    }
-    return true;
+    return false;
 }
 
 } // namespace vandrel

@@ -161,10 +161,11 @@ std::vector<std::string> fingerprintPass(bool fullScreen, bool secondThread, con
         for (size_t i = 0; i < set.mirroredFrames.size(); ++i)
             picture(name + "-mirrored-" + std::to_string(i), set.mirroredFrames[i]->surface);
     };
-    for (size_t i = 0; i < game->figures.animations.size(); ++i)
-        frameSet("animation-" + std::to_string(game->figures.animations[i]->id), game->figures.animations[i]->frames);
-    for (int32_t i = 0; i < game->figures.typeCount(); ++i) {
-        FigureType* type = game->figures.typeAt(i);
+    for (size_t i = 0; i < game->figures.catalog.animations.size(); ++i)
+        frameSet("animation-" + std::to_string(game->figures.catalog.animations[i]->id),
+                 game->figures.catalog.animations[i]->frames);
+    for (int32_t i = 0; i < game->figures.catalog.typeCount(); ++i) {
+        FigureType* type = game->figures.catalog.typeAt(i);
         frameSet("type-" + std::to_string(i), type->ownFrames);
         effect("type-" + std::to_string(i) + "-hit", type->hitSound);
     }

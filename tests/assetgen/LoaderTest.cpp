@@ -5,7 +5,7 @@
 
 #include "data/BlockReader.h"
 #include "game/Backdrop.h"
-#include "game/FigureManager.h"
+#include "game/FigureCatalog.h"
 #include "game/FigureType.h"
 #include "game/Session.h"
 #include "gfx/Font.h"
@@ -60,7 +60,7 @@ TEST_F(GeneratedArchive, BackdropLoadsFourLayersOfTheirWidths) {
 }
 
 TEST_F(GeneratedArchive, FigureEntryLoadsWithItsTypesAndAnimations) {
-    FigureManager figures;
+    FigureCatalog figures;
     ASSERT_TRUE(figures.load(&open("figur.xx"), &device));
     ASSERT_EQ(figures.typeCount(), 12);
     const int32_t ids[12] = {32, 32, 33, 33, 4, 5, 6, 7, 29, 29, 31, 31};

@@ -27,7 +27,7 @@ std::unique_ptr<Frame> makeFrame(VideoDevice& device, int32_t w, int32_t h, uint
     return frame;
 }
 
-Animation& addAnimation(FigureManager& figures, VideoDevice& device, int32_t id, int32_t count, int32_t w, int32_t h,
+Animation& addAnimation(FigureCatalog& figures, VideoDevice& device, int32_t id, int32_t count, int32_t w, int32_t h,
                         uint32_t duration, const OpaqueAt& opaque) {
     auto animation = std::make_unique<Animation>();
     animation->id = id;
@@ -36,7 +36,7 @@ Animation& addAnimation(FigureManager& figures, VideoDevice& device, int32_t id,
     return *figures.animations.back();
 }
 
-FigureType& addType(FigureManager& figures, int32_t animationId, int32_t layer) {
+FigureType& addType(FigureCatalog& figures, int32_t animationId, int32_t layer) {
     auto type = std::make_unique<FigureType>();
     type->animationId = animationId;
     type->layer = layer;

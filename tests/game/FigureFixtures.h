@@ -26,11 +26,11 @@ std::unique_ptr<Frame> makeFrame(VideoDevice& device, int32_t w, int32_t h, uint
                                  uint8_t green = figureGreen, uint8_t red = figureRed);
 
 // An animation of count frames of w x h, each shown duration ms.
-Animation& addAnimation(FigureManager& figures, VideoDevice& device, int32_t id, int32_t count, int32_t w, int32_t h,
+Animation& addAnimation(FigureCatalog& figures, VideoDevice& device, int32_t id, int32_t count, int32_t w, int32_t h,
                         uint32_t duration, const OpaqueAt& opaque = everywhere);
 
 // A type that stands still on a straight line and never spawns by itself.
-FigureType& addType(FigureManager& figures, int32_t animationId, int32_t layer);
+FigureType& addType(FigureCatalog& figures, int32_t animationId, int32_t layer);
 
 // A figure of type placed at (x, y) for hit tests: made, then drawn once so
 // the hit test knows where it stands.

@@ -21,9 +21,9 @@ protected:
     // A screen point on an opaque pixel of a figure that nothing in front
     // hides, as last drawn; false when none is on the screen.
     bool findTarget(int32_t& px, int32_t& py) {
-        for (int32_t t = game.figures.typeCount() - 1; t >= 0; --t) {
-            FigureType& type = *game.figures.typeAt(t);
-            FrameSet& frames = game.figures.findAnimation(type.animationId)->frames;
+        for (int32_t t = game.figures.catalog.typeCount() - 1; t >= 0; --t) {
+            FigureType& type = *game.figures.catalog.typeAt(t);
+            FrameSet& frames = game.figures.catalog.findAnimation(type.animationId)->frames;
             for (const Figure& f : type.figures) {
                 for (int32_t dy = -8; dy <= 8; ++dy) {
                     for (int32_t dx = -8; dx <= 8; ++dx) {
@@ -46,8 +46,8 @@ TEST_F(RoundPlayTest, ARoundScoresHitsAndEndsOnTheHighScoreScreenWithItsScorePen
     ASSERT_TRUE(program.startUp());
     run(1);
     ASSERT_EQ(game.state, GameState::Title);
-    EXPECT_EQ(game.figures.typeCount(), 12);
-    EXPECT_EQ(game.figures.animations.size(), 8u);
+    EXPECT_EQ(game.figures.catalog.typeCount(), 12);
+    EXPECT_EQ(game.figures.catalog.animations.size(), 8u);
 
     click(320, 240);
     run(1, 16);

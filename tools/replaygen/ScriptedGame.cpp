@@ -97,7 +97,7 @@ void ScriptedGame::altEnter() {
 }
 
 bool ScriptedGame::findTarget(int32_t& px, int32_t& py) {
-    FigureManager& figures = game().figures;
+    FigureCatalog& figures = game().figures.catalog;
     for (int32_t t = figures.typeCount() - 1; t >= 0; --t) {
         FigureType& type = *figures.typeAt(t);
         Animation* animation = figures.findAnimation(type.animationId);
@@ -121,7 +121,7 @@ bool ScriptedGame::findTarget(int32_t& px, int32_t& py) {
 
 bool ScriptedGame::findMiss(int32_t& px, int32_t& py) {
     static constexpr std::array<std::array<int32_t, 2>, 5> kSky{{{320, 2}, {40, 4}, {600, 3}, {200, 6}, {450, 1}}};
-    FigureManager& figures = game().figures;
+    FigureCatalog& figures = game().figures.catalog;
     for (const auto& p : kSky) {
         bool clear = true;
         for (int32_t t = 0; t < figures.typeCount() && clear; ++t) {

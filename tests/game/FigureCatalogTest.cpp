@@ -1,7 +1,7 @@
 // Loading the figure entry: what a well-formed entry gives, the blocks that
 // may be skipped, and every kind of damaged entry that must fail cleanly.
+#include "game/FigureCatalog.h"
 #include "data/BlockReader.h"
-#include "game/FigureManager.h"
 #include "platform/Clock.h"
 #include "platform/VideoDevice.h"
 #include "support/TestArchive.h"
@@ -62,7 +62,7 @@ protected:
     }
     ManualClock clock{7000};
     VideoDevice device{PixelFormat::xrgb32()};
-    FigureManager figures;
+    FigureCatalog figures;
     std::unique_ptr<test::TestArchive> archive;
 };
 

@@ -31,7 +31,7 @@ protected:
     void SetUp() override {
         reseedGameRand();
         backBuffer = device.createSurface(640, 480);
-        addAnimation(figures, device, 7, 2, 20, 20, 100, ring);
+        addAnimation(figures.catalog, device, 7, 2, 20, 20, 100, ring);
         // The hit effect: 4 frames of 80 ms, 30 x 30, hotspot (15, 15).
         effectOwner = std::make_unique<FigureType>();
         for (int i = 0; i < 4; ++i) effectOwner->ownFrames.addFrame(test::makeFrame(device, 30, 30, 80));
@@ -40,7 +40,7 @@ protected:
     }
 
     FigureType& type(int32_t layer, int32_t hitPoints = 1) {
-        FigureType& t = addType(figures, 7, layer);
+        FigureType& t = addType(figures.catalog, 7, layer);
         t.hitPoints = hitPoints;
         t.effectFrames = &effectOwner->ownFrames;
         return t;
@@ -298,7 +298,7 @@ TEST_F(RoundTest, TheSameRandomStateDrawsTheSameFrames) {
         reseedGameRand();
         setGameRandState(424242);
         clock.set(200000);
-        figures.types.clear();
+        figures.catalog.types.clear();
         figures.popups.clear();
         figures.effects.clear();
         session.round.ammo = 10;
