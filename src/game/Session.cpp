@@ -1,6 +1,6 @@
 // The session's loaders (set-up record, screens, fonts, cross-hair,
-// cartridge), the title and closing screens, the cross-hair and the snapshot.
-// The round, the magazine and the head-up display live in SessionRound.cpp.
+// cartridge), the title and closing screens, the head-up display, the
+// cross-hair, the sounds around the round's magazine, and the snapshot.
 #include "game/Session.h"
 
 #include "data/BlockReader.h"
@@ -13,6 +13,7 @@
 #include "platform/VideoSurface.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 namespace vandrel {
@@ -152,12 +153,49 @@ void Session::drawCredits(VideoSurface* target, const Rect& clip) {
     smallFont.drawText(target, clip, x, setup.screenHeight - 30, creditsLine, true);
 }
 
+void Session::drawHud(VideoSurface* target, const Rect& clip) {
+    round.countDown(tickCount());
+
+    char text[32];
+    smallFont.drawText(target, clip, 3, 6, "TIME:", false);
+    std::snprintf(text, sizeof text, "%d:%.2d", round.secondsLeft / 60, round.secondsLeft % 60);
+    largeFont.drawText(target, clip, 65, 2, text, false);
+    smallFont.drawText(target, clip, setup.screenWidth - 200, 6, "SCORE:", false);
+    std::snprintf(text, sizeof text, "%.6d", round.score);
+    largeFont.drawText(target, clip, setup.screenWidth - 120, 2, text, false);
+
+    // The cartridges from the right edge toward the left.
+    // A huge magazine from the set-up record stops at the screen's left edge.
+    for (int32_t i = 0; i < round.ammo; ++i) {
+        const int64_t x = int64_t{setup.screenWidth} - 25 * int64_t{i} - 45;
+        if (x + ammoImage.width() <= 0) break;
+        ammoImage.blit(target, clip, static_cast<int32_t>(x), setup.screenHeight - 60, true, 100.0f);
+    }
+}
+
 void Session::drawCursor(VideoSurface* target, const Rect& clip, int32_t x, int32_t y, VideoDevice* device) {
     cursorImage.blit(target, clip, x - cursorImage.width() / 2, y - cursorImage.height() / 2, true, 100.0f);
     lastTarget = target;
     lastDevice = device;
     lastClip = clip;
 }
+
+void Session::startRound() { round.start(setup); }
+
+void Session::useRound() { round.useRound(); }
+
+void Session::shotMissed() {
+    missSound.playFromStart();
+    useRound();
+}
+
+void Session::playEmpty() { emptySound.playFromStart(); }
+
+bool Session::reload() { return round.reload(setup.magazineSize); }
+
+void Session::playReload() { reloadSound.playFromStart(); }
+
+void Session::addScore(int32_t points) { round.addScore(points); }
 
 void Session::snapshot() {
     highScores.snapshot.reset();
