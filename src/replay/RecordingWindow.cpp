@@ -59,12 +59,7 @@ void RecordingWindow::clientSize(int32_t& width, int32_t& height) const {
 }
 
 bool RecordingWindow::showFrame(const VideoSurface& frame) {
-    lastFrame_.width = frame.width();
-    lastFrame_.height = frame.height();
-    lastFrame_.pitch = frame.pitch();
-    lastFrame_.format = frame.format();
-    const size_t n = static_cast<size_t>(frame.pitch()) * frame.height();
-    lastFrame_.bytes.assign(frame.pixels(), frame.pixels() + n);
+    lastFrame_.copyOf(frame);
     ++framesShown_;
     return inner_.showFrame(frame);
 }

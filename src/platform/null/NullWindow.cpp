@@ -59,13 +59,17 @@ bool NullWindow::setVideoMode(bool fullScreen, int32_t width, int32_t height) {
     return true;
 }
 
-bool NullWindow::showFrame(const VideoSurface& frame) {
-    lastFrame_.width = frame.width();
-    lastFrame_.height = frame.height();
-    lastFrame_.pitch = frame.pitch();
-    lastFrame_.format = frame.format();
+void ShownFrame::copyOf(const VideoSurface& frame) {
+    width = frame.width();
+    height = frame.height();
+    pitch = frame.pitch();
+    format = frame.format();
     const size_t n = static_cast<size_t>(frame.pitch()) * frame.height();
-    lastFrame_.bytes.assign(frame.pixels(), frame.pixels() + n);
+    bytes.assign(frame.pixels(), frame.pixels() + n);
+}
+
+bool NullWindow::showFrame(const VideoSurface& frame) {
+    lastFrame_.copyOf(frame);
     ++framesShown_;
     return true;
 }

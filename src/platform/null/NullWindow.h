@@ -19,6 +19,8 @@ struct ShownFrame {
     std::vector<uint8_t> bytes;
 
     bool empty() const { return width == 0 || height == 0; }
+    // Keeps a copy of frame's size, format and pixels.
+    void copyOf(const VideoSurface& frame);
     // The pixel at (x, y) as 0xRRGGBB, whatever the format; 0 outside.
     uint32_t rgbAt(int32_t x, int32_t y) const;
 };
