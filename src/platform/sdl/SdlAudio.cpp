@@ -11,11 +11,11 @@ namespace vandrel {
 SdlAudio::~SdlAudio() { close(); }
 
 bool SdlAudio::attach(AudioDevice& d) {
-    if (device) return false;
-    if (!subsystemStarted) {
+    if (device_) return false;
+    if (!subsystemStarted_) {
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
-        subsystemStarted = true;
+        subsystemStarted_ = true;
     }
     SDL_AudioSpec want{};
     want.freq = static_cast<int>(AudioDevice::kOutputRate);
@@ -26,40 +26,57 @@ bool SdlAudio::attach(AudioDevice& d) {
     want.callback = &SdlAudio::callback;
     want.userdata = this;
     SDL_AudioSpec have{};
-    device = &d;
-    sdlDevice = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-    if (sdlDevice == 0) {
-        device = nullptr;
+    device_ = &d;
+    removed_ = false;
+    sdlDevice_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    if (sdlDevice_ == 0) {
+        device_ = nullptr;
         return false;
     }
-    SDL_PauseAudioDevice(sdlDevice, 0);
+    SDL_AddEventWatch(&SdlAudio::watchEvent, this);
+    SDL_PauseAudioDevice(sdlDevice_, 0);
     return true;
 }
 
 void SdlAudio::detach(AudioDevice& d) {
-    if (device == &d) close();
+    if (device_ == &d) close();
 }
 
-bool SdlAudio::connected() const { return sdlDevice != 0 && SDL_GetAudioDeviceStatus(sdlDevice) != SDL_AUDIO_STOPPED; }
+bool SdlAudio::connected() const {
+    const uint32_t id = sdlDevice_;
+    return id != 0 && !removed_ && SDL_GetAudioDeviceStatus(id) != SDL_AUDIO_STOPPED;
+}
 
 void SdlAudio::close() {
-    if (sdlDevice != 0) {
+    if (sdlDevice_ != 0) {
+        SDL_DelEventWatch(&SdlAudio::watchEvent, this);
         // Waits for a running callback to finish, so the device may go after this.
-        SDL_CloseAudioDevice(sdlDevice);
-        sdlDevice = 0;
+        SDL_CloseAudioDevice(sdlDevice_);
+        sdlDevice_ = 0;
     }
-    device = nullptr;
-    if (subsystemStarted) {
+    device_ = nullptr;
+    if (subsystemStarted_) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        subsystemStarted = false;
+        subsystemStarted_ = false;
     }
+}
+
+int SdlAudio::watchEvent(void* self, SDL_Event* event) {
+    auto* audio = static_cast<SdlAudio*>(self);
+    // SDL names the opened device that went away; other devices and microphones do not matter.
+    if (event->type == SDL_AUDIODEVICEREMOVED && !event->adevice.iscapture && event->adevice.which == audio->sdlDevice_)
+        audio->removed_ = true;
+    return 0;
 }
 
 void SdlAudio::callback(void* self, uint8_t* stream, int length) {
     auto* audio = static_cast<SdlAudio*>(self);
     const uint32_t samples = static_cast<uint32_t>(length) / sizeof(int16_t);
-    if (audio->device)
-        audio->device->mix(reinterpret_cast<int16_t*>(stream), samples);
+    // SDL goes on calling for a device that went away, at the same pace, into a
+    // buffer nobody hears: the sounds stand still there instead, and go on where
+    // they stopped once a device is open again.
+    if (audio->device_ && !audio->removed_)
+        audio->device_->mix(reinterpret_cast<int16_t*>(stream), samples);
     else
         SDL_memset(stream, 0, static_cast<size_t>(length));
 }

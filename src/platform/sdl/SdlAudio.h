@@ -3,7 +3,10 @@
 #pragma once
 #include "platform/AudioOutput.h"
 
+#include <atomic>
 #include <cstdint>
+
+union SDL_Event;
 
 namespace vandrel {
 
@@ -18,16 +21,21 @@ public:
     // none or the driver refuses.
     bool attach(AudioDevice& device) override;
     void detach(AudioDevice& device) override;
-    // SDL stops a device whose hardware went away (and sends its removed event).
+    // False once SDL has sent the removed event of the open device (an unplugged
+    // headset, a sound server gone) or has stopped it.
     bool connected() const override;
 
 private:
     static void callback(void* self, uint8_t* stream, int length);
+    // Sees each SDL event as it is sent, on the thread that sends it.
+    static int watchEvent(void* self, SDL_Event* event);
     void close();
 
-    AudioDevice* device = nullptr;
-    uint32_t sdlDevice = 0;
-    bool subsystemStarted = false;
+    AudioDevice* device_ = nullptr;
+    // Read by the event watch on SDL's threads.
+    std::atomic<uint32_t> sdlDevice_{0};
+    std::atomic<bool> removed_{false};
+    bool subsystemStarted_ = false;
 };
 
 } // namespace vandrel
