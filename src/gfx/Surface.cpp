@@ -6,6 +6,7 @@
 #include "platform/MessageBox.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstdio>
 #include <cstring>
@@ -460,6 +461,35 @@ uint8_t Surface::greyOf(uint8_t b, uint8_t g, uint8_t r) {
 }
 
 namespace {
+// The grey of one 16-bit pixel, in the same layout.
+template <int GreenBits>
+uint16_t grey16(uint16_t v) {
+    const auto b = static_cast<uint8_t>((v << 3) & 0xFF);
+    const auto g = static_cast<uint8_t>(GreenBits == 6 ? (v >> 3) & 0xFC : (v >> 2) & 0xF8);
+    const auto r = static_cast<uint8_t>(GreenBits == 6 ? (v >> 8) & 0xF8 : (v >> 7) & 0xF8);
+    const uint8_t y = Surface::greyOf(b, g, r);
+    if constexpr (GreenBits == 6) return static_cast<uint16_t>(((y & 0xF8) << 8) | ((y & 0xFC) << 3) | (y >> 3));
+    return static_cast<uint16_t>(((y & 0xF8) << 7) | ((y & 0xF8) << 2) | (y >> 3));
+}
+
+// A 16-bit pixel has only 65,536 values: the grey of each is worked out once,
+// on the first grey copy, instead of once per pixel of every copy.
+template <int GreenBits>
+const std::array<uint16_t, 65536>& greyTable16() {
+    static const std::array<uint16_t, 65536> table = [] {
+        std::array<uint16_t, 65536> t{};
+        for (uint32_t v = 0; v < t.size(); ++v) t[v] = grey16<GreenBits>(static_cast<uint16_t>(v));
+        return t;
+    }();
+    return table;
+}
+
+template <int GreenBits>
+void greyLine16(const uint8_t* s, uint8_t* d, int32_t n) {
+    const std::array<uint16_t, 65536>& table = greyTable16<GreenBits>();
+    for (int32_t i = 0; i < n; ++i, s += 2, d += 2) store16(d, table[load16(s)]);
+}
+
 // One line of a tile made grey: source and destination in the same format.
 void greyLine(Kind kind, const uint8_t* s, uint8_t* d, int32_t n) {
     switch (kind) {
@@ -473,24 +503,8 @@ void greyLine(Kind kind, const uint8_t* s, uint8_t* d, int32_t n) {
     case Kind::bits24:
         for (int32_t i = 0; i < n; ++i, s += 3, d += 3) d[0] = d[1] = d[2] = Surface::greyOf(s[0], s[1], s[2]);
         break;
-    case Kind::rgb565:
-        for (int32_t i = 0; i < n; ++i, s += 2, d += 2) {
-            const uint16_t v = load16(s);
-            const uint8_t g =
-                Surface::greyOf(static_cast<uint8_t>((v << 3) & 0xFF), static_cast<uint8_t>((v >> 3) & 0xFC),
-                                static_cast<uint8_t>((v >> 8) & 0xF8));
-            store16(d, static_cast<uint16_t>(((g & 0xF8) << 8) | ((g & 0xFC) << 3) | (g >> 3)));
-        }
-        break;
-    case Kind::rgb555:
-        for (int32_t i = 0; i < n; ++i, s += 2, d += 2) {
-            const uint16_t v = load16(s);
-            const uint8_t g =
-                Surface::greyOf(static_cast<uint8_t>((v << 3) & 0xFF), static_cast<uint8_t>((v >> 2) & 0xF8),
-                                static_cast<uint8_t>((v >> 7) & 0xF8));
-            store16(d, static_cast<uint16_t>(((g & 0xF8) << 7) | ((g & 0xF8) << 2) | (g >> 3)));
-        }
-        break;
+    case Kind::rgb565: greyLine16<6>(s, d, n); break;
+    case Kind::rgb555: greyLine16<5>(s, d, n); break;
     default: std::memset(d, 0, static_cast<size_t>(n) * 2); break; // rows of such tiles are never written
     }
 }
