@@ -89,127 +89,172 @@ void Game::setProgress(int64_t done, int64_t total) {
     session.loadProgress = total > 0 ? static_cast<int32_t>(done * 100 / total) : 0;
 }
 
+// The full pass's state while it runs: between a browser's frames it outlives
+// the call that set it up, so its steps hold what they use themselves.
+struct Game::FullLoad {
+    LoadingSteps steps;
+    // The second thread's own handle on the data set, when it has one.
+    std::unique_ptr<DataSet> secondData;
+    int64_t total = 0;
+};
+
+void Game::prepareFullLoad(bool secondThread) {
+    auto pass = std::make_unique<FullLoad>();
+    DataSet* data = &openData();
+    BlockReader* reader = &data->reader();
+    VideoDevice* device = display.device();
+    // Straight after a quick pass the set-up entry stands open just past
+    // its record, with the sizes taken.
+    const bool readOn = std::exchange(setupEntryOpen_, false);
+    if (!readOn) readEntrySizes(*data);
+    const auto [a, b, c, d, e, f, g] = entrySizes_;
+    pass->total = int64_t{a} + b + c + d + e + f + g;
+
+    // With a second thread, the landscape, the cross-hair, the fonts and
+    // the cartridge are read on it, through a data set of its own, while
+    // this thread reads the set-up entry and the figures and draws the
+    // frames (about the same work on each). Without one (a build without
+    // threads, or the file cannot be opened twice) this thread reads them
+    // all, one after another.
+    if (secondThread && canLoadOnSecondThread) {
+        try {
+            pass->secondData = std::make_unique<DataSet>(exePath);
+        } catch (const LoadError&) {
+            pass->secondData.reset();
+        }
+    }
+    DataSet* other = pass->secondData ? pass->secondData.get() : data;
+    const LoadingSteps::Lane otherLane = pass->secondData ? LoadingSteps::Lane::second : LoadingSteps::Lane::caller;
+    // One entry read whole by loader, on the thread of its lane.
+    const auto entry = [](DataSet* set, const char* name, auto loader) {
+        return [set, name, loader] {
+            loader(&set->openEntry(name));
+            set->reader().closeEntry();
+        };
+    };
+
+    // The bar stands at the sizes of the entries read so far. The set-up
+    // entry counts in two truncating thirds, so the bar can stand at 99
+    // before the final 100.
+    // A part that cannot be read is left out and the loading goes on: the
+    // screens draw without it, as they do for a data set that has none, and
+    // stderr names it. Only the figures, without which there is no round,
+    // stop the loading.
+    using Lane = LoadingSteps::Lane;
+    LoadingSteps& steps = pass->steps;
+    int64_t done = a / 3;
+    steps.add(done, Lane::caller, [this, data, reader, device, readOn] {
+        if (!readOn) data->openEntry(entryName::setup);
+        if (!session.loadTitle(reader, device)) reportDamaged("title picture");
+    });
+    done = a / 3 + (2 * a) / 3;
+    // The same entry, read on from where the title picture ended.
+    steps.add(done, Lane::caller, [this, reader, device] {
+        if (!session.loadScreens(reader, device)) reportDamaged("high-score and closing pictures");
+    });
+    // What one thread loads ahead of a damaged entry on the other is let
+    // go again.
+    steps.add(done += b, otherLane,
+              entry(other, entryName::backdrop,
+                    [this, device](BlockReader* r) {
+                        // The layers read before a damaged one still scroll.
+                        if (!loadImageList(r, &backdrop, device)) reportDamaged("landscape");
+                    }),
+              [this] { backdrop.clear(); });
+    steps.add(done += c, Lane::caller,
+              entry(data, entryName::figures,
+                    [this, device](BlockReader* r) {
+                        if (!figures.load(r, device)) throw LoadError();
+                    }),
+              [this] { figures.clear(); });
+    steps.add(done += d, otherLane,
+              entry(other, entryName::cursor,
+                    [this, device](BlockReader* r) {
+                        // Without it a round is played with no cross-hair drawn.
+                        if (!session.loadCursor(r, device)) reportDamaged("cross-hair");
+                    }),
+              [this] { session.cursorImage.destroy(); });
+    steps.add(done += e, otherLane,
+              entry(other, entryName::largeFont,
+                    [this, device](BlockReader* r) {
+                        // Without a font the texts are left out; the round itself still plays.
+                        if (!session.loadLargeFont(r, device)) reportDamaged("large font");
+                    }),
+              [this] { session.largeFont.sheet().destroy(); });
+    steps.add(done += f, otherLane,
+              entry(other, entryName::smallFont,
+                    [this, device](BlockReader* r) {
+                        if (!session.loadSmallFont(r, device)) reportDamaged("small font");
+                    }),
+              [this] { session.smallFont.sheet().destroy(); });
+    steps.add(done += g, otherLane,
+              entry(other, entryName::ammo,
+                    [this, device](BlockReader* r) {
+                        // The magazine still counts; only its picture is missing.
+                        if (!session.loadAmmoImage(r, device)) reportDamaged("cartridge picture");
+                    }),
+              [this] { session.ammoImage.destroy(); });
+    pass_ = std::move(pass);
+}
+
+// Only the title's two pictures, loaded by the first step, are drawn during
+// the pass, and only by the caller's thread.
+void Game::progressFrame(int64_t done) {
+    setProgress(done, pass_->total);
+    frameTick();
+}
+
+void Game::finishFullLoad() {
+    session.music.playLooping();
+    session.loadProgress = 100;
+    frameTick();
+    state = GameState::Title;
+}
+
+void Game::endFullLoad() {
+    pass_.reset();
+    data_.reset();
+}
+
 bool Game::fullLoad() {
     // The loading is over however this pass ends: the data set is let go.
-    struct Release {
-        std::unique_ptr<DataSet>& data;
-        ~Release() { data.reset(); }
-    } release{data_};
+    struct End {
+        Game& game;
+        ~End() { game.endFullLoad(); }
+    } end{*this};
     try {
-        DataSet& data = openData();
-        BlockReader* reader = &data.reader();
-        VideoDevice* device = display.device();
-        // Straight after a quick pass the set-up entry stands open just past
-        // its record, with the sizes taken.
-        const bool readOn = std::exchange(setupEntryOpen_, false);
-        if (!readOn) readEntrySizes(data);
-        const auto [a, b, c, d, e, f, g] = entrySizes_;
-        const int64_t total = int64_t{a} + b + c + d + e + f + g;
-
-        // With a second thread, the landscape, the cross-hair, the fonts and
-        // the cartridge are read on it, through a data set of its own, while
-        // this thread reads the set-up entry and the figures and draws the
-        // frames (about the same work on each). Without one (a build without
-        // threads, or the file cannot be opened twice) this thread reads them
-        // all, one after another.
-        std::unique_ptr<DataSet> secondData;
-        if (loadOnSecondThread && canLoadOnSecondThread) {
-            try {
-                secondData = std::make_unique<DataSet>(exePath);
-            } catch (const LoadError&) {
-                secondData.reset();
-            }
-        }
-        DataSet& other = secondData ? *secondData : data;
-        const LoadingSteps::Lane otherLane = secondData ? LoadingSteps::Lane::second : LoadingSteps::Lane::caller;
-        // One entry read whole by loader, on the thread of its lane.
-        const auto entry = [&](DataSet& set, const char* name, auto loader) {
-            return [&set, name, loader] {
-                loader(&set.openEntry(name));
-                set.reader().closeEntry();
-            };
-        };
-
-        // The bar stands at the sizes of the entries read so far. The set-up
-        // entry counts in two truncating thirds, so the bar can stand at 99
-        // before the final 100.
-        // A part that cannot be read is left out and the loading goes on: the
-        // screens draw without it, as they do for a data set that has none, and
-        // stderr names it. Only the figures, without which there is no round,
-        // stop the loading.
-        using Lane = LoadingSteps::Lane;
-        LoadingSteps steps;
-        int64_t done = a / 3;
-        steps.add(done, Lane::caller, [&] {
-            if (!readOn) data.openEntry(entryName::setup);
-            if (!session.loadTitle(reader, device)) reportDamaged("title picture");
-        });
-        done = a / 3 + (2 * a) / 3;
-        // The same entry, read on from where the title picture ended.
-        steps.add(done, Lane::caller, [&] {
-            if (!session.loadScreens(reader, device)) reportDamaged("high-score and closing pictures");
-        });
-        // What one thread loads ahead of a damaged entry on the other is let
-        // go again.
-        steps.add(done += b, otherLane,
-                  entry(other, entryName::backdrop,
-                        [&](BlockReader* r) {
-                            // The layers read before a damaged one still scroll.
-                            if (!loadImageList(r, &backdrop, device)) reportDamaged("landscape");
-                        }),
-                  [&] { backdrop.clear(); });
-        steps.add(done += c, Lane::caller,
-                  entry(data, entryName::figures,
-                        [&](BlockReader* r) {
-                            if (!figures.load(r, device)) throw LoadError();
-                        }),
-                  [&] { figures.clear(); });
-        steps.add(done += d, otherLane,
-                  entry(other, entryName::cursor,
-                        [&](BlockReader* r) {
-                            // Without it a round is played with no cross-hair drawn.
-                            if (!session.loadCursor(r, device)) reportDamaged("cross-hair");
-                        }),
-                  [&] { session.cursorImage.destroy(); });
-        steps.add(done += e, otherLane,
-                  entry(other, entryName::largeFont,
-                        [&](BlockReader* r) {
-                            // Without a font the texts are left out; the round itself still plays.
-                            if (!session.loadLargeFont(r, device)) reportDamaged("large font");
-                        }),
-                  [&] { session.largeFont.sheet().destroy(); });
-        steps.add(done += f, otherLane,
-                  entry(other, entryName::smallFont,
-                        [&](BlockReader* r) {
-                            if (!session.loadSmallFont(r, device)) reportDamaged("small font");
-                        }),
-                  [&] { session.smallFont.sheet().destroy(); });
-        steps.add(done += g, otherLane,
-                  entry(other, entryName::ammo,
-                        [&](BlockReader* r) {
-                            // The magazine still counts; only its picture is missing.
-                            if (!session.loadAmmoImage(r, device)) reportDamaged("cartridge picture");
-                        }),
-                  [&] { session.ammoImage.destroy(); });
-        // Only the title's two pictures, loaded by the first step, are drawn
-        // during the pass, and only by this thread.
-        steps.run(
-            [&](int64_t loaded) {
-                setProgress(loaded, total);
-                frameTick();
-            },
-            secondData != nullptr);
-
-        session.music.playLooping();
-        session.loadProgress = 100;
-        frameTick();
+        prepareFullLoad(loadOnSecondThread);
+        pass_->steps.run([this](int64_t done) { progressFrame(done); }, pass_->secondData != nullptr);
+        finishFullLoad();
     } catch (const LoadError&) {
         return true;
     } catch (const std::exception&) {
         return true;
     }
-    state = GameState::Title;
     return true;
+}
+
+void Game::beginFullLoad() {
+    try {
+        // On this thread only: the steps run between the caller's frames.
+        prepareFullLoad(false);
+        return;
+    } catch (const LoadError&) {
+        // No data set: the pass is over before its first step, as in fullLoad().
+    } catch (const std::exception&) {}
+    endFullLoad();
+}
+
+bool Game::continueFullLoad() {
+    if (!pass_) return false;
+    try {
+        if (pass_->steps.runNext([this](int64_t done) { progressFrame(done); })) return true;
+        finishFullLoad();
+    } catch (const LoadError&) {
+        // A failed step ends the pass in Loading, as in fullLoad().
+    } catch (const std::exception&) {}
+    endFullLoad();
+    return false;
 }
 
 bool Game::frameTick() {
@@ -357,6 +402,9 @@ void Game::onChar(int32_t c) {
 }
 
 void Game::releaseLoaded() {
+    // A pass still running between frames goes first: its steps load into
+    // what goes here.
+    endFullLoad();
     backdrop.clear();
     figures.clear();
     session.clear();

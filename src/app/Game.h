@@ -44,6 +44,15 @@ public:
     // Everything else, a frame with the progress bar after each step, then the
     // music; Title at the end. Always true: a failure leaves the game in Loading.
     bool fullLoad();
+    // The same pass spread over the caller's frames, for a browser that must
+    // get each of its frames back: beginFullLoad() sets it up on this thread
+    // and draws nothing, then each continueFullLoad() runs one step and its
+    // progress frame, or at the end the music and the last frame. It returns
+    // false once the pass is over, however it ended: Title on success, Loading
+    // after a failure, with the same frames and parts loaded as fullLoad().
+    void beginFullLoad();
+    bool continueFullLoad();
+    bool fullLoadPending() const { return pass_ != nullptr; }
     // One frame of the current screen; false without a window or client area.
     bool frameTick();
 
@@ -92,6 +101,15 @@ private:
     // Title or a round to the high-score screen; a finished round hands its score over.
     void enterHighScores(bool handOverScore);
     void setProgress(int64_t done, int64_t total);
+    // The full pass: its steps are set up by prepareFullLoad (throws when the
+    // data set cannot be read), finishFullLoad plays the music and draws the
+    // last frame, and endFullLoad lets the pass and the data set go, however
+    // it ended.
+    struct FullLoad;
+    void prepareFullLoad(bool secondThread);
+    void progressFrame(int64_t done);
+    void finishFullLoad();
+    void endFullLoad();
     // Lets go of the music, the landscape, the figures and the session's pictures and sounds.
     void releaseLoaded();
 
@@ -102,6 +120,8 @@ private:
     // Set by a quick pass that read the set-up record: the set-up entry stands
     // open just past it, and entrySizes_ holds the sizes, for the full pass.
     bool setupEntryOpen_ = false;
+    // The full pass while it runs; between frames in a browser.
+    std::unique_ptr<FullLoad> pass_;
 };
 
 } // namespace vandrel

@@ -27,10 +27,19 @@ void LoadingSteps::run(const After& after, bool secondThread) {
 }
 
 void LoadingSteps::runHere(const After& after) {
-    for (Entry& entry : steps_) {
-        entry.step();
-        after(entry.done);
-    }
+    while (runNext(after)) {}
+}
+
+bool LoadingSteps::runNext(const After& after) {
+    if (next_ >= steps_.size()) return false;
+    Entry& entry = steps_[next_];
+    // Until the step and its frame are through, a throw leaves nothing to run.
+    const size_t following = next_ + 1;
+    next_ = steps_.size();
+    entry.step();
+    after(entry.done);
+    next_ = following;
+    return true;
 }
 
 #if defined(__EMSCRIPTEN__)

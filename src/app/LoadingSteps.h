@@ -49,6 +49,12 @@ public:
     // lanes must not share what they load. A build without threads, or
     // secondThread false, runs all steps on this thread.
     void run(const After& after, bool secondThread);
+    // The same run one step at a time on this thread, for a caller that must
+    // get control back between steps (a browser's frame): runs the next step
+    // and calls after(done) for it; false, running nothing, once every step
+    // has run. A step or after that throws ends the run as in run(): the
+    // exception comes out, and later calls run nothing.
+    bool runNext(const After& after);
 
 private:
     void runHere(const After& after);
@@ -61,6 +67,7 @@ private:
         Step undo;
     };
     std::vector<Entry> steps_;
+    size_t next_ = 0; // the next step runNext() runs
 };
 
 } // namespace vandrel

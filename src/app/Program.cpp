@@ -26,7 +26,10 @@ bool Program::startUp() {
     window.setClientSize(game.setup().screenWidth, game.setup().screenHeight);
     window.show();
     if (game.display.open(&window, game.fullScreen, game.setup().screenWidth, game.setup().screenHeight)) {
-        game.fullLoad();
+        if (loadInFrames)
+            game.beginFullLoad();
+        else
+            game.fullLoad();
         return true;
     }
     game.releaseAll();
@@ -62,7 +65,11 @@ bool Program::stepFrame(int& exitCode) {
         window.pumpEvents();
         if (window.queue().empty()) {
             sound.watchOutput(tickCount());
-            if (game.active) {
+            if (game.fullLoadPending()) {
+                // As on the desktop, the pass does not wait for an active window.
+                const uint32_t start = tickCount();
+                while (game.continueFullLoad() && tickCount() - start < loadSliceMs) {}
+            } else if (game.active) {
                 if (frameLog_) frameLog_->frame();
                 game.frameTick();
             }

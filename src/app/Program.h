@@ -29,7 +29,9 @@ public:
     // One turn of a browser's frame: every message that waits, each as a turn
     // of the loop, then one frame. It never sleeps or waits (a minimised game
     // draws nothing and returns at once): the browser paces the frames and the
-    // page must not freeze. Returns false once Quit has been taken.
+    // page must not freeze. While the full loading pass runs (loadInFrames),
+    // the frame is its next steps, each with its progress frame, for up to
+    // loadSliceMs. Returns false once Quit has been taken.
     bool stepFrame(int& exitCode);
 
     // Handles one window message.
@@ -40,6 +42,12 @@ public:
     // The screen mode asked for on the command line; unset leaves it to the
     // set-up record.
     std::optional<bool> startFullScreen;
+    // startUp() only sets the full loading pass up, and stepFrame() runs it:
+    // a page whose script runs the whole pass in one go shows nothing of it.
+    bool loadInFrames = false;
+    // Loading steps start in one browser frame until this much time has
+    // gone; a step that takes longer has the frame to itself.
+    static constexpr uint32_t loadSliceMs = 12;
     // Notes each frame's start in log (null: none); for measuring long runs.
     void setFrameLog(FrameLog* log) { frameLog_ = log; }
 

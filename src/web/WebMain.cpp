@@ -89,6 +89,9 @@ int main() {
     // A page may enter full screen only on a click or key of the player's, so
     // the game starts in the page whatever its set-up record says.
     game->program->startFullScreen = false;
+    // The loading screen is seen filling with colour: the pass runs over the
+    // browser's first frames instead of before the first one.
+    game->program->loadInFrames = true;
     if (!game->program->startUp()) {
         tellPage("failed", 1, "the display could not be opened");
         return 1;

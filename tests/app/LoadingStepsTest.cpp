@@ -1,7 +1,7 @@
-// The loading steps on one thread and on two: the same order of frames, the
-// same progress, the same end at a failing step with the same parts loaded;
-// with two, the frames stay on the caller's thread while the other thread's
-// steps run at the same time.
+// The loading steps on one thread, on two and one at a time: the same order
+// of frames, the same progress, the same end at a failing step with the same
+// parts loaded; with two, the frames stay on the caller's thread while the
+// other thread's steps run at the same time.
 #include "app/LoadingSteps.h"
 #include "platform/LoadError.h"
 
@@ -20,7 +20,10 @@ namespace {
 
 using Lane = LoadingSteps::Lane;
 
-class LoadingStepsTest : public ::testing::TestWithParam<bool> {};
+// How the steps are run: all in one call, on one thread or two, or one call per step.
+enum class Mode { oneThread, secondThread, stepByStep };
+
+class LoadingStepsTest : public ::testing::TestWithParam<Mode> {};
 
 // Six steps reporting 10, 20, ... 60: the first three on the caller's lane,
 // the rest on the second. Each marks its part loaded; an undo clears it.
@@ -46,15 +49,17 @@ struct Rig {
                 });
         }
     }
-    void run(bool secondThread) {
-        steps.run(
-            [this](int64_t done) {
-                shown.push_back(done);
-                std::vector<bool> now;
-                for (const auto& l : loaded) now.push_back(l.load());
-                loadedAtFrame.push_back(now);
-            },
-            secondThread);
+    void run(Mode mode) {
+        runWith(mode, [this](int64_t done) {
+            shown.push_back(done);
+            loadedAtFrame.push_back(parts());
+        });
+    }
+    void runWith(Mode mode, const LoadingSteps::After& after) {
+        if (mode != Mode::stepByStep) return steps.run(after, mode == Mode::secondThread);
+        size_t calls = 0;
+        while (steps.runNext(after)) ++calls;
+        EXPECT_EQ(calls, 6u) << "one step per call";
     }
     std::vector<bool> parts() const {
         std::vector<bool> now;
@@ -86,6 +91,10 @@ TEST_P(LoadingStepsTest, AFailingStepEndsTheRunWhereItWouldOnOneThread) {
         } catch (const LoadError& e) {
             EXPECT_EQ(e.text(), "damaged entry");
         }
+        // One step at a time, the failing one is the last to run.
+        if (GetParam() == Mode::stepByStep) {
+            EXPECT_FALSE(rig.steps.runNext([](int64_t) {}));
+        }
         std::vector<int64_t> framesBefore;
         std::vector<bool> partsBefore(6, false);
         for (int i = 0; i < failAt; ++i) {
@@ -104,11 +113,10 @@ TEST_P(LoadingStepsTest, AFailingStepEndsTheRunWhereItWouldOnOneThread) {
 
 TEST_P(LoadingStepsTest, AFailingFrameEndsTheRunThereWithItsStepLoaded) {
     Rig rig(-1, LoadError());
-    EXPECT_THROW(rig.steps.run(
-                     [](int64_t done) {
-                         if (done == 40) throw std::runtime_error("no window");
-                     },
-                     GetParam()),
+    EXPECT_THROW(rig.runWith(GetParam(),
+                             [](int64_t done) {
+                                 if (done == 40) throw std::runtime_error("no window");
+                             }),
                  std::runtime_error);
     // Whatever the second lane ran beyond the frame is let go again.
     EXPECT_EQ(rig.parts(), (std::vector<bool>{true, true, true, true, false, false}));
@@ -143,8 +151,13 @@ TEST(LoadingStepsThreads, TheSecondLaneRunsOnItsOwnThreadWhileTheCallerWorksAndD
     EXPECT_EQ(frameThreads, (std::vector<std::thread::id>{caller, caller}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Threads, LoadingStepsTest, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "SecondThread" : "OneThread"; });
+const char* modeName(const ::testing::TestParamInfo<Mode>& info) {
+    const char* names[] = {"OneThread", "SecondThread", "StepByStep"};
+    return names[static_cast<int>(info.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(Threads, LoadingStepsTest,
+                         ::testing::Values(Mode::oneThread, Mode::secondThread, Mode::stepByStep), modeName);
 
 } // namespace
 } // namespace vandrel

@@ -1,6 +1,6 @@
 // The browser build played in Debian's Chromium, headless, through
-// puppeteer-core: the page served from 127.0.0.1, the title read from canvas
-// pixels, a round, shots at figures found by comparing two canvas reads, the
+// puppeteer-core: the page served from 127.0.0.1, the game's own loading
+// screen after the page's bar, the title read from canvas pixels, a round, shots at figures found by comparing two canvas reads, the
 // right button, the arrow keys, a short round into the high-score table that
 // survives a reload, the page's "play again" state and the frame rate.
 //
@@ -75,16 +75,11 @@ async function installProbe() {
         ctx.drawImage(document.getElementById('canvas'), 0, 0, 640, 480);
         shots.set(name, ctx.getImageData(0, 0, 640, 480).data);
       },
-      // Pixels with colour (not grey) and pixels that are lit at all.
+      // Pixels with colour (not grey), pixels that are lit at all, and the
+      // rightmost column with colour: the loading screen uncovers the colour
+      // title from the left as far as the progress has come.
       colourful(name) {
-        const d = shots.get(name);
-        let coloured = 0, lit = 0;
-        for (let i = 0; i < d.length; i += 4) {
-          const max = Math.max(d[i], d[i + 1], d[i + 2]), min = Math.min(d[i], d[i + 1], d[i + 2]);
-          if (max > 64) lit++;
-          if (max - min > 60) coloured++;
-        }
-        return { coloured, lit };
+        return colourOf(shots.get(name));
       },
       // Changed pixels of a region between two reads, and their centroid.
       diff(a, b, x0 = 0, y0 = 0, x1 = 640, y1 = 480) {
@@ -128,10 +123,28 @@ async function at(fx, fy) {
 const move = async (fx, fy) => page.mouse.move(...(await at(fx, fy)));
 const click = async (fx, fy, button = 'left') => page.mouse.click(...(await at(fx, fy)), { button });
 
+// What colourful() counts, in the page; also run there at every animation
+// frame by watchLoading().
+function colourOf(d) {
+  let coloured = 0, lit = 0, right = -1;
+  for (let i = 0; i < d.length; i += 4) {
+    const max = Math.max(d[i], d[i + 1], d[i + 2]), min = Math.min(d[i], d[i + 1], d[i + 2]);
+    if (max > 64) lit++;
+    if (max - min > 60) {
+      coloured++;
+      right = Math.max(right, (i >> 2) % 640);
+    }
+  }
+  return { coloured, lit, right };
+}
+// The title in full colour, the bar at 100: colour to the right edge.
+const fullTitle = (c) => c.coloured > 20000 && c.lit > 100000 && c.right >= 636;
+
 // Loads a page and waits for the title in full colour; returns the time
 // from the start of navigation, in ms.
 async function loadToTitle(url) {
   await page.goto(url, { waitUntil: 'load' });
+  await page.evaluate(`window.colourOf = ${colourOf}`);
   await installProbe();
   for (let i = 0; i < 400; i++) {
     const state = await page.evaluate(() => document.body.dataset.state);
@@ -139,7 +152,7 @@ async function loadToTitle(url) {
     if (state === 'running') {
       await grab('title');
       const c = await page.evaluate(() => probe.colourful('title'));
-      if (c.coloured > 20000 && c.lit > 100000) return page.evaluate(() => performance.now());
+      if (fullTitle(c)) return page.evaluate(() => performance.now());
     }
     await sleep(50);
   }
@@ -210,6 +223,47 @@ await test('the page loads and the title appears in full colour', async () => {
   const got = await page.evaluate((u) => fetch(u).then((r) => r.headers.get('Content-Type')), icon);
   check(got === 'image/png', `favicon served as ${got}`);
   return `${Math.round(figures.title)} ms from page load to the title`;
+});
+
+await test("the game's own loading screen takes over from the page's bar", async () => {
+  // The canvas read at every animation frame from the page's start to the
+  // title in full colour: the pass runs over the browser's frames, so some
+  // show the grey title partly coloured.
+  const watch = await page.evaluateOnNewDocument((colourSource) => {
+    const colourOf = new Function(`return ${colourSource}`)();
+    const reads = (window.loadingReads = []);
+    let ctx;
+    (function look() {
+      const canvas = document.getElementById('canvas');
+      if (document.body && document.body.dataset.state === 'running' && canvas) {
+        if (!ctx) {
+          const grabber = document.createElement('canvas');
+          grabber.width = 640;
+          grabber.height = 480;
+          ctx = grabber.getContext('2d', { willReadFrequently: true });
+        }
+        ctx.drawImage(canvas, 0, 0);
+        const c = colourOf(ctx.getImageData(0, 0, 640, 480).data);
+        reads.push(c);
+        if (c.right >= 636 || reads.length > 600) return;
+      }
+      requestAnimationFrame(look);
+    })();
+  }, colourOf.toString());
+  try {
+    await loadToTitle(`${base}/`);
+  } finally {
+    await page.removeScriptToEvaluateOnNewDocument(watch.identifier);
+  }
+  const reads = await page.evaluate(() => window.loadingReads);
+  const full = reads.findIndex(fullTitle);
+  check(full >= 0, `no read of the title in full colour among ${reads.length}`);
+  // The title drawn, its colour short of the right edge.
+  const loading = reads.slice(0, full).filter((c) => c.lit > 100000 && c.right < 620);
+  check(loading.length > 0, `no loading screen among the ${full} reads before the title: ${JSON.stringify(reads.slice(0, full + 1))}`);
+  figures.loadingFrames = loading.length;
+  const bars = loading.map((c) => Math.round(((c.right + 1) * 100) / 640));
+  return `${loading.length} of ${full + 1} reads before the title show the loading screen, its colour up to ${bars.join(', ')} %`;
 });
 
 await test('the pointer lands on the frame pixel under it on a scaled canvas', async () => {

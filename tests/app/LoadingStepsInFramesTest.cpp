@@ -1,0 +1,173 @@
+// The full loading pass as a browser runs it, over its frames: the built game
+// shows the same progress frames, in the same order, as in the desktop's one
+// call, a browser frame for each slow step; a damaged entry ends it after the
+// same frames with the same parts loaded; input between the steps is taken,
+// and a click starts nothing.
+#include "app/Game.h"
+#include "app/Program.h"
+#include "data/Archive.h"
+#include "platform/AudioOutput.h"
+#include "platform/Clock.h"
+#include "platform/null/MemoryStore.h"
+#include "platform/null/NullAudio.h"
+#include "platform/null/NullWindow.h"
+#include "sound/SoundSystem.h"
+#include "support/TestArchive.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace vandrel {
+namespace {
+
+// Each shown frame as its progress and a fingerprint of its pixels; each
+// takes msPerFrame on the game's clock, as a slow loading step would.
+class TimedWindow : public NullWindow {
+public:
+    bool showFrame(const VideoSurface& frame) override {
+        ShownFrame copy;
+        copy.copyOf(frame);
+        uint64_t h = 0xcbf29ce484222325ull;
+        for (uint8_t byte : copy.bytes) h = (h ^ byte) * 0x100000001b3ull;
+        frames.emplace_back(game->session.loadProgress, h);
+        clock->advance(msPerFrame);
+        return NullWindow::showFrame(frame);
+    }
+    Game* game = nullptr;
+    ManualClock* clock = nullptr;
+    uint32_t msPerFrame = 0;
+    std::vector<std::pair<int32_t, uint64_t>> frames;
+};
+
+struct Pass {
+    std::vector<std::pair<int32_t, uint64_t>> frames;
+    std::vector<uint32_t> framesPerBrowserFrame;
+    bool clockMovedOnItsOwn = false;
+    GameState state = GameState::Starting;
+    int32_t mouseX = 0;
+    // What was loaded: landscape layers, figure types, the cross-hair's,
+    // fonts' and cartridge's widths.
+    std::vector<int32_t> loaded;
+};
+
+// Start-up in a page's window, on the desktop (one call) or in the browser's
+// frames, with between(window, n) before browser frame n.
+Pass play(const std::string& path, bool inFrames, uint32_t msPerFrame,
+          const std::function<void(NullWindow&, int)>& between = {}) {
+    ManualClock clock{100000};
+    NullAudio audio;
+    ScopedAudioOutput output{audio};
+    TimedWindow window;
+    MemoryStore store;
+    Game game{store};
+    SoundSystem sound;
+    Program program{game, sound, window};
+    window.game = &game;
+    window.clock = &clock;
+    window.msPerFrame = msPerFrame;
+    game.exePath = path;
+    program.startFullScreen = false;
+    program.loadInFrames = inFrames;
+    Pass pass;
+    EXPECT_TRUE(program.startUp());
+    if (inFrames) {
+        EXPECT_TRUE(window.frames.empty()) << "start-up only sets the pass up";
+        int code = 0;
+        for (int n = 0; n < 50 && game.fullLoadPending(); ++n) {
+            if (between) between(window, n);
+            const uint32_t shown = window.framesShown();
+            const uint32_t before = clock.now();
+            EXPECT_TRUE(program.stepFrame(code));
+            pass.framesPerBrowserFrame.push_back(window.framesShown() - shown);
+            if (clock.now() - before != msPerFrame * pass.framesPerBrowserFrame.back()) pass.clockMovedOnItsOwn = true;
+        }
+    }
+    pass.frames = window.frames;
+    pass.state = game.state;
+    pass.mouseX = game.mouseX;
+    pass.loaded = {game.backdrop.layerCount(),
+                   game.figures.catalog.typeCount(),
+                   game.session.cursorImage.width(),
+                   game.session.largeFont.sheet().width(),
+                   game.session.smallFont.sheet().width(),
+                   game.session.ammoImage.width()};
+    game.releaseAll();
+    return pass;
+}
+
+class LoadingStepsInFramesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::filesystem::exists(kGame)) GTEST_SKIP() << "the game with its data set is not built";
+    }
+    static constexpr const char* kGame = VANDREL_BINARY_DIR "/vandrel";
+};
+
+TEST_F(LoadingStepsInFramesTest, SlowStepsShowTheDesktopsFramesOneBrowserFrameEach) {
+    const Pass desktop = play(kGame, false, 0);
+    const Pass browser = play(kGame, true, Program::loadSliceMs + 1);
+    // Eight steps and the last frame with the music.
+    ASSERT_EQ(desktop.frames.size(), 9u);
+    EXPECT_EQ(browser.frames, desktop.frames);
+    EXPECT_EQ(browser.framesPerBrowserFrame, std::vector<uint32_t>(9, 1));
+    for (size_t i = 1; i < browser.frames.size(); ++i) EXPECT_LE(browser.frames[i - 1].first, browser.frames[i].first);
+    EXPECT_EQ(browser.frames.back().first, 100);
+    EXPECT_FALSE(browser.clockMovedOnItsOwn) << "the loop slept or waited";
+    EXPECT_EQ(browser.state, GameState::Title);
+    EXPECT_EQ(browser.loaded, desktop.loaded);
+    EXPECT_TRUE(browser.loaded[1] > 0 && browser.loaded[2] > 0) << "the figures and the cross-hair loaded";
+
+    // Quick steps share a browser frame.
+    const Pass quick = play(kGame, true, 0);
+    EXPECT_EQ(quick.frames, desktop.frames);
+    EXPECT_EQ(quick.framesPerBrowserFrame, std::vector<uint32_t>{9});
+}
+
+TEST_F(LoadingStepsInFramesTest, InputBetweenTheStepsIsTakenAndAClickStartsNothing) {
+    const Pass browser = play(kGame, true, Program::loadSliceMs + 1, [](NullWindow& window, int n) {
+        if (n != 3) return;
+        window.post(msg::MouseMove, 0, makePointParam(100, 200));
+        window.post(msg::LButtonDown, 1, makePointParam(100, 200));
+        window.post(msg::LButtonUp, 0, makePointParam(100, 200));
+    });
+    EXPECT_EQ(browser.mouseX, 100);
+    EXPECT_EQ(browser.state, GameState::Title);
+    EXPECT_EQ(browser.frames.size(), 9u);
+}
+
+TEST_F(LoadingStepsInFramesTest, ADamagedFiguresEntryEndsThePassAfterTheSameFramesWithTheSameParts) {
+    std::vector<std::pair<std::string, test::Bytes>> entries;
+    std::FILE* file = std::fopen(VANDREL_DATASET_ZIP_FILE, "rb");
+    ASSERT_NE(file, nullptr);
+    Archive archive;
+    ASSERT_NE(archive.open(file), nullptr);
+    for (const ArchiveEntry& entry : archive.entries()) {
+        test::Bytes bytes(entry.size);
+        ASSERT_TRUE(archive.openEntry(entry.name.c_str()) && archive.read(bytes.data(), entry.size));
+        // The figures cut to half their length.
+        if (entry.name == "figur.xx") bytes.resize(bytes.size() / 2);
+        entries.emplace_back(entry.name, bytes);
+    }
+    archive.close();
+    std::fclose(file);
+    test::TestArchive zip(entries);
+
+    const Pass desktop = play(zip.path(), false, 0);
+    const Pass browser = play(zip.path(), true, Program::loadSliceMs + 1);
+    // The set-up entry's two steps and the landscape's; the figures' has none.
+    EXPECT_EQ(desktop.frames.size(), 3u);
+    EXPECT_EQ(browser.frames, desktop.frames);
+    EXPECT_EQ(browser.framesPerBrowserFrame, (std::vector<uint32_t>{1, 1, 1, 0}));
+    EXPECT_EQ(browser.state, GameState::Loading);
+    EXPECT_EQ(browser.loaded, desktop.loaded);
+    EXPECT_EQ(browser.loaded[2], 0) << "nothing after the figures is loaded";
+}
+
+} // namespace
+} // namespace vandrel
