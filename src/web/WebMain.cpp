@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -32,6 +33,8 @@ struct RunningGame {
     std::unique_ptr<Game> game;
     std::unique_ptr<SoundSystem> sound;
     std::unique_ptr<Program> program;
+    // The page has been told the game runs.
+    bool told = false;
 };
 
 RunningGame* running = nullptr;
@@ -61,7 +64,11 @@ void endGame(int exitCode) {
 void browserFrame() {
     if (!running) return;
     int exitCode = 0;
-    if (!running->program->stepFrame(exitCode)) endGame(exitCode);
+    const bool going = running->program->stepFrame(exitCode);
+    // The page uncovers the canvas once it holds the first loading frame, so
+    // the page's bar hands over to the game's without a black frame between.
+    if (!std::exchange(running->told, true)) tellPage("started", 0, "");
+    if (!going) endGame(exitCode);
 }
 
 } // namespace
@@ -97,7 +104,6 @@ int main() {
         return 1;
     }
     running = game.release();
-    tellPage("started", 0, "");
     // 0: at the browser's own frame rate (requestAnimationFrame). main returns;
     // the runtime stays up for the frames.
     emscripten_set_main_loop(browserFrame, 0, 0);

@@ -258,6 +258,8 @@ await test("the game's own loading screen takes over from the page's bar", async
   const reads = await page.evaluate(() => window.loadingReads);
   const full = reads.findIndex(fullTitle);
   check(full >= 0, `no read of the title in full colour among ${reads.length}`);
+  // The page uncovers the canvas only once the game has drawn on it.
+  check(reads[0].lit > 100000, `the first read after the page's bar is dark: ${JSON.stringify(reads[0])}`);
   // The title drawn, its colour short of the right edge.
   const loading = reads.slice(0, full).filter((c) => c.lit > 100000 && c.right < 620);
   check(loading.length > 0, `no loading screen among the ${full} reads before the title: ${JSON.stringify(reads.slice(0, full + 1))}`);
