@@ -1,6 +1,7 @@
 // The game in a web page. The browser owns the loop: every animation frame
-// runs one turn of the game's (the messages that wait, then one frame), and
-// nothing ever blocks the page. Before this starts, the page has put the data
+// runs one turn of the game's (the messages that wait, then one frame, or
+// during start-up the next steps of the loading pass), and nothing ever
+// blocks the page. Before this starts, the page has put the data
 // set, a plain zip, at /data/vandrel.zip and mounted the folder that keeps the
 // high scores in the browser's IndexedDB at /store (see page/pre.js).
 #include "app/Backend.h"
