@@ -28,6 +28,15 @@ void reportDamaged(const char* part) {
 
 } // namespace
 
+// The full pass's state while it runs: between a browser's frames it outlives
+// the call that set it up, so its steps hold what they use themselves.
+struct Game::FullLoad {
+    LoadingSteps steps;
+    // The second thread's own handle on the data set, when it has one.
+    std::unique_ptr<DataSet> secondData;
+    int64_t total = 0;
+};
+
 Game::Game(Store& store) : session(store) {
     fullScreen = false;
     active = false;
@@ -88,15 +97,6 @@ void Game::setProgress(int64_t done, int64_t total) {
     // and a huge one must not overflow the product.
     session.loadProgress = total > 0 ? static_cast<int32_t>(done * 100 / total) : 0;
 }
-
-// The full pass's state while it runs: between a browser's frames it outlives
-// the call that set it up, so its steps hold what they use themselves.
-struct Game::FullLoad {
-    LoadingSteps steps;
-    // The second thread's own handle on the data set, when it has one.
-    std::unique_ptr<DataSet> secondData;
-    int64_t total = 0;
-};
 
 void Game::prepareFullLoad(bool secondThread) {
     auto pass = std::make_unique<FullLoad>();

@@ -110,7 +110,8 @@ private:
     void progressFrame(int64_t done);
     void finishFullLoad();
     void endFullLoad();
-    // Lets go of the music, the landscape, the figures and the session's pictures and sounds.
+    // Ends a full pass still running between frames, then lets go of the
+    // music, the landscape, the figures and the session's pictures and sounds.
     void releaseLoaded();
 
     std::unique_ptr<DataSet> data_;

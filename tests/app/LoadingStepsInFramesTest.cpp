@@ -50,14 +50,16 @@ struct Pass {
     bool clockMovedOnItsOwn = false;
     GameState state = GameState::Starting;
     int32_t mouseX = 0;
+    bool ended = false; // the loop took Quit
     // What was loaded: landscape layers, figure types, the cross-hair's,
     // fonts' and cartridge's widths.
     std::vector<int32_t> loaded;
 };
 
 // Start-up in a page's window, on the desktop (one call) or over the
-// browser's frames; there the pointer moves and clicks before the fourth.
-Pass play(const std::string& path, bool inFrames, uint32_t msPerFrame) {
+// browser's frames; there the pointer moves and clicks before the fourth, or
+// Escape is pressed.
+Pass play(const std::string& path, bool inFrames, uint32_t msPerFrame, bool escape = false) {
     ManualClock clock{100000};
     NullAudio audio;
     ScopedAudioOutput output{audio};
@@ -78,13 +80,17 @@ Pass play(const std::string& path, bool inFrames, uint32_t msPerFrame) {
         EXPECT_TRUE(window.frames.empty()) << "start-up only sets the pass up";
         int code = 0;
         for (int n = 0; n < 50 && game.fullLoadPending(); ++n) {
-            if (n == 3) {
+            if (n == 3 && escape) window.post(msg::KeyDown, vk::Escape);
+            if (n == 3 && !escape) {
                 window.post(msg::MouseMove, 0, makePointParam(100, 200));
                 window.post(msg::LButtonDown, 1, makePointParam(100, 200));
             }
             const uint32_t shown = window.framesShown();
             const uint32_t before = clock.now();
-            EXPECT_TRUE(program.stepFrame(code));
+            if (!program.stepFrame(code)) {
+                pass.ended = true;
+                break;
+            }
             pass.framesPerBrowserFrame.push_back(window.framesShown() - shown);
             if (clock.now() - before != msPerFrame * pass.framesPerBrowserFrame.back()) pass.clockMovedOnItsOwn = true;
         }
@@ -158,6 +164,14 @@ TEST_F(LoadingStepsInFramesTest, ADamagedFiguresEntryEndsThePassAfterTheSameFram
     EXPECT_EQ(browser.state, GameState::Loading);
     EXPECT_EQ(browser.loaded, desktop.loaded);
     EXPECT_EQ(browser.loaded[2], 0) << "nothing after the figures is loaded";
+}
+
+// As on a desktop whose pass failed, Escape on the loading screen ends the
+// game, and the pass with it.
+TEST_F(LoadingStepsInFramesTest, EscapeOnTheLoadingScreenEndsTheGameAndThePass) {
+    const Pass browser = play(kGame, true, Program::loadSliceMs + 1, true);
+    EXPECT_TRUE(browser.ended);
+    EXPECT_EQ(browser.frames.size(), 3u);
 }
 
 } // namespace
