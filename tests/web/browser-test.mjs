@@ -245,6 +245,8 @@ await test("the game's own loading screen takes over from the page's bar", async
         ctx.drawImage(canvas, 0, 0);
         const c = colourOf(ctx.getImageData(0, 0, 640, 480).data);
         reads.push(c);
+        // The first loading frame is kept as a picture, to be looked at.
+        if (!window.loadingShot && c.lit > 100000 && c.right < 620) window.loadingShot = ctx.canvas.toDataURL('image/png');
         if (c.right >= 636 || reads.length > 600) return;
       }
       requestAnimationFrame(look);
@@ -256,6 +258,8 @@ await test("the game's own loading screen takes over from the page's bar", async
     await page.removeScriptToEvaluateOnNewDocument(watch.identifier);
   }
   const reads = await page.evaluate(() => window.loadingReads);
+  const shot = await page.evaluate(() => window.loadingShot || '');
+  if (shot) fs.writeFileSync(path.join(out, 'loading.png'), Buffer.from(shot.split(',')[1], 'base64'));
   const full = reads.findIndex(fullTitle);
   check(full >= 0, `no read of the title in full colour among ${reads.length}`);
   // The page uncovers the canvas only once the game has drawn on it.
