@@ -61,6 +61,20 @@ namespace {
 constexpr const char* entryOrder[] = {entryName::setup,     entryName::backdrop,  entryName::figures, entryName::cursor,
                                       entryName::largeFont, entryName::smallFont, entryName::ammo};
 
+// Runs part of a loading pass; false when the data set could not be read
+// (a damaged archive throws LoadError, a failed allocation std::bad_alloc).
+template <typename Part>
+bool readGuarded(Part part) {
+    try {
+        part();
+        return true;
+    } catch (const LoadError&) {
+        return false;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
 } // namespace
 
 void Game::readEntrySizes(DataSet& data) {
@@ -70,7 +84,7 @@ void Game::readEntrySizes(DataSet& data) {
 
 bool Game::quickLoad() {
     setupEntryOpen_ = false;
-    try {
+    const bool opened = readGuarded([this] {
         DataSet& data = openData();
         // The full pass reads on in the set-up entry from where this one
         // stops, rather than inflating the sounds again to skip them; the
@@ -83,11 +97,8 @@ bool Game::quickLoad() {
         if (!read) reportDamaged("set-up entry");
         setupEntryOpen_ = read && !session.screensBeforeSetup;
         if (!setupEntryOpen_) data.reader().closeEntry();
-    } catch (const LoadError&) {
-        return false;
-    } catch (const std::exception&) {
-        return false;
-    }
+    });
+    if (!opened) return false;
     state = GameState::Loading;
     return true;
 }
@@ -222,37 +233,30 @@ bool Game::fullLoad() {
         Game& game;
         ~End() { game.endFullLoad(); }
     } end{*this};
-    try {
+    // A failure leaves the game in Loading with what was read so far.
+    readGuarded([this] {
         prepareFullLoad(loadOnSecondThread);
         pass_->steps.run([this](int64_t done) { progressFrame(done); }, pass_->secondData != nullptr);
         finishFullLoad();
-    } catch (const LoadError&) {
-        return true;
-    } catch (const std::exception&) {
-        return true;
-    }
+    });
     return true;
 }
 
 void Game::beginFullLoad() {
-    try {
-        // On this thread only: the steps run between the caller's frames.
-        prepareFullLoad(false);
-        return;
-    } catch (const LoadError&) {
-        // No data set: the pass is over before its first step, as in fullLoad().
-    } catch (const std::exception&) {}
-    endFullLoad();
+    // On this thread only: the steps run between the caller's frames. Without
+    // a data set the pass is over before its first step, as in fullLoad().
+    if (!readGuarded([this] { prepareFullLoad(false); })) endFullLoad();
 }
 
 bool Game::continueFullLoad() {
     if (!pass_) return false;
-    try {
-        if (pass_->steps.runNext([this](int64_t done) { progressFrame(done); })) return true;
-        finishFullLoad();
-    } catch (const LoadError&) {
-        // A failed step ends the pass in Loading, as in fullLoad().
-    } catch (const std::exception&) {}
+    bool more = false;
+    // A failed step ends the pass in Loading, as in fullLoad().
+    readGuarded([this, &more] {
+        more = pass_->steps.runNext([this](int64_t done) { progressFrame(done); });
+        if (!more) finishFullLoad();
+    });
+    if (more) return true;
     endFullLoad();
     return false;
 }
