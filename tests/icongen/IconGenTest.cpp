@@ -44,7 +44,9 @@ std::vector<uint8_t> readPngRgba(const fs::path& path, int& width, int& height) 
 
 TEST_F(IconGenTest, WritesEveryThemeSizeAsTheDrawingAndTheIco) {
     ASSERT_EQ(run({dir.string(), "--sheet", (dir / "sheet.png").string()}), 0) << err.str();
-    for (int size : kPngSizes) {
+    std::vector<int> sizes = kPngSizes;
+    sizes.insert(sizes.end(), kWebAppSizes.begin(), kWebAppSizes.end());
+    for (int size : sizes) {
         SCOPED_TRACE(size);
         int w = 0, h = 0;
         std::vector<uint8_t> pixels = readPngRgba(dir / ("vandrel-" + std::to_string(size) + ".png"), w, h);

@@ -73,7 +73,9 @@ int runIcongen(const std::vector<std::string>& args, std::ostream& out, std::ost
     std::filesystem::create_directories(outDir, ec);
     const std::filesystem::path dir(outDir);
 
-    for (int s : kPngSizes) {
+    std::vector<int> pngSizes = kPngSizes;
+    pngSizes.insert(pngSizes.end(), kWebAppSizes.begin(), kWebAppSizes.end());
+    for (int s : pngSizes) {
         std::vector<uint8_t> rgba = drawGameIcon(s);
         if (!write(dir / (name + "-" + std::to_string(s) + ".png"), assetgen::encodePngRgba(rgba.data(), s, s), err))
             return 1;
@@ -82,7 +84,7 @@ int runIcongen(const std::vector<std::string>& args, std::ostream& out, std::ost
     for (int s : kIcoSizes) images.push_back({s, drawGameIcon(s)});
     if (!write(dir / (name + ".ico"), encodeIco(images), err)) return 1;
     if (!sheet.empty() && !write(sheet, reviewSheet(), err)) return 1;
-    out << "icongen: " << kPngSizes.size() << " PNG files and " << name << ".ico in " << outDir << "\n";
+    out << "icongen: " << pngSizes.size() << " PNG files and " << name << ".ico in " << outDir << "\n";
     return 0;
 }
 

@@ -10,9 +10,12 @@ namespace vandrel::icongen {
 // The sizes desktop themes ask for, and the ones the .ico carries.
 inline const std::vector<int> kPngSizes = {16, 24, 32, 48, 64, 128, 256};
 inline const std::vector<int> kIcoSizes = {16, 32, 48, 256};
+// The sizes a web app's manifest names (a phone's home screen and splash).
+inline const std::vector<int> kWebAppSizes = {192, 512};
 
 // icongen OUTDIR [--name NAME] [--sheet FILE]
-// Writes OUTDIR/NAME-<size>.png for every PNG size and OUTDIR/NAME.ico; with
+// Writes OUTDIR/NAME-<size>.png for every PNG and web app size and
+// OUTDIR/NAME.ico; with
 // --sheet also one picture of every size side by side on light and dark ground.
 // Returns the exit status.
 int runIcongen(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
