@@ -1,5 +1,6 @@
-// SDL's events become the window messages the game handles, with Windows
-// key codes; runs on SDL's dummy video driver.
+// The SDL window: events pushed into SDL's queue reach the game as messages,
+// the client area and full screen as the game sees them, the window's scale;
+// runs on SDL's dummy video driver. The translation itself: SdlInputTest.
 #include "platform/sdl/SdlWindow.h"
 #include "platform/VideoSurface.h"
 
@@ -41,20 +42,6 @@ protected:
         return out;
     }
 
-    void pushWindowEvent(Uint8 event) {
-        SDL_Event e{};
-        e.type = SDL_WINDOWEVENT;
-        e.window.windowID = window->windowId();
-        e.window.event = event;
-        SDL_PushEvent(&e);
-    }
-    // Whether the game runs frames after each activation message drained.
-    std::vector<bool> activity() {
-        std::vector<bool> out;
-        for (const Message& m : drain())
-            if (m.message == msg::Activate) out.push_back((m.wParam & kActivateMinimised) == 0);
-        return out;
-    }
     void pushMotion(int32_t x, int32_t y) {
         SDL_Event e{};
         e.type = SDL_MOUSEMOTION;
@@ -82,31 +69,6 @@ TEST_F(SdlWindowTest, ArrowsAndEscapeArriveWithWindowsKeyCodes) {
     EXPECT_EQ(m[4].message, msg::Char) << "Escape also types character 27";
     EXPECT_EQ(m[4].wParam, 27u);
     EXPECT_EQ(m[5].wParam, static_cast<uint64_t>('A'));
-}
-
-TEST_F(SdlWindowTest, AltEnterIsTheSystemCharacterThirteenAndNoKeyDown) {
-    pushKey(SDL_KEYDOWN, SDLK_RETURN, KMOD_LALT);
-    auto m = drain();
-    ASSERT_EQ(m.size(), 2u);
-    EXPECT_EQ(m[0].message, msg::SysKeyDown);
-    EXPECT_EQ(m[1].message, msg::SysChar);
-    EXPECT_EQ(m[1].wParam, 13u);
-    pushKey(SDL_KEYDOWN, SDLK_RETURN);
-    m = drain();
-    ASSERT_EQ(m.size(), 2u);
-    EXPECT_EQ(m[0].message, msg::KeyDown);
-    EXPECT_EQ(m[1].message, msg::Char) << "plain Enter is an ordinary character";
-}
-
-TEST_F(SdlWindowTest, TypedTextBecomesSingleByteCharacters) {
-    SDL_Event e{};
-    e.type = SDL_TEXTINPUT;
-    std::strcpy(e.text.text, "a\xC3\xA4\xE2\x82\xAC"); // a, ä, and a euro sign that has no single byte here
-    SDL_PushEvent(&e);
-    auto m = drain();
-    ASSERT_EQ(m.size(), 2u);
-    EXPECT_EQ(m[0].wParam, static_cast<uint64_t>('a'));
-    EXPECT_EQ(m[1].wParam, 0xE4u);
 }
 
 TEST_F(SdlWindowTest, MouseAndWindowEventsBecomeMessages) {
@@ -155,48 +117,6 @@ TEST_F(SdlWindowTest, FullScreenReportsTheFrameAsItsClientArea) {
     EXPECT_EQ(r.width(), 640);
     window->destroy();
     EXPECT_FALSE(window->clientRect(r));
-}
-
-TEST_F(SdlWindowTest, AMinimisedWindowStaysStoppedWhenItLosesTheFocusAfterwards) {
-    // What SDL reports on X11 when the player minimises the game.
-    pushWindowEvent(SDL_WINDOWEVENT_HIDDEN);
-    pushWindowEvent(SDL_WINDOWEVENT_MINIMIZED);
-    pushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
-    EXPECT_EQ(activity(), (std::vector<bool>{false, false, false}));
-    // A focus that comes and goes while it is minimised changes nothing.
-    pushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
-    EXPECT_EQ(activity(), (std::vector<bool>{false}));
-    // Restored: mapped again, then the focus.
-    pushWindowEvent(SDL_WINDOWEVENT_SHOWN);
-    pushWindowEvent(SDL_WINDOWEVENT_RESTORED);
-    pushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
-    EXPECT_EQ(activity(), (std::vector<bool>{true, true, true}));
-}
-
-TEST_F(SdlWindowTest, MinimisedWithoutHidingAndRestoredRunsAgain) {
-    pushWindowEvent(SDL_WINDOWEVENT_MINIMIZED);
-    pushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
-    pushWindowEvent(SDL_WINDOWEVENT_RESTORED);
-    EXPECT_EQ(activity(), (std::vector<bool>{false, false, true}));
-    // Hidden and shown again without a minimise in between.
-    pushWindowEvent(SDL_WINDOWEVENT_HIDDEN);
-    pushWindowEvent(SDL_WINDOWEVENT_SHOWN);
-    EXPECT_EQ(activity(), (std::vector<bool>{false, true}));
-}
-
-TEST_F(SdlWindowTest, LosingTheFocusAloneKeepsTheGameRunning) {
-    pushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
-    pushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
-    EXPECT_EQ(activity(), (std::vector<bool>{true, true}));
-}
-
-TEST_F(SdlWindowTest, EventsOfAnotherWindowAreNotOurs) {
-    SDL_Event e{};
-    e.type = SDL_WINDOWEVENT;
-    e.window.windowID = window->windowId() + 100;
-    e.window.event = SDL_WINDOWEVENT_MINIMIZED;
-    SDL_PushEvent(&e);
-    EXPECT_TRUE(drain().empty());
 }
 
 TEST_F(SdlWindowTest, PointerPositionsOutsideTheFrameArriveAtItsEdges) {

@@ -1,11 +1,12 @@
-// The game's window on SDL: input events become window messages with Windows
-// key codes, frames are uploaded to a texture and copied to the screen with
+// The game's window on SDL: input events become window messages (SdlInput),
+// frames are uploaded to a texture and copied to the screen with
 // vsync, full screen is the desktop's own, the frame scaled with aspect kept.
 // The window itself opens at a whole multiple of the game's size; the game
 // only ever sees its own frame size and pointer positions inside it.
 #pragma once
 #include "platform/Presentation.h"
 #include "platform/Window.h"
+#include "platform/sdl/SdlInput.h"
 
 #include <memory>
 #include <string>
@@ -59,12 +60,8 @@ protected:
 private:
     SdlWindow() = default;
     void translate(const SDL_Event& e);
-    void translateWindowEvent(uint8_t event);
-    // Activate with the minimised flag while the window is minimised or hidden,
-    // whatever the focus does meanwhile.
-    void postActivation(uint64_t state);
+    InputView inputView() const;
     PresentationShape shape(int32_t frameWidth, int32_t frameHeight) const;
-    FramePoint toFrame(int32_t x, int32_t y) const;
     int32_t fittingScale(int32_t width, int32_t height) const;
 
     SdlHandle<SDL_Window> window_;
@@ -81,8 +78,7 @@ private:
     ScreenOptions options_;
     int32_t outerWidth_ = 0;
     int32_t outerHeight_ = 0;
-    bool minimised_ = false;
-    bool hidden_ = false;
+    SdlInput input_;
 };
 
 // Shows the game's message boxes with SDL (installed by the backend).

@@ -1,0 +1,178 @@
+// SDL events to window messages.
+#include "platform/sdl/SdlInput.h"
+
+#include "platform/Messages.h"
+
+#include <SDL.h>
+
+namespace vandrel {
+namespace {
+
+constexpr uint64_t activeFlag = 1; // WA_ACTIVE
+constexpr uint64_t leftButtonFlag = 0x1;
+constexpr uint64_t rightButtonFlag = 0x2;
+
+// Windows virtual-key code of an SDL key; 0 for keys the game never sees.
+uint32_t virtualKey(SDL_Keycode k) {
+    if (k >= SDLK_a && k <= SDLK_z) return 'A' + static_cast<uint32_t>(k - SDLK_a);
+    if (k >= SDLK_0 && k <= SDLK_9) return '0' + static_cast<uint32_t>(k - SDLK_0);
+    if (k >= SDLK_F1 && k <= SDLK_F12) return 0x70 + static_cast<uint32_t>(k - SDLK_F1);
+    if (k >= SDLK_KP_1 && k <= SDLK_KP_9) return 0x61 + static_cast<uint32_t>(k - SDLK_KP_1);
+    switch (k) {
+    case SDLK_LEFT: return vk::Left;
+    case SDLK_RIGHT: return vk::Right;
+    case SDLK_UP: return vk::Up;
+    case SDLK_DOWN: return vk::Down;
+    case SDLK_ESCAPE: return vk::Escape;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return vk::Return;
+    case SDLK_BACKSPACE: return vk::Back;
+    case SDLK_TAB: return vk::Tab;
+    case SDLK_SPACE: return vk::Space;
+    case SDLK_DELETE: return vk::Delete;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT: return vk::Shift;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL: return vk::Control;
+    case SDLK_LALT:
+    case SDLK_RALT: return vk::Menu;
+    case SDLK_HOME: return 0x24;
+    case SDLK_END: return 0x23;
+    case SDLK_PAGEUP: return 0x21;
+    case SDLK_PAGEDOWN: return 0x22;
+    case SDLK_INSERT: return 0x2D;
+    case SDLK_KP_0: return 0x60;
+    case SDLK_COMMA: return 0xBC;
+    case SDLK_PERIOD: return 0xBE;
+    case SDLK_MINUS: return 0xBD;
+    default: return 0;
+    }
+}
+
+// The character a key types on its own, as the keyboard translation gives it
+// for the keys that bring no text input of their own.
+uint32_t controlChar(uint32_t vkCode) {
+    switch (vkCode) {
+    case vk::Return: return 13;
+    case vk::Back: return 8;
+    case vk::Escape: return 27;
+    case vk::Tab: return 9;
+    default: return 0;
+    }
+}
+
+// Decodes one code point from UTF-8 text; advances i.
+uint32_t nextCodePoint(const char* s, size_t& i) {
+    auto c = static_cast<uint8_t>(s[i++]);
+    if (c < 0x80) return c;
+    int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+    uint32_t cp = c & (0x3F >> extra);
+    for (int k = 0; k < extra && s[i]; ++k) cp = (cp << 6) | (static_cast<uint8_t>(s[i++]) & 0x3F);
+    return extra == 0 ? 0xFFFD : cp;
+}
+
+int64_t framePoint(const InputView& view, int32_t x, int32_t y) {
+    const FramePoint p = pointerToFrame(view.shape, x, y);
+    return makePointParam(p.x, p.y);
+}
+
+} // namespace
+
+void SdlInput::translate(const SDL_Event& e, const InputView& view, MessageQueue& out) {
+    switch (e.type) {
+    case SDL_QUIT: out.post(msg::Close); break;
+    case SDL_WINDOWEVENT:
+        if (e.window.windowID == view.windowId) translateWindowEvent(e.window.event, out);
+        break;
+    case SDL_MOUSEMOTION: {
+        uint64_t keys = 0;
+        if (e.motion.state & SDL_BUTTON_LMASK) keys |= leftButtonFlag;
+        if (e.motion.state & SDL_BUTTON_RMASK) keys |= rightButtonFlag;
+        out.post(msg::MouseMove, keys, framePoint(view, e.motion.x, e.motion.y));
+        break;
+    }
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+        const bool down = e.type == SDL_MOUSEBUTTONDOWN;
+        const int64_t at = framePoint(view, e.button.x, e.button.y);
+        if (e.button.button == SDL_BUTTON_LEFT) out.post(down ? msg::LButtonDown : msg::LButtonUp, leftButtonFlag, at);
+        if (e.button.button == SDL_BUTTON_RIGHT)
+            out.post(down ? msg::RButtonDown : msg::RButtonUp, rightButtonFlag, at);
+        break;
+    }
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: translateKey(e, out); break;
+    case SDL_TEXTINPUT: {
+        if (view.modState & KMOD_ALT) break;
+        size_t i = 0;
+        while (e.text.text[i]) {
+            const uint32_t cp = nextCodePoint(e.text.text, i);
+            // The game's texts are single bytes; Latin-1 covers the German letters.
+            if (cp >= 0x20 && cp <= 0xFF && cp != 0x7F) out.post(msg::Char, cp);
+        }
+        break;
+    }
+    default: break;
+    }
+}
+
+void SdlInput::translateKey(const SDL_Event& e, MessageQueue& out) {
+    const uint32_t code = virtualKey(e.key.keysym.sym);
+    if (code == 0) return;
+    const bool down = e.type == SDL_KEYDOWN;
+    // With Alt held the keys are system keys, as the window manager of the
+    // original platform reports them; Alt+Enter becomes system character 13.
+    const bool alt = (e.key.keysym.mod & KMOD_ALT) != 0 || code == vk::Menu;
+    if (alt) {
+        out.post(down ? msg::SysKeyDown : msg::SysKeyUp, code);
+        if (down && code != vk::Menu) {
+            uint32_t ch = controlChar(code);
+            if (ch == 0 && code >= 'A' && code <= 'Z') ch = code + ('a' - 'A');
+            if (ch != 0) out.post(msg::SysChar, ch);
+        }
+        return;
+    }
+    out.post(down ? msg::KeyDown : msg::KeyUp, code);
+    if (down) {
+        if (const uint32_t ch = controlChar(code)) out.post(msg::Char, ch);
+    }
+}
+
+void SdlInput::translateWindowEvent(uint8_t event, MessageQueue& out) {
+    switch (event) {
+    case SDL_WINDOWEVENT_CLOSE: out.post(msg::Close); break;
+    // On X11 a minimise comes as HIDDEN and MINIMIZED, then the focus goes:
+    // the game stays stopped until the window is back.
+    case SDL_WINDOWEVENT_HIDDEN:
+        hidden_ = true;
+        postActivation(0, out);
+        break;
+    case SDL_WINDOWEVENT_MINIMIZED:
+        minimised_ = true;
+        postActivation(0, out);
+        break;
+    case SDL_WINDOWEVENT_SHOWN:
+        // Mapped again: whatever hid it is over.
+        hidden_ = false;
+        minimised_ = false;
+        postActivation(activeFlag, out);
+        break;
+    case SDL_WINDOWEVENT_RESTORED:
+    case SDL_WINDOWEVENT_MAXIMIZED:
+        minimised_ = false;
+        postActivation(activeFlag, out);
+        break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED: postActivation(activeFlag, out); break;
+    // Losing the focus alone keeps the frames running.
+    case SDL_WINDOWEVENT_FOCUS_LOST: postActivation(0, out); break;
+    // The pointer left the client area: over the frame the system cursor belongs.
+    case SDL_WINDOWEVENT_LEAVE: out.post(msg::NcMouseMove); break;
+    default: break;
+    }
+}
+
+void SdlInput::postActivation(uint64_t state, MessageQueue& out) const {
+    out.post(msg::Activate, state | (stopped() ? kActivateMinimised : 0));
+}
+
+} // namespace vandrel
