@@ -9,8 +9,7 @@
 // decodes (its one-second ring filled, and a second one queued behind it).
 // libjpeg alone is kept as a further row. The pass and start-up are measured
 // with the second decoding thread and without.
-#include "app/Game.h"
-#include "app/Program.h"
+#include "app/GameHost.h"
 #include "data/Archive.h"
 #include "data/ArchiveLocator.h"
 #include "data/BlockReader.h"
@@ -18,7 +17,6 @@
 #include "platform/null/MemoryStore.h"
 #include "platform/null/NullAudio.h"
 #include "platform/null/NullWindow.h"
-#include "sound/SoundSystem.h"
 
 #include <benchmark/benchmark.h>
 
@@ -246,15 +244,13 @@ int64_t decodeJpeg(const std::vector<uint8_t>& payload, std::vector<uint8_t>& ro
 
 // The headless game as the entry point builds it.
 struct HeadlessGame {
+    explicit HeadlessGame(bool secondThread)
+        : host(HostSetup(window, store, kGame).audio(audio).loadOnSecondThread(secondThread)) {}
+
     NullAudio audio;
-    ScopedAudioOutput output{audio};
     NullWindow window;
     MemoryStore store;
-    std::unique_ptr<Game> game = std::make_unique<Game>(store);
-    std::unique_ptr<SoundSystem> sound = std::make_unique<SoundSystem>();
-    Program program{*game, *sound, window};
-
-    HeadlessGame() { game->exePath = kGame; }
+    GameHost host;
 };
 
 void BM_FullLoadingPass(benchmark::State& state, bool secondThread) {
@@ -264,11 +260,10 @@ void BM_FullLoadingPass(benchmark::State& state, bool secondThread) {
     }
     for (auto _ : state) {
         state.PauseTiming();
-        auto rig = std::make_unique<HeadlessGame>();
-        Game& game = *rig->game;
-        game.loadOnSecondThread = secondThread;
+        auto rig = std::make_unique<HeadlessGame>(secondThread);
+        Game& game = rig->host.game();
         game.window = &rig->window;
-        rig->sound->init();
+        rig->host.sound().init();
         game.quickLoad();
         rig->window.setClientSize(game.session.setup.screenWidth, game.session.setup.screenHeight);
         rig->window.show();
@@ -295,12 +290,11 @@ void BM_StartUpToTitle(benchmark::State& state, bool secondThread) {
     }
     for (auto _ : state) {
         state.PauseTiming();
-        auto rig = std::make_unique<HeadlessGame>();
-        rig->game->loadOnSecondThread = secondThread;
+        auto rig = std::make_unique<HeadlessGame>(secondThread);
         state.ResumeTiming();
-        const bool started = rig->program.startUp();
+        const bool started = rig->host.program().startUp();
         state.PauseTiming();
-        if (!started || rig->game->state != GameState::Title)
+        if (!started || rig->host.game().state != GameState::Title)
             state.SkipWithError("start-up did not reach the title screen");
         rig.reset();
         state.ResumeTiming();

@@ -37,7 +37,7 @@ struct Game::FullLoad {
     int64_t total = 0;
 };
 
-Game::Game(Store& store) : session(store) {
+Game::Game(Store& store, std::string dataPath) : session(store), exePath(std::move(dataPath)) {
     fullScreen = false;
     active = false;
     window = nullptr;

@@ -33,8 +33,9 @@ enum class GameState : int32_t {
 
 class Game {
 public:
-    // The high-score table is kept in store, which outlives the game.
-    explicit Game(Store& store);
+    // The high-score table is kept in store, which outlives the game; the
+    // loading passes read the data set at dataPath.
+    Game(Store& store, std::string dataPath);
     ~Game();
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;

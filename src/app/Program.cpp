@@ -45,6 +45,7 @@ bool Program::step(int& exitCode) {
     if (window.queue().take(m)) {
         if (m.message == msg::Quit) {
             exitCode = static_cast<int>(m.wParam);
+            ended_ = true;
             return false;
         }
         windowProc(m);

@@ -38,6 +38,8 @@ public:
     int64_t windowProc(const Message& m);
 
     bool cursorHidden() const { return cursorHidden_; }
+    // Whether the loop has taken its Quit (the window is gone then).
+    bool ended() const { return ended_; }
 
     // The screen mode asked for on the command line; unset leaves it to the
     // set-up record.
@@ -58,6 +60,7 @@ private:
     SoundSystem& sound;
     Window& window;
     bool cursorHidden_ = false;
+    bool ended_ = false;
     FrameLog* frameLog_ = nullptr;
 };
 

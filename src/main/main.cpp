@@ -4,7 +4,7 @@
 #include "app/CommandLine.h"
 #include "app/FrameLog.h"
 #include "app/Game.h"
-#include "app/Program.h"
+#include "app/GameHost.h"
 #include "data/DataLayout.h"
 #include "data/DataSet.h"
 #include "main/BuildVersion.h"
@@ -17,7 +17,6 @@
 #include "replay/Recorder.h"
 #include "replay/Replayer.h"
 #include "scores/ScoreLocation.h"
-#include "sound/SoundSystem.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -124,13 +123,7 @@ int main(int argc, char** argv) {
     if (options.action == CommandLine::Action::Record)
         return recordFile(options.file, dataPath, backend->window(), *store, options.fullScreen);
 
-    // The game first, its sound system second, so the sound goes first at exit.
-    auto game = std::make_unique<Game>(*store);
-    auto sound = std::make_unique<SoundSystem>();
-    game->exePath = dataPath;
-
-    Program program(*game, *sound, backend->window());
-    program.startFullScreen = options.fullScreen;
+    GameHost host(HostSetup(backend->window(), *store, dataPath).startFullScreen(options.fullScreen));
     // VANDREL_FRAME_LOG=FILE: frame times every ten seconds, for long test runs.
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> frameFile(nullptr, &std::fclose);
     std::unique_ptr<FrameLog> frameLog;
@@ -138,19 +131,19 @@ int main(int argc, char** argv) {
         frameFile.reset(std::fopen(path, "w"));
         if (frameFile) {
             frameLog = std::make_unique<FrameLog>(frameFile.get());
-            program.setFrameLog(frameLog.get());
+            host.program().setFrameLog(frameLog.get());
         }
     }
-    if (!program.startUp()) {
+    if (!host.program().startUp()) {
         reportVideoFailure("Die Anzeige lie\u00df sich nicht \u00f6ffnen.");
-        game->saveScores();
+        host.end();
         return 1;
     }
-    runningGame = game.get();
+    runningGame = &host.game();
     std::atexit(keepTableOnExit);
-    const int exitCode = program.run();
+    const int exitCode = host.program().run();
     runningGame = nullptr;
     // The table as it stands at the end, the last thing the game leaves behind.
-    game->saveScores();
+    host.end();
     return exitCode;
 }

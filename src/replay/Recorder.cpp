@@ -40,18 +40,14 @@ Recorder::Recorder(Window& window, std::ostream& out, const std::string& exePath
     if (startFullScreen) writer_.startMode(*startFullScreen);
     for (const ReplayStoreValue& v : readStoredTable(store_, tableName_)) writer_.store(v);
     // The game and its sound system come to life at the recorded start.
-    game_ = std::make_unique<Game>(store_);
-    sound_ = std::make_unique<SoundSystem>();
-    game_->exePath = exePath;
-    program_ = std::make_unique<Program>(*game_, *sound_, recordingWindow_);
-    program_->startFullScreen = startFullScreen;
+    host_.emplace(HostSetup(recordingWindow_, store_, exePath).startFullScreen(startFullScreen));
     stepTick_ = startTick;
 }
 
 Recorder::~Recorder() { finish(); }
 
 bool Recorder::startUp() {
-    const bool ok = program_->startUp();
+    const bool ok = host_->program().startUp();
     writer_.flush();
     return ok;
 }
@@ -59,9 +55,9 @@ bool Recorder::startUp() {
 ReplayCheck Recorder::currentCheck() const {
     ReplayCheck c;
     c.tick = stepTick_;
-    c.state = static_cast<int32_t>(game_->state);
-    c.score = game_->session.round.score;
-    c.pending = game_->session.highScores.pendingScore;
+    c.state = static_cast<int32_t>(host_->game().state);
+    c.score = host_->game().session.round.score;
+    c.pending = host_->game().session.highScores.pendingScore;
     c.frameHash = frameHash(recordingWindow_.lastFrame());
     return c;
 }
@@ -77,14 +73,14 @@ bool Recorder::step(uint32_t tick) {
     clock_.set(tick);
     stepTick_ = tick;
     const uint32_t frames = recordingWindow_.framesShown();
-    running_ = program_->step(exitCode_);
+    running_ = host_->program().step(exitCode_);
     slept_ = clock_.now() - tick;
     if (!running_) return false;
     // A checkpoint whenever the screen, the score or the score waiting for a
     // name changes, and about once a second of frames besides.
-    const bool changed = !haveCheck_ || static_cast<int32_t>(game_->state) != lastCheck_.state ||
-                         game_->session.round.score != lastCheck_.score ||
-                         game_->session.highScores.pendingScore != lastCheck_.pending;
+    const bool changed = !haveCheck_ || static_cast<int32_t>(host_->game().state) != lastCheck_.state ||
+                         host_->game().session.round.score != lastCheck_.score ||
+                         host_->game().session.highScores.pendingScore != lastCheck_.pending;
     const bool due = recordingWindow_.framesShown() != frames && tick - lastCheck_.tick >= 1000;
     if (changed || due) checkpoint();
     return true;
@@ -96,16 +92,9 @@ int Recorder::finish() {
     ReplayEnd e;
     e.exitCode = exitCode_;
     e.check = currentCheck();
-    if (running_) {
-        // Cut short by the caller: the recording has no end, and the game is
-        // let go as a replay of it will let it go.
-        game_->releaseAll();
-        sound_->shutdown();
-    }
-    game_->saveScores();
-    program_.reset();
-    sound_.reset();
-    game_.reset();
+    // Cut short by the caller, the recording has no end, and the game is let
+    // go as a replay of it will let it go.
+    host_->end();
     if (!running_) writer_.end(e);
     writer_.comment("The stored high-score table afterwards:");
     for (const ReplayStoreValue& v : readStoredTable(store_, tableName_)) {

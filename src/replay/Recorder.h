@@ -4,12 +4,10 @@
 // The caller decides the ticks: the wall clock for a player, a script's own
 // for a generated recording.
 #pragma once
-#include "app/Game.h"
-#include "app/Program.h"
+#include "app/GameHost.h"
 #include "platform/Clock.h"
 #include "replay/RecordingWindow.h"
 #include "replay/ReplayLog.h"
-#include "sound/SoundSystem.h"
 
 #include <memory>
 #include <optional>
@@ -40,8 +38,8 @@ public:
     // end of the recording. Returns the loop's exit code.
     int finish();
 
-    Game& game() { return *game_; }
-    Program& program() { return *program_; }
+    Game& game() { return host_->game(); }
+    Program& program() { return host_->program(); }
     RecordingWindow& window() { return recordingWindow_; }
     // Writes a checkpoint for the turn just run.
     void checkpoint();
@@ -56,9 +54,7 @@ private:
     ManualClock clock_;
     ReplayWriter writer_;
     RecordingWindow recordingWindow_;
-    std::unique_ptr<Game> game_;
-    std::unique_ptr<SoundSystem> sound_;
-    std::unique_ptr<Program> program_;
+    std::optional<GameHost> host_;
     uint32_t stepTick_ = 0;
     uint32_t slept_ = 0;
     bool running_ = true;

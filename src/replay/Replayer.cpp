@@ -1,10 +1,8 @@
 // Playing a recording back on the headless platform and comparing as it goes.
 #include "replay/Replayer.h"
 
-#include "app/Game.h"
-#include "app/Program.h"
+#include "app/GameHost.h"
 #include "data/SetupRecord.h"
-#include "platform/AudioOutput.h"
 #include "platform/Clock.h"
 #include "platform/Random.h"
 #include "platform/Store.h"
@@ -13,7 +11,6 @@
 #include "platform/null/NullWindow.h"
 #include "replay/Recorder.h"
 #include "scores/HighscoreTable.h"
-#include "sound/SoundSystem.h"
 
 #include <fstream>
 #include <memory>
@@ -167,20 +164,17 @@ Replayer::Result Replayer::run(std::ostream& report) {
     ManualClock clock(log_.startTick);
     setGameRandState(log_.randState);
     NullAudio audio;
-    ScopedAudioOutput output(audio);
     ReplayWindow window(cursor, clock);
-    auto game = std::make_unique<Game>(store);
-    auto sound = std::make_unique<SoundSystem>();
-    game->exePath = exePath_;
-    Program program(*game, *sound, window);
-    program.startFullScreen = log_.startFullScreen;
+    GameHost host(HostSetup(window, store, exePath_).audio(audio).startFullScreen(log_.startFullScreen));
+    Game& game = host.game();
+    Program& program = host.program();
 
     auto current = [&] {
         ReplayCheck c;
         c.tick = window.turnTick();
-        c.state = static_cast<int32_t>(game->state);
-        c.score = game->session.round.score;
-        c.pending = game->session.highScores.pendingScore;
+        c.state = static_cast<int32_t>(game.state);
+        c.score = game.session.round.score;
+        c.pending = game.session.highScores.pendingScore;
         c.frameHash = frameHash(window.lastFrame());
         return c;
     };
@@ -231,15 +225,9 @@ Replayer::Result Replayer::run(std::ostream& report) {
                      final_, log_.end->check);
         }
     }
-    if (!ended) {
-        // A recording cut short, or one that went another way: let the game go
-        // as the recorder did.
-        game->releaseAll();
-        sound->shutdown();
-    }
-    game->saveScores();
-    game.reset();
-    sound.reset();
+    // A recording cut short, or one that went another way, lets the game go
+    // as the recorder did.
+    host.end();
     const std::vector<ReplayStoreValue> after = readStoredTable(store, tableName);
     finalTable_ = tableTextOf(after);
     if (result == Same && !log_.storeAfter.empty() && after != log_.storeAfter) {

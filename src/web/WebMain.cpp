@@ -5,11 +5,9 @@
 // set, a plain zip, at /data/vandrel.zip and mounted the folder that keeps the
 // high scores in the browser's IndexedDB at /store (see page/pre.js).
 #include "app/Backend.h"
-#include "app/Game.h"
-#include "app/Program.h"
+#include "app/GameHost.h"
 #include "platform/Presentation.h"
 #include "platform/Store.h"
-#include "sound/SoundSystem.h"
 
 #include <emscripten.h>
 
@@ -30,10 +28,7 @@ constexpr const char* kStoreHome = "/store";
 struct RunningGame {
     std::unique_ptr<Store> store;
     std::unique_ptr<Backend> backend;
-    // The game first, its sound system second, so the sound goes first at exit.
-    std::unique_ptr<Game> game;
-    std::unique_ptr<SoundSystem> sound;
-    std::unique_ptr<Program> program;
+    std::unique_ptr<GameHost> host;
     // The page has been told the game runs.
     bool told = false;
 };
@@ -52,9 +47,7 @@ void endGame(int exitCode) {
     emscripten_cancel_main_loop();
     RunningGame* ending = running;
     running = nullptr;
-    ending->program.reset();
-    ending->sound.reset();
-    ending->game.reset();
+    ending->host.reset();
     ending->backend.reset();
     ending->store.reset();
     delete ending;
@@ -65,7 +58,7 @@ void endGame(int exitCode) {
 void browserFrame() {
     if (!running) return;
     int exitCode = 0;
-    const bool going = running->program->stepFrame(exitCode);
+    const bool going = running->host->program().stepFrame(exitCode);
     // The page uncovers the canvas once it holds the first loading frame, so
     // the page's bar hands over to the game's without a black frame between.
     if (!std::exchange(running->told, true)) tellPage("started", 0, "");
@@ -90,17 +83,13 @@ int main() {
         return 1;
     }
     game->store = standardStore();
-    game->game = std::make_unique<Game>(*game->store);
-    game->sound = std::make_unique<SoundSystem>();
-    game->game->exePath = kDataSet;
-    game->program = std::make_unique<Program>(*game->game, *game->sound, game->backend->window());
     // A page may enter full screen only on a click or key of the player's, so
-    // the game starts in the page whatever its set-up record says.
-    game->program->startFullScreen = false;
-    // The loading screen is seen filling with colour: the pass runs over the
+    // the game starts in the page whatever its set-up record says. The
+    // loading screen is seen filling with colour: the pass runs over the
     // browser's first frames instead of before the first one.
-    game->program->loadInFrames = true;
-    if (!game->program->startUp()) {
+    game->host = std::make_unique<GameHost>(
+        HostSetup(game->backend->window(), *game->store, kDataSet).startFullScreen(false).loadInFrames());
+    if (!game->host->program().startUp()) {
         tellPage("failed", 1, "the display could not be opened");
         return 1;
     }

@@ -14,17 +14,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A folder of the test's own.
+fs::path scratchDir() { return fs::temp_directory_path() / ("vandrel-faults-" + std::to_string(::getpid())); }
+
 class GameFaultsTest : public test::HeadlessGame {
 protected:
-    void SetUp() override {
-        HeadlessGame::SetUp();
-        if (IsSkipped()) return;
-        dir = fs::temp_directory_path() / ("vandrel-faults-" + std::to_string(::getpid()));
-        fs::create_directories(dir);
-    }
+    explicit GameFaultsTest(std::string gameFile = kGame) : HeadlessGame(std::move(gameFile)) {}
+
     void TearDown() override {
         std::error_code ec;
-        if (!dir.empty()) fs::remove_all(dir, ec);
+        fs::remove_all(dir, ec);
     }
 
     void click(int32_t x, int32_t y) { window.post(msg::LButtonDown, 1, makePointParam(x, y)); }
@@ -44,7 +43,22 @@ protected:
         EXPECT_EQ(code, 0);
     }
 
-    fs::path dir;
+    const fs::path dir = scratchDir();
+};
+
+// The game started from a copy of itself, which the test then cuts short,
+// removes and puts back.
+class GameOnACopyTest : public GameFaultsTest {
+protected:
+    GameOnACopyTest() : GameFaultsTest(copyOfGame()) {}
+
+    static std::string copyOfGame() {
+        const fs::path copy = scratchDir() / "vandrel";
+        std::error_code ec;
+        fs::create_directories(scratchDir(), ec);
+        fs::copy_file(kGame, copy, fs::copy_options::overwrite_existing, ec);
+        return copy.string();
+    }
 };
 
 TEST_F(GameFaultsTest, SoundCardRemovedMidRoundGoesOnSilentAndComesBackWhenItCanBeOpened) {
@@ -97,10 +111,8 @@ TEST_F(GameFaultsTest, SoundCardThatNeverComesBackIsAskedAgainOnlyNowAndThen) {
 
 // The executable replaced under the running game: what remains of the data set
 // is read only at a mode switch, which then fails as a damaged archive does.
-TEST_F(GameFaultsTest, DataSetCutShortOrGoneWhileRunningFailsTheNextModeSwitchWithoutACrash) {
+TEST_F(GameOnACopyTest, DataSetCutShortOrGoneWhileRunningFailsTheNextModeSwitchWithoutACrash) {
     const fs::path copy = dir / "vandrel";
-    fs::copy_file(kGame, copy);
-    game.exePath = copy.string();
     ASSERT_TRUE(program.startUp());
     run(2);
     ASSERT_EQ(game.state, GameState::Title);

@@ -1,21 +1,20 @@
 // The game object driven headless through its window procedure on the real
 // built game with its generated data set: start-up, the screens' cycle, mode
 // switches, scrolling and what the player sees on the loading screen.
-#include "app/Game.h"
-#include "app/Program.h"
+#include "app/GameHost.h"
 #include "data/Archive.h"
 #include "data/ArchiveLocator.h"
-#include "platform/AudioOutput.h"
 #include "platform/Clock.h"
 #include "platform/null/MemoryStore.h"
 #include "platform/null/NullAudio.h"
 #include "platform/null/NullWindow.h"
-#include "sound/SoundSystem.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace vandrel {
@@ -36,10 +35,10 @@ public:
 
 class GameTest : public ::testing::Test {
 protected:
+    explicit GameTest(std::string gameFile = kGame) : gameFile_(std::move(gameFile)) {}
+
     void SetUp() override {
         if (!std::filesystem::exists(kGame)) GTEST_SKIP() << "the game with its data set is not built";
-        // The stored high-score table goes to a folder of the test's own.
-        game.exePath = kGame;
         window.game = &game;
     }
 
@@ -59,14 +58,23 @@ protected:
         post(msg::KeyUp, code);
     }
 
+private:
+    std::string gameFile_;
+
+protected:
     MemoryStore store;
     ManualClock clock{100000};
     NullAudio audio;
-    ScopedAudioOutput output{audio};
     RecordingWindow window;
-    Game game{store};
-    SoundSystem sound;
-    Program program{game, sound, window};
+    GameHost host{HostSetup(window, store, gameFile_).audio(audio)};
+    Game& game = host.game();
+    Program& program = host.program();
+};
+
+// The game with no data set where it looks.
+class GameWithoutDataTest : public GameTest {
+protected:
+    GameWithoutDataTest() : GameTest("/nonexistent/vandrel") {}
 };
 
 std::vector<int32_t> expectedProgress() {
@@ -143,8 +151,7 @@ TEST_F(GameTest, ALeftClickOnTheClosingScreenEndsTheProgram) {
     EXPECT_EQ(code, 0);
 }
 
-TEST_F(GameTest, WithoutTheArchiveTheGameStaysStartingAndEscapeCloses) {
-    game.exePath = "/nonexistent/vandrel";
+TEST_F(GameWithoutDataTest, WithoutTheArchiveTheGameStaysStartingAndEscapeCloses) {
     ASSERT_TRUE(program.startUp()) << "only the display can stop the start";
     EXPECT_EQ(game.state, GameState::Starting);
     EXPECT_FALSE(game.fullScreen) << "the built-in set-up is a window";

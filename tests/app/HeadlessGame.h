@@ -3,20 +3,19 @@
 // that keeps what it was given, a window that keeps its frames and a store in
 // memory. Fixtures derive from it; the tests skip where the game is not built.
 #pragma once
-#include "app/Game.h"
-#include "app/Program.h"
-#include "platform/AudioOutput.h"
+#include "app/GameHost.h"
 #include "platform/Clock.h"
 #include "platform/Messages.h"
 #include "platform/null/MemoryStore.h"
 #include "platform/null/NullAudio.h"
 #include "platform/null/NullWindow.h"
-#include "sound/SoundSystem.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <filesystem>
+#include <string>
+#include <utility>
 
 namespace vandrel::test {
 
@@ -27,11 +26,10 @@ protected:
 
     // gameFile: the game to load; VANDREL_GAME_FILE for a test that runs on
     // every build, the cross-built one included.
-    explicit HeadlessGame(const char* gameFile = kGame) : gameFile_(gameFile) {}
+    explicit HeadlessGame(std::string gameFile = kGame) : gameFile_(std::move(gameFile)) {}
 
     void SetUp() override {
         if (!std::filesystem::exists(gameFile_)) GTEST_SKIP() << "the game with its data set is not built";
-        game.exePath = gameFile_;
     }
 
     // Runs the loop until the queue is empty, then `frames` turns of
@@ -46,17 +44,18 @@ protected:
         }
     }
 
+private:
+    std::string gameFile_;
+
+protected:
     ManualClock clock{100000};
     NullAudio audio;
-    ScopedAudioOutput output{audio};
     NullWindow window;
     MemoryStore store;
-    Game game{store};
-    SoundSystem sound;
-    Program program{game, sound, window};
-
-private:
-    const char* gameFile_;
+    GameHost host{HostSetup(window, store, gameFile_).audio(audio)};
+    Game& game = host.game();
+    SoundSystem& sound = host.sound();
+    Program& program = host.program();
 };
 
 } // namespace vandrel::test

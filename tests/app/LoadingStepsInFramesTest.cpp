@@ -3,15 +3,12 @@
 // call, a browser frame for each slow step; a damaged entry ends it after the
 // same frames with the same parts loaded; input between the steps is taken,
 // and a click starts nothing.
-#include "app/Game.h"
-#include "app/Program.h"
+#include "app/GameHost.h"
 #include "data/Archive.h"
-#include "platform/AudioOutput.h"
 #include "platform/Clock.h"
 #include "platform/null/MemoryStore.h"
 #include "platform/null/NullAudio.h"
 #include "platform/null/NullWindow.h"
-#include "sound/SoundSystem.h"
 #include "support/TestArchive.h"
 
 #include <gtest/gtest.h>
@@ -62,18 +59,14 @@ struct Pass {
 Pass play(const std::string& path, bool inFrames, uint32_t msPerFrame, bool escape = false) {
     ManualClock clock{100000};
     NullAudio audio;
-    ScopedAudioOutput output{audio};
     TimedWindow window;
     MemoryStore store;
-    Game game{store};
-    SoundSystem sound;
-    Program program{game, sound, window};
+    GameHost host(HostSetup(window, store, path).audio(audio).startFullScreen(false).loadInFrames(inFrames));
+    Game& game = host.game();
+    Program& program = host.program();
     window.game = &game;
     window.clock = &clock;
     window.msPerFrame = msPerFrame;
-    game.exePath = path;
-    program.startFullScreen = false;
-    program.loadInFrames = inFrames;
     Pass pass;
     EXPECT_TRUE(program.startUp());
     if (inFrames) {

@@ -9,15 +9,13 @@
 //             [--heap-bound KIB] [--switch-every S]
 // --round-seconds 0 keeps the data set's own round length; every S simulated
 // seconds (150 unless told) the next round is cut short by Alt+Enter.
-#include "app/Game.h"
-#include "app/Program.h"
+#include "app/GameHost.h"
 #include "platform/AudioOutput.h"
 #include "platform/Clock.h"
 #include "platform/FileStore.h"
 #include "platform/Messages.h"
 #include "platform/null/NullAudio.h"
 #include "platform/null/NullWindow.h"
-#include "sound/SoundSystem.h"
 
 #include <malloc.h>
 
@@ -151,12 +149,10 @@ int main(int argc, char** argv) {
     {
         ManualClock clock(0x10000);
         NullAudio audio;
-        ScopedAudioOutput output(audio);
         NullWindow window;
-        auto game = std::make_unique<Game>(tables);
-        auto sound = std::make_unique<SoundSystem>();
-        game->exePath = gamePath;
-        Program program(*game, *sound, window);
+        GameHost host(HostSetup(window, tables, gamePath).audio(audio));
+        Game* game = &host.game();
+        Program& program = host.program();
         if (!program.startUp() || game->state != GameState::Title) {
             std::fprintf(stderr, "soak: the game did not reach its title\n");
             return 1;

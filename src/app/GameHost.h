@@ -1,0 +1,96 @@
+// The game as a program runs it, put together in one place: the Game on its
+// store and data set, its sound system, and the Program that runs both on a
+// window. The entry points, the recorder and the replayer, the tests, the
+// benchmarks and the soak all start the game here and say only what differs
+// between them: the window (and with it the backend), the store, the sound
+// output of a headless run and the data set. A clock of their own, where they
+// want one, is theirs to install before the host is made.
+#pragma once
+#include "app/Game.h"
+#include "app/Program.h"
+#include "platform/AudioOutput.h"
+#include "sound/SoundSystem.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+
+namespace vandrel {
+
+class Store;
+class Window;
+
+// What a caller gives the game: the window, the store and the data set, and
+// where it differs from the entry point's game, a sound output, a start mode
+// or a way of loading. Each setter returns the set-up, to be chained.
+class HostSetup {
+public:
+    // The store keeps the high-score table and outlives the host; dataPath is
+    // the executable with the data set behind it, or a plain zip of it.
+    HostSetup(Window& window, Store& store, std::string dataPath)
+        : window_(window), store_(store), dataPath_(std::move(dataPath)) {}
+
+    // Becomes the process's sound output while the host lives; without one
+    // the output installed (a backend's) stays.
+    HostSetup& audio(AudioOutput& output) {
+        audio_ = &output;
+        return *this;
+    }
+    // When given, wins over the set-up record's start mode.
+    HostSetup& startFullScreen(std::optional<bool> fullScreen) {
+        startFullScreen_ = fullScreen;
+        return *this;
+    }
+    // Start-up only sets the full loading pass up; Program::stepFrame runs it.
+    HostSetup& loadInFrames(bool inFrames = true) {
+        loadInFrames_ = inFrames;
+        return *this;
+    }
+    // Whether the full pass may read on a second thread (see Game).
+    HostSetup& loadOnSecondThread(bool secondThread) {
+        loadOnSecondThread_ = secondThread;
+        return *this;
+    }
+
+private:
+    friend class GameHost;
+    Window& window_;
+    Store& store_;
+    std::string dataPath_;
+    AudioOutput* audio_ = nullptr;
+    std::optional<bool> startFullScreen_;
+    bool loadInFrames_ = false;
+    bool loadOnSecondThread_ = true;
+};
+
+class GameHost {
+public:
+    explicit GameHost(const HostSetup& setup);
+    // Lets the program, the sound system and the game go, in that order,
+    // without saving the table (end() saves it).
+    ~GameHost();
+    GameHost(const GameHost&) = delete;
+    GameHost& operator=(const GameHost&) = delete;
+
+    Game& game() { return *game_; }
+    const Game& game() const { return *game_; }
+    Program& program() { return *program_; }
+    SoundSystem& sound() { return *sound_; }
+
+    // The program's last step: a game whose loop has not taken its Quit (cut
+    // short, or its start-up failed) is let go as its window's Destroy would
+    // let it go, then the high-score table is stored and the game, its sound
+    // system and the program are let go. False when the store refused the
+    // table. Nothing but the destructor may follow.
+    bool end();
+
+private:
+    std::optional<ScopedAudioOutput> output_;
+    // The game first, its sound system second, so the sound goes first at exit.
+    std::unique_ptr<Game> game_;
+    std::unique_ptr<SoundSystem> sound_;
+    std::unique_ptr<Program> program_;
+};
+
+} // namespace vandrel
