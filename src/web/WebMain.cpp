@@ -4,6 +4,8 @@
 // blocks the page. Before this starts, the page has put the data
 // set, a plain zip, at /data/vandrel.zip and mounted the folder that keeps the
 // high scores in the browser's IndexedDB at /store (see page/pre.js).
+#include "PageBridge.h"
+#include "WebRecording.h"
 #include "app/Backend.h"
 #include "app/GameHost.h"
 #include "platform/Presentation.h"
@@ -31,6 +33,8 @@ struct RunningGame {
     std::unique_ptr<GameHost> host;
     // The page has been told the game runs.
     bool told = false;
+    // The page's own buttons and name field (page/controls.js).
+    PageBridge bridge;
 };
 
 RunningGame* running = nullptr;
@@ -47,6 +51,7 @@ void endGame(int exitCode) {
     emscripten_cancel_main_loop();
     RunningGame* ending = running;
     running = nullptr;
+    PageBridge::attach(nullptr);
     ending->host.reset();
     ending->backend.reset();
     ending->store.reset();
@@ -62,13 +67,18 @@ void browserFrame() {
     // The page uncovers the canvas once it holds the first loading frame, so
     // the page's bar hands over to the game's without a black frame between.
     if (!std::exchange(running->told, true)) tellPage("started", 0, "");
-    if (!going) endGame(exitCode);
+    if (going)
+        running->bridge.afterFrame(running->host->game());
+    else
+        endGame(exitCode);
 }
 
 } // namespace
 
 int main() {
     setenv("XDG_DATA_HOME", kStoreHome, 1);
+    // The page's ?record: the same game, written down as it is played.
+    if (WebRecording::requested()) return WebRecording::run(kDataSet);
 
     // The canvas is the frame, 640 x 480; the page scales it, and the
     // browser's full screen is the page's to ask for.
@@ -94,6 +104,7 @@ int main() {
         return 1;
     }
     running = game.release();
+    PageBridge::attach(&running->backend->window());
     // 0: at the browser's own frame rate (requestAnimationFrame). main returns;
     // the runtime stays up for the frames.
     emscripten_set_main_loop(browserFrame, 0, 0);

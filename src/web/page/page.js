@@ -1,14 +1,79 @@
-// The page around the game: downloads the game and its data set with a
-// progress bar, scales the canvas to the window with its aspect kept, keeps
-// the browser's own uses of the game's keys and buttons away, switches the
-// browser's full screen, and offers another game once one has ended.
+// The page around the game: speaks German or English by the browser's
+// language, downloads the game and its data set with a progress bar, scales
+// the canvas to the window with its aspect kept (on a phone or in full
+// screen over the whole screen, the page's buttons and help in the bars),
+// asks a phone held upright to be turned, offers another game once one has
+// ended, and registers the worker that keeps the game for offline visits.
+// The player's input around the canvas is controls.js's.
 'use strict';
 (function () {
   var frameWidth = 640, frameHeight = 480;
   var stage = document.getElementById('stage');
   var canvas = document.getElementById('canvas');
   var covers = { loading: 'loading', ended: 'ended', failed: 'failed' };
-  var page = (window.vandrelPage = { state: 'loading', startedAt: 0 });
+  var page = (window.vandrelPage = { state: 'loading', startedAt: 0, layout: {} });
+
+  // --- The page's words.
+  var texts = {
+    de: {
+      loading: 'Vandrel wird geladen \u2026',
+      ended: 'Das Spiel ist beendet.',
+      again: 'Noch einmal spielen',
+      failed: 'Vandrel konnte nicht gestartet werden.',
+      turn: 'Bitte dreh dein Ger\u00e4t quer: Vandrel wird im Querformat gespielt.',
+      back: 'Zur\u00fcck',
+      fullscreen: 'Vollbild',
+      mouse: 'Zielen: Maus \u00b7 Schie\u00dfen: linke Taste \u00b7 Nachladen: rechte Taste \u00b7 ' +
+        'Landschaft schieben: Pfeiltasten \u00b7 Zur\u00fcck: Esc \u00b7 Vollbild: Alt+Enter',
+      touch: 'Tippen: schie\u00dfen \u00b7 Tippen aufs Magazin oder mit zwei Fingern: nachladen \u00b7 ' +
+        'Finger im Rand links oder rechts halten: Landschaft schieben',
+      touchNoBars: 'Tippen: schie\u00dfen \u00b7 Tippen aufs Magazin oder mit zwei Fingern: nachladen \u00b7 ' +
+        'Finger am linken oder rechten Bildrand halten: Landschaft schieben',
+      pad: 'Linker Stick: zielen (linke Schultertaste: langsamer) \u00b7 A oder rechter Trigger: schie\u00dfen \u00b7 ' +
+        'X, B oder linker Trigger: nachladen \u00b7 Steuerkreuz oder rechter Stick: Landschaft schieben \u00b7 ' +
+        'Start: weiter \u00b7 Back: zur\u00fcck',
+      recording: 'Dieses Spiel wird aufgezeichnet; die Aufnahme wird am Ende zum Herunterladen angeboten.',
+      recorded: 'Aufnahme herunterladen',
+    },
+    en: {
+      loading: 'Loading Vandrel \u2026',
+      ended: 'The game has ended.',
+      again: 'Play again',
+      failed: 'Vandrel could not be started.',
+      turn: 'Please turn your device sideways: Vandrel is played in landscape.',
+      back: 'Back',
+      fullscreen: 'Full screen',
+      mouse: 'Aim: mouse \u00b7 Shoot: left button \u00b7 Reload: right button \u00b7 ' +
+        'Scroll the landscape: arrow keys \u00b7 Back: Esc \u00b7 Full screen: Alt+Enter',
+      touch: 'Tap: shoot \u00b7 Tap the magazine or tap with two fingers: reload \u00b7 ' +
+        'Hold a finger in the left or right border: scroll the landscape',
+      touchNoBars: 'Tap: shoot \u00b7 Tap the magazine or tap with two fingers: reload \u00b7 ' +
+        "Hold a finger at the picture's left or right edge: scroll the landscape",
+      pad: 'Left stick: aim (left shoulder: slower) \u00b7 A or right trigger: shoot \u00b7 ' +
+        'X, B or left trigger: reload \u00b7 D-pad or right stick: scroll the landscape \u00b7 ' +
+        'Start: go on \u00b7 Back: back',
+      recording: 'This game is being recorded; the recording is offered as a download when it ends.',
+      recorded: 'Download the recording',
+    },
+  };
+  // The first of the browser's languages that is German or English; English
+  // for everyone else.
+  page.language = 'en';
+  var languages = navigator.languages && navigator.languages.length ? navigator.languages : [navigator.language || ''];
+  for (var i = 0; i < languages.length; i++) {
+    var code = String(languages[i]).toLowerCase();
+    if (code.indexOf('de') === 0 || code.indexOf('en') === 0) {
+      page.language = code.slice(0, 2);
+      break;
+    }
+  }
+  document.documentElement.lang = page.language;
+  page.text = function (key) { return texts[page.language][key]; };
+  Array.prototype.forEach.call(document.querySelectorAll('[data-text]'), function (element) {
+    element.textContent = page.text(element.dataset.text);
+  });
+
+  page.recording = /(^|[?&])record(=|&|$)/.test(location.search.slice(1));
 
   function setState(state) {
     page.state = state;
@@ -17,48 +82,43 @@
       document.getElementById(covers[name]).hidden = name !== state;
     });
   }
+  page.setState = setState;
 
-  // As large as the window (or the screen) allows, aspect kept, centred.
+  // --- The picture as large as the window (or the screen) allows, aspect
+  // kept, centred. A touch screen, the browser's full screen and a window
+  // where the help line would cost the picture a tenth of its size give the
+  // whole window to the play area.
+  var touchScreen = window.matchMedia && window.matchMedia('(pointer: coarse)').matches ||
+    (navigator.maxTouchPoints || 0) > 0 && !(window.matchMedia && window.matchMedia('(pointer: fine)').matches);
+  page.touchScreen = touchScreen;
   function fit() {
-    var full = document.fullscreenElement === stage;
-    var controls = document.getElementById('controls');
-    var availW = full ? window.innerWidth : window.innerWidth - 16;
-    var availH = full ? window.innerHeight : window.innerHeight - controls.offsetHeight - 24;
-    var scale = Math.max(0.25, Math.min(availW / frameWidth, availH / frameHeight));
+    var full = !!(document.fullscreenElement || document.webkitFullscreenElement);
+    var width = window.innerWidth, height = window.innerHeight;
+    var below = document.getElementById('help').offsetHeight + document.getElementById('buttons').offsetHeight;
+    var framed = Math.min((width - 16) / frameWidth, (height - below - 32) / frameHeight);
+    var whole = Math.min(width / frameWidth, height / frameHeight);
+    var fill = full || touchScreen || framed < 0.9 * whole;
+    var scale = Math.max(0.25, fill ? whole : framed);
     var w = Math.floor(frameWidth * scale), h = Math.floor(frameHeight * scale);
-    document.documentElement.style.setProperty('--w', w + 'px');
-    document.documentElement.style.setProperty('--h', h + 'px');
+    var bar = fill ? Math.floor((width - w) / 2) : 0;
+    document.body.classList.toggle('fill', fill);
+    // Bars too narrow for a button leave the buttons over the picture.
+    document.body.classList.toggle('nobars', fill && bar < 96);
+    var root = document.documentElement.style;
+    root.setProperty('--w', w + 'px');
+    root.setProperty('--h', h + 'px');
+    root.setProperty('--bar', Math.max(0, bar - 16) + 'px');
+    // Upright on a phone or tablet: the game goes on, dimmed, under the hint.
+    var upright = touchScreen && height > width;
+    document.getElementById('turn').hidden = !upright;
+    page.layout = { fill: fill, bar: bar, upright: upright, width: w, height: h };
+    if (page.onLayout) page.onLayout(page.layout);
   }
+  page.fit = fit;
   window.addEventListener('resize', fit);
+  window.addEventListener('orientationchange', fit);
   document.addEventListener('fullscreenchange', fit);
-  fit();
-
-  function toggleFullScreen() {
-    if (document.fullscreenElement) document.exitFullscreen();
-    else if (stage.requestFullscreen) stage.requestFullscreen().catch(function () {});
-  }
-  document.getElementById('fullscreen').addEventListener('click', function (e) {
-    toggleFullScreen();
-    e.currentTarget.blur();
-  });
-
-  // The right button reloads the magazine: no context menu over the game.
-  stage.addEventListener('contextmenu', function (e) { e.preventDefault(); });
-
-  // Seen before the game's own key handling (capture on the window).
-  var pageKeys = { ArrowLeft: 1, ArrowRight: 1, ArrowUp: 1, ArrowDown: 1, ' ': 1, PageUp: 1, PageDown: 1, Home: 1, End: 1 };
-  window.addEventListener('keydown', function (e) {
-    if (e.key === 'Enter' && e.altKey) {
-      // The browser's full screen, asked for inside the key's own event as
-      // browsers require; the game keeps running in the page as it was.
-      e.preventDefault();
-      e.stopImmediatePropagation();
-      toggleFullScreen();
-      return;
-    }
-    // The arrow keys scroll the landscape, not the page.
-    if (page.state === 'running' && pageKeys[e.key]) e.preventDefault();
-  }, true);
+  document.addEventListener('webkitfullscreenchange', fit);
 
   // Another game: the page starts afresh once the last save is in storage.
   document.getElementById('again').addEventListener('click', function () {
@@ -70,7 +130,7 @@
     })();
   });
 
-  // Downloads with a progress bar over all three files.
+  // --- Downloads with a progress bar over all three files.
   var files = ['vandrel.js', 'vandrel.wasm', 'vandrel.zip'];
   var loaded = {}, totals = {};
   var bar = document.querySelector('#bar > div');
@@ -111,24 +171,53 @@
     console.error('Vandrel: ' + why);
   }
 
+  // A recorded game (?record) as a file to keep, named after its start.
+  var recordingStart = new Date();
+  function offerRecording(bytes) {
+    var link = document.getElementById('recording');
+    var at = new Date(recordingStart.getTime() - recordingStart.getTimezoneOffset() * 60000).toISOString();
+    link.download = 'vandrel-' + at.slice(0, 16).replace(/[-:]/g, '').replace('T', '-') + '.vrec';
+    link.href = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
+    link.hidden = false;
+    page.recordingBytes = bytes.length;
+  }
+
+  // The game's own events: running, name entry, a recording, the end.
+  var listeners = [];
+  page.onGameEvent = function (listener) { listeners.push(listener); };
+  function gameEvent(event, value, text) {
+    if (event === 'started') {
+      page.startedAt = performance.now();
+      setState('running');
+      canvas.focus();
+    } else if (event === 'ended') {
+      if (document.fullscreenElement) document.exitFullscreen();
+      setState('ended');
+    } else if (event === 'failed') {
+      fail(text);
+    } else if (event === 'recorded') {
+      offerRecording(Module.FS.readFile(text));
+    }
+    listeners.forEach(function (listener) { listener(event, value, text); });
+  }
+
+  // The worker that keeps the page, the game and the data set for the next
+  // visit, offline too (only where the page comes from a server).
+  if ('serviceWorker' in navigator && /^https?:$/.test(location.protocol)) {
+    page.worker = navigator.serviceWorker.register('sw.js').catch(function (e) {
+      console.warn('Vandrel: no offline copy', e);
+    });
+  }
+
   setState('loading');
+  fit();
   Promise.all(files.map(download)).then(function (got) {
     window.Module = {
       canvas: canvas,
       wasmBinary: got[1],
       dataSet: new Uint8Array(got[2]),
-      onGameEvent: function (event, value, text) {
-        if (event === 'started') {
-          page.startedAt = performance.now();
-          setState('running');
-          canvas.focus();
-        } else if (event === 'ended') {
-          if (document.fullscreenElement) document.exitFullscreen();
-          setState('ended');
-        } else if (event === 'failed') {
-          fail(text);
-        }
-      },
+      recordGame: page.recording,
+      onGameEvent: gameEvent,
       onAbort: fail,
     };
     var script = document.createElement('script');

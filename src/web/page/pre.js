@@ -4,6 +4,10 @@
 // after every save, so a tab closed right after a name entry loses nothing.
 Module['preRun'] = Module['preRun'] || [];
 Module['preRun'].push(function () {
+  // The canvas keeps the frame's 640 x 480 and the page scales it. On a
+  // screen of two or three pixels per point SDL would otherwise make the
+  // canvas that many times larger and draw the frame into its corner.
+  ENV['SDL_VIDEO_HIGHDPI_DISABLED'] = '1';
   FS.mkdir('/data');
   if (Module['dataSet']) {
     FS.writeFile('/data/vandrel.zip', Module['dataSet']);

@@ -1,0 +1,69 @@
+// The page's keys and characters as window messages, and the name entry's
+// start and end told to the page.
+#include "PageBridge.h"
+
+#include "app/Game.h"
+#include "platform/Messages.h"
+#include "platform/Window.h"
+
+#include <emscripten.h>
+
+#include <cstdint>
+
+namespace vandrel {
+namespace {
+
+Window* target = nullptr;
+
+// The character the keyboard translation gives a key that brings no text of
+// its own, as the desktop window sends it with the key.
+uint32_t controlChar(uint32_t code) {
+    switch (code) {
+    case vk::Return: return 13;
+    case vk::Back: return 8;
+    case vk::Escape: return 27;
+    default: return 0;
+    }
+}
+
+bool pageKeyAllowed(uint32_t code) {
+    return code == vk::Return || code == vk::Back || code == vk::Escape || code == vk::Left || code == vk::Right;
+}
+
+} // namespace
+
+void PageBridge::attach(Window* window) { target = window; }
+
+void PageBridge::afterFrame(const Game& game) {
+    const bool naming = game.state == GameState::HighScores && game.session.highScores.editIndex >= 0;
+    if (naming == naming_) return;
+    naming_ = naming;
+    EM_ASM(
+        {
+            if (Module.onGameEvent) Module.onGameEvent('nameEntry', $0, '');
+        },
+        naming ? 1 : 0);
+}
+
+} // namespace vandrel
+
+// Called by the page. Only the few keys the page has reasons to send, and
+// only characters the game's single-byte texts can hold.
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE void vandrel_page_key(int code, int down) {
+    using namespace vandrel;
+    const auto key = static_cast<uint32_t>(code);
+    if (!target || !pageKeyAllowed(key)) return;
+    target->post(down ? msg::KeyDown : msg::KeyUp, key);
+    if (down) {
+        if (const uint32_t ch = controlChar(key)) target->post(msg::Char, ch);
+    }
+}
+
+EMSCRIPTEN_KEEPALIVE void vandrel_page_char(int c) {
+    using namespace vandrel;
+    if (!target || c < 0x20 || c > 0xFF || c == 0x7F) return;
+    target->post(msg::Char, static_cast<uint64_t>(c));
+}
+}

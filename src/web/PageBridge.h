@@ -1,0 +1,25 @@
+// The game's side of the page's own controls (page/controls.js): the keys and
+// typed characters that the page's buttons, the bars beside the picture and
+// the hidden name field send go into the game's window as its messages, and
+// the page hears when the game starts and stops asking for a name, so that a
+// phone shows its keyboard for just that long.
+#pragma once
+
+namespace vandrel {
+
+class Game;
+class Window;
+
+class PageBridge {
+public:
+    // The window the page's keys and characters are posted to; null while
+    // no game runs (the page's input is then dropped).
+    static void attach(Window* window);
+    // After every frame: tells the page when the name entry begins or ends.
+    void afterFrame(const Game& game);
+
+private:
+    bool naming_ = false;
+};
+
+} // namespace vandrel
