@@ -15,6 +15,7 @@ import fs from 'node:fs';
 import path from 'node:path';
 import { GamePage, base, check, colourOf, figures, finish, fullTitle, out, shortZip, sleep, test } from './harness.mjs';
 import { phoneTests } from './phone-test.mjs';
+import { padTests } from './pad-test.mjs';
 import { recordTests } from './record-test.mjs';
 
 const game = await GamePage.open();
@@ -248,5 +249,6 @@ await test('no console errors, page errors or failed requests', async () => {
 });
 
 await phoneTests();
+await padTests();
 await recordTests();
 await finish();

@@ -134,6 +134,9 @@ export class GamePage {
         colourful(name) {
           return colourOf(shots.get(name));
         },
+        pixels(name) {
+          return shots.get(name);
+        },
         // Changed pixels of a region between two reads, and their centroid.
         diff(a, b, x0 = 0, y0 = 0, x1 = 640, y1 = 480) {
           const p = shots.get(a), q = shots.get(b);

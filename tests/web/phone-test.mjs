@@ -221,7 +221,7 @@ export async function phoneTests() {
     check(kept.length === 1 && /^vandrel-/.test(kept[0]), `caches ${JSON.stringify(kept)}`);
     await page.setOfflineMode(true);
     try {
-      await game.loadToTitle(null, { reload: true });
+      figures.phoneOffline = await game.loadToTitle(null, { reload: true });
     } finally {
       await page.setOfflineMode(false);
     }
@@ -240,7 +240,7 @@ export async function phoneTests() {
     } finally {
       served.workerBuild = null;
     }
-    return `${kept[0]} reached the title offline`;
+    return `${kept[0]} reached the title offline in ${Math.round(figures.phoneOffline)} ms`;
   });
 
   await test('phone, upright: the hint to turn it covers the picture, dimmed; turned back, it goes', async () => {
