@@ -13,9 +13,11 @@ class AudioMixer;
 
 enum class AudioResult { Ok, InvalidParam, InvalidCall, BufferLost };
 
-// Buffer description flags; only the primary flag changes what is made. The
-// control and focus flags are accepted as the sounds ask for them: our mixer
-// has no volume or frequency control and plays whatever window has the focus.
+// Buffer description flags. The primary flag makes the primary buffer; the
+// global-focus flag makes a buffer that goes on sounding while another window
+// has the focus (the others fall silent then). The control flags are accepted
+// as the sounds ask for them: buffers have no volume or frequency of their
+// own; the player's levels apply to the whole mix.
 constexpr uint32_t kAudioBufferPrimary = 0x00000001;
 constexpr uint32_t kAudioBufferCtrlFrequency = 0x00000020;
 constexpr uint32_t kAudioBufferCtrlVolume = 0x00000080;

@@ -29,9 +29,15 @@ std::unique_ptr<AudioBuffer> AudioDevice::createBuffer(const AudioBufferDesc& de
     if (!desc.format || !desc.format->isPlayablePcm16() || desc.bufferBytes < kAudioBufferMinBytes ||
         desc.bufferBytes > kAudioBufferMaxBytes)
         return nullptr;
-    return std::unique_ptr<AudioBuffer>(new AudioBuffer(mixer, false, *desc.format, desc.bufferBytes));
+    std::unique_ptr<AudioBuffer> buffer(new AudioBuffer(mixer, false, *desc.format, desc.bufferBytes));
+    if (desc.flags & kAudioBufferGlobalFocus) mixer->keepSoundingWithoutFocus(buffer.get());
+    return buffer;
 }
 
 void AudioDevice::mix(int16_t* out, uint32_t samples) { mixer->mix(out, samples); }
+
+void AudioDevice::setLevels(const SoundLevels& levels) { mixer->setLevels(levels); }
+
+void AudioDevice::setFocused(bool focused) { mixer->setFocused(focused); }
 
 } // namespace vandrel

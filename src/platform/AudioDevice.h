@@ -2,6 +2,7 @@
 // mono 16-bit signal at 44.1 kHz, which its output hands to the hardware.
 #pragma once
 #include "platform/AudioBuffer.h"
+#include "platform/SoundLevels.h"
 
 #include <cstdint>
 #include <memory>
@@ -26,9 +27,16 @@ public:
     // buffer that carries the device's format. Null when the description is bad.
     std::unique_ptr<AudioBuffer> createBuffer(const AudioBufferDesc& desc);
 
-    // The next `samples` output samples of every playing buffer, summed and
-    // clamped; moves their play cursors. Called by the output, from any thread.
+    // The next `samples` output samples of every playing buffer, at the
+    // player's levels and through the limiter; moves their play cursors.
+    // Called by the output, from any thread.
     void mix(int16_t* out, uint32_t samples);
+
+    // The player's levels, and whether the game's window has the focus: the
+    // buffers made with kAudioBufferGlobalFocus (the music) go on sounding
+    // without it, the others (the effects) fall silent. Any thread.
+    void setLevels(const SoundLevels& levels);
+    void setFocused(bool focused);
 
 private:
     AudioDevice();

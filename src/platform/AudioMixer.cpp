@@ -1,4 +1,5 @@
-// Mixing every playing buffer: a plain sum, clamped to 16 bits.
+// Mixing every playing buffer: the music's and the effects' sums apart, each
+// at its level, then the limiter that keeps the total off full scale.
 #include "platform/AudioMixer.h"
 
 #include "platform/AudioBuffer.h"
@@ -7,21 +8,52 @@
 
 namespace vandrel {
 
+int64_t AudioMixer::gainOf(int32_t percent) {
+    const int64_t p = std::clamp<int32_t>(percent, 0, 100);
+    return (p * p * 65536 + 5000) / 10000;
+}
+
 void AudioMixer::mix(int16_t* out, uint32_t samples) {
     std::lock_guard<std::mutex> guard(mutex_);
-    sum.assign(samples, 0);
-    for (AudioBuffer* buffer : buffers) buffer->mixInto(sum.data(), samples, outputRate_);
-    for (uint32_t i = 0; i < samples; ++i) out[i] = static_cast<int16_t>(std::clamp<int32_t>(sum[i], -32768, 32767));
+    musicSum.assign(samples, 0);
+    effectsSum.assign(samples, 0);
+    for (const Entry& e : buffers)
+        e.buffer->mixInto(e.global ? musicSum.data() : effectsSum.data(), samples, outputRate_);
+
+    const int64_t master = levels_.mute ? 0 : gainOf(levels_.master);
+    const int64_t music = focused_ || !levels_.muteInBackground ? master * gainOf(levels_.music) >> 16 : 0;
+    const int64_t effects = focused_ ? master * gainOf(levels_.effects) >> 16 : 0;
+    for (uint32_t i = 0; i < samples; ++i) {
+        // The shift rounds down for negative sums too; at 65536 it gives the sum back.
+        const int64_t sum = (musicSum[i] * music + effectsSum[i] * effects) >> 16;
+        out[i] = limiter_.process(sum);
+    }
 }
 
 void AudioMixer::add(AudioBuffer* buffer) {
     std::lock_guard<std::mutex> guard(mutex_);
-    buffers.push_back(buffer);
+    buffers.push_back({buffer, false});
 }
 
 void AudioMixer::remove(AudioBuffer* buffer) {
     std::lock_guard<std::mutex> guard(mutex_);
-    buffers.erase(std::remove(buffers.begin(), buffers.end(), buffer), buffers.end());
+    std::erase_if(buffers, [buffer](const Entry& e) { return e.buffer == buffer; });
+}
+
+void AudioMixer::keepSoundingWithoutFocus(AudioBuffer* buffer) {
+    std::lock_guard<std::mutex> guard(mutex_);
+    for (Entry& e : buffers)
+        if (e.buffer == buffer) e.global = true;
+}
+
+void AudioMixer::setLevels(const SoundLevels& levels) {
+    std::lock_guard<std::mutex> guard(mutex_);
+    levels_ = levels;
+}
+
+void AudioMixer::setFocused(bool focused) {
+    std::lock_guard<std::mutex> guard(mutex_);
+    focused_ = focused;
 }
 
 } // namespace vandrel

@@ -4,6 +4,7 @@
 // does without a file; each such line is named once on the report stream.
 #pragma once
 #include "platform/SettingsFile.h"
+#include "platform/SoundLevels.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -12,18 +13,6 @@
 #include <string>
 
 namespace vandrel {
-
-// The sound's levels in per cent, and the mute switches.
-struct SoundLevels {
-    static constexpr int32_t step = 10;
-    int32_t master = 100;
-    int32_t music = 100;
-    int32_t effects = 100;
-    bool mute = false;
-    // The music falls silent too while another window has the focus.
-    bool muteInBackground = false;
-    friend bool operator==(const SoundLevels&, const SoundLevels&) = default;
-};
 
 class Settings {
 public:

@@ -1,5 +1,5 @@
 // The software sound device: lock regions, cursors, and what the mixer makes
-// of playing buffers (sum, clamp, stop at the end or wrap).
+// of playing buffers (sum, limit, stop at the end or wrap).
 #include "platform/AudioDevice.h"
 #include "platform/AudioOutput.h"
 #include "platform/null/NullAudio.h"
@@ -137,13 +137,19 @@ TEST(AudioBuffer, PositionsFallOnWholeFramesInsideTheBuffer) {
     EXPECT_EQ(rig.mix(3), (std::vector<int16_t>{30, 40, 0}));
 }
 
-TEST(AudioDevice, MixesBySummingAndClampingTo16Bits) {
+TEST(AudioDevice, MixesBySummingAndLimitingBelowFullScale) {
     Rig rig;
-    auto a = rig.buffer({30000, -30000, 1000, 5});
-    auto b = rig.buffer({30000, -30000, -3000, 5});
+    auto a = rig.buffer({3000, -3000, 1000, 5});
+    auto b = rig.buffer({3000, -3000, -3000, 5});
     a->play(0);
     b->play(0);
-    EXPECT_EQ(rig.mix(4), (std::vector<int16_t>{32767, -32768, -2000, 10}));
+    EXPECT_EQ(rig.mix(4), (std::vector<int16_t>{6000, -6000, -2000, 10}));
+    // Twice the threshold: halved, and what follows at about the same gain.
+    auto c = rig.buffer({30000, -30000, 1000, 5});
+    auto d = rig.buffer({30000, -30000, -3000, 5});
+    c->play(0);
+    d->play(0);
+    EXPECT_EQ(rig.mix(4), (std::vector<int16_t>{30000, -30000, -1000, 5}));
 }
 
 TEST(AudioDevice, ConvertsStereoAndOtherRatesToTheOutput) {
