@@ -44,7 +44,7 @@ CommandLine CommandLine::parse(const std::vector<std::string_view>& args) {
             }
         }
         const bool takesValue = option == "--scale" || option == "--filter" || option == "--data" ||
-                                option == "--record" || option == "--replay";
+                                option == "--record" || option == "--replay" || option == "--config";
         if (attached && !takesValue) return wrong(std::string(option) + " takes no value");
         std::string_view value;
         if (takesValue) {
@@ -64,6 +64,10 @@ CommandLine CommandLine::parse(const std::vector<std::string_view>& args) {
             if (!setAction(c, Action::Version, option)) return wrong(c.error);
         } else if (option == "--where-scores") {
             if (!setAction(c, Action::WhereScores, option)) return wrong(c.error);
+        } else if (option == "--where-settings") {
+            if (!setAction(c, Action::WhereSettings, option)) return wrong(c.error);
+        } else if (option == "--config") {
+            c.configFile = std::string(value);
         } else if (option == "--record" || option == "--replay") {
             const Action a = option == "--record" ? Action::Record : Action::Replay;
             if (c.action == a) return wrong(std::string(option) + " is given twice");
@@ -80,8 +84,10 @@ CommandLine CommandLine::parse(const std::vector<std::string_view>& args) {
                 return wrong("--scale takes a whole number from 1 to " + std::to_string(kLargestScale) + ", not " +
                              std::string(value));
             c.screen.windowScale = n;
+            c.screenGiven.scale = true;
         } else if (option == "--integer-scale") {
             c.screen.integerScale = true;
+            c.screenGiven.integerScale = true;
         } else if (option == "--filter") {
             if (value == "nearest") {
                 c.screen.linearFilter = false;
@@ -90,6 +96,7 @@ CommandLine CommandLine::parse(const std::vector<std::string_view>& args) {
             } else {
                 return wrong("--filter takes nearest or linear, not " + std::string(value));
             }
+            c.screenGiven.filter = true;
         } else if (option == "--data") {
             c.dataPath = std::string(value);
         } else if (option.starts_with("-")) {
@@ -117,8 +124,20 @@ std::string CommandLine::usage() {
            "  --record FILE        play and write every input to FILE\n"
            "  --replay FILE        play FILE back without a window; exit 1 if anything differs\n"
            "  --where-scores       print the folder that keeps the high-score table\n"
+           "  --config FILE        keep the settings in FILE instead of the usual place\n"
+           "  --where-settings     print the settings file in use\n"
            "  --version            print the version and the build it comes from\n"
-           "  --help               print this text\n";
+           "  --help               print this text\n"
+           "\n"
+           "keys and mouse:\n"
+           "  mouse                aim; near the left or right edge: scroll\n"
+           "  left button          start a round on the title; shoot\n"
+           "  right button         reload an empty magazine\n"
+           "  left, right arrows   scroll the landscape\n"
+           "  M                    sound off and on\n"
+           "  - and +              all sound 10 % quieter or louder\n"
+           "  Alt+Enter            window or full screen (kept for the next start)\n"
+           "  Escape               back: to the high scores, the credits, out\n";
 }
 
 } // namespace vandrel

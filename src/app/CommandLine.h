@@ -14,19 +14,29 @@ namespace vandrel {
 
 struct CommandLine {
     enum class Action {
-        Play,        // start the game
-        Help,        // print the usage to stdout
-        Version,     // print the version
-        WhereScores, // print the folder of the high-score table
-        Record,      // play while writing a recording to file
-        Replay,      // play a recording back headless
-        Wrong,       // an option that is not understood: error says which
+        Play,          // start the game
+        Help,          // print the usage to stdout
+        Version,       // print the version
+        WhereScores,   // print the folder of the high-score table
+        WhereSettings, // print the settings file in use
+        Record,        // play while writing a recording to file
+        Replay,        // play a recording back headless
+        Wrong,         // an option that is not understood: error says which
     };
 
     Action action = Action::Play;
     // --window / --fullscreen; unset leaves it to the data set's set-up record.
     std::optional<bool> fullScreen;
     ScreenOptions screen;
+    // Which of the screen options the command line gave: those win over the
+    // settings file, the others are the file's to set.
+    struct {
+        bool scale = false;
+        bool integerScale = false;
+        bool filter = false;
+    } screenGiven;
+    // --config: the settings file to use instead of the usual one.
+    std::string configFile;
     // --data: the executable or plain zip that holds the data set to play.
     std::string dataPath;
     // The recording written (Record) or read (Replay).

@@ -3,6 +3,7 @@
 #include "app/Game.h"
 
 #include "app/LoadingSteps.h"
+#include "app/PlayerControls.h"
 #include "data/BlockReader.h"
 #include "data/DataLayout.h"
 #include "data/DataSet.h"
@@ -299,6 +300,7 @@ bool Game::frameTick() {
     }
     if (state == GameState::Title || state == GameState::InPlay)
         session.drawCursor(target, clip, mouseX, mouseY, display.device());
+    if (controls) controls->drawOver(state, target, clip, session.smallFont, tickCount());
 
     display.present(0, 0);
     return true;
@@ -399,6 +401,11 @@ bool Game::onEscape() {
     case GameState::HighScores: state = GameState::Credits; return false;
     default: return true;
     }
+}
+
+bool Game::typingName() const {
+    const HighscoreTable& table = session.highScores;
+    return state == GameState::HighScores && (table.editIndex >= 0 || (table.pendingScore != 0 && !table.inserted));
 }
 
 void Game::onChar(int32_t c) {

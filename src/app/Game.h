@@ -17,6 +17,7 @@
 namespace vandrel {
 
 class DataSet;
+class PlayerControls;
 class Store;
 class Window;
 
@@ -72,6 +73,9 @@ public:
     void releaseAll();
     // Stores the high-score table; the program's last step before the game goes.
     bool saveScores() { return session.highScores.save(); }
+    // A name is being typed into the high-score table (or is about to be):
+    // every character is the name's then.
+    bool typingName() const;
     // The set-up values: the archive's after the first loading pass, else the defaults.
     const SetupRecord& setup() const { return session.setup; }
 
@@ -94,6 +98,8 @@ public:
     // the progress frames (where the build has threads); tests turn it off to
     // compare the two.
     bool loadOnSecondThread = true;
+    // Drawn over every frame when set: the player's notices and hint.
+    PlayerControls* controls = nullptr;
 
 private:
     // The data set, opened by the first loading pass and let go by the second.

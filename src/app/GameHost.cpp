@@ -12,6 +12,8 @@ GameHost::GameHost(const HostSetup& setup) {
     program_ = std::make_unique<Program>(*game_, *sound_, setup.window_);
     program_->startFullScreen = setup.startFullScreen_;
     program_->loadInFrames = setup.loadInFrames_;
+    program_->controls = setup.controls_;
+    game_->controls = setup.controls_;
 }
 
 GameHost::~GameHost() {

@@ -18,6 +18,7 @@
 
 namespace vandrel {
 
+class PlayerControls;
 class Store;
 class Window;
 
@@ -47,6 +48,12 @@ public:
         loadInFrames_ = inFrames;
         return *this;
     }
+    // The player's sound keys, focus rule, kept screen mode and hint (see
+    // Program::controls); borrowed, outlives the host. Only a played game has them.
+    HostSetup& playerControls(PlayerControls& controls) {
+        controls_ = &controls;
+        return *this;
+    }
     // Whether the full pass may read on a second thread (see Game).
     HostSetup& loadOnSecondThread(bool secondThread) {
         loadOnSecondThread_ = secondThread;
@@ -59,6 +66,7 @@ private:
     Store& store_;
     std::string dataPath_;
     AudioOutput* audio_ = nullptr;
+    PlayerControls* controls_ = nullptr;
     std::optional<bool> startFullScreen_;
     bool loadInFrames_ = false;
     bool loadOnSecondThread_ = true;

@@ -3,6 +3,7 @@
 
 #include "app/FrameLog.h"
 #include "app/Game.h"
+#include "app/PlayerControls.h"
 #include "platform/Clock.h"
 #include "platform/CloseSignals.h"
 #include "platform/Window.h"
@@ -40,6 +41,7 @@ bool Program::step(int& exitCode) {
     // A termination signal closes the game as the window's close button does.
     if (takeCloseSignal()) window.post(msg::Close);
     sound.watchOutput(tickCount());
+    if (controls) controls->apply(sound.audioDevice());
     window.pumpEvents();
     Message m;
     if (window.queue().take(m)) {
@@ -66,6 +68,7 @@ bool Program::stepFrame(int& exitCode) {
         window.pumpEvents();
         if (window.queue().empty()) {
             sound.watchOutput(tickCount());
+            if (controls) controls->apply(sound.audioDevice());
             if (game.fullLoadPending()) {
                 // As on the desktop, the pass does not wait for an active window.
                 const uint32_t start = tickCount();
@@ -88,6 +91,7 @@ int Program::run() {
 }
 
 int64_t Program::windowProc(const Message& m) {
+    if (controls && controls->onMessage(m, game.typingName(), tickCount())) return 0;
     switch (m.message) {
     case msg::Destroy:
         game.releaseAll();
@@ -135,8 +139,10 @@ int64_t Program::windowProc(const Message& m) {
     case msg::SysCommand:
         if (m.wParam == sc::Maximize) {
             game.reloadMode(true);
+            if (controls) controls->screenModeChosen(true);
         } else if (m.wParam == sc::Restore && game.fullScreen) {
             game.reloadMode(false);
+            if (controls) controls->screenModeChosen(false);
         }
         break;
     default: break;

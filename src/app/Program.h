@@ -11,6 +11,7 @@ namespace vandrel {
 
 class FrameLog;
 class Game;
+class PlayerControls;
 class SoundSystem;
 class Window;
 
@@ -50,6 +51,9 @@ public:
     // Loading steps start in one browser frame until this much time has
     // gone; a step that takes longer has the frame to itself.
     static constexpr uint32_t loadSliceMs = 12;
+    // The player's sound keys, focus rule and kept screen mode; null (tests,
+    // recordings, replays) plays exactly as the game does without them.
+    PlayerControls* controls = nullptr;
     // Notes each frame's start in log (null: none); for measuring long runs.
     void setFrameLog(FrameLog* log) { frameLog_ = log; }
 

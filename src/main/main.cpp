@@ -5,6 +5,7 @@
 #include "app/FrameLog.h"
 #include "app/Game.h"
 #include "app/GameHost.h"
+#include "app/PlayerControls.h"
 #include "data/DataLayout.h"
 #include "data/DataSet.h"
 #include "main/BuildVersion.h"
@@ -12,7 +13,10 @@
 #include "platform/LoadError.h"
 #include "platform/MessageBox.h"
 #include "platform/Process.h"
+#include "platform/Settings.h"
+#include "platform/SettingsLocation.h"
 #include "platform/Store.h"
+#include "platform/SystemLanguage.h"
 #include "platform/sdl/SdlWindow.h"
 #include "replay/Recorder.h"
 #include "replay/Replayer.h"
@@ -76,7 +80,7 @@ int main(int argc, char** argv) {
     // Answers to options go to the console the game was started from.
     if (argc > 1) attachParentConsole();
     // Everything the player asked for is read before anything starts.
-    const CommandLine options = CommandLine::parse(argc, argv);
+    CommandLine options = CommandLine::parse(argc, argv);
     switch (options.action) {
     case CommandLine::Action::Wrong:
         std::fprintf(stderr, "vandrel: %s\n\n%s", options.error.c_str(), CommandLine::usage().c_str());
@@ -85,9 +89,22 @@ int main(int argc, char** argv) {
     case CommandLine::Action::Version: std::printf("vandrel %s (%s)\n", kVersion, kBuildDescription); return 0;
     default: break;
     }
+    // The player's settings: a portable copy keeps them beside the executable.
+    const std::string exePath = executablePath(argv[0]);
+    const SettingsLocation settingsPlace = SettingsLocation::find(options.configFile, exePath);
+    if (options.action == CommandLine::Action::WhereSettings) {
+        std::printf("%s\n", settingsPlace.describe().c_str());
+        return 0;
+    }
+    // Only a played game reads them: recordings and replays play as the data set says.
+    Settings settings;
+    if (options.action == CommandLine::Action::Play) {
+        settings.load(settingsPlace.file(), std::cerr);
+        PlayerControls::fillFromSettings(settings, options);
+    }
     // The data set: our own, behind this executable (wherever the system says
     // that is, whatever the command line holds), or the one asked for.
-    std::string dataPath = executablePath(argv[0]);
+    std::string dataPath = exePath;
     if (!options.dataPath.empty()) {
         // Every loading pass opens it again, so a relative name is pinned down now.
         std::error_code ec;
@@ -123,7 +140,10 @@ int main(int argc, char** argv) {
     if (options.action == CommandLine::Action::Record)
         return recordFile(options.file, dataPath, backend->window(), *store, options.fullScreen);
 
-    GameHost host(HostSetup(backend->window(), *store, dataPath).startFullScreen(options.fullScreen));
+    // The player's keys and kept choices live as long as the game.
+    PlayerControls controls(settings, settings.firstStart(), systemSpeaksGerman());
+    GameHost host(
+        HostSetup(backend->window(), *store, dataPath).startFullScreen(options.fullScreen).playerControls(controls));
     // VANDREL_FRAME_LOG=FILE: frame times every ten seconds, for long test runs.
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> frameFile(nullptr, &std::fclose);
     std::unique_ptr<FrameLog> frameLog;

@@ -14,6 +14,7 @@ for f in "$game" "$bare" "$pack"; do [[ -x $f ]] || fail "$f is not built"; done
 
 export XDG_DATA_HOME="$out/data"
 export VANDREL_MACHINE_STORE="$out/no-machine-store"
+export XDG_CONFIG_HOME="$out/config"
 export SDL_AUDIODRIVER=dummy
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 # No display anywhere: a command that tried to start the game would say so.
@@ -30,7 +31,7 @@ code() { cat "$out/$1.code"; }
 run help --help
 (($(code help) == 0)) || fail "--help exited $(code help)"
 for o in --window --fullscreen '--scale N' --integer-scale '--filter nearest|linear' '--data FILE' \
-  '--record FILE' '--replay FILE' --where-scores --version --help; do
+  '--record FILE' '--replay FILE' --where-scores '--config FILE' --where-settings --version --help; do
   grep -qF -- "$o" "$out/help.out" || fail "--help does not list $o"
 done
 [[ ! -s $out/help.err ]] || fail "--help wrote to stderr"
@@ -77,6 +78,16 @@ relative=$(cd "$(dirname "$zip")" && "$game" --data "$(basename "$zip")" --where
 run carrier --data "$out/carrier" --where-scores
 (($(code carrier) == 0)) || fail "--data with an executable exited $(code carrier)"
 [[ $(cat "$out/carrier.out") == "$own" ]] || fail "the carrier's table differs"
+# The settings file: the system's place, or the one --config names (relative
+# to the current folder), which wins over a portable file beside the game.
+run settings --where-settings
+[[ $(cat "$out/settings.out") == "$out/config/vandrel/vandrel.ini" ]] ||
+  fail "--where-settings said '$(cat "$out/settings.out")'"
+cp "$game" "$out/portable-vandrel" && : >"$out/vandrel.ini"
+[[ $("$out/portable-vandrel" --where-settings) == "$out/vandrel.ini" ]] || fail "a vandrel.ini beside the game is not used"
+[[ $(cd "$out" && "$out/portable-vandrel" --config "mine.ini" --where-settings) == "$out/mine.ini" ]] ||
+  fail "--config does not win over the portable file"
+rm -f "$out/portable-vandrel" "$out/vandrel.ini"
 
 # A recording replays on the same data set given as a plain zip, and the
 # options may come in either order.

@@ -32,9 +32,13 @@ trap e2e_cleanup EXIT
 e2e_game_env() {
   export XDG_DATA_HOME="$E2E_DIR/data"
   export VANDREL_MACHINE_STORE="$E2E_DIR/no-machine-store"
+  # Settings of the run's own, never the player's; a file already there, so
+  # no first start's hint covers the title.
+  export XDG_CONFIG_HOME="$E2E_DIR/config"
   export SDL_AUDIODRIVER=dummy
   export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-  rm -rf "$XDG_DATA_HOME" "$VANDREL_MACHINE_STORE"
+  rm -rf "$XDG_DATA_HOME" "$VANDREL_MACHINE_STORE" "$XDG_CONFIG_HOME"
+  mkdir -p "$XDG_CONFIG_HOME/vandrel" && : >"$XDG_CONFIG_HOME/vandrel/vandrel.ini"
 }
 
 # e2e_short_game BARE ASSETGEN PACK SECONDS: our data set made again with

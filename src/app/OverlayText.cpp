@@ -1,0 +1,136 @@
+// Drawing UTF-8 text with the small font, glyph by glyph, composing the few
+// characters it lacks.
+#include "app/OverlayText.h"
+
+#include "gfx/Font.h"
+#include "platform/PixelFormat.h"
+#include "platform/VideoSurface.h"
+
+#include <algorithm>
+
+namespace vandrel {
+
+namespace {
+
+// One character of a UTF-8 text: a letter with two dots over it is its base
+// letter; anything else outside ASCII counts as a space.
+struct Glyph {
+    char base = ' ';
+    bool dots = false;
+};
+
+Glyph next(std::string_view& text) {
+    const auto c = static_cast<unsigned char>(text.front());
+    if (c < 0x80) {
+        text.remove_prefix(1);
+        return {static_cast<char>(c), false};
+    }
+    if (c == 0xC3 && text.size() >= 2) {
+        const auto d = static_cast<unsigned char>(text[1]);
+        text.remove_prefix(2);
+        switch (d) {
+        case 0xA4: return {'a', true};
+        case 0xB6: return {'o', true};
+        case 0xBC: return {'u', true};
+        case 0x84: return {'A', true};
+        case 0x96: return {'O', true};
+        case 0x9C: return {'U', true};
+        default: return {};
+        }
+    }
+    // Any other sequence: its lead byte and continuation bytes as one space.
+    text.remove_prefix(1);
+    while (!text.empty() && (static_cast<unsigned char>(text.front()) & 0xC0) == 0x80) text.remove_prefix(1);
+    return {};
+}
+
+// The font's own blank is narrow for words in a sentence.
+int32_t spaceOf(const Font& font) { return std::max(font.spaceAdvance(), font.advance() / 2); }
+
+// Drawn from boxes: the small font has no glyphs for them.
+bool drawnByHand(char c) { return c == '+' || c == '-' || c == '%'; }
+
+// A box of the text's light colour, inside the clip and the surface.
+void box(VideoSurface* target, const Rect& clip, int32_t x, int32_t y, int32_t w, int32_t h) {
+    if (!target) return;
+    const Rect r{std::max({x, clip.left, 0}), std::max({y, clip.top, 0}),
+                 std::min({x + w, clip.right, target->width()}), std::min({y + h, clip.bottom, target->height()})};
+    if (r.right <= r.left || r.bottom <= r.top) return;
+    const PixelFormat& f = target->format();
+    target->fill(&r, f.redMask | f.greenMask | f.blueMask);
+}
+
+// '-', '+' and '%' in a cell of glyphWidth x glyphHeight at (x, y), as thick
+// as the font's strokes, on its letters' middle line.
+void drawByHand(VideoSurface* target, const Rect& clip, const Font& font, int32_t x, int32_t y, char c) {
+    const int32_t h = font.glyphHeight();
+    const int32_t w = font.advance();
+    const int32_t stroke = std::max(2, h / 12);
+    const int32_t middle = y + h / 2;
+    if (c == '-' || c == '+') box(target, clip, x + 2, middle - stroke / 2, w - 3, stroke);
+    if (c == '+') box(target, clip, x + 2 + (w - 3 - stroke) / 2, middle - (w - 3) / 2, stroke, w - 3);
+    if (c == '%') {
+        const int32_t top = middle - h / 4;
+        box(target, clip, x + 1, top, stroke + 1, stroke + 1);
+        box(target, clip, x + w - stroke - 2, middle + h / 4 - stroke - 1, stroke + 1, stroke + 1);
+        // The slant from the top right to the bottom left.
+        const int32_t steps = h / 2 / stroke;
+        for (int32_t i = 0; i < steps; ++i)
+            box(target, clip, x + w - 2 - stroke - i * (w - 2) / steps, top + i * stroke, stroke, stroke);
+    }
+}
+
+} // namespace
+
+int32_t OverlayText::width(const Font& font, std::string_view text) {
+    int32_t w = 0;
+    while (!text.empty()) {
+        const Glyph g = next(text);
+        w += Font::cellOf(g.base) >= 0 || drawnByHand(g.base) ? font.advance() : spaceOf(font);
+    }
+    return w;
+}
+
+void OverlayText::draw(VideoSurface* target, const Rect& clip, Font& font, int32_t x, int32_t y,
+                       std::string_view text) {
+    const int32_t h = font.glyphHeight();
+    while (!text.empty()) {
+        const Glyph g = next(text);
+        if (drawnByHand(g.base)) {
+            drawByHand(target, clip, font, x, y, g.base);
+        } else if (font.drawChar(target, clip, x, y, g.base)) {
+            if (g.dots) {
+                const int32_t raise = g.base >= 'a' ? h / 3 : h / 2;
+                font.drawChar(target, clip, x - 3, y - raise, '.');
+                font.drawChar(target, clip, x + 2, y - raise, '.');
+            }
+        } else {
+            x += spaceOf(font);
+            continue;
+        }
+        x += font.advance();
+    }
+}
+
+void OverlayText::drawBox(VideoSurface* target, const Rect& clip, Font& font, int32_t top,
+                          const std::vector<std::string_view>& lines) {
+    if (!target || lines.empty()) return;
+    int32_t widest = 0;
+    for (std::string_view line : lines) widest = std::max(widest, width(font, line));
+    const int32_t lineHeight = font.glyphHeight();
+    const int32_t centre = (clip.left + clip.right) / 2;
+    Rect box{centre - widest / 2 - 8, top, centre + widest / 2 + 12,
+             top + lineHeight * static_cast<int32_t>(lines.size()) + 8};
+    // Inside the clip and the surface, which a fill does not reach past.
+    box =
+        Rect{std::max({box.left, clip.left, 0}), std::max({box.top, clip.top, 0}),
+             std::min({box.right, clip.right, target->width()}), std::min({box.bottom, clip.bottom, target->height()})};
+    if (box.right > box.left && box.bottom > box.top) target->fill(&box, 0);
+    int32_t y = top + 4;
+    for (std::string_view line : lines) {
+        draw(target, clip, font, centre - width(font, line) / 2, y, line);
+        y += lineHeight;
+    }
+}
+
+} // namespace vandrel

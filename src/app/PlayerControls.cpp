@@ -1,0 +1,45 @@
+// Routing the player's keys and focus, and the texts over the frame.
+#include "app/PlayerControls.h"
+
+#include "app/CommandLine.h"
+#include "app/Game.h"
+#include "platform/Settings.h"
+
+namespace vandrel {
+
+PlayerControls::PlayerControls(Settings& settings, bool showHint, bool german)
+    : settings_(settings), sound_(&settings), hint_(showHint, german) {
+    // The file is made now, so the hint shows on this start only.
+    if (showHint) settings_.keep();
+}
+
+void PlayerControls::fillFromSettings(const Settings& settings, CommandLine& options) {
+    if (!options.fullScreen) options.fullScreen = settings.fullScreen();
+    if (!options.screenGiven.scale && settings.windowScale()) options.screen.windowScale = *settings.windowScale();
+    if (!options.screenGiven.integerScale && settings.integerScale())
+        options.screen.integerScale = *settings.integerScale();
+    if (!options.screenGiven.filter && settings.linearFilter()) options.screen.linearFilter = *settings.linearFilter();
+}
+
+bool PlayerControls::onMessage(const Message& m, bool typingName, uint32_t now) {
+    switch (m.message) {
+    case msg::Activate:
+        // The low word is the window's activation: 0 when another has the focus.
+        sound_.setFocused((m.wParam & 0xFFFF) != 0);
+        return false;
+    case msg::Char: return !typingName && sound_.onChar(static_cast<int32_t>(m.wParam), now);
+    default: return false;
+    }
+}
+
+void PlayerControls::screenModeChosen(bool fullScreen) { settings_.setFullScreen(fullScreen); }
+
+void PlayerControls::drawOver(GameState state, VideoSurface* target, const Rect& clip, Font& smallFont, uint32_t now) {
+    if (state == GameState::Title)
+        hint_.drawOverTitle(target, clip, smallFont, now);
+    else if (state == GameState::InPlay)
+        hint_.dismiss();
+    sound_.drawNotice(target, clip, smallFont, now);
+}
+
+} // namespace vandrel

@@ -1,0 +1,53 @@
+// What the player's settings add to a played game: the sound keys and their
+// notice, the focus rule, the Alt+Enter choice kept for the next start and
+// the first start's hint over the title. The program hands it the window's
+// messages and the game draws it over each frame; recordings and replays
+// have none, so they play and draw exactly as the game does without it.
+#pragma once
+#include "app/FirstStartHint.h"
+#include "app/SoundControls.h"
+#include "platform/Messages.h"
+#include "platform/Rect.h"
+
+#include <cstdint>
+
+namespace vandrel {
+
+struct CommandLine;
+class AudioDevice;
+class Font;
+class Settings;
+class VideoSurface;
+enum class GameState : int32_t;
+
+class PlayerControls {
+public:
+    // settings outlives this; the hint shows when showHint (its first start).
+    PlayerControls(Settings& settings, bool showHint, bool german);
+
+    // What the command line leaves open, from the settings file: the screen
+    // mode and the screen options. The command line wins, then the file, then
+    // (for the mode) the data set's set-up record.
+    static void fillFromSettings(const Settings& settings, CommandLine& options);
+
+    // A window message before the game sees it. True when it was the
+    // player's sound key (the game does not see it then); typing a name
+    // takes every character.
+    bool onMessage(const Message& m, bool typingName, uint32_t now);
+    // The window now shows full screen or not, after Alt+Enter.
+    void screenModeChosen(bool fullScreen);
+    // Every turn of the loop: the levels and the focus to the mixer.
+    void apply(AudioDevice* device) { sound_.apply(device); }
+    // Over a finished frame, before it is shown.
+    void drawOver(GameState state, VideoSurface* target, const Rect& clip, Font& smallFont, uint32_t now);
+
+    SoundControls& sound() { return sound_; }
+    FirstStartHint& hint() { return hint_; }
+
+private:
+    Settings& settings_;
+    SoundControls sound_;
+    FirstStartHint hint_;
+};
+
+} // namespace vandrel

@@ -1,0 +1,168 @@
+// The sound keys as the player meets them: what M, - and + make of the
+// headless mixer's output, what the notice says and for how long, that the
+// settings file keeps the levels, and the first start's hint.
+#include "app/SoundControls.h"
+#include "app/FirstStartHint.h"
+#include "app/OverlayText.h"
+#include "gfx/Font.h"
+#include "platform/AudioDevice.h"
+#include "platform/Settings.h"
+#include "platform/null/NullAudio.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace vandrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A device with a looping music buffer at a steady 8000 and an effect at 1000.
+struct Rig {
+    NullAudio audio;
+    std::unique_ptr<AudioDevice> device = AudioDevice::open(audio);
+    std::unique_ptr<AudioBuffer> music = buffer(8000, true);
+    std::unique_ptr<AudioBuffer> effect = buffer(1000, false);
+
+    std::unique_ptr<AudioBuffer> buffer(int16_t value, bool global) {
+        const AudioFormat f = AudioFormat::pcm16(1, 44100);
+        AudioBufferDesc desc;
+        desc.flags = global ? kAudioBufferGlobalFocus : 0;
+        desc.bufferBytes = 200;
+        desc.format = &f;
+        auto b = device->createBuffer(desc);
+        AudioLock l;
+        EXPECT_EQ(b->lock(0, 0, l, kAudioLockEntireBuffer), AudioResult::Ok);
+        const std::vector<int16_t> samples(100, value);
+        std::memcpy(l.first, samples.data(), l.firstBytes);
+        EXPECT_TRUE(b->unlock(l));
+        b->play(kAudioPlayLooping);
+        return b;
+    }
+    int16_t level() {
+        audio.clearMixed();
+        audio.advance(10);
+        return audio.mixed().back();
+    }
+};
+
+TEST(SoundControls, KeysChangeWhatTheMixerMakesAndSayWhat) {
+    Rig rig;
+    SoundControls sound(nullptr);
+    sound.apply(rig.device.get());
+    EXPECT_EQ(rig.level(), 9000);
+    EXPECT_EQ(sound.notice(0), "");
+
+    EXPECT_TRUE(sound.onChar('m', 1000));
+    sound.apply(rig.device.get());
+    EXPECT_EQ(rig.level(), 0);
+    EXPECT_EQ(sound.notice(1000), "Ton aus");
+    EXPECT_EQ(sound.notice(1000 + SoundControls::noticeMs - 1), "Ton aus");
+    EXPECT_EQ(sound.notice(1000 + SoundControls::noticeMs), "");
+
+    EXPECT_TRUE(sound.onChar('M', 5000));
+    sound.apply(rig.device.get());
+    EXPECT_EQ(rig.level(), 9000);
+    EXPECT_EQ(sound.notice(5000), "Ton an");
+
+    // Three steps down: 70 %, about half the amplitude on the squared curve.
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(sound.onChar('-', 6000));
+    sound.apply(rig.device.get());
+    EXPECT_EQ(sound.levels().master, 70);
+    EXPECT_EQ(sound.notice(6000), "Lautst\u00e4rke 70 %");
+    EXPECT_NEAR(rig.level(), 9000 * 49 / 100, 2);
+
+    // Down past 0 and up past 100 stop there; a step up also ends a mute.
+    for (int i = 0; i < 12; ++i) sound.onChar('-', 7000);
+    sound.apply(rig.device.get());
+    EXPECT_EQ(sound.levels().master, 0);
+    EXPECT_EQ(rig.level(), 0);
+    sound.onChar('m', 7000);
+    for (int i = 0; i < 12; ++i) sound.onChar(i % 2 ? '+' : '=', 7000);
+    sound.apply(rig.device.get());
+    EXPECT_EQ(sound.levels().master, 100);
+    EXPECT_FALSE(sound.levels().mute);
+    EXPECT_EQ(rig.level(), 9000);
+
+    // Other characters are not the sound's.
+    for (int32_t c : {int32_t{'n'}, int32_t{'a'}, 13, 27, int32_t{'0'}}) EXPECT_FALSE(sound.onChar(c, 8000)) << c;
+}
+
+TEST(SoundControls, FocusSilencesTheEffectsOnlyAndReachesANewDevice) {
+    auto rig = std::make_unique<Rig>();
+    SoundControls sound(nullptr);
+    sound.setFocused(false);
+    sound.apply(rig->device.get());
+    EXPECT_EQ(rig->level(), 8000);
+    sound.setFocused(true);
+    sound.apply(rig->device.get());
+    EXPECT_EQ(rig->level(), 9000);
+    sound.onChar('m', 0);
+    sound.apply(rig->device.get());
+    // A device opened again (a sound card back) hears the levels at once.
+    rig = std::make_unique<Rig>();
+    sound.apply(rig->device.get());
+    EXPECT_EQ(rig->level(), 0);
+}
+
+TEST(SoundControls, LevelsComeFromTheSettingsAndGoBackToThem) {
+    const fs::path file = fs::temp_directory_path() / ("vandrel-sound-" + std::to_string(std::random_device()()));
+    { std::ofstream(file) << "master_volume = 75\nmute = yes\n"; }
+    std::ostringstream report;
+    Settings settings;
+    settings.load(file, report);
+    SoundControls sound(&settings);
+    EXPECT_EQ(sound.levels().master, 75);
+    EXPECT_TRUE(sound.levels().mute);
+    // A level between two steps goes to the next one in either direction.
+    sound.onChar('-', 0);
+    EXPECT_EQ(sound.levels().master, 70);
+    sound.onChar('+', 0);
+    sound.onChar('+', 0);
+    EXPECT_EQ(sound.levels().master, 90);
+
+    Settings again;
+    again.load(file, report);
+    EXPECT_EQ(again.sound().master, 90);
+    EXPECT_FALSE(again.sound().mute);
+    EXPECT_EQ(report.str(), "");
+    fs::remove(file);
+}
+
+TEST(FirstStartHint, ShowsForAWhileInTheSystemsLanguageUnlessDismissed) {
+    FirstStartHint off(false, true);
+    EXPECT_FALSE(off.showing(0));
+
+    FirstStartHint english(true, false);
+    EXPECT_EQ(english.lines().front(), "Click: start a round");
+    FirstStartHint german(true, true);
+    EXPECT_EQ(german.lines().front(), "Klick: Runde starten");
+    Font font;
+    // Counted from the first title frame, not from the start of the game.
+    german.drawOverTitle(nullptr, Rect{0, 0, 640, 480}, font, 50000);
+    EXPECT_TRUE(german.showing(50000 + FirstStartHint::shownMs - 1));
+    german.drawOverTitle(nullptr, Rect{0, 0, 640, 480}, font, 50000 + FirstStartHint::shownMs);
+    EXPECT_FALSE(german.showing(50000 + FirstStartHint::shownMs));
+
+    english.dismiss();
+    EXPECT_FALSE(english.showing(0));
+}
+
+TEST(OverlayText, ComposedCharactersTakeAGlyphsRoom) {
+    Font font;
+    font.setLayout(0, 0, 16, 26, 0, 0, 12, 5);
+    EXPECT_EQ(OverlayText::width(font, "Ton"), 36);
+    // The umlaut, '+' and '%' each one glyph wide.
+    EXPECT_EQ(OverlayText::width(font, "\xc3\xa4+%"), 36);
+    // A blank between words is half a glyph, wider than the font's own.
+    EXPECT_EQ(OverlayText::width(font, "a b"), 30);
+    // Text outside the font and broken UTF-8 are spaces, never a crash.
+    EXPECT_EQ(OverlayText::width(font, "\xe2\x82\xac\xc3"), 12);
+}
+
+} // namespace
+} // namespace vandrel
