@@ -43,37 +43,15 @@ wait_mode() {
 e2e_start_x
 
 # --- First game: title, round, high scores, name, credits. ---
-"$game" >"$E2E_DIR/game.log" 2>&1 &
-game_pid=$!
-win=$(e2e_window Vandrel 20) || fail "no window named Vandrel"
-wait_title
+e2e_launch "$E2E_DIR/game.log" 20 "$game"
 e2e_shot "$E2E_DIR/1-title.png"
 read -r coloured lit < <(e2e_colourful "$E2E_DIR/1-title.png" 0 64)
 ((coloured >= 600 && lit >= 2000)) || fail "the title is not showing ($coloured coloured, $lit lit cells)"
 xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
 
 start_round 1-title.png 2-round.png 512 384 20
-start=$(($(e2e_now_ms) - 1000))
-
-shots=0 aimed=0
-while (($(e2e_now_ms) - start < 9000)); do
-  xdotool mousemove 512 384
-  read -r x y < <(find_figure)
-  if [[ -n ${x:-} ]]; then
-    xdotool mousemove "$x" "$y" click 1
-    aimed=$((aimed + 1))
-  else
-    xdotool click 1  # a miss into the middle
-  fi
-  sleep 0.05
-  kill -CONT "$game_pid"
-  [[ $aimed == 1 && ! -f $E2E_DIR/3-first-shot.png ]] && { sleep 0.1; e2e_shot "$E2E_DIR/3-first-shot.png"; }
-  shots=$((shots + 1))
-  ((shots % 10 == 0)) && xdotool click 3  # the magazine is empty: reload
-  sleep 0.15
-done
-echo "round: $shots shots, $aimed at figures found on the screen"
-((aimed >= 3)) || fail "hardly any figure was found in the screenshots ($aimed)"
+round_start=$(($(e2e_now_ms) - 1000))
+shoot_round 9000 3 "$E2E_DIR/3-first-shot.png"
 e2e_shot "$E2E_DIR/4-round-late.png"
 
 # The round ends a second after 0:00, then the table wipes in over the last
@@ -111,10 +89,7 @@ wait_exit
 echo "first game: title, round, table, name, credits, exit 0"
 
 # --- Second game: Alt+Enter in the middle of two rounds. ---
-"$game" >"$E2E_DIR/game2.log" 2>&1 &
-game_pid=$!
-win=$(e2e_window Vandrel 20) || fail "no window named Vandrel on the second start"
-wait_title
+e2e_launch "$E2E_DIR/game2.log" 20 "$game"
 xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
 is_full_screen || fail "the game did not start full screen"
 e2e_shot "$E2E_DIR/9-title-full.png"

@@ -31,7 +31,8 @@ command -v wine >/dev/null || fail "wine is not installed (scripts/build-windows
 
 # A Wine prefix of this run's own; no audio device is configured, so the game
 # must run silent.
-export WINEPREFIX=$E2E_DIR/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+source "$src/scripts/lib/common.sh"
+wine_env "$E2E_DIR/wineprefix"
 unset SDL_AUDIODRIVER SDL_VIDEODRIVER
 wine wineboot -i >"$E2E_DIR/wineboot.log" 2>&1 || fail "wineboot: $(tail -3 "$E2E_DIR/wineboot.log")"
 wineserver -w
@@ -83,10 +84,7 @@ e2e_start_x
 
 # --- First game: title, round, table, name, exit with three Escapes. ---
 started=$(e2e_now_ms)
-wine "$winpath" >"$E2E_DIR/game.log" 2>&1 &
-game_pid=$!
-win=$(e2e_window Vandrel 60) || fail "no window named Vandrel"
-wait_title
+e2e_launch "$E2E_DIR/game.log" 60 wine "$winpath"
 echo "launch to title under Wine: $(($(e2e_now_ms) - started)) ms"
 e2e_shot "$E2E_DIR/1-title.png"
 read -r coloured lit < <(e2e_colourful "$E2E_DIR/1-title.png" 0 64)
@@ -94,25 +92,8 @@ read -r coloured lit < <(e2e_colourful "$E2E_DIR/1-title.png" 0 64)
 xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
 
 start_round 1-title.png 2-round.png 512 384 20
-start=$(($(e2e_now_ms) - 1000))
-shots=0 aimed=0
-while (($(e2e_now_ms) - start < 9000)); do
-  xdotool mousemove 512 384
-  read -r x y < <(find_figure)
-  if [[ -n ${x:-} ]]; then
-    xdotool mousemove "$x" "$y" click 1
-    aimed=$((aimed + 1))
-  else
-    xdotool click 1
-  fi
-  sleep 0.05
-  kill -CONT "$game_pid"
-  shots=$((shots + 1))
-  ((shots % 10 == 0)) && xdotool click 3
-  sleep 0.15
-done
-echo "round: $shots shots, $aimed at figures found on the screen"
-((aimed >= 2)) || fail "hardly any figure was found in the screenshots ($aimed)"
+round_start=$(($(e2e_now_ms) - 1000))
+shoot_round 9000 2
 e2e_shot "$E2E_DIR/3-round-late.png"
 wait_settled 40 || { e2e_shot "$E2E_DIR/4-unsettled.png"; fail "the screen never came to rest after the round"; }
 e2e_shot "$E2E_DIR/4-highscores.png"
@@ -155,10 +136,7 @@ want=$(check "$text")
 echo "registry: $key holds the name; its check value matches md5sum"
 
 # --- A second start shows the name: the table screen as the first game left it. ---
-wine "$winpath" >"$E2E_DIR/game2.log" 2>&1 &
-game_pid=$!
-win=$(e2e_window Vandrel 60) || fail "no window on the second start"
-wait_title
+e2e_launch "$E2E_DIR/game2.log" 60 wine "$winpath"
 top() { "$E2E_CONVERT" "$E2E_DIR/$1" -crop 1024x620+0+0 +repage "$E2E_DIR/top-$1"; }
 top 5-named.png
 # Escape on the title shows the table. A new Wine window does not always have the

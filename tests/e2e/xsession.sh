@@ -312,3 +312,42 @@ find_figure() {
       if (y > 70 && !(x > 560 && y > 660)) print $9, int(x), int(y)
     }' | sort -rn | head -n1 | cut -d' ' -f2-
 }
+
+# e2e_launch LOG TIMEOUT_S CMD...: starts the game in the background (its output
+# into LOG), waits for its window (the id in win) and for the title in full colour.
+e2e_launch() {
+  local log=$1 timeout=$2
+  shift 2
+  "$@" >"$log" 2>&1 &
+  game_pid=$!
+  win=$(e2e_window Vandrel "$timeout") || fail "no window named Vandrel from $*"
+  wait_title
+}
+
+# shoot_round MS MIN_AIMED [FIRST_SHOT]: plays the round for MS milliseconds from
+# its start (round_start, e2e_now_ms's clock): aims at a figure found in two
+# screenshots or else shoots into the middle, reloads every ten shots. Fails
+# when fewer than MIN_AIMED shots were aimed; FIRST_SHOT names a screenshot
+# taken just after the first aimed one.
+shoot_round() {
+  local ms=$1 min=$2 first=${3:-} x y
+  shots=0 aimed=0
+  while (($(e2e_now_ms) - round_start < ms)); do
+    xdotool mousemove 512 384
+    read -r x y < <(find_figure)
+    if [[ -n ${x:-} ]]; then
+      xdotool mousemove "$x" "$y" click 1
+      aimed=$((aimed + 1))
+    else
+      xdotool click 1 # a miss into the middle
+    fi
+    sleep 0.05
+    kill -CONT "$game_pid"
+    [[ -n $first && $aimed == 1 && ! -f $first ]] && { sleep 0.1; e2e_shot "$first"; }
+    shots=$((shots + 1))
+    ((shots % 10 == 0)) && xdotool click 3 # the magazine is empty: reload
+    sleep 0.15
+  done
+  echo "round: $shots shots, $aimed at figures found on the screen"
+  ((aimed >= min)) || fail "hardly any figure was found in the screenshots ($aimed)"
+}

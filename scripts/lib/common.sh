@@ -1,0 +1,70 @@
+# The parts every script of scripts/ shares. Source it after `set -euo pipefail`:
+#   source "$(dirname "$0")/lib/common.sh"
+# It sets vandrel_root (the top of the source tree) and defines:
+#   as_root CMD...          runs CMD as root: directly when we are, else with sudo
+#   apt_ensure TAG PKG...   installs those of the Debian packages PKG that are missing
+#   ccache_launcher         fills the array `launcher` with CMake's ccache options
+#   project_version         prints the version from CMakeLists.txt's project()
+#   wine_env PREFIX         exports the Wine environment of a prefix of our own
+#   wine_emulator PREFIX    prints the same environment as a CMake emulator list
+# Nothing here needs root except what goes through as_root.
+
+vandrel_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+
+as_root() {
+  if [[ $(id -u) -eq 0 ]]; then
+    "$@"
+  elif command -v sudo >/dev/null 2>&1; then
+    sudo "$@"
+  else
+    echo "${0##*/}: needs root for: $*; there is no sudo" >&2
+    return 1
+  fi
+}
+
+apt_lock=(-o DPkg::Lock::Timeout=900)
+
+# Prints the packages of the list that dpkg does not have installed.
+apt_missing() {
+  local p
+  for p in "$@"; do
+    [[ $(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true) == "install ok installed" ]] || echo "$p"
+  done
+}
+
+apt_ensure() { # tag packages...
+  local tag=$1 missing
+  shift
+  mapfile -t missing < <(apt_missing "$@")
+  ((${#missing[@]})) || return 0
+  echo "$tag: installing ${missing[*]}" >&2
+  as_root apt-get "${apt_lock[@]}" update -qq
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get "${apt_lock[@]}" install -y -qq --no-install-recommends \
+    "${missing[@]}" >/dev/null
+}
+
+# ccache shares objects between the checkouts under one folder; without it the
+# array stays empty and the build runs the compilers directly.
+ccache_launcher() {
+  launcher=()
+  command -v ccache >/dev/null 2>&1 || return 0
+  export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$(cd "$vandrel_root/.." && pwd)}
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+}
+
+project_version() {
+  local v
+  v=$(sed -n 's/^project(Vandrel VERSION \([0-9.]*\).*/\1/p' "$vandrel_root/CMakeLists.txt")
+  [[ -n $v ]] || { echo "${0##*/}: no version in CMakeLists.txt" >&2; return 1; }
+  echo "$v"
+}
+
+# Wine quiet, without its .NET and HTML installers, in a prefix of our own.
+wine_vars=(WINEDEBUG=-all "WINEDLLOVERRIDES=mscoree,mshtml=")
+wine_env() {
+  export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+}
+wine_emulator() {
+  local IFS=';'
+  echo "/usr/bin/env;WINEPREFIX=$1;${wine_vars[*]};/usr/bin/wine"
+}
