@@ -310,5 +310,17 @@ export async function phoneTests() {
     }
     await pad.page.screenshot({ path: path.join(out, 'tablet.png') });
   });
+  await test('a browser without a full-screen API (an iPhone\'s) shows no "Vollbild" button', async () => {
+    const iphone = await GamePage.open(pad.context);
+    await iphone.page.emulate({ viewport: phone, userAgent: androidAgent });
+    await iphone.page.evaluateOnNewDocument(() => {
+      for (const name of ['fullscreenEnabled', 'webkitFullscreenEnabled'])
+        Object.defineProperty(Document.prototype, name, { get: () => undefined });
+    });
+    await iphone.page.goto(`${base}/`, { waitUntil: 'load' });
+    check(!(await rectOf(iphone, '#fullscreen')).shown, 'the full-screen button is shown');
+    check((await rectOf(iphone, '#back')).shown, 'the back button is not shown');
+    await iphone.page.close();
+  });
   await pad.context.close();
 }
