@@ -2,6 +2,7 @@
 // text measurement and the rippling wave of the closing credits.
 #include "gfx/Font.h"
 
+#include "gfx/FontCells.h"
 #include "gfx/ImageLoader.h"
 #include "platform/Clock.h"
 
@@ -24,29 +25,14 @@ void Font::setLayout(int32_t originX, int32_t originY, int32_t glyphWidth, int32
     spaceAdvance_ = spaceAdvance;
 }
 
-int32_t Font::cellOf(char ch) {
-    // Taken as a signed byte: everything from 128 up (the umlauts) is negative
-    // and falls through to "no glyph".
-    const auto c = static_cast<int8_t>(ch);
-    if (c >= 'A' && c <= 'Z') return c - 'A';
-    if (c >= 'a' && c <= 'z') return 26 + (c - 'a');
-    if (c >= '0' && c <= '9') return 52 + (c - '0');
-    switch (c) {
-    case '.': return 62;
-    case ':': return 63;
-    case ',': return 64;
-    case '|': return 65;
-    case '-': return 66;
-    default: return -1;
-    }
-}
+int32_t Font::cellOf(char ch) { return fontCells::cellOf(ch); }
 
 bool Font::drawChar(VideoSurface* target, const Rect& clip, int32_t x, int32_t y, char ch) {
     const int32_t cell = cellOf(ch);
     if (cell < 0) return false;
     if (!target) return true;
-    const int32_t cellX = originX_ + (cell % 13) * (glyphWidth_ + gapX_);
-    const int32_t cellY = originY_ + (cell / 13) * (glyphHeight_ + gapY_);
+    const int32_t cellX = originX_ + (cell % fontCells::perRow) * (glyphWidth_ + gapX_);
+    const int32_t cellY = originY_ + (cell / fontCells::perRow) * (glyphHeight_ + gapY_);
     // Only this cell may show: the clip is cut down to the glyph's own box.
     const Rect box{std::max(clip.left, x), std::max(clip.top, y), std::min(clip.right, x + glyphWidth_),
                    std::min(clip.bottom, y + glyphHeight_)};

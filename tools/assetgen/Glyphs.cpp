@@ -2,6 +2,8 @@
 // centred in its cell, squeezed where a wide letter would crowd its neighbours.
 #include "Glyphs.h"
 
+#include "gfx/FontCells.h"
+
 #include <algorithm>
 #include <cmath>
 #include <ft2build.h>
@@ -172,13 +174,7 @@ void paintText(Canvas& canvas, const Coverage& cover, const TextStyle& style, fl
     }
 }
 
-char fontCellChar(int k) {
-    if (k < 26) return char('A' + k);
-    if (k < 52) return char('a' + k - 26);
-    if (k < 62) return char('0' + k - 52);
-    static const char tail[] = ".:,|-";
-    return k - 62 < 5 ? tail[k - 62] : ' ';
-}
+char fontCellChar(int k) { return fontCells::charOf(k); }
 
 namespace {
 struct SheetLayout {
@@ -191,10 +187,10 @@ struct SheetLayout {
 
 Canvas fontSheet(GlyphRenderer& glyphs, const SheetLayout& s) {
     Canvas sheet(s.width, s.height);
-    for (int k = 0; k < s.rows * 13; ++k) {
+    for (int k = 0; k < s.rows * fontCells::perRow; ++k) {
         char ch = fontCellChar(k);
-        int cellX = s.originX + (k % 13) * (s.cellW + s.gap);
-        int cellY = s.originY + (k / 13) * (s.cellH + s.gap);
+        int cellX = s.originX + (k % fontCells::perRow) * (s.cellW + s.gap);
+        int cellY = s.originY + (k / fontCells::perRow) * (s.cellH + s.gap);
         int left, top;
         float adv;
         Coverage g = glyphs.glyph(uint8_t(ch), s.pixelSize, 1.0f, left, top, adv);

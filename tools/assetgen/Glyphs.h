@@ -53,10 +53,10 @@ private:
 // an outline and a drop shadow.
 void paintText(Canvas& canvas, const Coverage& cover, const TextStyle& style, float yTop, float yBottom);
 
-// The font sheets: 13 cells per row holding A-Z, a-z, 0-9 . : , | - in order.
+// The font sheets in the game's cell order (gfx/FontCells.h).
 Canvas largeFontSheet(GlyphRenderer& glyphs);
 Canvas smallFontSheet(GlyphRenderer& glyphs);
-// The character of sheet cell k.
+// The character of sheet cell k (a space past the last).
 char fontCellChar(int k);
 
 } // namespace vandrel::assetgen

@@ -6,6 +6,7 @@
 #include "Encoders.h"
 #include "Glyphs.h"
 #include "Screens.h"
+#include "gfx/FontCells.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -65,20 +66,6 @@ struct FontLayout {
     int originX, originY, cellW, cellH, gap, advance, spaceAdvance;
 };
 
-int cellOf(char ch) {
-    if (ch >= 'A' && ch <= 'Z') return ch - 'A';
-    if (ch >= 'a' && ch <= 'z') return 26 + ch - 'a';
-    if (ch >= '0' && ch <= '9') return 52 + ch - '0';
-    switch (ch) {
-    case '.': return 62;
-    case ':': return 63;
-    case ',': return 64;
-    case '|': return 65;
-    case '-': return 66;
-    default: return -1;
-    }
-}
-
 void blitKeyed(Canvas& dst, const Canvas& src, int sx, int sy, int w, int h, int dx, int dy) {
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
@@ -91,12 +78,13 @@ void blitKeyed(Canvas& dst, const Canvas& src, int sx, int sy, int w, int h, int
 
 void text(Canvas& dst, const FontLayout& f, int x, int y, const std::string& s) {
     for (char ch : s) {
-        int k = cellOf(ch);
+        int k = fontCells::cellOf(ch);
         if (k < 0) {
             x += f.spaceAdvance;
             continue;
         }
-        int cx = f.originX + (k % 13) * (f.cellW + f.gap), cy = f.originY + (k / 13) * (f.cellH + f.gap);
+        int cx = f.originX + (k % fontCells::perRow) * (f.cellW + f.gap);
+        int cy = f.originY + (k / fontCells::perRow) * (f.cellH + f.gap);
         blitKeyed(dst, *f.sheet, cx, cy, f.cellW, f.cellH, x, y);
         x += f.advance;
     }
