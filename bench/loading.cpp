@@ -262,16 +262,15 @@ void BM_FullLoadingPass(benchmark::State& state, bool secondThread) {
         state.PauseTiming();
         auto rig = std::make_unique<HeadlessGame>(secondThread);
         Game& game = rig->host.game();
-        game.window = &rig->window;
         rig->host.sound().init();
         game.quickLoad();
-        rig->window.setClientSize(game.session.setup.screenWidth, game.session.setup.screenHeight);
+        rig->window.setClientSize(game.setup().screenWidth, game.setup().screenHeight);
         rig->window.show();
-        game.display.open(&rig->window, false, game.session.setup.screenWidth, game.session.setup.screenHeight);
+        game.openDisplay(rig->window, false);
         state.ResumeTiming();
         game.fullLoad();
         state.PauseTiming();
-        if (game.state != GameState::Title) state.SkipWithError("the loading pass did not reach the title screen");
+        if (game.state() != GameState::Title) state.SkipWithError("the loading pass did not reach the title screen");
         rig.reset();
         state.ResumeTiming();
     }
@@ -294,7 +293,7 @@ void BM_StartUpToTitle(benchmark::State& state, bool secondThread) {
         state.ResumeTiming();
         const bool started = rig->host.program().startUp();
         state.PauseTiming();
-        if (!started || rig->host.game().state != GameState::Title)
+        if (!started || rig->host.game().state() != GameState::Title)
             state.SkipWithError("start-up did not reach the title screen");
         rig.reset();
         state.ResumeTiming();

@@ -71,26 +71,26 @@ int main() {
     int frames = 0;
     {
         Run run;
-        if (!run.program.startUp() || run.game.state != GameState::Title) {
+        if (!run.program.startUp() || run.game.state() != GameState::Title) {
             std::fprintf(stderr, "bench_memory: start-up did not reach the title screen\n");
             return 1;
         }
         run.click(320, 240);
         run.frame(20);
         // The round: aim, shoot, reload, scroll to both ends, until the clock ends it.
-        for (int i = 0; i < 20000 && run.game.state == GameState::InPlay && !run.quit; ++i) {
+        for (int i = 0; i < 20000 && run.game.state() == GameState::InPlay && !run.quit; ++i) {
             if (i % 4 == 0) {
                 const int32_t x = gameRand() % 640;
                 const int32_t y = gameRand() % 480;
                 run.click(x, y);
             }
-            if (!run.game.session.hasAmmo()) {
+            if (!run.game.session().hasAmmo()) {
                 run.window.post(msg::RButtonDown, 2, makePointParam(320, 240));
                 run.window.post(msg::RButtonUp, 0, makePointParam(320, 240));
             }
             if (i % 500 == 100) run.window.post(msg::MouseMove, 0, makePointParam(i % 1000 < 500 ? 5 : 635, 240));
             run.frame(30);
-            score = std::max(score, run.game.session.round.score);
+            score = std::max(score, run.game.readings().score);
         }
         for (int i = 0; i < 150; ++i) run.frame(20);
         for (char c : std::string("Messung")) run.window.post(msg::Char, static_cast<uint64_t>(c));

@@ -38,21 +38,14 @@ struct Game::FullLoad {
     int64_t total = 0;
 };
 
-Game::Game(Store& store, std::string dataPath) : session(store), exePath(std::move(dataPath)) {
-    fullScreen = false;
-    active = false;
-    window = nullptr;
-    scroll = 0;
-    mouseX = 0;
-    mouseY = 0;
-    lastScrollTick = tickCount();
-    state = GameState::Starting;
-}
+Game::Game(Store& store, std::string dataPath, bool loadOnSecondThread, PlayerControls* controls)
+    : session_(store), dataPath_(std::move(dataPath)), lastScrollTick_(tickCount()),
+      loadOnSecondThread_(loadOnSecondThread), controls_(controls) {}
 
 Game::~Game() = default;
 
 DataSet& Game::openData() {
-    if (!data_) data_ = std::make_unique<DataSet>(exePath);
+    if (!data_) data_ = std::make_unique<DataSet>(dataPath_);
     return *data_;
 }
 
@@ -92,29 +85,29 @@ bool Game::quickLoad() {
         // sizes its progress comes from are taken first, as each look-up
         // closes the open entry.
         readEntrySizes(data);
-        const bool read = session.loadSetup(&data.openEntry(entryName::setup));
+        const bool read = session_.loadSetup(&data.openEntry(entryName::setup));
         // Sounds that cannot be read stay silent and a damaged set-up record
         // leaves its defaults; the game still starts.
         if (!read) reportDamaged("set-up entry");
-        setupEntryOpen_ = read && !session.screensBeforeSetup;
+        setupEntryOpen_ = read && !session_.screensBeforeSetup;
         if (!setupEntryOpen_) data.reader().closeEntry();
     });
     if (!opened) return false;
-    state = GameState::Loading;
+    state_ = GameState::Loading;
     return true;
 }
 
 void Game::setProgress(int64_t done, int64_t total) {
     // The sizes come from the archive: an empty total must not divide by zero,
     // and a huge one must not overflow the product.
-    session.loadProgress = total > 0 ? static_cast<int32_t>(done * 100 / total) : 0;
+    session_.loadProgress = total > 0 ? static_cast<int32_t>(done * 100 / total) : 0;
 }
 
 void Game::prepareFullLoad(bool secondThread) {
     auto pass = std::make_unique<FullLoad>();
     DataSet* data = &openData();
     BlockReader* reader = &data->reader();
-    VideoDevice* device = display.device();
+    VideoDevice* device = display_.device();
     // Straight after a quick pass the set-up entry stands open just past
     // its record, with the sizes taken.
     const bool readOn = std::exchange(setupEntryOpen_, false);
@@ -130,7 +123,7 @@ void Game::prepareFullLoad(bool secondThread) {
     // all, one after another.
     if (secondThread && canLoadOnSecondThread) {
         try {
-            pass->secondData = std::make_unique<DataSet>(exePath);
+            pass->secondData = std::make_unique<DataSet>(dataPath_);
         } catch (const LoadError&) {
             pass->secondData.reset();
         }
@@ -157,12 +150,12 @@ void Game::prepareFullLoad(bool secondThread) {
     int64_t done = a / 3;
     steps.add(done, Lane::caller, [this, data, reader, device, readOn] {
         if (!readOn) data->openEntry(entryName::setup);
-        if (!session.loadTitle(reader, device)) reportDamaged("title picture");
+        if (!session_.loadTitle(reader, device)) reportDamaged("title picture");
     });
     done = a / 3 + (2 * a) / 3;
     // The same entry, read on from where the title picture ended.
     steps.add(done, Lane::caller, [this, reader, device] {
-        if (!session.loadScreens(reader, device)) reportDamaged("high-score and closing pictures");
+        if (!session_.loadScreens(reader, device)) reportDamaged("high-score and closing pictures");
     });
     // What one thread loads ahead of a damaged entry on the other is let
     // go again.
@@ -170,42 +163,42 @@ void Game::prepareFullLoad(bool secondThread) {
               entry(other, entryName::backdrop,
                     [this, device](BlockReader* r) {
                         // The layers read before a damaged one still scroll.
-                        if (!loadImageList(r, &backdrop, device)) reportDamaged("landscape");
+                        if (!loadImageList(r, &backdrop_, device)) reportDamaged("landscape");
                     }),
-              [this] { backdrop.clear(); });
+              [this] { backdrop_.clear(); });
     steps.add(done += c, Lane::caller,
               entry(data, entryName::figures,
                     [this, device](BlockReader* r) {
-                        if (!figures.load(r, device)) throw LoadError();
+                        if (!figures_.load(r, device)) throw LoadError();
                     }),
-              [this] { figures.clear(); });
+              [this] { figures_.clear(); });
     steps.add(done += d, otherLane,
               entry(other, entryName::cursor,
                     [this, device](BlockReader* r) {
                         // Without it a round is played with no cross-hair drawn.
-                        if (!session.loadCursor(r, device)) reportDamaged("cross-hair");
+                        if (!session_.loadCursor(r, device)) reportDamaged("cross-hair");
                     }),
-              [this] { session.cursorImage.destroy(); });
+              [this] { session_.cursorImage.destroy(); });
     steps.add(done += e, otherLane,
               entry(other, entryName::largeFont,
                     [this, device](BlockReader* r) {
                         // Without a font the texts are left out; the round itself still plays.
-                        if (!session.loadLargeFont(r, device)) reportDamaged("large font");
+                        if (!session_.loadLargeFont(r, device)) reportDamaged("large font");
                     }),
-              [this] { session.largeFont.sheet().destroy(); });
+              [this] { session_.largeFont.sheet().destroy(); });
     steps.add(done += f, otherLane,
               entry(other, entryName::smallFont,
                     [this, device](BlockReader* r) {
-                        if (!session.loadSmallFont(r, device)) reportDamaged("small font");
+                        if (!session_.loadSmallFont(r, device)) reportDamaged("small font");
                     }),
-              [this] { session.smallFont.sheet().destroy(); });
+              [this] { session_.smallFont.sheet().destroy(); });
     steps.add(done += g, otherLane,
               entry(other, entryName::ammo,
                     [this, device](BlockReader* r) {
                         // The magazine still counts; only its picture is missing.
-                        if (!session.loadAmmoImage(r, device)) reportDamaged("cartridge picture");
+                        if (!session_.loadAmmoImage(r, device)) reportDamaged("cartridge picture");
                     }),
-              [this] { session.ammoImage.destroy(); });
+              [this] { session_.ammoImage.destroy(); });
     pass_ = std::move(pass);
 }
 
@@ -217,10 +210,10 @@ void Game::progressFrame(int64_t done) {
 }
 
 void Game::finishFullLoad() {
-    session.music.playLooping();
-    session.loadProgress = 100;
+    session_.music.playLooping();
+    session_.loadProgress = 100;
     frameTick();
-    state = GameState::Title;
+    state_ = GameState::Title;
 }
 
 void Game::endFullLoad() {
@@ -236,7 +229,7 @@ bool Game::fullLoad() {
     } end{*this};
     // A failure leaves the game in Loading with what was read so far.
     readGuarded([this] {
-        prepareFullLoad(loadOnSecondThread);
+        prepareFullLoad(loadOnSecondThread_);
         pass_->steps.run([this](int64_t done) { progressFrame(done); }, pass_->secondData != nullptr);
         finishFullLoad();
     });
@@ -263,184 +256,209 @@ bool Game::continueFullLoad() {
 }
 
 bool Game::frameTick() {
-    if (!window) return false;
+    if (!window_) return false;
 
-    if (KeyHold* held = keys.next()) {
+    if (KeyHold* held = keys_.next()) {
         const uint32_t n = HeldKeyList::consume(*held, tickCount());
         if (held->key == static_cast<int32_t>(vk::Left))
-            scroll = static_cast<int32_t>(static_cast<uint32_t>(scroll) - n);
+            scroll_ = static_cast<int32_t>(static_cast<uint32_t>(scroll_) - n);
         if (held->key == static_cast<int32_t>(vk::Right))
-            scroll = static_cast<int32_t>(static_cast<uint32_t>(scroll) + n);
+            scroll_ = static_cast<int32_t>(static_cast<uint32_t>(scroll_) + n);
     }
 
-    session.music.refill();
+    session_.music.refill();
 
     Rect client;
-    if (!window->clientRect(client)) return false;
-    display.fitBackBuffer(client);
+    if (!window_->clientRect(client)) return false;
+    display_.fitBackBuffer(client);
 
-    if (state == GameState::InPlay && session.round.over) {
+    if (state_ == GameState::InPlay && session_.round.over) {
         enterHighScores(true);
-        session.round.over = 0;
+        session_.round.over = 0;
     }
-    if (state == GameState::HighScores && session.highScores.done) {
-        session.highScores.done = false;
-        state = GameState::Title;
+    if (state_ == GameState::HighScores && session_.highScores.done) {
+        session_.highScores.done = false;
+        state_ = GameState::Title;
     }
 
-    VideoSurface* target = display.backBuffer();
+    VideoSurface* target = display_.backBuffer();
     Rect clip = client;
-    switch (state) {
-    case GameState::Credits: session.drawCredits(target, clip); break;
-    case GameState::HighScores: session.drawHighScores(target, clip); break;
+    switch (state_) {
+    case GameState::Credits: session_.drawCredits(target, clip); break;
+    case GameState::HighScores: session_.drawHighScores(target, clip); break;
     case GameState::Loading:
-    case GameState::Title: session.drawTitle(target, clip, true); break;
+    case GameState::Title: session_.drawTitle(target, clip, true); break;
     case GameState::InPlay: playFrame(target, clip); break;
     default: break;
     }
-    if (state == GameState::Title || state == GameState::InPlay)
-        session.drawCursor(target, clip, mouseX, mouseY, display.device());
-    if (controls) controls->drawOver(state, target, clip, session.smallFont, tickCount());
+    if (state_ == GameState::Title || state_ == GameState::InPlay)
+        session_.drawCursor(target, clip, mouseX_, mouseY_, display_.device());
+    if (controls_) controls_->drawOver(state_, target, clip, session_.smallFont, tickCount());
 
-    display.present(0, 0);
+    display_.present(0, 0);
     return true;
 }
 
 void Game::playFrame(VideoSurface* target, Rect& clip) {
     const uint32_t now = tickCount();
-    const int32_t c = (mouseX - session.setup.screenWidth / 2) / 100;
+    const int32_t c = (mouseX_ - session_.setup.screenWidth / 2) / 100;
     // Signed 32-bit arithmetic, product first; the wrap is made explicit so a
     // very long pause before the first play frame cannot overflow.
-    const uint32_t elapsed = now - lastScrollTick;
+    const uint32_t elapsed = now - lastScrollTick_;
     const auto product = static_cast<int32_t>(static_cast<uint32_t>(c * c * c) * elapsed);
-    scroll += product / 20;
-    lastScrollTick = tickCount();
+    scroll_ += product / 20;
+    lastScrollTick_ = tickCount();
 
-    if (scroll < 0) scroll = 0;
-    if (scroll > backdrop.maxLayerWidth() - session.setup.screenWidth)
-        scroll = backdrop.maxLayerWidth() - session.setup.screenWidth;
+    if (scroll_ < 0) scroll_ = 0;
+    if (scroll_ > backdrop_.maxLayerWidth() - session_.setup.screenWidth)
+        scroll_ = backdrop_.maxLayerWidth() - session_.setup.screenWidth;
 
-    const int32_t widest = backdrop.maxLayerWidth();
+    const int32_t widest = backdrop_.maxLayerWidth();
     const uint32_t t = tickCount();
     for (int32_t layer = 0; layer < FigureManager::layerCount; ++layer) {
         const float f =
-            backdrop.drawLayer(target, clip, scroll, layer, session.setup.screenWidth, session.setup.screenHeight);
-        figures.updateLayer(layer, t, f, scroll, target, &clip, widest, session.setup.screenWidth, &session.largeFont);
+            backdrop_.drawLayer(target, clip, scroll_, layer, session_.setup.screenWidth, session_.setup.screenHeight);
+        figures_.updateLayer(layer, t, f, scroll_, target, &clip, widest, session_.setup.screenWidth,
+                             &session_.largeFont);
     }
-    session.drawHud(target, clip);
+    session_.drawHud(target, clip);
 }
 
 void Game::enterHighScores(bool handOverScore) {
-    display.settleFlipChain();
+    display_.settleFlipChain();
     // The cross-hair's last target must still be the back buffer we draw into;
     // a window that was resized since has a new one.
-    if (session.lastTarget != display.backBuffer()) session.lastTarget = nullptr;
+    if (session_.lastTarget != display_.backBuffer()) session_.lastTarget = nullptr;
     try {
-        session.snapshot();
+        session_.snapshot();
     } catch (const LoadError&) {
         // No copy of the last frame: the screen opens without it.
-        session.highScores.snapshot.reset();
+        session_.highScores.snapshot.reset();
     }
-    session.highScores.reset();
+    session_.highScores.reset();
     if (handOverScore) {
-        session.highScores.pendingScore = session.round.score;
-        session.round.score = 0;
+        session_.highScores.pendingScore = session_.round.score;
+        session_.round.score = 0;
     }
-    state = GameState::HighScores;
+    state_ = GameState::HighScores;
 }
 
+GameReadings Game::readings() const {
+    return GameReadings{state_, session_.round.score, session_.highScores.pendingScore};
+}
+
+bool Game::openDisplay(Window& window, bool fullScreen) {
+    window_ = &window;
+    fullScreen_ = fullScreen;
+    return display_.open(&window, fullScreen, session_.setup.screenWidth, session_.setup.screenHeight);
+}
+
+void Game::onActivate(bool active) {
+    // Back from a stop, the mouse scrolls by the time since now, not since
+    // the last frame before the stop.
+    if (active && !active_) lastScrollTick_ = tickCount();
+    active_ = active;
+}
+
+bool Game::onKeyDown(int32_t key) {
+    keys_.keyDown(key);
+    return key == static_cast<int32_t>(vk::Escape) && onEscape();
+}
+
+void Game::onKeyUp(int32_t key) { keys_.keyUp(key); }
+
 void Game::onMouseMove(int32_t x, int32_t y) {
-    mouseX = x;
-    mouseY = y;
+    mouseX_ = x;
+    mouseY_ = y;
 }
 
 void Game::onLeftClick(int32_t x, int32_t y) {
-    switch (state) {
+    switch (state_) {
     case GameState::Title:
-        session.titleGrey.destroy();
-        state = GameState::InPlay;
+        session_.titleGrey.destroy();
+        state_ = GameState::InPlay;
         // However long the title stood, the round's first frame scrolls by
         // one frame's time.
-        lastScrollTick = tickCount();
-        session.startRound();
-        session.round.ammo = session.setup.magazineSize;
-        session.round.score = 0;
-        figures.startRound();
+        lastScrollTick_ = tickCount();
+        session_.startRound();
+        session_.round.ammo = session_.setup.magazineSize;
+        session_.round.score = 0;
+        figures_.startRound();
         break;
     case GameState::InPlay: {
-        if (!session.hasAmmo()) {
-            session.playEmpty();
+        if (!session_.hasAmmo()) {
+            session_.playEmpty();
             break;
         }
-        const int32_t opaque = backdrop.hitLayer(x, y);
+        const int32_t opaque = backdrop_.hitLayer(x, y);
         for (int32_t layer = FigureManager::layerCount - 1; layer >= 0; --layer) {
-            if (figures.hitTestLayer(layer, x, y, opaque, session)) {
-                session.useRound();
+            if (figures_.hitTestLayer(layer, x, y, opaque, session_)) {
+                session_.useRound();
                 return;
             }
         }
-        session.shotMissed();
+        session_.shotMissed();
         break;
     }
-    case GameState::HighScores: session.highScores.typeChar(static_cast<int32_t>(vk::Return)); break;
+    case GameState::HighScores: session_.highScores.typeChar(static_cast<int32_t>(vk::Return)); break;
     case GameState::Credits:
-        if (window) window->post(msg::Close);
+        if (window_) window_->post(msg::Close);
         break;
     default: break;
     }
 }
 
 void Game::onRightClick() {
-    if (session.reload()) session.playReload();
+    if (session_.reload()) session_.playReload();
 }
 
 bool Game::onEscape() {
-    switch (state) {
+    switch (state_) {
     case GameState::Title:
     case GameState::InPlay: enterHighScores(false); return false;
-    case GameState::HighScores: state = GameState::Credits; return false;
+    case GameState::HighScores: state_ = GameState::Credits; return false;
     default: return true;
     }
 }
 
 bool Game::typingName() const {
-    const HighscoreTable& table = session.highScores;
-    return state == GameState::HighScores && (table.editIndex >= 0 || (table.pendingScore != 0 && !table.inserted));
+    const HighscoreTable& table = session_.highScores;
+    return state_ == GameState::HighScores && (table.editIndex >= 0 || (table.pendingScore != 0 && !table.inserted));
 }
 
 void Game::onChar(int32_t c) {
-    if (state == GameState::HighScores) session.highScores.typeChar(c);
+    if (state_ == GameState::HighScores) session_.highScores.typeChar(c);
 }
 
 void Game::releaseLoaded() {
     // A pass still running between frames goes first: its steps load into
     // what goes here.
     endFullLoad();
-    backdrop.clear();
-    figures.clear();
-    session.clear();
+    backdrop_.clear();
+    figures_.clear();
+    session_.clear();
 }
 
 void Game::reloadMode(bool toFullScreen) {
-    session.music.unload();
-    window->setFullScreen(toFullScreen);
+    session_.music.unload();
+    window_->setFullScreen(toFullScreen);
     releaseLoaded();
-    display.close();
+    display_.close();
     // Back in a window the game opens at its own size; full screen takes the set-up's.
     if (toFullScreen)
-        display.open(window, true, session.setup.screenWidth, session.setup.screenHeight);
+        display_.open(window_, true, session_.setup.screenWidth, session_.setup.screenHeight);
     else
-        display.open(window, false, 640, 480);
+        display_.open(window_, false, 640, 480);
     quickLoad();
     fullLoad();
-    fullScreen = toFullScreen;
+    fullScreen_ = toFullScreen;
 }
 
 void Game::releaseAll() {
-    session.music.unload();
+    session_.music.unload();
     releaseLoaded();
-    display.close();
-    keys.clear();
+    display_.close();
+    keys_.clear();
     data_.reset();
     setupEntryOpen_ = false;
 }

@@ -32,17 +32,31 @@ enum class GameState : int32_t {
     Credits = 5,
 };
 
+// What a recording checks at each checkpoint, besides the frame.
+struct GameReadings {
+    GameState state = GameState::Starting;
+    int32_t score = 0;        // the running round's
+    int32_t pendingScore = 0; // the ended round's, waiting for its name; 0 = none
+
+    bool operator==(const GameReadings&) const = default;
+};
+
 class Game {
 public:
     // The high-score table is kept in store, which outlives the game; the
-    // loading passes read the data set at dataPath.
-    Game(Store& store, std::string dataPath);
+    // loading passes read the data set at dataPath, the full one partly on a
+    // second thread where the build has threads and loadOnSecondThread allows.
+    // controls, when given, draws the player's notices and hint over every frame.
+    Game(Store& store, std::string dataPath, bool loadOnSecondThread = true, PlayerControls* controls = nullptr);
     ~Game();
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;
 
     // Sounds and the set-up record from "stuff.x"; Loading on success.
     bool quickLoad();
+    // Opens the display on window, at the set-up record's size: full screen
+    // or in the window. False when it cannot be opened.
+    bool openDisplay(Window& window, bool fullScreen);
     // Everything else, a frame with the progress bar after each step, then the
     // music; Title at the end. Always true: a failure leaves the game in Loading.
     bool fullLoad();
@@ -58,11 +72,16 @@ public:
     // One frame of the current screen; false without a window or client area.
     bool frameTick();
 
+    // The player's input, as the window procedure hands it over.
+    // Minimising stops the frames (false); losing the focus does not.
+    void onActivate(bool active);
     void onMouseMove(int32_t x, int32_t y);
     void onLeftClick(int32_t x, int32_t y);
     void onRightClick();
-    // True asks the caller to close the program.
-    bool onEscape();
+    // A key going down; true asks the caller to close the program (Escape on
+    // a screen that leaves it).
+    bool onKeyDown(int32_t key);
+    void onKeyUp(int32_t key);
     // A character typed on the keyboard; only the high-score screen's name takes it.
     void onChar(int32_t c);
     // Switches the window between full screen and a window: every picture,
@@ -72,40 +91,40 @@ public:
     // Releases every picture, sound and figure and closes the display.
     void releaseAll();
     // Stores the high-score table; the program's last step before the game goes.
-    bool saveScores() { return session.highScores.save(); }
+    bool saveScores() { return session_.highScores.save(); }
     // A name is being typed into the high-score table (or is about to be):
     // every character is the name's then.
     bool typingName() const;
-    // The set-up values: the archive's after the first loading pass, else the defaults.
-    const SetupRecord& setup() const { return session.setup; }
 
-    // Members in construction order.
-    bool fullScreen = false;
-    Window* window = nullptr;
-    bool active = false;
-    Display display;
-    int32_t scroll = 0;
-    Backdrop backdrop;
-    FigureManager figures;
-    Session session;
-    int32_t mouseX = 0;
-    int32_t mouseY = 0;
-    std::string exePath;
-    HeldKeyList keys;
-    uint32_t lastScrollTick = 0;
-    GameState state = GameState::Starting;
-    // The full pass reads and decodes on a second thread while this one draws
-    // the progress frames (where the build has threads); tests turn it off to
-    // compare the two.
-    bool loadOnSecondThread = true;
-    // Drawn over every frame when set: the player's notices and hint.
-    PlayerControls* controls = nullptr;
+    // What the game stands at.
+    GameState state() const { return state_; }
+    GameReadings readings() const;
+    // Whether frames run: false while the window is minimised.
+    bool active() const { return active_; }
+    bool fullScreen() const { return fullScreen_; }
+    // The loading screen's bar, 0 to 100.
+    int32_t loadProgress() const { return session_.loadProgress; }
+    // The landscape's left edge and the pointer, in pixels.
+    int32_t scroll() const { return scroll_; }
+    int32_t mouseX() const { return mouseX_; }
+    int32_t mouseY() const { return mouseY_; }
+    // The set-up values: the archive's after the first loading pass, else the defaults.
+    const SetupRecord& setup() const { return session_.setup; }
+    // What is loaded and drawn, to be looked at.
+    const Session& session() const { return session_; }
+    const Backdrop& backdrop() const { return backdrop_; }
+    const FigureManager& figures() const { return figures_; }
+    const Display& display() const { return display_; }
 
 private:
+    // Tests set a scroll position or a screen up directly (tests/app/GameProbe.h).
+    friend struct GameProbe;
+
+    // Title or a round to the high-score screen; a finished round hands its score over.
+    bool onEscape();
     // The data set, opened by the first loading pass and let go by the second.
     DataSet& openData();
     void playFrame(VideoSurface* target, Rect& clip);
-    // Title or a round to the high-score screen; a finished round hands its score over.
     void enterHighScores(bool handOverScore);
     void setProgress(int64_t done, int64_t total);
     // The full pass: its steps are set up by prepareFullLoad (throws when the
@@ -120,6 +139,28 @@ private:
     // Ends a full pass still running between frames, then lets go of the
     // music, the landscape, the figures and the session's pictures and sounds.
     void releaseLoaded();
+
+    // Members in construction order.
+    bool fullScreen_ = false;
+    Window* window_ = nullptr;
+    bool active_ = false;
+    Display display_;
+    int32_t scroll_ = 0;
+    Backdrop backdrop_;
+    FigureManager figures_;
+    Session session_;
+    int32_t mouseX_ = 0;
+    int32_t mouseY_ = 0;
+    std::string dataPath_;
+    HeldKeyList keys_;
+    uint32_t lastScrollTick_ = 0;
+    GameState state_ = GameState::Starting;
+    // The full pass reads and decodes on a second thread while this one draws
+    // the progress frames (where the build has threads); tests turn it off to
+    // compare the two.
+    bool loadOnSecondThread_ = true;
+    // Drawn over every frame when set: the player's notices and hint.
+    PlayerControls* controls_ = nullptr;
 
     std::unique_ptr<DataSet> data_;
     // The uncompressed sizes of the seven entries, in the order the full pass reads them.

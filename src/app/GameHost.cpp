@@ -6,14 +6,12 @@ namespace vandrel {
 
 GameHost::GameHost(const HostSetup& setup) {
     if (setup.audio_) output_.emplace(*setup.audio_);
-    game_ = std::make_unique<Game>(setup.store_, setup.dataPath_);
-    game_->loadOnSecondThread = setup.loadOnSecondThread_;
+    game_ = std::make_unique<Game>(setup.store_, setup.dataPath_, setup.loadOnSecondThread_, setup.controls_);
     sound_ = std::make_unique<SoundSystem>();
     program_ = std::make_unique<Program>(*game_, *sound_, setup.window_);
     program_->startFullScreen = setup.startFullScreen_;
     program_->loadInFrames = setup.loadInFrames_;
     program_->controls = setup.controls_;
-    game_->controls = setup.controls_;
 }
 
 GameHost::~GameHost() {

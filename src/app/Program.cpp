@@ -14,19 +14,14 @@ namespace vandrel {
 Program::Program(Game& game, SoundSystem& sound, Window& window) : game(game), sound(sound), window(window) {}
 
 bool Program::startUp() {
-    game.window = &window;
     sound.init();
     game.quickLoad();
     // From here on the set-up values are the archive's, or the defaults.
-    if (startFullScreen.value_or(game.setup().startFullScreen)) {
-        window.setFullScreen(true);
-        game.fullScreen = true;
-    } else {
-        game.fullScreen = false;
-    }
+    const bool fullScreen = startFullScreen.value_or(game.setup().startFullScreen);
+    if (fullScreen) window.setFullScreen(true);
     window.setClientSize(game.setup().screenWidth, game.setup().screenHeight);
     window.show();
-    if (game.display.open(&window, game.fullScreen, game.setup().screenWidth, game.setup().screenHeight)) {
+    if (game.openDisplay(window, fullScreen)) {
         if (loadInFrames)
             game.beginFullLoad();
         else
@@ -53,7 +48,7 @@ bool Program::step(int& exitCode) {
         windowProc(m);
         return true;
     }
-    if (game.active) {
+    if (game.active()) {
         if (frameLog_) frameLog_->frame();
         game.frameTick();
         sleepMs(1);
@@ -73,7 +68,7 @@ bool Program::stepFrame(int& exitCode) {
                 // As on the desktop, the pass does not wait for an active window.
                 const uint32_t start = tickCount();
                 while (game.continueFullLoad() && tickCount() - start < loadSliceMs) {}
-            } else if (game.active) {
+            } else if (game.active()) {
                 if (frameLog_) frameLog_->frame();
                 game.frameTick();
             }
@@ -98,15 +93,10 @@ int64_t Program::windowProc(const Message& m) {
         window.queue().postQuit(0);
         sound.shutdown();
         return 0;
-    case msg::Activate: {
+    case msg::Activate:
         // Only minimising stops the frames; losing the focus does not.
-        const bool active = (m.wParam & kActivateMinimised) == 0;
-        // Back from a stop, the mouse scrolls by the time since now, not
-        // since the last frame before the stop.
-        if (active && !game.active) game.lastScrollTick = tickCount();
-        game.active = active;
+        game.onActivate((m.wParam & kActivateMinimised) == 0);
         return 0;
-    }
     case msg::NcMouseMove:
         if (cursorHidden_) {
             while (window.showCursor(true) < 0) {}
@@ -125,22 +115,18 @@ int64_t Program::windowProc(const Message& m) {
     case msg::LButtonDblClk: game.onLeftClick(pointParamX(m.lParam), pointParamY(m.lParam)); break;
     case msg::RButtonDown: game.onRightClick(); break;
     case msg::KeyDown:
-        game.keys.keyDown(static_cast<int32_t>(m.wParam));
-        if (m.wParam == vk::Escape) {
-            if (game.onEscape()) window.post(msg::Close);
-            return 0;
-        }
+        if (game.onKeyDown(static_cast<int32_t>(m.wParam))) window.post(msg::Close);
         break;
-    case msg::KeyUp: game.keys.keyUp(static_cast<int32_t>(m.wParam)); break;
+    case msg::KeyUp: game.onKeyUp(static_cast<int32_t>(m.wParam)); break;
     case msg::Char: game.onChar(static_cast<int32_t>(m.wParam)); break;
     case msg::SysChar:
-        if (m.wParam == 13) window.post(msg::SysCommand, game.fullScreen ? sc::Restore : sc::Maximize, 0);
+        if (m.wParam == 13) window.post(msg::SysCommand, game.fullScreen() ? sc::Restore : sc::Maximize, 0);
         break;
     case msg::SysCommand:
         if (m.wParam == sc::Maximize) {
             game.reloadMode(true);
             if (controls) controls->screenModeChosen(true);
-        } else if (m.wParam == sc::Restore && game.fullScreen) {
+        } else if (m.wParam == sc::Restore && game.fullScreen()) {
             game.reloadMode(false);
             if (controls) controls->screenModeChosen(false);
         }

@@ -26,6 +26,7 @@ public:
     int32_t maxLayerWidth() const;
     int32_t layerCount() const { return static_cast<int32_t>(layers.size()); }
     Surface* layer(int32_t index);
+    const Surface* layer(int32_t index) const { return const_cast<Backdrop*>(this)->layer(index); }
     int32_t lastScroll() const { return lastScroll_; }
 
     // Draws layer index (0 at the back) into target, scrolled by its share of

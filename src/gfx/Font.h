@@ -29,6 +29,7 @@ public:
     static int32_t cellOf(char ch);
 
     Surface& sheet() { return sheet_; }
+    const Surface& sheet() const { return sheet_; }
     int32_t advance() const { return advance_; }
     int32_t spaceAdvance() const { return spaceAdvance_; }
     int32_t glyphWidth() const { return glyphWidth_; }

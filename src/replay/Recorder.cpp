@@ -55,9 +55,10 @@ bool Recorder::startUp() {
 ReplayCheck Recorder::currentCheck() const {
     ReplayCheck c;
     c.tick = stepTick_;
-    c.state = static_cast<int32_t>(host_->game().state);
-    c.score = host_->game().session.round.score;
-    c.pending = host_->game().session.highScores.pendingScore;
+    const GameReadings now = host_->game().readings();
+    c.state = static_cast<int32_t>(now.state);
+    c.score = now.score;
+    c.pending = now.pendingScore;
     c.frameHash = frameHash(recordingWindow_.lastFrame());
     return c;
 }
@@ -78,9 +79,9 @@ bool Recorder::step(uint32_t tick) {
     if (!running_) return false;
     // A checkpoint whenever the screen, the score or the score waiting for a
     // name changes, and about once a second of frames besides.
-    const bool changed = !haveCheck_ || static_cast<int32_t>(host_->game().state) != lastCheck_.state ||
-                         host_->game().session.round.score != lastCheck_.score ||
-                         host_->game().session.highScores.pendingScore != lastCheck_.pending;
+    const GameReadings now = host_->game().readings();
+    const bool changed = !haveCheck_ || static_cast<int32_t>(now.state) != lastCheck_.state ||
+                         now.score != lastCheck_.score || now.pendingScore != lastCheck_.pending;
     const bool due = recordingWindow_.framesShown() != frames && tick - lastCheck_.tick >= 1000;
     if (changed || due) checkpoint();
     return true;

@@ -172,9 +172,10 @@ Replayer::Result Replayer::run(std::ostream& report) {
     auto current = [&] {
         ReplayCheck c;
         c.tick = window.turnTick();
-        c.state = static_cast<int32_t>(game.state);
-        c.score = game.session.round.score;
-        c.pending = game.session.highScores.pendingScore;
+        const GameReadings now = game.readings();
+        c.state = static_cast<int32_t>(now.state);
+        c.score = now.score;
+        c.pending = now.pendingScore;
         c.frameHash = frameHash(window.lastFrame());
         return c;
     };

@@ -22,13 +22,13 @@ protected:
 
 TEST_F(BrowserFrameTest, TakesEveryWaitingMessageThenDrawsOneFrameWithoutSleeping) {
     ASSERT_TRUE(frame());
-    ASSERT_EQ(game.state, GameState::Title);
+    ASSERT_EQ(game.state(), GameState::Title);
     const uint32_t shown = window.framesShown();
     const uint32_t now = tickCount();
     for (int32_t x = 10; x <= 50; x += 10) window.post(msg::MouseMove, 0, makePointParam(x, 200));
     ASSERT_TRUE(frame());
     EXPECT_TRUE(window.queue().empty());
-    EXPECT_EQ(game.mouseX, 50) << "the last position of the frame counts";
+    EXPECT_EQ(game.mouseX(), 50) << "the last position of the frame counts";
     EXPECT_EQ(window.framesShown(), shown + 1) << "one frame per browser frame, not one per message";
     EXPECT_EQ(tickCount(), now) << "the loop slept: the browser paces the frames";
 
@@ -40,7 +40,7 @@ TEST_F(BrowserFrameTest, AMinimisedGameDrawsNothingAndReturnsAtOnce) {
     ASSERT_TRUE(frame());
     window.post(msg::Activate, kActivateMinimised);
     ASSERT_TRUE(frame());
-    EXPECT_FALSE(game.active);
+    EXPECT_FALSE(game.active());
     const uint32_t shown = window.framesShown();
     const uint32_t now = tickCount();
     for (int i = 0; i < 3; ++i) ASSERT_TRUE(frame());
@@ -60,7 +60,7 @@ TEST_F(BrowserFrameTest, LeavingTheClosingScreenEndsTheLoopWithItsExitCode) {
         window.post(msg::KeyUp, vk::Escape);
         ASSERT_TRUE(frame());
     }
-    EXPECT_EQ(game.state, GameState::Credits);
+    EXPECT_EQ(game.state(), GameState::Credits);
     window.post(msg::KeyDown, vk::Escape);
     EXPECT_FALSE(frame()) << "the close, destroy and quit messages all come within one browser frame";
     EXPECT_EQ(exitCode, 0);

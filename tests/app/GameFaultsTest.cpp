@@ -67,7 +67,7 @@ TEST_F(GameFaultsTest, SoundCardRemovedMidRoundGoesOnSilentAndComesBackWhenItCan
     ASSERT_TRUE(audible()) << "the title music plays";
     click(320, 240);
     run(5, 20);
-    ASSERT_EQ(game.state, GameState::InPlay);
+    ASSERT_EQ(game.state(), GameState::InPlay);
 
     audio.unplug();
     run(1);
@@ -79,9 +79,9 @@ TEST_F(GameFaultsTest, SoundCardRemovedMidRoundGoesOnSilentAndComesBackWhenItCan
         run(3, 20);
     }
     window.post(msg::RButtonDown, 2, makePointParam(320, 240));
-    game.mouseX = 630;
+    game.onMouseMove(630, 240);
     run(50, 20);
-    EXPECT_EQ(game.state, GameState::InPlay);
+    EXPECT_EQ(game.state(), GameState::InPlay);
     EXPECT_FALSE(audible());
 
     // A sound card is there again: the next try, a few seconds on, brings the sound back.
@@ -104,7 +104,7 @@ TEST_F(GameFaultsTest, SoundCardThatNeverComesBackIsAskedAgainOnlyNowAndThen) {
     // Minutes without a sound card: frames run, nothing is attached.
     run(3000, 50);
     EXPECT_TRUE(sound.outputLost());
-    EXPECT_EQ(game.state, GameState::Title);
+    EXPECT_EQ(game.state(), GameState::Title);
     leave();
     EXPECT_FALSE(audio.attached());
 }
@@ -115,15 +115,15 @@ TEST_F(GameOnACopyTest, DataSetCutShortOrGoneWhileRunningFailsTheNextModeSwitchW
     const fs::path copy = dir / "vandrel";
     ASSERT_TRUE(program.startUp());
     run(2);
-    ASSERT_EQ(game.state, GameState::Title);
+    ASSERT_EQ(game.state(), GameState::Title);
 
     const auto size = fs::file_size(copy);
     for (auto cut : {size - 1000, size / 2, uintmax_t{100}, uintmax_t{0}}) {
         fs::resize_file(copy, cut);
         window.post(msg::SysChar, 13); // Alt+Enter
         run(3);
-        EXPECT_EQ(game.backdrop.layerCount(), 0) << "cut to " << cut << " bytes";
-        EXPECT_TRUE(game.session.titleImage.isEmpty());
+        EXPECT_EQ(game.backdrop().layerCount(), 0) << "cut to " << cut << " bytes";
+        EXPECT_TRUE(game.session().titleImage.isEmpty());
         // The emptied game still answers: a click, a shot, frames.
         click(320, 240);
         run(5, 20);
@@ -134,15 +134,15 @@ TEST_F(GameOnACopyTest, DataSetCutShortOrGoneWhileRunningFailsTheNextModeSwitchW
     fs::remove(copy);
     window.post(msg::SysChar, 13);
     run(3);
-    EXPECT_EQ(game.backdrop.layerCount(), 0);
+    EXPECT_EQ(game.backdrop().layerCount(), 0);
     EXPECT_FALSE(window.isDestroyed());
 
     // The update finished: the next switch reads the new executable whole.
     fs::copy_file(kGame, copy);
     window.post(msg::SysChar, 13);
     run(3);
-    EXPECT_EQ(game.state, GameState::Title);
-    EXPECT_EQ(game.backdrop.layerCount(), 4);
+    EXPECT_EQ(game.state(), GameState::Title);
+    EXPECT_EQ(game.backdrop().layerCount(), 4);
     leave();
 }
 

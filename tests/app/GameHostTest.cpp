@@ -57,8 +57,8 @@ TEST_F(GameHostOnTheGameTest, TheStartModeAndTheLoadingGivenWinOverTheSetUpRecor
         GameHost host(HostSetup(window, store, kGame).audio(audio).startFullScreen(fullScreen));
         ASSERT_TRUE(host.program().startUp());
         EXPECT_EQ(window.isFullScreen(), fullScreen);
-        EXPECT_EQ(host.game().fullScreen, fullScreen);
-        EXPECT_EQ(host.game().state, GameState::Title) << "the whole pass ran in start-up";
+        EXPECT_EQ(host.game().fullScreen(), fullScreen);
+        EXPECT_EQ(host.game().state(), GameState::Title) << "the whole pass ran in start-up";
         host.game().releaseAll();
     }
     NullWindow page;

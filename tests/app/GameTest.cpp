@@ -2,6 +2,7 @@
 // built game with its generated data set: start-up, the screens' cycle, mode
 // switches, scrolling and what the player sees on the loading screen.
 #include "app/GameHost.h"
+#include "app/GameProbe.h"
 #include "data/Archive.h"
 #include "data/ArchiveLocator.h"
 #include "platform/Clock.h"
@@ -26,7 +27,7 @@ const char* const kGame = VANDREL_GAME_FILE;
 class RecordingWindow : public NullWindow {
 public:
     bool showFrame(const VideoSurface& frame) override {
-        if (game) progress.push_back(game->session.loadProgress);
+        if (game) progress.push_back(game->loadProgress());
         return NullWindow::showFrame(frame);
     }
     Game* game = nullptr;
@@ -103,40 +104,40 @@ std::vector<int32_t> expectedProgress() {
 
 TEST_F(GameTest, StartUpReachesTheTitleWithProgressFollowingTheEntrySizes) {
     ASSERT_TRUE(program.startUp());
-    EXPECT_EQ(game.state, GameState::Title);
+    EXPECT_EQ(game.state(), GameState::Title);
     EXPECT_EQ(window.progress, expectedProgress());
     // The shipped set-up starts full screen, 640 x 480, rounds of 2:00.
-    EXPECT_TRUE(game.fullScreen);
+    EXPECT_TRUE(game.fullScreen());
     EXPECT_TRUE(window.isFullScreen());
-    EXPECT_EQ(game.session.setup.screenWidth, 640);
-    EXPECT_EQ(game.session.setup.roundMinutes, 2);
-    EXPECT_EQ(game.session.setup.roundSeconds, 0);
-    EXPECT_EQ(game.session.setup.magazineSize, 10);
-    EXPECT_EQ(game.backdrop.layerCount(), 4);
-    EXPECT_EQ(game.session.cursorImage.width(), 30);
-    EXPECT_EQ(game.session.titleImage.width(), 1280);
-    EXPECT_EQ(game.session.titleGrey.width(), 1280);
-    EXPECT_EQ(game.session.music.state(), StreamingSound::State::Playing);
+    EXPECT_EQ(game.setup().screenWidth, 640);
+    EXPECT_EQ(game.setup().roundMinutes, 2);
+    EXPECT_EQ(game.setup().roundSeconds, 0);
+    EXPECT_EQ(game.setup().magazineSize, 10);
+    EXPECT_EQ(game.backdrop().layerCount(), 4);
+    EXPECT_EQ(game.session().cursorImage.width(), 30);
+    EXPECT_EQ(game.session().titleImage.width(), 1280);
+    EXPECT_EQ(game.session().titleGrey.width(), 1280);
+    EXPECT_EQ(game.session().music.state(), StreamingSound::State::Playing);
 }
 
 TEST_F(GameTest, EscapeWalksTitleHighScoresCreditsAndCloses) {
     ASSERT_TRUE(program.startUp());
     run(2);
-    ASSERT_EQ(game.state, GameState::Title);
+    ASSERT_EQ(game.state(), GameState::Title);
     key(vk::Escape);
     run(1);
-    EXPECT_EQ(game.state, GameState::HighScores);
-    EXPECT_EQ(game.session.highScores.pendingScore, 0) << "no score is handed over from the title";
+    EXPECT_EQ(game.state(), GameState::HighScores);
+    EXPECT_EQ(game.readings().pendingScore, 0) << "no score is handed over from the title";
     key(vk::Escape);
     run(1);
-    EXPECT_EQ(game.state, GameState::Credits);
+    EXPECT_EQ(game.state(), GameState::Credits);
     key(vk::Escape);
     int code = -1;
     while (program.step(code)) {}
     EXPECT_EQ(code, 0);
     EXPECT_TRUE(window.isDestroyed());
-    EXPECT_EQ(game.display.device(), nullptr) << "everything released on destroy";
-    EXPECT_TRUE(game.session.titleImage.isEmpty());
+    EXPECT_EQ(game.display().device(), nullptr) << "everything released on destroy";
+    EXPECT_TRUE(game.session().titleImage.isEmpty());
 }
 
 TEST_F(GameTest, ALeftClickOnTheClosingScreenEndsTheProgram) {
@@ -144,7 +145,7 @@ TEST_F(GameTest, ALeftClickOnTheClosingScreenEndsTheProgram) {
     key(vk::Escape);
     key(vk::Escape);
     run(1);
-    ASSERT_EQ(game.state, GameState::Credits);
+    ASSERT_EQ(game.state(), GameState::Credits);
     post(msg::LButtonDown, 1, makePointParam(10, 10));
     int code = -1;
     while (program.step(code)) {}
@@ -153,8 +154,8 @@ TEST_F(GameTest, ALeftClickOnTheClosingScreenEndsTheProgram) {
 
 TEST_F(GameWithoutDataTest, WithoutTheArchiveTheGameStaysStartingAndEscapeCloses) {
     ASSERT_TRUE(program.startUp()) << "only the display can stop the start";
-    EXPECT_EQ(game.state, GameState::Starting);
-    EXPECT_FALSE(game.fullScreen) << "the built-in set-up is a window";
+    EXPECT_EQ(game.state(), GameState::Starting);
+    EXPECT_FALSE(game.fullScreen()) << "the built-in set-up is a window";
     run(3);
     EXPECT_EQ(window.lastFrame().rgbAt(320, 240), 0u) << "frames draw nothing";
     key(vk::Escape);
@@ -168,57 +169,57 @@ TEST_F(GameTest, AltEnterMidRoundEndsOnTheTitleWithTheBarFull) {
     run(1);
     post(msg::LButtonDown, 1, makePointParam(320, 240));
     run(5, 20);
-    ASSERT_EQ(game.state, GameState::InPlay);
+    ASSERT_EQ(game.state(), GameState::InPlay);
     post(msg::SysChar, 13);
     run(1);
-    EXPECT_EQ(game.state, GameState::Title);
-    EXPECT_EQ(game.session.loadProgress, 100);
-    EXPECT_FALSE(game.fullScreen);
+    EXPECT_EQ(game.state(), GameState::Title);
+    EXPECT_EQ(game.loadProgress(), 100);
+    EXPECT_FALSE(game.fullScreen());
     EXPECT_FALSE(window.isFullScreen());
-    EXPECT_EQ(game.display.backBuffer()->format(), PixelFormat::xrgb32());
+    EXPECT_EQ(game.display().backBuffer()->format(), PixelFormat::xrgb32());
     post(msg::SysChar, 13);
     run(1);
-    EXPECT_EQ(game.state, GameState::Title);
-    EXPECT_TRUE(game.fullScreen);
-    EXPECT_EQ(game.display.backBuffer()->format(), PixelFormat::rgb565());
-    EXPECT_EQ(game.session.music.state(), StreamingSound::State::Playing);
+    EXPECT_EQ(game.state(), GameState::Title);
+    EXPECT_TRUE(game.fullScreen());
+    EXPECT_EQ(game.display().backBuffer()->format(), PixelFormat::rgb565());
+    EXPECT_EQ(game.session().music.state(), StreamingSound::State::Playing);
 }
 
 TEST_F(GameTest, HeldArrowScrollsByTheHeldMillisecondsInEveryState) {
     ASSERT_TRUE(program.startUp());
     run(1);
-    ASSERT_EQ(game.state, GameState::Title);
-    game.scroll = 0;
+    ASSERT_EQ(game.state(), GameState::Title);
+    GameProbe::setScroll(game, 0);
     post(msg::KeyDown, vk::Left);
     run(100, 15); // 1500 ms held
     post(msg::KeyUp, vk::Left);
     run(5, 15);
-    EXPECT_EQ(game.scroll, -1500) << "nothing clamps outside a round";
+    EXPECT_EQ(game.scroll(), -1500) << "nothing clamps outside a round";
     // The first play frame clamps it to the landscape.
     post(msg::LButtonDown, 1, makePointParam(320, 240));
-    game.mouseX = 320;
+    game.onMouseMove(320, 240);
     run(1);
-    EXPECT_EQ(game.scroll, 0);
+    EXPECT_EQ(game.scroll(), 0);
 }
 
 TEST_F(GameTest, TheMouseScrollsByTheCubeOfItsDistanceFromTheMiddle) {
     ASSERT_TRUE(program.startUp());
     post(msg::LButtonDown, 1, makePointParam(320, 240));
     run(1);
-    ASSERT_EQ(game.state, GameState::InPlay);
-    const int32_t maxScroll = game.backdrop.maxLayerWidth() - 640;
+    ASSERT_EQ(game.state(), GameState::InPlay);
+    const int32_t maxScroll = game.backdrop().maxLayerWidth() - 640;
     ASSERT_EQ(maxScroll, 2880);
 
     auto scrollAfter = [&](int32_t x, int32_t start, int frames, uint32_t ms) {
         post(msg::MouseMove, 0, makePointParam(x, 240));
         run(1);
-        game.scroll = start;
-        game.lastScrollTick = tickCount();
+        GameProbe::setScroll(game, start);
+        GameProbe::restartScrollClock(game);
         for (int i = 0; i < frames; ++i) {
             clock.advance(ms);
             game.frameTick();
         }
-        return game.scroll;
+        return game.scroll();
     };
     EXPECT_EQ(scrollAfter(320, 1000, 10, 20), 1000);
     EXPECT_EQ(scrollAfter(221, 1000, 10, 20), 1000);
@@ -236,14 +237,13 @@ TEST_F(GameTest, HalfLoadedTitleIsColourOnTheLeftAndGreyOnTheRight) {
     ASSERT_TRUE(program.startUp());
     post(msg::SysChar, 13); // to a window: a 32-bit frame, exact colours
     run(1);
-    ASSERT_FALSE(game.fullScreen);
-    game.state = GameState::Loading;
-    game.session.loadProgress = 50;
+    ASSERT_FALSE(game.fullScreen());
+    GameProbe::showLoading(game, 50);
     ASSERT_TRUE(game.frameTick());
     const ShownFrame& f = window.lastFrame();
     ASSERT_EQ(f.width, 640);
 
-    Surface& colour = game.session.titleImage;
+    Surface& colour = GameProbe::titleImage(game);
     std::vector<uint8_t> row(static_cast<size_t>(colour.width()) * 3);
     ASSERT_TRUE(colour.lock());
     int colourful = 0;
@@ -270,17 +270,17 @@ TEST_F(GameTest, SnapshotBeforeAnyCrossHairFrameIsEmptyAndLaterHoldsTheFrame) {
     // The loading pass drew no cross-hair yet.
     key(vk::Escape);
     run(1);
-    ASSERT_EQ(game.state, GameState::HighScores);
-    EXPECT_EQ(game.session.highScores.snapshot, nullptr);
+    ASSERT_EQ(game.state(), GameState::HighScores);
+    EXPECT_EQ(game.session().highScores.snapshot, nullptr);
     // The table reports its screen finished: back to the title, a frame, Escape again.
-    game.session.highScores.done = true;
+    GameProbe::finishHighScores(game);
     run(2);
-    EXPECT_FALSE(game.session.highScores.done) << "the report is cleared";
-    ASSERT_EQ(game.state, GameState::Title);
+    EXPECT_FALSE(game.session().highScores.done) << "the report is cleared";
+    ASSERT_EQ(game.state(), GameState::Title);
     key(vk::Escape);
     run(1);
-    ASSERT_NE(game.session.highScores.snapshot, nullptr);
-    EXPECT_EQ(game.session.highScores.snapshot->width(), 640);
+    ASSERT_NE(game.session().highScores.snapshot, nullptr);
+    EXPECT_EQ(game.session().highScores.snapshot->width(), 640);
 }
 
 TEST_F(GameTest, TheCursorHidesOverTheClientAreaAndMinimisingStopsFrames) {
@@ -291,20 +291,20 @@ TEST_F(GameTest, TheCursorHidesOverTheClientAreaAndMinimisingStopsFrames) {
     run(1);
     EXPECT_FALSE(window.cursorVisible());
     EXPECT_TRUE(program.cursorHidden());
-    EXPECT_EQ(game.mouseX, 100);
+    EXPECT_EQ(game.mouseX(), 100);
     post(msg::NcMouseMove);
     run(1);
     EXPECT_TRUE(window.cursorVisible());
 
     post(msg::Activate, kActivateMinimised);
     run(1);
-    EXPECT_FALSE(game.active);
+    EXPECT_FALSE(game.active());
     const uint32_t shown = window.framesShown();
     run(5);
     EXPECT_EQ(window.framesShown(), shown) << "a minimised window renders nothing";
     post(msg::Activate, 0); // lost the focus only
     run(2);
-    EXPECT_TRUE(game.active);
+    EXPECT_TRUE(game.active());
     EXPECT_GT(window.framesShown(), shown);
 }
 
@@ -312,51 +312,51 @@ TEST_F(GameTest, TheRoundsFirstFrameScrollsByOneFramesTimeHoweverLongTheTitleSto
     ASSERT_TRUE(program.startUp());
     post(msg::MouseMove, 0, makePointParam(600, 240)); // c = 2: 8 pixels per 20 ms
     run(250, 20);                                      // five seconds on the title
-    ASSERT_EQ(game.state, GameState::Title);
-    game.scroll = 1000;
+    ASSERT_EQ(game.state(), GameState::Title);
+    GameProbe::setScroll(game, 1000);
     post(msg::LButtonDown, 1, makePointParam(600, 240));
     run(1, 20);
-    ASSERT_EQ(game.state, GameState::InPlay);
-    EXPECT_EQ(game.scroll, 1000 + 8 * 19 / 20) << "the click's turn and one frame of 19 ms";
+    ASSERT_EQ(game.state(), GameState::InPlay);
+    EXPECT_EQ(game.scroll(), 1000 + 8 * 19 / 20) << "the click's turn and one frame of 19 ms";
     run(10, 20);
-    EXPECT_EQ(game.scroll, 1007 + 10 * 8) << "then 20 ms a frame as before";
+    EXPECT_EQ(game.scroll(), 1007 + 10 * 8) << "then 20 ms a frame as before";
 }
 
 TEST_F(GameTest, PlayResumingAfterAMinimiseScrollsByOneFramesTime) {
     ASSERT_TRUE(program.startUp());
     post(msg::LButtonDown, 1, makePointParam(320, 240));
     run(1);
-    ASSERT_EQ(game.state, GameState::InPlay);
+    ASSERT_EQ(game.state(), GameState::InPlay);
     post(msg::MouseMove, 0, makePointParam(600, 240));
     run(1, 20);
-    game.scroll = 1000;
+    GameProbe::setScroll(game, 1000);
     post(msg::Activate, kActivateMinimised);
     run(20); // five seconds waiting for the window to come back
-    ASSERT_FALSE(game.active);
-    EXPECT_EQ(game.scroll, 1000);
+    ASSERT_FALSE(game.active());
+    EXPECT_EQ(game.scroll(), 1000);
     post(msg::Activate, 1);
     run(1, 20);
-    EXPECT_EQ(game.scroll, 1007);
+    EXPECT_EQ(game.scroll(), 1007);
     // Losing and regaining the focus does not stop play, so nothing resets:
     // the time in between is scrolled as it passes.
     post(msg::Activate, 0);
     run(1, 20);
     post(msg::Activate, 1);
     run(1, 20);
-    EXPECT_EQ(game.scroll, 1007 + 8 + 8);
+    EXPECT_EQ(game.scroll(), 1007 + 8 + 8);
 }
 
 TEST_F(GameTest, AScreenModeAskedForWinsOverTheSetUpRecordAndAltEnterStillSwitches) {
     ASSERT_TRUE(game.quickLoad());
-    ASSERT_TRUE(game.session.setup.startFullScreen) << "the shipped set-up starts full screen";
+    ASSERT_TRUE(game.setup().startFullScreen) << "the shipped set-up starts full screen";
     program.startFullScreen = false;
     ASSERT_TRUE(program.startUp());
-    EXPECT_FALSE(game.fullScreen);
+    EXPECT_FALSE(game.fullScreen());
     EXPECT_FALSE(window.isFullScreen());
-    EXPECT_EQ(game.display.backBuffer()->format(), PixelFormat::xrgb32()) << "a window's 32-bit frame";
+    EXPECT_EQ(game.display().backBuffer()->format(), PixelFormat::xrgb32()) << "a window's 32-bit frame";
     post(msg::SysChar, 13);
     run(1);
-    EXPECT_TRUE(game.fullScreen);
+    EXPECT_TRUE(game.fullScreen());
     EXPECT_TRUE(window.isFullScreen());
 }
 

@@ -100,7 +100,7 @@ public:
         for (int32_t y = 0; y < frame.height(); ++y)
             f.add(frame.pixels() + static_cast<size_t>(y) * frame.pitch(), rowBytes);
         char line[64];
-        std::snprintf(line, sizeof line, "frame %d %s", game ? game->session.loadProgress : -1, hexText(f.h).c_str());
+        std::snprintf(line, sizeof line, "frame %d %s", game ? game->loadProgress() : -1, hexText(f.h).c_str());
         frames.push_back(line);
         return NullWindow::showFrame(frame);
     }
@@ -129,8 +129,8 @@ std::vector<std::string> fingerprintPass(bool fullScreen, bool secondThread, con
     out.push_back("archive " + hexText(archiveHash()));
     // Start-up's two passes, with the display between them; the archive's
     // start mode gives way to the one asked for.
-    if (!host.program().startUp() || game->state == GameState::Starting) return out;
-    out.push_back("state " + std::to_string(static_cast<int32_t>(game->state)));
+    if (!host.program().startUp() || game->state() == GameState::Starting) return out;
+    out.push_back("state " + std::to_string(static_cast<int32_t>(game->state())));
 
     const auto picture = [&](const std::string& name, const Surface& s) {
         out.push_back("picture " + name + " " + std::to_string(s.width()) + "x" + std::to_string(s.height()) + " " +
@@ -139,24 +139,24 @@ std::vector<std::string> fingerprintPass(bool fullScreen, bool secondThread, con
     const auto effect = [&](const std::string& name, const SoundBuffer& s) {
         out.push_back("sound " + name + " " + hexText(soundHash(s)));
     };
-    Session& session = game->session;
+    const Session& session = game->session();
     picture("title", session.titleImage);
     picture("title-grey", session.titleGrey);
     picture("high-scores", session.highScores);
     picture("closing", session.endImage);
-    for (int32_t i = 0; i < game->backdrop.layerCount(); ++i)
-        picture("layer-" + std::to_string(i), *game->backdrop.layer(i));
+    for (int32_t i = 0; i < game->backdrop().layerCount(); ++i)
+        picture("layer-" + std::to_string(i), *game->backdrop().layer(i));
     const auto frameSet = [&](const std::string& name, const FrameSet& set) {
         for (size_t i = 0; i < set.frames.size(); ++i)
             picture(name + "-frame-" + std::to_string(i), set.frames[i]->surface);
         for (size_t i = 0; i < set.mirroredFrames.size(); ++i)
             picture(name + "-mirrored-" + std::to_string(i), set.mirroredFrames[i]->surface);
     };
-    for (size_t i = 0; i < game->figures.catalog.animations.size(); ++i)
-        frameSet("animation-" + std::to_string(game->figures.catalog.animations[i]->id),
-                 game->figures.catalog.animations[i]->frames);
-    for (int32_t i = 0; i < game->figures.catalog.typeCount(); ++i) {
-        FigureType* type = game->figures.catalog.typeAt(i);
+    for (size_t i = 0; i < game->figures().catalog.animations.size(); ++i)
+        frameSet("animation-" + std::to_string(game->figures().catalog.animations[i]->id),
+                 game->figures().catalog.animations[i]->frames);
+    for (int32_t i = 0; i < game->figures().catalog.typeCount(); ++i) {
+        const FigureType* type = game->figures().catalog.types[static_cast<size_t>(i)].get();
         frameSet("type-" + std::to_string(i), type->ownFrames);
         effect("type-" + std::to_string(i) + "-hit", type->hitSound);
     }

@@ -31,7 +31,7 @@ public:
         copy.copyOf(frame);
         uint64_t h = 0xcbf29ce484222325ull;
         for (uint8_t byte : copy.bytes) h = (h ^ byte) * 0x100000001b3ull;
-        frames.emplace_back(game->session.loadProgress, h);
+        frames.emplace_back(game->loadProgress(), h);
         clock->advance(msPerFrame);
         return NullWindow::showFrame(frame);
     }
@@ -89,14 +89,14 @@ Pass play(const std::string& path, bool inFrames, uint32_t msPerFrame, bool esca
         }
     }
     pass.frames = window.frames;
-    pass.state = game.state;
-    pass.mouseX = game.mouseX;
-    pass.loaded = {game.backdrop.layerCount(),
-                   game.figures.catalog.typeCount(),
-                   game.session.cursorImage.width(),
-                   game.session.largeFont.sheet().width(),
-                   game.session.smallFont.sheet().width(),
-                   game.session.ammoImage.width()};
+    pass.state = game.state();
+    pass.mouseX = game.mouseX();
+    pass.loaded = {game.backdrop().layerCount(),
+                   game.figures().catalog.typeCount(),
+                   game.session().cursorImage.width(),
+                   game.session().largeFont.sheet().width(),
+                   game.session().smallFont.sheet().width(),
+                   game.session().ammoImage.width()};
     game.releaseAll();
     return pass;
 }

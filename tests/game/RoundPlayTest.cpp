@@ -1,6 +1,7 @@
 // A whole round on the built game with its generated data set, driven through
 // the window's messages on a manual clock: start, shoot a figure where it was
 // drawn, and let the clock run out into the high-score screen.
+#include "app/GameProbe.h"
 #include "app/HeadlessGame.h"
 
 #include <gtest/gtest.h>
@@ -21,16 +22,17 @@ protected:
     // A screen point on an opaque pixel of a figure that nothing in front
     // hides, as last drawn; false when none is on the screen.
     bool findTarget(int32_t& px, int32_t& py) {
-        for (int32_t t = game.figures.catalog.typeCount() - 1; t >= 0; --t) {
-            FigureType& type = *game.figures.catalog.typeAt(t);
-            FrameSet& frames = game.figures.catalog.findAnimation(type.animationId)->frames;
+        FigureCatalog& catalog = GameProbe::figures(game);
+        for (int32_t t = catalog.typeCount() - 1; t >= 0; --t) {
+            FigureType& type = *catalog.typeAt(t);
+            FrameSet& frames = catalog.findAnimation(type.animationId)->frames;
             for (const Figure& f : type.figures) {
                 for (int32_t dy = -8; dy <= 8; ++dy) {
                     for (int32_t dx = -8; dx <= 8; ++dx) {
                         const int32_t x = f.screenX + dx, y = f.y + dy;
                         if (x < 0 || x >= 640 || y < 60 || y >= 400) continue;
                         if (!frames.hitTest(f.screenX, f.y, f.frameIndex, x, y, type.mirrored != 0)) continue;
-                        if (game.backdrop.hitLayer(x, y) > type.layer) continue;
+                        if (GameProbe::backdrop(game).hitLayer(x, y) > type.layer) continue;
                         px = x;
                         py = y;
                         return true;
@@ -45,16 +47,16 @@ protected:
 TEST_F(RoundPlayTest, ARoundScoresHitsAndEndsOnTheHighScoreScreenWithItsScorePending) {
     ASSERT_TRUE(program.startUp());
     run(1);
-    ASSERT_EQ(game.state, GameState::Title);
-    EXPECT_EQ(game.figures.catalog.typeCount(), 12);
-    EXPECT_EQ(game.figures.catalog.animations.size(), 8u);
+    ASSERT_EQ(game.state(), GameState::Title);
+    EXPECT_EQ(game.figures().catalog.typeCount(), 12);
+    EXPECT_EQ(game.figures().catalog.animations.size(), 8u);
 
     click(320, 240);
     run(1, 16);
-    ASSERT_EQ(game.state, GameState::InPlay);
-    EXPECT_EQ(game.session.round.secondsLeft, 120); // 2:00 first
-    EXPECT_EQ(game.session.round.ammo, 10);
-    EXPECT_EQ(game.session.round.score, 0);
+    ASSERT_EQ(game.state(), GameState::InPlay);
+    EXPECT_EQ(game.session().round.secondsLeft, 120); // 2:00 first
+    EXPECT_EQ(game.session().round.ammo, 10);
+    EXPECT_EQ(game.readings().score, 0);
 
     // Fly until a figure shows clear of the scenery, then shoot it.
     int32_t x = 0, y = 0;
@@ -62,24 +64,24 @@ TEST_F(RoundPlayTest, ARoundScoresHitsAndEndsOnTheHighScoreScreenWithItsScorePen
     ASSERT_TRUE(findTarget(x, y)) << "no figure came into view";
     click(x, y);
     run(1, 16);
-    EXPECT_GT(game.session.round.score, 0);
-    EXPECT_EQ(game.session.round.ammo, 9);
-    EXPECT_EQ(game.figures.popups.size(), 1u);
-    EXPECT_EQ(game.figures.effects.size(), 1u);
-    const int32_t score = game.session.round.score;
+    EXPECT_GT(game.readings().score, 0);
+    EXPECT_EQ(game.session().round.ammo, 9);
+    EXPECT_EQ(game.figures().popups.size(), 1u);
+    EXPECT_EQ(game.figures().effects.size(), 1u);
+    const int32_t score = game.readings().score;
 
     // A shot into the empty sky above the HUD's line misses and costs a round.
     click(320, 1);
     run(1, 16);
-    EXPECT_EQ(game.session.round.ammo, 8);
-    EXPECT_EQ(game.session.round.score, score);
+    EXPECT_EQ(game.session().round.ammo, 8);
+    EXPECT_EQ(game.readings().score, score);
 
     // The clock runs out a second after 0:00.
-    for (int i = 0; i < 200 && game.state == GameState::InPlay; ++i) run(1, 1001);
-    ASSERT_EQ(game.state, GameState::HighScores);
-    EXPECT_EQ(game.session.highScores.pendingScore, score);
-    EXPECT_EQ(game.session.round.score, 0);
-    EXPECT_EQ(game.session.round.over, 0);
+    for (int i = 0; i < 200 && game.state() == GameState::InPlay; ++i) run(1, 1001);
+    ASSERT_EQ(game.state(), GameState::HighScores);
+    EXPECT_EQ(game.readings().pendingScore, score);
+    EXPECT_EQ(game.readings().score, 0);
+    EXPECT_EQ(game.session().round.over, 0);
 }
 
 } // namespace

@@ -65,7 +65,7 @@ protected:
         run(10);
         click(320, 240);
         run(40);
-        EXPECT_EQ(rec.game().state, GameState::InPlay);
+        EXPECT_EQ(rec.game().state(), GameState::InPlay);
         click(600, 300);
         run(20);
         click(20, 3);

@@ -10,6 +10,7 @@
 // --round-seconds 0 keeps the data set's own round length; every S simulated
 // seconds (150 unless told) the next round is cut short by Alt+Enter.
 #include "app/GameHost.h"
+#include "app/GameProbe.h"
 #include "platform/AudioOutput.h"
 #include "platform/Clock.h"
 #include "platform/FileStore.h"
@@ -153,13 +154,13 @@ int main(int argc, char** argv) {
         GameHost host(HostSetup(window, tables, gamePath).audio(audio));
         Game* game = &host.game();
         Program& program = host.program();
-        if (!program.startUp() || game->state != GameState::Title) {
+        if (!program.startUp() || game->state() != GameState::Title) {
             std::fprintf(stderr, "soak: the game did not reach its title\n");
             return 1;
         }
         Dice dice(seed);
         const uint32_t end = clock.now() + static_cast<uint32_t>(minutes * 60000.0);
-        GameState lastState = game->state;
+        GameState lastState = game->state();
         uint32_t nextSwitch = clock.now() + switchEvery * 1000;
         bool leftHeld = false, rightHeld = false;
         int code = 0;
@@ -167,11 +168,10 @@ int main(int argc, char** argv) {
         auto at = [&](int32_t x, int32_t y) { return makePointParam(x, y); };
 
         while (static_cast<int32_t>(end - clock.now()) > 0) {
-            const GameState state = game->state;
+            const GameState state = game->state();
             if (state == GameState::Title && roundSeconds > 0) {
                 // Shorter rounds than the data set's, set again after every reload.
-                game->session.setup.roundMinutes = 0;
-                game->session.setup.roundSeconds = roundSeconds;
+                GameProbe::setRoundLength(*game, 0, roundSeconds);
             }
             const int32_t x = dice.range(-20, 660), y = dice.range(-20, 500);
             if (dice.chance(3)) post(msg::MouseMove, 0, at(x, y));
@@ -228,13 +228,13 @@ int main(int argc, char** argv) {
             audio.clearMixed();
             ++frames;
 
-            if (game->state == GameState::HighScores && lastState == GameState::InPlay) {
+            if (game->state() == GameState::HighScores && lastState == GameState::InPlay) {
                 ++rounds;
-                bestScore = std::max(bestScore, game->session.highScores.pendingScore);
+                bestScore = std::max(bestScore, game->readings().pendingScore);
                 samples.push_back(
-                    {rounds, (clock.now() - 0x10000) / 60000.0, heapInUse(), residentBytes(), game->fullScreen});
+                    {rounds, (clock.now() - 0x10000) / 60000.0, heapInUse(), residentBytes(), game->fullScreen()});
             }
-            lastState = game->state;
+            lastState = game->state();
         }
         // Out the way a player leaves: the table, the credits, a click.
         post(msg::KeyDown, vk::Escape);

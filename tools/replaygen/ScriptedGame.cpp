@@ -1,6 +1,8 @@
 // Scripted play on the headless platform, recorded turn by turn.
 #include "ScriptedGame.h"
 
+#include "app/GameProbe.h"
+
 #include "platform/Messages.h"
 
 #include <array>
@@ -62,7 +64,7 @@ void ScriptedGame::click(int32_t x, int32_t y) {
 }
 
 void ScriptedGame::rightClick() {
-    const int64_t at = makePointParam(game().mouseX, game().mouseY);
+    const int64_t at = makePointParam(game().mouseX(), game().mouseY());
     window_.post(msg::RButtonDown, kMkRButton, at);
     window_.post(msg::RButtonUp, kMkRButton, at);
 }
@@ -97,7 +99,7 @@ void ScriptedGame::altEnter() {
 }
 
 bool ScriptedGame::findTarget(int32_t& px, int32_t& py) {
-    FigureCatalog& figures = game().figures.catalog;
+    FigureCatalog& figures = GameProbe::figures(game());
     for (int32_t t = figures.typeCount() - 1; t >= 0; --t) {
         FigureType& type = *figures.typeAt(t);
         Animation* animation = figures.findAnimation(type.animationId);
@@ -108,7 +110,7 @@ bool ScriptedGame::findTarget(int32_t& px, int32_t& py) {
                     const int32_t x = f.screenX + dx, y = f.y + dy;
                     if (x < 0 || x >= 640 || y < 60 || y >= 400) continue;
                     if (!animation->frames.hitTest(f.screenX, f.y, f.frameIndex, x, y, type.mirrored != 0)) continue;
-                    if (game().backdrop.hitLayer(x, y) > type.layer) continue;
+                    if (GameProbe::backdrop(game()).hitLayer(x, y) > type.layer) continue;
                     px = x;
                     py = y;
                     return true;
@@ -121,7 +123,7 @@ bool ScriptedGame::findTarget(int32_t& px, int32_t& py) {
 
 bool ScriptedGame::findMiss(int32_t& px, int32_t& py) {
     static constexpr std::array<std::array<int32_t, 2>, 5> kSky{{{320, 2}, {40, 4}, {600, 3}, {200, 6}, {450, 1}}};
-    FigureCatalog& figures = game().figures.catalog;
+    FigureCatalog& figures = GameProbe::figures(game());
     for (const auto& p : kSky) {
         bool clear = true;
         for (int32_t t = 0; t < figures.typeCount() && clear; ++t) {

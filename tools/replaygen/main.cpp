@@ -37,8 +37,8 @@ bool fail(const char* what) {
 void shootFor(ScriptedGame& g, uint32_t ms, uint32_t pauseMs, int& hits, int& misses) {
     const uint32_t until = g.tick() + ms;
     int shot = 0;
-    while (static_cast<int32_t>(until - g.tick()) > 0 && g.game().state == GameState::InPlay && !g.ended()) {
-        if (!g.game().session.hasAmmo()) {
+    while (static_cast<int32_t>(until - g.tick()) > 0 && g.game().state() == GameState::InPlay && !g.ended()) {
+        if (!g.game().session().hasAmmo()) {
             g.rightClick();
             g.run(pauseMs);
             continue;
@@ -46,10 +46,10 @@ void shootFor(ScriptedGame& g, uint32_t ms, uint32_t pauseMs, int& hits, int& mi
         int32_t x = 0, y = 0;
         const bool miss = ++shot % 4 == 0;
         if (miss ? g.findMiss(x, y) : g.findTarget(x, y)) {
-            const int32_t before = g.game().session.round.score;
+            const int32_t before = g.game().readings().score;
             g.click(x, y);
             g.run(kFrameMs);
-            (g.game().session.round.score != before ? hits : misses)++;
+            (g.game().readings().score != before ? hits : misses)++;
         } else {
             // Nothing to shoot: wander with the mouse in the quiet middle.
             g.moveTo(260 + static_cast<int32_t>((g.tick() / 40) % 120),
@@ -63,10 +63,10 @@ void shootFor(ScriptedGame& g, uint32_t ms, uint32_t pauseMs, int& hits, int& mi
 bool leave(ScriptedGame& g) {
     g.press(vk::Escape);
     g.run(3000);
-    if (g.game().state != GameState::HighScores) return fail("Escape did not open the table");
+    if (g.game().state() != GameState::HighScores) return fail("Escape did not open the table");
     g.press(vk::Escape);
     g.run(1500);
-    if (g.game().state != GameState::Credits) return fail("Escape did not open the credits");
+    if (g.game().state() != GameState::Credits) return fail("Escape did not open the credits");
     g.click(320, 240);
     return g.runToEnd(2000) || fail("the game did not end");
 }
@@ -74,10 +74,10 @@ bool leave(ScriptedGame& g) {
 bool startRound(ScriptedGame& g) {
     g.moveTo(320, 240);
     g.run(600);
-    if (g.game().state != GameState::Title) return fail("no title screen");
+    if (g.game().state() != GameState::Title) return fail("no title screen");
     g.click(320, 240);
     g.run(kFrameMs);
-    return g.game().state == GameState::InPlay || fail("the click did not start a round");
+    return g.game().state() == GameState::InPlay || fail("the click did not start a round");
 }
 
 // A whole round to the clock's end with hits and misses, then a name for the
@@ -86,9 +86,9 @@ bool round(ScriptedGame& g) {
     if (!startRound(g)) return false;
     int hits = 0, misses = 0;
     shootFor(g, 200000, 700, hits, misses);
-    if (!g.runUntil([&] { return g.game().state == GameState::HighScores; }, 5000))
+    if (!g.runUntil([&] { return g.game().state() == GameState::HighScores; }, 5000))
         return fail("the round did not end");
-    std::printf("round: %d hits, %d misses, score %d\n", hits, misses, g.game().session.highScores.pendingScore);
+    std::printf("round: %d hits, %d misses, score %d\n", hits, misses, g.game().readings().pendingScore);
     if (hits < 3 || misses < 1) return fail("too few hits or misses");
     // The wipe, then the name, with a slip mended on the way, then a click on
     // the table to leave it.
@@ -100,7 +100,7 @@ bool round(ScriptedGame& g) {
     g.press(vk::Return);
     g.run(1500);
     g.click(320, 240);
-    if (!g.runUntil([&] { return g.game().state == GameState::Title; }, 3000))
+    if (!g.runUntil([&] { return g.game().state() == GameState::Title; }, 3000))
         return fail("the name entry did not end");
     return leave(g);
 }
@@ -111,16 +111,16 @@ bool altEnter(ScriptedGame& g) {
     if (!startRound(g)) return false;
     int hits = 0, misses = 0;
     shootFor(g, 4000, 500, hits, misses);
-    const bool fullScreen = g.game().fullScreen;
+    const bool fullScreen = g.game().fullScreen();
     g.altEnter();
     g.run(500);
-    if (g.game().state != GameState::Title || g.game().fullScreen == fullScreen)
+    if (g.game().state() != GameState::Title || g.game().fullScreen() == fullScreen)
         return fail("the first Alt+Enter did not switch");
     if (!startRound(g)) return false;
     shootFor(g, 3000, 500, hits, misses);
     g.altEnter();
     g.run(500);
-    if (g.game().state != GameState::Title || g.game().fullScreen != fullScreen)
+    if (g.game().state() != GameState::Title || g.game().fullScreen() != fullScreen)
         return fail("the second Alt+Enter did not switch");
     if (!startRound(g)) return false;
     shootFor(g, 3000, 500, hits, misses);
@@ -138,18 +138,18 @@ bool altEnter(ScriptedGame& g) {
 bool scroll(ScriptedGame& g) {
     if (!startRound(g)) return false;
     int hits = 0, misses = 0;
-    std::vector<int32_t> seen{g.game().scroll};
+    std::vector<int32_t> seen{g.game().scroll()};
     auto hold = [&](uint32_t key, uint32_t ms) {
         g.keyDown(key);
         g.run(ms);
         g.keyUp(key);
         g.run(kFrameMs);
-        seen.push_back(g.game().scroll);
+        seen.push_back(g.game().scroll());
     };
     auto edge = [&](int32_t x, uint32_t ms) {
         g.moveTo(x, 240);
         g.run(ms);
-        seen.push_back(g.game().scroll);
+        seen.push_back(g.game().scroll());
     };
     hold(vk::Right, 2500);
     shootFor(g, 2000, 400, hits, misses);

@@ -1,0 +1,37 @@
+// Puts a game into states that tests cannot reach quickly, or at an exact
+// value, through the player's input: a scroll position, the loading screen at
+// a given bar, the high-score screen reporting itself finished, a shorter
+// round; and hands a script that aims (tools/replaygen) the figures and the
+// landscape to hit-test. Everything else a test does goes through the game's
+// own verbs and queries, as the program's window procedure does.
+#pragma once
+#include "app/Game.h"
+#include "platform/Clock.h"
+
+#include <cstdint>
+
+namespace vandrel {
+
+struct GameProbe {
+    static void setScroll(Game& game, int32_t scroll) { game.scroll_ = scroll; }
+    // The mouse scrolls from now on, as after a frame drawn now.
+    static void restartScrollClock(Game& game) { game.lastScrollTick_ = tickCount(); }
+    static void showLoading(Game& game, int32_t progress) {
+        game.state_ = GameState::Loading;
+        game.session_.loadProgress = progress;
+    }
+    // The title picture's pixels, to be read (locking a surface is not const).
+    static Surface& titleImage(Game& game) { return game.session_.titleImage; }
+    // The high-score table's screen reports the player is done with it.
+    static void finishHighScores(Game& game) { game.session_.highScores.done = true; }
+    // Rounds of the given length until the next loading pass reads the set-up record again.
+    static void setRoundLength(Game& game, int32_t minutes, int32_t seconds) {
+        game.session_.setup.roundMinutes = minutes;
+        game.session_.setup.roundSeconds = seconds;
+    }
+    // Hit tests lock the pictures, so these are not const.
+    static FigureCatalog& figures(Game& game) { return game.figures_.catalog; }
+    static Backdrop& backdrop(Game& game) { return game.backdrop_; }
+};
+
+} // namespace vandrel
