@@ -35,7 +35,7 @@ bool pageKeyAllowed(uint32_t code) {
 void PageBridge::attach(Window* window) { target = window; }
 
 void PageBridge::afterFrame(const Game& game) {
-    const bool naming = game.state == GameState::HighScores && game.session.highScores.editIndex >= 0;
+    const bool naming = game.enteringName();
     if (naming == naming_) return;
     naming_ = naming;
     EM_ASM(
