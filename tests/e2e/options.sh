@@ -44,7 +44,7 @@ done
 
 run version --version
 (($(code version) == 0)) || fail "--version exited $(code version)"
-grep -Eq '^vandrel [0-9]+\.[0-9]+ \(.+\)$' "$out/version.out" || fail "--version printed '$(cat "$out/version.out")'"
+grep -Eq '^vandrel [0-9]+(\.[0-9]+)+ \(.+\)$' "$out/version.out" || fail "--version printed '$(cat "$out/version.out")'"
 
 # Wrong options: the usage on stderr, status 2, nothing on stdout, and no
 # complaint about the missing display (nothing was started).

@@ -31,13 +31,4 @@ std::FILE* openFile(const std::string& path, const char* mode) {
     return _wfopen(widePath.c_str(), wideMode.c_str());
 }
 
-void attachParentConsole() {
-    const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
-    // Output already redirected (a pipe or a file, as under a test) stays where it is.
-    if (out != nullptr && out != INVALID_HANDLE_VALUE) return;
-    if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
-    std::freopen("CONOUT$", "w", stdout);
-    std::freopen("CONOUT$", "w", stderr);
-}
-
 } // namespace vandrel
