@@ -63,6 +63,16 @@ for f in README.txt LICENSE.txt licences/vandrel.txt; do [[ -s $target/$f ]] || 
 grep -q 'Bitstream Vera' "$target/licences/vandrel.txt" || fail "the font's notice is not installed"
 echo "installed: $(wc -l <"$E2E_DIR/zip.sums") files, the zip's, and the uninstaller"
 
+# --- Started from a command prompt with its output sent into a file, the game's
+# answers go into the file and its complaints still to the prompt's console. ---
+exe="$programs\\Vandrel.exe"
+wine cmd /c "$exe --version > $(winepath -w "$E2E_DIR/version.txt")" 2>"$E2E_DIR/version.err"
+grep -q "^vandrel $version " "$E2E_DIR/version.txt" || fail "--version wrote '$(cat "$E2E_DIR/version.txt")' into the file"
+wine cmd /c "$exe --no-such-option > $(winepath -w "$E2E_DIR/wrong.txt")" 2>"$E2E_DIR/wrong.err"
+grep -q -- "--no-such-option" "$E2E_DIR/wrong.err" || fail "the wrong option's complaint did not reach the console"
+[[ ! -s $E2E_DIR/wrong.txt ]] || fail "the complaint went into the file: $(cat "$E2E_DIR/wrong.txt")"
+echo "console: --version into the redirected file, a wrong option's complaint onto the console"
+
 # --- The one shortcut, its target, and the game it starts. ---
 mapfile -t links < <(find "$menu" -iname '*vandrel*' -o -iname '*uninstall*' | sort)
 [[ ${#links[@]} -eq 1 && ${links[0]} == "$menu/Vandrel.lnk" ]] || fail "Start menu holds: ${links[*]:-nothing}"
