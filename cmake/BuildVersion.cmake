@@ -19,7 +19,7 @@ if(result EQUAL 0)
   file(REAL_PATH "${top}" top_real)
   if(source_real STREQUAL top_real)
     execute_process(
-      COMMAND git -C "${SOURCE_DIR}" describe --always --dirty --tags
+      COMMAND git -C "${SOURCE_DIR}" describe --always --dirty --tags --abbrev=12
       OUTPUT_VARIABLE describe
       OUTPUT_STRIP_TRAILING_WHITESPACE
       ERROR_QUIET
@@ -31,11 +31,16 @@ if(result EQUAL 0)
 endif()
 if(describe STREQUAL "" AND EXISTS "${SOURCE_DIR}/cmake/SourceDescription.txt")
   # First line: git describe of the archived commit (empty when it has no tag
-  # to name), second line: its short hash. Unfilled, both start with "$Format".
+  # to name), second line: its hash. Unfilled, both start with "$Format".
+  # Hashes are cut to twelve digits here and above, not to git's choice, which
+  # grows with the repository and would make two clones' builds differ.
   file(STRINGS "${SOURCE_DIR}/cmake/SourceDescription.txt" lines)
   foreach(line IN LISTS lines)
-    if(describe STREQUAL "" AND NOT line STREQUAL "" AND NOT line MATCHES "^\\$Format" AND NOT line MATCHES "^#")
+    if(describe STREQUAL "" AND NOT line STREQUAL "" AND NOT line MATCHES "^\\$Format")
       set(describe "${line}")
+      if(line MATCHES "^[0-9a-f]+$")
+        string(SUBSTRING "${line}" 0 12 describe)
+      endif()
     endif()
   endforeach()
 endif()

@@ -29,7 +29,7 @@ tree "$work/own"
 git_quiet -C "$work/own" init
 git_quiet -C "$work/own" add -A
 git_quiet -C "$work/own" commit -m one
-hash=$(git -C "$work/own" rev-parse --short HEAD)
+hash=$(git -C "$work/own" rev-parse --short=12 HEAD)
 [[ $(describe "$work/own") == "$hash" ]] || fail "own repository: '$(describe "$work/own")', not $hash"
 git_quiet -C "$work/own" tag v1.0
 [[ $(describe "$work/own") == v1.0 ]] || fail "tagged: '$(describe "$work/own")', not v1.0"
@@ -42,7 +42,7 @@ printf 'cmake/SourceDescription.txt export-subst\n' >"$work/own/.gitattributes"
 git -C "$work/own" checkout -q -- cmake/BuildVersion.cmake
 git_quiet -C "$work/own" add -A
 git_quiet -C "$work/own" commit -m two
-own_describe=$(git -C "$work/own" describe --tags)
+own_describe=$(git -C "$work/own" describe --tags --abbrev=12)
 mkdir -p "$work/outer"
 git_quiet -C "$work/outer" init
 echo outer >"$work/outer/file"
@@ -71,7 +71,7 @@ printf 'cmake/SourceDescription.txt export-subst\n' >"$work/plain/src/.gitattrib
 git_quiet -C "$work/plain/src" init
 git_quiet -C "$work/plain/src" add -A
 git_quiet -C "$work/plain/src" commit -m untagged
-plain_hash=$(git -C "$work/plain/src" rev-parse --short HEAD)
+plain_hash=$(git -C "$work/plain/src" rev-parse --short=12 HEAD)
 mkdir -p "$work/plain/unpacked"
 git -C "$work/plain/src" archive HEAD | tar -x -C "$work/plain/unpacked"
 got=$(describe "$work/plain/unpacked")
