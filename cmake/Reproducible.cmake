@@ -13,6 +13,13 @@ else()
 endif()
 option(VANDREL_REPRODUCIBLE "Map the source and build folders out of the binaries" ${reproducible_default})
 if(VANDREL_REPRODUCIBLE)
+  # The cross builds' libraries lie in the user's cache, whose path differs from
+  # machine to machine; their headers' names reach __FILE__ (SDL's assertions).
+  foreach(prefix VANDREL_WINDOWS_PREFIX VANDREL_WEB_PREFIX)
+    if(${prefix})
+      add_compile_options("-ffile-prefix-map=${${prefix}}=deps")
+    endif()
+  endforeach()
   # The last map given is tried first: the build folder may lie inside the source.
   add_compile_options("-ffile-prefix-map=${PROJECT_SOURCE_DIR}=." "-ffile-prefix-map=${PROJECT_BINARY_DIR}=build")
 endif()
