@@ -2,41 +2,19 @@
 // the screens' state machine, the frame tick and the input handlers.
 #include "app/Game.h"
 
-#include "app/LoadingSteps.h"
+#include "app/FullLoad.h"
 #include "app/PlayerControls.h"
-#include "data/BlockReader.h"
 #include "data/DataLayout.h"
 #include "data/DataSet.h"
-#include "gfx/ImageLoader.h"
 #include "platform/Clock.h"
 #include "platform/LoadError.h"
 #include "platform/Messages.h"
 #include "platform/Window.h"
 
-#include <cstdio>
 #include <exception>
-#include <iterator>
-#include <tuple>
 #include <utility>
 
 namespace vandrel {
-namespace {
-
-// A damaged part of the data set does not stop the game; stderr names it.
-void reportDamaged(const char* part) {
-    std::fprintf(stderr, "vandrel: the data set's %s could not be read; the game goes on without it\n", part);
-}
-
-} // namespace
-
-// The full pass's state while it runs: between a browser's frames it outlives
-// the call that set it up, so its steps hold what they use themselves.
-struct Game::FullLoad {
-    LoadingSteps steps;
-    // The second thread's own handle on the data set, when it has one.
-    std::unique_ptr<DataSet> secondData;
-    int64_t total = 0;
-};
 
 Game::Game(Store& store, std::string dataPath, bool loadOnSecondThread, PlayerControls* controls)
     : session_(store), dataPath_(std::move(dataPath)), lastScrollTick_(tickCount()),
@@ -50,10 +28,6 @@ DataSet& Game::openData() {
 }
 
 namespace {
-
-// The entries in the order the full pass reads them.
-constexpr const char* entryOrder[] = {entryName::setup,     entryName::backdrop,  entryName::figures, entryName::cursor,
-                                      entryName::largeFont, entryName::smallFont, entryName::ammo};
 
 // Runs part of a loading pass; false when the data set could not be read
 // (a damaged archive throws LoadError, a failed allocation std::bad_alloc).
@@ -71,11 +45,6 @@ bool readGuarded(Part part) {
 
 } // namespace
 
-void Game::readEntrySizes(DataSet& data) {
-    static_assert(std::size(entryOrder) == std::tuple_size_v<decltype(entrySizes_)>);
-    for (size_t i = 0; i < std::size(entryOrder); ++i) entrySizes_[i] = data.entrySize(entryOrder[i]);
-}
-
 bool Game::quickLoad() {
     setupEntryOpen_ = false;
     const bool opened = readGuarded([this] {
@@ -84,11 +53,11 @@ bool Game::quickLoad() {
         // stops, rather than inflating the sounds again to skip them; the
         // sizes its progress comes from are taken first, as each look-up
         // closes the open entry.
-        readEntrySizes(data);
+        entrySizes_ = FullLoad::readEntrySizes(data);
         const bool read = session_.loadSetup(&data.openEntry(entryName::setup));
         // Sounds that cannot be read stay silent and a damaged set-up record
         // leaves its defaults; the game still starts.
-        if (!read) reportDamaged("set-up entry");
+        if (!read) FullLoad::reportDamaged("set-up entry");
         setupEntryOpen_ = read && !session_.screensBeforeSetup;
         if (!setupEntryOpen_) data.reader().closeEntry();
     });
@@ -97,115 +66,20 @@ bool Game::quickLoad() {
     return true;
 }
 
-void Game::setProgress(int64_t done, int64_t total) {
-    // The sizes come from the archive: an empty total must not divide by zero,
-    // and a huge one must not overflow the product.
-    session_.loadProgress = total > 0 ? static_cast<int32_t>(done * 100 / total) : 0;
-}
-
 void Game::prepareFullLoad(bool secondThread) {
-    auto pass = std::make_unique<FullLoad>();
-    DataSet* data = &openData();
-    BlockReader* reader = &data->reader();
-    VideoDevice* device = display_.device();
+    DataSet& data = openData();
     // Straight after a quick pass the set-up entry stands open just past
     // its record, with the sizes taken.
     const bool readOn = std::exchange(setupEntryOpen_, false);
-    if (!readOn) readEntrySizes(*data);
-    const auto [a, b, c, d, e, f, g] = entrySizes_;
-    pass->total = int64_t{a} + b + c + d + e + f + g;
-
-    // With a second thread, the landscape, the cross-hair, the fonts and
-    // the cartridge are read on it, through a data set of its own, while
-    // this thread reads the set-up entry and the figures and draws the
-    // frames (about the same work on each). Without one (a build without
-    // threads, or the file cannot be opened twice) this thread reads them
-    // all, one after another.
-    if (secondThread && canLoadOnSecondThread) {
-        try {
-            pass->secondData = std::make_unique<DataSet>(dataPath_);
-        } catch (const LoadError&) {
-            pass->secondData.reset();
-        }
-    }
-    DataSet* other = pass->secondData ? pass->secondData.get() : data;
-    const LoadingSteps::Lane otherLane = pass->secondData ? LoadingSteps::Lane::second : LoadingSteps::Lane::caller;
-    // One entry read whole by loader, on the thread of its lane.
-    const auto entry = [](DataSet* set, const char* name, auto loader) {
-        return [set, name, loader] {
-            loader(&set->openEntry(name));
-            set->reader().closeEntry();
-        };
-    };
-
-    // The bar stands at the sizes of the entries read so far. The set-up
-    // entry counts in two truncating thirds, so the bar can stand at 99
-    // before the final 100.
-    // A part that cannot be read is left out and the loading goes on: the
-    // screens draw without it, as they do for a data set that has none, and
-    // stderr names it. Only the figures, without which there is no round,
-    // stop the loading.
-    using Lane = LoadingSteps::Lane;
-    LoadingSteps& steps = pass->steps;
-    int64_t done = a / 3;
-    steps.add(done, Lane::caller, [this, data, reader, device, readOn] {
-        if (!readOn) data->openEntry(entryName::setup);
-        if (!session_.loadTitle(reader, device)) reportDamaged("title picture");
-    });
-    done = a / 3 + (2 * a) / 3;
-    // The same entry, read on from where the title picture ended.
-    steps.add(done, Lane::caller, [this, reader, device] {
-        if (!session_.loadScreens(reader, device)) reportDamaged("high-score and closing pictures");
-    });
-    // What one thread loads ahead of a damaged entry on the other is let
-    // go again.
-    steps.add(done += b, otherLane,
-              entry(other, entryName::backdrop,
-                    [this, device](BlockReader* r) {
-                        // The layers read before a damaged one still scroll.
-                        if (!loadImageList(r, &backdrop_, device)) reportDamaged("landscape");
-                    }),
-              [this] { backdrop_.clear(); });
-    steps.add(done += c, Lane::caller,
-              entry(data, entryName::figures,
-                    [this, device](BlockReader* r) {
-                        if (!figures_.load(r, device)) throw LoadError();
-                    }),
-              [this] { figures_.clear(); });
-    steps.add(done += d, otherLane,
-              entry(other, entryName::cursor,
-                    [this, device](BlockReader* r) {
-                        // Without it a round is played with no cross-hair drawn.
-                        if (!session_.loadCursor(r, device)) reportDamaged("cross-hair");
-                    }),
-              [this] { session_.cursorImage.destroy(); });
-    steps.add(done += e, otherLane,
-              entry(other, entryName::largeFont,
-                    [this, device](BlockReader* r) {
-                        // Without a font the texts are left out; the round itself still plays.
-                        if (!session_.loadLargeFont(r, device)) reportDamaged("large font");
-                    }),
-              [this] { session_.largeFont.sheet().destroy(); });
-    steps.add(done += f, otherLane,
-              entry(other, entryName::smallFont,
-                    [this, device](BlockReader* r) {
-                        if (!session_.loadSmallFont(r, device)) reportDamaged("small font");
-                    }),
-              [this] { session_.smallFont.sheet().destroy(); });
-    steps.add(done += g, otherLane,
-              entry(other, entryName::ammo,
-                    [this, device](BlockReader* r) {
-                        // The magazine still counts; only its picture is missing.
-                        if (!session_.loadAmmoImage(r, device)) reportDamaged("cartridge picture");
-                    }),
-              [this] { session_.ammoImage.destroy(); });
-    pass_ = std::move(pass);
+    if (!readOn) entrySizes_ = FullLoad::readEntrySizes(data);
+    pass_ = std::make_unique<FullLoad>(data, dataPath_, entrySizes_, readOn, secondThread,
+                                       FullLoad::Parts{session_, backdrop_, figures_, display_.device()});
 }
 
 // Only the title's two pictures, loaded by the first step, are drawn during
 // the pass, and only by the caller's thread.
 void Game::progressFrame(int64_t done) {
-    setProgress(done, pass_->total);
+    session_.loadProgress = FullLoad::percent(done, pass_->total());
     frameTick();
 }
 
@@ -230,7 +104,7 @@ bool Game::fullLoad() {
     // A failure leaves the game in Loading with what was read so far.
     readGuarded([this] {
         prepareFullLoad(loadOnSecondThread_);
-        pass_->steps.run([this](int64_t done) { progressFrame(done); }, pass_->secondData != nullptr);
+        pass_->run([this](int64_t done) { progressFrame(done); });
         finishFullLoad();
     });
     return true;
@@ -247,7 +121,7 @@ bool Game::continueFullLoad() {
     bool more = false;
     // A failed step ends the pass in Loading, as in fullLoad().
     readGuarded([this, &more] {
-        more = pass_->steps.runNext([this](int64_t done) { progressFrame(done); });
+        more = pass_->runNext([this](int64_t done) { progressFrame(done); });
         if (!more) finishFullLoad();
     });
     if (more) return true;

@@ -2,6 +2,7 @@
 // the session and the held keys; runs the two loading passes, the screens'
 // state machine and the frame tick. The window procedure feeds it input.
 #pragma once
+#include "app/FullLoad.h"
 #include "app/HeldKeyList.h"
 #include "game/Backdrop.h"
 #include "game/FigureManager.h"
@@ -128,12 +129,10 @@ private:
     DataSet& openData();
     void playFrame(VideoSurface* target, Rect& clip);
     void enterHighScores(bool handOverScore);
-    void setProgress(int64_t done, int64_t total);
-    // The full pass: its steps are set up by prepareFullLoad (throws when the
-    // data set cannot be read), finishFullLoad plays the music and draws the
-    // last frame, and endFullLoad lets the pass and the data set go, however
-    // it ended.
-    struct FullLoad;
+    // The full pass: prepareFullLoad sets its steps up (throws when the data
+    // set cannot be read), finishFullLoad plays the music and draws the last
+    // frame, and endFullLoad lets the pass and the data set go, however it
+    // ended.
     void prepareFullLoad(bool secondThread);
     void progressFrame(int64_t done);
     void finishFullLoad();
@@ -166,8 +165,7 @@ private:
 
     std::unique_ptr<DataSet> data_;
     // The uncompressed sizes of the seven entries, in the order the full pass reads them.
-    void readEntrySizes(DataSet& data);
-    std::array<int32_t, 7> entrySizes_{};
+    FullLoad::EntrySizes entrySizes_{};
     // Set by a quick pass that read the set-up record: the set-up entry stands
     // open just past it, and entrySizes_ holds the sizes, for the full pass.
     bool setupEntryOpen_ = false;
