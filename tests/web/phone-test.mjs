@@ -218,7 +218,10 @@ export async function phoneTests() {
       for (let i = 0; i < 100 && !navigator.serviceWorker.controller; i++) await new Promise((r) => setTimeout(r, 50));
       return caches.keys();
     });
-    check(kept.length === 1 && /^vandrel-/.test(kept[0]), `caches ${JSON.stringify(kept)}`);
+    // This folder's copy and the short data set's, each under its own name.
+    const mine = kept.filter((name) => name.startsWith(`vandrel ${base}/ `));
+    check(kept.length === 2 && mine.length === 1 && kept.some((name) => name.startsWith(`vandrel ${base}/short/ `)),
+      `caches ${JSON.stringify(kept)}`);
     await page.setOfflineMode(true);
     try {
       figures.phoneOffline = await game.loadToTitle(null, { reload: true });
@@ -229,18 +232,21 @@ export async function phoneTests() {
     try {
       const next = await page.evaluate(async () => {
         await (await navigator.serviceWorker.getRegistration()).update();
+        const done = (names) => names.length === 2 && names.includes(`vandrel ${location.origin}/ next-build`);
         for (let i = 0; i < 200; i++) {
           const names = await caches.keys();
-          if (names.length === 1 && names[0] === 'vandrel-next-build') return names;
+          if (done(names)) return names;
           await new Promise((r) => setTimeout(r, 50));
         }
         return caches.keys();
       });
-      check(next.length === 1 && next[0] === 'vandrel-next-build', `caches after the new build ${JSON.stringify(next)}`);
+      // The new build's copy replaced this folder's; the other folder's stays.
+      check(next.length === 2 && next.includes(`vandrel ${base}/ next-build`) && next.some((n) => n.startsWith(`vandrel ${base}/short/ `)),
+        `caches after the new build ${JSON.stringify(next)}`);
     } finally {
       served.workerBuild = null;
     }
-    return `${kept[0]} reached the title offline in ${Math.round(figures.phoneOffline)} ms`;
+    return `"${mine[0]}" reached the title offline in ${Math.round(figures.phoneOffline)} ms`;
   });
 
   await test('phone, upright: the hint to turn it covers the picture, dimmed; turned back, it goes', async () => {

@@ -5,7 +5,10 @@
 // The high scores are not in here: they live in IndexedDB.
 'use strict';
 var build = '@BUILD@';
-var cacheName = 'vandrel-' + build;
+// One cache per copy of the game on a host (its folder), so that two copies
+// in two folders never delete each other's.
+var cachePrefix = 'vandrel ' + self.registration.scope + ' ';
+var cacheName = cachePrefix + build;
 var files = ['./', 'index.html', 'page.js', 'controls.js', 'vandrel.js', 'vandrel.wasm', 'vandrel.zip',
   'manifest.webmanifest', 'icon-192.png', 'icon-512.png', 'favicon-16.png', 'favicon-32.png'];
 
@@ -19,7 +22,7 @@ self.addEventListener('install', function (event) {
 self.addEventListener('activate', function (event) {
   event.waitUntil(caches.keys().then(function (names) {
     return Promise.all(names.filter(function (name) {
-      return name.indexOf('vandrel-') === 0 && name !== cacheName;
+      return name.indexOf(cachePrefix) === 0 && name !== cacheName;
     }).map(function (name) { return caches.delete(name); }));
   }).then(function () { return self.clients.claim(); }));
 });
