@@ -2,8 +2,10 @@
 // headless mixer's output, what the notice says and for how long, that the
 // settings file keeps the levels, and the first start's hint.
 #include "app/SoundControls.h"
+#include "app/CommandLine.h"
 #include "app/FirstStartHint.h"
 #include "app/OverlayText.h"
+#include "app/PlayerControls.h"
 #include "gfx/Font.h"
 #include "platform/AudioDevice.h"
 #include "platform/Settings.h"
@@ -130,6 +132,71 @@ TEST(SoundControls, LevelsComeFromTheSettingsAndGoBackToThem) {
     EXPECT_EQ(again.sound().master, 90);
     EXPECT_FALSE(again.sound().mute);
     EXPECT_EQ(report.str(), "");
+    fs::remove(file);
+}
+
+fs::path settingsFile(const std::string& text) {
+    const fs::path file = fs::temp_directory_path() / ("vandrel-player-" + std::to_string(std::random_device()()));
+    std::ofstream(file) << text;
+    return file;
+}
+
+TEST(PlayerControls, TheCommandLineWinsOverTheFileWhichFillsWhatItLeavesOpen) {
+    const fs::path file = settingsFile("fullscreen = no\nwindow_scale = 3\nfilter = nearest\ninteger_scale = yes\n");
+    std::ostringstream report;
+    Settings settings;
+    settings.load(file, report);
+    CommandLine options = CommandLine::parse(std::vector<std::string_view>{"--fullscreen", "--scale", "2"});
+    PlayerControls::fillFromSettings(settings, options);
+    EXPECT_EQ(options.fullScreen, true);
+    EXPECT_EQ(options.screen.windowScale, 2);
+    EXPECT_FALSE(options.screen.linearFilter);
+    EXPECT_TRUE(options.screen.integerScale);
+    options = CommandLine::parse(std::vector<std::string_view>{"--filter=linear"});
+    PlayerControls::fillFromSettings(settings, options);
+    EXPECT_EQ(options.fullScreen, false);
+    EXPECT_EQ(options.screen.windowScale, 3);
+    EXPECT_TRUE(options.screen.linearFilter);
+
+    // A file without them leaves the mode to the set-up record (unset) and the defaults.
+    Settings empty;
+    empty.load(settingsFile("mute = yes\n"), report);
+    options = CommandLine::parse(std::vector<std::string_view>{});
+    PlayerControls::fillFromSettings(empty, options);
+    EXPECT_FALSE(options.fullScreen.has_value());
+    EXPECT_EQ(options.screen.windowScale, 0);
+    EXPECT_TRUE(options.screen.linearFilter);
+    EXPECT_FALSE(options.screen.integerScale);
+    fs::remove(empty.file());
+    fs::remove(file);
+}
+
+TEST(PlayerControls, TheNameEntryKeepsItsLettersAndTheFocusReachesTheMixer) {
+    const fs::path file = settingsFile("");
+    std::ostringstream report;
+    Settings settings;
+    settings.load(file, report);
+    PlayerControls controls(settings, false, false);
+    EXPECT_FALSE(controls.onMessage(Message{msg::Char, 'm', 0}, true, 0));
+    EXPECT_FALSE(controls.sound().levels().mute);
+    EXPECT_TRUE(controls.onMessage(Message{msg::Char, 'm', 0}, false, 0));
+    EXPECT_TRUE(controls.sound().levels().mute);
+    EXPECT_FALSE(controls.onMessage(Message{msg::KeyDown, 'M', 0}, false, 0));
+
+    Rig rig;
+    controls.onMessage(Message{msg::Char, 'm', 0}, false, 0);
+    // Another window took the focus: the game still hears of it (not taken).
+    EXPECT_FALSE(controls.onMessage(Message{msg::Activate, 0, 0}, false, 0));
+    controls.apply(rig.device.get());
+    EXPECT_EQ(rig.level(), 8000);
+    controls.onMessage(Message{msg::Activate, 1, 0}, false, 0);
+    controls.apply(rig.device.get());
+    EXPECT_EQ(rig.level(), 9000);
+
+    controls.screenModeChosen(false);
+    Settings again;
+    again.load(file, report);
+    EXPECT_EQ(again.fullScreen(), false);
     fs::remove(file);
 }
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -51,7 +52,9 @@ public:
 private:
     void set(const std::string& value) {
 #ifdef _WIN32
-        _putenv_s(name_, value.c_str());
+        // The wide environment is the one the game reads there.
+        const std::wstring name(name_, name_ + std::strlen(name_));
+        _wputenv_s(name.c_str(), pathFromUtf8(value).wstring().c_str());
 #else
         if (value.empty())
             ::unsetenv(name_);
