@@ -8,13 +8,18 @@
 #include "WebRecording.h"
 #include "app/Backend.h"
 #include "app/GameHost.h"
+#include "app/PlayerControls.h"
+#include "platform/Clock.h"
 #include "platform/Presentation.h"
+#include "platform/Settings.h"
+#include "platform/SettingsLocation.h"
 #include "platform/Store.h"
 
 #include <emscripten.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <utility>
@@ -24,12 +29,16 @@ namespace {
 using namespace vandrel;
 
 constexpr const char* kDataSet = "/data/vandrel.zip";
-// The per-user store root becomes /store/vandrel, inside the IndexedDB folder.
+// The per-user store root becomes /store/vandrel, inside the IndexedDB folder,
+// and so does the settings file's folder: /store/vandrel/vandrel.ini.
 constexpr const char* kStoreHome = "/store";
 
 struct RunningGame {
     std::unique_ptr<Store> store;
     std::unique_ptr<Backend> backend;
+    // The player's settings and sound keys, before the game that uses them.
+    Settings settings;
+    std::unique_ptr<PlayerControls> controls;
     std::unique_ptr<GameHost> host;
     // The page has been told the game runs.
     bool told = false;
@@ -75,8 +84,23 @@ void browserFrame() {
 
 } // namespace
 
+extern "C" {
+
+// The page's speaker button: the M key's switch, whatever the game shows (a
+// name being typed included). Returns whether the sound is now off.
+EMSCRIPTEN_KEEPALIVE int vandrel_page_mute() {
+    if (!running) return 0;
+    running->controls->sound().onChar('m', vandrel::tickCount());
+    return running->controls->sound().levels().mute ? 1 : 0;
+}
+
+// Whether the sound is off, for the button's look.
+EMSCRIPTEN_KEEPALIVE int vandrel_page_muted() { return running && running->controls->sound().levels().mute ? 1 : 0; }
+}
+
 int main() {
     setenv("XDG_DATA_HOME", kStoreHome, 1);
+    setenv("XDG_CONFIG_HOME", kStoreHome, 1);
     // The page's ?record: the same game, written down as it is played.
     if (WebRecording::requested()) return WebRecording::run(kDataSet);
 
@@ -93,12 +117,18 @@ int main() {
         return 1;
     }
     game->store = standardStore();
+    // The levels and mute; the screen mode is the page's, so the file's is
+    // left alone, and the page's help line says how to play.
+    game->settings.load(SettingsLocation::find("", "").file(), std::cerr);
+    game->controls = std::make_unique<PlayerControls>(game->settings, false, false);
     // A page may enter full screen only on a click or key of the player's, so
     // the game starts in the page whatever its set-up record says. The
     // loading screen is seen filling with colour: the pass runs over the
     // browser's first frames instead of before the first one.
-    game->host = std::make_unique<GameHost>(
-        HostSetup(game->backend->window(), *game->store, kDataSet).startFullScreen(false).loadInFrames());
+    game->host = std::make_unique<GameHost>(HostSetup(game->backend->window(), *game->store, kDataSet)
+                                                .startFullScreen(false)
+                                                .loadInFrames()
+                                                .playerControls(*game->controls));
     if (!game->host->program().startUp()) {
         tellPage("failed", 1, "the display could not be opened");
         return 1;

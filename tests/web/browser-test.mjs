@@ -17,6 +17,7 @@ import { GamePage, base, check, colourOf, figures, finish, fullTitle, out, short
 import { phoneTests } from './phone-test.mjs';
 import { padTests } from './pad-test.mjs';
 import { recordTests } from './record-test.mjs';
+import { settingsTests } from './settings-test.mjs';
 
 const game = await GamePage.open();
 const page = game.page;
@@ -251,4 +252,5 @@ await test('no console errors, page errors or failed requests', async () => {
 await phoneTests();
 await padTests();
 await recordTests();
+await settingsTests();
 await finish();

@@ -45,12 +45,29 @@
     toggleFullScreen();
     e.currentTarget.blur();
   });
+  // --- The speaker: sound off and on, as M does, kept in the game's settings.
+  var soundButton = document.getElementById('sound');
+  function showSound() {
+    var off = !!(window.Module && Module._vandrel_page_muted && Module._vandrel_page_muted());
+    soundButton.textContent = off ? '\u{1F507}' : '\u{1F50A}';
+    soundButton.setAttribute('aria-pressed', off ? 'true' : 'false');
+    soundButton.title = off ? page.text('soundOn') : page.text('soundOff');
+  }
+  soundButton.addEventListener('click', function (e) {
+    if (page.state === 'running' && window.Module && Module._vandrel_page_mute) Module._vandrel_page_mute();
+    showSound();
+    e.currentTarget.blur();
+  });
+  page.onGameEvent(function (event) {
+    if (event === 'started') showSound();
+  });
   document.getElementById('back').addEventListener('click', function (e) {
     pressKey(key.escape);
     e.currentTarget.blur();
   });
 
   // --- Keys, seen before the game's own key handling (capture on the window).
+  var soundKeys = { m: 1, M: 1, '-': 1, '+': 1, '=': 1 };
   var pageKeys = { ArrowLeft: 1, ArrowRight: 1, ArrowUp: 1, ArrowDown: 1, ' ': 1, PageUp: 1, PageDown: 1, Home: 1, End: 1 };
   window.addEventListener('keydown', function (e) {
     if (e.key === 'Enter' && e.altKey) {
@@ -63,6 +80,13 @@
     }
     // The arrow keys scroll the landscape, not the page.
     if (page.state === 'running' && pageKeys[e.key]) e.preventDefault();
+    // The sound keys: the game's canvas gets no typed text (its key handling
+    // takes the keys' defaults), so the page passes them on; a name being
+    // typed keeps them as letters.
+    if (soundKeys[e.key] && !naming && !e.altKey && !e.ctrlKey && !e.metaKey) {
+      typeText(e.key);
+      showSound();
+    }
   }, true);
 
   // --- No menus, selections, zoom or scrolling of the page: a long press,

@@ -23,6 +23,8 @@
       turn: 'Bitte dreh dein Ger\u00e4t quer: Vandrel wird im Querformat gespielt.',
       back: 'Zur\u00fcck',
       fullscreen: 'Vollbild',
+      soundOff: 'Ton aus (M)',
+      soundOn: 'Ton an (M)',
       mouse: 'Zielen: Maus \u00b7 Schie\u00dfen: linke Taste \u00b7 Nachladen: rechte Taste \u00b7 ' +
         'Landschaft schieben: Pfeiltasten \u00b7 Zur\u00fcck: Esc \u00b7 Vollbild: Alt+Enter',
       touch: 'Tippen: schie\u00dfen \u00b7 Tippen aufs Magazin oder mit zwei Fingern: nachladen \u00b7 ' +
@@ -43,6 +45,8 @@
       turn: 'Please turn your device sideways: Vandrel is played in landscape.',
       back: 'Back',
       fullscreen: 'Full screen',
+      soundOff: 'Sound off (M)',
+      soundOn: 'Sound on (M)',
       mouse: 'Aim: mouse \u00b7 Shoot: left button \u00b7 Reload: right button \u00b7 ' +
         'Scroll the landscape: arrow keys \u00b7 Back: Esc \u00b7 Full screen: Alt+Enter',
       touch: 'Tap: shoot \u00b7 Tap the magazine or tap with two fingers: reload \u00b7 ' +

@@ -1,0 +1,44 @@
+// The player's settings in the browser: the level keys and the speaker button
+// beside "Vollbild" are written to /store/vandrel/vandrel.ini in IndexedDB at
+// once, and a reload of the page starts muted at the level left.
+import { GamePage, base, browser, check, sleep, test } from './harness.mjs';
+
+export async function settingsTests() {
+  const context = await browser.createBrowserContext();
+  const game = await GamePage.open(context);
+  const page = game.page;
+  const url = `${base}/short/`;
+  const settings = async () => {
+    await game.waitForStore();
+    const files = await page.evaluate(() => Module.storedFiles());
+    return files['/store/vandrel/vandrel.ini'] || '';
+  };
+
+  await test('a level and the mute are kept across a reload', async () => {
+    await game.loadToTitle(url);
+    check(await page.evaluate(() => !document.getElementById('sound').hidden), 'no speaker button');
+    // The keys go to the game's canvas, as after a click on the page.
+    await page.bringToFront();
+    await page.focus('#canvas');
+    await page.keyboard.type('--');
+    await page.click('#sound');
+    await sleep(200);
+    let text = await settings();
+    check(/^master_volume = 80$/m.test(text) && /^mute = yes$/m.test(text), `the settings file holds: ${text}`);
+    check(await page.evaluate(() => document.getElementById('sound').getAttribute('aria-pressed')) === 'true',
+      'the speaker does not show the sound off');
+
+    await game.loadToTitle(url, { reload: true });
+    await page.focus('#canvas');
+    check(await page.evaluate(() => Module._vandrel_page_muted()) === 1, 'the reloaded game is not muted');
+    check(await page.evaluate(() => document.getElementById('sound').getAttribute('aria-pressed')) === 'true',
+      'the speaker after the reload does not show the sound off');
+    // One step up from the level kept, which also brings the sound back.
+    await page.keyboard.type('+');
+    await sleep(200);
+    text = await settings();
+    check(/^master_volume = 90$/m.test(text) && /^mute = no$/m.test(text), `after the reload and +: ${text}`);
+    return 'level 80 and mute kept, then 90 and sound on';
+  });
+  await context.close();
+}
