@@ -177,7 +177,16 @@ export async function phoneTests() {
     check(s.x === 0 && s.y === 0 && s.scale === 1, `page at ${s.x}, ${s.y}, zoom ${s.scale}`);
     check(s.selected === '', `selected "${s.selected}"`);
     check(s.menus.every((refused) => refused), `context menus ${JSON.stringify(s.menus)}`);
-    return `${s.menus.length} long press menus refused`;
+    // Chromium's emulation opens no menu on a long press; the one a phone
+    // would open, over the picture and over the help, is refused.
+    const refused = await page.evaluate(() => ['canvas', 'help', 'stage'].map((id) => {
+      const menu = new MouseEvent('contextmenu', { bubbles: true, cancelable: true });
+      document.getElementById(id).dispatchEvent(menu);
+      return menu.defaultPrevented;
+    }));
+    check(refused.every(Boolean), `menus refused over canvas, help, stage: ${refused}`);
+    const unselectable = await page.evaluate(() => getComputedStyle(document.getElementById('help')).userSelect);
+    check(unselectable === 'none', `the help line's text is selectable (${unselectable})`);
   });
 
   await test('phone: "Zurück" is the game\'s Escape: the round ends in the table', async () => {
