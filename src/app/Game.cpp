@@ -154,6 +154,10 @@ bool Game::frameTick() {
         session_.highScores.done = false;
         state_ = GameState::Title;
     }
+    // The input devices hear what the screen asks of them: a name to type, a
+    // magazine to tap.
+    window_->setTextEntry(typingName());
+    window_->setMagazineArea(state_ == GameState::InPlay ? session_.magazineArea() : Rect{});
 
     VideoSurface* target = display_.backBuffer();
     Rect clip = client;

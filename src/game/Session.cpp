@@ -173,6 +173,15 @@ void Session::drawHud(VideoSurface* target, const Rect& clip) {
     }
 }
 
+Rect Session::magazineArea() const {
+    // The cartridges as drawHud lays them out; an empty magazine setting
+    // still leaves one cartridge's place to tap.
+    const int64_t cartridges = std::max<int64_t>(1, setup.magazineSize);
+    const int64_t left = int64_t{setup.screenWidth} - 25 * (cartridges - 1) - 45;
+    return Rect{static_cast<int32_t>(std::max<int64_t>(0, left)), setup.screenHeight - 60, setup.screenWidth,
+                setup.screenHeight};
+}
+
 void Session::drawCursor(VideoSurface* target, const Rect& clip, int32_t x, int32_t y, VideoDevice* device) {
     cursorImage.blit(target, clip, x - cursorImage.width() / 2, y - cursorImage.height() / 2, true, 100.0f);
     lastTarget = target;

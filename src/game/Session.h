@@ -45,6 +45,9 @@ public:
     void drawCredits(VideoSurface* target, const Rect& clip);
     // The head-up display; also counts the round clock down.
     void drawHud(VideoSurface* target, const Rect& clip);
+    // Where drawHud puts a full magazine's cartridges, out to the frame's
+    // bottom-right corner: a tap there reloads.
+    Rect magazineArea() const;
     // The cross-hair centred on (x, y); remembers target, device and clip for snapshot().
     void drawCursor(VideoSurface* target, const Rect& clip, int32_t x, int32_t y, VideoDevice* device);
 

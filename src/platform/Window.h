@@ -43,6 +43,15 @@ public:
     }
     int32_t cursorCount() const { return cursorCount_; }
 
+    // What the game's screen asks of the input devices, told by the game as it
+    // changes. A name being typed into the high-score table: text input with
+    // the on-screen keyboard, the pad's letter wheel. The magazine's rectangle
+    // in frame pixels while a round runs, empty otherwise: a tap there reloads,
+    // and the pad's B reloads in a round and is Escape outside one. Backends
+    // without such devices keep the defaults, which ignore both.
+    virtual void setTextEntry(bool active) { (void)active; }
+    virtual void setMagazineArea(const Rect& area) { (void)area; }
+
 protected:
     virtual void applyCursor(bool visible) = 0;
 

@@ -28,6 +28,8 @@ public:
     void setFullScreen(bool fullScreen) override { inner_.setFullScreen(fullScreen); }
     void setClientSize(int32_t width, int32_t height) override { inner_.setClientSize(width, height); }
     void show() override { inner_.show(); }
+    void setTextEntry(bool active) override { inner_.setTextEntry(active); }
+    void setMagazineArea(const Rect& area) override { inner_.setMagazineArea(area); }
     void destroy() override { inner_.destroy(); }
     bool isDestroyed() const override { return inner_.isDestroyed(); }
 

@@ -207,5 +207,22 @@ TEST_F(SdlInputTest, ThePointerLeavingAndTheCloseButtonAreMessages) {
     EXPECT_EQ(m[0].message, msg::Close);
 }
 
+TEST_F(SdlInputTest, TheMaximiseBoxAsksForFullScreenOnlyFromAWindow) {
+    SDL_Event e{};
+    e.type = SDL_WINDOWEVENT;
+    e.window.windowID = ourWindow;
+    e.window.event = SDL_WINDOWEVENT_MAXIMIZED;
+    auto m = feed(e);
+    ASSERT_EQ(m.size(), 2u);
+    EXPECT_EQ(m[0].message, msg::Activate);
+    EXPECT_EQ(m[1].message, msg::SysCommand);
+    EXPECT_EQ(m[1].wParam, sc::Maximize);
+    // A window manager that reports full screen as maximised too.
+    view.fullScreen = true;
+    m = feed(e);
+    ASSERT_EQ(m.size(), 1u);
+    EXPECT_EQ(m[0].message, msg::Activate);
+}
+
 } // namespace
 } // namespace vandrel

@@ -140,6 +140,18 @@ TEST_F(SdlWindowTest, PointerPositionsOutsideTheFrameArriveAtItsEdges) {
     EXPECT_EQ(pointParamY(m[2].lParam), 0);
 }
 
+TEST_F(SdlWindowTest, TheWindowHasAMaximiseBoxButKeepsItsSize) {
+    window->setClientSize(640, 480);
+    SDL_Window* sdl = SDL_GetWindowFromID(window->windowId());
+    ASSERT_NE(sdl, nullptr);
+    EXPECT_NE(SDL_GetWindowFlags(sdl) & SDL_WINDOW_RESIZABLE, 0u) << "only a resizable window gets the box";
+    int minW = 0, minH = 0, maxW = 0, maxH = 0;
+    SDL_GetWindowMinimumSize(sdl, &minW, &minH);
+    SDL_GetWindowMaximumSize(sdl, &maxW, &maxH);
+    EXPECT_EQ(minW, maxW);
+    EXPECT_EQ(minH, maxH);
+}
+
 TEST(SdlWindowScaleTest, AWindowAtScaleTwoShowsTheGameItsOwnSizeAndHalvesPositions) {
     std::string error;
     ScreenOptions options;

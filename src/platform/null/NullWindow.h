@@ -42,6 +42,8 @@ public:
     bool setVideoMode(bool fullScreen, int32_t width, int32_t height) override;
     bool showFrame(const VideoSurface& frame) override;
     void clientSize(int32_t& width, int32_t& height) const override;
+    void setTextEntry(bool active) override { textEntry_ = active; }
+    void setMagazineArea(const Rect& area) override { magazineArea_ = area; }
 
     // What a test inspects.
     bool isFullScreen() const { return fullScreen_; }
@@ -50,6 +52,9 @@ public:
     const ShownFrame& lastFrame() const { return lastFrame_; }
     uint32_t framesShown() const { return framesShown_; }
     bool videoFullScreen() const { return videoFullScreen_; }
+    // What the game last told of its screen.
+    bool textEntry() const { return textEntry_; }
+    Rect magazineArea() const { return magazineArea_; }
     // Makes the client rectangle unreadable, as for a window that is gone.
     void failClientRect(bool fail) { failClientRect_ = fail; }
 
@@ -65,6 +70,8 @@ private:
     bool destroyed_ = false;
     bool cursorVisible_ = true;
     bool failClientRect_ = false;
+    bool textEntry_ = false;
+    Rect magazineArea_;
     uint32_t framesShown_ = 0;
     ShownFrame lastFrame_;
 };

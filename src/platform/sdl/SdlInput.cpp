@@ -82,17 +82,23 @@ void SdlInput::translate(const SDL_Event& e, const InputView& view, MessageQueue
     switch (e.type) {
     case SDL_QUIT: out.post(msg::Close); break;
     case SDL_WINDOWEVENT:
-        if (e.window.windowID == view.windowId) translateWindowEvent(e.window.event, out);
+        if (e.window.windowID == view.windowId) translateWindowEvent(e.window.event, view, out);
         break;
     case SDL_MOUSEMOTION: {
+        // SDL's mouse made from a touch: the touch itself is handled below.
+        if (e.motion.which == SDL_TOUCH_MOUSEID) break;
         uint64_t keys = 0;
         if (e.motion.state & SDL_BUTTON_LMASK) keys |= leftButtonFlag;
         if (e.motion.state & SDL_BUTTON_RMASK) keys |= rightButtonFlag;
-        out.post(msg::MouseMove, keys, framePoint(view, e.motion.x, e.motion.y));
+        const FramePoint p = pointerToFrame(view.shape, e.motion.x, e.motion.y);
+        out.post(msg::MouseMove, keys, makePointParam(p.x, p.y));
+        pad_.pointerMoved(p);
+        touch_.pointerMovedElsewhere();
         break;
     }
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
+        if (e.button.which == SDL_TOUCH_MOUSEID) break;
         const bool down = e.type == SDL_MOUSEBUTTONDOWN;
         const int64_t at = framePoint(view, e.button.x, e.button.y);
         if (e.button.button == SDL_BUTTON_LEFT) out.post(down ? msg::LButtonDown : msg::LButtonUp, leftButtonFlag, at);
@@ -102,6 +108,9 @@ void SdlInput::translate(const SDL_Event& e, const InputView& view, MessageQueue
     }
     case SDL_KEYDOWN:
     case SDL_KEYUP: translateKey(e, out); break;
+    case SDL_FINGERDOWN:
+    case SDL_FINGERMOTION:
+    case SDL_FINGERUP: translateFinger(e, view, out); break;
     case SDL_TEXTINPUT: {
         if (view.modState & KMOD_ALT) break;
         size_t i = 0;
@@ -138,7 +147,33 @@ void SdlInput::translateKey(const SDL_Event& e, MessageQueue& out) {
     }
 }
 
-void SdlInput::translateWindowEvent(uint8_t event, MessageQueue& out) {
+void SdlInput::translateFinger(const SDL_Event& e, const InputView& view, MessageQueue& out) {
+    // SDL's touches made from the mouse: the mouse itself is handled above.
+    if (e.tfinger.touchId == SDL_MOUSE_TOUCHID) return;
+    // Positions come as shares of the window.
+    const double x = static_cast<double>(e.tfinger.x) * view.shape.windowWidth;
+    const double y = static_cast<double>(e.tfinger.y) * view.shape.windowHeight;
+    const TouchLayout layout{view.shape, view.magazine};
+    const bool aimed = touch_.aimed();
+    const FramePoint before = touch_.pointer();
+    if (e.type == SDL_FINGERDOWN) touch_.fingerDown(e.tfinger.fingerId, x, y, layout, out);
+    if (e.type == SDL_FINGERMOTION) touch_.fingerMove(e.tfinger.fingerId, x, y, layout, out);
+    if (e.type == SDL_FINGERUP) touch_.fingerUp(e.tfinger.fingerId, x, y, layout, out);
+    if (touch_.aimed() && (!aimed || !(touch_.pointer() == before))) pad_.pointerMoved(touch_.pointer());
+}
+
+void SdlInput::padTick(const PadState& pads, double seconds, const InputView& view, MessageQueue& out) {
+    PadScreen screen;
+    screen.frameWidth = view.shape.frameWidth;
+    screen.frameHeight = view.shape.frameHeight;
+    screen.inRound = view.magazine.width() > 0 && view.magazine.height() > 0;
+    screen.textEntry = view.textEntry;
+    const FramePoint before = pad_.pointer();
+    pad_.update(pads, seconds, screen, out);
+    if (!(pad_.pointer() == before)) touch_.pointerMovedElsewhere();
+}
+
+void SdlInput::translateWindowEvent(uint8_t event, const InputView& view, MessageQueue& out) {
     switch (event) {
     case SDL_WINDOWEVENT_CLOSE: out.post(msg::Close); break;
     // On X11 a minimise comes as HIDDEN and MINIMIZED, then the focus goes:
@@ -158,9 +193,16 @@ void SdlInput::translateWindowEvent(uint8_t event, MessageQueue& out) {
         postActivation(activeFlag, out);
         break;
     case SDL_WINDOWEVENT_RESTORED:
+        minimised_ = false;
+        postActivation(activeFlag, out);
+        break;
+    // The window's maximise box (or a double click on its title) asks for the
+    // game at the desktop's size: the game's full screen, as its window
+    // procedure switches to on the maximise command.
     case SDL_WINDOWEVENT_MAXIMIZED:
         minimised_ = false;
         postActivation(activeFlag, out);
+        if (!view.fullScreen) out.post(msg::SysCommand, sc::Maximize);
         break;
     case SDL_WINDOWEVENT_FOCUS_GAINED: postActivation(activeFlag, out); break;
     // Losing the focus alone keeps the frames running.

@@ -1,11 +1,15 @@
 // How SDL's events become the game's window messages: keys with Windows key
-// codes, the pointer in frame pixels, typed characters and the window's
-// activation. Nothing here calls SDL: what the translation needs to know of
-// the window comes in with each event, so tests feed it events without a
-// video driver.
+// codes, the pointer in frame pixels, typed characters, the window's
+// activation, and touches and pads as a mouse and keys would give them.
+// Nothing here calls SDL: what the translation needs to know of the window
+// comes in with each event, so tests feed it events without a video driver.
+// Whichever device moved last owns the cross-hair.
 #pragma once
 #include "platform/MessageQueue.h"
+#include "platform/PadInput.h"
 #include "platform/Presentation.h"
+#include "platform/Rect.h"
+#include "platform/TouchInput.h"
 
 #include <cstdint>
 
@@ -21,6 +25,11 @@ struct InputView {
     PresentationShape shape;
     // SDL's keyboard modifiers at the time (SDL_GetModState()).
     uint16_t modState = 0;
+    // The window covers the desktop: a maximise has nothing left to switch.
+    bool fullScreen = false;
+    // What the game told of its screen (Window::setTextEntry, setMagazineArea).
+    bool textEntry = false;
+    Rect magazine;
 };
 
 class SdlInput {
@@ -29,18 +38,25 @@ public:
     // hears of post nothing.
     void translate(const SDL_Event& e, const InputView& view, MessageQueue& out);
 
+    // The pads' state, seconds after the last call: the stick's cross-hair
+    // moves by that time, buttons pressed or let go since become messages.
+    void padTick(const PadState& pads, double seconds, const InputView& view, MessageQueue& out);
+
     // Whether the window is minimised or hidden, as its events told.
     bool stopped() const { return minimised_ || hidden_; }
 
 private:
-    void translateWindowEvent(uint8_t event, MessageQueue& out);
+    void translateWindowEvent(uint8_t event, const InputView& view, MessageQueue& out);
     void translateKey(const SDL_Event& e, MessageQueue& out);
+    void translateFinger(const SDL_Event& e, const InputView& view, MessageQueue& out);
     // Activate with the minimised flag while the window is minimised or hidden,
     // whatever the focus does meanwhile.
     void postActivation(uint64_t state, MessageQueue& out) const;
 
     bool minimised_ = false;
     bool hidden_ = false;
+    TouchInput touch_;
+    PadInput pad_;
 };
 
 } // namespace vandrel

@@ -44,8 +44,11 @@ uint32_t sdlFormatOf(const PixelFormat& f) {
 void registerWindowClass() {
     static bool registered = false;
     if (registered) return;
+    // Only the large icon is named: SDL loads a named small one at the large
+    // size, which the title bar then shrinks. Without it Windows takes the
+    // group's own 16-pixel image for the class's small icon.
     SDL_SetHint(SDL_HINT_WINDOWS_INTRESOURCE_ICON, "103");
-    SDL_SetHint(SDL_HINT_WINDOWS_INTRESOURCE_ICON_SMALL, "103");
+    SDL_SetHint(SDL_HINT_WINDOWS_INTRESOURCE_ICON_SMALL, "");
     registered = SDL_RegisterApp("MainWClass", 0, nullptr) == 0;
 }
 #endif
@@ -78,9 +81,14 @@ std::unique_ptr<SdlWindow> SdlWindow::create(std::string& error, const ScreenOpt
     }
     std::unique_ptr<SdlWindow> w(new SdlWindow());
     w->options_ = options;
-    // High-density screens draw with real pixels; sizes stay in points.
-    w->window_.reset(SDL_CreateWindow("Vandrel", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 640, 480,
-                                      SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI));
+    // High-density screens draw with real pixels; sizes stay in points. The
+    // window has a maximise box, which switches to full screen; its border
+    // cannot resize it (setClientSize). In a browser the page sizes the canvas.
+    uint32_t flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
+#ifndef __EMSCRIPTEN__
+    flags |= SDL_WINDOW_RESIZABLE;
+#endif
+    w->window_.reset(SDL_CreateWindow("Vandrel", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 640, 480, flags));
     if (!w->window_) {
         error = SDL_GetError();
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -97,7 +105,10 @@ std::unique_ptr<SdlWindow> SdlWindow::create(std::string& error, const ScreenOpt
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return nullptr;
     }
-    SDL_StartTextInput();
+    // Typed characters matter only to a name; SDL starts with text input on.
+    SDL_StopTextInput();
+    // Without pads the game plays on with mouse, keys and touch.
+    if (w->pads_.start()) w->lastPadTick_ = SDL_GetPerformanceCounter();
     installSdlMessageBoxes();
     return w;
 }
@@ -117,6 +128,24 @@ void SdlWindow::destroy() {
 void SdlWindow::pumpEvents() {
     SDL_Event e;
     while (SDL_PollEvent(&e)) translate(e);
+    tickPads();
+}
+
+void SdlWindow::tickPads() {
+    if (!window_ || lastPadTick_ == 0) return;
+    const uint64_t now = SDL_GetPerformanceCounter();
+    const double seconds = static_cast<double>(now - lastPadTick_) / static_cast<double>(SDL_GetPerformanceFrequency());
+    lastPadTick_ = now;
+    input_.padTick(pads_.state(), seconds, inputView(), queue());
+}
+
+void SdlWindow::setTextEntry(bool active) {
+    if (active == textEntry_) return;
+    textEntry_ = active;
+    if (active)
+        SDL_StartTextInput();
+    else
+        SDL_StopTextInput();
 }
 
 void SdlWindow::waitEvents(uint32_t timeoutMs) {
@@ -128,7 +157,7 @@ void SdlWindow::waitEvents(uint32_t timeoutMs) {
 }
 
 void SdlWindow::translate(const SDL_Event& e) {
-    if (!window_) return;
+    if (!window_ || pads_.handle(e)) return;
     input_.translate(e, inputView(), queue());
 }
 
@@ -138,6 +167,9 @@ InputView SdlWindow::inputView() const {
     Rect client;
     if (clientRect(client)) v.shape = shape(client.width(), client.height());
     v.modState = static_cast<uint16_t>(SDL_GetModState());
+    v.fullScreen = fullScreen_;
+    v.textEntry = textEntry_;
+    v.magazine = magazine_;
     return v;
 }
 
@@ -199,6 +231,8 @@ void SdlWindow::clientSize(int32_t& width, int32_t& height) const {
 void SdlWindow::setFullScreen(bool fullScreen) {
     if (!window_) return;
     fullScreen_ = fullScreen;
+    // Maximised, the way back from full screen would be the maximised window.
+    if (fullScreen && (SDL_GetWindowFlags(window_.get()) & SDL_WINDOW_MAXIMIZED) != 0) SDL_RestoreWindow(window_.get());
     SDL_SetWindowFullscreen(window_.get(), fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
 }
 

@@ -7,6 +7,7 @@
 #include "platform/Presentation.h"
 #include "platform/Window.h"
 #include "platform/sdl/SdlInput.h"
+#include "platform/sdl/SdlPads.h"
 
 #include <memory>
 #include <string>
@@ -51,6 +52,10 @@ public:
     bool showFrame(const VideoSurface& frame) override;
     void clientSize(int32_t& width, int32_t& height) const override;
 
+    // Text input (and a touch screen's keyboard) only while a name is typed.
+    void setTextEntry(bool active) override;
+    void setMagazineArea(const Rect& area) override { magazine_ = area; }
+
     // SDL's number for this window, as its window events carry it.
     uint32_t windowId() const;
 
@@ -60,6 +65,8 @@ protected:
 private:
     SdlWindow() = default;
     void translate(const SDL_Event& e);
+    // The pads' state since the last call becomes messages.
+    void tickPads();
     InputView inputView() const;
     PresentationShape shape(int32_t frameWidth, int32_t frameHeight) const;
     int32_t fittingScale(int32_t width, int32_t height) const;
@@ -79,6 +86,10 @@ private:
     int32_t outerWidth_ = 0;
     int32_t outerHeight_ = 0;
     SdlInput input_;
+    SdlPads pads_;
+    uint64_t lastPadTick_ = 0;
+    bool textEntry_ = false;
+    Rect magazine_;
 };
 
 // Shows the game's message boxes with SDL (installed by the backend).
