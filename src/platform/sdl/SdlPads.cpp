@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
 
 namespace vandrel {
 namespace {
@@ -60,11 +62,24 @@ bool SdlPads::start() {
     return started_;
 }
 
-int SdlPads::addMappings(const std::string& path) {
+int SdlPads::addMappings(const std::filesystem::path& file) {
+    // SDL's own database file is about half a megabyte.
+    constexpr std::uintmax_t largest = 8u << 20;
     std::error_code ec;
-    if (path.empty() || !std::filesystem::is_regular_file(path, ec)) return 0;
-    const int added = SDL_GameControllerAddMappingsFromFile(path.c_str());
-    if (added < 0) SDL_Log("pad mappings in %s not read: %s", path.c_str(), SDL_GetError());
+    if (file.empty() || !std::filesystem::is_regular_file(file, ec)) return 0;
+    const std::uintmax_t size = std::filesystem::file_size(file, ec);
+    std::string text;
+    if (!ec && size <= largest) {
+        // Read here rather than by SDL, so a name in any script opens on Windows too.
+        std::ifstream in(file, std::ios::binary);
+        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        if (!in && !in.eof()) text.clear();
+    }
+    const int added =
+        text.empty()
+            ? -1
+            : SDL_GameControllerAddMappingsFromRW(SDL_RWFromConstMem(text.data(), static_cast<int>(text.size())), 1);
+    if (added < 0) SDL_Log("pad mappings not read from %s", file.filename().string().c_str());
     return added;
 }
 

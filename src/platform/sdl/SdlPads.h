@@ -7,7 +7,7 @@
 #include "platform/PadInput.h"
 
 #include <cstdint>
-#include <string>
+#include <filesystem>
 #include <vector>
 
 struct _SDL_GameController;
@@ -26,8 +26,9 @@ public:
     bool start();
     // Adds the mappings of an SDL game controller database file (one
     // "GUID,name,mapping" a line), when it exists; the number added, -1 when
-    // the file is there but cannot be read. Before the first events are taken.
-    static int addMappings(const std::string& path);
+    // the file is there but cannot be read or is too large to be one. Before
+    // the first events are taken, so the pads present then use them.
+    static int addMappings(const std::filesystem::path& file);
 
     // Takes a pad's event (added, removed, buttons, axes); false for any other.
     bool handle(const SDL_Event& e);

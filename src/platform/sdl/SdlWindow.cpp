@@ -4,6 +4,7 @@
 #include "platform/GameIcon.h"
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
+#include "platform/SettingsLocation.h"
 #include "platform/VideoSurface.h"
 
 #include <SDL.h>
@@ -107,8 +108,14 @@ std::unique_ptr<SdlWindow> SdlWindow::create(std::string& error, const ScreenOpt
     }
     // Typed characters matter only to a name; SDL starts with text input on.
     SDL_StopTextInput();
-    // Without pads the game plays on with mouse, keys and touch.
-    if (w->pads_.start()) w->lastPadTick_ = SDL_GetPerformanceCounter();
+    // Without pads the game plays on with mouse, keys and touch. Mappings of
+    // pads SDL does not know yet may wait in the settings folder; SDL reads
+    // SDL_GAMECONTROLLERCONFIG itself.
+    if (w->pads_.start()) {
+        if (const auto folder = SettingsLocation::userFolder(); !folder.empty())
+            (void)SdlPads::addMappings(folder / "gamecontrollerdb.txt"); // a bad file is logged; pads work on
+        w->lastPadTick_ = SDL_GetPerformanceCounter();
+    }
     installSdlMessageBoxes();
     return w;
 }

@@ -1,0 +1,210 @@
+// A pad made with SDL's virtual joysticks, opened as a game controller,
+// played through the event translation: opened when plugged in, the stick's
+// path at 30, 60 and 144 frames a second, one shot per pull, a reload, the
+// D-pad scrolling and spelling a name, Escape, and the pad pulled out in the
+// middle of a round. No real pad and no window are needed.
+#include "platform/sdl/SdlPads.h"
+#include "platform/sdl/SdlInput.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace vandrel {
+namespace {
+
+class SdlPadsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // Only the virtual pad: the machine's own devices stay out of the test.
+        SDL_SetHint(SDL_HINT_JOYSTICK_HIDAPI, "0");
+        SDL_SetHint(SDL_HINT_JOYSTICK_RAWINPUT, "0");
+        SDL_SetHint(SDL_HINT_XINPUT_ENABLED, "0");
+        SDL_SetHint(SDL_HINT_DIRECTINPUT_ENABLED, "0");
+        ASSERT_TRUE(pads.start()) << SDL_GetError();
+        view.shape = PresentationShape{640, 480, 640, 480, 640, 480, false};
+        view.magazine = Rect{370, 420, 640, 480}; // a round runs
+        pump();
+    }
+    void TearDown() override {
+        if (stick) SDL_JoystickClose(stick);
+        unplug();
+    }
+
+    void plugIn() {
+        SDL_VirtualJoystickDesc desc{};
+        desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+        desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+        desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+        desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+        desc.name = "test pad";
+        const int index = SDL_JoystickAttachVirtualEx(&desc);
+        ASSERT_GE(index, 0) << SDL_GetError();
+        stick = SDL_JoystickOpen(index);
+        ASSERT_NE(stick, nullptr) << SDL_GetError();
+        pump();
+    }
+    void unplug() {
+        for (int i = SDL_NumJoysticks() - 1; i >= 0; --i)
+            if (SDL_JoystickIsVirtual(i)) {
+                if (stick) SDL_JoystickClose(stick);
+                stick = nullptr;
+                SDL_JoystickDetachVirtual(i);
+            }
+        pump();
+    }
+    // SDL's events to the pads, as the window's pump hands them over.
+    void pump() {
+        SDL_Event e;
+        while (SDL_PollEvent(&e)) pads.handle(e);
+    }
+    void axis(SDL_GameControllerAxis a, Sint16 v) {
+        SDL_JoystickSetVirtualAxis(stick, a, v);
+        pump();
+    }
+    // A trigger pulled by a share of its travel; a virtual pad's triggers,
+    // as a pad's, are full-range axes that rest at their lowest value.
+    void trigger(SDL_GameControllerAxis a, double share) { axis(a, static_cast<Sint16>(share * 65535.0 - 32768.0)); }
+    void button(SDL_GameControllerButton b, bool down) {
+        SDL_JoystickSetVirtualButton(stick, b, down ? 1 : 0);
+        pump();
+    }
+    std::vector<Message> tick(double seconds = 1.0 / 60) {
+        input.padTick(pads.state(), seconds, view, queue);
+        std::vector<Message> out;
+        Message m;
+        while (queue.take(m)) out.push_back(m);
+        return out;
+    }
+    static int count(const std::vector<Message>& m, uint32_t kind, uint64_t wParam = ~0ull) {
+        int n = 0;
+        for (const Message& x : m) n += x.message == kind && (wParam == ~0ull || x.wParam == wParam);
+        return n;
+    }
+    std::vector<Message> tap(SDL_GameControllerButton b) {
+        button(b, true);
+        std::vector<Message> m = tick();
+        button(b, false);
+        for (const Message& x : tick()) m.push_back(x);
+        return m;
+    }
+
+    SdlPads pads;
+    SdlInput input;
+    InputView view;
+    MessageQueue queue;
+    SDL_Joystick* stick = nullptr;
+};
+
+TEST_F(SdlPadsTest, APluggedInPadIsOpenedAndItsStickAimsTheSameAtAnyFrameRate) {
+    plugIn();
+    ASSERT_EQ(pads.count(), 1u) << "the virtual pad was not opened as a game controller";
+    EXPECT_TRUE(tick().empty()) << "plugged in, not yet used";
+    std::vector<int32_t> ends;
+    for (int hz : {30, 60, 144}) {
+        // The mouse puts the cross-hair at the left; the stick goes on from there.
+        SDL_Event e{};
+        e.type = SDL_MOUSEMOTION;
+        e.motion.x = 10;
+        e.motion.y = 240;
+        input.translate(e, view, queue);
+        queue.clear();
+        axis(SDL_CONTROLLER_AXIS_LEFTX, 16000);
+        int32_t x = 10;
+        for (int i = 0; i < hz; ++i)
+            for (const Message& m : tick(1.0 / hz))
+                if (m.message == msg::MouseMove) x = pointParamX(m.lParam);
+        axis(SDL_CONTROLLER_AXIS_LEFTX, 0);
+        ends.push_back(x);
+    }
+    EXPECT_GT(ends[0], 100);
+    EXPECT_NEAR(ends[1], ends[0], 1);
+    EXPECT_NEAR(ends[2], ends[0], 1);
+}
+
+TEST_F(SdlPadsTest, TheTriggerShootsOncePerPullAndTheLeftOneReloads) {
+    plugIn();
+    int shots = 0;
+    for (double v : {0.3, 0.6, 0.4, 1.0, 0.1, 0.9}) {
+        trigger(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, v);
+        shots += count(tick(), msg::LButtonDown);
+    }
+    EXPECT_EQ(shots, 2);
+    trigger(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 0);
+    tick();
+    trigger(SDL_CONTROLLER_AXIS_TRIGGERLEFT, 1);
+    EXPECT_EQ(count(tick(), msg::RButtonDown), 1);
+    trigger(SDL_CONTROLLER_AXIS_TRIGGERLEFT, 0);
+    EXPECT_EQ(count(tick(), msg::RButtonUp), 1);
+}
+
+TEST_F(SdlPadsTest, TheDPadScrollsAndSpellsANameAndBackIsEscape) {
+    plugIn();
+    button(SDL_CONTROLLER_BUTTON_DPAD_LEFT, true);
+    EXPECT_EQ(count(tick(), msg::KeyDown, vk::Left), 1);
+    button(SDL_CONTROLLER_BUTTON_DPAD_LEFT, false);
+    EXPECT_EQ(count(tick(), msg::KeyUp, vk::Left), 1);
+
+    // The table asks for a name: "AB", then Enter.
+    view.magazine = Rect{};
+    view.textEntry = true;
+    std::string typed;
+    auto type = [&](const std::vector<Message>& m) {
+        for (const Message& x : m)
+            if (x.message == msg::Char) typed += x.wParam == 8 ? '<' : static_cast<char>(x.wParam);
+    };
+    type(tap(SDL_CONTROLLER_BUTTON_DPAD_UP));
+    type(tap(SDL_CONTROLLER_BUTTON_DPAD_RIGHT));
+    type(tap(SDL_CONTROLLER_BUTTON_DPAD_UP));
+    type(tap(SDL_CONTROLLER_BUTTON_DPAD_UP));
+    type(tap(SDL_CONTROLLER_BUTTON_START));
+    EXPECT_EQ(typed, "AA<B\r") << "B replaces the A shown in its place";
+
+    view.textEntry = false;
+    for (SDL_GameControllerButton b : {SDL_CONTROLLER_BUTTON_BACK, SDL_CONTROLLER_BUTTON_B})
+        EXPECT_EQ(count(tap(b), msg::KeyDown, vk::Escape), 1) << "between rounds";
+}
+
+TEST_F(SdlPadsTest, APadPulledOutMidRoundLetsGoOfWhatItHeld) {
+    plugIn();
+    trigger(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 1);
+    button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT, true);
+    auto m = tick();
+    EXPECT_EQ(count(m, msg::LButtonDown), 1);
+    EXPECT_EQ(count(m, msg::KeyDown, vk::Right), 1);
+    unplug();
+    EXPECT_EQ(pads.count(), 0u);
+    m = tick();
+    EXPECT_EQ(count(m, msg::LButtonUp), 1);
+    EXPECT_EQ(count(m, msg::KeyUp, vk::Right), 1) << "the landscape stops scrolling";
+    EXPECT_TRUE(tick().empty());
+    // Plugged in again, it plays again.
+    plugIn();
+    EXPECT_EQ(pads.count(), 1u);
+    button(SDL_CONTROLLER_BUTTON_X, true);
+    EXPECT_EQ(count(tick(), msg::RButtonDown), 1);
+}
+
+TEST_F(SdlPadsTest, MappingsComeFromAFileWhenThereIsOne) {
+    const auto dir = std::filesystem::temp_directory_path() / ("vandrel-pads-" + std::to_string(SDL_GetTicks()));
+    std::filesystem::create_directories(dir);
+    EXPECT_EQ(SdlPads::addMappings(dir / "gamecontrollerdb.txt"), 0) << "no file, nothing added";
+    {
+        std::ofstream out(dir / "gamecontrollerdb.txt");
+        out << "# a pad of our own\n"
+               "03000000aaaa0000bbbb000000000000,Vandrel Test Pad,a:b0,b:b1,x:b2,y:b3,leftx:a0,lefty:a1,"
+               "platform:Linux,\n"
+               "03000000aaaa0000bbbb000000000000,Vandrel Test Pad,a:b0,b:b1,x:b2,y:b3,leftx:a0,lefty:a1,"
+               "platform:Windows,\n";
+    }
+    EXPECT_EQ(SdlPads::addMappings(dir / "gamecontrollerdb.txt"), 1) << "the line for this system";
+    std::filesystem::remove_all(dir);
+}
+
+} // namespace
+} // namespace vandrel
