@@ -152,6 +152,23 @@ TEST_F(GameTest, ALeftClickOnTheClosingScreenEndsTheProgram) {
     EXPECT_EQ(code, 0);
 }
 
+TEST_F(GameTest, TheWindowKnowsTheMagazineOnlyWhileARoundRuns) {
+    ASSERT_TRUE(program.startUp());
+    run(2);
+    EXPECT_EQ(window.magazineArea(), Rect{}) << "on the title a tap anywhere starts the round";
+    post(msg::LButtonDown, 1, makePointParam(320, 240));
+    run(2);
+    ASSERT_EQ(game.state(), GameState::InPlay);
+    // Ten cartridges from x = 640 - 45 leftwards, 25 apart, 60 above the bottom;
+    // the area reaches the frame's corner.
+    EXPECT_EQ(window.magazineArea(), (Rect{640 - 45 - 9 * 25, 480 - 60, 640, 480}));
+    EXPECT_FALSE(window.textEntry());
+    key(vk::Escape);
+    run(1);
+    EXPECT_EQ(window.magazineArea(), Rect{});
+    EXPECT_FALSE(window.textEntry()) << "no score, no name to type";
+}
+
 TEST_F(GameWithoutDataTest, WithoutTheArchiveTheGameStaysStartingAndEscapeCloses) {
     ASSERT_TRUE(program.startUp()) << "only the display can stop the start";
     EXPECT_EQ(game.state(), GameState::Starting);
