@@ -12,9 +12,5 @@ foreach(tool pack assetgen)
 endforeach()
 set(VANDREL_DATASET_ZIP ${VANDREL_HOST_BUILD}/dataset/vandrel.zip CACHE INTERNAL "The game's data archive, made by the native build")
 add_custom_target(dataset)
-
-# The game's icon, drawn by the native build's icongen, goes into Vandrel.exe.
-set(VANDREL_ICON_FILE "")
-if(EXISTS ${VANDREL_HOST_BUILD}/icons/vandrel.ico)
-  set(VANDREL_ICON_FILE ${VANDREL_HOST_BUILD}/icons/vandrel.ico)
-endif()
+# The game's icon, drawn by the native build's icongen, goes into Vandrel.exe
+# (cmake/Windows.cmake).

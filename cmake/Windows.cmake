@@ -18,13 +18,19 @@ function(vandrel_windows_executable target)
   set(dir ${PROJECT_SOURCE_DIR}/src/platform/win32)
   set(VANDREL_MANIFEST ${CMAKE_CURRENT_BINARY_DIR}/Vandrel.manifest)
   configure_file(${dir}/Vandrel.manifest.in ${VANDREL_MANIFEST} @ONLY)
-  # The icon is drawn by icongen on the build machine (the native build's icons).
-  set(VANDREL_ICON_LINE "// (no icon: the native build has not drawn icons/vandrel.ico)")
-  if(VANDREL_ICON_FILE)
-    set(VANDREL_ICON_LINE "103 ICON \"${VANDREL_ICON_FILE}\"")
+  # The icon is drawn by icongen on the build machine, in the native build this
+  # one takes its tools from (VANDREL_HOST_BUILD). This runs while src/ is read,
+  # before cmake/HostTools.cmake, so the path is made here. An exe without its
+  # icon is not a finished game: a missing file stops the build.
+  set(VANDREL_ICON_FILE ${VANDREL_HOST_BUILD}/icons/vandrel.ico)
+  if(NOT EXISTS ${VANDREL_ICON_FILE})
+    message(FATAL_ERROR "Vandrel.exe needs its icon, ${VANDREL_ICON_FILE}, which the native build draws: "
+                        "cmake --build ${VANDREL_HOST_BUILD} --target icons (scripts/build-windows does it)")
   endif()
   configure_file(${dir}/Vandrel.rc.in ${CMAKE_CURRENT_BINARY_DIR}/Vandrel.rc @ONLY)
   target_sources(${target} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/Vandrel.rc)
+  # Depending on the file, a build after the icon has gone fails too (no rule
+  # makes it here), and a redrawn icon is taken in.
   set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/Vandrel.rc PROPERTIES
     OBJECT_DEPENDS "${VANDREL_MANIFEST};${VANDREL_ICON_FILE}")
   set_target_properties(${target} PROPERTIES WIN32_EXECUTABLE ON)

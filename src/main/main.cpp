@@ -36,8 +36,8 @@ namespace {
 void reportVideoFailure(const std::string& cause) {
     const std::string text =
         "Die Grafikausgabe konnte auf diesem Computer nicht gestartet werden. F\u00fcr den Betrieb des Vandrels\n"
-        "wird eine laufende Grafikoberfl\u00e4che (X11 oder Wayland) ben\u00f6tigt. Die Ursache lautet:\n" +
-        cause;
+        "wird " +
+        std::string(vandrel::graphicsRequirement()) + " ben\u00f6tigt. Die Ursache lautet:\n" + cause;
     std::fprintf(stderr, "Fehler: %s\n", text.c_str());
     vandrel::showMessageBox("Fehler", text);
 }

@@ -22,4 +22,16 @@ void showMessageBox(const std::string& caption, const std::string& text) {
 
 MessageBoxPresenter setMessageBoxPresenter(MessageBoxPresenter p) { return std::exchange(presenter(), std::move(p)); }
 
+const char* graphicsRequirement() {
+#if defined(_WIN32)
+    // A window of the desktop (user32 and GDI), drawn into with Direct3D or,
+    // where no driver offers it, with GDI alone.
+    return "ein Windows-Desktop mit einem funktionierenden Grafiktreiber (Direct3D oder GDI)";
+#elif defined(__EMSCRIPTEN__)
+    return "ein Browser, der in eine Zeichenfl\u00e4che (canvas) zeichnen kann";
+#else
+    return "eine laufende Grafikoberfl\u00e4che (X11 oder Wayland)";
+#endif
+}
+
 } // namespace vandrel

@@ -13,4 +13,8 @@ void showMessageBox(const std::string& caption, const std::string& text);
 // Installs a presenter and returns the previous one.
 MessageBoxPresenter setMessageBoxPresenter(MessageBoxPresenter presenter);
 
+// What the game needs on this system to open its window and draw, in German,
+// for the message shown when graphics cannot start ("... wird <this> benötigt").
+const char* graphicsRequirement();
+
 } // namespace vandrel

@@ -115,7 +115,8 @@ echo "first game: title, round, table, name, exit 0"
 # --- The table in the registry, under the key the game names. ---
 wineserver -w
 key=$(wine "$winpath" --where-scores 2>/dev/null | tr -d '\r')
-wine reg query "$key" >"$E2E_DIR/reg-query.txt" 2>&1 || fail "reg query $key failed"
+# A machine-wide table is kept in the registry's 32-bit view.
+wine reg query "$key" /reg:32 >"$E2E_DIR/reg-query.txt" 2>&1 || fail "reg query $key failed"
 grep -q 'highscore *REG_SZ' "$E2E_DIR/reg-query.txt" || fail "no REG_SZ highscore under $key"
 grep -q 'check *REG_BINARY' "$E2E_DIR/reg-query.txt" || fail "no REG_BINARY check under $key"
 wineserver -w
@@ -124,6 +125,7 @@ HKEY_LOCAL_MACHINE*) hive=$WINEPREFIX/system.reg ;;
 *) hive=$WINEPREFIX/user.reg ;;
 esac
 section="[${key#*\\}]"
+[[ $key == HKEY_LOCAL_MACHINE* ]] && section="[Software\\Wow6432Node\\${key#*\\Software\\}]"
 section=${section//\\/\\\\}
 values=$(SECTION=$section awk 'index($0, ENVIRON["SECTION"]) == 1 { on = 1; next } /^\[/ { on = 0 } on' "$hive")
 text=$(printf '%s\n' "$values" | sed -n 's/^"highscore"="\(.*\)"$/\1/p')

@@ -21,6 +21,14 @@ const wchar_t* rootName(RegistryRoot root) {
 
 HKEY rootKey(RegistryRoot root) { return root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
 
+// On 64-bit Windows the machine-wide tree has two views. A table's home is
+// the 32-bit view, where a 32-bit build keeps it too, so that every build of
+// the game on the machine shares one table; the 64-bit view is where earlier
+// builds of this game wrote, read when the 32-bit view has no such key. The
+// player's own tree is one for both. (32-bit Windows ignores the flag.)
+REGSAM viewOf(RegistryRoot root) { return root == RegistryRoot::LocalMachine ? KEY_WOW64_32KEY : 0; }
+constexpr REGSAM kEarlierView = KEY_WOW64_64KEY;
+
 // Key paths from the data set are checked part by part before the registry
 // sees them: no empty parts, no "..", no control characters, no '/'.
 bool safeKeyPath(std::string_view keyPath) {
@@ -117,6 +125,24 @@ void shareWithAllUsers(HKEY key) {
 
 constexpr REGSAM kAccess = KEY_QUERY_VALUE | KEY_SET_VALUE;
 
+// A machine-wide key an earlier build wrote in the 64-bit view, opened for
+// reading and writing; null when there is none or this player may not use it.
+HKEY openEarlierMachineKey(const std::wstring& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, kAccess | kEarlierView, &key) != ERROR_SUCCESS)
+        return nullptr;
+    return key;
+}
+
+// The values of an earlier build's key go along into a key newly made in the
+// 32-bit view, so what the caller does not write again is not lost.
+void takeOverEarlierValues(HKEY created, const std::wstring& path) {
+    HKEY earlier = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | kEarlierView, &earlier) != ERROR_SUCCESS) return;
+    RegCopyTreeW(earlier, nullptr, created);
+    RegCloseKey(earlier);
+}
+
 } // namespace
 
 std::unique_ptr<StoreKey> RegistryStore::open(std::string_view keyPath) const {
@@ -124,8 +150,11 @@ std::unique_ptr<StoreKey> RegistryStore::open(std::string_view keyPath) const {
     const std::wstring path = widen(keyPath);
     for (RegistryRoot root : {first_, RegistryRoot::CurrentUser}) {
         HKEY key = nullptr;
-        if (RegOpenKeyExW(rootKey(root), path.c_str(), 0, kAccess, &key) == ERROR_SUCCESS)
-            return std::make_unique<RegistryKey>(key, describeKey(root, path));
+        const LSTATUS status = RegOpenKeyExW(rootKey(root), path.c_str(), 0, kAccess | viewOf(root), &key);
+        if (status == ERROR_SUCCESS) return std::make_unique<RegistryKey>(key, describeKey(root, path));
+        if (root == RegistryRoot::LocalMachine && status == ERROR_FILE_NOT_FOUND)
+            if (HKEY earlier = openEarlierMachineKey(path))
+                return std::make_unique<RegistryKey>(earlier, describeKey(root, path));
         if (root == RegistryRoot::CurrentUser) break;
     }
     return nullptr;
@@ -137,15 +166,25 @@ std::unique_ptr<StoreKey> RegistryStore::create(std::string_view keyPath) const 
     for (RegistryRoot root : {first_, RegistryRoot::CurrentUser}) {
         HKEY key = nullptr;
         DWORD disposition = 0;
-        if (RegCreateKeyExW(rootKey(root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, kAccess | WRITE_DAC,
-                            nullptr, &key, &disposition) == ERROR_SUCCESS) {
-            if (root == RegistryRoot::LocalMachine && disposition == REG_CREATED_NEW_KEY) shareWithAllUsers(key);
+        const REGSAM view = viewOf(root);
+        if (RegCreateKeyExW(rootKey(root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                            kAccess | WRITE_DAC | KEY_CREATE_SUB_KEY | view, nullptr, &key,
+                            &disposition) == ERROR_SUCCESS) {
+            if (root == RegistryRoot::LocalMachine && disposition == REG_CREATED_NEW_KEY) {
+                shareWithAllUsers(key);
+                takeOverEarlierValues(key, path);
+            }
             return std::make_unique<RegistryKey>(key, describeKey(root, path));
         }
         // A machine-wide key we may use but not re-share is still a key we may use.
-        if (RegCreateKeyExW(rootKey(root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, kAccess, nullptr, &key,
-                            nullptr) == ERROR_SUCCESS)
+        if (RegCreateKeyExW(rootKey(root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, kAccess | view, nullptr,
+                            &key, nullptr) == ERROR_SUCCESS)
             return std::make_unique<RegistryKey>(key, describeKey(root, path));
+        // A player who may not make the key in the 32-bit view keeps saving
+        // where open() found the table, rather than into a tree it is not read from.
+        if (root == RegistryRoot::LocalMachine)
+            if (HKEY earlier = openEarlierMachineKey(path))
+                return std::make_unique<RegistryKey>(earlier, describeKey(root, path));
         if (root == RegistryRoot::CurrentUser) break;
     }
     return nullptr;
@@ -158,7 +197,8 @@ std::string RegistryStore::locate(std::string_view keyPath) const {
     RegistryRoot root = RegistryRoot::CurrentUser;
     HKEY software = nullptr;
     if (first_ == RegistryRoot::LocalMachine &&
-        RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software", 0, KEY_CREATE_SUB_KEY, &software) == ERROR_SUCCESS) {
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software", 0, KEY_CREATE_SUB_KEY | viewOf(RegistryRoot::LocalMachine),
+                      &software) == ERROR_SUCCESS) {
         RegCloseKey(software);
         root = RegistryRoot::LocalMachine;
     }
@@ -168,8 +208,13 @@ std::string RegistryStore::locate(std::string_view keyPath) const {
 bool RegistryStore::remove(RegistryRoot root, std::string_view keyPath) const {
     if (!safeKeyPath(keyPath)) return false;
     const std::wstring path = widen(keyPath);
-    const LSTATUS status = RegDeleteKeyW(rootKey(root), path.c_str());
-    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+    const auto gone = [&](REGSAM view) {
+        const LSTATUS status = RegDeleteKeyExW(rootKey(root), path.c_str(), view, 0);
+        return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+    };
+    if (root == RegistryRoot::CurrentUser) return gone(0);
+    const bool shared = gone(viewOf(root));
+    return gone(kEarlierView) && shared;
 }
 
 } // namespace vandrel

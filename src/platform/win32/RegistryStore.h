@@ -1,5 +1,6 @@
 // The store on Windows: the real registry. A key goes under HKEY_LOCAL_MACHINE
-// when the game may write there, else under HKEY_CURRENT_USER.
+// (in its 32-bit view on 64-bit Windows) when the game may write there, else
+// under HKEY_CURRENT_USER.
 #pragma once
 #include "platform/Store.h"
 
@@ -22,15 +23,18 @@ public:
 
     // Opens an existing key for reading and writing. A machine-wide key that
     // exists but that this player may not write is passed over, so the table
-    // the player saved under HKEY_CURRENT_USER is the one read back.
+    // the player saved under HKEY_CURRENT_USER is the one read back. A
+    // machine-wide key only in the 64-bit view (earlier builds wrote there) is
+    // found when the 32-bit view has none.
     std::unique_ptr<StoreKey> open(std::string_view keyPath) const override;
-    // Opens or creates the key in the first tree that allows it.
+    // Opens or creates the key in the first tree that allows it; a machine-wide
+    // key is made in the 32-bit view, with the values of the 64-bit view's key.
     std::unique_ptr<StoreKey> create(std::string_view keyPath) const override;
     // "HKEY_LOCAL_MACHINE\Software\..." or "HKEY_CURRENT_USER\Software\...".
     std::string locate(std::string_view keyPath) const override;
 
     // Deletes a key with its values (not its subkeys), for tests and tools;
-    // true when it is gone afterwards.
+    // true when it is gone afterwards. Under HKEY_LOCAL_MACHINE in both views.
     bool remove(RegistryRoot root, std::string_view keyPath) const;
 
 private:

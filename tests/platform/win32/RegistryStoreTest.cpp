@@ -26,12 +26,19 @@ struct RawValue {
     std::vector<uint8_t> bytes;
 };
 
+// The machine-wide tree's views on 64-bit Windows: the game's tables live in
+// the 32-bit one; earlier builds of the game wrote into the 64-bit one.
+constexpr REGSAM kView32 = KEY_WOW64_32KEY;
+constexpr REGSAM kView64 = KEY_WOW64_64KEY;
+
+REGSAM viewFor(HKEY root) { return root == HKEY_LOCAL_MACHINE ? kView32 : 0; }
+
 // A value as the narrow (byte) or wide registry functions return it; type
 // REG_NONE when there is none.
-RawValue rawValue(HKEY root, const std::string& keyPath, const char* name, bool wide) {
+RawValue rawValue(HKEY root, const std::string& keyPath, const char* name, bool wide, REGSAM view) {
     RawValue v;
     HKEY key = nullptr;
-    if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return v;
+    if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS) return v;
     const std::wstring wideName(name, name + std::strlen(name));
     DWORD size = 0;
     LSTATUS status = wide ? RegQueryValueExW(key, wideName.c_str(), nullptr, &v.type, nullptr, &size)
@@ -47,12 +54,18 @@ RawValue rawValue(HKEY root, const std::string& keyPath, const char* name, bool 
     return v;
 }
 
-bool keyExists(HKEY root, const char* keyPath) {
+RawValue rawValue(HKEY root, const std::string& keyPath, const char* name, bool wide) {
+    return rawValue(root, keyPath, name, wide, viewFor(root));
+}
+
+bool keyExists(HKEY root, const char* keyPath, REGSAM view) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(root, keyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExA(root, keyPath, 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS) return false;
     RegCloseKey(key);
     return true;
 }
+
+bool keyExists(HKEY root, const char* keyPath) { return keyExists(root, keyPath, viewFor(root)); }
 
 std::vector<uint8_t> bytesOf(const std::string& s) { return {s.begin(), s.end()}; }
 
@@ -72,14 +85,17 @@ protected:
 
     void SetUp() override {
         for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) parentExisted.push_back(keyExists(root, kParent));
+        parentExisted.push_back(keyExists(HKEY_LOCAL_MACHINE, kParent, kView64));
         removeKeys();
     }
     void TearDown() override {
         removeKeys();
         const HKEY roots[] = {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER};
-        for (int i = 0; i < 2; ++i)
-            if (!parentExisted[i]) RegDeleteKeyA(roots[i], kParent); // fails, as it should, when not empty
+        for (int i = 0; i < 2; ++i) // each fails, as it should, when the parent is not empty
+            if (!parentExisted[i]) RegDeleteKeyExA(roots[i], kParent, viewFor(roots[i]), 0);
+        if (!parentExisted[2]) RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kParent, kView64, 0);
         EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, keyPath.c_str()));
+        EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, keyPath.c_str(), kView64));
         EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, keyPath.c_str()));
     }
     void removeKeys() {
@@ -109,6 +125,8 @@ TEST_F(RegistryStoreTest, SavedTableHoldsTheCheckedBytesAndLoadsBack) {
     }
     ASSERT_EQ(text.substr(0, 36), "Jorvane, 900\nIstro, 800\nHalvo, 700\nM");
     EXPECT_FALSE(keyExists(machine ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, keyPath.c_str()));
+    // Machine-wide, the table is in the 32-bit view only.
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, keyPath.c_str(), kView64));
 
     // The text: REG_SZ, the table's bytes and the terminating zero, nothing more;
     // as UTF-16, two bytes for each of them.
@@ -180,6 +198,55 @@ TEST_F(RegistryStoreTest, TextWithoutItsZeroOrInThePlayersTreeStillLoads) {
     HighscoreTable viaGame(game);
     EXPECT_TRUE(viaGame.loadFromRegistry(table));
     EXPECT_EQ(rows(viaGame), "Jorvane=900;Istro=800;");
+}
+
+// A table an earlier build saved in the machine-wide tree's 64-bit view is
+// read while the 32-bit view has none, then saved in the 32-bit view: the
+// earlier key is left as it was and no longer read.
+TEST_F(RegistryStoreTest, EarlierBuildsTableIn64BitViewLoadsAndIsSavedIn32BitView) {
+    {
+        RegistryStore user(RegistryRoot::CurrentUser);
+        HighscoreTable t(user);
+        t.count = 3;
+        ASSERT_TRUE(t.saveToRegistry(table));
+    }
+    HKEY from = nullptr;
+    HKEY to = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_READ, &from), ERROR_SUCCESS);
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                              KEY_ALL_ACCESS | kView64, nullptr, &to, nullptr),
+              ERROR_SUCCESS)
+        << "this test needs the rights of the machine's administrator";
+    EXPECT_EQ(RegCopyTreeA(from, nullptr, to), ERROR_SUCCESS);
+    RegCloseKey(from);
+    RegCloseKey(to);
+    RegistryStore().remove(RegistryRoot::CurrentUser, keyPath);
+    const RawValue earlierText = rawValue(HKEY_LOCAL_MACHINE, keyPath, "highscore", false, kView64);
+    ASSERT_EQ(earlierText.type, static_cast<DWORD>(REG_SZ));
+    ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, keyPath.c_str(), kView32)) << "the registry has one view only";
+
+    RegistryStore game;
+    EXPECT_EQ(HighscoreTable::storeLocation(game, table), "HKEY_LOCAL_MACHINE\\" + keyPath);
+    HighscoreTable loaded(game);
+    std::memset(loaded.names, 0, sizeof loaded.names);
+    loaded.count = 0;
+    ASSERT_TRUE(loaded.loadFromRegistry(table));
+    EXPECT_EQ(rows(loaded), "Jorvane=900;Istro=800;Halvo=700;");
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, keyPath.c_str(), kView32)) << "reading wrote a key";
+
+    loaded.scores[2] = 750;
+    std::snprintf(loaded.names[2], HighscoreTable::nameSize, "Mira");
+    ASSERT_TRUE(loaded.saveToRegistry(table));
+    EXPECT_EQ(rawValue(HKEY_LOCAL_MACHINE, keyPath, "highscore", false, kView32).bytes,
+              bytesOf(std::string("Jorvane, 900\nIstro, 800\nMira, 750\n") + '\0'));
+    EXPECT_EQ(rawValue(HKEY_LOCAL_MACHINE, keyPath, "highscore", false, kView64).bytes, earlierText.bytes);
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, keyPath.c_str()));
+
+    HighscoreTable again(game);
+    std::memset(again.names, 0, sizeof again.names);
+    again.count = 0;
+    ASSERT_TRUE(again.loadFromRegistry(table));
+    EXPECT_EQ(rows(again), "Jorvane=900;Istro=800;Mira=750;");
 }
 
 } // namespace
