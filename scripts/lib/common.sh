@@ -6,7 +6,8 @@
 #   ccache_launcher         fills the array `launcher` with CMake's ccache options
 #   project_version         prints the version from CMakeLists.txt's project()
 #   wine_env PREFIX         exports the Wine environment of a prefix of our own
-#   wine_emulator PREFIX    prints the same environment as a CMake emulator list
+#   wine_emulator PREFIX    the emulator list that runs a cross-built test there
+#                           (scripts/lib/wine-run: Wine's errors on the test's output)
 # Nothing here needs root except what goes through as_root.
 
 vandrel_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
@@ -60,11 +61,7 @@ project_version() {
 }
 
 # Wine quiet, without its .NET and HTML installers, in a prefix of our own.
-wine_vars=(WINEDEBUG=-all "WINEDLLOVERRIDES=mscoree,mshtml=")
 wine_env() {
   export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 }
-wine_emulator() {
-  local IFS=';'
-  echo "/usr/bin/env;WINEPREFIX=$1;${wine_vars[*]};/usr/bin/wine"
-}
+wine_emulator() { echo "$vandrel_root/scripts/lib/wine-run;$1"; }
