@@ -26,7 +26,13 @@ protected:
         SDL_SetHint(SDL_HINT_JOYSTICK_RAWINPUT, "0");
         SDL_SetHint(SDL_HINT_XINPUT_ENABLED, "0");
         SDL_SetHint(SDL_HINT_DIRECTINPUT_ENABLED, "0");
-        ASSERT_TRUE(pads.start()) << SDL_GetError();
+        if (!pads.start()) {
+            // A build of SDL made without its joystick system: the game plays
+            // on without pads there, and there is nothing to test.
+            const std::string why = SDL_GetError();
+            if (why.find("not built") != std::string::npos) GTEST_SKIP() << "this SDL has no game controllers: " << why;
+            FAIL() << "game controllers do not start: " << why;
+        }
         view.shape = PresentationShape{640, 480, 640, 480, 640, 480, false};
         view.magazine = Rect{370, 420, 640, 480}; // a round runs
         pump();
