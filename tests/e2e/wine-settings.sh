@@ -33,8 +33,15 @@ start() {
   game >"$E2E_DIR/game.log" 2>&1 &
   game_pid=$!
   win=$(e2e_window Vandrel 60) || fail "no window named Vandrel"
-  wait_title
-  sleep 1
+  # The title in colour, full screen or in the window at the top left.
+  local i c=0
+  for i in $(seq 1 300); do
+    read -r c _ < <(e2e_cells_now | e2e_count_colourful 0 40)
+    ((c >= 400)) && break
+    sleep 0.1
+  done
+  ((c >= 400)) || fail "the title never showed ($c coloured cells)"
+  sleep 2
   xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
 }
 stop() {
@@ -49,13 +56,14 @@ stop() {
 }
 
 e2e_start_x
+echo "first start"
 start
 [[ -f $file ]] || fail "the first start made no settings file"
 is_full_screen || fail "the first start is not full screen"
 xdotool key alt+Return
 for i in $(seq 1 100); do is_full_screen || break; sleep 0.05; done
 is_full_screen && fail "Alt+Enter did not switch to the window"
-wait_title
+sleep 3
 xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
 for i in 1 2 3; do xdotool key minus; done
 sleep 0.5
@@ -63,6 +71,7 @@ tr -d '\r' <"$file" | grep -qx 'fullscreen = no' || fail "the window was not kep
 tr -d '\r' <"$file" | grep -qx 'master_volume = 70' || fail "the level was not kept: $(cat "$file")"
 stop
 
+echo "second start"
 start
 is_full_screen && fail "the second start is not in the window"
 xdotool key KP_Subtract
