@@ -20,6 +20,17 @@ function(vandrel_library name)
   vandrel_warnings(${name})
 endfunction()
 
+# vandrel_node_executable(TARGET)
+# In the browser build, a program for Node rather than for the page: it reads
+# and writes the machine's files directly (its tests' sources, the data set,
+# recordings), its memory grows as it needs, and its exit code reaches the
+# shell once its output is flushed.
+function(vandrel_node_executable target)
+  if(EMSCRIPTEN)
+    target_link_options(${target} PRIVATE -sENVIRONMENT=node -sNODERAWFS=1 -sALLOW_MEMORY_GROWTH=1 -sEXIT_RUNTIME=1)
+  endif()
+endfunction()
+
 # vandrel_test(NAME SOURCES files... LIBS targets...)
 # One GoogleTest binary; every test runs without a display or a sound card, and
 # a high-score table a test saves lands in the build folder, never in a real home.
@@ -33,11 +44,12 @@ function(vandrel_test name)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   vandrel_warnings(${name})
+  vandrel_node_executable(${name})
   target_compile_definitions(${name} PRIVATE
     VANDREL_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     VANDREL_BINARY_DIR="${PROJECT_BINARY_DIR}"
     VANDREL_GAME_FILE="${VANDREL_GAME_FILE}")
-  # A cross-built test binary runs only through the emulator (Wine), so its
+  # A cross-built test binary runs only through the emulator (Wine, Node), so its
   # tests are listed when ctest starts rather than during the build.
   set(discovery)
   if(CMAKE_CROSSCOMPILING)
