@@ -20,7 +20,7 @@ constexpr int kLayerQuality = 88;
 constexpr int kSpriteQuality = 92;
 constexpr int kScreenQuality = 86;
 constexpr float kEffectQuality = 0.4f;
-constexpr float kMusicQuality = 0.3f;
+constexpr float kMusicQuality = -0.1f;
 
 void addPicture(BlockStream& out, const Canvas& canvas, bool withMask, int quality) {
     PicturePair pair = encodePicture(canvas, withMask, quality);
@@ -87,8 +87,9 @@ Art paintArt() {
     art.cursor = paintCrossHair();
     art.cartridge = paintCartridge();
     GlyphRenderer glyphs;
-    art.largeFont = largeFontSheet(glyphs);
-    art.smallFont = smallFontSheet(glyphs);
+    GlyphRenderer mono(kMonoFontPath);
+    art.largeFont = largeFontSheet(mono);
+    art.smallFont = smallFontSheet(mono);
     ScreenParts parts{&art.layers, &art.animations};
     art.title = paintTitleScreen(parts, glyphs);
     art.highscores = paintHighscoreScreen(parts, glyphs);

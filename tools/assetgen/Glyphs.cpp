@@ -1,22 +1,27 @@
 // Glyph rendering with FreeType; the sheets put every glyph on one baseline,
-// centred in its cell, squeezed where a wide letter would crowd its neighbours.
+// each letter and digit scaled across to one visible width and moved to one
+// first column, the marks in the middle of that box.
 #include "Glyphs.h"
 
 #include "gfx/FontCells.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <ft2build.h>
+#include <utility>
 #include FT_FREETYPE_H
 #include <stdexcept>
 
 namespace vandrel::assetgen {
 
 const char* const kFontPath = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
+const char* const kMonoFontPath = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono-Bold.ttf";
 
 struct GlyphRenderer::Impl {
     FT_Library library = nullptr;
     FT_Face face = nullptr;
+    bool crisp = false;
 };
 
 GlyphRenderer::GlyphRenderer(const char* fontPath) : impl(std::make_unique<Impl>()) {
@@ -32,13 +37,16 @@ GlyphRenderer::~GlyphRenderer() {
     FT_Done_FreeType(impl->library);
 }
 
+void GlyphRenderer::setCrisp(bool on) { impl->crisp = on; }
+
 Coverage GlyphRenderer::glyph(uint32_t ch, float pixelSize, float squeeze, int& left, int& top, float& advance) {
     FT_Face face = impl->face;
     FT_Set_Char_Size(face, 0, FT_F26Dot6(pixelSize * 64.0f + 0.5f), 72, 72);
     FT_Matrix m{FT_Fixed(squeeze * 65536.0f), 0, 0, 0x10000};
     FT_Set_Transform(face, &m, nullptr);
     Coverage out;
-    if (FT_Load_Char(face, ch, FT_LOAD_RENDER | FT_LOAD_NO_HINTING) != 0) {
+    const FT_Int32 flags = impl->crisp ? FT_LOAD_RENDER | FT_LOAD_TARGET_LIGHT : FT_LOAD_RENDER | FT_LOAD_NO_HINTING;
+    if (FT_Load_Char(face, ch, flags) != 0) {
         left = top = 0;
         advance = 0;
         return out;
@@ -180,51 +188,106 @@ namespace {
 struct SheetLayout {
     int width, height, originX, originY, cellW, cellH, gap, rows;
     float pixelSize;
-    int baseline;    // within the cell
-    int maxInkWidth; // wider glyphs are squeezed
+    int baseline; // within the cell
+    int inkLeft;  // the first visible column of every letter and digit in its cell
+    int inkWidth; // the visible columns of every letter and digit, outline and shadow included
     TextStyle style;
 };
 
+bool evenlySpaced(char ch) { return std::isalnum(static_cast<unsigned char>(ch)) != 0; }
+
+// The glyph painted with outline and shadow into a canvas of the cell's
+// height, its bitmap's left edge at column ox.
+Canvas paintGlyph(GlyphRenderer& glyphs, const SheetLayout& s, char ch, float squeeze, int ox, int canvasW) {
+    int left, top;
+    float adv;
+    Coverage g = glyphs.glyph(uint8_t(ch), s.pixelSize, squeeze, left, top, adv);
+    Coverage cell;
+    cell.width = canvasW;
+    cell.height = s.cellH;
+    cell.value.assign(size_t(canvasW) * size_t(s.cellH), 0.0f);
+    int oy = ch == '|' ? (s.cellH - g.height) / 2 : s.baseline - top;
+    for (int y = 0; y < g.height; ++y) {
+        for (int x = 0; x < g.width; ++x) {
+            int dx = ox + x, dy = oy + y;
+            if (dx < 0 || dy < 0 || dx >= canvasW || dy >= s.cellH) continue;
+            cell.value[size_t(dy) * size_t(canvasW) + size_t(dx)] = g.at(x, y);
+        }
+    }
+    Canvas art(canvasW, s.cellH);
+    float capTop = float(s.baseline) - s.pixelSize * 0.73f;
+    paintText(art, cell, s.style, capTop, float(s.baseline));
+    return art;
+}
+
+// First and last column that the game shows (the mask's opaque pixels).
+std::pair<int, int> visibleColumns(const Canvas& c) {
+    int first = c.width(), last = -1;
+    for (int y = 0; y < c.height(); ++y) {
+        for (int x = 0; x < c.width(); ++x) {
+            if (c.alpha(x, y) < 0.5f) continue;
+            first = std::min(first, x);
+            last = std::max(last, x);
+        }
+    }
+    return {first, last};
+}
+
+struct Fit {
+    float squeeze;
+    int ox; // bitmap column within the cell
+};
+
+// Letters and digits are scaled across to one visible width and moved to one
+// first column, so the gap between any two of them at the font's fixed pen
+// advance is the same and every name starts at the same column. Marks keep
+// the letters' average scale and sit in the middle of the same box.
+Fit fitGlyph(GlyphRenderer& glyphs, const SheetLayout& s, char ch, float markSqueeze) {
+    const int scratchW = s.cellW * 3, scratchX = s.cellW;
+    auto width = [&](float q) {
+        auto [first, last] = visibleColumns(paintGlyph(glyphs, s, ch, q, scratchX, scratchW));
+        return last - first + 1;
+    };
+    float squeeze = markSqueeze;
+    if (evenlySpaced(ch)) {
+        float lo = 0.2f, hi = 3.0f; // the smallest squeeze that reaches the width
+        for (int i = 0; i < 24; ++i) {
+            float mid = 0.5f * (lo + hi);
+            (width(mid) >= s.inkWidth ? hi : lo) = mid;
+        }
+        squeeze = hi;
+    }
+    auto [first, last] = visibleColumns(paintGlyph(glyphs, s, ch, squeeze, scratchX, scratchW));
+    int target = evenlySpaced(ch) ? s.inkLeft : s.inkLeft + (s.inkWidth - (last - first + 1)) / 2;
+    return {squeeze, scratchX + target - first};
+}
+
 Canvas fontSheet(GlyphRenderer& glyphs, const SheetLayout& s) {
     Canvas sheet(s.width, s.height);
-    for (int k = 0; k < s.rows * fontCells::perRow; ++k) {
+    const int cells = s.rows * fontCells::perRow;
+    std::vector<Fit> fits(size_t(cells), Fit{1.0f, 0});
+    float sum = 0;
+    int letters = 0;
+    for (int k = 0; k < cells; ++k) {
         char ch = fontCellChar(k);
+        if (!evenlySpaced(ch)) continue;
+        fits[size_t(k)] = fitGlyph(glyphs, s, ch, 1.0f);
+        sum += fits[size_t(k)].squeeze;
+        ++letters;
+    }
+    for (int k = 0; k < cells; ++k) {
+        char ch = fontCellChar(k);
+        if (!evenlySpaced(ch)) fits[size_t(k)] = fitGlyph(glyphs, s, ch, sum / float(std::max(1, letters)));
         int cellX = s.originX + (k % fontCells::perRow) * (s.cellW + s.gap);
         int cellY = s.originY + (k / fontCells::perRow) * (s.cellH + s.gap);
-        int left, top;
-        float adv;
-        Coverage g = glyphs.glyph(uint8_t(ch), s.pixelSize, 1.0f, left, top, adv);
-        if (g.width > s.maxInkWidth) {
-            g = glyphs.glyph(uint8_t(ch), s.pixelSize, float(s.maxInkWidth) / float(g.width), left, top, adv);
-        }
-        Coverage cell;
-        cell.width = s.cellW;
-        cell.height = s.cellH;
-        cell.value.assign(size_t(s.cellW) * size_t(s.cellH), 0.0f);
-        int pad = int(std::ceil(s.style.outline));
-        // Ink centred in the part of the cell the pen covers, so texts look even.
-        int ox = (s.cellW - s.style.shadowX - g.width) / 2;
-        ox = std::clamp(ox, pad, s.cellW - pad - s.style.shadowX - g.width);
-        int oy = s.baseline - top;
-        if (ch == '|') oy = (s.cellH - g.height) / 2;
-        for (int y = 0; y < g.height; ++y) {
-            for (int x = 0; x < g.width; ++x) {
-                int dx = ox + x, dy = oy + y;
-                if (dx < 0 || dy < 0 || dx >= s.cellW || dy >= s.cellH) continue;
-                cell.value[size_t(dy) * size_t(s.cellW) + size_t(dx)] = g.at(x, y);
-            }
-        }
-        Canvas art(s.cellW, s.cellH);
-        float capTop = float(s.baseline) - s.pixelSize * 0.73f;
-        paintText(art, cell, s.style, capTop, float(s.baseline));
-        sheet.draw(art, cellX, cellY);
+        sheet.draw(paintGlyph(glyphs, s, ch, fits[size_t(k)].squeeze, fits[size_t(k)].ox, s.cellW), cellX, cellY);
     }
     return sheet;
 }
 } // namespace
 
 Canvas largeFontSheet(GlyphRenderer& glyphs) {
-    SheetLayout s{327, 236, 2, 2, 23, 37, 2, 6, 29.0f, 28, 17, TextStyle{}};
+    SheetLayout s{327, 236, 2, 2, 23, 37, 2, 6, 27.0f, 27, 2, 15, TextStyle{}};
     s.style.outline = 1.6f;
     s.style.shadowX = 2;
     s.style.shadowY = 2;
@@ -232,14 +295,17 @@ Canvas largeFontSheet(GlyphRenderer& glyphs) {
 }
 
 Canvas smallFontSheet(GlyphRenderer& glyphs) {
-    SheetLayout s{208, 130, 0, 0, 16, 26, 0, 5, 19.0f, 19, 11, TextStyle{}};
+    SheetLayout s{208, 130, 0, 0, 16, 26, 0, 5, 8.5f, 7, 2, 8, TextStyle{}};
     s.style.top = rgb(255, 255, 255);
     s.style.bottom = rgb(200, 226, 255);
     s.style.ink = rgb(20, 18, 40);
-    s.style.outline = 1.2f;
+    s.style.outline = 0.0f;
     s.style.shadowX = 1;
     s.style.shadowY = 1;
-    return fontSheet(glyphs, s);
+    glyphs.setCrisp(true);
+    Canvas sheet = fontSheet(glyphs, s);
+    glyphs.setCrisp(false);
+    return sheet;
 }
 
 } // namespace vandrel::assetgen

@@ -10,7 +10,8 @@
 
 namespace vandrel::assetgen {
 
-extern const char* const kFontPath;
+extern const char* const kFontPath;     // DejaVu Sans Bold, for the screens' lettering
+extern const char* const kMonoFontPath; // DejaVu Sans Mono Bold, for the glyph sheets
 
 // A grey coverage map, 0..1 per pixel.
 struct Coverage {
@@ -43,6 +44,9 @@ public:
     Coverage text(const std::string& utf8, float pixelSize, int width, int height, float penX, float baseline,
                   float tracking = 0.0f);
     float textWidth(const std::string& utf8, float pixelSize, float tracking = 0.0f);
+    // Crisp glyphs from here on: their heights hinted to the pixel grid, for
+    // lettering only a few pixels high (off by default).
+    void setCrisp(bool on);
 
 private:
     struct Impl;
@@ -53,9 +57,12 @@ private:
 // an outline and a drop shadow.
 void paintText(Canvas& canvas, const Coverage& cover, const TextStyle& style, float yTop, float yBottom);
 
-// The font sheets in the game's cell order (gfx/FontCells.h).
-Canvas largeFontSheet(GlyphRenderer& glyphs);
-Canvas smallFontSheet(GlyphRenderer& glyphs);
+// The font sheets in the game's cell order, drawn from the monospaced face:
+// every letter and digit fills the same columns of its cell, so texts at the
+// fixed pen advance space evenly. The small sheet's glyphs keep to the cells'
+// top ten rows, where the closing screen's wave leaves them on the screen.
+Canvas largeFontSheet(GlyphRenderer& mono);
+Canvas smallFontSheet(GlyphRenderer& mono);
 // The character of sheet cell k (a space past the last).
 char fontCellChar(int k);
 

@@ -1,8 +1,11 @@
-// The canyon tune: sixteen bars at 120 beats per minute in A minor, a
-// whistled melody over plucked guitar, bass, a soft pad and a drum groove.
-// Every note is mixed into a buffer of exactly the loop's length, wrapping
-// round at the end, and the echo is run over two passes, so the last bar flows
-// into the first without a seam.
+// The canyon tune: sixty-four bars at 120 beats per minute in A minor, a
+// little over two minutes, so a round hears it once. Its form: an intro on
+// guitar and pad, the whistled theme (A), a song in the relative major led by
+// the guitar's twang (B), a quiet bridge under a long echo, the theme again
+// with its harmony all through (A'), and a short outro that leads back into
+// the intro. Every note is mixed into a buffer of exactly the loop's length,
+// wrapping round at the end, and the echo is run over two passes, so the last
+// bar flows into the first without a seam.
 #include "Sounds.h"
 
 #include <algorithm>
@@ -25,11 +28,11 @@ struct Chord {
     int root; // MIDI note of the root in the bass octave
     bool minor;
 };
-const Chord kChords[kMusicBars] = {{45, true},  {45, true},  {41, false}, {43, false}, {45, true},  {45, true},
-                                   {41, false}, {40, false}, {38, true},  {45, true},  {41, false}, {36, false},
-                                   {38, true},  {45, true},  {40, false}, {40, false}};
+const Chord kThemeChords[16] = {{45, true},  {45, true},  {41, false}, {43, false}, {45, true},  {45, true},
+                                {41, false}, {40, false}, {38, true},  {45, true},  {41, false}, {36, false},
+                                {38, true},  {45, true},  {40, false}, {40, false}};
 
-const Note kMelody[] = {
+const Note kTheme[] = {
     // A: the whistled theme.
     {0, 0, 1.5f, 76},
     {0, 1.5f, 0.5f, 74},
@@ -93,6 +96,56 @@ const Note kMelody[] = {
     {15, 2, 1, 76},
     {15, 3, 1, 74},
 };
+
+// B: the song over F C G Am | F C Dm E, twice; the second time ends higher.
+const Chord kSongChords[8] = {{41, false}, {36, false}, {43, false}, {45, true},
+                              {41, false}, {36, false}, {38, true},  {40, false}};
+const Note kSong[] = {
+    {0, 0, 1.5f, 77}, {0, 1.5f, 0.5f, 76}, {0, 2, 1, 74},       {0, 3, 1, 72},       {1, 0, 2, 76},       {1, 2, 1, 72},
+    {1, 3, 1, 67},    {2, 0, 1.5f, 74},    {2, 1.5f, 0.5f, 72}, {2, 2, 1, 71},       {2, 3, 1, 67},       {3, 0, 3, 69},
+    {3, 3, 1, 72},    {4, 0, 1, 77},       {4, 1, 1, 81},       {4, 2, 1.5f, 79},    {4, 3.5f, 0.5f, 77}, {5, 0, 2, 76},
+    {5, 2, 1, 79},    {5, 3, 1, 84},       {6, 0, 1.5f, 81},    {6, 1.5f, 0.5f, 77}, {6, 2, 1, 74},       {6, 3, 1, 77},
+    {7, 0, 3, 76},    {7, 3, 1, 71},
+};
+// The bridge: long notes over Dm Am Dm E | F G E E.
+const Chord kBridgeChords[8] = {{38, true},  {45, true},  {38, true},  {40, false},
+                                {41, false}, {43, false}, {40, false}, {40, false}};
+const Note kBridge[] = {
+    {0, 0, 3, 77}, {0, 3, 1, 76}, {1, 0, 4, 72}, {2, 0, 2, 74}, {2, 2, 2, 77}, {3, 0, 3, 71}, {3, 3, 1, 68},
+    {4, 0, 4, 72}, {5, 0, 2, 74}, {5, 2, 2, 71}, {6, 0, 4, 68}, {7, 0, 2, 71}, {7, 2, 2, 76},
+};
+// Intro Am Am F E and outro Am F Dm E, which leads back into the intro.
+const Chord kIntroChords[4] = {{45, true}, {45, true}, {41, false}, {40, false}};
+const Chord kOutroChords[4] = {{45, true}, {41, false}, {38, true}, {40, false}};
+
+enum class Part { Intro, Theme, Song, Bridge, Return, Outro };
+struct Section {
+    Part part;
+    int firstBar, bars;
+};
+const Section kForm[] = {{Part::Intro, 0, 4},   {Part::Theme, 4, 16},   {Part::Song, 20, 16},
+                         {Part::Bridge, 36, 8}, {Part::Return, 44, 16}, {Part::Outro, 60, 4}};
+
+const Section& sectionOf(int bar) {
+    for (const Section& s : kForm) {
+        if (bar < s.firstBar + s.bars) return s;
+    }
+    return kForm[0];
+}
+
+Chord chordOf(int bar) {
+    const Section& s = sectionOf(bar);
+    const int i = bar - s.firstBar;
+    switch (s.part) {
+    case Part::Intro: return kIntroChords[i];
+    case Part::Theme:
+    case Part::Return: return kThemeChords[i];
+    case Part::Song: return kSongChords[i % 8];
+    case Part::Bridge: return kBridgeChords[i];
+    case Part::Outro: return kOutroChords[i];
+    }
+    return kIntroChords[0];
+}
 
 // A diatonic third below a melody note in A minor, with the raised seventh
 // (G sharp) over the E major chord, as two voices in a western duet sing it.
@@ -204,82 +257,134 @@ Samples canyonEcho(const Samples& dry) {
     }
     return wet;
 }
+
+// The melodies of the form, each voice as the section wants it.
+void playMelodies(Samples& lead) {
+    auto whistleAt = [&](int bar, const Note& n, int midi, float gain) {
+        mixInto(lead, whistle(midiToHz(float(midi)), n.length * kBeat * 0.92f), at(bar, n.beat), gain, true);
+    };
+    auto twangAt = [&](int bar, const Note& n, int midi, float gain) {
+        mixInto(lead,
+                pluck(midiToHz(float(midi)), n.length * kBeat * 0.92f + 0.4f, 0.6f, 0.996f, uint32_t(midi * 7 + bar)),
+                at(bar, n.beat), gain, true);
+    };
+    for (const Section& s : kForm) {
+        if (s.part == Part::Theme || s.part == Part::Return) {
+            const bool again = s.part == Part::Return;
+            for (const Note& n : kTheme) {
+                const int bar = s.firstBar + n.bar;
+                const bool answer = n.bar >= 8;
+                whistleAt(bar, n, n.midi, answer ? 0.17f : 0.22f);
+                // The harmony voice joins in the second half of each phrase, and all through the return.
+                if (again || n.bar % 8 >= 4) whistleAt(bar, n, thirdBelow(n.midi, kThemeChords[n.bar]), 0.11f);
+                if (answer)
+                    twangAt(bar, n, n.midi, 0.32f);
+                else if (again)
+                    twangAt(bar, n, n.midi - 12, 0.22f);
+            }
+        } else if (s.part == Part::Song) {
+            for (int pass = 0; pass < 2; ++pass) {
+                for (const Note& n : kSong) {
+                    const int bar = s.firstBar + pass * 8 + n.bar;
+                    // The second pass lifts its last note to the fifth above.
+                    const int midi = pass == 1 && n.bar == 7 && n.beat == 3 ? 83 : n.midi;
+                    twangAt(bar, n, midi, 0.34f);
+                    if (pass == 1) whistleAt(bar, n, thirdBelow(midi, kSongChords[n.bar]), 0.1f);
+                }
+            }
+        } else if (s.part == Part::Bridge) {
+            for (const Note& n : kBridge) whistleAt(s.firstBar + n.bar, n, n.midi, 0.16f);
+        }
+    }
+}
+
+// Bass, guitar and pad through every bar, quieter and sparser outside the
+// full sections.
+void playBand(Samples& band) {
+    for (int bar = 0; bar < kMusicBars; ++bar) {
+        const Part part = sectionOf(bar).part;
+        const bool full = part == Part::Theme || part == Part::Song || part == Part::Return;
+        const Chord c = chordOf(bar);
+        int third = c.root + (c.minor ? 3 : 4), fifth = c.root + 7;
+        const Chord next = chordOf((bar + 1) % kMusicBars);
+        int approach = next.root + ((next.root > c.root) ? -1 : 2);
+        struct Step {
+            float beat, len;
+            int note;
+        };
+        // Full: root, fifth on the and of two, octave, a step toward the next bar.
+        const Step walking[] = {
+            {0, 1.2f, c.root}, {1.5f, 0.5f, fifth}, {2, 1.0f, c.root + 12}, {3, 0.5f, fifth}, {3.5f, 0.5f, approach}};
+        const Step held[] = {{0, 1.8f, c.root}, {2, 1.8f, c.root}};
+        const Step* line = full ? walking : held;
+        const int steps = full ? 5 : 2;
+        for (int i = 0; i < steps; ++i) {
+            int note = line[i].note;
+            while (note > 52) note -= 12;
+            mixInto(band, bass(midiToHz(float(note)), line[i].len * kBeat), at(bar, line[i].beat), full ? 0.38f : 0.3f,
+                    true);
+        }
+        // Guitar: eighth-note picking through the chord; quarters in the bridge.
+        const int arp[8] = {c.root + 12, fifth + 12, third + 24, fifth + 12,
+                            c.root + 24, fifth + 12, third + 24, fifth + 24};
+        for (int i = 0; i < 8; ++i) {
+            if (part == Part::Bridge && i % 2 == 1) continue;
+            float accent = (i % 2 == 0) ? 1.0f : 0.7f;
+            mixInto(band, pluck(midiToHz(float(arp[i])), 0.7f, 0.45f, 0.994f, uint32_t(bar * 8 + i + 1000)),
+                    at(bar, float(i) * 0.5f), (full ? 0.13f : 0.11f) * accent, true);
+        }
+        // Pad: the chord held softly through the bar, fuller where the band thins out.
+        const int chord[3] = {c.root + 12, third + 12, fifth + 12};
+        mixInto(band, pad(chord, 4.0f * kBeat + 0.25f), at(bar, 0) - long(samplesFor(0.12f)), full ? 0.045f : 0.075f,
+                true);
+    }
+}
+
+void playDrums(Samples& drums) {
+    for (int bar = 0; bar < kMusicBars; ++bar) {
+        const Section& s = sectionOf(bar);
+        const bool full = s.part == Part::Theme || s.part == Part::Song || s.part == Part::Return;
+        const int inSection = bar - s.firstBar;
+        // A tom run closes every eight bars and every section (the last one runs into bar one).
+        const bool fill = inSection % 8 == 7 || inSection == s.bars - 1;
+        for (int i = 0; i < 16; ++i) { // a quiet shaker on the sixteenths all through
+            mixInto(drums,
+                    noiseBurst(uint32_t(900 + bar * 16 + i), 0.05f, 0.002f, 0.012f, Biquad::bandPass(5500, 1.0f)),
+                    at(bar, float(i) * 0.25f), (i % 4 == 2) ? 0.12f : 0.06f, true);
+        }
+        if (full) {
+            mixInto(drums, kick(), at(bar, 0), 0.9f, true);
+            mixInto(drums, kick(), at(bar, 2), 0.8f, true);
+            if (bar % 2 == 1) mixInto(drums, kick(), at(bar, 2.5f), 0.55f, true);
+            mixInto(drums, snare(uint32_t(600 + bar)), at(bar, 1), 0.75f, true);
+            if (!fill) mixInto(drums, snare(uint32_t(700 + bar)), at(bar, 3), 0.75f, true);
+            for (int i = 0; i < 8; ++i) {
+                bool open = (i == 7) && !fill;
+                mixInto(drums, hat(uint32_t(800 + bar * 8 + i), open ? 0.09f : 0.025f), at(bar, float(i) * 0.5f),
+                        (i % 2 == 1) ? 0.22f : 0.13f, true);
+            }
+        } else if (s.part == Part::Bridge || inSection >= 2) {
+            // Half time: a soft kick on one and a brushed snare on three.
+            mixInto(drums, kick(), at(bar, 0), 0.6f, true);
+            if (!fill) mixInto(drums, snare(uint32_t(700 + bar)), at(bar, 2), 0.35f, true);
+        }
+        if (fill && (full || inSection >= 2)) {
+            const float beats[4] = {3.0f, 3.25f, 3.5f, 3.75f};
+            const float hz[4] = {220, 180, 150, 120};
+            const float gain = full ? 0.6f : 0.4f;
+            for (int i = 0; i < 4; ++i) mixInto(drums, tom(hz[i]), at(bar, beats[i]), gain, true);
+            mixInto(drums, snare(uint32_t(750 + bar)), at(bar, 3.75f), gain * 0.5f, true);
+        }
+    }
+}
 } // namespace
 
 Samples music() {
     const size_t loop = size_t(std::lround(float(kMusicBars) * 4.0f * kBeat * kRate));
     Samples lead(loop, 0.0f), band(loop, 0.0f), drums(loop, 0.0f);
-
-    for (const Note& n : kMelody) {
-        float hz = midiToHz(float(n.midi));
-        float secs = n.length * kBeat * 0.92f;
-        bool partB = n.bar >= 8;
-        mixInto(lead, whistle(hz, secs), at(n.bar, n.beat), partB ? 0.17f : 0.22f, true);
-        // The second half of each section gets a harmony voice.
-        if (n.bar % 8 >= 4) {
-            float harmony = midiToHz(float(thirdBelow(n.midi, kChords[n.bar])));
-            mixInto(lead, whistle(harmony, secs), at(n.bar, n.beat), 0.11f, true);
-        }
-        if (partB)
-            mixInto(lead, pluck(hz, secs + 0.4f, 0.6f, 0.996f, uint32_t(n.midi * 7 + n.bar)), at(n.bar, n.beat), 0.32f,
-                    true);
-    }
-
-    for (int bar = 0; bar < kMusicBars; ++bar) {
-        const Chord& c = kChords[bar];
-        int third = c.root + (c.minor ? 3 : 4), fifth = c.root + 7;
-        // Bass: root, fifth on the and of two, octave, a step toward the next bar.
-        const Chord& next = kChords[(bar + 1) % kMusicBars];
-        int approach = next.root + ((next.root > c.root) ? -1 : 2);
-        const struct {
-            float beat, len;
-            int note;
-        } line[] = {{0, 1.2f, c.root},
-                    {1.5f, 0.5f, fifth - 12 + 12},
-                    {2, 1.0f, c.root + 12},
-                    {3, 0.5f, fifth},
-                    {3.5f, 0.5f, approach}};
-        for (const auto& b : line) {
-            int note = b.note;
-            while (note > 52) note -= 12;
-            mixInto(band, bass(midiToHz(float(note)), b.len * kBeat), at(bar, b.beat), 0.38f, true);
-        }
-        // Guitar: eighth-note picking through the chord.
-        const int arp[8] = {c.root + 12, fifth + 12, third + 24, fifth + 12,
-                            c.root + 24, fifth + 12, third + 24, fifth + 24};
-        for (int i = 0; i < 8; ++i) {
-            float accent = (i % 2 == 0) ? 1.0f : 0.7f;
-            mixInto(band, pluck(midiToHz(float(arp[i])), 0.7f, 0.45f, 0.994f, uint32_t(bar * 8 + i + 1000)),
-                    at(bar, float(i) * 0.5f), 0.13f * accent, true);
-        }
-        // Pad: the chord held softly through the bar.
-        const int chord[3] = {c.root + 12, third + 12, fifth + 12};
-        mixInto(band, pad(chord, 4.0f * kBeat + 0.25f), at(bar, 0) - long(samplesFor(0.12f)), 0.045f, true);
-
-        // Drums.
-        bool fill = (bar % 8) == 7;
-        mixInto(drums, kick(), at(bar, 0), 0.9f, true);
-        mixInto(drums, kick(), at(bar, 2), 0.8f, true);
-        if (bar % 2 == 1) mixInto(drums, kick(), at(bar, 2.5f), 0.55f, true);
-        mixInto(drums, snare(uint32_t(600 + bar)), at(bar, 1), 0.75f, true);
-        if (!fill) mixInto(drums, snare(uint32_t(700 + bar)), at(bar, 3), 0.75f, true);
-        for (int i = 0; i < 8; ++i) {
-            bool open = (i == 7) && !fill;
-            mixInto(drums, hat(uint32_t(800 + bar * 8 + i), open ? 0.09f : 0.025f), at(bar, float(i) * 0.5f),
-                    (i % 2 == 1) ? 0.22f : 0.13f, true);
-        }
-        for (int i = 0; i < 16; ++i) { // a quiet shaker on the sixteenths
-            mixInto(drums,
-                    noiseBurst(uint32_t(900 + bar * 16 + i), 0.05f, 0.002f, 0.012f, Biquad::bandPass(5500, 1.0f)),
-                    at(bar, float(i) * 0.25f), (i % 4 == 2) ? 0.12f : 0.06f, true);
-        }
-        if (fill) { // a tom run into the next section (the last one runs into bar one)
-            const float beats[4] = {3.0f, 3.25f, 3.5f, 3.75f};
-            const float hz[4] = {220, 180, 150, 120};
-            for (int i = 0; i < 4; ++i) mixInto(drums, tom(hz[i]), at(bar, beats[i]), 0.6f, true);
-            mixInto(drums, snare(uint32_t(750 + bar)), at(bar, 3.75f), 0.3f, true);
-        }
-    }
+    playMelodies(lead);
+    playBand(band);
+    playDrums(drums);
 
     Samples mixBus(loop, 0.0f);
     for (size_t i = 0; i < loop; ++i) mixBus[i] = lead[i] + band[i];

@@ -15,6 +15,6 @@ std::array<Samples, 12> hitSounds();
 Samples music();
 // Beats per minute and bars of the music, for the loop length.
 constexpr int kMusicBpm = 120;
-constexpr int kMusicBars = 16;
+constexpr int kMusicBars = 64;
 
 } // namespace vandrel::assetgen
