@@ -4,7 +4,8 @@
 # game to its title in colour; the uninstall entry under HKEY_CURRENT_USER with its
 # values; a second silent install over the first (an upgrade) keeps the score
 # table and the settings; a silent uninstall removes the folder, the shortcut and
-# the entry and leaves both; last, an install into a folder given with /D=.
+# the entry and leaves both; then an install into a folder given with /D=, and
+# one for all users.
 # Usage: installer.sh SETUP_EXE ZIP VERSION OUTDIR
 set -uo pipefail
 setup=$(realpath "$1") zip=$(realpath "$2") version=$3
@@ -81,28 +82,25 @@ lnk_target=$(strings -n 8 "${links[0]}" | grep -i -m1 '^[a-z]:.*\\vandrel\.exe$'
 [[ -f $(unix "$lnk_target") ]] || fail "the shortcut's target $lnk_target does not exist"
 echo "shortcut: $lnk_target"
 
+# A Wine server started before the X server (by the checks above) keeps its
+# display-less desktop for a few seconds after its last program, and a game started
+# into it gets no window: wait for it to end first.
+wineserver -w
 e2e_start_x
-# Wine's start opens a shortcut as Explorer does, but not one named by a Unix path
-# or one whose Windows path has blanks ("Start Menu"): it opens a copy of it.
-mkdir -p "$WINEPREFIX/drive_c/shortcut"
-cp "${links[0]}" "$WINEPREFIX/drive_c/shortcut/Vandrel.lnk"
-wine start 'C:\shortcut\Vandrel.lnk' >"$E2E_DIR/game.log" 2>&1 &
+# The shortcut's own target is started, as Explorer starts it (Wine's start, given
+# the .lnk, goes through its shell's window first, which needs the same care).
+wine "$lnk_target" >"$E2E_DIR/game.log" 2>&1 &
 game_pid=$!
-e2e_window Vandrel 60 >/dev/null || fail "the shortcut opened no window named Vandrel"
-# start has handed the game over and may have ended; the game runs on in Wine.
-game_pid=
-for i in $(seq 1 300); do
-  read -r right _ < <(e2e_cells_now | e2e_count_colourful 48 64)
-  ((right >= 40)) && break
-  sleep 0.1
-done
-((right >= 40)) || fail "the title never reached full colour"
+e2e_window Vandrel 60 >/dev/null || fail "the shortcut's target opened no window named Vandrel"
+wait_title
 e2e_shot "$E2E_DIR/title.png"
 read -r coloured lit < <(e2e_colourful "$E2E_DIR/title.png" 0 64)
 ((coloured >= 600 && lit >= 2000)) || fail "the title is not showing ($coloured coloured, $lit lit cells)"
 echo "the shortcut starts the game: title in colour ($coloured coloured cells)"
 # The game's own Wine prefix: ending its server ends the game and nothing else.
 wineserver -k
+{ wait "$game_pid"; } 2>/dev/null
+game_pid=
 wineserver -w
 
 # --- The uninstall entry. ---
@@ -168,4 +166,19 @@ wine "$custom\\Uninstall.exe" /S >>"$E2E_DIR/setup.log" 2>&1 || fail "the uninst
 wineserver -w
 [[ -e $(unix "$custom") ]] && fail "$custom is still there"
 wine reg query "$uninstall_key" >/dev/null 2>&1 && fail "the entry of $custom is still there"
-echo "PASS: installer: silent install, shortcut to the title, entry, upgrade, uninstall, /D="
+echo "/D=: installed into $custom and removed again"
+
+# --- An administrator (Wine's user is one) may install for all users. ---
+install /AllUsers
+all_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vandrel'
+all_dir=$(unix "$(folder ProgramFiles)"'\Vandrel')
+all_menu=$(unix "$(folder ProgramData)"'\Microsoft\Windows\Start Menu\Programs')
+[[ -f $all_dir/Vandrel.exe && -f $all_menu/Vandrel.lnk ]] || fail "/AllUsers did not install into Program Files"
+wine reg query "$all_key" /v UninstallString 2>/dev/null | tr -d '\r' | grep -q 'Uninstall.exe" /AllUsers' ||
+  fail "/AllUsers wrote no entry for all users"
+wine reg query "$uninstall_key" >/dev/null 2>&1 && fail "/AllUsers wrote a per-user entry"
+wine "$(folder ProgramFiles)\\Vandrel\\Uninstall.exe" /S /AllUsers >>"$E2E_DIR/setup.log" 2>&1 || fail "the all-users uninstaller failed"
+wineserver -w
+[[ -e $all_dir || -e $all_menu/Vandrel.lnk ]] && fail "the all-users installation is still there"
+wine reg query "$all_key" >/dev/null 2>&1 && fail "the all-users entry is still there"
+echo "PASS: installer: silent install, shortcut to the title, entry, upgrade, uninstall, /D=, all users"
