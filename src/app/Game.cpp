@@ -150,10 +150,7 @@ bool Game::frameTick() {
         enterHighScores(true);
         session_.round.over = 0;
     }
-    if (state_ == GameState::HighScores && session_.highScores.done) {
-        session_.highScores.done = false;
-        state_ = GameState::Title;
-    }
+    if (state_ == GameState::HighScores && session_.highScores.screen().takeDone()) state_ = GameState::Title;
     // The input devices hear what the screen asks of them: a name to type, a
     // magazine to tap.
     window_->setTextEntry(typingName());
@@ -211,18 +208,18 @@ void Game::enterHighScores(bool handOverScore) {
         session_.snapshot();
     } catch (const LoadError&) {
         // No copy of the last frame: the screen opens without it.
-        session_.highScores.snapshot.reset();
+        session_.highScores.screen().setSnapshot(nullptr);
     }
     session_.highScores.reset();
     if (handOverScore) {
-        session_.highScores.pendingScore = session_.round.score;
+        session_.highScores.screen().setPendingScore(session_.round.score);
         session_.round.score = 0;
     }
     state_ = GameState::HighScores;
 }
 
 GameReadings Game::readings() const {
-    return GameReadings{state_, session_.round.score, session_.highScores.pendingScore};
+    return GameReadings{state_, session_.round.score, session_.highScores.screen().pendingScore()};
 }
 
 bool Game::openDisplay(Window& window, bool fullScreen) {

@@ -101,7 +101,9 @@ public:
     GameState state() const { return state_; }
     GameReadings readings() const;
     // Whether the high-score screen waits for the player to type a name.
-    bool enteringName() const { return state_ == GameState::HighScores && session_.highScores.editIndex >= 0; }
+    bool enteringName() const {
+        return state_ == GameState::HighScores && session_.highScores.screen().editIndex() >= 0;
+    }
     // Whether frames run: false while the window is minimised.
     bool active() const { return active_; }
     bool fullScreen() const { return fullScreen_; }

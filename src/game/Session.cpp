@@ -57,7 +57,8 @@ bool Session::loadSetup(BlockReader* reader) {
             music.load(reader);
         } else if (tag == blockTag::setupRecord) {
             if (!setup.read(*reader)) return false;
-            highScores.loadFromRegistry(setup.tableName);
+            // Nothing stored (or nothing readable) leaves the default rows.
+            static_cast<void>(highScores.loadFromRegistry(setup.tableName));
         }
         if (!reader->nextBlock()) return false;
         if (tag == blockTag::setupRecord) return true;
@@ -94,7 +95,7 @@ bool Session::loadScreens(BlockReader* reader, VideoDevice* device) {
             haveEnd = 1;
         } else if (tag == blockTag::highscoreScreen) {
             if (!reader->nextBlock()) return false;
-            loadImagePair(reader, &highScores, device);
+            loadImagePair(reader, &highScores.picture(), device);
             haveHighscore = 1;
         }
         if (!reader->nextBlock()) return false;
@@ -207,14 +208,15 @@ void Session::playReload() { reloadSound.playFromStart(); }
 void Session::addScore(int32_t points) { round.addScore(points); }
 
 void Session::snapshot() {
-    highScores.snapshot.reset();
+    highScores.screen().setSnapshot(nullptr);
     // No cross-hair frame on this display yet: the screen opens without a picture.
     if (!lastTarget || !lastDevice) return;
     SurfaceSize size = surfaceSize(lastTarget);
-    highScores.snapshot = createPlainSurface(size.width, size.height, lastDevice);
-    if (!highScores.snapshot) return;
+    std::unique_ptr<VideoSurface> copy = createPlainSurface(size.width, size.height, lastDevice);
+    if (!copy) return;
     Rect r = lastClip;
-    if (!highScores.snapshot->blt(&r, lastTarget, &r, false)) throw LoadError();
+    if (!copy->blt(&r, lastTarget, &r, false)) throw LoadError();
+    highScores.screen().setSnapshot(std::move(copy));
 }
 
 void Session::clear() {

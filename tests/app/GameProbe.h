@@ -23,7 +23,7 @@ struct GameProbe {
     // The title picture's pixels, to be read (locking a surface is not const).
     static Surface& titleImage(Game& game) { return game.session_.titleImage; }
     // The high-score table's screen reports the player is done with it.
-    static void finishHighScores(Game& game) { game.session_.highScores.done = true; }
+    static void finishHighScores(Game& game) { game.session_.highScores.screen().leave(); }
     // Rounds of the given length until the next loading pass reads the set-up record again.
     static void setRoundLength(Game& game, int32_t minutes, int32_t seconds) {
         game.session_.setup.roundMinutes = minutes;

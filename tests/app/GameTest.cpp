@@ -288,16 +288,16 @@ TEST_F(GameTest, SnapshotBeforeAnyCrossHairFrameIsEmptyAndLaterHoldsTheFrame) {
     key(vk::Escape);
     run(1);
     ASSERT_EQ(game.state(), GameState::HighScores);
-    EXPECT_EQ(game.session().highScores.snapshot, nullptr);
+    EXPECT_EQ(game.session().highScores.screen().snapshot(), nullptr);
     // The table reports its screen finished: back to the title, a frame, Escape again.
     GameProbe::finishHighScores(game);
     run(2);
-    EXPECT_FALSE(game.session().highScores.done) << "the report is cleared";
+    EXPECT_FALSE(game.session().highScores.screen().done()) << "the report is cleared";
     ASSERT_EQ(game.state(), GameState::Title);
     key(vk::Escape);
     run(1);
-    ASSERT_NE(game.session().highScores.snapshot, nullptr);
-    EXPECT_EQ(game.session().highScores.snapshot->width(), 640);
+    ASSERT_NE(game.session().highScores.screen().snapshot(), nullptr);
+    EXPECT_EQ(game.session().highScores.screen().snapshot()->width(), 640);
 }
 
 TEST_F(GameTest, TheCursorHidesOverTheClientAreaAndMinimisingStopsFrames) {

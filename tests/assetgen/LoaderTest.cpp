@@ -141,7 +141,7 @@ TEST_F(GeneratedArchive, StuffGivesTheSessionItsSetUpAndThreeScreens) {
     EXPECT_EQ(session.titleImage.height(), 480);
     EXPECT_EQ(session.titleGrey.width(), 1280);
     ASSERT_TRUE(session.loadScreens(&reader, &device));
-    EXPECT_EQ(session.highScores.width(), 1280);
+    EXPECT_EQ(session.highScores.picture().width(), 1280);
     EXPECT_EQ(session.endImage.width(), 1280);
     EXPECT_EQ(session.endImage.height(), 480);
     session.clear();

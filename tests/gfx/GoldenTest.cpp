@@ -1,8 +1,7 @@
 // Whole drawings compared with the reference pictures in tests/golden:
 // keyed and clipped blits in every format, scaled blits, tile seams of wide
-// pictures, texts in both fonts, and the landscape at both ends of its scroll.
+// pictures and texts in both fonts (the landscape's are the game tests').
 // Set VANDREL_UPDATE_GOLDEN=1 to rewrite the references after a deliberate change.
-#include "game/Backdrop.h"
 #include "gfx/Font.h"
 #include "platform/Clock.h"
 
@@ -117,49 +116,6 @@ TEST(Golden, TextInBothFontsWithAndWithoutWave) {
     large.drawText(target.get(), screen, 4, 90, "Wellen im Wind", true);
     small.drawText(target.get(), screen, 300, 150, "Danke fuer das Spielen.", true);
     EXPECT_EQ(test::compareWithGolden("text_fonts", *target), "");
-}
-
-// Four landscape layers: a sky, far hills, near hills and a foreground of
-// posts, each with a skyline of its own.
-void makeLandscape(Backdrop& backdrop, VideoDevice& device, int32_t height) {
-    const int32_t widths[] = {1280, 1600, 2240, 3520};
-    for (int32_t i = 0; i < 4; ++i) {
-        const int32_t w = widths[i];
-        ASSERT_TRUE(backdrop.addLayer());
-        std::vector<uint8_t> mask(static_cast<size_t>(w) * height, 0);
-        const Picture p = test::makePicture(w, height, [&](int32_t x, int32_t y) {
-            int32_t skyline = 0;
-            switch (i) {
-            case 1: skyline = height / 3 + static_cast<int32_t>(12 * std::sin(x / 40.0)); break;
-            case 2: skyline = height / 2 + static_cast<int32_t>(18 * std::sin(x / 23.0 + 1)); break;
-            case 3: skyline = (x % 160) < 12 ? height / 4 : height - 10; break;
-            default: break;
-            }
-            if (y < skyline) mask[static_cast<size_t>(y) * w + x] = 1;
-            const uint8_t shade = static_cast<uint8_t>((x * 255) / w);
-            switch (i) {
-            case 0: return Rgb{static_cast<uint8_t>(100 + y / 2), static_cast<uint8_t>(150 + y / 3), 230};
-            case 1: return Rgb{90, 110, static_cast<uint8_t>(140 + shade / 4)};
-            case 2: return Rgb{static_cast<uint8_t>(40 + shade / 3), 120, 60};
-            default: return Rgb{static_cast<uint8_t>(90 + (x % 160) / 2), 60, 30};
-            }
-        });
-        test::fillSurface(*backdrop.layer(i), device, p, &mask);
-    }
-}
-
-TEST(Golden, BackdropAtBothEndsOfItsScroll) {
-    VideoDevice device;
-    Backdrop backdrop;
-    makeLandscape(backdrop, device, 120);
-    for (int32_t scroll : {0, 2880}) {
-        auto target = device.createSurface(640, 120);
-        for (int32_t i = 0; i < 6; ++i) {
-            Rect clip{0, 0, 640, 120};
-            backdrop.drawLayer(target.get(), clip, scroll, i, 640, 120);
-        }
-        EXPECT_EQ(test::compareWithGolden("backdrop_scroll_" + std::to_string(scroll), *target), "");
-    }
 }
 
 } // namespace

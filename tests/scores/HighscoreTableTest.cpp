@@ -40,18 +40,19 @@ struct Screen {
         table.attach(host);
         back = device.createSurface(640, 480);
         back->fill(nullptr, untouched);
-        EXPECT_TRUE(table.create(640, 480, &device));
+        Surface& picture = table.picture();
+        EXPECT_TRUE(picture.create(640, 480, &device));
         std::vector<uint8_t> row(640 * 3);
-        table.lock();
+        picture.lock();
         for (int32_t y = 0; y < 480; ++y) {
             for (int32_t x = 0; x < 640; ++x) {
                 row[x * 3 + 0] = y == 0 ? 0 : 255;
                 row[x * 3 + 1] = y == 0 ? 255 : 0;
                 row[x * 3 + 2] = 0;
             }
-            table.putRow(row.data(), y, true);
+            picture.putRow(row.data(), y, true);
         }
-        table.unlock();
+        picture.unlock();
         Surface& sheet = host.font.sheet();
         EXPECT_TRUE(sheet.create(327, 236, &device));
         std::vector<uint8_t> white(327 * 3, 255);
@@ -64,18 +65,19 @@ struct Screen {
     // What the game does when the screen opens: reset, pending score, snapshot.
     void openScreen(int32_t pending) {
         table.reset();
-        table.pendingScore = pending;
-        table.snapshot = device.createSurface(640, 480);
-        table.snapshot->fill(nullptr, snapshotColour);
+        table.screen().setPendingScore(pending);
+        auto snapshot = device.createSurface(640, 480);
+        snapshot->fill(nullptr, snapshotColour);
+        table.screen().setSnapshot(std::move(snapshot));
     }
     void frame() { table.draw(back.get(), &clip); }
     // Frames until the wipe is over; the table itself is not drawn yet.
     void runWipe() {
-        for (int i = 0; i < 2000 && table.revealX < 630; ++i) {
+        for (int i = 0; i < 2000 && table.screen().revealX() < 630; ++i) {
             frame();
             clock.advance(5);
         }
-        ASSERT_GE(table.revealX, 630);
+        ASSERT_GE(table.screen().revealX(), 630);
     }
     void show(int32_t pending) {
         openScreen(pending);
@@ -98,7 +100,8 @@ struct Screen {
 
 std::string rows(const HighscoreTable& t) {
     std::string s;
-    for (int32_t i = 0; i < t.count; ++i) s += std::string(t.names[i]) + "=" + std::to_string(t.scores[i]) + ";";
+    for (int32_t i = 0; i < t.rows().count(); ++i)
+        s += std::string(t.rows().name(i)) + "=" + std::to_string(t.rows().score(i)) + ";";
     return s;
 }
 
@@ -109,31 +112,31 @@ TEST(HighscoreTable, NewScoreGoesBelowEqualScoresAndDropsTheLastRow) {
     {
         Screen s;
         s.show(100); // equal to the lowest row: not entered
-        EXPECT_TRUE(s.table.inserted);
-        EXPECT_EQ(s.table.editIndex, -1);
+        EXPECT_TRUE(s.table.screen().inserted());
+        EXPECT_EQ(s.table.screen().editIndex(), -1);
         EXPECT_EQ(rows(s.table), defaults);
     }
     {
         Screen s;
         s.show(101); // one point more replaces the lowest row
-        EXPECT_EQ(s.table.editIndex, 8);
-        EXPECT_EQ(s.table.cursorY, 80 + 38 * 8);
-        EXPECT_EQ(s.table.count, 9);
-        EXPECT_EQ(std::string(s.table.names[8]), "");
-        EXPECT_EQ(s.table.scores[8], 101);
-        EXPECT_EQ(s.table.scores[7], 200);
+        EXPECT_EQ(s.table.screen().editIndex(), 8);
+        EXPECT_EQ(s.table.screen().cursorY(), 80 + 38 * 8);
+        EXPECT_EQ(s.table.rows().count(), 9);
+        EXPECT_EQ(std::string(s.table.rows().name(8)), "");
+        EXPECT_EQ(s.table.rows().score(8), 101);
+        EXPECT_EQ(s.table.rows().score(7), 200);
     }
     {
         Screen s;
         s.show(500); // equal to row 4: goes to row 5, the old row 8 drops out
-        EXPECT_EQ(s.table.editIndex, 5);
+        EXPECT_EQ(s.table.screen().editIndex(), 5);
         EXPECT_EQ(rows(s.table),
                   "Jorvane=900;Istro=800;Halvo=700;Gurim=600;Fenoli=500;=500;Elvarn=400;Danto=300;Corvi=200;");
     }
     {
         Screen s;
         s.show(0); // entered with Escape: nothing pending, no entry
-        EXPECT_EQ(s.table.editIndex, -1);
+        EXPECT_EQ(s.table.screen().editIndex(), -1);
         EXPECT_EQ(rows(s.table), defaults);
     }
 }
@@ -141,26 +144,26 @@ TEST(HighscoreTable, NewScoreGoesBelowEqualScoresAndDropsTheLastRow) {
 TEST(HighscoreTable, NameEntryAcceptsElevenLettersDigitsAndBlanksOnly) {
     Screen s;
     s.show(950);
-    ASSERT_EQ(s.table.editIndex, 0);
+    ASSERT_EQ(s.table.screen().editIndex(), 0);
     s.table.typeChar(8); // backspace on an empty name does nothing
     s.type("Ab, 9!-.");  // the comma and other punctuation cannot be typed
-    EXPECT_EQ(std::string(s.table.names[0]), "Ab 9");
+    EXPECT_EQ(std::string(s.table.rows().name(0)), "Ab 9");
     s.type("xyzUVWq"); // 11 characters now
     s.type("Z");       // the twelfth is refused
-    EXPECT_EQ(std::string(s.table.names[0]), "Ab 9xyzUVWq");
+    EXPECT_EQ(std::string(s.table.rows().name(0)), "Ab 9xyzUVWq");
     s.table.typeChar(8);
     s.table.typeChar(0xE4);  // a byte of an umlaut
     s.table.typeChar(0x141); // a character beyond one byte
-    EXPECT_EQ(std::string(s.table.names[0]), "Ab 9xyzUVW");
-    EXPECT_FALSE(s.table.done);
+    EXPECT_EQ(std::string(s.table.rows().name(0)), "Ab 9xyzUVW");
+    EXPECT_FALSE(s.table.screen().done());
     s.table.typeChar(13);
-    EXPECT_EQ(s.table.editIndex, -1);
-    EXPECT_EQ(s.table.cursorY, 0);
-    EXPECT_FALSE(s.table.done); // the first Enter ends the name ...
+    EXPECT_EQ(s.table.screen().editIndex(), -1);
+    EXPECT_EQ(s.table.screen().cursorY(), 0);
+    EXPECT_FALSE(s.table.screen().done()); // the first Enter ends the name ...
     s.type("Q");
-    EXPECT_EQ(std::string(s.table.names[0]), "Ab 9xyzUVW");
+    EXPECT_EQ(std::string(s.table.rows().name(0)), "Ab 9xyzUVW");
     s.table.typeChar(13);
-    EXPECT_TRUE(s.table.done); // ... the second leaves the screen
+    EXPECT_TRUE(s.table.screen().done()); // ... the second leaves the screen
 }
 
 TEST(HighscoreTable, CharactersTypedDuringTheWipeAreLost) {
@@ -171,12 +174,12 @@ TEST(HighscoreTable, CharactersTypedDuringTheWipeAreLost) {
         s.type("Lost\r");
         s.clock.advance(20);
     }
-    EXPECT_LT(s.table.revealX, 630);
+    EXPECT_LT(s.table.screen().revealX(), 630);
     s.runWipe();
     s.frame();
-    EXPECT_EQ(s.table.editIndex, 0);
-    EXPECT_EQ(std::string(s.table.names[0]), "");
-    EXPECT_FALSE(s.table.done);
+    EXPECT_EQ(s.table.screen().editIndex(), 0);
+    EXPECT_EQ(std::string(s.table.rows().name(0)), "");
+    EXPECT_FALSE(s.table.screen().done());
 }
 
 TEST(HighscoreTable, OpeningShowsTheLastFrameThenSlidesThePictureUpColumnByColumn) {
@@ -187,11 +190,11 @@ TEST(HighscoreTable, OpeningShowsTheLastFrameThenSlidesThePictureUpColumnByColum
         s.clock.advance(20);
     }
     EXPECT_EQ(s.at(320, 240), snapshotColour);
-    EXPECT_EQ(s.table.wipeStart, 0u);
+    EXPECT_EQ(s.table.screen().wipeStart(), 0u);
 
     s.back->fill(nullptr, untouched);
     s.frame(); // the tenth frame starts the clock of the wipe and draws nothing yet
-    EXPECT_EQ(s.table.wipeStart, s.clock.now());
+    EXPECT_EQ(s.table.screen().wipeStart(), s.clock.now());
     EXPECT_EQ(s.at(5, 470), untouched);
 
     // 628 ms in, the first column is half way: the old frame squeezed into the top
@@ -205,14 +208,14 @@ TEST(HighscoreTable, OpeningShowsTheLastFrameThenSlidesThePictureUpColumnByColum
     EXPECT_EQ(s.at(105, 400), pictureColour); // 200 ms behind: a quarter of the way
     EXPECT_EQ(s.at(105, 300), snapshotColour);
     EXPECT_EQ(s.at(325, 300), untouched);
-    EXPECT_FALSE(s.table.inserted);
+    EXPECT_FALSE(s.table.screen().inserted());
 
     // Each column takes about 1257 ms; once the right-most is up, the wipe is over.
     s.runWipe();
-    EXPECT_GT(s.clock.now() - s.table.wipeStart, 1257u + 63 * 20 - 40);
-    EXPECT_FALSE(s.table.inserted);
+    EXPECT_GT(s.clock.now() - s.table.screen().wipeStart(), 1257u + 63 * 20 - 40);
+    EXPECT_FALSE(s.table.screen().inserted());
     s.frame(); // the table shows from the frame after
-    EXPECT_TRUE(s.table.inserted);
+    EXPECT_TRUE(s.table.screen().inserted());
     EXPECT_EQ(s.at(635, 470), pictureColour);
     EXPECT_EQ(s.at(5, 0), pictureTopColour);
 }
@@ -277,7 +280,7 @@ TEST(HighscoreStorage, SavedTableIsPlainTextWithAnIndependentlyVerifiableCheck) 
     TempStore temp;
     {
         Screen s(&temp.store());
-        s.table.loadFromRegistry("Tafel"); // nothing stored yet: defaults stay
+        EXPECT_FALSE(s.table.loadFromRegistry("Tafel")); // nothing stored yet: defaults stay
         s.show(650);
         s.type("Mira\r");
     }
@@ -306,27 +309,27 @@ TEST(HighscoreStorage, OneEditedCharacterEmptiesTheTableForGood) {
     {
         HighscoreTable table(temp.store());
         EXPECT_TRUE(table.loadFromRegistry("Tafel"));
-        EXPECT_EQ(table.count, 0);
-        for (auto& name : table.names) EXPECT_EQ(name[0], 0);
+        EXPECT_EQ(table.rows().count(), 0);
+        for (int32_t i = 0; i < HighscoreTable::maxRows; ++i) EXPECT_EQ(table.rows().name(i)[0], 0);
         // An empty table takes no new entry and is saved empty with a valid check.
         Screen s(&temp.store());
-        s.table.loadFromRegistry("Tafel");
+        EXPECT_TRUE(s.table.loadFromRegistry("Tafel"));
         s.show(99999);
-        EXPECT_EQ(s.table.editIndex, -1);
-        EXPECT_EQ(s.table.count, 0);
-        s.table.save(); // as the program does at its end
+        EXPECT_EQ(s.table.screen().editIndex(), -1);
+        EXPECT_EQ(s.table.rows().count(), 0);
+        EXPECT_TRUE(s.table.save()); // as the program does at its end
     }
     EXPECT_EQ(TempStore::readFile(file), textBytes(""));
     HighscoreTable later(temp.store());
     EXPECT_TRUE(later.loadFromRegistry("Tafel"));
-    EXPECT_EQ(later.count, 0);
+    EXPECT_EQ(later.rows().count(), 0);
 
     // Values copied from the key of another table name do not check either.
     storeTable(temp, "Alpha", textBytes("Ana, 500\n"));
     for (auto f : {"highscore.REG_SZ", "check.REG_BINARY"})
         fs::copy_file(temp.userKey("Alpha") / f, temp.userKey("Tafel") / f, fs::copy_options::overwrite_existing);
     EXPECT_TRUE(later.loadFromRegistry("Tafel"));
-    EXPECT_EQ(later.count, 0);
+    EXPECT_EQ(later.rows().count(), 0);
     EXPECT_TRUE(later.loadFromRegistry("Alpha"));
     EXPECT_EQ(rows(later), "Ana=500;");
 }
@@ -338,8 +341,8 @@ TEST(HighscoreStorage, ParsingKeepsTenRowsEmptyNamesAndStopsAtANameWithoutScore)
     storeTable(temp, "Eleven", textBytes(eleven));
     HighscoreTable table(temp.store());
     ASSERT_TRUE(table.loadFromRegistry("Eleven"));
-    EXPECT_EQ(table.count, 10);
-    EXPECT_EQ(std::string(table.names[9]), "P9");
+    EXPECT_EQ(table.rows().count(), 10);
+    EXPECT_EQ(std::string(table.rows().name(9)), "P9");
 
     // An empty name, a negative score, an over-long name cut to eleven characters,
     // and a last line without a score that does not count.
@@ -349,15 +352,15 @@ TEST(HighscoreStorage, ParsingKeepsTenRowsEmptyNamesAndStopsAtANameWithoutScore)
 
     // Enter on an empty name stores a line that starts with the comma.
     Screen s(&temp.store());
-    s.table.loadFromRegistry("Empty");
+    EXPECT_FALSE(s.table.loadFromRegistry("Empty"));
     s.show(950);
     s.type("\r");
     EXPECT_EQ(s.table.tableText().substr(0, 6), ", 950\n");
     HighscoreTable back(temp.store());
     ASSERT_TRUE(back.loadFromRegistry("Empty"));
-    EXPECT_EQ(std::string(back.names[0]), "");
-    EXPECT_EQ(back.scores[0], 950);
-    EXPECT_EQ(back.count, 9);
+    EXPECT_EQ(std::string(back.rows().name(0)), "");
+    EXPECT_EQ(back.rows().score(0), 950);
+    EXPECT_EQ(back.rows().count(), 9);
 }
 
 TEST(HighscoreStorage, TextFillingTheWholeBufferIsNotReadPastItsEnd) {
@@ -413,24 +416,24 @@ TEST(HighscoreStorage, TableNamesThatCouldLeaveTheStoreLoadAndSaveNothing) {
 TEST(HighscoreStorage, NameIsStoredWhenTypedSoAReloadKeepsIt) {
     TempStore temp;
     Screen s(&temp.store());
-    s.table.loadFromRegistry("Tafel");
+    EXPECT_FALSE(s.table.loadFromRegistry("Tafel"));
     s.show(750);
     s.type("Kai\r");
     // A screen mode switch: the session unloads and reads its set-up again.
     s.table.clear();
-    s.table.loadFromRegistry("Tafel");
-    EXPECT_EQ(std::string(s.table.names[2]), "Kai");
-    EXPECT_EQ(s.table.scores[2], 750);
+    EXPECT_TRUE(s.table.loadFromRegistry("Tafel"));
+    EXPECT_EQ(std::string(s.table.rows().name(2)), "Kai");
+    EXPECT_EQ(s.table.rows().score(2), 750);
 
     // A switch in the middle of typing ends the entry: the reloaded row is not
     // the new one and must not be renamed.
     s.show(850);
     s.type("Li");
     s.table.clear();
-    s.table.loadFromRegistry("Tafel");
-    EXPECT_EQ(s.table.editIndex, -1);
-    EXPECT_EQ(s.table.cursorY, 0);
-    EXPECT_EQ(std::string(s.table.names[1]), "Istro");
+    EXPECT_TRUE(s.table.loadFromRegistry("Tafel"));
+    EXPECT_EQ(s.table.screen().editIndex(), -1);
+    EXPECT_EQ(s.table.screen().cursorY(), 0);
+    EXPECT_EQ(std::string(s.table.rows().name(1)), "Istro");
 }
 
 TEST(HighscoreStorage, LeftoverFromAnInterruptedSaveDoesNotDisturbTheTable) {
@@ -441,7 +444,7 @@ TEST(HighscoreStorage, LeftoverFromAnInterruptedSaveDoesNotDisturbTheTable) {
         HighscoreTable table(temp.store());
         ASSERT_TRUE(table.loadFromRegistry("Tafel"));
         EXPECT_EQ(rows(table), "Ana=5;");
-        table.scores[0] = 6;
+        table.rows().setScore(0, 6);
         ASSERT_TRUE(table.save());
     }
     EXPECT_FALSE(fs::exists(temp.userKey("Tafel") / "highscore.REG_SZ.tmp.77.0"));
@@ -455,7 +458,7 @@ TEST(HighscoreStorage, TheTableWritesToTheStoreItIsGivenWhenANameIsDoneOrTheGame
     const std::string key = HighscoreTable::keyPath("Tafel");
     {
         Screen s(&store);
-        s.table.loadFromRegistry("Tafel");
+        EXPECT_FALSE(s.table.loadFromRegistry("Tafel"));
         s.show(650);
         s.type("Mi");
         EXPECT_EQ(store.writes(), 0) << "nothing is stored while the name is typed";
@@ -463,7 +466,7 @@ TEST(HighscoreStorage, TheTableWritesToTheStoreItIsGivenWhenANameIsDoneOrTheGame
     EXPECT_EQ(store.writes(), 0) << "a table that goes away stores nothing by itself";
 
     Screen s(&store);
-    s.table.loadFromRegistry("Tafel");
+    EXPECT_FALSE(s.table.loadFromRegistry("Tafel"));
     s.show(650);
     s.type("Mira\r");
     const int writesPerSave = store.writes();

@@ -71,7 +71,8 @@ std::vector<uint8_t> bytesOf(const std::string& s) { return {s.begin(), s.end()}
 
 std::string rows(const HighscoreTable& t) {
     std::string s;
-    for (int32_t i = 0; i < t.count; ++i) s += std::string(t.names[i]) + "=" + std::to_string(t.scores[i]) + ";";
+    for (int32_t i = 0; i < t.rows().count(); ++i)
+        s += std::string(t.rows().name(i)) + "=" + std::to_string(t.rows().score(i)) + ";";
     return s;
 }
 
@@ -118,8 +119,11 @@ TEST_F(RegistryStoreTest, SavedTableHoldsTheCheckedBytesAndLoadsBack) {
     std::string text;
     {
         HighscoreTable t(store);
-        std::snprintf(t.names[3], HighscoreTable::nameSize, "Mira");
-        t.scores[3] = 650;
+        // The defaults with Gurim's row renamed and scored.
+        HighscoreRows defaults = t.rows();
+        t.rows().clear();
+        for (int32_t i = 0; i < defaults.count(); ++i)
+            t.rows().append(i == 3 ? "Mira" : defaults.name(i), i == 3 ? 650 : defaults.score(i));
         text = t.tableText();
         ASSERT_TRUE(t.saveToRegistry(table));
     }
@@ -159,8 +163,7 @@ TEST_F(RegistryStoreTest, SavedTableHoldsTheCheckedBytesAndLoadsBack) {
     EXPECT_EQ(check.bytes, std::vector<uint8_t>(digest, digest + 16));
 
     HighscoreTable again(store);
-    std::memset(again.names, 0, sizeof again.names);
-    again.count = 0;
+    again.rows().clear();
     EXPECT_TRUE(again.loadFromRegistry(table));
     EXPECT_EQ(rows(again), "Jorvane=900;Istro=800;Halvo=700;Mira=650;Fenoli=500;"
                            "Elvarn=400;Danto=300;Corvi=200;Ardel=100;");
@@ -171,7 +174,8 @@ TEST_F(RegistryStoreTest, TextWithoutItsZeroOrInThePlayersTreeStillLoads) {
     RegistryStore user(RegistryRoot::CurrentUser);
     {
         HighscoreTable t(user);
-        t.count = 2;
+        t.rows().clear();
+        ASSERT_TRUE(t.rows().append("Jorvane", 900) && t.rows().append("Istro", 800));
         ASSERT_TRUE(t.saveToRegistry(table));
     }
     EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, keyPath.c_str()));
