@@ -5,6 +5,7 @@
 
 #include "data/SetupRecord.h"
 #include "platform/Store.h"
+#include "replay/FrameHash.h"
 #include "scores/HighscoreTable.h"
 #include <chrono>
 #include <cstdio>

@@ -7,7 +7,7 @@
 #include "app/GameHost.h"
 #include "platform/Clock.h"
 #include "replay/RecordingWindow.h"
-#include "replay/ReplayLog.h"
+#include "replay/ReplayWriter.h"
 
 #include <memory>
 #include <optional>

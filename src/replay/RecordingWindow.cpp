@@ -3,7 +3,7 @@
 
 #include "platform/Clock.h"
 #include "platform/VideoSurface.h"
-#include "replay/ReplayLog.h"
+#include "replay/ReplayWriter.h"
 
 namespace vandrel {
 

@@ -1,57 +1,14 @@
-// Reading and writing recorded games, and the hashes they are checked with.
+// Reading recorded games: every line is checked, and a recording that is not
+// whole and well formed is refused with its line and the reason.
 #include "replay/ReplayLog.h"
 
-#include "data/DataSet.h"
-#include "platform/LoadError.h"
-#include "platform/null/NullWindow.h"
+#include "replay/MessageNames.h"
 
-#include <array>
 #include <charconv>
 #include <cstdio>
-#include <sstream>
 
 namespace vandrel {
 namespace {
-
-constexpr uint64_t kFnvOffset = 0xcbf29ce484222325ull;
-constexpr uint64_t kFnvPrime = 0x100000001b3ull;
-
-inline void fnv(uint64_t& h, uint8_t byte) {
-    h ^= byte;
-    h *= kFnvPrime;
-}
-
-struct NamedMessage {
-    const char* name;
-    uint32_t message;
-    bool point; // lParam holds a client position
-};
-
-constexpr std::array<NamedMessage, 17> kMessages{{
-    {"activate", msg::Activate, false},
-    {"close", msg::Close, false},
-    {"ncmousemove", msg::NcMouseMove, false},
-    {"keydown", msg::KeyDown, false},
-    {"keyup", msg::KeyUp, false},
-    {"char", msg::Char, false},
-    {"syskeydown", msg::SysKeyDown, false},
-    {"syskeyup", msg::SysKeyUp, false},
-    {"syschar", msg::SysChar, false},
-    {"syscommand", msg::SysCommand, false},
-    {"mousemove", msg::MouseMove, true},
-    {"lbuttondown", msg::LButtonDown, true},
-    {"lbuttonup", msg::LButtonUp, true},
-    {"lbuttondblclk", msg::LButtonDblClk, true},
-    {"rbuttondown", msg::RButtonDown, true},
-    {"rbuttonup", msg::RButtonUp, true},
-    {"destroy", msg::Destroy, false},
-}};
-
-bool isPointMessage(uint32_t message) {
-    for (const NamedMessage& n : kMessages)
-        if (n.message == message) return n.point;
-    return false;
-}
 
 template <typename T>
 bool parseNumber(std::string_view text, T& out, int base = 10) {
@@ -131,80 +88,12 @@ bool parseSteps(std::string_view text, uint32_t& delta, uint32_t& count) {
     return parseNumber(text, delta);
 }
 
-std::string checkFields(const ReplayCheck& c) {
-    std::ostringstream s;
-    s << c.tick << ' ' << c.state << ' ' << c.score << ' ' << c.pending << ' ' << hexText(c.frameHash);
-    return s.str();
-}
-
 } // namespace
 
 std::string hexText(uint64_t value) {
     char buf[17];
     std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(value));
     return buf;
-}
-
-std::string messageName(uint32_t message) {
-    for (const NamedMessage& n : kMessages)
-        if (n.message == message) return n.name;
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "0x%04x", message);
-    return buf;
-}
-
-std::optional<uint32_t> messageFromName(std::string_view name) {
-    for (const NamedMessage& n : kMessages)
-        if (name == n.name) return n.message;
-    uint32_t id = 0;
-    if (name.size() > 2 && name[0] == '0' && name[1] == 'x' && parseNumber(name, id, 16)) return id;
-    return std::nullopt;
-}
-
-uint64_t frameHash(const ShownFrame& frame) {
-    if (frame.empty()) return 0;
-    uint64_t h = kFnvOffset;
-    for (int shift = 0; shift < 32; shift += 8)
-        fnv(h, static_cast<uint8_t>(static_cast<uint32_t>(frame.width) >> shift));
-    for (int shift = 0; shift < 32; shift += 8)
-        fnv(h, static_cast<uint8_t>(static_cast<uint32_t>(frame.height) >> shift));
-    for (int32_t y = 0; y < frame.height; ++y) {
-        for (int32_t x = 0; x < frame.width; ++x) {
-            const uint32_t rgb = frame.rgbAt(x, y);
-            fnv(h, static_cast<uint8_t>(rgb >> 16));
-            fnv(h, static_cast<uint8_t>(rgb >> 8));
-            fnv(h, static_cast<uint8_t>(rgb));
-        }
-    }
-    return h;
-}
-
-uint64_t archiveHash(const std::string& exePath) try {
-    DataSet data(exePath);
-    std::FILE* f = data.file();
-    if (std::fseek(f, data.archiveStart(), SEEK_SET) != 0) return 0;
-    // From the zip's first entry on: whatever the linker left between the
-    // program's image and the archive differs from build to build.
-    static constexpr uint8_t kEntry[4] = {'P', 'K', 3, 4};
-    uint64_t h = kFnvOffset;
-    std::array<uint8_t, 65536> buf;
-    size_t n = 0, matched = 0;
-    bool inZip = false;
-    while (f && (n = std::fread(buf.data(), 1, buf.size(), f)) > 0) {
-        for (size_t i = 0; i < n; ++i) {
-            if (!inZip) {
-                matched = buf[i] == kEntry[matched] ? matched + 1 : (buf[i] == kEntry[0] ? 1 : 0);
-                if (matched < 4) continue;
-                inZip = true;
-                for (uint8_t b : kEntry) fnv(h, b);
-                continue;
-            }
-            fnv(h, buf[i]);
-        }
-    }
-    return inZip ? h : 0;
-} catch (const LoadError&) {
-    return 0;
 }
 
 bool ReplayLog::read(std::istream& in, std::string& error) {
@@ -282,91 +171,6 @@ bool ReplayLog::read(std::istream& in, std::string& error) {
     }
     if (!sawData || !sawRand || !sawStart) return fail("data, rand or start missing");
     return true;
-}
-
-void ReplayWriter::header(uint64_t dataHash, uint32_t randState, uint32_t startTick) {
-    out_ << "vandrel-replay 1\n"
-         << "data " << hexText(dataHash) << '\n'
-         << "rand " << randState << '\n'
-         << "start " << startTick << '\n';
-    lastTick_ = startTick;
-}
-
-void ReplayWriter::startMode(bool fullScreen) {
-    flushSteps();
-    out_ << "mode " << (fullScreen ? "fullscreen" : "window") << '\n';
-}
-
-void ReplayWriter::flushSteps() {
-    if (runCount_ == 0) return;
-    out_ << "s " << runDelta_;
-    if (runCount_ > 1) out_ << 'x' << runCount_;
-    out_ << '\n';
-    runCount_ = 0;
-}
-
-void ReplayWriter::size(int32_t width, int32_t height, uint32_t query) {
-    flushSteps();
-    out_ << "size " << width << ' ' << height << ' ' << query << '\n';
-}
-
-void ReplayWriter::message(const Message& m) {
-    flushSteps();
-    out_ << "m " << messageName(m.message) << ' ' << m.wParam << ' ';
-    if (isPointMessage(m.message))
-        out_ << pointParamX(m.lParam) << ',' << pointParamY(m.lParam);
-    else
-        out_ << m.lParam;
-    out_ << '\n';
-}
-
-void ReplayWriter::step(uint32_t tick) {
-    const uint32_t delta = tick - lastTick_;
-    lastTick_ = tick;
-    if (runCount_ > 0 && delta != runDelta_) flushSteps();
-    runDelta_ = delta;
-    ++runCount_;
-}
-
-void ReplayWriter::check(const ReplayCheck& c) {
-    flushSteps();
-    out_ << "c " << checkFields(c) << '\n';
-}
-
-void ReplayWriter::end(const ReplayEnd& e) {
-    flushSteps();
-    out_ << "end " << e.exitCode << ' ' << checkFields(e.check) << '\n';
-}
-
-void ReplayWriter::storeLine(const char* key, const ReplayStoreValue& v) {
-    flushSteps();
-    out_ << key << ' ' << v.name << ' ' << (v.binary ? "bin" : "sz") << ' ';
-    if (!v.bytes) {
-        out_ << '-';
-    } else {
-        char buf[3];
-        for (uint8_t b : *v.bytes) {
-            std::snprintf(buf, sizeof buf, "%02x", b);
-            out_ << buf;
-        }
-    }
-    out_ << '\n';
-}
-
-void ReplayWriter::comment(std::string_view text) {
-    flushSteps();
-    std::string_view rest = text;
-    while (!rest.empty()) {
-        const size_t nl = rest.find('\n');
-        out_ << "# " << rest.substr(0, nl) << '\n';
-        if (nl == std::string_view::npos) break;
-        rest.remove_prefix(nl + 1);
-    }
-}
-
-void ReplayWriter::flush() {
-    flushSteps();
-    out_.flush();
 }
 
 } // namespace vandrel

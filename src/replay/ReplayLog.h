@@ -54,8 +54,6 @@
 
 namespace vandrel {
 
-struct ShownFrame;
-
 // What a checkpoint compares.
 struct ReplayCheck {
     uint32_t tick = 0;
@@ -108,44 +106,7 @@ struct ReplayLog {
     bool read(std::istream& in, std::string& error);
 };
 
-// Writes a recording as the game runs, folding equal loop turns into one line.
-class ReplayWriter {
-public:
-    explicit ReplayWriter(std::ostream& out) : out_(out) {}
-    ~ReplayWriter() { flushSteps(); }
-    ReplayWriter(const ReplayWriter&) = delete;
-    ReplayWriter& operator=(const ReplayWriter&) = delete;
-
-    void header(uint64_t dataHash, uint32_t randState, uint32_t startTick);
-    void startMode(bool fullScreen);
-    void store(const ReplayStoreValue& v) { storeLine("store", v); }
-    void size(int32_t width, int32_t height, uint32_t query);
-    void message(const Message& m);
-    void step(uint32_t tick);
-    void check(const ReplayCheck& c);
-    void end(const ReplayEnd& e);
-    void finalStore(const ReplayStoreValue& v) { storeLine("final", v); }
-    void comment(std::string_view text);
-    void flush();
-
-private:
-    void flushSteps();
-    void storeLine(const char* key, const ReplayStoreValue& v);
-
-    std::ostream& out_;
-    uint32_t lastTick_ = 0;
-    uint32_t runDelta_ = 0;
-    uint32_t runCount_ = 0;
-};
-
-// FNV-1a 64 over the frame's size and every pixel as red, green, blue bytes, so
-// the same picture hashes the same in any pixel format. 0 for no frame.
-uint64_t frameHash(const ShownFrame& frame);
-// FNV-1a 64 of the archive appended to the game at exePath; 0 without one.
-uint64_t archiveHash(const std::string& exePath);
-// The message's name in recordings, or its number as 0x hex.
-std::string messageName(uint32_t message);
-std::optional<uint32_t> messageFromName(std::string_view name);
+// A hash as the 16 hex digits recordings write it with.
 std::string hexText(uint64_t value);
 
 } // namespace vandrel

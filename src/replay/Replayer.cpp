@@ -9,6 +9,7 @@
 #include "platform/null/MemoryStore.h"
 #include "platform/null/NullAudio.h"
 #include "platform/null/NullWindow.h"
+#include "replay/FrameHash.h"
 #include "replay/Recorder.h"
 #include "scores/HighscoreTable.h"
 

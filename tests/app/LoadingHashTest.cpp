@@ -9,6 +9,7 @@
 #include "app/GameHost.h"
 #include "data/Archive.h"
 #include "platform/AudioOutput.h"
+#include "platform/Fnv1a.h"
 #include "platform/null/MemoryStore.h"
 #include "platform/null/NullAudio.h"
 #include "platform/null/NullWindow.h"
@@ -35,31 +36,22 @@ const char* const kGame = VANDREL_GAME_FILE;
 const char* const kArchive = VANDREL_DATASET_ZIP_FILE;
 const char* const kHashFile = VANDREL_SOURCE_DIR "/tests/golden/loading_hashes.txt";
 
-struct Fnv {
-    uint64_t h = 0xcbf29ce484222325ull;
-    void add(const void* data, size_t n) {
-        const auto* p = static_cast<const uint8_t*>(data);
-        for (size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 0x100000001b3ull;
-    }
-    void add32(uint32_t v) { add(&v, sizeof v); }
-};
-
 // Every byte a picture's pixels occupy, tile by tile, without the line padding.
 uint64_t surfaceHash(const Surface& s) {
-    Fnv f;
-    f.add32(static_cast<uint32_t>(s.width()));
-    f.add32(static_cast<uint32_t>(s.height()));
+    Fnv1a f;
+    f.addLittle32(static_cast<uint32_t>(s.width()));
+    f.addLittle32(static_cast<uint32_t>(s.height()));
     for (int32_t i = 0; i < s.tileCount(); ++i) {
         const VideoSurface* t = s.tile(i);
         if (!t) {
-            f.add32(0);
+            f.addLittle32(0);
             continue;
         }
-        f.add32(t->format().bitsPerPixel);
+        f.addLittle32(t->format().bitsPerPixel);
         const size_t rowBytes = static_cast<size_t>(t->width()) * t->format().bytesPerPixel();
         for (int32_t y = 0; y < t->height(); ++y) f.add(t->pixels() + static_cast<size_t>(y) * t->pitch(), rowBytes);
     }
-    return f.h;
+    return f.value();
 }
 
 std::string hexText(uint64_t v) {
@@ -72,35 +64,35 @@ std::string hexText(uint64_t v) {
 uint64_t archiveHash() {
     std::ifstream in(kArchive, std::ios::binary);
     std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    Fnv f;
+    Fnv1a f;
     f.add(bytes.data(), bytes.size());
-    return f.h;
+    return f.value();
 }
 
 uint64_t soundHash(const SoundBuffer& sound) {
-    Fnv f;
+    Fnv1a f;
     const AudioBuffer* buffer = sound.staticPart().audioBuffer();
     if (!buffer) return 0;
     // Locking is the only way into a buffer's bytes; the test only reads them.
     auto* b = const_cast<AudioBuffer*>(buffer);
     AudioLock regions;
     if (b->lock(0, 0, regions, kAudioLockEntireBuffer) != AudioResult::Ok) return 1;
-    f.add32(regions.firstBytes);
+    f.addLittle32(regions.firstBytes);
     f.add(regions.first, regions.firstBytes);
     b->unlock(regions);
-    return f.h;
+    return f.value();
 }
 
 // Keeps every presented frame's bytes (without padding) and the progress.
 class HashingWindow : public NullWindow {
 public:
     bool showFrame(const VideoSurface& frame) override {
-        Fnv f;
+        Fnv1a f;
         const size_t rowBytes = static_cast<size_t>(frame.width()) * frame.format().bytesPerPixel();
         for (int32_t y = 0; y < frame.height(); ++y)
             f.add(frame.pixels() + static_cast<size_t>(y) * frame.pitch(), rowBytes);
         char line[64];
-        std::snprintf(line, sizeof line, "frame %d %s", game ? game->loadProgress() : -1, hexText(f.h).c_str());
+        std::snprintf(line, sizeof line, "frame %d %s", game ? game->loadProgress() : -1, hexText(f.value()).c_str());
         frames.push_back(line);
         return NullWindow::showFrame(frame);
     }
@@ -142,7 +134,7 @@ std::vector<std::string> fingerprintPass(bool fullScreen, bool secondThread, con
     const Session& session = game->session();
     picture("title", session.titleImage);
     picture("title-grey", session.titleGrey);
-    picture("high-scores", session.highScores);
+    picture("high-scores", session.highScores.picture());
     picture("closing", session.endImage);
     for (int32_t i = 0; i < game->backdrop().layerCount(); ++i)
         picture("layer-" + std::to_string(i), *game->backdrop().layer(i));

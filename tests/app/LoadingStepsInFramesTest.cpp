@@ -6,6 +6,7 @@
 #include "app/GameHost.h"
 #include "data/Archive.h"
 #include "platform/Clock.h"
+#include "platform/Fnv1a.h"
 #include "platform/null/MemoryStore.h"
 #include "platform/null/NullAudio.h"
 #include "platform/null/NullWindow.h"
@@ -29,9 +30,9 @@ public:
     bool showFrame(const VideoSurface& frame) override {
         ShownFrame copy;
         copy.copyOf(frame);
-        uint64_t h = 0xcbf29ce484222325ull;
-        for (uint8_t byte : copy.bytes) h = (h ^ byte) * 0x100000001b3ull;
-        frames.emplace_back(game->loadProgress(), h);
+        Fnv1a h;
+        h.add(copy.bytes.data(), copy.bytes.size());
+        frames.emplace_back(game->loadProgress(), h.value());
         clock->advance(msPerFrame);
         return NullWindow::showFrame(frame);
     }

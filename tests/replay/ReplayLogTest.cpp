@@ -3,6 +3,9 @@
 // depend on the picture only.
 #include "replay/ReplayLog.h"
 #include "platform/null/NullWindow.h"
+#include "replay/FrameHash.h"
+#include "replay/MessageNames.h"
+#include "replay/ReplayWriter.h"
 
 #include <gtest/gtest.h>
 
