@@ -24,8 +24,8 @@ void Round::useRound() {
 
 bool Round::reload(int32_t magazineSize) {
     // Only an empty magazine can be refilled.
-    if (ammo != 0) return false;
-    ammo = magazineSize;
+    if (ammo > 0) return false;
+    ammo = std::max(magazineSize, 0);
     return true;
 }
 

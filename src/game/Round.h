@@ -12,7 +12,9 @@ class Round {
 public:
     // The clock at the set-up's length from now, and an empty magazine refilled.
     void start(const SetupRecord& setup);
-    bool hasAmmo() const { return ammo != 0; }
+    // A magazine never holds fewer than 0 cartridges, whatever the set-up
+    // record says: a negative size fills it with none.
+    bool hasAmmo() const { return ammo > 0; }
     // One cartridge fewer; an empty magazine stays empty.
     void useRound();
     // Refills an empty magazine (true); a partly filled one stays as it is (false).

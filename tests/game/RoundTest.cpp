@@ -1,5 +1,6 @@
 // The round as the session runs it: the clock from the round's length to the
-// end, the score's limits, and the head-up display's cartridges.
+// end, the score's limits, the magazine whatever its size, and the head-up
+// display's cartridges.
 #include "game/Session.h"
 #include "platform/Clock.h"
 #include "platform/VideoDevice.h"
@@ -98,6 +99,32 @@ TEST_F(SessionRoundTest, TheCartridgesStandInARowFromTheRightEdge) {
     session.round.ammo = 0;
     hud();
     for (int32_t x = 300; x < 640; ++x) ASSERT_EQ(backBuffer->pixelAt(x, 430), 0u);
+}
+
+TEST_F(SessionRoundTest, ANegativeMagazineHoldsNoCartridgeAndNeverFiresForever) {
+    for (int32_t size : {-1, -7, -2147483647 - 1}) {
+        session.setup.magazineSize = size;
+        session.round.ammo = 0;
+        session.startRound();
+        EXPECT_EQ(session.round.ammo, 0) << size;
+        EXPECT_FALSE(session.hasAmmo()) << size;
+        EXPECT_TRUE(session.reload()) << "an empty magazine takes the reload, " << size;
+        EXPECT_EQ(session.round.ammo, 0) << size;
+        // Whatever put the size into the magazine itself, it gives no shot.
+        session.round.ammo = size;
+        EXPECT_FALSE(session.hasAmmo()) << size;
+        session.useRound();
+        EXPECT_EQ(session.round.ammo, size) << size;
+        EXPECT_TRUE(session.reload());
+        EXPECT_EQ(session.round.ammo, 0) << size;
+    }
+    // A magazine with cartridges left keeps them; an empty one fills to the size.
+    session.setup.magazineSize = 3;
+    EXPECT_TRUE(session.reload());
+    EXPECT_EQ(session.round.ammo, 3);
+    session.useRound();
+    EXPECT_FALSE(session.reload());
+    EXPECT_EQ(session.round.ammo, 2);
 }
 
 } // namespace
