@@ -62,8 +62,8 @@ void FigureManager::updateLayer(int32_t layer, uint32_t now, float factor, int32
                                 const Rect* clip, int32_t widestWidth, int32_t viewWidth, Font* font) {
     for (auto& type : catalog.types)
         if (type->layer == layer) updateType(*type, now, factor, scroll, target, clip, widestWidth, viewWidth);
-    drawEffects(layer, now, factor, scroll, target, clip);
-    drawPopups(layer, now, factor, scroll, target, clip, font);
+    drawEffects(layer, factor, scroll, target, clip);
+    drawPopups(layer, factor, scroll, target, clip, font);
 }
 
 void FigureManager::updateType(FigureType& type, uint32_t now, float factor, int32_t scroll, VideoSurface* target,
@@ -100,13 +100,12 @@ void FigureManager::updateType(FigureType& type, uint32_t now, float factor, int
     }
 }
 
-void FigureManager::drawEffects(int32_t layer, uint32_t now, float factor, int32_t scroll, VideoSurface* target,
-                                const Rect* clip) {
+void FigureManager::drawEffects(int32_t layer, float factor, int32_t scroll, VideoSurface* target, const Rect* clip) {
     if (!target || !clip) return;
     size_t i = 0;
     while (i < effects.size()) {
         HitEffect& effect = effects[i];
-        const int32_t e = static_cast<int32_t>(now - effect.startTime);
+        const int32_t e = static_cast<int32_t>(tickCount() - effect.startTime);
         if (e >= effect.frames->totalDuration) {
             effects.erase(effects.begin() + static_cast<std::ptrdiff_t>(i));
             continue;
@@ -119,15 +118,15 @@ void FigureManager::drawEffects(int32_t layer, uint32_t now, float factor, int32
     }
 }
 
-void FigureManager::drawPopups(int32_t layer, uint32_t now, float factor, int32_t scroll, VideoSurface* target,
-                               const Rect* clip, Font* font) {
+void FigureManager::drawPopups(int32_t layer, float factor, int32_t scroll, VideoSurface* target, const Rect* clip,
+                               Font* font) {
     if (!target || !clip || !font) return;
     size_t i = 0;
     while (i < popups.size()) {
         ScorePopup& popup = popups[i];
         // One pixel per pass at most; each of the six layer passes of a frame
         // may take a step.
-        if (now - popup.moveClock > static_cast<uint32_t>(popup.stepInterval)) {
+        if (tickCount() - popup.moveClock > static_cast<uint32_t>(popup.stepInterval)) {
             popup.y -= 1;
             popup.moveClock += static_cast<uint32_t>(popup.stepInterval);
         }

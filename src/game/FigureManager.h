@@ -49,10 +49,10 @@ private:
     void updateType(FigureType& type, uint32_t now, float factor, int32_t scroll, VideoSurface* target,
                     const Rect* clip, int32_t widestWidth, int32_t viewWidth);
     bool hitTestType(FigureType& type, int32_t layer, int32_t x, int32_t y, int32_t opaqueLayer, Session& session);
-    // Both go by the frame's now, as the figures do, so one frame is drawn at one time.
-    void drawEffects(int32_t layer, uint32_t now, float factor, int32_t scroll, VideoSurface* target, const Rect* clip);
-    void drawPopups(int32_t layer, uint32_t now, float factor, int32_t scroll, VideoSurface* target, const Rect* clip,
-                    Font* font);
+    // Unlike the figures, which share the frame's time, each effect and each popup
+    // reads the clock afresh: a slow frame ages the later ones a little more.
+    void drawEffects(int32_t layer, float factor, int32_t scroll, VideoSurface* target, const Rect* clip);
+    void drawPopups(int32_t layer, float factor, int32_t scroll, VideoSurface* target, const Rect* clip, Font* font);
 };
 
 } // namespace vandrel

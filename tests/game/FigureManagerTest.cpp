@@ -211,6 +211,28 @@ TEST_F(RoundTest, EffectsEndAfterTheirFramesHavePlayed) {
     EXPECT_TRUE(figures.effects.empty());
 }
 
+// The figures go by the frame's time; effects and popups read the clock for each
+// one, so a frame time that runs ahead of the clock does not age them.
+TEST_F(RoundTest, EffectsAndPopupsGoByTheClockNotByTheFramesTime) {
+    FigureType& t = type(3);
+    placeFigure(t, 200, 150);
+    frame();
+    ASSERT_TRUE(shoot(figures, session, 192, 150));
+    ASSERT_EQ(figures.effects.size(), 1u);
+    ASSERT_EQ(figures.popups.size(), 1u);
+    const int32_t popupY = figures.popups[0].y;
+    for (int32_t layer = 0; layer < FigureManager::layerCount; ++layer)
+        figures.updateLayer(layer, clock.now() + 1000, 1.0f, 0, backBuffer.get(), &clip, 640, 640, &session.largeFont);
+    EXPECT_EQ(figures.effects.size(), 1u) << "a second ahead on the frame's time, none on the clock";
+    EXPECT_EQ(figures.popups[0].y, popupY);
+
+    clock.advance(320);
+    for (int32_t layer = 0; layer < FigureManager::layerCount; ++layer)
+        figures.updateLayer(layer, clock.now() - 1000, 1.0f, 0, backBuffer.get(), &clip, 640, 640, &session.largeFont);
+    EXPECT_TRUE(figures.effects.empty()) << "played out on the clock";
+    EXPECT_EQ(figures.popups[0].y, popupY - FigureManager::layerCount) << "a pixel a layer pass";
+}
+
 TEST_F(RoundTest, ClearingDestroysTheEffectsWithTheFramesTheyPlay) {
     FigureType& t = type(3);
     t.effectFrames = &t.ownFrames;
