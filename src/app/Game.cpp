@@ -297,8 +297,9 @@ bool Game::onEscape() {
 }
 
 bool Game::typingName() const {
-    const HighscoreTable& table = session_.highScores;
-    return state_ == GameState::HighScores && (table.editIndex >= 0 || (table.pendingScore != 0 && !table.inserted));
+    const HighscoreScreen& screen = session_.highScores.screen();
+    return state_ == GameState::HighScores &&
+           (screen.editIndex() >= 0 || (screen.pendingScore() != 0 && !screen.inserted()));
 }
 
 void Game::onChar(int32_t c) {
