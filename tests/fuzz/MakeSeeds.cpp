@@ -10,7 +10,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -180,7 +182,7 @@ int main(int argc, char** argv) {
     const std::string scratch = out + "/scratch.zip";
     makeDir(out);
     for (const char* target : {"fuzz_archive", "fuzz_locator", "fuzz_figures", "fuzz_stuff", "fuzz_backdrop",
-                               "fuzz_pictures", "fuzz_ogg", "fuzz_scores"})
+                               "fuzz_pictures", "fuzz_ogg", "fuzz_scores", "fuzz_replay"})
         makeDir(out + "/" + target);
 
     Bytes setup = join({word(640), word(480), word(2), word(0), word(10), {1, 1, 1, 1}});
@@ -225,6 +227,14 @@ int main(int argc, char** argv) {
     save(out + "/fuzz_scores/full", storedTable(true, table + "Zed, 50\n"));
     save(out + "/fuzz_scores/edited", storedTable(false, table));
     save(out + "/fuzz_scores/odd-rows", storedTable(true, "no score\n, 7\nbig, 99999999999\n-x, -12\nlast,3"));
+
+    // The recorded games the suite replays: every kind of line a real game writes.
+    for (const auto& entry : std::filesystem::directory_iterator(VANDREL_SOURCE_DIR "/tests/replay")) {
+        if (entry.path().extension() != ".vrec") continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        const Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        save(out + "/fuzz_replay/" + entry.path().stem().string(), bytes);
+    }
 
     if (argc == 3) {
         const std::string dir = argv[2];
