@@ -21,7 +21,6 @@ namespace {
 using test::block;
 using test::Bytes;
 using test::concat;
-using test::putU32;
 using test::TestArchive;
 
 Bytes solidPicture(int32_t w, int32_t h) {
