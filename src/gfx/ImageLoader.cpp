@@ -46,8 +46,8 @@ bool readTaggedBlock(BlockReader* reader, uint16_t tag, Read read) {
 
 // Where a picture read leaves the reader once both halves are in.
 enum class PictureEnd {
-    nextBlock, // moved on past the last block read
-    lastBlock, // still inside it, for the caller
+    NextBlock, // moved on past the last block read
+    LastBlock, // still inside it, for the caller
 };
 
 // Reads blocks until both a colour (JP) and a mask (PG) block have been seen;
@@ -69,7 +69,7 @@ bool readPicture(BlockReader* reader, Surface* surface, VideoDevice* device, boo
                 sawColour = true;
             }
             const bool done = sawColour && sawMask;
-            if (done && end == PictureEnd::lastBlock) return true;
+            if (done && end == PictureEnd::LastBlock) return true;
             require(reader->nextBlock());
             if (done) return true;
         }
@@ -79,11 +79,11 @@ bool readPicture(BlockReader* reader, Surface* surface, VideoDevice* device, boo
 } // namespace
 
 bool loadImage(BlockReader* reader, Surface* surface, VideoDevice* device) {
-    return readPicture(reader, surface, device, true, PictureEnd::nextBlock);
+    return readPicture(reader, surface, device, true, PictureEnd::NextBlock);
 }
 
 bool loadImagePair(BlockReader* reader, Surface* surface, VideoDevice* device) {
-    return readPicture(reader, surface, device, false, PictureEnd::lastBlock);
+    return readPicture(reader, surface, device, false, PictureEnd::LastBlock);
 }
 
 bool loadImageList(BlockReader* reader, LayerList* layers, VideoDevice* device) {

@@ -85,8 +85,8 @@ struct Decompressor {
 
 // The rows the decoder asks libjpeg for.
 enum class RowLayout {
-    quads, // blue, green, red, spare
-    rgb,   // red, green, blue (then swapped)
+    Quads, // blue, green, red, spare
+    Rgb,   // red, green, blue (then swapped)
 };
 
 // How far a decode got, for clearing what it did not write when it fails.
@@ -119,11 +119,11 @@ void decode(BlockReader* reader, Surface* surface, VideoDevice* device, Progress
         // spare byte), copied into their tiles in one pass in every format; a
         // plain libjpeg gives red first.
 #ifdef JCS_EXTENSIONS
-    constexpr RowLayout layout = RowLayout::quads;
+    constexpr RowLayout layout = RowLayout::Quads;
     constexpr int components = 4;
     cinfo->out_color_space = JCS_EXT_BGRX;
 #else
-    constexpr RowLayout layout = RowLayout::rgb;
+    constexpr RowLayout layout = RowLayout::Rgb;
     constexpr int components = 3;
     cinfo->out_color_space = JCS_RGB;
 #endif
@@ -142,7 +142,7 @@ void decode(BlockReader* reader, Surface* surface, VideoDevice* device, Progress
         JSAMPROW rows[1] = {row.data()};
         jpeg_read_scanlines(cinfo, rows, 1);
         const int32_t y = static_cast<int32_t>(cinfo->output_scanline) - 1;
-        if constexpr (layout == RowLayout::quads) {
+        if constexpr (layout == RowLayout::Quads) {
             surface->putQuadRow(row.data(), y, true);
         } else {
             for (size_t i = 0; i < row.size(); i += 3) std::swap(row[i], row[i + 2]);

@@ -102,7 +102,8 @@ TEST(SurfaceTiles, MovingHandsTheTilesOverAndEmptiesTheSource) {
     Surface b(std::move(a));
     EXPECT_EQ(b.tile(0), first);
     EXPECT_EQ(b.tileCount(), 2);
-    EXPECT_TRUE(a.isEmpty());
+    // What a move leaves behind is the point here.
+    EXPECT_TRUE(a.isEmpty()); // NOLINT(bugprone-use-after-move)
     EXPECT_EQ(a.width(), 0);
     EXPECT_EQ(a.tile(0), nullptr);
     EXPECT_TRUE(a.lock()); // an empty surface locks trivially
@@ -110,7 +111,7 @@ TEST(SurfaceTiles, MovingHandsTheTilesOverAndEmptiesTheSource) {
     ASSERT_TRUE(c.create(5, 5, &device));
     c = std::move(b);
     EXPECT_EQ(c.width(), 700);
-    EXPECT_TRUE(b.isEmpty());
+    EXPECT_TRUE(b.isEmpty()); // NOLINT(bugprone-use-after-move)
 }
 
 TEST(SurfaceTiles, PlainSurfacesAndTheirSizes) {
