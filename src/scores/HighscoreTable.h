@@ -48,6 +48,7 @@ public:
     HighscoreScreen& screen() { return screen_; }
     const HighscoreScreen& screen() const { return screen_; }
     Surface& picture() { return screen_.picture(); }
+    const Surface& picture() const { return screen_.picture(); }
 
     // The stored text: one "name, score\n" line per row.
     std::string tableText() const { return rows_.text(); }
