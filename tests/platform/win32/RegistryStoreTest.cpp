@@ -211,7 +211,9 @@ TEST_F(RegistryStoreTest, EarlierBuildsTableIn64BitViewLoadsAndIsSavedIn32BitVie
     {
         RegistryStore user(RegistryRoot::CurrentUser);
         HighscoreTable t(user);
-        t.count = 3;
+        const HighscoreRows defaults = t.rows();
+        t.rows().clear();
+        for (int32_t i = 0; i < 3; ++i) t.rows().append(defaults.name(i), defaults.score(i));
         ASSERT_TRUE(t.saveToRegistry(table));
     }
     HKEY from = nullptr;
@@ -232,14 +234,15 @@ TEST_F(RegistryStoreTest, EarlierBuildsTableIn64BitViewLoadsAndIsSavedIn32BitVie
     RegistryStore game;
     EXPECT_EQ(HighscoreTable::storeLocation(game, table), "HKEY_LOCAL_MACHINE\\" + keyPath);
     HighscoreTable loaded(game);
-    std::memset(loaded.names, 0, sizeof loaded.names);
-    loaded.count = 0;
+    loaded.rows().clear();
     ASSERT_TRUE(loaded.loadFromRegistry(table));
     EXPECT_EQ(rows(loaded), "Jorvane=900;Istro=800;Halvo=700;");
     EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, keyPath.c_str(), kView32)) << "reading wrote a key";
 
-    loaded.scores[2] = 750;
-    std::snprintf(loaded.names[2], HighscoreTable::nameSize, "Mira");
+    const HighscoreRows read = loaded.rows();
+    loaded.rows().clear();
+    for (int32_t i = 0; i < 2; ++i) loaded.rows().append(read.name(i), read.score(i));
+    loaded.rows().append("Mira", 750);
     ASSERT_TRUE(loaded.saveToRegistry(table));
     EXPECT_EQ(rawValue(HKEY_LOCAL_MACHINE, keyPath, "highscore", false, kView32).bytes,
               bytesOf(std::string("Jorvane, 900\nIstro, 800\nMira, 750\n") + '\0'));
@@ -247,8 +250,7 @@ TEST_F(RegistryStoreTest, EarlierBuildsTableIn64BitViewLoadsAndIsSavedIn32BitVie
     EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, keyPath.c_str()));
 
     HighscoreTable again(game);
-    std::memset(again.names, 0, sizeof again.names);
-    again.count = 0;
+    again.rows().clear();
     ASSERT_TRUE(again.loadFromRegistry(table));
     EXPECT_EQ(rows(again), "Jorvane=900;Istro=800;Mira=750;");
 }
