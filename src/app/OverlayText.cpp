@@ -60,15 +60,21 @@ void box(VideoSurface* target, const Rect& clip, int32_t x, int32_t y, int32_t w
     target->fill(&r, f.redMask | f.greenMask | f.blueMask);
 }
 
+// The rows of a cell the letters stand in: the small sheet keeps its letters
+// in the top ten rows of its taller cells, all the closing screen's wave
+// leaves on screen.
+int32_t letterRows(const Font& font) { return std::min(font.glyphHeight(), 10); }
+
 // '-', '+' and '%' in a cell of glyphWidth x glyphHeight at (x, y), as thick
 // as the font's strokes, on its letters' middle line.
 void drawByHand(VideoSurface* target, const Rect& clip, const Font& font, int32_t x, int32_t y, char c) {
-    const int32_t h = font.glyphHeight();
+    const int32_t h = letterRows(font);
     const int32_t w = font.advance();
     const int32_t stroke = std::max(2, h / 12);
     const int32_t middle = y + h / 2;
     if (c == '-' || c == '+') box(target, clip, x + 2, middle - stroke / 2, w - 3, stroke);
-    if (c == '+') box(target, clip, x + 2 + (w - 3 - stroke) / 2, middle - (w - 3) / 2, stroke, w - 3);
+    const int32_t bar = std::min(w - 3, h - 2);
+    if (c == '+') box(target, clip, x + 2 + (w - 3 - stroke) / 2, middle - bar / 2, stroke, bar);
     if (c == '%') {
         const int32_t top = middle - h / 4;
         box(target, clip, x + 1, top, stroke + 1, stroke + 1);
@@ -93,14 +99,14 @@ int32_t OverlayText::width(const Font& font, std::string_view text) {
 
 void OverlayText::draw(VideoSurface* target, const Rect& clip, Font& font, int32_t x, int32_t y,
                        std::string_view text) {
-    const int32_t h = font.glyphHeight();
+    const int32_t h = letterRows(font);
     while (!text.empty()) {
         const Glyph g = next(text);
         if (drawnByHand(g.base)) {
             drawByHand(target, clip, font, x, y, g.base);
         } else if (font.drawChar(target, clip, x, y, g.base)) {
             if (g.dots) {
-                const int32_t raise = g.base >= 'a' ? h / 3 : h / 2;
+                const int32_t raise = g.base >= 'a' ? h * 3 / 5 : h * 4 / 5;
                 font.drawChar(target, clip, x - 3, y - raise, '.');
                 font.drawChar(target, clip, x + 2, y - raise, '.');
             }

@@ -28,7 +28,7 @@ scene() {
   xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
   sleep 2.5
   e2e_shot "$E2E_DIR/$2-title.png"
-  start_round "$2-title.png" "$2-round.png" 320 240 20
+  start_round "$2-title.png" "$2-round.png" 320 240 12
   local shot
   for shot in $(seq 1 12); do
     xdotool mousemove $((100 + shot * 30)) 300 click 1

@@ -49,7 +49,7 @@ read -r coloured lit < <(e2e_colourful "$E2E_DIR/1-title.png" 0 64)
 ((coloured >= 600 && lit >= 2000)) || fail "the title is not showing ($coloured coloured, $lit lit cells)"
 xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
 
-start_round 1-title.png 2-round.png 512 384 20
+start_round 1-title.png 2-round.png 512 384 12
 round_start=$(($(e2e_now_ms) - 1000))
 shoot_round 9000 3 "$E2E_DIR/3-first-shot.png"
 e2e_shot "$E2E_DIR/4-round-late.png"

@@ -54,6 +54,10 @@ void registerWindowClass() {
 }
 #endif
 
+// Where typing raises an on-screen keyboard (phones, tablets), text input is
+// on only while a name is typed, so the keyboard does not cover the round;
+// elsewhere it stays on, and every typed character reaches the game.
+bool textFollowsNameEntry() { return SDL_HasScreenKeyboardSupport() == SDL_TRUE; }
 } // namespace
 
 void SdlRelease::operator()(SDL_Window* window) const { SDL_DestroyWindow(window); }
@@ -106,8 +110,9 @@ std::unique_ptr<SdlWindow> SdlWindow::create(std::string& error, const ScreenOpt
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return nullptr;
     }
-    // Typed characters matter only to a name; SDL starts with text input on.
-    SDL_StopTextInput();
+    // SDL starts with text input on: typed characters reach the game at any
+    // time (the sound keys M, - and + among them), as a desktop's keyboard does.
+    if (textFollowsNameEntry()) SDL_StopTextInput();
     // Without pads the game plays on with mouse, keys and touch. Mappings of
     // pads SDL does not know yet may wait in the settings folder; SDL reads
     // SDL_GAMECONTROLLERCONFIG itself.
@@ -149,6 +154,7 @@ void SdlWindow::tickPads() {
 void SdlWindow::setTextEntry(bool active) {
     if (active == textEntry_) return;
     textEntry_ = active;
+    if (!textFollowsNameEntry()) return;
     if (active)
         SDL_StartTextInput();
     else
