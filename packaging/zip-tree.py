@@ -3,7 +3,8 @@
 
     zip-tree.py OUT.zip DIR [NAME]
 
-Members are stored under NAME/ (default: DIR's own name), sorted by path, with
+Members are stored under NAME/ (default: DIR's own name; an empty NAME puts
+DIR's contents at the zip's root), sorted by path, with
 the time of SOURCE_DATE_EPOCH when it is set (a release sets it from its commit)
 and else each file's own, and with fixed permissions: 0755 for executables and
 folders, 0644 for the rest, so neither umask nor the order the file system lists
@@ -30,9 +31,10 @@ def main():
     for folder, dirs, files in os.walk(top):
         dirs.sort()
         rel = os.path.relpath(folder, top)
-        arc = name if rel == "." else f"{name}/{rel}"
-        entries.append((arc + "/", folder, True))
-        entries += [(f"{arc}/{f}", os.path.join(folder, f), False) for f in files]
+        arc = "/".join(p for p in (name, "" if rel == "." else rel) if p)
+        if arc:
+            entries.append((arc + "/", folder, True))
+        entries += [(f"{arc}/{f}" if arc else f, os.path.join(folder, f), False) for f in files]
     entries.sort(key=lambda e: e[0])
 
     tmp = out + ".part"
