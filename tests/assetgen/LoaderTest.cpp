@@ -1,7 +1,7 @@
 // The generated archive through the game's own loaders: the picture lists,
 // the figure entry, the fonts, the cross-hair, the cartridge and the sounds
 // all load and come out with the sizes and values the game is tuned for.
-#include "DatasetFiles.h"
+#include "GeneratedArchiveTest.h"
 
 #include "data/BlockReader.h"
 #include "game/Backdrop.h"
@@ -15,7 +15,6 @@
 #include "platform/VideoDevice.h"
 #include "sound/SoundStreamFactory.h"
 #include "support/TempStore.h"
-#include "support/TestArchive.h"
 
 #include <gtest/gtest.h>
 
@@ -24,24 +23,11 @@
 namespace vandrel::test {
 namespace {
 
-class GeneratedArchive : public ::testing::Test {
+class GeneratedArchive : public GeneratedArchiveTest {
 protected:
-    static void SetUpTestSuite() {
-        std::vector<std::pair<std::string, Bytes>> entries;
-        for (const char* name : kEntryNames) entries.push_back({name, builtEntry(name)});
-        archive = new TestArchive(entries);
-    }
-    static void TearDownTestSuite() {
-        delete archive;
-        archive = nullptr;
-    }
-    BlockReader& open(const char* name) { return archive->entry(name); }
-
-    static TestArchive* archive;
     ManualClock clock{5000};
     VideoDevice device{PixelFormat::xrgb32()};
 };
-TestArchive* GeneratedArchive::archive = nullptr;
 
 TEST_F(GeneratedArchive, BackdropLoadsFourLayersOfTheirWidths) {
     Backdrop backdrop;

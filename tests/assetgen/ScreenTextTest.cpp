@@ -3,7 +3,7 @@
 // pixels. The letters of both sheets space evenly and the table's names start
 // together; the closing screen's credits keep inside the screen at every
 // depth of their wave.
-#include "DatasetFiles.h"
+#include "GeneratedArchiveTest.h"
 
 #include "game/Session.h"
 #include "gfx/Font.h"
@@ -12,7 +12,6 @@
 #include "platform/VideoDevice.h"
 #include "platform/VideoSurface.h"
 #include "support/TempStore.h"
-#include "support/TestArchive.h"
 
 #include <gtest/gtest.h>
 
@@ -27,19 +26,8 @@ namespace {
 
 constexpr uint32_t ground = 0xFF00FF; // a colour no glyph has
 
-class ScreenText : public ::testing::Test {
+class ScreenText : public GeneratedArchiveTest {
 protected:
-    static void SetUpTestSuite() {
-        std::vector<std::pair<std::string, Bytes>> entries;
-        for (const char* name : kEntryNames) entries.push_back({name, builtEntry(name)});
-        archive = new TestArchive(entries);
-    }
-    static void TearDownTestSuite() {
-        delete archive;
-        archive = nullptr;
-    }
-    BlockReader& open(const char* name) { return archive->entry(name); }
-
     static uint32_t& pixel(VideoSurface::Lock& l, int32_t x, int32_t y) {
         return *reinterpret_cast<uint32_t*>(l.pixels + y * l.pitch + x * 4);
     }
@@ -105,13 +93,11 @@ protected:
         EXPECT_LE(maxWidth - minWidth, 1) << sheet << ": no letter squeezed or stretched past the others";
     }
 
-    static TestArchive* archive;
     ManualClock clock{5000};
     VideoDevice device{PixelFormat::xrgb32()};
     TempStore store;
     Session session{store.store()};
 };
-TestArchive* ScreenText::archive = nullptr;
 
 TEST_F(ScreenText, BothSheetsSpaceEveryPairOfLettersAndDigitsEvenly) {
     ASSERT_TRUE(session.loadLargeFont(&open("font.nl"), &device));
