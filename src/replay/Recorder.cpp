@@ -6,7 +6,7 @@
 #include "data/SetupRecord.h"
 #include "platform/Store.h"
 #include "replay/FrameHash.h"
-#include "scores/HighscoreTable.h"
+#include "scores/HighscoreStorage.h"
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -16,8 +16,8 @@ namespace vandrel {
 
 std::vector<ReplayStoreValue> readStoredTable(const Store& store, const std::string& tableName) {
     std::vector<ReplayStoreValue> out;
-    if (!HighscoreTable::isUsableName(tableName)) return out;
-    const std::unique_ptr<StoreKey> key = store.open(HighscoreTable::keyPath(tableName));
+    if (!HighscoreStorage::isUsableName(tableName)) return out;
+    const std::unique_ptr<StoreKey> key = store.open(HighscoreStorage::keyPath(tableName));
     for (const char* name : {"highscore", "check"}) {
         ReplayStoreValue v;
         v.name = name;

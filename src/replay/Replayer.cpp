@@ -11,7 +11,7 @@
 #include "platform/null/NullWindow.h"
 #include "replay/FrameHash.h"
 #include "replay/Recorder.h"
-#include "scores/HighscoreTable.h"
+#include "scores/HighscoreStorage.h"
 
 #include <fstream>
 #include <memory>
@@ -123,8 +123,8 @@ bool writeStoredTable(Store& store, const std::string& tableName, const std::vec
         present.push_back(std::move(s));
     }
     if (present.empty()) return true;
-    if (!HighscoreTable::isUsableName(tableName)) return false;
-    const std::unique_ptr<StoreKey> key = store.create(HighscoreTable::keyPath(tableName));
+    if (!HighscoreStorage::isUsableName(tableName)) return false;
+    const std::unique_ptr<StoreKey> key = store.create(HighscoreStorage::keyPath(tableName));
     return key && key->write(present);
 }
 

@@ -15,11 +15,6 @@ class Store;
 
 class HighscoreTable {
 public:
-    static constexpr int32_t maxRows = HighscoreRows::maxRows;
-    static constexpr int32_t nameSize = HighscoreRows::nameSize;
-    static constexpr std::size_t checkSize = HighscoreStorage::checkSize;
-    using Check = HighscoreStorage::Check;
-
     // The table loads from and saves to store, which outlives it.
     explicit HighscoreTable(Store& store) : storage_(store), screen_(rows_, storage_) {}
     HighscoreTable(const HighscoreTable&) = delete;
@@ -49,17 +44,6 @@ public:
     const HighscoreScreen& screen() const { return screen_; }
     Surface& picture() { return screen_.picture(); }
     const Surface& picture() const { return screen_.picture(); }
-
-    // The stored text: one "name, score\n" line per row.
-    std::string tableText() const { return rows_.text(); }
-    static Check checkValue(std::string_view text, std::string_view tableName) {
-        return HighscoreStorage::checkValue(text, tableName);
-    }
-    static std::string keyPath(std::string_view tableName) { return HighscoreStorage::keyPath(tableName); }
-    static std::string storeLocation(const Store& store, std::string_view tableName) {
-        return HighscoreStorage::storeLocation(store, tableName);
-    }
-    static bool isUsableName(std::string_view tableName) { return HighscoreStorage::isUsableName(tableName); }
 
 private:
     HighscoreRows rows_;

@@ -2,16 +2,16 @@
 #include "scores/ScoreLocation.h"
 
 #include "data/SetupRecord.h"
-#include "scores/HighscoreTable.h"
+#include "scores/HighscoreStorage.h"
 
 namespace vandrel {
 
 std::string describeScoreLocation(const std::string& path, const Store& store) {
     std::optional<std::string> name = readTableName(path);
     if (!name) return "The game's data could not be read from " + path;
-    if (!HighscoreTable::isUsableName(*name))
+    if (!HighscoreStorage::isUsableName(*name))
         return "The data set names no usable high-score table; scores are not stored";
-    return HighscoreTable::storeLocation(store, *name);
+    return HighscoreStorage::storeLocation(store, *name);
 }
 
 } // namespace vandrel

@@ -163,7 +163,7 @@ Bytes slimmed(const Bytes& entry, const Bytes& smallColour, const Bytes& smallMa
 
 Bytes storedTable(bool rightCheck, const std::string& text) {
     Bytes out{static_cast<uint8_t>(rightCheck ? 1 : 0)};
-    if (!rightCheck) out.resize(1 + vandrel::HighscoreTable::checkSize, 0x5A);
+    if (!rightCheck) out.resize(1 + vandrel::HighscoreStorage::checkSize, 0x5A);
     out.insert(out.end(), text.begin(), text.end());
     out.push_back(0);
     return out;
@@ -222,7 +222,7 @@ int main(int argc, char** argv) {
 
     vandrel::MemoryStore store;
     vandrel::HighscoreTable defaults(store);
-    const std::string table = defaults.tableText();
+    const std::string table = defaults.rows().text();
     save(out + "/fuzz_scores/defaults", storedTable(true, table));
     save(out + "/fuzz_scores/full", storedTable(true, table + "Zed, 50\n"));
     save(out + "/fuzz_scores/edited", storedTable(false, table));

@@ -29,14 +29,14 @@ struct StoredTable {
     std::filesystem::path check;
 
     StoredTable() {
-        auto key = files.create(vandrel::HighscoreTable::keyPath(kName));
+        auto key = files.create(vandrel::HighscoreStorage::keyPath(kName));
         if (!key) std::abort();
         const auto& folder = static_cast<const vandrel::FileStoreKey&>(*key);
         text = folder.valueFile("highscore", vandrel::StoreType::String);
         check = folder.valueFile("check", vandrel::StoreType::Binary);
     }
 
-    void store(const void* bytes, size_t size, const vandrel::HighscoreTable::Check& value) {
+    void store(const void* bytes, size_t size, const vandrel::HighscoreStorage::Check& value) {
         writeFile(text, bytes, size);
         writeFile(check, value.data(), value.size());
     }
@@ -62,11 +62,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool rightCheck = data[0] & 1;
     ++data;
     --size;
-    vandrel::HighscoreTable::Check check{};
+    vandrel::HighscoreStorage::Check check{};
     if (rightCheck) {
         // The check covers the text up to its terminating zero.
         std::string_view body(reinterpret_cast<const char*>(data), size);
-        check = vandrel::HighscoreTable::checkValue(body.substr(0, body.find('\0')), kName);
+        check = vandrel::HighscoreStorage::checkValue(body.substr(0, body.find('\0')), kName);
     } else {
         if (size < check.size()) return 0;
         std::memcpy(check.data(), data, check.size());
@@ -77,15 +77,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     vandrel::HighscoreTable table(stored.files);
     load(table);
-    const std::string saved = table.tableText();
+    const std::string saved = table.rows().text();
     if (!rightCheck) return 0;
 
-    stored.store(saved.c_str(), saved.size() + 1, vandrel::HighscoreTable::checkValue(saved, kName));
+    stored.store(saved.c_str(), saved.size() + 1, vandrel::HighscoreStorage::checkValue(saved, kName));
     vandrel::HighscoreTable again(stored.files);
     load(again);
     const vandrel::HighscoreRows& before = table.rows();
     const vandrel::HighscoreRows& after = again.rows();
-    if (after.count() != before.count() || again.tableText() != saved) std::abort(); // a saved table reads back
+    if (after.count() != before.count() || again.rows().text() != saved) std::abort(); // a saved table reads back
     for (int32_t i = 0; i < before.count(); ++i) {
         if (std::strcmp(after.name(i), before.name(i)) != 0 || after.score(i) != before.score(i)) std::abort();
     }

@@ -10,7 +10,7 @@
 #include "platform/null/NullAudio.h"
 #include "platform/null/NullWindow.h"
 #include "replay/Recorder.h"
-#include "scores/HighscoreTable.h"
+#include "scores/HighscoreStorage.h"
 
 #include <gtest/gtest.h>
 
@@ -181,12 +181,12 @@ TEST_F(ReplayerTest, TheRecordedTableIsWhereTheReplayStartsAndThePlayersIsUntouc
     const std::string tableName = readTableName(kGame).value_or("");
     ASSERT_FALSE(tableName.empty());
     auto store = [&](const std::string& text) {
-        const HighscoreTable::Check check = HighscoreTable::checkValue(text, tableName);
+        const HighscoreStorage::Check check = HighscoreStorage::checkValue(text, tableName);
         StoreValue v[2];
         v[0] = {"highscore", StoreType::String, std::vector<uint8_t>(text.begin(), text.end())};
         v[0].bytes.push_back(0);
         v[1] = {"check", StoreType::Binary, std::vector<uint8_t>(check.begin(), check.end())};
-        ASSERT_TRUE(player->create(HighscoreTable::keyPath(tableName))->write(v));
+        ASSERT_TRUE(player->create(HighscoreStorage::keyPath(tableName))->write(v));
     };
     store("Rec, 77\n");
     const ReplayLog log = parse(record());
@@ -195,7 +195,7 @@ TEST_F(ReplayerTest, TheRecordedTableIsWhereTheReplayStartsAndThePlayersIsUntouc
 
     store("Mine, 5\n");
     const auto before = readStoredTable(*player, tableName);
-    const auto folder = std::filesystem::path(player->locate(HighscoreTable::keyPath(tableName)));
+    const auto folder = std::filesystem::path(player->locate(HighscoreStorage::keyPath(tableName)));
     const auto modified = std::filesystem::last_write_time(folder / "highscore.REG_SZ");
     std::ostringstream out;
     Replayer r(log, kGame);

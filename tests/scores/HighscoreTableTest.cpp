@@ -272,7 +272,7 @@ void storeTable(const TempStore& temp, const std::string& name, const std::vecto
     TempStore::writeFile(temp.userKey(name) / "highscore.REG_SZ", text);
     std::string body(text.begin(), text.end());
     body = body.substr(0, body.find('\0'));
-    auto check = HighscoreTable::checkValue(body, name);
+    auto check = HighscoreStorage::checkValue(body, name);
     TempStore::writeFile(temp.userKey(name) / "check.REG_BINARY", {check.begin(), check.end()});
 }
 
@@ -310,7 +310,7 @@ TEST(HighscoreStorage, OneEditedCharacterEmptiesTheTableForGood) {
         HighscoreTable table(temp.store());
         EXPECT_TRUE(table.loadFromRegistry("Tafel"));
         EXPECT_EQ(table.rows().count(), 0);
-        for (int32_t i = 0; i < HighscoreTable::maxRows; ++i) EXPECT_EQ(table.rows().name(i)[0], 0);
+        for (int32_t i = 0; i < HighscoreRows::maxRows; ++i) EXPECT_EQ(table.rows().name(i)[0], 0);
         // An empty table takes no new entry and is saved empty with a valid check.
         Screen s(&temp.store());
         EXPECT_TRUE(s.table.loadFromRegistry("Tafel"));
@@ -355,7 +355,7 @@ TEST(HighscoreStorage, ParsingKeepsTenRowsEmptyNamesAndStopsAtANameWithoutScore)
     EXPECT_FALSE(s.table.loadFromRegistry("Empty"));
     s.show(950);
     s.type("\r");
-    EXPECT_EQ(s.table.tableText().substr(0, 6), ", 950\n");
+    EXPECT_EQ(s.table.rows().text().substr(0, 6), ", 950\n");
     HighscoreTable back(temp.store());
     ASSERT_TRUE(back.loadFromRegistry("Empty"));
     EXPECT_EQ(std::string(back.rows().name(0)), "");
@@ -406,7 +406,7 @@ TEST(HighscoreStorage, TableNamesThatCouldLeaveTheStoreLoadAndSaveNothing) {
             EXPECT_EQ(rows(table), defaults);
             EXPECT_FALSE(table.saveToRegistry(name));
         }
-        EXPECT_FALSE(HighscoreTable::isUsableName(name));
+        EXPECT_FALSE(HighscoreStorage::isUsableName(name));
     }
     int entries = 0;
     for ([[maybe_unused]] auto& e : fs::recursive_directory_iterator(temp.base())) ++entries;
@@ -455,7 +455,7 @@ TEST(HighscoreStorage, LeftoverFromAnInterruptedSaveDoesNotDisturbTheTable) {
 
 TEST(HighscoreStorage, TheTableWritesToTheStoreItIsGivenWhenANameIsDoneOrTheGameSaves) {
     MemoryStore store;
-    const std::string key = HighscoreTable::keyPath("Tafel");
+    const std::string key = HighscoreStorage::keyPath("Tafel");
     {
         Screen s(&store);
         EXPECT_FALSE(s.table.loadFromRegistry("Tafel"));
@@ -479,7 +479,7 @@ TEST(HighscoreStorage, TheTableWritesToTheStoreItIsGivenWhenANameIsDoneOrTheGame
     EXPECT_EQ(text->type, StoreType::String);
     EXPECT_EQ(text->bytes, textBytes(expected));
     EXPECT_EQ(check->type, StoreType::Binary);
-    const HighscoreTable::Check want = HighscoreTable::checkValue(expected, "Tafel");
+    const HighscoreStorage::Check want = HighscoreStorage::checkValue(expected, "Tafel");
     EXPECT_EQ(check->bytes, std::vector<uint8_t>(want.begin(), want.end()));
 
     // The save at the program's end stores the same bytes under the loaded name.
@@ -488,7 +488,7 @@ TEST(HighscoreStorage, TheTableWritesToTheStoreItIsGivenWhenANameIsDoneOrTheGame
     EXPECT_EQ(store.value(key, "highscore")->bytes, textBytes(expected));
     HighscoreTable again(store);
     ASSERT_TRUE(again.loadFromRegistry("Tafel"));
-    EXPECT_EQ(again.tableText(), expected);
+    EXPECT_EQ(again.rows().text(), expected);
 }
 
 } // namespace

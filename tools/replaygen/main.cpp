@@ -10,7 +10,7 @@
 #include "platform/Random.h"
 #include "platform/Store.h"
 #include "platform/null/MemoryStore.h"
-#include "scores/HighscoreTable.h"
+#include "scores/HighscoreStorage.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -177,7 +177,7 @@ bool seedTable(const std::string& game, Store& store) {
     const std::optional<std::string> name = readTableName(game);
     if (!name) return fail("the game's archive names no table");
     const std::string text = "Ada, 4000\nBo, 1500\nCyd, 300\nDee, 20\n";
-    const HighscoreTable::Check check = HighscoreTable::checkValue(text, *name);
+    const HighscoreStorage::Check check = HighscoreStorage::checkValue(text, *name);
     StoreValue values[2];
     values[0].name = "highscore";
     values[0].type = StoreType::String;
@@ -186,7 +186,7 @@ bool seedTable(const std::string& game, Store& store) {
     values[1].name = "check";
     values[1].type = StoreType::Binary;
     values[1].bytes.assign(check.begin(), check.end());
-    const std::unique_ptr<StoreKey> key = store.create(HighscoreTable::keyPath(*name));
+    const std::unique_ptr<StoreKey> key = store.create(HighscoreStorage::keyPath(*name));
     return (key && key->write(values)) || fail("cannot store the starting table");
 }
 

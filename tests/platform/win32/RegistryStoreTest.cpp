@@ -82,7 +82,7 @@ class RegistryStoreTest : public ::testing::Test {
 protected:
     static constexpr char kParent[] = "Software\\Orvandel";
     const std::string table = "Vandrel Registry Test " + std::to_string(GetCurrentProcessId());
-    const std::string keyPath = HighscoreTable::keyPath(table);
+    const std::string keyPath = HighscoreStorage::keyPath(table);
 
     void SetUp() override {
         for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) parentExisted.push_back(keyExists(root, kParent));
@@ -110,7 +110,7 @@ protected:
 
 TEST_F(RegistryStoreTest, SavedTableHoldsTheCheckedBytesAndLoadsBack) {
     RegistryStore store; // the game's: the machine-wide tree when it can be opened
-    const std::string where = HighscoreTable::storeLocation(store, table);
+    const std::string where = HighscoreStorage::storeLocation(store, table);
     const bool machine = where.rfind("HKEY_LOCAL_MACHINE\\", 0) == 0;
     ASSERT_TRUE(machine || where.rfind("HKEY_CURRENT_USER\\", 0) == 0) << where;
     EXPECT_EQ(where.substr(where.find('\\') + 1), keyPath);
@@ -124,7 +124,7 @@ TEST_F(RegistryStoreTest, SavedTableHoldsTheCheckedBytesAndLoadsBack) {
         t.rows().clear();
         for (int32_t i = 0; i < defaults.count(); ++i)
             t.rows().append(i == 3 ? "Mira" : defaults.name(i), i == 3 ? 650 : defaults.score(i));
-        text = t.tableText();
+        text = t.rows().text();
         ASSERT_TRUE(t.saveToRegistry(table));
     }
     ASSERT_EQ(text.substr(0, 36), "Jorvane, 900\nIstro, 800\nHalvo, 700\nM");
@@ -232,7 +232,7 @@ TEST_F(RegistryStoreTest, EarlierBuildsTableIn64BitViewLoadsAndIsSavedIn32BitVie
     ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, keyPath.c_str(), kView32)) << "the registry has one view only";
 
     RegistryStore game;
-    EXPECT_EQ(HighscoreTable::storeLocation(game, table), "HKEY_LOCAL_MACHINE\\" + keyPath);
+    EXPECT_EQ(HighscoreStorage::storeLocation(game, table), "HKEY_LOCAL_MACHINE\\" + keyPath);
     HighscoreTable loaded(game);
     loaded.rows().clear();
     ASSERT_TRUE(loaded.loadFromRegistry(table));
