@@ -1,6 +1,8 @@
 // In-memory figures and the click helper for the game tests.
 #include "FigureFixtures.h"
 
+#include "platform/Fnv1a.h"
+
 #include <vector>
 
 namespace vandrel::test {
@@ -75,14 +77,10 @@ bool shoot(FigureManager& figures, Session& session, int32_t x, int32_t y, int32
 }
 
 uint64_t frameHash(const VideoSurface& surface) {
-    uint64_t h = 1469598103934665603ull; // FNV-1a
-    for (int32_t y = 0; y < surface.height(); ++y) {
-        for (int32_t x = 0; x < surface.width(); ++x) {
-            h ^= surface.pixelAt(x, y);
-            h *= 1099511628211ull;
-        }
-    }
-    return h;
+    Fnv1a h;
+    for (int32_t y = 0; y < surface.height(); ++y)
+        for (int32_t x = 0; x < surface.width(); ++x) h.addLittle32(surface.pixelAt(x, y));
+    return h.value();
 }
 
 } // namespace vandrel::test
