@@ -37,17 +37,15 @@ void HighscoreScreen::clear() {
     picture_.destroy();
 }
 
-void HighscoreScreen::endEntry() {
-    editIndex_ = -1;
-    cursorY_ = 0;
-}
+void HighscoreScreen::endEntry() { editIndex_ = -1; }
+
+int32_t HighscoreScreen::cursorY() const { return editIndex_ >= 0 ? rowY(editIndex_) : 0; }
 
 void HighscoreScreen::insertPending() {
     inserted_ = true;
     const int32_t row = rows_.insert(pendingScore_);
     if (row < 0) return;
     editIndex_ = row;
-    cursorY_ = rowY(row);
 }
 
 bool HighscoreScreen::wipeRunning() const { return host_ == nullptr || revealX_ < host_->highscoreScreenWidth() - 10; }
@@ -129,8 +127,8 @@ void HighscoreScreen::drawTable(VideoSurface* dest, const Rect& clip, int32_t wi
         std::snprintf(number, sizeof number, "%d", pendingScore_);
         text(width / 2 - measure(number) / 2, height - 40, number);
     }
-    if (cursorY_ != 0 && blink && editIndex_ >= 0 && editIndex_ < HighscoreRows::maxRows)
-        text(40 + measure(rows_.name(editIndex_)), cursorY_, "|");
+    if (blink && editIndex_ >= 0 && editIndex_ < HighscoreRows::maxRows)
+        text(40 + measure(rows_.name(editIndex_)), rowY(editIndex_), "|");
 }
 
 } // namespace vandrel

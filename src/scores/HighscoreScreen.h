@@ -61,7 +61,8 @@ public:
     uint32_t wipeStart() const { return wipeStart_; }
     bool inserted() const { return inserted_; }
     int32_t editIndex() const { return editIndex_; }
-    int32_t cursorY() const { return cursorY_; }
+    // y of the row being named; 0 = no cursor.
+    int32_t cursorY() const;
 
 private:
     void insertPending();
@@ -80,7 +81,6 @@ private:
     int32_t pendingScore_ = 0;
     bool inserted_ = false; // the pending score has been dealt with
     bool done_ = false;
-    int32_t cursorY_ = 0;    // y of the row being named; 0 = no cursor
     int32_t editIndex_ = -1; // row being named; -1 = none
 };
 
