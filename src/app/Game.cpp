@@ -260,21 +260,7 @@ void Game::onLeftClick(int32_t x, int32_t y) {
         session_.round.score = 0;
         figures_.startRound();
         break;
-    case GameState::InPlay: {
-        if (!session_.hasAmmo()) {
-            session_.playEmpty();
-            break;
-        }
-        const int32_t opaque = backdrop_.hitLayer(x, y);
-        for (int32_t layer = FigureManager::layerCount - 1; layer >= 0; --layer) {
-            if (figures_.hitTestLayer(layer, x, y, opaque, session_)) {
-                session_.useRound();
-                return;
-            }
-        }
-        session_.shotMissed();
-        break;
-    }
+    case GameState::InPlay: figures_.shoot(x, y, backdrop_.hitLayer(x, y), session_); break;
     case GameState::HighScores: session_.highScores.typeChar(static_cast<int32_t>(vk::Return)); break;
     case GameState::Credits:
         if (window_) window_->post(msg::Close);

@@ -151,6 +151,21 @@ bool FigureManager::hitTestLayer(int32_t layer, int32_t x, int32_t y, int32_t op
     return false;
 }
 
+bool FigureManager::shoot(int32_t x, int32_t y, int32_t opaqueLayer, Session& session) {
+    if (!session.hasAmmo()) {
+        session.playEmpty();
+        return false;
+    }
+    for (int32_t layer = layerCount - 1; layer >= 0; --layer) {
+        if (hitTestLayer(layer, x, y, opaqueLayer, session)) {
+            session.useRound();
+            return true;
+        }
+    }
+    session.shotMissed();
+    return false;
+}
+
 bool FigureManager::hitTestType(FigureType& type, int32_t layer, int32_t x, int32_t y, int32_t opaqueLayer,
                                 Session& session) {
     if (type.layer != layer || type.animationId < 0) return false;

@@ -39,6 +39,11 @@ public:
     // Tests a shot at (x, y) against one layer's figures, newest and nearest
     // first; a hit is handled in full (sound, score, popup, effect).
     bool hitTestLayer(int32_t layer, int32_t x, int32_t y, int32_t opaqueLayer, Session& session);
+    // One left click in a round: the front-most figure hit takes a round; a miss
+    // takes one with the miss sound; an empty magazine only clicks. opaqueLayer
+    // is the front-most landscape layer opaque at (x, y), which hides the
+    // figures of the layers behind it (-1: none). True on a hit.
+    bool shoot(int32_t x, int32_t y, int32_t opaqueLayer, Session& session);
 
     // The kinds of figure; each keeps its live figures.
     FigureCatalog catalog;

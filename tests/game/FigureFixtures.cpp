@@ -62,18 +62,7 @@ void placeFigure(FigureType& type, int32_t x, int32_t y) {
 }
 
 bool shoot(FigureManager& figures, Session& session, int32_t x, int32_t y, int32_t opaqueLayer) {
-    if (!session.hasAmmo()) {
-        session.playEmpty();
-        return false;
-    }
-    for (int32_t layer = FigureManager::layerCount - 1; layer >= 0; --layer) {
-        if (figures.hitTestLayer(layer, x, y, opaqueLayer, session)) {
-            session.useRound();
-            return true;
-        }
-    }
-    session.shotMissed();
-    return false;
+    return figures.shoot(x, y, opaqueLayer, session);
 }
 
 uint64_t frameHash(const VideoSurface& surface) {

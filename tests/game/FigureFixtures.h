@@ -36,7 +36,7 @@ FigureType& addType(FigureCatalog& figures, int32_t animationId, int32_t layer);
 // the hit test knows where it stands.
 void placeFigure(FigureType& type, int32_t x, int32_t y);
 
-// One left click in a round, as the game handles it; true on a hit.
+// One left click in a round (FigureManager::shoot); true on a hit.
 bool shoot(FigureManager& figures, Session& session, int32_t x, int32_t y, int32_t opaqueLayer = -1);
 
 // Everything drawn into a back buffer, hashed.
