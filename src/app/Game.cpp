@@ -210,7 +210,7 @@ void Game::enterHighScores(bool handOverScore) {
         // No copy of the last frame: the screen opens without it.
         session_.highScores.screen().setSnapshot(nullptr);
     }
-    session_.highScores.reset();
+    session_.highScores.screen().reset();
     if (handOverScore) {
         session_.highScores.screen().setPendingScore(session_.round.score);
         session_.round.score = 0;
@@ -261,7 +261,7 @@ void Game::onLeftClick(int32_t x, int32_t y) {
         figures_.startRound();
         break;
     case GameState::InPlay: figures_.shoot(x, y, backdrop_.hitLayer(x, y), session_); break;
-    case GameState::HighScores: session_.highScores.typeChar(static_cast<int32_t>(vk::Return)); break;
+    case GameState::HighScores: session_.highScores.screen().typeChar(static_cast<int32_t>(vk::Return)); break;
     case GameState::Credits:
         if (window_) window_->post(msg::Close);
         break;
@@ -289,7 +289,7 @@ bool Game::typingName() const {
 }
 
 void Game::onChar(int32_t c) {
-    if (state_ == GameState::HighScores) session_.highScores.typeChar(c);
+    if (state_ == GameState::HighScores) session_.highScores.screen().typeChar(c);
 }
 
 void Game::releaseLoaded() {

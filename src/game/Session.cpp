@@ -138,7 +138,7 @@ void Session::drawTitle(VideoSurface* target, const Rect& clip, bool showProgres
     titleImage.blitPart(target, clip, 0, 0, 0, 0, uncovered, titleImage.height(), false);
 }
 
-void Session::drawHighScores(VideoSurface* target, const Rect& clip) { highScores.draw(target, &clip); }
+void Session::drawHighScores(VideoSurface* target, const Rect& clip) { highScores.screen().draw(target, &clip); }
 
 void Session::drawCredits(VideoSurface* target, const Rect& clip) {
     endImage.blit(target, clip, 0, 0, false, 100.0f);
@@ -230,7 +230,7 @@ void Session::clear() {
     ammoImage.destroy();
     titleImage.destroy();
     titleGrey.destroy();
-    highScores.clear();
+    highScores.screen().clear();
     endImage.destroy();
     // The surfaces the cross-hair was last drawn into belong to a display that
     // is about to close; a snapshot must not reach for them.

@@ -31,15 +31,9 @@ public:
     [[nodiscard]] bool saveToRegistry(std::string_view tableName) { return storage_.saveAs(tableName, rows_); }
     [[nodiscard]] bool save() { return storage_.save(rows_); }
 
-    // The screen: called each time it opens, one frame of it, a typed character.
-    void reset() { screen_.reset(); }
-    void draw(VideoSurface* dest, const Rect* clip) { screen_.draw(dest, clip); }
-    void typeChar(int32_t ch) { screen_.typeChar(ch); }
-    // Releases the screen picture and the snapshot; the rows stay.
-    void clear() { screen_.clear(); }
-
     const HighscoreRows& rows() const { return rows_; }
     HighscoreRows& rows() { return rows_; }
+    // The screen that shows the rows and takes a new name.
     HighscoreScreen& screen() { return screen_; }
     const HighscoreScreen& screen() const { return screen_; }
     Surface& picture() { return screen_.picture(); }

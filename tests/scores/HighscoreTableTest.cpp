@@ -64,13 +64,13 @@ struct Screen {
 
     // What the game does when the screen opens: reset, pending score, snapshot.
     void openScreen(int32_t pending) {
-        table.reset();
+        table.screen().reset();
         table.screen().setPendingScore(pending);
         auto snapshot = device.createSurface(640, 480);
         snapshot->fill(nullptr, snapshotColour);
         table.screen().setSnapshot(std::move(snapshot));
     }
-    void frame() { table.draw(back.get(), &clip); }
+    void frame() { table.screen().draw(back.get(), &clip); }
     // Frames until the wipe is over; the table itself is not drawn yet.
     void runWipe() {
         for (int i = 0; i < 2000 && table.screen().revealX() < 630; ++i) {
@@ -85,7 +85,7 @@ struct Screen {
         frame();
     }
     void type(std::string_view text) {
-        for (char c : text) table.typeChar(static_cast<unsigned char>(c));
+        for (char c : text) table.screen().typeChar(static_cast<unsigned char>(c));
     }
     uint32_t at(int32_t x, int32_t y) const { return back->pixelAt(x, y) & 0xFFFFFF; }
 
@@ -145,24 +145,24 @@ TEST(HighscoreTable, NameEntryAcceptsElevenLettersDigitsAndBlanksOnly) {
     Screen s;
     s.show(950);
     ASSERT_EQ(s.table.screen().editIndex(), 0);
-    s.table.typeChar(8); // backspace on an empty name does nothing
-    s.type("Ab, 9!-.");  // the comma and other punctuation cannot be typed
+    s.table.screen().typeChar(8); // backspace on an empty name does nothing
+    s.type("Ab, 9!-.");           // the comma and other punctuation cannot be typed
     EXPECT_EQ(std::string(s.table.rows().name(0)), "Ab 9");
     s.type("xyzUVWq"); // 11 characters now
     s.type("Z");       // the twelfth is refused
     EXPECT_EQ(std::string(s.table.rows().name(0)), "Ab 9xyzUVWq");
-    s.table.typeChar(8);
-    s.table.typeChar(0xE4);  // a byte of an umlaut
-    s.table.typeChar(0x141); // a character beyond one byte
+    s.table.screen().typeChar(8);
+    s.table.screen().typeChar(0xE4);  // a byte of an umlaut
+    s.table.screen().typeChar(0x141); // a character beyond one byte
     EXPECT_EQ(std::string(s.table.rows().name(0)), "Ab 9xyzUVW");
     EXPECT_FALSE(s.table.screen().done());
-    s.table.typeChar(13);
+    s.table.screen().typeChar(13);
     EXPECT_EQ(s.table.screen().editIndex(), -1);
     EXPECT_EQ(s.table.screen().cursorY(), 0);
     EXPECT_FALSE(s.table.screen().done()); // the first Enter ends the name ...
     s.type("Q");
     EXPECT_EQ(std::string(s.table.rows().name(0)), "Ab 9xyzUVW");
-    s.table.typeChar(13);
+    s.table.screen().typeChar(13);
     EXPECT_TRUE(s.table.screen().done()); // ... the second leaves the screen
 }
 
@@ -420,7 +420,7 @@ TEST(HighscoreStorage, NameIsStoredWhenTypedSoAReloadKeepsIt) {
     s.show(750);
     s.type("Kai\r");
     // A screen mode switch: the session unloads and reads its set-up again.
-    s.table.clear();
+    s.table.screen().clear();
     EXPECT_TRUE(s.table.loadFromRegistry("Tafel"));
     EXPECT_EQ(std::string(s.table.rows().name(2)), "Kai");
     EXPECT_EQ(s.table.rows().score(2), 750);
@@ -429,7 +429,7 @@ TEST(HighscoreStorage, NameIsStoredWhenTypedSoAReloadKeepsIt) {
     // the new one and must not be renamed.
     s.show(850);
     s.type("Li");
-    s.table.clear();
+    s.table.screen().clear();
     EXPECT_TRUE(s.table.loadFromRegistry("Tafel"));
     EXPECT_EQ(s.table.screen().editIndex(), -1);
     EXPECT_EQ(s.table.screen().cursorY(), 0);
