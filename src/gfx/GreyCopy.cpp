@@ -17,12 +17,10 @@ namespace {
 // The grey of one 16-bit pixel, in the same layout.
 template <int GreenBits>
 uint16_t grey16(uint16_t v) {
-    const auto b = static_cast<uint8_t>((v << 3) & 0xFF);
-    const auto g = static_cast<uint8_t>(GreenBits == 6 ? (v >> 3) & 0xFC : (v >> 2) & 0xF8);
-    const auto r = static_cast<uint8_t>(GreenBits == 6 ? (v >> 8) & 0xF8 : (v >> 7) & 0xF8);
-    const uint8_t y = greyOf(b, g, r);
-    if constexpr (GreenBits == 6) return static_cast<uint16_t>(((y & 0xF8) << 8) | ((y & 0xFC) << 3) | (y >> 3));
-    return static_cast<uint16_t>(((y & 0xF8) << 7) | ((y & 0xF8) << 2) | (y >> 3));
+    uint8_t bgr[3];
+    unpack16<GreenBits>(v, bgr);
+    const uint8_t y = greyOf(bgr[0], bgr[1], bgr[2]);
+    return pack16<GreenBits>(y, y, y);
 }
 
 // A 16-bit pixel has only 65,536 values: the grey of each is worked out once,

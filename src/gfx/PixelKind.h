@@ -60,6 +60,21 @@ inline void store16(uint8_t* p, uint16_t v) {
     p[1] = static_cast<uint8_t>(v >> 8);
 }
 
+// A 16-bit pixel of GreenBits green bits (6 for 5-6-5, 5 for 5-5-5) from B, G,
+// R bytes, which keep their top bits, and back into bytes with the low bits 0.
+template <int GreenBits>
+constexpr uint16_t pack16(uint8_t b, uint8_t g, uint8_t r) {
+    constexpr int redShift = 5 + GreenBits - 3;
+    constexpr uint8_t greenMask = static_cast<uint8_t>(0xFF << (8 - GreenBits));
+    return static_cast<uint16_t>(((r & 0xF8) << redShift) | ((g & greenMask) << (GreenBits - 3)) | (b >> 3));
+}
+template <int GreenBits>
+inline void unpack16(uint16_t v, uint8_t* bgr) {
+    bgr[0] = static_cast<uint8_t>((v << 3) & 0xFF);
+    bgr[1] = static_cast<uint8_t>(GreenBits == 6 ? (v >> 3) & 0xFC : (v >> 2) & 0xF8);
+    bgr[2] = static_cast<uint8_t>(GreenBits == 6 ? (v >> 8) & 0xF8 : (v >> 7) & 0xF8);
+}
+
 // One tile's part of a picture's line: where its pixels start and which part
 // of the line it covers.
 struct RowSegment {

@@ -93,8 +93,6 @@ template <int GreenBits, int SrcStep>
 void write16(uint8_t* d, const uint8_t* row, int32_t n, bool adjustKey) {
     constexpr uint16_t key = GreenBits == 6 ? Surface::key565 : Surface::key555;
     constexpr uint16_t adjusted = GreenBits == 6 ? Surface::keyAdjusted565 : Surface::keyAdjusted555;
-    constexpr int redShift = 5 + GreenBits - 3;
-    constexpr uint8_t greenMask = static_cast<uint8_t>(0xFF << (8 - GreenBits));
     int32_t i = 0;
 #ifdef __SSE2__
     if constexpr (SrcStep == 4 && std::endian::native == std::endian::little) {
@@ -104,8 +102,7 @@ void write16(uint8_t* d, const uint8_t* row, int32_t n, bool adjustKey) {
     }
 #endif
     for (d += i * 2, row += i * SrcStep; i < n; ++i, d += 2, row += SrcStep) {
-        uint16_t v = static_cast<uint16_t>(((row[2] & 0xF8) << redShift) | ((row[1] & greenMask) << (GreenBits - 3)) |
-                                           (row[0] >> 3));
+        uint16_t v = pack16<GreenBits>(row[0], row[1], row[2]);
         if (adjustKey && v == key) v = adjusted;
         store16(d, v);
     }
@@ -150,20 +147,8 @@ bool read(PixelKind kind, const uint8_t* s, uint8_t* row, int32_t n, bool mirror
             row[1] = p[1];
             row[2] = p[2];
             break;
-        case PixelKind::Rgb565: {
-            const uint16_t v = load16(p);
-            row[0] = static_cast<uint8_t>((v << 3) & 0xFF);
-            row[1] = static_cast<uint8_t>((v >> 3) & 0xFC);
-            row[2] = static_cast<uint8_t>((v >> 8) & 0xF8);
-            break;
-        }
-        default: {
-            const uint16_t v = load16(p);
-            row[0] = static_cast<uint8_t>((v << 3) & 0xFF);
-            row[1] = static_cast<uint8_t>((v >> 2) & 0xF8);
-            row[2] = static_cast<uint8_t>((v >> 7) & 0xF8);
-            break;
-        }
+        case PixelKind::Rgb565: unpack16<6>(load16(p), row); break;
+        default: unpack16<5>(load16(p), row); break;
         }
     }
     return true;
