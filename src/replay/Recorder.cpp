@@ -53,16 +53,18 @@ bool Recorder::startUp() {
     return ok;
 }
 
-ReplayCheck Recorder::currentCheck() const {
+ReplayCheck checkOf(uint32_t tick, const Game& game, const ShownFrame& frame) {
     ReplayCheck c;
-    c.tick = stepTick_;
-    const GameReadings now = host_->game().readings();
+    c.tick = tick;
+    const GameReadings now = game.readings();
     c.state = static_cast<int32_t>(now.state);
     c.score = now.score;
     c.pending = now.pendingScore;
-    c.frameHash = frameHash(recordingWindow_.lastFrame());
+    c.frameHash = frameHash(frame);
     return c;
 }
+
+ReplayCheck Recorder::currentCheck() const { return checkOf(stepTick_, host_->game(), recordingWindow_.lastFrame()); }
 
 void Recorder::checkpoint() {
     lastCheck_ = currentCheck();

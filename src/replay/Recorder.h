@@ -74,4 +74,8 @@ int recordFile(const std::string& path, const std::string& exePath, Window& wind
 // ("highscore", "check"); empty when the name is not usable.
 std::vector<ReplayStoreValue> readStoredTable(const Store& store, const std::string& tableName);
 
+// What a checkpoint at tick holds, for the recorder and the replayer alike: the
+// game's readings and the fingerprint of the frame last shown.
+ReplayCheck checkOf(uint32_t tick, const Game& game, const ShownFrame& frame);
+
 } // namespace vandrel

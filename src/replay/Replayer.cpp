@@ -170,16 +170,7 @@ Replayer::Result Replayer::run(std::ostream& report) {
     Game& game = host.game();
     Program& program = host.program();
 
-    auto current = [&] {
-        ReplayCheck c;
-        c.tick = window.turnTick();
-        const GameReadings now = game.readings();
-        c.state = static_cast<int32_t>(now.state);
-        c.score = now.score;
-        c.pending = now.pendingScore;
-        c.frameHash = frameHash(window.lastFrame());
-        return c;
-    };
+    auto current = [&] { return checkOf(window.turnTick(), game, window.lastFrame()); };
     Result result = Same;
     auto diverged = [&](const std::string& what, const ReplayCheck& got, const ReplayCheck& want) {
         report << "divergence " << what << " after turn " << turns_ << ":\n  replayed " << describe(got)
