@@ -192,16 +192,7 @@ await test('the right button reloads an empty magazine and opens no context menu
 
 await test('the game runs at the browser frame rate over 5 s of play', async () => {
   await move(320, 240);
-  const fps = await page.evaluate(
-    () => new Promise((resolve) => {
-      let frames = 0;
-      const start = performance.now();
-      (function tick(now) {
-        frames++;
-        if (now - start < 5000) requestAnimationFrame(tick);
-        else resolve((frames * 1000) / (now - start));
-      })(start);
-    }));
+  const fps = await game.frameRate(5000);
   figures.fps = fps;
   check(fps >= 20, `${fps.toFixed(1)} frames per second`);
   return `${fps.toFixed(1)} frames per second`;

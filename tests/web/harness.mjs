@@ -117,6 +117,13 @@ export class GamePage {
   static async open(context = browser) {
     return new GamePage(await context.newPage());
   }
+  // A page in a profile of its own (`context`): nothing stored, no offline copy.
+  static async fresh() {
+    const context = await browser.createBrowserContext();
+    const game = await GamePage.open(context);
+    game.context = context;
+    return game;
+  }
 
   async installProbe() {
     await this.page.evaluate((colourSource) => {
@@ -189,6 +196,19 @@ export class GamePage {
   async cartridges() {
     await this.grab('cartridges');
     return this.page.evaluate(() => probe.cartridges('cartridges'));
+  }
+
+  // The browser's animation frames per second over `ms` of whatever the page is doing.
+  frameRate(ms) {
+    return this.page.evaluate((ms) => new Promise((resolve) => {
+      let frames = 0;
+      const start = performance.now();
+      (function tick(now) {
+        frames++;
+        if (now - start < ms) requestAnimationFrame(tick);
+        else resolve((frames * 1000) / (now - start));
+      })(start);
+    }), ms);
   }
 
   // Page coordinates of a frame pixel, wherever the canvas sits and however it is scaled.

@@ -5,7 +5,7 @@
 // fires once per press, reloads, and spells a name into the table; the help
 // line names the pad's buttons once it is used (the page's part, always
 // tested). The game's part runs with --pad yes, where the SDL window opens pads.
-import { GamePage, args, base, browser, check, sleep, test } from './harness.mjs';
+import { GamePage, args, base, check, sleep, test } from './harness.mjs';
 
 // Standard mapping: 0 A, 2 X, 9 Start, 12-15 D-pad up, down, left, right.
 const button = { a: 0, x: 2, start: 9, up: 12, down: 13, left: 14, right: 15 };
@@ -64,8 +64,7 @@ export function findCrossHair(name) {
 
 export async function padTests() {
   const gamePlays = args.pad === 'yes';
-  const context = await browser.createBrowserContext();
-  const game = await GamePage.open(context);
+  const game = await GamePage.fresh();
   const page = game.page;
   await page.evaluateOnNewDocument(installPad);
   const press = async (index, ms = 120) => {
@@ -180,6 +179,6 @@ export async function padTests() {
       return `"${rows[0]}"`;
     });
   } finally {
-    await context.close();
+    await game.context.close();
   }
 }

@@ -5,7 +5,7 @@
 // with the processor slowed down. Taps that shoot and reload are the game's
 // own touch translation: run with --touch yes where the tree has it.
 import path from 'node:path';
-import { GamePage, args, base, browser, check, figures, out, served, sleep, test } from './harness.mjs';
+import { GamePage, args, base, check, figures, out, served, sleep, test } from './harness.mjs';
 
 const phone = { width: 915, height: 412, isMobile: true, hasTouch: true, isLandscape: true, deviceScaleFactor: 2 };
 const upright = { ...phone, width: 412, height: 915, isLandscape: false };
@@ -17,9 +17,7 @@ const touchPlay = args.touch === 'yes';
 // A fresh profile of its own (its own offline copy and stored table), as a
 // phone that visits for the first time; German or English by its language.
 async function openDevice(viewport, language) {
-  const context = await browser.createBrowserContext();
-  const game = await GamePage.open(context);
-  game.context = context;
+  const game = await GamePage.fresh();
   await game.page.emulate({ viewport, userAgent: androidAgent });
   await game.page.evaluateOnNewDocument((language) => {
     Object.defineProperty(navigator, 'languages', { get: () => [language] });
@@ -276,15 +274,7 @@ export async function phoneTests() {
     await cdp.send('Emulation.setCPUThrottlingRate', { rate: 4 });
     try {
       await game.startRound((x, y) => game.tap(x, y));
-      const fps = await page.evaluate(() => new Promise((resolve) => {
-        let frames = 0;
-        const start = performance.now();
-        (function tick(now) {
-          frames++;
-          if (now - start < 10000) requestAnimationFrame(tick);
-          else resolve((frames * 1000) / (now - start));
-        })(start);
-      }));
+      const fps = await game.frameRate(10000);
       figures.phoneFps4x = fps;
       // A figure to note, not to pass: it follows the machine's load. Only a
       // page whose frames stall fails here.

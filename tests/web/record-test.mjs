@@ -5,14 +5,13 @@
 import { execFile } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
-import { GamePage, args, base, browser, check, out, shortZip, sleep, test } from './harness.mjs';
+import { GamePage, args, base, check, out, shortZip, sleep, test } from './harness.mjs';
 
 export async function recordTests() {
   const nativeGame = args.native && path.resolve(args.native);
   await test('a game recorded in the page replays with the desktop build to the same end', async () => {
     check(nativeGame && fs.existsSync(nativeGame), 'no desktop build given (--native)');
-    const context = await browser.createBrowserContext();
-    const game = await GamePage.open(context);
+    const game = await GamePage.fresh();
     const page = game.page;
     try {
       // A table any hit beats, stored before the recorded game starts.
@@ -52,7 +51,7 @@ export async function recordTests() {
       check(/\nRec, [1-9]/.test(replay.text), `the replayed table has no scoring row "Rec": ${replay.text.slice(-300)}`);
       return `${fs.statSync(file).size} bytes; ${replay.text.split('\n').find((l) => l.startsWith('replayed'))}`;
     } finally {
-      await context.close();
+      await game.context.close();
     }
   });
 }

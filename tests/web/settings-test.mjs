@@ -1,11 +1,10 @@
 // The player's settings in the browser: the level keys and the speaker button
 // beside "Vollbild" are written to /store/vandrel/vandrel.ini in IndexedDB at
 // once, and a reload of the page starts muted at the level left.
-import { GamePage, base, browser, check, sleep, test } from './harness.mjs';
+import { GamePage, base, check, sleep, test } from './harness.mjs';
 
 export async function settingsTests() {
-  const context = await browser.createBrowserContext();
-  const game = await GamePage.open(context);
+  const game = await GamePage.fresh();
   const page = game.page;
   const url = `${base}/short/`;
   const settings = async () => {
@@ -40,5 +39,5 @@ export async function settingsTests() {
     check(/^master_volume = 90$/m.test(text) && /^mute = no$/m.test(text), `after the reload and +: ${text}`);
     return 'level 80 and mute kept, then 90 and sound on';
   });
-  await context.close();
+  await game.context.close();
 }
