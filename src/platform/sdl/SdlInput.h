@@ -42,6 +42,9 @@ public:
     // moves by that time, buttons pressed or let go since become messages.
     void padTick(const PadState& pads, double seconds, const InputView& view, MessageQueue& out);
 
+    // Whether a pad has taken the cross-hair or a button over since the start.
+    bool padUsed() const { return pad_.active(); }
+
     // Whether the window is minimised or hidden, as its events told.
     bool stopped() const { return minimised_ || hidden_; }
 

@@ -148,6 +148,9 @@ void SdlWindow::tickPads() {
     const uint64_t now = SDL_GetPerformanceCounter();
     const double seconds = static_cast<double>(now - lastPadTick_) / static_cast<double>(SDL_GetPerformanceFrequency());
     lastPadTick_ = now;
+    // No pad open and none ever used: the tick would hand nothing on, so the
+    // window is not even asked for its view.
+    if (pads_.count() == 0 && !input_.padUsed()) return;
     input_.padTick(pads_.state(), seconds, inputView(), queue());
 }
 
