@@ -2,6 +2,7 @@
 // frame rate, the dead zone, the precision button, one shot per pull, reloads,
 // scrolling, Escape, and a name spelled with the D-pad.
 #include "platform/PadInput.h"
+#include "support/TestMessages.h"
 
 #include <gtest/gtest.h>
 
@@ -16,15 +17,7 @@ class PadInputTest : public ::testing::Test {
 protected:
     std::vector<Message> step(const PadState& s, double seconds = 1.0 / 60) {
         pad.update(s, seconds, screen, queue);
-        std::vector<Message> out;
-        Message m;
-        while (queue.take(m)) out.push_back(m);
-        return out;
-    }
-    static int count(const std::vector<Message>& m, uint32_t kind) {
-        int n = 0;
-        for (const Message& x : m) n += x.message == kind;
-        return n;
+        return takeAll(queue);
     }
     // Where the cross-hair is after the stick held at (x, y) for one second
     // in frames of 1 / hz seconds.

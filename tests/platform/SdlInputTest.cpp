@@ -1,6 +1,7 @@
 // SDL's events become the window messages the game handles, with Windows key
 // codes and frame positions; fed straight to the translation, no video driver.
 #include "platform/sdl/SdlInput.h"
+#include "support/TestMessages.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -23,10 +24,7 @@ protected:
 
     std::vector<Message> feed(const SDL_Event& e) {
         input.translate(e, view, queue);
-        std::vector<Message> out;
-        Message m;
-        while (queue.take(m)) out.push_back(m);
-        return out;
+        return takeAll(queue);
     }
     std::vector<Message> key(Uint32 type, SDL_Keycode sym, Uint16 mod = KMOD_NONE) {
         SDL_Event e{};

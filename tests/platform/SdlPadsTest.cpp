@@ -5,6 +5,7 @@
 // middle of a round. No real pad and no window are needed.
 #include "platform/sdl/SdlPads.h"
 #include "platform/sdl/SdlInput.h"
+#include "support/TestMessages.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -82,15 +83,7 @@ protected:
     }
     std::vector<Message> tick(double seconds = 1.0 / 60) {
         input.padTick(pads.state(), seconds, view, queue);
-        std::vector<Message> out;
-        Message m;
-        while (queue.take(m)) out.push_back(m);
-        return out;
-    }
-    static int count(const std::vector<Message>& m, uint32_t kind, uint64_t wParam = ~0ull) {
-        int n = 0;
-        for (const Message& x : m) n += x.message == kind && (wParam == ~0ull || x.wParam == wParam);
-        return n;
+        return takeAll(queue);
     }
     std::vector<Message> tap(SDL_GameControllerButton b) {
         button(b, true);

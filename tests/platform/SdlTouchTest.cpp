@@ -1,6 +1,7 @@
 // Fingers through the SDL event translation: taps, the magazine, two fingers,
 // the black bars and the edge of the picture, in a window and in full screen.
 #include "platform/sdl/SdlInput.h"
+#include "support/TestMessages.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -43,20 +44,7 @@ protected:
     std::vector<Message> up(SDL_FingerID id, float x, float y) { return finger(SDL_FINGERUP, id, x, y); }
     std::vector<Message> feed(const SDL_Event& e) {
         input.translate(e, view, queue);
-        std::vector<Message> out;
-        Message m;
-        while (queue.take(m)) out.push_back(m);
-        return out;
-    }
-    static std::vector<uint32_t> kinds(const std::vector<Message>& m) {
-        std::vector<uint32_t> out;
-        for (const Message& x : m) out.push_back(x.message);
-        return out;
-    }
-    static int count(const std::vector<Message>& m, uint32_t kind) {
-        int n = 0;
-        for (const Message& x : m) n += x.message == kind;
-        return n;
+        return takeAll(queue);
     }
 
     SdlInput input;

@@ -3,6 +3,7 @@
 // runs on SDL's dummy video driver. The translation itself: SdlInputTest.
 #include "platform/sdl/SdlWindow.h"
 #include "platform/VideoSurface.h"
+#include "support/TestMessages.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -35,9 +36,7 @@ protected:
     }
     std::vector<Message> drain() {
         window->pumpEvents();
-        std::vector<Message> out;
-        Message m;
-        while (window->queue().take(m)) out.push_back(m);
+        std::vector<Message> out = takeAll(window->queue());
         SDL_SetModState(KMOD_NONE);
         return out;
     }
