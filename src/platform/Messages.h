@@ -34,8 +34,14 @@ inline constexpr uint32_t RButtonDown = 0x0204;
 inline constexpr uint32_t RButtonUp = 0x0205;
 } // namespace msg
 
-// Activate's wParam: the backends set this bit while the window is minimised.
+// Activate's wParam: the window is active (its low word), and the backends
+// set the minimised bit while the window is minimised.
+inline constexpr uint64_t kActivateActive = 0x1;
 inline constexpr uint64_t kActivateMinimised = 0x10000;
+
+// Mouse messages' wParam: the buttons held.
+inline constexpr uint64_t kMouseLeftHeld = 0x1;
+inline constexpr uint64_t kMouseRightHeld = 0x2;
 
 namespace vk {
 inline constexpr uint32_t Back = 0x08;
@@ -52,6 +58,18 @@ inline constexpr uint32_t Right = 0x27;
 inline constexpr uint32_t Down = 0x28;
 inline constexpr uint32_t Delete = 0x2E;
 } // namespace vk
+
+// The character a key types on its own, as the keyboard translation sends it
+// with the key for the keys that bring no text input of their own; 0 for others.
+constexpr uint32_t controlChar(uint32_t vkCode) {
+    switch (vkCode) {
+    case vk::Return: return 13;
+    case vk::Back: return 8;
+    case vk::Escape: return 27;
+    case vk::Tab: return 9;
+    default: return 0;
+    }
+}
 
 namespace sc {
 inline constexpr uint64_t Maximize = 0xF030;

@@ -10,9 +10,6 @@
 namespace vandrel {
 namespace {
 
-constexpr uint64_t leftButtonFlag = 0x1;
-constexpr uint64_t rightButtonFlag = 0x2;
-
 // A trigger pulls past the first share and lets go below the second, so one
 // pull is one shot however the trigger trembles around a single threshold.
 constexpr float triggerOn = 0.5f;
@@ -42,10 +39,10 @@ void PadInput::key(uint32_t code, bool down, MessageQueue& out) const {
     out.post(down ? msg::KeyDown : msg::KeyUp, code);
 }
 
-void PadInput::typeKey(uint32_t code, uint32_t ch, MessageQueue& out) const {
+void PadInput::typeKey(uint32_t code, MessageQueue& out) const {
     // As the keyboard gives it: the key, the character it types, the key let go.
     out.post(msg::KeyDown, code);
-    out.post(msg::Char, ch);
+    out.post(msg::Char, controlChar(code));
     out.post(msg::KeyUp, code);
 }
 
@@ -88,10 +85,10 @@ void PadInput::update(const PadState& state, double seconds, const PadScreen& sc
         if ((b & padButton::Right) != 0 || stick == static_cast<int32_t>(vk::Right)) wantArrows |= 2;
     }
     if ((pressed & padButton::Back) != 0 || (!screen.inRound && (pressed & padButton::B) != 0))
-        typeKey(vk::Escape, 27, out);
+        typeKey(vk::Escape, out);
 
-    if (wantLeft != leftHeld_) press(wantLeft ? msg::LButtonDown : msg::LButtonUp, leftButtonFlag, out);
-    if (wantRight != rightHeld_) press(wantRight ? msg::RButtonDown : msg::RButtonUp, rightButtonFlag, out);
+    if (wantLeft != leftHeld_) press(wantLeft ? msg::LButtonDown : msg::LButtonUp, kMouseLeftHeld, out);
+    if (wantRight != rightHeld_) press(wantRight ? msg::RButtonDown : msg::RButtonUp, kMouseRightHeld, out);
     leftHeld_ = wantLeft;
     rightHeld_ = wantRight;
     for (const auto& [bit, code] : {std::pair{1u, vk::Left}, std::pair{2u, vk::Right}}) {
@@ -118,7 +115,7 @@ void PadInput::aim(const PadState& state, double seconds, const PadScreen& scree
     const FramePoint p{static_cast<int32_t>(x_), static_cast<int32_t>(y_)};
     if (p == pointer_) return;
     pointer_ = p;
-    const uint64_t keys = (leftHeld_ ? leftButtonFlag : 0) | (rightHeld_ ? rightButtonFlag : 0);
+    const uint64_t keys = (leftHeld_ ? kMouseLeftHeld : 0) | (rightHeld_ ? kMouseRightHeld : 0);
     out.post(msg::MouseMove, keys, makePointParam(p.x, p.y));
 }
 
@@ -128,11 +125,11 @@ void PadInput::nameEntry(uint32_t pressed, MessageQueue& out) {
     // The character shown is taken; the next turn starts a new one after it.
     if (pressed & (padButton::Right | padButton::A)) wheelAt_ = -1;
     if (pressed & padButton::Left) {
-        typeKey(vk::Back, 8, out);
+        typeKey(vk::Back, out);
         wheelAt_ = -1;
     }
     if (pressed & padButton::Start) {
-        typeKey(vk::Return, 13, out);
+        typeKey(vk::Return, out);
         wheelAt_ = -1;
     }
 }
@@ -141,7 +138,7 @@ void PadInput::turnWheel(int step, MessageQueue& out) {
     const auto size = static_cast<int32_t>(std::strlen(wheel));
     if (wheelAt_ >= 0) {
         // The shown character goes and the next one takes its place.
-        typeKey(vk::Back, 8, out);
+        typeKey(vk::Back, out);
         wheelAt_ = (wheelAt_ + step + size) % size;
     } else {
         wheelAt_ = step > 0 ? 0 : size - 1;

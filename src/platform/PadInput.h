@@ -81,7 +81,7 @@ public:
 private:
     void press(uint32_t message, uint64_t flag, MessageQueue& out) const;
     void key(uint32_t code, bool down, MessageQueue& out) const;
-    void typeKey(uint32_t code, uint32_t ch, MessageQueue& out) const;
+    void typeKey(uint32_t code, MessageQueue& out) const;
     void aim(const PadState& state, double seconds, const PadScreen& screen, MessageQueue& out);
     void nameEntry(uint32_t pressed, MessageQueue& out);
     void turnWheel(int step, MessageQueue& out);

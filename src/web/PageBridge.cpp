@@ -15,17 +15,6 @@ namespace {
 
 Window* target = nullptr;
 
-// The character the keyboard translation gives a key that brings no text of
-// its own, as the desktop window sends it with the key.
-uint32_t controlChar(uint32_t code) {
-    switch (code) {
-    case vk::Return: return 13;
-    case vk::Back: return 8;
-    case vk::Escape: return 27;
-    default: return 0;
-    }
-}
-
 bool pageKeyAllowed(uint32_t code) {
     return code == vk::Return || code == vk::Back || code == vk::Escape || code == vk::Left || code == vk::Right;
 }

@@ -8,10 +8,6 @@
 namespace vandrel {
 namespace {
 
-constexpr uint64_t activeFlag = 1; // WA_ACTIVE
-constexpr uint64_t leftButtonFlag = 0x1;
-constexpr uint64_t rightButtonFlag = 0x2;
-
 // Windows virtual-key code of an SDL key; 0 for keys the game never sees.
 uint32_t virtualKey(SDL_Keycode k) {
     if (k >= SDLK_a && k <= SDLK_z) return 'A' + static_cast<uint32_t>(k - SDLK_a);
@@ -49,18 +45,6 @@ uint32_t virtualKey(SDL_Keycode k) {
     }
 }
 
-// The character a key types on its own, as the keyboard translation gives it
-// for the keys that bring no text input of their own.
-uint32_t controlChar(uint32_t vkCode) {
-    switch (vkCode) {
-    case vk::Return: return 13;
-    case vk::Back: return 8;
-    case vk::Escape: return 27;
-    case vk::Tab: return 9;
-    default: return 0;
-    }
-}
-
 // Decodes one code point from UTF-8 text; advances i.
 uint32_t nextCodePoint(const char* s, size_t& i) {
     auto c = static_cast<uint8_t>(s[i++]);
@@ -88,8 +72,8 @@ void SdlInput::translate(const SDL_Event& e, const InputView& view, MessageQueue
         // SDL's mouse made from a touch: the touch itself is handled below.
         if (e.motion.which == SDL_TOUCH_MOUSEID) break;
         uint64_t keys = 0;
-        if (e.motion.state & SDL_BUTTON_LMASK) keys |= leftButtonFlag;
-        if (e.motion.state & SDL_BUTTON_RMASK) keys |= rightButtonFlag;
+        if (e.motion.state & SDL_BUTTON_LMASK) keys |= kMouseLeftHeld;
+        if (e.motion.state & SDL_BUTTON_RMASK) keys |= kMouseRightHeld;
         const FramePoint p = pointerToFrame(view.shape, e.motion.x, e.motion.y);
         out.post(msg::MouseMove, keys, makePointParam(p.x, p.y));
         pad_.pointerMoved(p);
@@ -101,9 +85,9 @@ void SdlInput::translate(const SDL_Event& e, const InputView& view, MessageQueue
         if (e.button.which == SDL_TOUCH_MOUSEID) break;
         const bool down = e.type == SDL_MOUSEBUTTONDOWN;
         const int64_t at = framePoint(view, e.button.x, e.button.y);
-        if (e.button.button == SDL_BUTTON_LEFT) out.post(down ? msg::LButtonDown : msg::LButtonUp, leftButtonFlag, at);
+        if (e.button.button == SDL_BUTTON_LEFT) out.post(down ? msg::LButtonDown : msg::LButtonUp, kMouseLeftHeld, at);
         if (e.button.button == SDL_BUTTON_RIGHT)
-            out.post(down ? msg::RButtonDown : msg::RButtonUp, rightButtonFlag, at);
+            out.post(down ? msg::RButtonDown : msg::RButtonUp, kMouseRightHeld, at);
         break;
     }
     case SDL_KEYDOWN:
@@ -190,21 +174,21 @@ void SdlInput::translateWindowEvent(uint8_t event, const InputView& view, Messag
         // Mapped again: whatever hid it is over.
         hidden_ = false;
         minimised_ = false;
-        postActivation(activeFlag, out);
+        postActivation(kActivateActive, out);
         break;
     case SDL_WINDOWEVENT_RESTORED:
         minimised_ = false;
-        postActivation(activeFlag, out);
+        postActivation(kActivateActive, out);
         break;
     // The window's maximise box (or a double click on its title) asks for the
     // game at the desktop's size: the game's full screen, as its window
     // procedure switches to on the maximise command.
     case SDL_WINDOWEVENT_MAXIMIZED:
         minimised_ = false;
-        postActivation(activeFlag, out);
+        postActivation(kActivateActive, out);
         if (!view.fullScreen) out.post(msg::SysCommand, sc::Maximize);
         break;
-    case SDL_WINDOWEVENT_FOCUS_GAINED: postActivation(activeFlag, out); break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED: postActivation(kActivateActive, out); break;
     // Losing the focus alone keeps the frames running.
     case SDL_WINDOWEVENT_FOCUS_LOST: postActivation(0, out); break;
     // The pointer left the client area: over the frame the system cursor belongs.

@@ -17,8 +17,6 @@
 namespace vandrel {
 namespace {
 
-constexpr uint64_t activeFlag = 1; // WA_ACTIVE
-
 // The window's icon, drawn at a size window managers show well in task switchers.
 [[maybe_unused]] SdlHandle<SDL_Surface> makeIcon() {
     constexpr int size = 64;
@@ -278,7 +276,7 @@ void SdlWindow::show() {
     SDL_ShowWindow(window_.get());
     SDL_RaiseWindow(window_.get());
     // A shown window is an active one, before its first event arrives.
-    post(msg::Activate, activeFlag);
+    post(msg::Activate, kActivateActive);
 }
 
 bool SdlWindow::setVideoMode(bool fullScreen, int32_t width, int32_t height) {
