@@ -25,14 +25,18 @@ bool held(bool wasHeld, float value, float on, float off) { return wasHeld ? val
 
 } // namespace
 
+FramePoint PadInput::pointer() const {
+    return FramePoint{static_cast<int32_t>(std::floor(x_)), static_cast<int32_t>(std::floor(y_))};
+}
+
 void PadInput::pointerMoved(FramePoint p) {
-    pointer_ = p;
     x_ = p.x + 0.5;
     y_ = p.y + 0.5;
 }
 
 void PadInput::press(uint32_t message, uint64_t flag, MessageQueue& out) const {
-    out.post(message, flag, makePointParam(pointer_.x, pointer_.y));
+    const FramePoint p = pointer();
+    out.post(message, flag, makePointParam(p.x, p.y));
 }
 
 void PadInput::key(uint32_t code, bool down, MessageQueue& out) const {
@@ -110,11 +114,11 @@ void PadInput::aim(const PadState& state, double seconds, const PadScreen& scree
     // The fraction of a pixel is kept, so a slow push still arrives.
     const double right = std::nextafter(static_cast<double>(screen.frameWidth), 0.0);
     const double bottom = std::nextafter(static_cast<double>(screen.frameHeight), 0.0);
+    const FramePoint before = pointer();
     x_ = std::clamp(x_ + state.leftX * step, 0.0, right);
     y_ = std::clamp(y_ + state.leftY * step, 0.0, bottom);
-    const FramePoint p{static_cast<int32_t>(x_), static_cast<int32_t>(y_)};
-    if (p == pointer_) return;
-    pointer_ = p;
+    const FramePoint p = pointer();
+    if (p == before) return;
     const uint64_t keys = (leftHeld_ ? kMouseLeftHeld : 0) | (rightHeld_ ? kMouseRightHeld : 0);
     out.post(msg::MouseMove, keys, makePointParam(p.x, p.y));
 }

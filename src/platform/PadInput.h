@@ -76,7 +76,8 @@ public:
     // Another device moved the cross-hair there: the stick goes on from it.
     void pointerMoved(FramePoint p);
     bool active() const { return active_; }
-    FramePoint pointer() const { return pointer_; }
+    // The pixel the cross-hair is in.
+    FramePoint pointer() const;
 
 private:
     void press(uint32_t message, uint64_t flag, MessageQueue& out) const;
@@ -96,8 +97,7 @@ private:
     bool leftHeld_ = false;        // the left button as the pad holds it
     bool rightHeld_ = false;       // the right button as the pad holds it
     double x_ = 320.5, y_ = 240.5; // the cross-hair with its fraction of a pixel
-    FramePoint pointer_{320, 240};
-    int32_t wheelAt_ = -1; // the wheel's character shown at the cursor; -1 none
+    int32_t wheelAt_ = -1;         // the wheel's character shown at the cursor; -1 none
 };
 
 } // namespace vandrel
