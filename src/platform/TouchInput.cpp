@@ -98,13 +98,11 @@ void TouchInput::fingerMove(int64_t finger, double x, double y, const TouchLayou
     }
 }
 
-void TouchInput::fingerUp(int64_t finger, double x, double y, const TouchLayout& layout, MessageQueue& out) {
+void TouchInput::fingerUp(int64_t finger, const TouchLayout& layout, MessageQueue& out) {
     Finger* f = find(finger);
     if (!f) return;
     const Finger lifted = *f;
     fingers_.erase(fingers_.begin() + (f - fingers_.data()));
-    (void)x;
-    (void)y;
     switch (lifted.role) {
     case Role::Bar:
         if (lifted.key) releaseKey(lifted.key, nullptr, out);

@@ -32,7 +32,8 @@ public:
 
     void fingerDown(int64_t finger, double x, double y, const TouchLayout& layout, MessageQueue& out);
     void fingerMove(int64_t finger, double x, double y, const TouchLayout& layout, MessageQueue& out);
-    void fingerUp(int64_t finger, double x, double y, const TouchLayout& layout, MessageQueue& out);
+    // Where a finger lifts does not matter: it lets go of what it held.
+    void fingerUp(int64_t finger, const TouchLayout& layout, MessageQueue& out);
 
     // The cross-hair as the touches last put it; valid once a finger aimed.
     bool aimed() const { return aimed_; }

@@ -142,7 +142,7 @@ void SdlInput::translateFinger(const SDL_Event& e, const InputView& view, Messag
     const FramePoint before = touch_.pointer();
     if (e.type == SDL_FINGERDOWN) touch_.fingerDown(e.tfinger.fingerId, x, y, layout, out);
     if (e.type == SDL_FINGERMOTION) touch_.fingerMove(e.tfinger.fingerId, x, y, layout, out);
-    if (e.type == SDL_FINGERUP) touch_.fingerUp(e.tfinger.fingerId, x, y, layout, out);
+    if (e.type == SDL_FINGERUP) touch_.fingerUp(e.tfinger.fingerId, layout, out);
     if (touch_.aimed() && (!aimed || !(touch_.pointer() == before))) pad_.pointerMoved(touch_.pointer());
 }
 
