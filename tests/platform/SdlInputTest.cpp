@@ -33,15 +33,18 @@ protected:
         e.key.keysym.mod = mod;
         return feed(e);
     }
+    std::vector<Message> windowEvent(Uint8 event, uint32_t windowId = ourWindow) {
+        SDL_Event e{};
+        e.type = SDL_WINDOWEVENT;
+        e.window.windowID = windowId;
+        e.window.event = event;
+        return feed(e);
+    }
     // Whether the game runs frames after each activation message.
     std::vector<bool> activity(std::initializer_list<Uint8> events, uint32_t windowId = ourWindow) {
         std::vector<bool> out;
         for (Uint8 event : events) {
-            SDL_Event e{};
-            e.type = SDL_WINDOWEVENT;
-            e.window.windowID = windowId;
-            e.window.event = event;
-            for (const Message& m : feed(e))
+            for (const Message& m : windowEvent(event, windowId))
                 if (m.message == msg::Activate) out.push_back((m.wParam & kActivateMinimised) == 0);
         }
         return out;
@@ -192,32 +195,23 @@ TEST_F(SdlInputTest, EventsOfAnotherWindowAreNotOurs) {
 }
 
 TEST_F(SdlInputTest, ThePointerLeavingAndTheCloseButtonAreMessages) {
-    SDL_Event e{};
-    e.type = SDL_WINDOWEVENT;
-    e.window.windowID = ourWindow;
-    e.window.event = SDL_WINDOWEVENT_LEAVE;
-    auto m = feed(e);
+    auto m = windowEvent(SDL_WINDOWEVENT_LEAVE);
     ASSERT_EQ(m.size(), 1u);
     EXPECT_EQ(m[0].message, msg::NcMouseMove);
-    e.window.event = SDL_WINDOWEVENT_CLOSE;
-    m = feed(e);
+    m = windowEvent(SDL_WINDOWEVENT_CLOSE);
     ASSERT_EQ(m.size(), 1u);
     EXPECT_EQ(m[0].message, msg::Close);
 }
 
 TEST_F(SdlInputTest, TheMaximiseBoxAsksForFullScreenOnlyFromAWindow) {
-    SDL_Event e{};
-    e.type = SDL_WINDOWEVENT;
-    e.window.windowID = ourWindow;
-    e.window.event = SDL_WINDOWEVENT_MAXIMIZED;
-    auto m = feed(e);
+    auto m = windowEvent(SDL_WINDOWEVENT_MAXIMIZED);
     ASSERT_EQ(m.size(), 2u);
     EXPECT_EQ(m[0].message, msg::Activate);
     EXPECT_EQ(m[1].message, msg::SysCommand);
     EXPECT_EQ(m[1].wParam, sc::Maximize);
     // A window manager that reports full screen as maximised too.
     view.fullScreen = true;
-    m = feed(e);
+    m = windowEvent(SDL_WINDOWEVENT_MAXIMIZED);
     ASSERT_EQ(m.size(), 1u);
     EXPECT_EQ(m[0].message, msg::Activate);
 }
