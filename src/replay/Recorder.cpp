@@ -18,10 +18,10 @@ std::vector<ReplayStoreValue> readStoredTable(const Store& store, const std::str
     std::vector<ReplayStoreValue> out;
     if (!HighscoreStorage::isUsableName(tableName)) return out;
     const std::unique_ptr<StoreKey> key = store.open(HighscoreStorage::keyPath(tableName));
-    for (const char* name : {"highscore", "check"}) {
+    for (const char* name : {HighscoreStorage::textValueName, HighscoreStorage::checkValueName}) {
         ReplayStoreValue v;
         v.name = name;
-        v.binary = std::string_view(name) == "check";
+        v.binary = std::string_view(name) == HighscoreStorage::checkValueName;
         StoreValue stored;
         // Generous: the recording keeps what is there, even what the game would refuse.
         if (key && key->read(name, stored, 1u << 20)) {
@@ -102,7 +102,7 @@ int Recorder::finish() {
     if (!running_) writer_.end(e);
     writer_.comment("The stored high-score table afterwards:");
     for (const ReplayStoreValue& v : readStoredTable(store_, tableName_)) {
-        if (v.name == "highscore" && v.bytes) {
+        if (v.name == HighscoreStorage::textValueName && v.bytes) {
             std::string text(v.bytes->begin(), v.bytes->end());
             writer_.comment(text.substr(0, text.find('\0')));
         }

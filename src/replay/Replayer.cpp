@@ -135,7 +135,7 @@ std::string describe(const ReplayCheck& c) {
 
 std::string tableTextOf(const std::vector<ReplayStoreValue>& values) {
     for (const ReplayStoreValue& v : values) {
-        if (v.name == "highscore" && v.bytes) {
+        if (v.name == HighscoreStorage::textValueName && v.bytes) {
             std::string text(v.bytes->begin(), v.bytes->end());
             return text.substr(0, text.find('\0'));
         }

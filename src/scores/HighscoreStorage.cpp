@@ -19,8 +19,6 @@ namespace {
 constexpr char checkPrefix[] = "silent harbor(s)";
 constexpr uint8_t checkMask = 0xA7;
 constexpr char keyPrefix[] = "Software\\Orvandel\\";
-constexpr char textValue[] = "highscore";
-constexpr char checkValueName[] = "check";
 // The backup pair: the same table, written before the main pair, so that a save
 // cut short anywhere leaves one whole pair behind. Older builds never look at it.
 constexpr char previousTextValue[] = "highscore.previous";
@@ -79,7 +77,7 @@ bool HighscoreStorage::saveAs(std::string_view tableName, const HighscoreRows& r
     // already holds the whole new table; while the backup is, the main pair still
     // holds the whole old one.
     errno = 0;
-    if (!key->write(pair(previousTextValue, previousCheckValue)) || !key->write(pair(textValue, checkValueName))) {
+    if (!key->write(pair(previousTextValue, previousCheckValue)) || !key->write(pair(textValueName, checkValueName))) {
         reportSaveFailure(key->describe(), errno != 0 ? std::strerror(errno) : "the files cannot be written");
         return false;
     }
@@ -118,7 +116,7 @@ bool HighscoreStorage::load(std::string_view tableName, HighscoreRows& rows) {
     // The main pair when it checks; else the backup pair, which holds the last
     // table whose save was cut short before the main pair was whole again.
     std::string body;
-    PairState state = readPair(*key, textValue, checkValueName, tableName, body);
+    PairState state = readPair(*key, textValueName, checkValueName, tableName, body);
     if (state != PairState::Valid) {
         std::string previous;
         if (readPair(*key, previousTextValue, previousCheckValue, tableName, previous) == PairState::Valid) {

@@ -19,6 +19,9 @@ public:
     static constexpr std::size_t textBufferSize = 10240; // longest stored text accepted
     static constexpr std::size_t checkSize = 16;
     using Check = std::array<uint8_t, checkSize>;
+    // The two values the table is stored as under its key: the text and its check.
+    static constexpr const char* textValueName = "highscore";
+    static constexpr const char* checkValueName = "check";
 
     // Loads from and saves to store, which outlives the storage.
     explicit HighscoreStorage(Store& store) : store_(store) {}
