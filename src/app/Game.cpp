@@ -153,7 +153,7 @@ bool Game::frameTick() {
     if (state_ == GameState::HighScores && session_.highScores.screen().takeDone()) state_ = GameState::Title;
     // The input devices hear what the screen asks of them: a name to type, a
     // magazine to tap.
-    window_->setTextEntry(typingName());
+    window_->setTextEntry(enteringName());
     window_->setMagazineArea(state_ == GameState::InPlay ? session_.magazineArea() : Rect{});
 
     VideoSurface* target = display_.backBuffer();
@@ -282,7 +282,7 @@ bool Game::onEscape() {
     }
 }
 
-bool Game::typingName() const {
+bool Game::enteringName() const {
     const HighscoreScreen& screen = session_.highScores.screen();
     return state_ == GameState::HighScores &&
            (screen.editIndex() >= 0 || (screen.pendingScore() != 0 && !screen.inserted()));

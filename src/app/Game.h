@@ -93,17 +93,14 @@ public:
     void releaseAll();
     // Stores the high-score table; the program's last step before the game goes.
     bool saveScores() { return session_.highScores.save(); }
-    // A name is being typed into the high-score table (or is about to be):
-    // every character is the name's then.
-    bool typingName() const;
 
     // What the game stands at.
     GameState state() const { return state_; }
     GameReadings readings() const;
-    // Whether the high-score screen waits for the player to type a name.
-    bool enteringName() const {
-        return state_ == GameState::HighScores && session_.highScores.screen().editIndex() >= 0;
-    }
+    // A name is being typed into the high-score table, or is about to be (an
+    // ended round's score waits for the table to open): every character is
+    // the name's then.
+    bool enteringName() const;
     // Whether frames run: false while the window is minimised.
     bool active() const { return active_; }
     bool fullScreen() const { return fullScreen_; }

@@ -21,13 +21,13 @@ void PlayerControls::fillFromSettings(const Settings& settings, CommandLine& opt
     if (!options.screenGiven.filter && settings.linearFilter()) options.screen.linearFilter = *settings.linearFilter();
 }
 
-bool PlayerControls::onMessage(const Message& m, bool typingName, uint32_t now) {
+bool PlayerControls::onMessage(const Message& m, bool enteringName, uint32_t now) {
     switch (m.message) {
     case msg::Activate:
         // The low word is the window's activation: 0 when another has the focus.
         sound_.setFocused((m.wParam & 0xFFFF) != 0);
         return false;
-    case msg::Char: return !typingName && sound_.onChar(static_cast<int32_t>(m.wParam), now);
+    case msg::Char: return !enteringName && sound_.onChar(static_cast<int32_t>(m.wParam), now);
     default: return false;
     }
 }

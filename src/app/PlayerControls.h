@@ -33,7 +33,7 @@ public:
     // A window message before the game sees it. True when it was the
     // player's sound key (the game does not see it then); typing a name
     // takes every character.
-    bool onMessage(const Message& m, bool typingName, uint32_t now);
+    bool onMessage(const Message& m, bool enteringName, uint32_t now);
     // The window now shows full screen or not, after Alt+Enter.
     void screenModeChosen(bool fullScreen);
     // Every turn of the loop: the levels and the focus to the mixer.

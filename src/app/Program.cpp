@@ -86,7 +86,7 @@ int Program::run() {
 }
 
 int64_t Program::windowProc(const Message& m) {
-    if (controls && controls->onMessage(m, game.typingName(), tickCount())) return 0;
+    if (controls && controls->onMessage(m, game.enteringName(), tickCount())) return 0;
     switch (m.message) {
     case msg::Destroy:
         game.releaseAll();
