@@ -10,10 +10,10 @@
 #include "platform/AudioDevice.h"
 #include "platform/Settings.h"
 #include "platform/null/NullAudio.h"
+#include "support/AudioRig.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -24,32 +24,16 @@ namespace {
 namespace fs = std::filesystem;
 
 // A device with a looping music buffer at a steady 8000 and an effect at 1000.
-struct Rig {
-    NullAudio audio;
-    std::unique_ptr<AudioDevice> device = AudioDevice::open(audio);
-    std::unique_ptr<AudioBuffer> music = buffer(8000, true);
-    std::unique_ptr<AudioBuffer> effect = buffer(1000, false);
+struct Rig : test::AudioRig {
+    std::unique_ptr<AudioBuffer> music = looping(8000, kAudioBufferGlobalFocus);
+    std::unique_ptr<AudioBuffer> effect = looping(1000, 0);
 
-    std::unique_ptr<AudioBuffer> buffer(int16_t value, bool global) {
-        const AudioFormat f = AudioFormat::pcm16(1, 44100);
-        AudioBufferDesc desc;
-        desc.flags = global ? kAudioBufferGlobalFocus : 0;
-        desc.bufferBytes = 200;
-        desc.format = &f;
-        auto b = device->createBuffer(desc);
-        AudioLock l;
-        EXPECT_EQ(b->lock(0, 0, l, kAudioLockEntireBuffer), AudioResult::Ok);
-        const std::vector<int16_t> samples(100, value);
-        std::memcpy(l.first, samples.data(), l.firstBytes);
-        EXPECT_TRUE(b->unlock(l));
+    std::unique_ptr<AudioBuffer> looping(int16_t value, uint32_t flags) {
+        auto b = buffer(std::vector<int16_t>(100, value), 1, 44100, flags);
         b->play(kAudioPlayLooping);
         return b;
     }
-    int16_t level() {
-        audio.clearMixed();
-        audio.advance(10);
-        return audio.mixed().back();
-    }
+    int16_t level() { return mix(10).back(); }
 };
 
 TEST(SoundControls, KeysChangeWhatTheMixerMakesAndSayWhat) {

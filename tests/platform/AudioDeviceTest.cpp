@@ -3,37 +3,14 @@
 #include "platform/AudioDevice.h"
 #include "platform/AudioOutput.h"
 #include "platform/null/NullAudio.h"
+#include "support/AudioRig.h"
 
 #include <gtest/gtest.h>
-
-#include <cstring>
 
 namespace vandrel {
 namespace {
 
-struct Rig {
-    NullAudio audio;
-    std::unique_ptr<AudioDevice> device = AudioDevice::open(audio);
-
-    std::unique_ptr<AudioBuffer> buffer(const std::vector<int16_t>& samples, uint16_t channels = 1,
-                                        uint32_t rate = 44100) {
-        const AudioFormat f = AudioFormat::pcm16(channels, rate);
-        AudioBufferDesc desc;
-        desc.bufferBytes = static_cast<uint32_t>(samples.size() * 2);
-        desc.format = &f;
-        auto b = device->createBuffer(desc);
-        AudioLock l;
-        EXPECT_EQ(b->lock(0, 0, l, kAudioLockEntireBuffer), AudioResult::Ok);
-        std::memcpy(l.first, samples.data(), l.firstBytes);
-        EXPECT_TRUE(b->unlock(l));
-        return b;
-    }
-    std::vector<int16_t> mix(uint32_t n) {
-        audio.clearMixed();
-        audio.advance(n);
-        return audio.mixed();
-    }
-};
+using Rig = test::AudioRig;
 
 TEST(AudioDevice, OpensOnlyWhereThereIsSound) {
     NullAudio none(false);

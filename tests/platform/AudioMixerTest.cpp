@@ -5,37 +5,19 @@
 #include "platform/AudioDevice.h"
 #include "platform/AudioLimiter.h"
 #include "platform/null/NullAudio.h"
+#include "support/AudioRig.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <random>
 
 namespace vandrel {
 namespace {
 
-struct Rig {
-    NullAudio audio;
-    std::unique_ptr<AudioDevice> device = AudioDevice::open(audio);
-
+struct Rig : test::AudioRig {
     // A music buffer keeps sounding without the focus; an effect does not.
     std::unique_ptr<AudioBuffer> buffer(const std::vector<int16_t>& samples, bool music) {
-        const AudioFormat f = AudioFormat::pcm16(1, 44100);
-        AudioBufferDesc desc;
-        desc.flags = kAudioBufferCtrlVolume | (music ? kAudioBufferGlobalFocus : 0);
-        desc.bufferBytes = static_cast<uint32_t>(samples.size() * 2);
-        desc.format = &f;
-        auto b = device->createBuffer(desc);
-        AudioLock l;
-        EXPECT_EQ(b->lock(0, 0, l, kAudioLockEntireBuffer), AudioResult::Ok);
-        std::memcpy(l.first, samples.data(), l.firstBytes);
-        EXPECT_TRUE(b->unlock(l));
-        return b;
-    }
-    std::vector<int16_t> mix(uint32_t n) {
-        audio.clearMixed();
-        audio.advance(n);
-        return audio.mixed();
+        return AudioRig::buffer(samples, 1, 44100, kAudioBufferCtrlVolume | (music ? kAudioBufferGlobalFocus : 0));
     }
 };
 
