@@ -7,12 +7,9 @@
 # prints both, and the music's level difference in dB.
 # Usage: mix.sh GAME OUTDIR [OLDER_GAME]
 set -uo pipefail
-game=$(realpath "$1")
-E2E_DIR=$(realpath -m "${2:-$(mktemp -d)}")
 older=${3:+$(realpath "$3")}
-mkdir -p "$E2E_DIR"
 source "$(dirname "$0")/xsession.sh"
-[[ -x $game ]] || fail "$game is not built"
+e2e_one_game "$1" "${2:-}"
 command -v python3 >/dev/null || { echo "SKIP: no python3"; exit 77; }
 
 e2e_start_x
@@ -20,11 +17,7 @@ e2e_start_x
 # scene GAME NAME: plays the scene and leaves NAME.raw (mono, 16-bit, 44.1 kHz).
 scene() {
   e2e_game_env
-  SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$E2E_DIR/$2.raw" "$1" --window >"$E2E_DIR/game.log" 2>&1 &
-  game_pid=$!
-  local win
-  win=$(e2e_window Vandrel 20) || fail "no window named Vandrel"
-  wait_title
+  e2e_launch "$E2E_DIR/game.log" 20 env SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$E2E_DIR/$2.raw" "$1" --window
   xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
   sleep 2.5
   e2e_shot "$E2E_DIR/$2-title.png"

@@ -7,11 +7,8 @@
 # once, hint or not.
 # Usage: settings.sh GAME OUTDIR
 set -uo pipefail
-game=$(realpath "$1")
-E2E_DIR=$(realpath -m "${2:-$(mktemp -d)}")
-mkdir -p "$E2E_DIR"
 source "$(dirname "$0")/xsession.sh"
-[[ -x $game ]] || fail "$game is not built"
+e2e_one_game "$@"
 
 e2e_game_env
 # No settings file at all: the very first start.
@@ -25,10 +22,7 @@ dark_middle() {
   e2e_cells_now | awk '$1 >= 20 && $1 < 44 && $2 >= 18 && $2 < 30 && $3 + $4 + $5 < 30 { n++ } END { print n + 0 }'
 }
 start() {
-  "$game" >"$E2E_DIR/game.log" 2>&1 &
-  game_pid=$!
-  win=$(e2e_window Vandrel 20) || fail "no window named Vandrel"
-  wait_title
+  e2e_launch "$E2E_DIR/game.log" 20 "$game"
   xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
 }
 

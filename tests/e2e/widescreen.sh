@@ -8,12 +8,8 @@
 # cross-hair is. Screenshots stay in OUTDIR.
 # Usage: widescreen.sh GAME OUTDIR
 set -uo pipefail
-game=$(realpath "$1")
-E2E_DIR=$(realpath -m "${2:-$(mktemp -d)}")
-mkdir -p "$E2E_DIR"
 source "$(dirname "$0")/xsession.sh"
-
-[[ -x $game ]] || fail "$game is not built"
+e2e_one_game "$@"
 
 e2e_game_env
 

@@ -26,6 +26,16 @@ e2e_cleanup() {
 }
 trap e2e_cleanup EXIT
 
+# e2e_one_game GAME [OUTDIR]: for a script that plays one built game: game is
+# its full path, E2E_DIR is OUTDIR (made if need be) or a new temporary folder.
+# Fails when the game is not built.
+e2e_one_game() {
+  game=$(realpath "$1")
+  E2E_DIR=$(realpath -m "${2:-$(mktemp -d)}")
+  mkdir -p "$E2E_DIR"
+  [[ -x $game ]] || fail "$game is not built"
+}
+
 # e2e_game_env: the game keeps its tables under E2E_DIR (emptied first) and
 # never in the player's; no sound card; no leak report at exit, since X11 and
 # the GL driver keep memory until then (the unit tests check our own leaks).
