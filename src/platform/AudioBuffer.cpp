@@ -8,10 +8,10 @@
 namespace vandrel {
 
 AudioBuffer::AudioBuffer(std::shared_ptr<AudioMixer> mixerState, bool isPrimaryBuffer, const AudioFormat& format,
-                         uint32_t bytes)
+                         uint32_t bytes, bool global)
     : mixer(std::move(mixerState)), primary(isPrimaryBuffer), format_(format), data(bytes, 0) {
     frames = format_.blockAlign ? bytes / format_.blockAlign : 0;
-    if (!primary) mixer->add(this);
+    if (!primary) mixer->add(this, global);
 }
 
 AudioBuffer::~AudioBuffer() {

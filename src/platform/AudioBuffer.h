@@ -86,7 +86,9 @@ public:
 private:
     friend class AudioMixer;
     friend class AudioDevice;
-    AudioBuffer(std::shared_ptr<AudioMixer> mixer, bool primary, const AudioFormat& format, uint32_t bytes);
+    // global: the buffer goes on sounding while another window has the focus.
+    AudioBuffer(std::shared_ptr<AudioMixer> mixer, bool primary, const AudioFormat& format, uint32_t bytes,
+                bool global = false);
 
     // Adds this buffer's next samples to the mix; called by the mixer under its lock.
     void mixInto(int32_t* sum, uint32_t samples, uint32_t outputRate);

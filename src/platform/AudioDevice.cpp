@@ -29,9 +29,8 @@ std::unique_ptr<AudioBuffer> AudioDevice::createBuffer(const AudioBufferDesc& de
     if (!desc.format || !desc.format->isPlayablePcm16() || desc.bufferBytes < kAudioBufferMinBytes ||
         desc.bufferBytes > kAudioBufferMaxBytes)
         return nullptr;
-    std::unique_ptr<AudioBuffer> buffer(new AudioBuffer(mixer, false, *desc.format, desc.bufferBytes));
-    if (desc.flags & kAudioBufferGlobalFocus) mixer->keepSoundingWithoutFocus(buffer.get());
-    return buffer;
+    const bool global = (desc.flags & kAudioBufferGlobalFocus) != 0;
+    return std::unique_ptr<AudioBuffer>(new AudioBuffer(mixer, false, *desc.format, desc.bufferBytes, global));
 }
 
 void AudioDevice::mix(int16_t* out, uint32_t samples) { mixer->mix(out, samples); }

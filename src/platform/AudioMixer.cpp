@@ -30,20 +30,14 @@ void AudioMixer::mix(int16_t* out, uint32_t samples) {
     }
 }
 
-void AudioMixer::add(AudioBuffer* buffer) {
+void AudioMixer::add(AudioBuffer* buffer, bool global) {
     std::lock_guard<std::mutex> guard(mutex_);
-    buffers.push_back({buffer, false});
+    buffers.push_back({buffer, global});
 }
 
 void AudioMixer::remove(AudioBuffer* buffer) {
     std::lock_guard<std::mutex> guard(mutex_);
     std::erase_if(buffers, [buffer](const Entry& e) { return e.buffer == buffer; });
-}
-
-void AudioMixer::keepSoundingWithoutFocus(AudioBuffer* buffer) {
-    std::lock_guard<std::mutex> guard(mutex_);
-    for (Entry& e : buffers)
-        if (e.buffer == buffer) e.global = true;
 }
 
 void AudioMixer::setLevels(const SoundLevels& levels) {

@@ -27,11 +27,10 @@ public:
     // exactly as the plain sum. Silent buffers still move their cursors.
     void mix(int16_t* out, uint32_t samples);
 
-    void add(AudioBuffer* buffer);
+    // global: a buffer made with the global-focus flag, which goes on
+    // sounding while another window has the focus.
+    void add(AudioBuffer* buffer, bool global);
     void remove(AudioBuffer* buffer);
-    // A buffer made with the global-focus flag goes on sounding while another
-    // window has the focus.
-    void keepSoundingWithoutFocus(AudioBuffer* buffer);
 
     void setLevels(const SoundLevels& levels);
     // Whether the game's window has the focus: without it the effects are
