@@ -283,9 +283,7 @@ bool Game::onEscape() {
 }
 
 bool Game::enteringName() const {
-    const HighscoreScreen& screen = session_.highScores.screen();
-    return state_ == GameState::HighScores &&
-           (screen.editIndex() >= 0 || (screen.pendingScore() != 0 && !screen.inserted()));
+    return state_ == GameState::HighScores && session_.highScores.screen().awaitsName();
 }
 
 void Game::onChar(int32_t c) {

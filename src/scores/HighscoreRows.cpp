@@ -69,18 +69,22 @@ void HighscoreRows::setScore(int32_t i, int32_t score) {
     if (i >= 0 && i < count_) scores_[i] = score;
 }
 
-int32_t HighscoreRows::insert(int32_t score) {
-    for (int32_t i = 0; i < count_; ++i) {
-        if (scores_[i] >= score) continue;
-        for (int32_t j = count_ - 1; j > i; --j) {
-            std::memcpy(names_[j], names_[j - 1], nameSize);
-            scores_[j] = scores_[j - 1];
-        }
-        std::memset(names_[i], 0, nameSize);
-        scores_[i] = score;
-        return i;
-    }
+int32_t HighscoreRows::rowFor(int32_t score) const {
+    for (int32_t i = 0; i < count_; ++i)
+        if (scores_[i] < score) return i;
     return -1;
+}
+
+int32_t HighscoreRows::insert(int32_t score) {
+    const int32_t i = rowFor(score);
+    if (i < 0) return -1;
+    for (int32_t j = count_ - 1; j > i; --j) {
+        std::memcpy(names_[j], names_[j - 1], nameSize);
+        scores_[j] = scores_[j - 1];
+    }
+    std::memset(names_[i], 0, nameSize);
+    scores_[i] = score;
+    return i;
 }
 
 void HighscoreRows::type(int32_t i, int32_t ch) {

@@ -28,8 +28,11 @@ public:
     bool append(std::string_view name, int32_t score);
     void setScore(int32_t i, int32_t score);
 
-    // Puts score below the rows that have at least as much, with an empty name,
-    // dropping the last row: the row it took, or -1 when it beats none.
+    // The row score would take: below the rows that have at least as much, or -1
+    // when it beats none.
+    int32_t rowFor(int32_t score) const;
+    // Puts score into rowFor(score) with an empty name, dropping the last row:
+    // the row it took, or -1 when it beats none.
     int32_t insert(int32_t score);
     // A typed character into row i's name: letters, digits and blanks while it
     // has fewer than 11, and Backspace (vk::Back) takes the last one away; any

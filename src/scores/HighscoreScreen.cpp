@@ -48,6 +48,11 @@ void HighscoreScreen::insertPending() {
     editIndex_ = row;
 }
 
+bool HighscoreScreen::awaitsName() const {
+    if (editIndex_ >= 0) return true;
+    return !inserted_ && pendingScore_ != 0 && rows_.rowFor(pendingScore_) >= 0;
+}
+
 bool HighscoreScreen::wipeRunning() const { return host_ == nullptr || revealX_ < host_->highscoreScreenWidth() - 10; }
 
 void HighscoreScreen::typeChar(int32_t ch) {

@@ -61,6 +61,9 @@ public:
     uint32_t wipeStart() const { return wipeStart_; }
     bool inserted() const { return inserted_; }
     int32_t editIndex() const { return editIndex_; }
+    // A name is being typed, or will be once the wipe is over: the pending
+    // score takes a row.
+    bool awaitsName() const;
     // y of the row being named; 0 = no cursor.
     int32_t cursorY() const;
 

@@ -11,6 +11,7 @@
 #include "support/TempStore.h"
 
 #include <cstdio>
+#include <utility>
 #include <gtest/gtest.h>
 
 namespace vandrel {
@@ -138,6 +139,23 @@ TEST(HighscoreTable, NewScoreGoesBelowEqualScoresAndDropsTheLastRow) {
         s.show(0); // entered with Escape: nothing pending, no entry
         EXPECT_EQ(s.table.screen().editIndex(), -1);
         EXPECT_EQ(rows(s.table), defaults);
+    }
+}
+
+// The name field and the sound keys follow this from the first frame of the
+// wipe: a score that takes no row must not ask for a name meanwhile.
+TEST(HighscoreTable, OnlyAScoreThatTakesARowAwaitsANameFromTheWipeOnUntilItIsEntered) {
+    for (const auto& [pending, awaits] : {std::pair{0, false}, {100, false}, {101, true}, {950, true}}) {
+        SCOPED_TRACE(pending);
+        Screen s;
+        s.openScreen(pending);
+        s.frame();
+        EXPECT_EQ(s.table.screen().awaitsName(), awaits); // during the wipe
+        s.runWipe();
+        s.frame();
+        EXPECT_EQ(s.table.screen().awaitsName(), awaits); // at the entry
+        s.table.screen().typeChar(13);
+        EXPECT_FALSE(s.table.screen().awaitsName());
     }
 }
 
