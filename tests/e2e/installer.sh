@@ -24,7 +24,8 @@ trap cleanup EXIT
 for f in "$setup" "$zip"; do [[ -f $f ]] || fail "$f is not built"; done
 command -v wine >/dev/null || fail "wine is not installed (scripts/build-windows installs it)"
 
-export WINEPREFIX=$E2E_DIR/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+source "$(dirname "$0")/../../scripts/lib/common.sh"
+wine_env "$E2E_DIR/wineprefix"
 unset SDL_AUDIODRIVER SDL_VIDEODRIVER
 wine wineboot -i >"$E2E_DIR/wineboot.log" 2>&1 || fail "wineboot: $(tail -3 "$E2E_DIR/wineboot.log")"
 wineserver -w
@@ -89,10 +90,7 @@ wineserver -w
 e2e_start_x
 # The shortcut's own target is started, as Explorer starts it (Wine's start, given
 # the .lnk, goes through its shell's window first, which needs the same care).
-wine "$lnk_target" >"$E2E_DIR/game.log" 2>&1 &
-game_pid=$!
-e2e_window Vandrel 60 >/dev/null || fail "the shortcut's target opened no window named Vandrel"
-wait_title
+e2e_launch "$E2E_DIR/game.log" 60 wine "$lnk_target"
 e2e_shot "$E2E_DIR/title.png"
 read -r coloured lit < <(e2e_colourful "$E2E_DIR/title.png" 0 64)
 ((coloured >= 600 && lit >= 2000)) || fail "the title is not showing ($coloured coloured, $lit lit cells)"
