@@ -141,6 +141,7 @@ int main(int argc, char** argv) {
         return recordFile(options.file, dataPath, backend->window(), *store, options.fullScreen);
 
     // The player's keys and kept choices live as long as the game.
+    backend->window().setPadTuning(settings.pads());
     PlayerControls controls(settings, settings.firstStart(), systemSpeaksGerman());
     GameHost host(
         HostSetup(backend->window(), *store, dataPath).startFullScreen(options.fullScreen).playerControls(controls));

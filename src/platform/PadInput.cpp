@@ -51,6 +51,7 @@ void PadInput::typeKey(uint32_t code, MessageQueue& out) const {
 }
 
 void PadInput::update(const PadState& state, double seconds, const PadScreen& screen, MessageQueue& out) {
+    if (!tuning_.enabled) return;
     const uint32_t pressed = state.buttons & ~last_.buttons;
     if (!active_) {
         // A pad merely plugged in, its sticks at rest, takes nothing over.

@@ -39,6 +39,8 @@ struct PadState {
 
 // How the pad aims; the defaults are the game's.
 struct PadTuning {
+    // Off: the pads are left alone, as if none were plugged in.
+    bool enabled = true;
     // Tilt below this share of the travel, measured as the stick's distance
     // from its centre in any direction, is the stick's own play and moves nothing.
     double deadZone = 0.10;
@@ -67,10 +69,14 @@ public:
     static constexpr char wheel[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 ";
 
     explicit PadInput(const PadTuning& tuning = {}) : tuning_(tuning) {}
+    // The player's own dead zone, speed and on or off, from the settings.
+    void setTuning(const PadTuning& tuning) { tuning_ = tuning; }
+    const PadTuning& tuning() const { return tuning_; }
 
     // Turns the pads' state, seconds after the last call, into messages: the
     // buttons' presses and releases since then, and the cross-hair moved by
-    // the stick over that time. Nothing until a pad is first pressed.
+    // the stick over that time. Nothing until a pad is first pressed, and
+    // nothing at all while the pads are switched off.
     void update(const PadState& state, double seconds, const PadScreen& screen, MessageQueue& out);
 
     // Another device moved the cross-hair there: the stick goes on from it.

@@ -4,6 +4,8 @@
 
 #include <charconv>
 #include <ostream>
+#include <string>
+#include <string_view>
 #include <utility>
 
 namespace vandrel {
@@ -20,6 +22,9 @@ constexpr const char* musicVolume = "music_volume";
 constexpr const char* effectsVolume = "effects_volume";
 constexpr const char* mute = "mute";
 constexpr const char* muteInBackground = "mute_in_background";
+constexpr const char* pads = "gamepad";
+constexpr const char* padDeadZone = "gamepad_dead_zone";
+constexpr const char* padSpeed = "gamepad_speed";
 } // namespace key
 
 const char* const Settings::commentedTemplate =
@@ -38,7 +43,12 @@ const char* const Settings::commentedTemplate =
     "# effects_volume = 100      0 to 100, shots, hits and the magazine\n"
     "# mute = no                 yes: no sound at all\n"
     "# mute_in_background = no   yes: the music too is silent while another\n"
-    "#                           window has the focus (the effects always are)\n";
+    "#                           window has the focus (the effects always are)\n"
+    "# gamepad = yes             no: game pads are ignored\n"
+    "# gamepad_dead_zone = 10    0 to 50 (per cent of the stick's travel) that\n"
+    "#                           moves nothing\n"
+    "# gamepad_speed = 100       10 to 400 (per cent): at 100 the stick at full\n"
+    "#                           tilt crosses the screen in 0.7 s\n";
 
 namespace {
 
@@ -81,7 +91,7 @@ void Settings::load(const fs::path& file, std::ostream& report) {
         report << "vandrel: " << name << ":" << p.line << ": " << p.text << "; the line is left as it is\n";
 
     // A value that cannot be read is named with its line and then ignored.
-    const auto damaged = [&](const char* k, const char* wanted) {
+    const auto damaged = [&](const char* k, std::string_view wanted) {
         report << "vandrel: " << name << ":" << text_.lineOf(k) << ": " << k << " takes " << wanted << ", not \""
                << *text_.get(k) << "\"; the default is used\n";
     };
@@ -91,12 +101,12 @@ void Settings::load(const fs::path& file, std::ostream& report) {
             if (!out) damaged(k, "yes or no");
         }
     };
-    const auto readLevel = [&](const char* k, int32_t& out) {
+    const auto readWhole = [&](const char* k, int32_t lowest, int32_t highest, int32_t& out) {
         if (const auto v = text_.get(k)) {
-            if (const auto n = readNumber(*v, 0, 100))
+            if (const auto n = readNumber(*v, lowest, highest))
                 out = *n;
             else
-                damaged(k, "a whole number from 0 to 100");
+                damaged(k, "a whole number from " + std::to_string(lowest) + " to " + std::to_string(highest));
         }
     };
     readBool(key::fullScreen, fullScreen_);
@@ -111,15 +121,24 @@ void Settings::load(const fs::path& file, std::ostream& report) {
         else
             damaged(key::filter, "linear or nearest");
     }
-    readLevel(key::masterVolume, sound_.master);
-    readLevel(key::musicVolume, sound_.music);
-    readLevel(key::effectsVolume, sound_.effects);
+    readWhole(key::masterVolume, 0, 100, sound_.master);
+    readWhole(key::musicVolume, 0, 100, sound_.music);
+    readWhole(key::effectsVolume, 0, 100, sound_.effects);
     std::optional<bool> mute = false;
     readBool(key::mute, mute);
     sound_.mute = mute.value_or(false);
     std::optional<bool> muteInBackground = false;
     readBool(key::muteInBackground, muteInBackground);
     sound_.muteInBackground = muteInBackground.value_or(false);
+
+    std::optional<bool> padsOn = true;
+    readBool(key::pads, padsOn);
+    pads_.enabled = padsOn.value_or(true);
+    int32_t deadZone = 10, speed = 100;
+    readWhole(key::padDeadZone, 0, 50, deadZone);
+    readWhole(key::padSpeed, 10, 400, speed);
+    pads_.deadZone = deadZone / 100.0;
+    pads_.fullSpeed = PadTuning{}.fullSpeed * speed / 100.0;
 }
 
 void Settings::setFullScreen(bool fullScreen) {

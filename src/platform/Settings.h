@@ -3,6 +3,7 @@
 // way that cannot be read) stays unset, so the game falls back to what it
 // does without a file; each such line is named once on the report stream.
 #pragma once
+#include "platform/PadInput.h"
 #include "platform/SettingsFile.h"
 #include "platform/SoundLevels.h"
 
@@ -34,6 +35,9 @@ public:
     std::optional<bool> integerScale() const { return integerScale_; }
     std::optional<bool> linearFilter() const { return linearFilter_; }
     const SoundLevels& sound() const { return sound_; }
+    // The pads: on or off, the stick's dead zone and its speed at full tilt;
+    // what the file leaves out is the game's default.
+    const PadTuning& pads() const { return pads_; }
 
     // Each change is written at once; one that cannot be written is kept for
     // the session, and report hears of it the first time only.
@@ -65,6 +69,7 @@ private:
     std::optional<bool> integerScale_;
     std::optional<bool> linearFilter_;
     SoundLevels sound_;
+    PadTuning pads_;
 };
 
 } // namespace vandrel

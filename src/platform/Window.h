@@ -10,6 +10,8 @@
 
 namespace vandrel {
 
+struct PadTuning;
+
 class Window : public VideoSink {
 public:
     ~Window() override = default;
@@ -51,6 +53,9 @@ public:
     // without such devices keep the defaults, which ignore both.
     virtual void setTextEntry(bool active) { (void)active; }
     virtual void setMagazineArea(const Rect& area) { (void)area; }
+    // The player's pad settings (dead zone, speed, on or off); backends
+    // without pads ignore them.
+    virtual void setPadTuning(const PadTuning& tuning) { (void)tuning; }
 
 protected:
     virtual void applyCursor(bool visible) = 0;

@@ -121,6 +121,7 @@ int main() {
     // left alone, and the page's help line says how to play.
     game->settings.load(SettingsLocation::find("", "").file(), std::cerr);
     game->controls = std::make_unique<PlayerControls>(game->settings, false, false);
+    game->backend->window().setPadTuning(game->settings.pads());
     // A page may enter full screen only on a click or key of the player's, so
     // the game starts in the page whatever its set-up record says. The
     // loading screen is seen filling with colour: the pass runs over the

@@ -107,6 +107,24 @@ TEST_F(PadInputTest, TheLeftShoulderAimsAtAThirdOfTheSpeedAndTheFrameHoldsTheCro
     EXPECT_EQ(holdFor(-1.0f, -1.0f, 60), (FramePoint{0, 0}));
 }
 
+TEST_F(PadInputTest, ThePlayersTuningSetsDeadZoneAndSpeedAndSwitchesThePadsOff) {
+    PadTuning tuning;
+    tuning.deadZone = 0.25;
+    tuning.fullSpeed /= 2;
+    pad.setTuning(tuning);
+    pad.pointerMoved({320, 240});
+    EXPECT_EQ(holdFor(0.2f, 0.0f, 60), (FramePoint{320, 240})) << "inside the wider dead zone";
+    pad.pointerMoved({0, 240});
+    EXPECT_NEAR(holdFor(1.0f, 0.0f, 60).x, 639 * 1.0 / 1.4, 15) << "half the speed: 1.4 s across the frame";
+
+    tuning.enabled = false;
+    pad.setTuning(tuning);
+    PadState s = pressed(padButton::A | padButton::Back);
+    s.leftX = 1.0f;
+    s.rightTrigger = 1.0f;
+    EXPECT_TRUE(step(s).empty()) << "switched off, a pad says nothing";
+}
+
 TEST_F(PadInputTest, ATriggerShootsOncePerPullHoweverItTrembles) {
     screen.inRound = true;
     int shots = 0;

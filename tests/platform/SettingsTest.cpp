@@ -207,6 +207,30 @@ TEST(Settings, DamagedLinesAreNamedWithTheirLineAndTakeTheDefault) {
     EXPECT_NE(after.find("what is this\nwindow_scale = 3x\n"), std::string::npos);
 }
 
+TEST(Settings, ThePadsCanBeSwitchedOffAndTheirStickTuned) {
+    TempFolder temp;
+    const fs::path file = temp.path / "vandrel.ini";
+    std::ostringstream report;
+    Settings s;
+    writeText(file, "gamepad = no\ngamepad_dead_zone = 25\ngamepad_speed = 50\n");
+    s.load(file, report);
+    EXPECT_FALSE(s.pads().enabled);
+    EXPECT_DOUBLE_EQ(s.pads().deadZone, 0.25);
+    EXPECT_DOUBLE_EQ(s.pads().fullSpeed, PadTuning{}.fullSpeed / 2);
+    EXPECT_EQ(report.str(), "");
+
+    // Out of range, the game's own tuning: no dead zone of the whole travel,
+    // no stick that cannot move the cross-hair.
+    writeText(file, "gamepad = maybe\ngamepad_dead_zone = 100\ngamepad_speed = 0\n");
+    s.load(file, report);
+    EXPECT_TRUE(s.pads().enabled);
+    EXPECT_DOUBLE_EQ(s.pads().deadZone, PadTuning{}.deadZone);
+    EXPECT_DOUBLE_EQ(s.pads().fullSpeed, PadTuning{}.fullSpeed);
+    for (const char* line : {":1: gamepad takes", ":2: gamepad_dead_zone takes a whole number from 0 to 50",
+                             ":3: gamepad_speed takes a whole number from 10 to 400"})
+        EXPECT_NE(report.str().find(line), std::string::npos) << line << " in\n" << report.str();
+}
+
 TEST(Settings, AFileThatIsNoSettingsFileIsNeitherUsedNorWrittenOver) {
     TempFolder temp;
     std::vector<std::pair<std::string, fs::path>> cases;

@@ -42,6 +42,7 @@ public:
     // moves by that time, buttons pressed or let go since become messages.
     void padTick(const PadState& pads, double seconds, const InputView& view, MessageQueue& out);
 
+    void setPadTuning(const PadTuning& tuning) { pad_.setTuning(tuning); }
     // Whether a pad has taken the cross-hair or a button over since the start.
     bool padUsed() const { return pad_.active(); }
 

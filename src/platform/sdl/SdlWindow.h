@@ -55,6 +55,7 @@ public:
     // Text input (and a touch screen's keyboard) only while a name is typed.
     void setTextEntry(bool active) override;
     void setMagazineArea(const Rect& area) override { magazine_ = area; }
+    void setPadTuning(const PadTuning& tuning) override { input_.setPadTuning(tuning); }
 
     // SDL's number for this window, as its window events carry it.
     uint32_t windowId() const;
