@@ -36,7 +36,7 @@ void FirstStartHint::drawOverTitle(VideoSurface* target, const Rect& clip, Font&
         over_ = true;
         return;
     }
-    const int32_t height = font.glyphHeight() * static_cast<int32_t>(lines_.size()) + 8;
+    const int32_t height = OverlayText::boxHeight(font, static_cast<int32_t>(lines_.size()));
     OverlayText::drawBox(target, clip, font, (clip.top + clip.bottom - height) / 2, lines_);
 }
 

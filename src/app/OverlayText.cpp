@@ -65,26 +65,29 @@ void box(VideoSurface* target, const Rect& clip, int32_t x, int32_t y, int32_t w
 // leaves on screen.
 int32_t letterRows(const Font& font) { return std::min(font.glyphHeight(), 10); }
 
-// '-', '+' and '%' in a cell of glyphWidth x glyphHeight at (x, y), as thick
-// as the font's strokes, on its letters' middle line.
-void drawByHand(VideoSurface* target, const Rect& clip, const Font& font, int32_t x, int32_t y, char c) {
-    const int32_t h = letterRows(font);
-    const int32_t w = font.advance();
-    const int32_t stroke = std::max(2, h / 12);
-    const int32_t middle = y + h / 2;
-    if (c == '-' || c == '+') box(target, clip, x + 2, middle - stroke / 2, w - 3, stroke);
-    const int32_t bar = std::min(w - 3, h - 2);
-    if (c == '+') box(target, clip, x + 2 + (w - 3 - stroke) / 2, middle - bar / 2, stroke, bar);
-    if (c == '%') {
-        const int32_t top = middle - h / 4;
-        box(target, clip, x + 1, top, stroke + 1, stroke + 1);
-        box(target, clip, x + w - stroke - 2, middle + h / 4 - stroke - 1, stroke + 1, stroke + 1);
-        // The slant from the top right to the bottom left.
-        const int32_t steps = h / 2 / stroke;
-        for (int32_t i = 0; i < steps; ++i)
-            box(target, clip, x + w - 2 - stroke - i * (w - 2) / steps, top + i * stroke, stroke, stroke);
-    }
+// '-', '+' and '%' as the capitals beside them stand: seven rows from the
+// glyph cell's top, strokes two pixels thick, the marks centred on the
+// capitals' middle line.
+constexpr const char* minusRows[] = {"........", "........", ".######.", ".######.",
+                                     "........", "........", "........"};
+constexpr const char* plusRows[] = {"...##...", "...##...", ".######.", ".######.", "...##...", "...##...", "........"};
+constexpr const char* percentRows[] = {".##...##", ".##..##.", "....##..", "...##...",
+                                       "..##....", ".##..##.", "##...##."};
+
+// The hand-drawn character c with its cell at (x, y).
+void drawByHand(VideoSurface* target, const Rect& clip, int32_t x, int32_t y, char c) {
+    const char* const* rows = c == '+' ? plusRows : c == '-' ? minusRows : percentRows;
+    for (int32_t row = 0; row < 7; ++row)
+        for (int32_t col = 0; col < 8; ++col)
+            if (rows[row][col] == '#') box(target, clip, x + col, y + row, 1, 1);
 }
+
+// The capitals' rows and the columns a cell's ink takes at most, the box's
+// room around the text, and the distance from one line to the next.
+constexpr int32_t capitalRows = 7;
+constexpr int32_t inkColumns = 8;
+constexpr int32_t boxMargin = 6;
+int32_t lineStep(const Font& font) { return letterRows(font) + 8; }
 
 } // namespace
 
@@ -103,7 +106,7 @@ void OverlayText::draw(VideoSurface* target, const Rect& clip, Font& font, int32
     while (!text.empty()) {
         const Glyph g = next(text);
         if (drawnByHand(g.base)) {
-            drawByHand(target, clip, font, x, y, g.base);
+            drawByHand(target, clip, x, y, g.base);
         } else if (font.drawChar(target, clip, x, y, g.base)) {
             if (g.dots) {
                 const int32_t raise = g.base >= 'a' ? h * 3 / 5 : h * 4 / 5;
@@ -118,24 +121,29 @@ void OverlayText::draw(VideoSurface* target, const Rect& clip, Font& font, int32
     }
 }
 
+int32_t OverlayText::boxHeight(const Font& font, int32_t lines) {
+    return 2 * boxMargin + (lines - 1) * lineStep(font) + capitalRows + 1;
+}
+
 void OverlayText::drawBox(VideoSurface* target, const Rect& clip, Font& font, int32_t top,
                           const std::vector<std::string_view>& lines) {
     if (!target || lines.empty()) return;
+    // A line's ink ends inside its last cell, before the pen's advance does.
+    const auto inkWidth = [&](std::string_view line) { return width(font, line) - font.advance() + inkColumns; };
     int32_t widest = 0;
-    for (std::string_view line : lines) widest = std::max(widest, width(font, line));
-    const int32_t lineHeight = font.glyphHeight();
+    for (std::string_view line : lines) widest = std::max(widest, inkWidth(line));
     const int32_t centre = (clip.left + clip.right) / 2;
-    Rect box{centre - widest / 2 - 8, top, centre + widest / 2 + 12,
-             top + lineHeight * static_cast<int32_t>(lines.size()) + 8};
+    Rect box{centre - widest / 2 - boxMargin - 2, top, centre - widest / 2 + widest + boxMargin + 2,
+             top + boxHeight(font, static_cast<int32_t>(lines.size()))};
     // Inside the clip and the surface, which a fill does not reach past.
     box =
         Rect{std::max({box.left, clip.left, 0}), std::max({box.top, clip.top, 0}),
              std::min({box.right, clip.right, target->width()}), std::min({box.bottom, clip.bottom, target->height()})};
     if (box.right > box.left && box.bottom > box.top) target->fill(&box, 0);
-    int32_t y = top + 4;
+    int32_t y = top + boxMargin;
     for (std::string_view line : lines) {
-        draw(target, clip, font, centre - width(font, line) / 2, y, line);
-        y += lineHeight;
+        draw(target, clip, font, centre - inkWidth(line) / 2, y, line);
+        y += lineStep(font);
     }
 }
 

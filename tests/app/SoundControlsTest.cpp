@@ -9,6 +9,8 @@
 #include "gfx/Font.h"
 #include "platform/AudioDevice.h"
 #include "platform/Settings.h"
+#include "platform/VideoDevice.h"
+#include "platform/VideoSurface.h"
 #include "platform/null/NullAudio.h"
 #include "support/AudioRig.h"
 
@@ -213,6 +215,41 @@ TEST(OverlayText, ComposedCharactersTakeAGlyphsRoom) {
     EXPECT_EQ(OverlayText::width(font, "a b"), 30);
     // Text outside the font and broken UTF-8 are spaces, never a crash.
     EXPECT_EQ(OverlayText::width(font, "\xe2\x82\xac\xc3"), 12);
+}
+
+// The marks the font lacks stand as its capitals do: within the seven rows
+// from the cell's top and one cell wide, '-' and '+' on the same middle line,
+// '%' from its top row to its bottom one.
+TEST(OverlayText, HandDrawnMarksStandInTheCapitalsRows) {
+    Font font;
+    font.setLayout(0, 0, 16, 26, 0, 0, 12, 5);
+    VideoDevice device;
+    struct Ink {
+        int32_t left = 99, right = -1, top = 99, bottom = -1;
+    };
+    const auto inkOf = [&](const char* text) {
+        auto s = device.createSurface(40, 40);
+        OverlayText::draw(s.get(), Rect{0, 0, 40, 40}, font, 10, 10, text);
+        Ink ink;
+        for (int32_t y = 0; y < 40; ++y)
+            for (int32_t x = 0; x < 40; ++x)
+                if ((s->pixelAt(x, y) & 0xFFFFFF) != 0) {
+                    ink = {std::min(ink.left, x), std::max(ink.right, x), std::min(ink.top, y),
+                           std::max(ink.bottom, y)};
+                }
+        return ink;
+    };
+    const Ink minus = inkOf("-"), plus = inkOf("+"), percent = inkOf("%");
+    for (const Ink& i : {minus, plus, percent}) {
+        EXPECT_GE(i.left, 10);
+        EXPECT_LT(i.right, 10 + 12);
+        EXPECT_GE(i.top, 10);
+        EXPECT_LT(i.bottom, 10 + 7);
+    }
+    EXPECT_EQ(percent.top, 10);
+    EXPECT_EQ(percent.bottom, 16);
+    EXPECT_EQ(minus.top + minus.bottom, plus.top + plus.bottom) << "one middle line";
+    EXPECT_EQ(minus.left + minus.right, plus.left + plus.right) << "the cross centred on the bar";
 }
 
 } // namespace
