@@ -137,7 +137,15 @@ std::string CommandLine::usage() {
            "  M                    sound off and on\n"
            "  - and +              all sound 10 % quieter or louder\n"
            "  Alt+Enter            window or full screen (kept for the next start)\n"
-           "  Escape               back: to the high scores, the credits, out\n";
+           "  Escape               back: to the high scores, the credits, out\n"
+           "\n"
+           "game pad:\n"
+           "  left stick           aim (left shoulder held: slower)\n"
+           "  right trigger, A     shoot; start a round\n"
+           "  left trigger, X, B   reload (B outside a round: back)\n"
+           "  D-pad, right stick   scroll; in a name: up and down turn the letter,\n"
+           "                       right takes it, left deletes, Start ends the name\n"
+           "  Back                 back, as Escape\n";
 }
 
 } // namespace vandrel
