@@ -9,6 +9,7 @@
 #include "platform/Random.h"
 #include "platform/VideoDevice.h"
 #include "platform/null/MemoryStore.h"
+#include "support/SessionProbe.h"
 
 #include <benchmark/benchmark.h>
 
@@ -133,15 +134,14 @@ public:
             if (type->mirrored) figures.catalog.findAnimation(type->animationId)->frames.buildMirrored(&device);
         }
 
-        paint(session.largeFont.sheet(), device, 327, 236, 1, true);
-        paint(session.smallFont.sheet(), device, 208, 156, 2, true);
-        session.largeFont.setLayout(2, 2, 23, 37, 2, 2, 18, 10);
-        session.smallFont.setLayout(0, 0, 16, 26, 0, 0, 12, 5);
-        paint(session.ammoImage, device, 20, 50, 3, true);
-        paint(session.cursorImage, device, 30, 30, 4, true);
-        session.round.ammo = 10;
-        session.round.score = 4711;
+        paint(session.largeFont().sheet(), device, 327, 236, 1, true);
+        paint(session.smallFont().sheet(), device, 208, 156, 2, true);
+        session.largeFont().setLayout(2, 2, 23, 37, 2, 2, 18, 10);
+        session.smallFont().setLayout(0, 0, 16, 26, 0, 0, 12, 5);
+        paint(SessionProbe::ammoImage(session), device, 20, 50, 3, true);
+        paint(SessionProbe::cursorImage(session), device, 30, 30, 4, true);
         session.startRound();
+        session.addScore(4711);
         figures.startRound();
         topUp();
     }
@@ -184,7 +184,7 @@ public:
             const float factor =
                 backdrop.drawLayer(backBuffer.get(), layerClip, scroll, layer, screenWidth, screenHeight);
             figures.updateLayer(layer, now, factor, scroll, backBuffer.get(), &clip, widest, screenWidth,
-                                &session.largeFont);
+                                &session.largeFont());
         }
         session.drawHud(backBuffer.get(), clip);
         session.drawCursor(backBuffer.get(), clip, 320, 240, &device);

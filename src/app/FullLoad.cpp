@@ -115,27 +115,27 @@ FullLoad::FullLoad(DataSet& data, const std::string& dataPath, const EntrySizes&
                          // Without it a round is played with no cross-hair drawn.
                          if (!session.loadCursor(r, device)) reportDamaged("cross-hair");
                      }),
-               [&session] { session.cursorImage.destroy(); });
+               [&session] { session.unloadCursor(); });
     steps_.add(mark[5], otherLane,
                entry(other, entryName::largeFont,
                      [device, &session](BlockReader* r) {
                          // Without a font the texts are left out; the round itself still plays.
                          if (!session.loadLargeFont(r, device)) reportDamaged("large font");
                      }),
-               [&session] { session.largeFont.sheet().destroy(); });
+               [&session] { session.unloadLargeFont(); });
     steps_.add(mark[6], otherLane,
                entry(other, entryName::smallFont,
                      [device, &session](BlockReader* r) {
                          if (!session.loadSmallFont(r, device)) reportDamaged("small font");
                      }),
-               [&session] { session.smallFont.sheet().destroy(); });
+               [&session] { session.unloadSmallFont(); });
     steps_.add(mark[7], otherLane,
                entry(other, entryName::ammo,
                      [device, &session](BlockReader* r) {
                          // The magazine still counts; only its picture is missing.
                          if (!session.loadAmmoImage(r, device)) reportDamaged("cartridge picture");
                      }),
-               [&session] { session.ammoImage.destroy(); });
+               [&session] { session.unloadAmmoImage(); });
 }
 
 FullLoad::~FullLoad() = default;

@@ -58,7 +58,7 @@ bool Game::quickLoad() {
         // Sounds that cannot be read stay silent and a damaged set-up record
         // leaves its defaults; the game still starts.
         if (!read) FullLoad::reportDamaged("set-up entry");
-        setupEntryOpen_ = read && !session_.screensBeforeSetup;
+        setupEntryOpen_ = read && !session_.screensBeforeSetup();
         if (!setupEntryOpen_) data.reader().closeEntry();
     });
     if (!opened) return false;
@@ -79,13 +79,13 @@ void Game::prepareFullLoad(bool secondThread) {
 // Only the title's two pictures, loaded by the first step, are drawn during
 // the pass, and only by the caller's thread.
 void Game::progressFrame(int64_t done) {
-    session_.loadProgress = FullLoad::percent(done, pass_->total());
+    session_.showLoadProgress(FullLoad::percent(done, pass_->total()));
     frameTick();
 }
 
 void Game::finishFullLoad() {
-    session_.music.playLooping();
-    session_.loadProgress = 100;
+    session_.playMusic();
+    session_.showLoadProgress(100);
     frameTick();
     state_ = GameState::Title;
 }
@@ -140,17 +140,14 @@ bool Game::frameTick() {
             scroll_ = static_cast<int32_t>(static_cast<uint32_t>(scroll_) + n);
     }
 
-    session_.music.refill();
+    session_.feedMusic();
 
     Rect client;
     if (!window_->clientRect(client)) return false;
     display_.fitBackBuffer(client);
 
-    if (state_ == GameState::InPlay && session_.round.over) {
-        enterHighScores(true);
-        session_.round.over = 0;
-    }
-    if (state_ == GameState::HighScores && session_.highScores.screen().takeDone()) state_ = GameState::Title;
+    if (state_ == GameState::InPlay && session_.roundOver()) enterHighScores(true);
+    if (state_ == GameState::HighScores && session_.takeHighScoresDone()) state_ = GameState::Title;
     // The input devices hear what the screen asks of them: a name to type, a
     // magazine to tap.
     window_->setTextEntry(enteringName());
@@ -168,7 +165,7 @@ bool Game::frameTick() {
     }
     if (state_ == GameState::Title || state_ == GameState::InPlay)
         session_.drawCursor(target, clip, mouseX_, mouseY_, display_.device());
-    if (controls_) controls_->drawOver(state_, target, clip, session_.smallFont, tickCount());
+    if (controls_) controls_->drawOver(state_, target, clip, session_.smallFont(), tickCount());
 
     display_.present(0, 0);
     return true;
@@ -176,7 +173,7 @@ bool Game::frameTick() {
 
 void Game::playFrame(VideoSurface* target, Rect& clip) {
     const uint32_t now = tickCount();
-    const int32_t c = (mouseX_ - session_.setup.screenWidth / 2) / 100;
+    const int32_t c = (mouseX_ - session_.setup().screenWidth / 2) / 100;
     // Signed 32-bit arithmetic, product first; the wrap is made explicit so a
     // very long pause before the first play frame cannot overflow.
     const uint32_t elapsed = now - lastScrollTick_;
@@ -185,16 +182,16 @@ void Game::playFrame(VideoSurface* target, Rect& clip) {
     lastScrollTick_ = tickCount();
 
     if (scroll_ < 0) scroll_ = 0;
-    if (scroll_ > backdrop_.maxLayerWidth() - session_.setup.screenWidth)
-        scroll_ = backdrop_.maxLayerWidth() - session_.setup.screenWidth;
+    if (scroll_ > backdrop_.maxLayerWidth() - session_.setup().screenWidth)
+        scroll_ = backdrop_.maxLayerWidth() - session_.setup().screenWidth;
 
     const int32_t widest = backdrop_.maxLayerWidth();
     const uint32_t t = tickCount();
     for (int32_t layer = 0; layer < FigureManager::layerCount; ++layer) {
-        const float f =
-            backdrop_.drawLayer(target, clip, scroll_, layer, session_.setup.screenWidth, session_.setup.screenHeight);
-        figures_.updateLayer(layer, t, f, scroll_, target, &clip, widest, session_.setup.screenWidth,
-                             &session_.largeFont);
+        const float f = backdrop_.drawLayer(target, clip, scroll_, layer, session_.setup().screenWidth,
+                                            session_.setup().screenHeight);
+        figures_.updateLayer(layer, t, f, scroll_, target, &clip, widest, session_.setup().screenWidth,
+                             &session_.largeFont());
     }
     session_.drawHud(target, clip);
 }
@@ -203,29 +200,17 @@ void Game::enterHighScores(bool handOverScore) {
     display_.settleFlipChain();
     // The cross-hair's last target must still be the back buffer we draw into;
     // a window that was resized since has a new one.
-    if (session_.lastTarget != display_.backBuffer()) session_.lastTarget = nullptr;
-    try {
-        session_.snapshot();
-    } catch (const LoadError&) {
-        // No copy of the last frame: the screen opens without it.
-        session_.highScores.screen().setSnapshot(nullptr);
-    }
-    session_.highScores.screen().reset();
-    if (handOverScore) {
-        session_.highScores.screen().setPendingScore(session_.round.score);
-        session_.round.score = 0;
-    }
+    session_.openHighScores(display_.backBuffer());
+    if (handOverScore) session_.handOverScore();
     state_ = GameState::HighScores;
 }
 
-GameReadings Game::readings() const {
-    return GameReadings{state_, session_.round.score, session_.highScores.screen().pendingScore()};
-}
+GameReadings Game::readings() const { return GameReadings{state_, session_.score(), session_.pendingScore()}; }
 
 bool Game::openDisplay(Window& window, bool fullScreen) {
     window_ = &window;
     fullScreen_ = fullScreen;
-    return display_.open(&window, fullScreen, session_.setup.screenWidth, session_.setup.screenHeight);
+    return display_.open(&window, fullScreen, session_.setup().screenWidth, session_.setup().screenHeight);
 }
 
 void Game::onActivate(bool active) {
@@ -250,18 +235,16 @@ void Game::onMouseMove(int32_t x, int32_t y) {
 void Game::onLeftClick(int32_t x, int32_t y) {
     switch (state_) {
     case GameState::Title:
-        session_.titleGrey.destroy();
+        session_.leaveTitle();
         state_ = GameState::InPlay;
         // However long the title stood, the round's first frame scrolls by
         // one frame's time.
         lastScrollTick_ = tickCount();
         session_.startRound();
-        session_.round.ammo = session_.setup.magazineSize;
-        session_.round.score = 0;
         figures_.startRound();
         break;
     case GameState::InPlay: figures_.shoot(x, y, backdrop_.hitLayer(x, y), session_); break;
-    case GameState::HighScores: session_.highScores.screen().typeChar(static_cast<int32_t>(vk::Return)); break;
+    case GameState::HighScores: session_.typeOnHighScores(static_cast<int32_t>(vk::Return)); break;
     case GameState::Credits:
         if (window_) window_->post(msg::Close);
         break;
@@ -282,12 +265,10 @@ bool Game::onEscape() {
     }
 }
 
-bool Game::enteringName() const {
-    return state_ == GameState::HighScores && session_.highScores.screen().awaitsName();
-}
+bool Game::enteringName() const { return state_ == GameState::HighScores && session_.awaitsName(); }
 
 void Game::onChar(int32_t c) {
-    if (state_ == GameState::HighScores) session_.highScores.screen().typeChar(c);
+    if (state_ == GameState::HighScores) session_.typeOnHighScores(c);
 }
 
 void Game::releaseLoaded() {
@@ -300,13 +281,13 @@ void Game::releaseLoaded() {
 }
 
 void Game::reloadMode(bool toFullScreen) {
-    session_.music.unload();
+    session_.stopMusic();
     window_->setFullScreen(toFullScreen);
     releaseLoaded();
     display_.close();
     // Back in a window the game opens at its own size; full screen takes the set-up's.
     if (toFullScreen)
-        display_.open(window_, true, session_.setup.screenWidth, session_.setup.screenHeight);
+        display_.open(window_, true, session_.setup().screenWidth, session_.setup().screenHeight);
     else
         display_.open(window_, false, 640, 480);
     quickLoad();
@@ -315,7 +296,7 @@ void Game::reloadMode(bool toFullScreen) {
 }
 
 void Game::releaseAll() {
-    session_.music.unload();
+    session_.stopMusic();
     releaseLoaded();
     display_.close();
     keys_.clear();

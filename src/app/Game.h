@@ -92,7 +92,7 @@ public:
     // Releases every picture, sound and figure and closes the display.
     void releaseAll();
     // Stores the high-score table; the program's last step before the game goes.
-    bool saveScores() { return session_.highScores.save(); }
+    bool saveScores() { return session_.saveScores(); }
 
     // What the game stands at.
     GameState state() const { return state_; }
@@ -105,13 +105,13 @@ public:
     bool active() const { return active_; }
     bool fullScreen() const { return fullScreen_; }
     // The loading screen's bar, 0 to 100.
-    int32_t loadProgress() const { return session_.loadProgress; }
+    int32_t loadProgress() const { return session_.loadProgress(); }
     // The landscape's left edge and the pointer, in pixels.
     int32_t scroll() const { return scroll_; }
     int32_t mouseX() const { return mouseX_; }
     int32_t mouseY() const { return mouseY_; }
     // The set-up values: the archive's after the first loading pass, else the defaults.
-    const SetupRecord& setup() const { return session_.setup; }
+    const SetupRecord& setup() const { return session_.setup(); }
     // What is loaded and drawn, to be looked at.
     const Session& session() const { return session_; }
     const Backdrop& backdrop() const { return backdrop_; }

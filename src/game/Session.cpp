@@ -26,39 +26,37 @@ void makeGreyCopy(Surface& colour, Surface& grey, VideoDevice* device) {
 
 } // namespace
 
-Session::Session(Store& store) : highScores(store) {
-    setup.restoreDefaults();
+Session::Session(Store& store) : highScores_(store) {
+    setup_.restoreDefaults();
     startRound();
-    round.ammo = setup.magazineSize;
-    round.score = 0;
-    loadProgress = 0;
-    lastTarget = nullptr;
-    round.over = 0;
-    highScores.attach(*this);
+    loadProgress_ = 0;
+    lastTarget_ = nullptr;
+    round_.over = 0;
+    highScores_.attach(*this);
 }
 
 Session::~Session() { clear(); }
 
 bool Session::loadSetup(BlockReader* reader) {
     if (!reader) return false;
-    screensBeforeSetup = false;
+    screensBeforeSetup_ = false;
     for (;;) {
         uint16_t tag = 0;
         if (!reader->readHeader(tag)) return false;
         if (tag == blockTag::titleScreen || tag == blockTag::highscoreScreen || tag == blockTag::endScreen)
-            screensBeforeSetup = true;
+            screensBeforeSetup_ = true;
         if (tag == blockTag::missSound) {
-            if (!missSound.load(reader, false)) return false;
+            if (!missSound_.load(reader, false)) return false;
         } else if (tag == blockTag::emptySound) {
-            if (!emptySound.load(reader, false)) return false;
+            if (!emptySound_.load(reader, false)) return false;
         } else if (tag == blockTag::reloadSound) {
-            if (!reloadSound.load(reader, false)) return false;
+            if (!reloadSound_.load(reader, false)) return false;
         } else if (tag == blockTag::music) {
-            music.load(reader);
+            music_.load(reader);
         } else if (tag == blockTag::setupRecord) {
-            if (!setup.read(*reader)) return false;
+            if (!setup_.read(*reader)) return false;
             // Nothing stored (or nothing readable) leaves the default rows.
-            static_cast<void>(highScores.loadFromRegistry(setup.tableName));
+            static_cast<void>(highScores_.loadFromRegistry(setup_.tableName));
         }
         if (!reader->nextBlock()) return false;
         if (tag == blockTag::setupRecord) return true;
@@ -67,7 +65,7 @@ bool Session::loadSetup(BlockReader* reader) {
 
 bool Session::loadTitle(BlockReader* reader, VideoDevice* device) {
     if (!reader || !device) return false;
-    if (setup.hasTitle == 0) return true;
+    if (setup_.hasTitle == 0) return true;
     uint16_t tag = 0;
     for (;;) {
         if (!reader->readHeader(tag)) return false;
@@ -75,15 +73,15 @@ bool Session::loadTitle(BlockReader* reader, VideoDevice* device) {
         if (!reader->nextBlock()) return false;
     }
     if (!reader->nextBlock()) return false;
-    loadImagePair(reader, &titleImage, device);
-    makeGreyCopy(titleImage, titleGrey, device);
+    loadImagePair(reader, &titleImage_, device);
+    makeGreyCopy(titleImage_, titleGrey_, device);
     reader->nextBlock();
     return true;
 }
 
 bool Session::loadScreens(BlockReader* reader, VideoDevice* device) {
     if (!reader || !device) return false;
-    if (setup.hasHighscoreImage == 0 && setup.hasEndImage == 0) return true;
+    if (setup_.hasHighscoreImage == 0 && setup_.hasEndImage == 0) return true;
     uint8_t haveHighscore = 0;
     uint8_t haveEnd = 0;
     for (;;) {
@@ -91,39 +89,39 @@ bool Session::loadScreens(BlockReader* reader, VideoDevice* device) {
         if (!reader->readHeader(tag)) return false;
         if (tag == blockTag::endScreen) {
             if (!reader->nextBlock()) return false;
-            loadImagePair(reader, &endImage, device);
+            loadImagePair(reader, &endImage_, device);
             haveEnd = 1;
         } else if (tag == blockTag::highscoreScreen) {
             if (!reader->nextBlock()) return false;
-            loadImagePair(reader, &highScores.picture(), device);
+            loadImagePair(reader, &highScores_.picture(), device);
             haveHighscore = 1;
         }
         if (!reader->nextBlock()) return false;
-        if (haveHighscore == setup.hasHighscoreImage && haveEnd == setup.hasEndImage) return true;
+        if (haveHighscore == setup_.hasHighscoreImage && haveEnd == setup_.hasEndImage) return true;
     }
 }
 
 bool Session::loadCursor(BlockReader* reader, VideoDevice* device) {
     if (!reader || !device) return false;
-    return loadImage(reader, &cursorImage, device);
+    return loadImage(reader, &cursorImage_, device);
 }
 
 bool Session::loadAmmoImage(BlockReader* reader, VideoDevice* device) {
     if (!reader || !device) return false;
-    return loadImage(reader, &ammoImage, device);
+    return loadImage(reader, &ammoImage_, device);
 }
 
 bool Session::loadLargeFont(BlockReader* reader, VideoDevice* device) {
     if (!reader || !device) return false;
-    if (!largeFont.load(reader, device)) return false;
-    largeFont.setLayout(2, 2, 23, 37, 2, 2, 18, 10);
+    if (!largeFont_.load(reader, device)) return false;
+    largeFont_.setLayout(2, 2, 23, 37, 2, 2, 18, 10);
     return true;
 }
 
 bool Session::loadSmallFont(BlockReader* reader, VideoDevice* device) {
     if (!reader || !device) return false;
-    if (!smallFont.load(reader, device)) return false;
-    smallFont.setLayout(0, 0, 16, 26, 0, 0, 12, 5);
+    if (!smallFont_.load(reader, device)) return false;
+    smallFont_.setLayout(0, 0, 16, 26, 0, 0, 12, 5);
     return true;
 }
 
@@ -131,112 +129,143 @@ void Session::drawTitle(VideoSurface* target, const Rect& clip, bool showProgres
     // The colour picture uncovers the grey one from the left as loading goes on.
     // The width comes from the set-up record: the product must not overflow.
     const int32_t uncovered =
-        showProgress ? static_cast<int32_t>(int64_t{setup.screenWidth} * loadProgress / 100) : titleImage.width();
+        showProgress ? static_cast<int32_t>(int64_t{setup_.screenWidth} * loadProgress_ / 100) : titleImage_.width();
     // The grey copy is drawn only where the colour picture does not cover it.
-    const int32_t greyFrom = std::clamp(uncovered, 0, titleImage.width());
-    titleGrey.blitPart(target, clip, greyFrom, 0, greyFrom, 0, titleGrey.width() - greyFrom, titleGrey.height(), false);
-    titleImage.blitPart(target, clip, 0, 0, 0, 0, uncovered, titleImage.height(), false);
+    const int32_t greyFrom = std::clamp(uncovered, 0, titleImage_.width());
+    titleGrey_.blitPart(target, clip, greyFrom, 0, greyFrom, 0, titleGrey_.width() - greyFrom, titleGrey_.height(),
+                        false);
+    titleImage_.blitPart(target, clip, 0, 0, 0, 0, uncovered, titleImage_.height(), false);
 }
 
-void Session::drawHighScores(VideoSurface* target, const Rect& clip) { highScores.screen().draw(target, &clip); }
+void Session::drawHighScores(VideoSurface* target, const Rect& clip) { highScores_.screen().draw(target, &clip); }
 
 void Session::drawCredits(VideoSurface* target, const Rect& clip) {
-    endImage.blit(target, clip, 0, 0, false, 100.0f);
+    endImage_.blit(target, clip, 0, 0, false, 100.0f);
     const uint32_t now = tickCount();
-    if (!creditsStarted) {
-        creditsStarted = true;
-        creditsStart = now;
+    if (!creditsStarted_) {
+        creditsStarted_ = true;
+        creditsStart_ = now;
     }
-    const uint32_t a = (now - creditsStart) / 10u;
+    const uint32_t a = (now - creditsStart_) / 10u;
     // Seventy seconds after it entered, the line starts over from the right.
-    if (a > 7000u) creditsStart = now;
-    const auto x = static_cast<int32_t>(static_cast<uint32_t>(setup.screenWidth) - a);
-    smallFont.drawText(target, clip, x, setup.screenHeight - 30, creditsLine, true);
+    if (a > 7000u) creditsStart_ = now;
+    const auto x = static_cast<int32_t>(static_cast<uint32_t>(setup_.screenWidth) - a);
+    smallFont_.drawText(target, clip, x, setup_.screenHeight - 30, creditsLine, true);
 }
 
 void Session::drawHud(VideoSurface* target, const Rect& clip) {
-    round.countDown(tickCount());
+    round_.countDown(tickCount());
 
     char text[32];
-    smallFont.drawText(target, clip, 3, 6, "TIME:", false);
-    std::snprintf(text, sizeof text, "%d:%.2d", round.secondsLeft / 60, round.secondsLeft % 60);
-    largeFont.drawText(target, clip, 65, 2, text, false);
-    smallFont.drawText(target, clip, setup.screenWidth - 200, 6, "SCORE:", false);
-    std::snprintf(text, sizeof text, "%.6d", round.score);
-    largeFont.drawText(target, clip, setup.screenWidth - 120, 2, text, false);
+    smallFont_.drawText(target, clip, 3, 6, "TIME:", false);
+    std::snprintf(text, sizeof text, "%d:%.2d", round_.secondsLeft / 60, round_.secondsLeft % 60);
+    largeFont_.drawText(target, clip, 65, 2, text, false);
+    smallFont_.drawText(target, clip, setup_.screenWidth - 200, 6, "SCORE:", false);
+    std::snprintf(text, sizeof text, "%.6d", round_.score);
+    largeFont_.drawText(target, clip, setup_.screenWidth - 120, 2, text, false);
 
     // The cartridges from the right edge toward the left.
     // A huge magazine from the set-up record stops at the screen's left edge.
-    for (int32_t i = 0; i < round.ammo; ++i) {
-        const int64_t x = int64_t{setup.screenWidth} - 25 * int64_t{i} - 45;
-        if (x + ammoImage.width() <= 0) break;
-        ammoImage.blit(target, clip, static_cast<int32_t>(x), setup.screenHeight - 60, true, 100.0f);
+    for (int32_t i = 0; i < round_.ammo; ++i) {
+        const int64_t x = int64_t{setup_.screenWidth} - 25 * int64_t{i} - 45;
+        if (x + ammoImage_.width() <= 0) break;
+        ammoImage_.blit(target, clip, static_cast<int32_t>(x), setup_.screenHeight - 60, true, 100.0f);
     }
 }
 
 Rect Session::magazineArea() const {
     // The cartridges as drawHud lays them out; an empty magazine setting
     // still leaves one cartridge's place to tap.
-    const int64_t cartridges = std::max<int64_t>(1, setup.magazineSize);
-    const int64_t left = int64_t{setup.screenWidth} - 25 * (cartridges - 1) - 45;
-    return Rect{static_cast<int32_t>(std::max<int64_t>(0, left)), setup.screenHeight - 60, setup.screenWidth,
-                setup.screenHeight};
+    const int64_t cartridges = std::max<int64_t>(1, setup_.magazineSize);
+    const int64_t left = int64_t{setup_.screenWidth} - 25 * (cartridges - 1) - 45;
+    return Rect{static_cast<int32_t>(std::max<int64_t>(0, left)), setup_.screenHeight - 60, setup_.screenWidth,
+                setup_.screenHeight};
 }
 
 void Session::drawCursor(VideoSurface* target, const Rect& clip, int32_t x, int32_t y, VideoDevice* device) {
-    cursorImage.blit(target, clip, x - cursorImage.width() / 2, y - cursorImage.height() / 2, true, 100.0f);
-    lastTarget = target;
-    lastDevice = device;
-    lastClip = clip;
+    cursorImage_.blit(target, clip, x - cursorImage_.width() / 2, y - cursorImage_.height() / 2, true, 100.0f);
+    lastTarget_ = target;
+    lastDevice_ = device;
+    lastClip_ = clip;
 }
 
-void Session::startRound() { round.start(setup); }
+void Session::startRound() {
+    round_.start(setup_);
+    // Full to the set-up's size whatever it held before, a negative size as it stands.
+    round_.ammo = setup_.magazineSize;
+    round_.score = 0;
+}
 
-void Session::useRound() { round.useRound(); }
+void Session::useRound() { round_.useRound(); }
 
 void Session::shotMissed() {
-    missSound.playFromStart();
+    missSound_.playFromStart();
     useRound();
 }
 
-void Session::playEmpty() { emptySound.playFromStart(); }
+void Session::playEmpty() { emptySound_.playFromStart(); }
 
-bool Session::reload() { return round.reload(setup.magazineSize); }
+bool Session::reload() { return round_.reload(setup_.magazineSize); }
 
-void Session::playReload() { reloadSound.playFromStart(); }
+void Session::playReload() { reloadSound_.playFromStart(); }
 
-void Session::addScore(int32_t points) { round.addScore(points); }
+void Session::addScore(int32_t points) { round_.addScore(points); }
+
+void Session::leaveTitle() { titleGrey_.destroy(); }
+
+void Session::playMusic() { music_.playLooping(); }
+
+void Session::feedMusic() { music_.refill(); }
+
+void Session::stopMusic() { music_.unload(); }
+
+void Session::openHighScores(const VideoSurface* backBuffer) {
+    if (lastTarget_ != backBuffer) lastTarget_ = nullptr;
+    try {
+        snapshot();
+    } catch (const LoadError&) {
+        // No copy of the last frame: the screen opens without it.
+        highScores_.screen().setSnapshot(nullptr);
+    }
+    highScores_.screen().reset();
+}
+
+void Session::handOverScore() {
+    highScores_.screen().setPendingScore(round_.score);
+    round_.score = 0;
+    round_.over = 0;
+}
 
 void Session::snapshot() {
-    highScores.screen().setSnapshot(nullptr);
+    highScores_.screen().setSnapshot(nullptr);
     // No cross-hair frame on this display yet: the screen opens without a picture.
-    if (!lastTarget || !lastDevice) return;
-    SurfaceSize size = surfaceSize(lastTarget);
-    std::unique_ptr<VideoSurface> copy = createPlainSurface(size.width, size.height, lastDevice);
+    if (!lastTarget_ || !lastDevice_) return;
+    SurfaceSize size = surfaceSize(lastTarget_);
+    std::unique_ptr<VideoSurface> copy = createPlainSurface(size.width, size.height, lastDevice_);
     if (!copy) return;
-    Rect r = lastClip;
-    if (!copy->blt(&r, lastTarget, &r, false)) throw LoadError();
-    highScores.screen().setSnapshot(std::move(copy));
+    Rect r = lastClip_;
+    if (!copy->blt(&r, lastTarget_, &r, false)) throw LoadError();
+    highScores_.screen().setSnapshot(std::move(copy));
 }
 
 void Session::clear() {
-    missSound.unload();
-    emptySound.unload();
-    reloadSound.unload();
-    music.unload();
-    cursorImage.destroy();
-    largeFont.sheet().destroy();
-    smallFont.sheet().destroy();
-    ammoImage.destroy();
-    titleImage.destroy();
-    titleGrey.destroy();
-    highScores.screen().clear();
-    endImage.destroy();
+    missSound_.unload();
+    emptySound_.unload();
+    reloadSound_.unload();
+    music_.unload();
+    cursorImage_.destroy();
+    largeFont_.sheet().destroy();
+    smallFont_.sheet().destroy();
+    ammoImage_.destroy();
+    titleImage_.destroy();
+    titleGrey_.destroy();
+    highScores_.screen().clear();
+    endImage_.destroy();
     // The surfaces the cross-hair was last drawn into belong to a display that
     // is about to close; a snapshot must not reach for them.
-    lastTarget = nullptr;
-    lastDevice = nullptr;
-    setup.restoreDefaults();
+    lastTarget_ = nullptr;
+    lastDevice_ = nullptr;
+    setup_.restoreDefaults();
 }
 
 } // namespace vandrel

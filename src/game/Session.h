@@ -52,8 +52,11 @@ public:
     void drawCursor(VideoSurface* target, const Rect& clip, int32_t x, int32_t y, VideoDevice* device);
 
     // The round and the magazine.
+    // A round from its start: the clock at the set-up's length, no score and
+    // the magazine at the set-up's size as it stands (a negative one gives
+    // no shot, and a reload leaves it empty).
     void startRound();
-    bool hasAmmo() const { return round.hasAmmo(); }
+    bool hasAmmo() const { return round_.hasAmmo(); }
     void useRound();
     void shotMissed();
     void playEmpty();
@@ -62,47 +65,100 @@ public:
     void playReload();
     // A result below zero becomes zero.
     void addScore(int32_t points);
+    // What the head-up display shows of the running round.
+    int32_t secondsLeft() const { return round_.secondsLeft; }
+    int32_t ammo() const { return round_.ammo; }
+    int32_t score() const { return round_.score; }
+    // The clock ran out: the round waits for its score to be handed over.
+    bool roundOver() const { return round_.over != 0; }
+
+    // The title screen: the loading bar at percent (0 to 100), and the first
+    // round's start, after which the grey copy is not drawn again.
+    void showLoadProgress(int32_t percent) { loadProgress_ = percent; }
+    int32_t loadProgress() const { return loadProgress_; }
+    void leaveTitle();
+
+    // The music from the set-up entry: played in a loop from the end of the
+    // loading, fed once a frame, let go before the display closes.
+    void playMusic();
+    void feedMusic();
+    void stopMusic();
+
+    // The high-score screen, opened with a copy of the last cross-hair frame
+    // when it was drawn into backBuffer (a resized window has a new one).
+    void openHighScores(const VideoSurface* backBuffer);
+    // The ended round's score waits in the table for its name; the round has
+    // no score left and is no longer over.
+    void handOverScore();
+    int32_t pendingScore() const { return highScores_.screen().pendingScore(); }
+    // A name is being typed, or is about to be once the wipe ends.
+    bool awaitsName() const { return highScores_.screen().awaitsName(); }
+    // A character (or Enter) for the high-score screen's name.
+    void typeOnHighScores(int32_t c) { highScores_.screen().typeChar(c); }
+    // True once after the player has left the high-score screen.
+    bool takeHighScoresDone() { return highScores_.screen().takeDone(); }
+    [[nodiscard]] bool saveScores() { return highScores_.save(); }
 
     // Copies the last frame the cross-hair was drawn into for the high-score
     // screen. Before any such frame (on this display) the copy is empty.
     // Throws LoadError when the copy cannot be made.
     void snapshot();
 
+    // What the full loading pass lets go again when the other thread's part failed.
+    void unloadCursor() { cursorImage_.destroy(); }
+    void unloadLargeFont() { largeFont_.sheet().destroy(); }
+    void unloadSmallFont() { smallFont_.sheet().destroy(); }
+    void unloadAmmoImage() { ammoImage_.destroy(); }
+
     // Releases every picture, font and sound and puts the set-up values back
     // to their defaults; the table name, the round and the progress stay.
     void clear();
 
-    // What the high-score table asks of its session.
-    int32_t highscoreScreenWidth() const override { return setup.screenWidth; }
-    int32_t highscoreScreenHeight() const override { return setup.screenHeight; }
-    Font* highscoreFont() override { return &largeFont; }
-
-    // Members in construction order.
-    Surface cursorImage;
-    Surface ammoImage;
-    SoundBuffer missSound;
-    SoundBuffer emptySound;
-    SoundBuffer reloadSound;
-    Round round;
-    StreamingSound music;
-    Font smallFont;
-    Font largeFont;
-    Surface titleImage;
-    Surface titleGrey;
-    HighscoreTable highScores;
-    Surface endImage;
-    VideoSurface* lastTarget = nullptr;
-    VideoDevice* lastDevice = nullptr;
-    Rect lastClip;
-    int32_t loadProgress = 0;
-    SetupRecord setup;
+    // The set-up values: the archive's once loadSetup read them, else the defaults.
+    const SetupRecord& setup() const { return setup_; }
     // Whether loadSetup passed a title, high-score or closing screen before
     // the set-up record: a full pass that reads on from the record would miss it.
-    bool screensBeforeSetup = false;
+    bool screensBeforeSetup() const { return screensBeforeSetup_; }
+    // The fonts, for what others draw: the score popups and the player's notices.
+    Font& largeFont() { return largeFont_; }
+    Font& smallFont() { return smallFont_; }
+    const Font& largeFont() const { return largeFont_; }
+    const Font& smallFont() const { return smallFont_; }
+
+    // What the high-score table asks of its session.
+    int32_t highscoreScreenWidth() const override { return setup_.screenWidth; }
+    int32_t highscoreScreenHeight() const override { return setup_.screenHeight; }
+    Font* highscoreFont() override { return &largeFont_; }
+
+private:
+    // Tests look at the loaded pictures and sounds and set up values no
+    // archive carries (tests/support/SessionProbe.h).
+    friend struct SessionProbe;
+
+    // Members in construction order.
+    Surface cursorImage_;
+    Surface ammoImage_;
+    SoundBuffer missSound_;
+    SoundBuffer emptySound_;
+    SoundBuffer reloadSound_;
+    Round round_;
+    StreamingSound music_;
+    Font smallFont_;
+    Font largeFont_;
+    Surface titleImage_;
+    Surface titleGrey_;
+    HighscoreTable highScores_;
+    Surface endImage_;
+    VideoSurface* lastTarget_ = nullptr;
+    VideoDevice* lastDevice_ = nullptr;
+    Rect lastClip_;
+    int32_t loadProgress_ = 0;
+    SetupRecord setup_;
+    bool screensBeforeSetup_ = false;
 
     // When the closing screen's credits line started, once it has been drawn.
-    uint32_t creditsStart = 0;
-    bool creditsStarted = false;
+    uint32_t creditsStart_ = 0;
+    bool creditsStarted_ = false;
 };
 
 } // namespace vandrel

@@ -2,6 +2,7 @@
 // going away mid-game and coming back, and the data set behind the executable
 // vanishing or being cut short while the game runs (a package update).
 #include "app/HeadlessGame.h"
+#include "support/SessionProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -123,7 +124,7 @@ TEST_F(GameOnACopyTest, DataSetCutShortOrGoneWhileRunningFailsTheNextModeSwitchW
         window.post(msg::SysChar, 13); // Alt+Enter
         run(3);
         EXPECT_EQ(game.backdrop().layerCount(), 0) << "cut to " << cut << " bytes";
-        EXPECT_TRUE(game.session().titleImage.isEmpty());
+        EXPECT_TRUE(SessionProbe::titleImage(game.session()).isEmpty());
         // The emptied game still answers: a click, a shot, frames.
         click(320, 240);
         run(5, 20);

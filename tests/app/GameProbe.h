@@ -7,6 +7,7 @@
 #pragma once
 #include "app/Game.h"
 #include "platform/Clock.h"
+#include "support/SessionProbe.h"
 
 #include <cstdint>
 
@@ -18,16 +19,16 @@ struct GameProbe {
     static void restartScrollClock(Game& game) { game.lastScrollTick_ = tickCount(); }
     static void showLoading(Game& game, int32_t progress) {
         game.state_ = GameState::Loading;
-        game.session_.loadProgress = progress;
+        game.session_.showLoadProgress(progress);
     }
     // The title picture's pixels, to be read (locking a surface is not const).
-    static Surface& titleImage(Game& game) { return game.session_.titleImage; }
+    static Surface& titleImage(Game& game) { return SessionProbe::titleImage(game.session_); }
     // The high-score table's screen reports the player is done with it.
-    static void finishHighScores(Game& game) { game.session_.highScores.screen().leave(); }
+    static void finishHighScores(Game& game) { SessionProbe::highScores(game.session_).screen().leave(); }
     // Rounds of the given length until the next loading pass reads the set-up record again.
     static void setRoundLength(Game& game, int32_t minutes, int32_t seconds) {
-        game.session_.setup.roundMinutes = minutes;
-        game.session_.setup.roundSeconds = seconds;
+        SessionProbe::setup(game.session_).roundMinutes = minutes;
+        SessionProbe::setup(game.session_).roundSeconds = seconds;
     }
     // Hit tests lock the pictures, so these are not const.
     static FigureCatalog& figures(Game& game) { return game.figures_.catalog; }

@@ -9,6 +9,7 @@
 #include "platform/null/MemoryStore.h"
 #include "platform/null/NullAudio.h"
 #include "platform/null/NullWindow.h"
+#include "support/SessionProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -114,10 +115,10 @@ TEST_F(GameTest, StartUpReachesTheTitleWithProgressFollowingTheEntrySizes) {
     EXPECT_EQ(game.setup().roundSeconds, 0);
     EXPECT_EQ(game.setup().magazineSize, 10);
     EXPECT_EQ(game.backdrop().layerCount(), 4);
-    EXPECT_EQ(game.session().cursorImage.width(), 30);
-    EXPECT_EQ(game.session().titleImage.width(), 1280);
-    EXPECT_EQ(game.session().titleGrey.width(), 1280);
-    EXPECT_EQ(game.session().music.state(), StreamingSound::State::Playing);
+    EXPECT_EQ(SessionProbe::cursorImage(game.session()).width(), 30);
+    EXPECT_EQ(SessionProbe::titleImage(game.session()).width(), 1280);
+    EXPECT_EQ(SessionProbe::titleGrey(game.session()).width(), 1280);
+    EXPECT_EQ(SessionProbe::music(game.session()).state(), StreamingSound::State::Playing);
 }
 
 TEST_F(GameTest, EscapeWalksTitleHighScoresCreditsAndCloses) {
@@ -137,7 +138,7 @@ TEST_F(GameTest, EscapeWalksTitleHighScoresCreditsAndCloses) {
     EXPECT_EQ(code, 0);
     EXPECT_TRUE(window.isDestroyed());
     EXPECT_EQ(game.display().device(), nullptr) << "everything released on destroy";
-    EXPECT_TRUE(game.session().titleImage.isEmpty());
+    EXPECT_TRUE(SessionProbe::titleImage(game.session()).isEmpty());
 }
 
 TEST_F(GameTest, ALeftClickOnTheClosingScreenEndsTheProgram) {
@@ -199,7 +200,7 @@ TEST_F(GameTest, AltEnterMidRoundEndsOnTheTitleWithTheBarFull) {
     EXPECT_EQ(game.state(), GameState::Title);
     EXPECT_TRUE(game.fullScreen());
     EXPECT_EQ(game.display().backBuffer()->format(), PixelFormat::rgb565());
-    EXPECT_EQ(game.session().music.state(), StreamingSound::State::Playing);
+    EXPECT_EQ(SessionProbe::music(game.session()).state(), StreamingSound::State::Playing);
 }
 
 TEST_F(GameTest, HeldArrowScrollsByTheHeldMillisecondsInEveryState) {
@@ -288,16 +289,16 @@ TEST_F(GameTest, SnapshotBeforeAnyCrossHairFrameIsEmptyAndLaterHoldsTheFrame) {
     key(vk::Escape);
     run(1);
     ASSERT_EQ(game.state(), GameState::HighScores);
-    EXPECT_EQ(game.session().highScores.screen().snapshot(), nullptr);
+    EXPECT_EQ(SessionProbe::highScores(game.session()).screen().snapshot(), nullptr);
     // The table reports its screen finished: back to the title, a frame, Escape again.
     GameProbe::finishHighScores(game);
     run(2);
-    EXPECT_FALSE(game.session().highScores.screen().done()) << "the report is cleared";
+    EXPECT_FALSE(SessionProbe::highScores(game.session()).screen().done()) << "the report is cleared";
     ASSERT_EQ(game.state(), GameState::Title);
     key(vk::Escape);
     run(1);
-    ASSERT_NE(game.session().highScores.screen().snapshot(), nullptr);
-    EXPECT_EQ(game.session().highScores.screen().snapshot()->width(), 640);
+    ASSERT_NE(SessionProbe::highScores(game.session()).screen().snapshot(), nullptr);
+    EXPECT_EQ(SessionProbe::highScores(game.session()).screen().snapshot()->width(), 640);
 }
 
 TEST_F(GameTest, TheCursorHidesOverTheClientAreaAndMinimisingStopsFrames) {

@@ -13,6 +13,7 @@
 #include "platform/null/MemoryStore.h"
 #include "platform/null/NullAudio.h"
 #include "platform/null/NullWindow.h"
+#include "support/SessionProbe.h"
 #include "support/TestArchive.h"
 
 #include <gtest/gtest.h>
@@ -132,10 +133,10 @@ std::vector<std::string> fingerprintPass(bool fullScreen, bool secondThread, con
         out.push_back("sound " + name + " " + hexText(soundHash(s)));
     };
     const Session& session = game->session();
-    picture("title", session.titleImage);
-    picture("title-grey", session.titleGrey);
-    picture("high-scores", session.highScores.picture());
-    picture("closing", session.endImage);
+    picture("title", SessionProbe::titleImage(session));
+    picture("title-grey", SessionProbe::titleGrey(session));
+    picture("high-scores", SessionProbe::highScores(session).picture());
+    picture("closing", SessionProbe::endImage(session));
     for (int32_t i = 0; i < game->backdrop().layerCount(); ++i)
         picture("layer-" + std::to_string(i), *game->backdrop().layer(i));
     const auto frameSet = [&](const std::string& name, const FrameSet& set) {
@@ -152,13 +153,13 @@ std::vector<std::string> fingerprintPass(bool fullScreen, bool secondThread, con
         frameSet("type-" + std::to_string(i), type->ownFrames);
         effect("type-" + std::to_string(i) + "-hit", type->hitSound);
     }
-    picture("cursor", session.cursorImage);
-    picture("cartridge", session.ammoImage);
-    picture("large-font", session.largeFont.sheet());
-    picture("small-font", session.smallFont.sheet());
-    effect("miss", session.missSound);
-    effect("empty", session.emptySound);
-    effect("reload", session.reloadSound);
+    picture("cursor", SessionProbe::cursorImage(session));
+    picture("cartridge", SessionProbe::ammoImage(session));
+    picture("large-font", session.largeFont().sheet());
+    picture("small-font", session.smallFont().sheet());
+    effect("miss", SessionProbe::missSound(session));
+    effect("empty", SessionProbe::emptySound(session));
+    effect("reload", SessionProbe::reloadSound(session));
     out.insert(out.end(), window.frames.begin(), window.frames.end());
     game->releaseAll();
     return out;

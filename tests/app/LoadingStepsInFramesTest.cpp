@@ -10,6 +10,7 @@
 #include "platform/null/MemoryStore.h"
 #include "platform/null/NullAudio.h"
 #include "platform/null/NullWindow.h"
+#include "support/SessionProbe.h"
 #include "support/TestArchive.h"
 
 #include <gtest/gtest.h>
@@ -94,10 +95,10 @@ Pass play(const std::string& path, bool inFrames, uint32_t msPerFrame, bool esca
     pass.mouseX = game.mouseX();
     pass.loaded = {game.backdrop().layerCount(),
                    game.figures().catalog.typeCount(),
-                   game.session().cursorImage.width(),
-                   game.session().largeFont.sheet().width(),
-                   game.session().smallFont.sheet().width(),
-                   game.session().ammoImage.width()};
+                   SessionProbe::cursorImage(game.session()).width(),
+                   game.session().largeFont().sheet().width(),
+                   game.session().smallFont().sheet().width(),
+                   SessionProbe::ammoImage(game.session()).width()};
     game.releaseAll();
     return pass;
 }

@@ -54,8 +54,8 @@ TEST_F(RoundPlayTest, ARoundScoresHitsAndEndsOnTheHighScoreScreenWithItsScorePen
     click(320, 240);
     run(1, 16);
     ASSERT_EQ(game.state(), GameState::InPlay);
-    EXPECT_EQ(game.session().round.secondsLeft, 120); // 2:00 first
-    EXPECT_EQ(game.session().round.ammo, 10);
+    EXPECT_EQ(game.session().secondsLeft(), 120); // 2:00 first
+    EXPECT_EQ(game.session().ammo(), 10);
     EXPECT_EQ(game.readings().score, 0);
 
     // Fly until a figure shows clear of the scenery, then shoot it.
@@ -65,7 +65,7 @@ TEST_F(RoundPlayTest, ARoundScoresHitsAndEndsOnTheHighScoreScreenWithItsScorePen
     click(x, y);
     run(1, 16);
     EXPECT_GT(game.readings().score, 0);
-    EXPECT_EQ(game.session().round.ammo, 9);
+    EXPECT_EQ(game.session().ammo(), 9);
     EXPECT_EQ(game.figures().popups.size(), 1u);
     EXPECT_EQ(game.figures().effects.size(), 1u);
     const int32_t score = game.readings().score;
@@ -73,7 +73,7 @@ TEST_F(RoundPlayTest, ARoundScoresHitsAndEndsOnTheHighScoreScreenWithItsScorePen
     // A shot into the empty sky above the HUD's line misses and costs a round.
     click(320, 1);
     run(1, 16);
-    EXPECT_EQ(game.session().round.ammo, 8);
+    EXPECT_EQ(game.session().ammo(), 8);
     EXPECT_EQ(game.readings().score, score);
 
     // The clock runs out a second after 0:00.
@@ -81,7 +81,7 @@ TEST_F(RoundPlayTest, ARoundScoresHitsAndEndsOnTheHighScoreScreenWithItsScorePen
     ASSERT_EQ(game.state(), GameState::HighScores);
     EXPECT_EQ(game.readings().pendingScore, score);
     EXPECT_EQ(game.readings().score, 0);
-    EXPECT_EQ(game.session().round.over, 0);
+    EXPECT_FALSE(game.session().roundOver());
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include "platform/Clock.h"
 #include "platform/VideoDevice.h"
 #include "sound/SoundStreamFactory.h"
+#include "support/SessionProbe.h"
 #include "support/TempStore.h"
 
 #include <gtest/gtest.h>
@@ -115,21 +116,21 @@ TEST_F(GeneratedArchive, StuffGivesTheSessionItsSetUpAndThreeScreens) {
     Session session(store.store());
     BlockReader& reader = open("stuff.x");
     ASSERT_TRUE(session.loadSetup(&reader));
-    EXPECT_EQ(session.setup.screenWidth, 640);
-    EXPECT_EQ(session.setup.screenHeight, 480);
-    EXPECT_EQ(session.setup.roundMinutes, 2);
-    EXPECT_EQ(session.setup.roundSeconds, 0);
-    EXPECT_EQ(session.setup.magazineSize, 10);
-    EXPECT_EQ(session.setup.startFullScreen, 1);
-    EXPECT_STREQ(session.setup.tableName, "Vandrel");
+    EXPECT_EQ(session.setup().screenWidth, 640);
+    EXPECT_EQ(session.setup().screenHeight, 480);
+    EXPECT_EQ(session.setup().roundMinutes, 2);
+    EXPECT_EQ(session.setup().roundSeconds, 0);
+    EXPECT_EQ(session.setup().magazineSize, 10);
+    EXPECT_EQ(session.setup().startFullScreen, 1);
+    EXPECT_STREQ(session.setup().tableName, "Vandrel");
     ASSERT_TRUE(session.loadTitle(&reader, &device));
-    EXPECT_EQ(session.titleImage.width(), 1280);
-    EXPECT_EQ(session.titleImage.height(), 480);
-    EXPECT_EQ(session.titleGrey.width(), 1280);
+    EXPECT_EQ(SessionProbe::titleImage(session).width(), 1280);
+    EXPECT_EQ(SessionProbe::titleImage(session).height(), 480);
+    EXPECT_EQ(SessionProbe::titleGrey(session).width(), 1280);
     ASSERT_TRUE(session.loadScreens(&reader, &device));
-    EXPECT_EQ(session.highScores.picture().width(), 1280);
-    EXPECT_EQ(session.endImage.width(), 1280);
-    EXPECT_EQ(session.endImage.height(), 480);
+    EXPECT_EQ(SessionProbe::highScores(session).picture().width(), 1280);
+    EXPECT_EQ(SessionProbe::endImage(session).width(), 1280);
+    EXPECT_EQ(SessionProbe::endImage(session).height(), 480);
     session.clear();
 }
 

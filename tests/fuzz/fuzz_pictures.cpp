@@ -9,6 +9,7 @@
 #include "game/Session.h"
 #include "platform/VideoDevice.h"
 #include "platform/null/MemoryStore.h"
+#include "support/SessionProbe.h"
 
 namespace {
 
@@ -46,18 +47,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
     case 1:
         if (session.loadAmmoImage(entry.reader(), &device)) {
-            for (int32_t i = 0; i < 10; ++i) session.ammoImage.blit(screen, clip, 640 - 30 * i, 440, true, 100.0f);
+            for (int32_t i = 0; i < 10; ++i)
+                vandrel::SessionProbe::ammoImage(session).blit(screen, clip, 640 - 30 * i, 440, true, 100.0f);
         }
         break;
     case 2:
         if (session.loadLargeFont(entry.reader(), &device)) {
-            session.largeFont.drawText(screen, clip, -10, 200, "0123456789 AZaz:.!", false);
-            session.largeFont.drawText(screen, clip, 600, 460, "SCORE: 001234", true);
+            session.largeFont().drawText(screen, clip, -10, 200, "0123456789 AZaz:.!", false);
+            session.largeFont().drawText(screen, clip, 600, 460, "SCORE: 001234", true);
         }
         break;
     default:
         if (session.loadSmallFont(entry.reader(), &device))
-            session.smallFont.drawText(screen, clip, 630, 470, "TIME: Vandrel 0:59", true);
+            session.smallFont().drawText(screen, clip, 630, 470, "TIME: Vandrel 0:59", true);
         break;
     }
     return 0;

@@ -47,13 +47,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     } catch (const vandrel::LoadError&) {}
     const vandrel::Rect clip{0, 0, 640, 480};
-    session.loadProgress = 50;
+    session.showLoadProgress(50);
     session.drawTitle(rig.screen.get(), clip, true);
     session.drawHighScores(rig.screen.get(), clip);
     session.drawCredits(rig.screen.get(), clip);
     session.startRound();
     session.drawHud(rig.screen.get(), clip);
-    session.music.playLooping();
-    session.music.refill();
+    session.playMusic();
+    session.feedMusic();
     return 0;
 }

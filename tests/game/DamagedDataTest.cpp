@@ -4,6 +4,7 @@
 #include "platform/Clock.h"
 #include "platform/VideoDevice.h"
 #include "platform/null/MemoryStore.h"
+#include "support/SessionProbe.h"
 #include "support/TestArchive.h"
 
 #include <gtest/gtest.h>
@@ -43,16 +44,17 @@ protected:
 
     // A title picture of one colour, as the title loader leaves it.
     void makeTitle(int32_t w, int32_t h, uint8_t r, uint8_t g, uint8_t b) {
-        ASSERT_TRUE(session.titleImage.create(w, h, &device));
+        Surface& title = SessionProbe::titleImage(session);
+        ASSERT_TRUE(title.create(w, h, &device));
         std::vector<uint8_t> row(static_cast<size_t>(w) * 3);
         for (int32_t x = 0; x < w; ++x) {
             row[static_cast<size_t>(x) * 3] = b;
             row[static_cast<size_t>(x) * 3 + 1] = g;
             row[static_cast<size_t>(x) * 3 + 2] = r;
         }
-        session.titleImage.lock();
-        for (int32_t y = 0; y < h; ++y) session.titleImage.putRow(row.data(), y, false);
-        session.titleImage.unlock();
+        title.lock();
+        for (int32_t y = 0; y < h; ++y) title.putRow(row.data(), y, false);
+        title.unlock();
     }
     uint32_t pixel(int32_t x, int32_t y) {
         const uint8_t* p = backBuffer->pixels() + y * backBuffer->pitch() + x * 4;
@@ -69,8 +71,8 @@ protected:
 
 TEST_F(DamagedDataTest, AHugeScreenWidthStillUncoversTheTitleByTheLoadProgress) {
     makeTitle(64, 32, 0xC0, 0x20, 0x10);
-    session.setup.screenWidth = std::numeric_limits<int32_t>::max() - 5;
-    session.loadProgress = 50;
+    SessionProbe::setup(session).screenWidth = std::numeric_limits<int32_t>::max() - 5;
+    session.showLoadProgress(50);
     session.drawTitle(backBuffer.get(), clip, true);
     // Half of that width is far more than the picture: all of it is in colour.
     EXPECT_EQ(pixel(0, 0), 0xC02010u);
@@ -84,44 +86,47 @@ TEST_F(DamagedDataTest, AScreenSizeNoDisplayCouldShowKeepsTheGamesOwnButTheRestO
                                 {640, std::numeric_limits<int32_t>::min()},
                                 {16385, 480}};
     for (const auto& size : sizes) {
-        session.setup.screenWidth = 1;
-        session.setup.screenHeight = 1;
+        SessionProbe::setup(session).screenWidth = 1;
+        SessionProbe::setup(session).screenHeight = 1;
         EXPECT_TRUE(loadSetup(setupBlock(size[0], size[1], 3, 15, 7)));
-        EXPECT_EQ(session.setup.screenWidth, 640) << size[0] << " x " << size[1];
-        EXPECT_EQ(session.setup.screenHeight, 480) << size[0] << " x " << size[1];
-        EXPECT_EQ(session.setup.roundMinutes, 3);
-        EXPECT_EQ(session.setup.magazineSize, 7);
+        EXPECT_EQ(session.setup().screenWidth, 640) << size[0] << " x " << size[1];
+        EXPECT_EQ(session.setup().screenHeight, 480) << size[0] << " x " << size[1];
+        EXPECT_EQ(session.setup().roundMinutes, 3);
+        EXPECT_EQ(session.setup().magazineSize, 7);
     }
     // A record cut short after its width fails, and still leaves no such width.
     Bytes cut = setupBlock(-7, 480, 3, 15, 7);
     cut.resize(6 + 6);
     cut[2] = 6;
     EXPECT_FALSE(loadSetup(cut));
-    EXPECT_EQ(session.setup.screenWidth, 640);
+    EXPECT_EQ(session.setup().screenWidth, 640);
     // Any size a surface can have is taken as it stands.
     EXPECT_TRUE(loadSetup(setupBlock(16384, 1, 2, 0, 10)));
-    EXPECT_EQ(session.setup.screenWidth, 16384);
-    EXPECT_EQ(session.setup.screenHeight, 1);
+    EXPECT_EQ(session.setup().screenWidth, 16384);
+    EXPECT_EQ(session.setup().screenHeight, 1);
 }
 
 TEST_F(DamagedDataTest, AnEndlessRoundLengthStopsAtTheLargestClock) {
-    session.setup.roundMinutes = std::numeric_limits<int32_t>::max();
-    session.setup.roundSeconds = 59;
+    SessionProbe::setup(session).roundMinutes = std::numeric_limits<int32_t>::max();
+    SessionProbe::setup(session).roundSeconds = 59;
     session.startRound();
-    EXPECT_EQ(session.round.secondsLeft, std::numeric_limits<int32_t>::max());
-    session.setup.roundMinutes = std::numeric_limits<int32_t>::min();
-    session.setup.roundSeconds = -1;
+    EXPECT_EQ(session.secondsLeft(), std::numeric_limits<int32_t>::max());
+    SessionProbe::setup(session).roundMinutes = std::numeric_limits<int32_t>::min();
+    SessionProbe::setup(session).roundSeconds = -1;
     session.startRound();
-    EXPECT_EQ(session.round.secondsLeft, std::numeric_limits<int32_t>::min());
+    EXPECT_EQ(session.secondsLeft(), std::numeric_limits<int32_t>::min());
 }
 
 TEST_F(DamagedDataTest, AHugeMagazineDrawsTheCartridgesThatFitAndNoMore) {
-    ASSERT_TRUE(session.ammoImage.create(20, 40, &device));
+    Surface& cartridge = SessionProbe::ammoImage(session);
+    ASSERT_TRUE(cartridge.create(20, 40, &device));
     std::vector<uint8_t> row(20 * 3, 0xE0);
-    session.ammoImage.lock();
-    for (int32_t y = 0; y < 40; ++y) session.ammoImage.putRow(row.data(), y, false);
-    session.ammoImage.unlock();
-    session.round.ammo = std::numeric_limits<int32_t>::max();
+    cartridge.lock();
+    for (int32_t y = 0; y < 40; ++y) cartridge.putRow(row.data(), y, false);
+    cartridge.unlock();
+    SessionProbe::setup(session).magazineSize = std::numeric_limits<int32_t>::max();
+    session.startRound();
+    ASSERT_EQ(session.ammo(), std::numeric_limits<int32_t>::max());
     session.drawHud(backBuffer.get(), clip);                 // would draw two thousand million cartridges
     EXPECT_EQ(pixel(640 - 45 + 1, 480 - 60 + 1), 0xE0E0E0u); // the first, at the right edge
     EXPECT_EQ(pixel(0, 480 - 60 + 1), 0xE0E0E0u);            // the 25th, cut by the left edge

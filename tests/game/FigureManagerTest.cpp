@@ -12,6 +12,7 @@
 #include "platform/Clock.h"
 #include "platform/Random.h"
 #include "platform/null/MemoryStore.h"
+#include "support/SessionProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -35,8 +36,7 @@ protected:
         // The hit effect: 4 frames of 80 ms, 30 x 30, hotspot (15, 15).
         effectOwner = std::make_unique<FigureType>();
         for (int i = 0; i < 4; ++i) effectOwner->ownFrames.addFrame(test::makeFrame(device, 30, 30, 80));
-        session.round.ammo = 10;
-        session.round.score = 0;
+        session.startRound();
     }
 
     FigureType& type(int32_t layer, int32_t hitPoints = 1) {
@@ -50,7 +50,7 @@ protected:
     void frame(int32_t scroll = 0, float factor = 1.0f) {
         for (int32_t layer = 0; layer < FigureManager::layerCount; ++layer)
             figures.updateLayer(layer, clock.now(), factor, scroll, backBuffer.get(), &clip, 640, 640,
-                                &session.largeFont);
+                                &session.largeFont());
     }
 
     ManualClock clock{100000};
@@ -74,8 +74,8 @@ TEST_F(RoundTest, AShotOnAnOpaquePixelScoresAndRemovesAOneHitFigure) {
 
     EXPECT_TRUE(shoot(figures, session, 200 - 8, 150));
     EXPECT_EQ(t.figureCount(), 0);
-    EXPECT_EQ(session.round.score, 15);
-    EXPECT_EQ(session.round.ammo, 9);
+    EXPECT_EQ(session.score(), 15);
+    EXPECT_EQ(session.ammo(), 9);
     ASSERT_EQ(figures.popups.size(), 1u);
     EXPECT_EQ(figures.popups[0].value, 15);
     EXPECT_EQ(figures.popups[0].worldX, 200);
@@ -98,7 +98,7 @@ TEST_F(RoundTest, ATransparentPixelMissesAndTheShotGoesOnBehind) {
     frame();
     // The hole of the near figure shows the far one; the far one's hole is a miss.
     ASSERT_TRUE(shoot(figures, session, 300, 200) == false);
-    EXPECT_EQ(session.round.ammo, 9);
+    EXPECT_EQ(session.ammo(), 9);
     placeFigure(far, 310, 200); // its ring now covers (300, 200)
     frame();
     EXPECT_TRUE(shoot(figures, session, 300, 200));
@@ -144,16 +144,16 @@ TEST_F(RoundTest, MultiHitFiguresScoreOnlyOnTheLastHit) {
         ASSERT_TRUE(shoot(figures, session, 392, 300));
         ASSERT_EQ(tough.figureCount(), 1);
         EXPECT_EQ(tough.figures[0].hitPoints, 3 - hit);
-        EXPECT_EQ(session.round.score, 0);
+        EXPECT_EQ(session.score(), 0);
         EXPECT_TRUE(figures.popups.empty());
         EXPECT_TRUE(figures.effects.empty());
     }
     ASSERT_TRUE(shoot(figures, session, 392, 300));
     EXPECT_EQ(tough.figureCount(), 0);
-    EXPECT_EQ(session.round.score, 15);
+    EXPECT_EQ(session.score(), 15);
     EXPECT_EQ(figures.popups.size(), 1u);
     EXPECT_EQ(figures.effects.size(), 1u);
-    EXPECT_EQ(session.round.ammo, 7);
+    EXPECT_EQ(session.ammo(), 7);
 }
 
 TEST_F(RoundTest, NoEffectWithoutEffectFramesOrWithTimelessOnes) {
@@ -167,7 +167,7 @@ TEST_F(RoundTest, NoEffectWithoutEffectFramesOrWithTimelessOnes) {
     frame();
     EXPECT_TRUE(shoot(figures, session, 92, 100));
     EXPECT_TRUE(shoot(figures, session, 292, 100));
-    EXPECT_EQ(session.round.score, 30);
+    EXPECT_EQ(session.score(), 30);
     EXPECT_EQ(figures.popups.size(), 2u);
     EXPECT_TRUE(figures.effects.empty());
 }
@@ -183,13 +183,13 @@ TEST_F(RoundTest, PopupsRiseAPixelPerStepAndVanishAboveTheScreen) {
     figures.popups.push_back(popup);
     // One layer pass per millisecond: a step once more than 8 ms have gathered.
     clock.advance(8);
-    figures.updateLayer(0, clock.now(), 1.0f, 0, backBuffer.get(), &clip, 640, 640, &session.largeFont);
+    figures.updateLayer(0, clock.now(), 1.0f, 0, backBuffer.get(), &clip, 640, 640, &session.largeFont());
     EXPECT_EQ(figures.popups[0].y, 240);
     int32_t steps = 0;
     while (!figures.popups.empty() && steps < 1000) {
         clock.advance(1);
         const int32_t before = figures.popups[0].y;
-        figures.updateLayer(0, clock.now(), 1.0f, 0, backBuffer.get(), &clip, 640, 640, &session.largeFont);
+        figures.updateLayer(0, clock.now(), 1.0f, 0, backBuffer.get(), &clip, 640, 640, &session.largeFont());
         if (figures.popups.empty() || figures.popups[0].y != before) ++steps;
     }
     EXPECT_EQ(steps, 281); // from 240 up to -41
@@ -222,13 +222,15 @@ TEST_F(RoundTest, EffectsAndPopupsGoByTheClockNotByTheFramesTime) {
     ASSERT_EQ(figures.popups.size(), 1u);
     const int32_t popupY = figures.popups[0].y;
     for (int32_t layer = 0; layer < FigureManager::layerCount; ++layer)
-        figures.updateLayer(layer, clock.now() + 1000, 1.0f, 0, backBuffer.get(), &clip, 640, 640, &session.largeFont);
+        figures.updateLayer(layer, clock.now() + 1000, 1.0f, 0, backBuffer.get(), &clip, 640, 640,
+                            &session.largeFont());
     EXPECT_EQ(figures.effects.size(), 1u) << "a second ahead on the frame's time, none on the clock";
     EXPECT_EQ(figures.popups[0].y, popupY);
 
     clock.advance(320);
     for (int32_t layer = 0; layer < FigureManager::layerCount; ++layer)
-        figures.updateLayer(layer, clock.now() - 1000, 1.0f, 0, backBuffer.get(), &clip, 640, 640, &session.largeFont);
+        figures.updateLayer(layer, clock.now() - 1000, 1.0f, 0, backBuffer.get(), &clip, 640, 640,
+                            &session.largeFont());
     EXPECT_TRUE(figures.effects.empty()) << "played out on the clock";
     EXPECT_EQ(figures.popups[0].y, popupY - FigureManager::layerCount) << "a pixel a layer pass";
 }
@@ -250,7 +252,7 @@ TEST_F(RoundTest, ClearingDestroysTheEffectsWithTheFramesTheyPlay) {
 TEST_F(RoundTest, FiguresScrollWithTheirLayerAndPopupsStayOnTheLandscape) {
     FigureType& t = type(2);
     placeFigure(t, 500, 150);
-    figures.updateLayer(2, clock.now(), 0.5f, 301, backBuffer.get(), &clip, 1280, 640, &session.largeFont);
+    figures.updateLayer(2, clock.now(), 0.5f, 301, backBuffer.get(), &clip, 1280, 640, &session.largeFont());
     EXPECT_EQ(t.figures[0].screenX, 500 - 150); // 500 - 150.5 + 0.5
     EXPECT_EQ(t.figures[0].worldX, 500);
     ASSERT_TRUE(shoot(figures, session, 350 - 8, 150));
@@ -266,7 +268,7 @@ TEST_F(RoundTest, FiguresLeaveBeyondTheLayerAndTheScreen) {
     placeFigure(t, 100, -201); // above
     placeFigure(t, 100, 681);  // below
     placeFigure(t, 100, 680);  // stays
-    figures.updateLayer(2, clock.now(), 0.5f, 0, backBuffer.get(), &clip, 1920, 640, &session.largeFont);
+    figures.updateLayer(2, clock.now(), 0.5f, 0, backBuffer.get(), &clip, 1920, 640, &session.largeFont());
     ASSERT_EQ(t.figureCount(), 3);
     EXPECT_EQ(t.figures[0].startX, 100);
     EXPECT_EQ(t.figures[1].startX, 1480);
@@ -280,7 +282,7 @@ TEST_F(RoundTest, LeftwardFiguresEnterBeyondTheLayerEndAndSurviveTheirFirstFrame
     t.spawnChance = 100;
     t.baseSpeed = 50;
     t.spawnClock = clock.now() - 201;
-    figures.updateLayer(2, clock.now(), 0.5f, 0, backBuffer.get(), &clip, 1920, 640, &session.largeFont);
+    figures.updateLayer(2, clock.now(), 0.5f, 0, backBuffer.get(), &clip, 1920, 640, &session.largeFont());
     ASSERT_EQ(t.figureCount(), 1);
     EXPECT_EQ(t.figures[0].startX, 640 + 640 + 200);
 }
@@ -307,12 +309,12 @@ TEST_F(RoundTest, AMissUsesARoundAndAnEmptyMagazineNeverReachesTheFigures) {
     placeFigure(t, 200, 150);
     frame();
     EXPECT_FALSE(shoot(figures, session, 10, 10));
-    EXPECT_EQ(session.round.ammo, 9);
-    session.round.ammo = 0;
+    EXPECT_EQ(session.ammo(), 9);
+    while (session.hasAmmo()) session.useRound();
     EXPECT_FALSE(shoot(figures, session, 192, 150));
     EXPECT_EQ(t.figureCount(), 1);
-    EXPECT_EQ(session.round.score, 0);
-    EXPECT_EQ(session.round.ammo, 0);
+    EXPECT_EQ(session.score(), 0);
+    EXPECT_EQ(session.ammo(), 0);
 }
 
 TEST_F(RoundTest, TheSameRandomStateDrawsTheSameFrames) {
@@ -323,8 +325,7 @@ TEST_F(RoundTest, TheSameRandomStateDrawsTheSameFrames) {
         figures.catalog.types.clear();
         figures.popups.clear();
         figures.effects.clear();
-        session.round.ammo = 10;
-        session.round.score = 0;
+        session.startRound();
         for (int32_t layer = 1; layer <= 4; ++layer) {
             FigureType& t = type(layer);
             t.motion = layer % 4;
@@ -363,7 +364,8 @@ protected:
             {"sounds", test::concat({test::block("S1", tone), test::block("S2", tone), test::block("S3", tone),
                                      test::block("SD", tone)})}});
         BlockReader& reader = archive->entry("sounds");
-        SoundBuffer* targets[] = {&session.missSound, &session.emptySound, &session.reloadSound, &hitSound()};
+        SoundBuffer* targets[] = {&SessionProbe::missSound(session), &SessionProbe::emptySound(session),
+                                  &SessionProbe::reloadSound(session), &hitSound()};
         for (SoundBuffer* sound : targets) {
             uint16_t tag = 0;
             ASSERT_TRUE(reader.readHeader(tag));
@@ -388,40 +390,42 @@ TEST_F(RoundSoundTest, AHitSoundsTheFigureOnly) {
     frame();
     ASSERT_TRUE(shoot(figures, session, 192, 150));
     EXPECT_TRUE(playing(target->hitSound));
-    EXPECT_FALSE(playing(session.missSound));
-    EXPECT_FALSE(playing(session.emptySound));
+    EXPECT_FALSE(playing(SessionProbe::missSound(session)));
+    EXPECT_FALSE(playing(SessionProbe::emptySound(session)));
 }
 
 TEST_F(RoundSoundTest, AMissPlaysTheMissSoundAndUsesARound) {
     placeFigure(*target, 200, 150);
     frame();
     ASSERT_FALSE(shoot(figures, session, 200, 150)); // the hole in its middle
-    EXPECT_TRUE(playing(session.missSound));
+    EXPECT_TRUE(playing(SessionProbe::missSound(session)));
     EXPECT_FALSE(playing(target->hitSound));
-    EXPECT_EQ(session.round.ammo, 9);
+    EXPECT_EQ(session.ammo(), 9);
 }
 
 TEST_F(RoundSoundTest, AnEmptyMagazineClicksAndARightClickRefillsOnlyThen) {
     placeFigure(*target, 200, 150);
     frame();
-    session.round.ammo = 0;
+    while (session.hasAmmo()) session.useRound();
     EXPECT_FALSE(shoot(figures, session, 192, 150));
-    EXPECT_TRUE(playing(session.emptySound));
-    EXPECT_FALSE(playing(session.missSound));
+    EXPECT_TRUE(playing(SessionProbe::emptySound(session)));
+    EXPECT_FALSE(playing(SessionProbe::missSound(session)));
     EXPECT_FALSE(playing(target->hitSound));
     EXPECT_EQ(target->figureCount(), 1);
 
     auto rightClick = [this] {
         if (session.reload()) session.playReload();
     };
-    session.round.ammo = 3;
+    session.startRound();
+    for (int32_t shot = 0; shot < 7; ++shot) session.useRound();
+    ASSERT_EQ(session.ammo(), 3);
     rightClick();
-    EXPECT_EQ(session.round.ammo, 3);
-    EXPECT_FALSE(playing(session.reloadSound));
-    session.round.ammo = 0;
+    EXPECT_EQ(session.ammo(), 3);
+    EXPECT_FALSE(playing(SessionProbe::reloadSound(session)));
+    while (session.hasAmmo()) session.useRound();
     rightClick();
-    EXPECT_EQ(session.round.ammo, session.setup.magazineSize);
-    EXPECT_TRUE(playing(session.reloadSound));
+    EXPECT_EQ(session.ammo(), session.setup().magazineSize);
+    EXPECT_TRUE(playing(SessionProbe::reloadSound(session)));
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "platform/Clock.h"
 #include "platform/VideoDevice.h"
 #include "platform/null/MemoryStore.h"
+#include "support/SessionProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -18,8 +19,8 @@ class SessionRoundTest : public ::testing::Test {
 protected:
     void SetUp() override {
         backBuffer = device.createSurface(640, 480);
-        session.setup.roundMinutes = 2;
-        session.setup.roundSeconds = 0;
+        SessionProbe::setup(session).roundMinutes = 2;
+        SessionProbe::setup(session).roundSeconds = 0;
     }
     void hud() { session.drawHud(backBuffer.get(), clip); }
 
@@ -32,25 +33,26 @@ protected:
 };
 
 TEST_F(SessionRoundTest, TheClockRunsFromTheRoundLengthToZeroAndEndsTheRoundASecondLater) {
-    session.round.ammo = 0;
     session.startRound();
-    EXPECT_EQ(session.round.ammo, 10); // an empty magazine is refilled
+    session.useRound();
+    session.startRound();
+    EXPECT_EQ(session.ammo(), 10); // a round starts with a full magazine
     const uint32_t start = clock.now();
     hud();
-    EXPECT_EQ(session.round.secondsLeft, 120); // 2:00 is shown first
+    EXPECT_EQ(session.secondsLeft(), 120); // 2:00 is shown first
     // A frame every millisecond: each second is counted once more than
     // 1000 ms have passed since the last one.
     uint32_t zeroShown = 0;
     int32_t previous = 120;
-    while (!session.round.over && clock.now() - start < 200000) {
+    while (!session.roundOver() && clock.now() - start < 200000) {
         clock.advance(1);
         hud();
-        ASSERT_GE(session.round.secondsLeft, previous - 1);
-        previous = session.round.secondsLeft;
-        if (session.round.secondsLeft == 0 && zeroShown == 0 && !session.round.over) zeroShown = clock.now();
+        ASSERT_GE(session.secondsLeft(), previous - 1);
+        previous = session.secondsLeft();
+        if (session.secondsLeft() == 0 && zeroShown == 0 && !session.roundOver()) zeroShown = clock.now();
     }
-    ASSERT_EQ(session.round.over, 1);
-    EXPECT_EQ(session.round.secondsLeft, 0);
+    ASSERT_TRUE(session.roundOver());
+    EXPECT_EQ(session.secondsLeft(), 0);
     EXPECT_EQ(zeroShown - start, 120001u);
     EXPECT_EQ(clock.now() - zeroShown, 1000u); // 0:00 stays a full second
 }
@@ -60,32 +62,34 @@ TEST_F(SessionRoundTest, ALateClockCatchesUpOneSecondPerFrame) {
     clock.advance(5500);
     for (int32_t frame = 1; frame <= 5; ++frame) {
         hud();
-        EXPECT_EQ(session.round.secondsLeft, 120 - frame);
+        EXPECT_EQ(session.secondsLeft(), 120 - frame);
     }
     hud();
-    EXPECT_EQ(session.round.secondsLeft, 115);
+    EXPECT_EQ(session.secondsLeft(), 115);
 }
 
 TEST_F(SessionRoundTest, TheScoreNeverGoesBelowZeroNorWrapsAround) {
-    session.round.score = 0;
+    session.startRound();
     session.addScore(42);
-    EXPECT_EQ(session.round.score, 42);
+    EXPECT_EQ(session.score(), 42);
     session.addScore(-50);
-    EXPECT_EQ(session.round.score, 0);
-    session.round.score = 2147483600;
+    EXPECT_EQ(session.score(), 0);
+    session.addScore(2147483600);
     session.addScore(100);
-    EXPECT_EQ(session.round.score, 2147483647);
+    EXPECT_EQ(session.score(), 2147483647);
 }
 
 TEST_F(SessionRoundTest, TheCartridgesStandInARowFromTheRightEdge) {
     // A 10 x 20 cartridge, opaque.
-    ASSERT_TRUE(session.ammoImage.create(10, 20, &device));
-    ASSERT_TRUE(session.ammoImage.lock());
+    Surface& cartridge = SessionProbe::ammoImage(session);
+    ASSERT_TRUE(cartridge.create(10, 20, &device));
+    ASSERT_TRUE(cartridge.lock());
     std::vector<uint8_t> row(30, 90);
-    for (int32_t y = 0; y < 20; ++y) session.ammoImage.putRow(row.data(), y, true);
-    ASSERT_TRUE(session.ammoImage.unlock());
+    for (int32_t y = 0; y < 20; ++y) cartridge.putRow(row.data(), y, true);
+    ASSERT_TRUE(cartridge.unlock());
 
-    session.round.ammo = 10;
+    session.startRound();
+    ASSERT_EQ(session.ammo(), 10);
     hud();
     for (int32_t i = 0; i < 10; ++i) {
         const int32_t x = 640 - 25 * i - 45;
@@ -96,35 +100,33 @@ TEST_F(SessionRoundTest, TheCartridgesStandInARowFromTheRightEdge) {
     EXPECT_EQ(backBuffer->pixelAt(640 - 270 - 1, 420), 0u); // the leftmost is at 370
 
     backBuffer->fill(nullptr, 0);
-    session.round.ammo = 0;
+    while (session.hasAmmo()) session.useRound();
     hud();
     for (int32_t x = 300; x < 640; ++x) ASSERT_EQ(backBuffer->pixelAt(x, 430), 0u);
 }
 
 TEST_F(SessionRoundTest, ANegativeMagazineHoldsNoCartridgeAndNeverFiresForever) {
     for (int32_t size : {-1, -7, -2147483647 - 1}) {
-        session.setup.magazineSize = size;
-        session.round.ammo = 0;
+        SessionProbe::setup(session).magazineSize = size;
+        // The round puts the size into the magazine as it stands: it gives no shot.
         session.startRound();
-        EXPECT_EQ(session.round.ammo, 0) << size;
-        EXPECT_FALSE(session.hasAmmo()) << size;
-        EXPECT_TRUE(session.reload()) << "an empty magazine takes the reload, " << size;
-        EXPECT_EQ(session.round.ammo, 0) << size;
-        // Whatever put the size into the magazine itself, it gives no shot.
-        session.round.ammo = size;
+        EXPECT_EQ(session.ammo(), size) << size;
         EXPECT_FALSE(session.hasAmmo()) << size;
         session.useRound();
-        EXPECT_EQ(session.round.ammo, size) << size;
+        EXPECT_EQ(session.ammo(), size) << size;
+        EXPECT_TRUE(session.reload()) << "an empty magazine takes the reload, " << size;
+        EXPECT_EQ(session.ammo(), 0) << size;
+        EXPECT_FALSE(session.hasAmmo()) << size;
         EXPECT_TRUE(session.reload());
-        EXPECT_EQ(session.round.ammo, 0) << size;
+        EXPECT_EQ(session.ammo(), 0) << size;
     }
     // A magazine with cartridges left keeps them; an empty one fills to the size.
-    session.setup.magazineSize = 3;
+    SessionProbe::setup(session).magazineSize = 3;
     EXPECT_TRUE(session.reload());
-    EXPECT_EQ(session.round.ammo, 3);
+    EXPECT_EQ(session.ammo(), 3);
     session.useRound();
     EXPECT_FALSE(session.reload());
-    EXPECT_EQ(session.round.ammo, 2);
+    EXPECT_EQ(session.ammo(), 2);
 }
 
 } // namespace

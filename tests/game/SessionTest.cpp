@@ -4,6 +4,7 @@
 #include "platform/Clock.h"
 #include "platform/VideoDevice.h"
 #include "platform/null/MemoryStore.h"
+#include "support/SessionProbe.h"
 #include "support/TestArchive.h"
 #include "support/TestImages.h"
 
@@ -37,18 +38,20 @@ protected:
 TEST_F(SessionTest, TitleLoadsItsPictureAndAnExactGreyCopy) {
     TestArchive a({{"stuff.x", concat({block("SH"), block("ST"), solidPicture(48, 16), block("SE")})}});
     Session s(store);
-    s.setup.hasTitle = 1;
+    SessionProbe::setup(s).hasTitle = 1;
     BlockReader& r = a.entry("stuff.x");
     EXPECT_FALSE(s.loadTitle(&r, nullptr)) << "no device, no loading";
     ASSERT_TRUE(s.loadTitle(&r, &device));
-    ASSERT_EQ(s.titleImage.width(), 48);
-    ASSERT_EQ(s.titleGrey.height(), 16);
+    Surface& title = SessionProbe::titleImage(s);
+    Surface& titleGrey = SessionProbe::titleGrey(s);
+    ASSERT_EQ(title.width(), 48);
+    ASSERT_EQ(titleGrey.height(), 16);
     uint8_t colour[48 * 3], grey[48 * 3];
-    ASSERT_TRUE(s.titleImage.lock());
-    ASSERT_TRUE(s.titleGrey.lock());
+    ASSERT_TRUE(title.lock());
+    ASSERT_TRUE(titleGrey.lock());
     for (int32_t y = 0; y < 16; ++y) {
-        s.titleImage.getRow(colour, y, false);
-        s.titleGrey.getRow(grey, y, false);
+        title.getRow(colour, y, false);
+        titleGrey.getRow(grey, y, false);
         for (int x = 0; x < 48; ++x) {
             const uint8_t* c = colour + x * 3;
             const auto v = static_cast<uint8_t>(0.11 * c[0] + 0.59 * c[1] + 0.3 * c[2]);
@@ -57,8 +60,8 @@ TEST_F(SessionTest, TitleLoadsItsPictureAndAnExactGreyCopy) {
             ASSERT_EQ(grey[x * 3 + 2], v);
         }
     }
-    s.titleGrey.unlock();
-    s.titleImage.unlock();
+    titleGrey.unlock();
+    title.unlock();
     uint16_t tag = 0;
     ASSERT_TRUE(r.readHeader(tag));
     EXPECT_EQ(tag, makeTag('S', 'E')) << "the reader steps past the picture";
@@ -69,7 +72,7 @@ TEST_F(SessionTest, WithoutATitleNothingIsRead) {
     Session s(store);
     BlockReader& r = a.entry("stuff.x");
     ASSERT_TRUE(s.loadTitle(&r, &device));
-    EXPECT_TRUE(s.titleImage.isEmpty());
+    EXPECT_TRUE(SessionProbe::titleImage(s).isEmpty());
     uint16_t tag = 0;
     ASSERT_TRUE(r.readHeader(tag));
     EXPECT_EQ(tag, makeTag('S', 'T'));
@@ -78,30 +81,30 @@ TEST_F(SessionTest, WithoutATitleNothingIsRead) {
 TEST_F(SessionTest, ScreensStopOnceTheAnnouncedPicturesAreIn) {
     TestArchive a({{"stuff.x", concat({block("SH"), solidPicture(40, 20), block("SE"), solidPicture(24, 12)})}});
     Session s(store);
-    s.setup.hasHighscoreImage = 1;
-    s.setup.hasEndImage = 0;
+    SessionProbe::setup(s).hasHighscoreImage = 1;
+    SessionProbe::setup(s).hasEndImage = 0;
     BlockReader& r = a.entry("stuff.x");
     ASSERT_TRUE(s.loadScreens(&r, &device));
-    EXPECT_EQ(s.highScores.picture().width(), 40);
-    EXPECT_TRUE(s.endImage.isEmpty());
+    EXPECT_EQ(SessionProbe::highScores(s).picture().width(), 40);
+    EXPECT_TRUE(SessionProbe::endImage(s).isEmpty());
     uint16_t tag = 0;
     ASSERT_TRUE(r.readHeader(tag));
     EXPECT_EQ(tag, makeTag('S', 'E'));
 
     TestArchive b({{"stuff.x", concat({block("SE"), solidPicture(24, 12), block("SH"), solidPicture(40, 20)})}});
     Session both(store);
-    both.setup.hasHighscoreImage = 1;
-    both.setup.hasEndImage = 1;
+    SessionProbe::setup(both).hasHighscoreImage = 1;
+    SessionProbe::setup(both).hasEndImage = 1;
     ASSERT_TRUE(both.loadScreens(&b.entry("stuff.x"), &device));
-    EXPECT_EQ(both.endImage.width(), 24);
-    EXPECT_EQ(both.highScores.picture().width(), 40);
+    EXPECT_EQ(SessionProbe::endImage(both).width(), 24);
+    EXPECT_EQ(SessionProbe::highScores(both).picture().width(), 40);
 }
 
 TEST_F(SessionTest, ScreensMissingFromTheEntryFail) {
     TestArchive a({{"stuff.x", concat({block("SH"), solidPicture(40, 20)})}});
     Session s(store);
-    s.setup.hasHighscoreImage = 1;
-    s.setup.hasEndImage = 1;
+    SessionProbe::setup(s).hasHighscoreImage = 1;
+    SessionProbe::setup(s).hasEndImage = 1;
     EXPECT_FALSE(s.loadScreens(&a.entry("stuff.x"), &device));
 }
 
@@ -109,37 +112,85 @@ TEST_F(SessionTest, TheCreditsLineStartsOverAfterSeventySeconds) {
     Session s(store);
     VideoSurface target(640, 480, PixelFormat::xrgb32());
     const Rect clip{0, 0, 640, 480};
+    EXPECT_FALSE(SessionProbe::creditsStart(s).has_value());
     s.drawCredits(&target, clip);
-    ASSERT_TRUE(s.creditsStarted);
-    const uint32_t start = s.creditsStart;
+    ASSERT_TRUE(SessionProbe::creditsStart(s).has_value());
+    const uint32_t start = *SessionProbe::creditsStart(s);
     EXPECT_EQ(start, 5000u);
     clock.advance(70000); // a = 7000: still the same pass
     s.drawCredits(&target, clip);
-    EXPECT_EQ(s.creditsStart, start);
+    EXPECT_EQ(SessionProbe::creditsStart(s), start);
     clock.advance(10); // a = 7001
     s.drawCredits(&target, clip);
-    EXPECT_EQ(s.creditsStart, clock.now());
+    EXPECT_EQ(SessionProbe::creditsStart(s), clock.now());
 }
 
 TEST_F(SessionTest, SnapshotIsEmptyBeforeACrossHairFrameAndThenCopiesTheClip) {
     Session s(store);
     s.snapshot();
-    EXPECT_EQ(s.highScores.screen().snapshot(), nullptr);
+    EXPECT_EQ(SessionProbe::highScores(s).screen().snapshot(), nullptr);
 
     VideoSurface back(640, 480, PixelFormat::xrgb32());
     Rect red{100, 100, 110, 110};
     ASSERT_TRUE(back.fill(&red, 0xFF0000));
     s.drawCursor(&back, Rect{0, 0, 640, 480}, 320, 240, &device);
     s.snapshot();
-    ASSERT_NE(s.highScores.screen().snapshot(), nullptr);
-    EXPECT_EQ(s.highScores.screen().snapshot()->width(), 640);
-    EXPECT_EQ(s.highScores.screen().snapshot()->pixelAt(105, 105), 0xFF0000u);
+    ASSERT_NE(SessionProbe::highScores(s).screen().snapshot(), nullptr);
+    EXPECT_EQ(SessionProbe::highScores(s).screen().snapshot()->width(), 640);
+    EXPECT_EQ(SessionProbe::highScores(s).screen().snapshot()->pixelAt(105, 105), 0xFF0000u);
 
     // A display that closes takes its surfaces along: clear forgets them.
     s.clear();
-    EXPECT_EQ(s.lastTarget, nullptr);
     s.snapshot();
-    EXPECT_EQ(s.highScores.screen().snapshot(), nullptr);
+    EXPECT_EQ(SessionProbe::highScores(s).screen().snapshot(), nullptr);
+}
+
+TEST_F(SessionTest, TheHighScoreScreenCopiesTheLastFrameOnlyFromTheBackBufferItIsGiven) {
+    Session s(store);
+    VideoSurface back(640, 480, PixelFormat::xrgb32());
+    VideoSurface resized(800, 600, PixelFormat::xrgb32());
+    const Rect clip{0, 0, 640, 480};
+    s.drawCursor(&back, clip, 320, 240, &device);
+    s.openHighScores(&back);
+    ASSERT_NE(SessionProbe::highScores(s).screen().snapshot(), nullptr);
+    EXPECT_EQ(SessionProbe::highScores(s).screen().snapshot()->width(), 640);
+
+    // A window resized since the last cross-hair frame draws into another
+    // buffer: the screen opens without a copy, and the old buffer is forgotten.
+    s.openHighScores(&resized);
+    EXPECT_EQ(SessionProbe::highScores(s).screen().snapshot(), nullptr);
+    s.openHighScores(&back);
+    EXPECT_EQ(SessionProbe::highScores(s).screen().snapshot(), nullptr);
+}
+
+TEST_F(SessionTest, AnEndedRoundHandsItsScoreToTheTableOnceAndStartsTheNextAtZero) {
+    Session s(store);
+    SessionProbe::setup(s).roundMinutes = 0;
+    SessionProbe::setup(s).roundSeconds = 1;
+    VideoSurface back(640, 480, PixelFormat::xrgb32());
+    const Rect clip{0, 0, 640, 480};
+    s.startRound();
+    s.addScore(120);
+    for (int32_t frame = 0; frame < 100 && !s.roundOver(); ++frame) {
+        clock.advance(1001);
+        s.drawHud(&back, clip);
+    }
+    ASSERT_TRUE(s.roundOver());
+
+    s.openHighScores(&back);
+    EXPECT_EQ(s.pendingScore(), 0) << "opening alone hands nothing over";
+    s.handOverScore();
+    EXPECT_EQ(s.pendingScore(), 120);
+    EXPECT_EQ(s.score(), 0);
+    EXPECT_FALSE(s.roundOver());
+    EXPECT_FALSE(s.takeHighScoresDone());
+
+    // Leaving with Escape opens the screen again without a score to name.
+    s.openHighScores(&back);
+    EXPECT_EQ(s.pendingScore(), 0);
+    s.startRound();
+    EXPECT_EQ(s.score(), 0);
+    EXPECT_EQ(s.ammo(), 10);
 }
 
 } // namespace

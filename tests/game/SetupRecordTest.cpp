@@ -40,13 +40,13 @@ protected:
 
 TEST_F(SetupRecordTest, StartsWithTheBuiltInSetUp) {
     Session s(store);
-    EXPECT_EQ(s.setup.screenWidth, 640);
-    EXPECT_EQ(s.setup.screenHeight, 480);
-    EXPECT_EQ(s.setup.magazineSize, 10);
-    EXPECT_EQ(s.round.ammo, 10);
-    EXPECT_EQ(s.round.secondsLeft, 150) << "2:30 by default";
-    EXPECT_EQ(s.setup.startFullScreen, 0);
-    EXPECT_STREQ(s.setup.tableName, "");
+    EXPECT_EQ(s.setup().screenWidth, 640);
+    EXPECT_EQ(s.setup().screenHeight, 480);
+    EXPECT_EQ(s.setup().magazineSize, 10);
+    EXPECT_EQ(s.ammo(), 10);
+    EXPECT_EQ(s.secondsLeft(), 150) << "2:30 by default";
+    EXPECT_EQ(s.setup().startFullScreen, 0);
+    EXPECT_STREQ(s.setup().tableName, "");
 }
 
 TEST_F(SetupRecordTest, SetUpRecordIsReadFieldByFieldAfterSkippedBlocks) {
@@ -54,16 +54,16 @@ TEST_F(SetupRecordTest, SetUpRecordIsReadFieldByFieldAfterSkippedBlocks) {
                                        block("ST")})}});
     Session s(store);
     ASSERT_TRUE(s.loadSetup(&a.entry("stuff.x")));
-    EXPECT_EQ(s.setup.screenWidth, 800);
-    EXPECT_EQ(s.setup.screenHeight, 600);
-    EXPECT_EQ(s.setup.roundMinutes, 1);
-    EXPECT_EQ(s.setup.roundSeconds, 45);
-    EXPECT_EQ(s.setup.magazineSize, 7);
-    EXPECT_EQ(s.setup.hasTitle, 1);
-    EXPECT_EQ(s.setup.hasHighscoreImage, 0);
-    EXPECT_EQ(s.setup.hasEndImage, 1);
-    EXPECT_EQ(s.setup.startFullScreen, 1);
-    EXPECT_STREQ(s.setup.tableName, "Canyon");
+    EXPECT_EQ(s.setup().screenWidth, 800);
+    EXPECT_EQ(s.setup().screenHeight, 600);
+    EXPECT_EQ(s.setup().roundMinutes, 1);
+    EXPECT_EQ(s.setup().roundSeconds, 45);
+    EXPECT_EQ(s.setup().magazineSize, 7);
+    EXPECT_EQ(s.setup().hasTitle, 1);
+    EXPECT_EQ(s.setup().hasHighscoreImage, 0);
+    EXPECT_EQ(s.setup().hasEndImage, 1);
+    EXPECT_EQ(s.setup().startFullScreen, 1);
+    EXPECT_STREQ(s.setup().tableName, "Canyon");
     uint16_t tag = 0;
     ASSERT_TRUE(a.reader()->readHeader(tag)) << "the loader stops right after the record";
     EXPECT_EQ(tag, makeTag('S', 'T'));
@@ -73,7 +73,7 @@ TEST_F(SetupRecordTest, ATableNameWithoutItsZeroIsCutToThirtyCharacters) {
     TestArchive a({{"stuff.x", setupRecord(640, 480, 2, 0, 10, 0, 0, 0, 0, std::string(31, 'N'))}});
     Session s(store);
     ASSERT_TRUE(s.loadSetup(&a.entry("stuff.x")));
-    EXPECT_EQ(std::strlen(s.setup.tableName), 30u);
+    EXPECT_EQ(std::strlen(s.setup().tableName), 30u);
 }
 
 TEST_F(SetupRecordTest, AShortRecordOrNoneAtAllFails) {
@@ -97,17 +97,17 @@ TEST_F(SetupRecordTest, ClearPutsTheSetUpBackButKeepsTheTableNameAndTheRound) {
     TestArchive a({{"stuff.x", setupRecord(800, 600, 1, 0, 5, 1, 1, 1, 1, "Keep")}});
     Session s(store);
     ASSERT_TRUE(s.loadSetup(&a.entry("stuff.x")));
-    s.round.score = 42;
-    s.loadProgress = 100;
+    s.addScore(42);
+    s.showLoadProgress(100);
     s.clear();
-    EXPECT_EQ(s.setup.screenWidth, 640);
-    EXPECT_EQ(s.setup.magazineSize, 10);
-    EXPECT_EQ(s.setup.roundSeconds, 30);
-    EXPECT_EQ(s.setup.hasTitle, 0);
-    EXPECT_STREQ(s.setup.tableName, "Keep");
-    EXPECT_EQ(s.setup.startFullScreen, 1);
-    EXPECT_EQ(s.round.score, 42);
-    EXPECT_EQ(s.loadProgress, 100);
+    EXPECT_EQ(s.setup().screenWidth, 640);
+    EXPECT_EQ(s.setup().magazineSize, 10);
+    EXPECT_EQ(s.setup().roundSeconds, 30);
+    EXPECT_EQ(s.setup().hasTitle, 0);
+    EXPECT_STREQ(s.setup().tableName, "Keep");
+    EXPECT_EQ(s.setup().startFullScreen, 1);
+    EXPECT_EQ(s.score(), 42);
+    EXPECT_EQ(s.loadProgress(), 100);
 }
 
 } // namespace
