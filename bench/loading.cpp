@@ -38,11 +38,11 @@
 namespace vandrel {
 namespace {
 
-const char* const kGame = VANDREL_GAME_FILE;
-const char* const kZip = VANDREL_BINARY_DIR "/dataset/vandrel.zip";
-const char* const kEntries[] = {"stuff.x", "back.nb", "figur.xx", "cur.nl", "font.nl", "fonts.nl", "muni.nl"};
+const char* const gamePath = VANDREL_GAME_FILE;
+const char* const zipPath = VANDREL_BINARY_DIR "/dataset/vandrel.zip";
+const char* const entryNames[] = {"stuff.x", "back.nb", "figur.xx", "cur.nl", "font.nl", "fonts.nl", "muni.nl"};
 
-bool gameBuilt() { return std::filesystem::exists(kGame); }
+bool gameBuilt() { return std::filesystem::exists(gamePath); }
 
 // The payloads the loaders decode, gathered once from the archive behind the game.
 struct Payloads {
@@ -58,8 +58,8 @@ const Payloads& payloads() {
         Payloads out;
         ArchiveLocator locator;
         Archive archive;
-        BlockReader* reader = archive.open(locator.open(kGame));
-        for (const char* name : kEntries) {
+        BlockReader* reader = archive.open(locator.open(gamePath));
+        for (const char* name : entryNames) {
             if (!reader || !reader->openEntry(name)) continue;
             uint16_t tag = 0;
             while (reader->readHeader(tag)) {
@@ -98,7 +98,7 @@ struct Deflated {
 const std::vector<Deflated>& deflatedEntries() {
     static const std::vector<Deflated> entries = [] {
         std::vector<Deflated> out;
-        std::FILE* f = std::fopen(kZip, "rb");
+        std::FILE* f = std::fopen(zipPath, "rb");
         if (!f) return out;
         std::vector<uint8_t> zip;
         uint8_t buf[65536];
@@ -245,7 +245,7 @@ int64_t decodeJpeg(const std::vector<uint8_t>& payload, std::vector<uint8_t>& ro
 // The headless game as the entry point builds it.
 struct HeadlessGame {
     explicit HeadlessGame(bool secondThread)
-        : host(HostSetup(window, store, kGame).audio(audio).loadOnSecondThread(secondThread)) {}
+        : host(HostSetup(window, store, gamePath).audio(audio).loadOnSecondThread(secondThread)) {}
 
     NullAudio audio;
     NullWindow window;

@@ -23,14 +23,14 @@ namespace {
 
 using namespace vandrel;
 
-const char* const kGame = VANDREL_GAME_FILE;
+const char* const gamePath = VANDREL_GAME_FILE;
 
 struct Run {
     ManualClock clock{100000};
     NullAudio audio;
     NullWindow window;
     MemoryStore store;
-    GameHost host{HostSetup(window, store, kGame).audio(audio)};
+    GameHost host{HostSetup(window, store, gamePath).audio(audio)};
     Game& game = host.game();
     Program& program = host.program();
     int frames = 0;
@@ -62,8 +62,8 @@ struct Run {
 } // namespace
 
 int main() {
-    if (!std::filesystem::exists(kGame)) {
-        std::fprintf(stderr, "bench_memory: %s is not built\n", kGame);
+    if (!std::filesystem::exists(gamePath)) {
+        std::fprintf(stderr, "bench_memory: %s is not built\n", gamePath);
         return 1;
     }
 

@@ -16,8 +16,8 @@ namespace {
 
 using vandrel::OggSoundStream;
 
-constexpr uint32_t kOneSecond = 88200; // mono, 16-bit, 44.1 kHz
-constexpr int kSeconds = 8;
+constexpr uint32_t oneSecond = 88200; // mono, 16-bit, 44.1 kHz
+constexpr int seconds = 8;
 
 void appendPage(std::vector<uint8_t>& out, const ogg_page& page) {
     out.insert(out.end(), page.header, page.header + page.header_len);
@@ -27,7 +27,7 @@ void appendPage(std::vector<uint8_t>& out, const ogg_page& page) {
 // Some seconds of music-like sound: a changing chord over a noisy beat.
 std::vector<uint8_t> makeMusic() {
     const int rate = 44100;
-    std::vector<float> samples(static_cast<size_t>(rate) * kSeconds);
+    std::vector<float> samples(static_cast<size_t>(rate) * seconds);
     const double pi = std::acos(-1.0);
     uint32_t noise = 1;
     for (size_t i = 0; i < samples.size(); ++i) {
@@ -132,7 +132,7 @@ int memorySeek(void* source, ogg_int64_t offset, int whence) {
 
 long memoryTell(void* source) { return static_cast<long>(static_cast<Memory*>(source)->at); }
 
-const ov_callbacks kMemoryCallbacks = {memoryRead, memorySeek, nullptr, memoryTell};
+const ov_callbacks memoryCallbacks = {memoryRead, memorySeek, nullptr, memoryTell};
 
 // vorbisfile's plain read loop: bytes until `want` have come out.
 uint32_t vorbisfileDecode(OggVorbis_File& file, std::vector<char>& out, uint32_t want) {
@@ -149,46 +149,46 @@ uint32_t vorbisfileDecode(OggVorbis_File& file, std::vector<char>& out, uint32_t
 // A fresh stream each time: header set-up plus the first second, as when the
 // music starts.
 void BM_PrepareFirstSecond(benchmark::State& state) {
-    std::vector<uint8_t> out(kOneSecond);
+    std::vector<uint8_t> out(oneSecond);
     uint32_t queued = 0;
     for (auto _ : state) {
         OggSoundStream stream(music());
-        queued = stream.prepare(kOneSecond, false);
-        benchmark::DoNotOptimize(stream.read(out.data(), kOneSecond));
+        queued = stream.prepare(oneSecond, false);
+        benchmark::DoNotOptimize(stream.read(out.data(), oneSecond));
     }
-    state.SetBytesProcessed(state.iterations() * kOneSecond);
+    state.SetBytesProcessed(state.iterations() * oneSecond);
     // Decoding stops at a page boundary past the second asked for; the rest
     // waits in the queue for the next frames, so it is not wasted.
-    state.counters["decodedPerAsked"] = static_cast<double>(queued) / kOneSecond;
+    state.counters["decodedPerAsked"] = static_cast<double>(queued) / oneSecond;
 }
 BENCHMARK(BM_PrepareFirstSecond);
 
 void BM_VorbisfileFirstSecond(benchmark::State& state) {
-    std::vector<char> out(kOneSecond);
+    std::vector<char> out(oneSecond);
     for (auto _ : state) {
         Memory source{&music()};
         OggVorbis_File file;
-        if (ov_open_callbacks(&source, &file, nullptr, 0, kMemoryCallbacks) != 0) {
+        if (ov_open_callbacks(&source, &file, nullptr, 0, memoryCallbacks) != 0) {
             state.SkipWithError("vorbisfile could not open the music");
             return;
         }
-        benchmark::DoNotOptimize(vorbisfileDecode(file, out, kOneSecond));
+        benchmark::DoNotOptimize(vorbisfileDecode(file, out, oneSecond));
         ov_clear(&file);
     }
-    state.SetBytesProcessed(state.iterations() * kOneSecond);
+    state.SetBytesProcessed(state.iterations() * oneSecond);
 }
 BENCHMARK(BM_VorbisfileFirstSecond);
 
 // The whole music a second at a time, as the frame tick takes it: the cost
 // per second of steady playback.
 void BM_PrepareEverySecond(benchmark::State& state) {
-    std::vector<uint8_t> out(kOneSecond);
+    std::vector<uint8_t> out(oneSecond);
     uint64_t bytes = 0;
     for (auto _ : state) {
         OggSoundStream stream(music());
         for (;;) {
-            stream.prepare(kOneSecond, false);
-            const int32_t n = stream.read(out.data(), kOneSecond);
+            stream.prepare(oneSecond, false);
+            const int32_t n = stream.read(out.data(), oneSecond);
             if (n <= 0) break;
             bytes += static_cast<uint64_t>(n);
         }
@@ -198,17 +198,17 @@ void BM_PrepareEverySecond(benchmark::State& state) {
 BENCHMARK(BM_PrepareEverySecond);
 
 void BM_VorbisfileEverySecond(benchmark::State& state) {
-    std::vector<char> out(kOneSecond);
+    std::vector<char> out(oneSecond);
     uint64_t bytes = 0;
     for (auto _ : state) {
         Memory source{&music()};
         OggVorbis_File file;
-        if (ov_open_callbacks(&source, &file, nullptr, 0, kMemoryCallbacks) != 0) {
+        if (ov_open_callbacks(&source, &file, nullptr, 0, memoryCallbacks) != 0) {
             state.SkipWithError("vorbisfile could not open the music");
             return;
         }
         for (;;) {
-            const uint32_t n = vorbisfileDecode(file, out, kOneSecond);
+            const uint32_t n = vorbisfileDecode(file, out, oneSecond);
             if (n == 0) break;
             bytes += n;
         }

@@ -48,7 +48,7 @@ if(describe STREQUAL "")
   # A source tree without its history and without a description.
   set(describe "no git description")
 endif()
-set(text "// Made by cmake/BuildVersion.cmake at build time.\n#include \"main/BuildVersion.h\"\n\nnamespace vandrel {\nconst char* const kVersion = \"${VERSION}\";\nconst char* const kBuildDescription = \"${describe}\";\n} // namespace vandrel\n")
+set(text "// Made by cmake/BuildVersion.cmake at build time.\n#include \"main/BuildVersion.h\"\n\nnamespace vandrel {\nconst char* const version = \"${VERSION}\";\nconst char* const buildDescription = \"${describe}\";\n} // namespace vandrel\n")
 set(old "")
 if(EXISTS "${OUT}")
   file(READ "${OUT}" old)

@@ -6,7 +6,7 @@
 namespace vandrel {
 namespace {
 
-constexpr int32_t kLargestScale = 16;
+constexpr int32_t largestScale = 16;
 
 // A second command after a first one is a mistake, not a choice.
 bool setAction(CommandLine& c, CommandLine::Action a, std::string_view option) {
@@ -80,8 +80,8 @@ CommandLine CommandLine::parse(const std::vector<std::string_view>& args) {
         } else if (option == "--scale") {
             int32_t n = 0;
             const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), n);
-            if (ec != std::errc() || end != value.data() + value.size() || n < 1 || n > kLargestScale)
-                return wrong("--scale takes a whole number from 1 to " + std::to_string(kLargestScale) + ", not " +
+            if (ec != std::errc() || end != value.data() + value.size() || n < 1 || n > largestScale)
+                return wrong("--scale takes a whole number from 1 to " + std::to_string(largestScale) + ", not " +
                              std::string(value));
             c.screen.windowScale = n;
             c.screenGiven.scale = true;

@@ -95,7 +95,7 @@ int64_t Program::windowProc(const Message& m) {
         return 0;
     case msg::Activate:
         // Only minimising stops the frames; losing the focus does not.
-        game.onActivate((m.wParam & kActivateMinimised) == 0);
+        game.onActivate((m.wParam & activateMinimised) == 0);
         return 0;
     case msg::NcMouseMove:
         if (cursorHidden_) {

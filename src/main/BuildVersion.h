@@ -4,7 +4,7 @@
 
 namespace vandrel {
 
-extern const char* const kVersion;
-extern const char* const kBuildDescription;
+extern const char* const version;
+extern const char* const buildDescription;
 
 } // namespace vandrel

@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vandrel: %s\n\n%s", options.error.c_str(), CommandLine::usage().c_str());
         return 2;
     case CommandLine::Action::Help: std::fputs(CommandLine::usage().c_str(), stdout); return 0;
-    case CommandLine::Action::Version: std::printf("vandrel %s (%s)\n", kVersion, kBuildDescription); return 0;
+    case CommandLine::Action::Version: std::printf("vandrel %s (%s)\n", version, buildDescription); return 0;
     default: break;
     }
     // The player's settings: a portable copy keeps them beside the executable.

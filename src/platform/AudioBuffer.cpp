@@ -22,7 +22,7 @@ AudioResult AudioBuffer::lock(uint32_t offset, uint32_t bytes, AudioLock& region
     regions = AudioLock{};
     if (primary) return AudioResult::InvalidCall;
     const uint32_t total = size();
-    if (flags & kAudioLockEntireBuffer) {
+    if (flags & audioLockEntireBuffer) {
         regions.first = data.data();
         regions.firstBytes = total;
         return AudioResult::Ok;
@@ -53,7 +53,7 @@ bool AudioBuffer::play(uint32_t flags) {
     if (primary) return true;
     std::lock_guard<std::mutex> guard(mixer->mutex());
     playing = frames > 0;
-    looping = (flags & kAudioPlayLooping) != 0;
+    looping = (flags & audioPlayLooping) != 0;
     return true;
 }
 

@@ -18,19 +18,19 @@ enum class AudioResult { Ok, InvalidParam, InvalidCall, BufferLost };
 // has the focus (the others fall silent then). The control flags are accepted
 // as the sounds ask for them: buffers have no volume or frequency of their
 // own; the player's levels apply to the whole mix.
-constexpr uint32_t kAudioBufferPrimary = 0x00000001;
-constexpr uint32_t kAudioBufferCtrlFrequency = 0x00000020;
-constexpr uint32_t kAudioBufferCtrlVolume = 0x00000080;
-constexpr uint32_t kAudioBufferCtrlPositionNotify = 0x00000100;
-constexpr uint32_t kAudioBufferGlobalFocus = 0x00008000;
-constexpr uint32_t kAudioBufferGetCurrentPosition2 = 0x00010000;
+constexpr uint32_t audioBufferPrimary = 0x00000001;
+constexpr uint32_t audioBufferCtrlFrequency = 0x00000020;
+constexpr uint32_t audioBufferCtrlVolume = 0x00000080;
+constexpr uint32_t audioBufferCtrlPositionNotify = 0x00000100;
+constexpr uint32_t audioBufferGlobalFocus = 0x00008000;
+constexpr uint32_t audioBufferGetCurrentPosition2 = 0x00010000;
 
-constexpr uint32_t kAudioLockEntireBuffer = 2;
-constexpr uint32_t kAudioPlayLooping = 1;
+constexpr uint32_t audioLockEntireBuffer = 2;
+constexpr uint32_t audioPlayLooping = 1;
 
 // Largest secondary buffer the device makes, and the smallest.
-constexpr uint32_t kAudioBufferMaxBytes = 0x0FFFFFFF;
-constexpr uint32_t kAudioBufferMinBytes = 4;
+constexpr uint32_t audioBufferMaxBytes = 0x0FFFFFFF;
+constexpr uint32_t audioBufferMinBytes = 4;
 
 struct AudioBufferDesc {
     uint32_t size = 36;
@@ -54,7 +54,7 @@ public:
     AudioBuffer(const AudioBuffer&) = delete;
     AudioBuffer& operator=(const AudioBuffer&) = delete;
 
-    // Locks bytes from offset, or the entire buffer with kAudioLockEntireBuffer.
+    // Locks bytes from offset, or the entire buffer with audioLockEntireBuffer.
     // Our buffers live in ordinary memory and are never lost.
     AudioResult lock(uint32_t offset, uint32_t bytes, AudioLock& regions, uint32_t flags);
     bool unlock(void* first, uint32_t firstBytes, void* second, uint32_t secondBytes);
@@ -64,7 +64,7 @@ public:
     // Memory never goes away, so there is nothing to bring back.
     AudioResult restore() { return AudioResult::Ok; }
 
-    // Starts from the play cursor; with kAudioPlayLooping the buffer wraps at
+    // Starts from the play cursor; with audioPlayLooping the buffer wraps at
     // its end, otherwise it stops there and its cursor returns to 0.
     bool play(uint32_t flags);
     bool stop();

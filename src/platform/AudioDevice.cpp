@@ -6,7 +6,7 @@
 
 namespace vandrel {
 
-AudioDevice::AudioDevice() : mixer(std::make_shared<AudioMixer>(kOutputRate)) {}
+AudioDevice::AudioDevice() : mixer(std::make_shared<AudioMixer>(outputRate)) {}
 
 std::unique_ptr<AudioDevice> AudioDevice::open(AudioOutput& out) {
     std::unique_ptr<AudioDevice> device(new AudioDevice());
@@ -21,15 +21,15 @@ AudioDevice::~AudioDevice() {
 
 std::unique_ptr<AudioBuffer> AudioDevice::createBuffer(const AudioBufferDesc& desc) {
     if (desc.size != 36) return nullptr;
-    if (desc.flags & kAudioBufferPrimary) {
+    if (desc.flags & audioBufferPrimary) {
         if (desc.bufferBytes != 0 || desc.format) return nullptr;
-        const AudioFormat deviceFormat = AudioFormat::pcm16(1, kOutputRate);
+        const AudioFormat deviceFormat = AudioFormat::pcm16(1, outputRate);
         return std::unique_ptr<AudioBuffer>(new AudioBuffer(mixer, true, deviceFormat, 0));
     }
-    if (!desc.format || !desc.format->isPlayablePcm16() || desc.bufferBytes < kAudioBufferMinBytes ||
-        desc.bufferBytes > kAudioBufferMaxBytes)
+    if (!desc.format || !desc.format->isPlayablePcm16() || desc.bufferBytes < audioBufferMinBytes ||
+        desc.bufferBytes > audioBufferMaxBytes)
         return nullptr;
-    const bool global = (desc.flags & kAudioBufferGlobalFocus) != 0;
+    const bool global = (desc.flags & audioBufferGlobalFocus) != 0;
     return std::unique_ptr<AudioBuffer>(new AudioBuffer(mixer, false, *desc.format, desc.bufferBytes, global));
 }
 

@@ -14,7 +14,7 @@ class AudioOutput;
 
 class AudioDevice {
 public:
-    static constexpr uint32_t kOutputRate = 44100;
+    static constexpr uint32_t outputRate = 44100;
 
     // Opens a device on output; null when the output cannot make sound.
     static std::unique_ptr<AudioDevice> open(AudioOutput& output);
@@ -23,7 +23,7 @@ public:
     AudioDevice& operator=(const AudioDevice&) = delete;
 
     // A secondary buffer of desc.bufferBytes in *desc.format (16-bit PCM, one or
-    // two channels), silent at first; or, with kAudioBufferPrimary, the primary
+    // two channels), silent at first; or, with audioBufferPrimary, the primary
     // buffer that carries the device's format. Null when the description is bad.
     std::unique_ptr<AudioBuffer> createBuffer(const AudioBufferDesc& desc);
 
@@ -33,7 +33,7 @@ public:
     void mix(int16_t* out, uint32_t samples);
 
     // The player's levels, and whether the game's window has the focus: the
-    // buffers made with kAudioBufferGlobalFocus (the music) go on sounding
+    // buffers made with audioBufferGlobalFocus (the music) go on sounding
     // without it, the others (the effects) fall silent. Any thread.
     void setLevels(const SoundLevels& levels);
     void setFocused(bool focused);

@@ -5,7 +5,7 @@ namespace vandrel {
 
 AudioFormat AudioFormat::pcm16(uint16_t channelCount, uint32_t rate) {
     AudioFormat f;
-    f.formatTag = kAudioFormatPcm;
+    f.formatTag = audioFormatPcm;
     f.channels = channelCount;
     f.samplesPerSec = rate;
     f.blockAlign = static_cast<uint16_t>(channelCount * 2);
@@ -17,7 +17,7 @@ AudioFormat AudioFormat::pcm16(uint16_t channelCount, uint32_t rate) {
 
 bool AudioFormat::isPlayablePcm16() const {
     // The rate bounds are the range sound hardware of the time accepted.
-    return formatTag == kAudioFormatPcm && bitsPerSample == 16 && (channels == 1 || channels == 2) &&
+    return formatTag == audioFormatPcm && bitsPerSample == 16 && (channels == 1 || channels == 2) &&
            samplesPerSec >= 100 && samplesPerSec <= 200000 && blockAlign == channels * 2 &&
            avgBytesPerSec == samplesPerSec * blockAlign;
 }

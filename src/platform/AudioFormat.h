@@ -5,7 +5,7 @@
 
 namespace vandrel {
 
-constexpr uint16_t kAudioFormatPcm = 1;
+constexpr uint16_t audioFormatPcm = 1;
 
 #pragma pack(push, 2)
 struct AudioFormat {

@@ -9,7 +9,7 @@ class AudioDevice;
 class AudioOutput {
 public:
     virtual ~AudioOutput() = default;
-    // Starts taking mono 16-bit samples at AudioDevice::kOutputRate from
+    // Starts taking mono 16-bit samples at AudioDevice::outputRate from
     // device.mix; false when no sound can be made (no sound card, no driver).
     virtual bool attach(AudioDevice& device) = 0;
     // Stops; on return the output no longer calls the device.

@@ -131,7 +131,7 @@ Rgba sampleAt(const Layout& l, double x, double y) {
 } // namespace
 
 std::vector<uint8_t> drawGameIcon(int size) {
-    if (size < kGameIconMinSize || size > kGameIconMaxSize) return {};
+    if (size < gameIconMinSize || size > gameIconMaxSize) return {};
     const Layout l = layoutFor(size);
     // Small icons get more samples per pixel: their edges are most of what they show.
     const int grid = size <= 64 ? 8 : 4;

@@ -7,8 +7,8 @@
 namespace vandrel {
 
 // Smallest and largest edge the drawing is made for; sizes outside are refused.
-constexpr int kGameIconMinSize = 8;
-constexpr int kGameIconMaxSize = 1024;
+constexpr int gameIconMinSize = 8;
+constexpr int gameIconMaxSize = 1024;
 
 // A red and white target with a dark cross-hair, size x size pixels, as RGBA
 // bytes (straight alpha, rows top to bottom). Small sizes snap the cross-hair

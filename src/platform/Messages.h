@@ -36,12 +36,12 @@ inline constexpr uint32_t RButtonUp = 0x0205;
 
 // Activate's wParam: the window is active (its low word), and the backends
 // set the minimised bit while the window is minimised.
-inline constexpr uint64_t kActivateActive = 0x1;
-inline constexpr uint64_t kActivateMinimised = 0x10000;
+inline constexpr uint64_t activateActive = 0x1;
+inline constexpr uint64_t activateMinimised = 0x10000;
 
 // Mouse messages' wParam: the buttons held.
-inline constexpr uint64_t kMouseLeftHeld = 0x1;
-inline constexpr uint64_t kMouseRightHeld = 0x2;
+inline constexpr uint64_t mouseLeftHeld = 0x1;
+inline constexpr uint64_t mouseRightHeld = 0x2;
 
 namespace vk {
 inline constexpr uint32_t Back = 0x08;

@@ -92,8 +92,8 @@ void PadInput::update(const PadState& state, double seconds, const PadScreen& sc
     if ((pressed & padButton::Back) != 0 || (!screen.inRound && (pressed & padButton::B) != 0))
         typeKey(vk::Escape, out);
 
-    if (wantLeft != leftHeld_) press(wantLeft ? msg::LButtonDown : msg::LButtonUp, kMouseLeftHeld, out);
-    if (wantRight != rightHeld_) press(wantRight ? msg::RButtonDown : msg::RButtonUp, kMouseRightHeld, out);
+    if (wantLeft != leftHeld_) press(wantLeft ? msg::LButtonDown : msg::LButtonUp, mouseLeftHeld, out);
+    if (wantRight != rightHeld_) press(wantRight ? msg::RButtonDown : msg::RButtonUp, mouseRightHeld, out);
     leftHeld_ = wantLeft;
     rightHeld_ = wantRight;
     for (const auto& [bit, code] : {std::pair{1u, vk::Left}, std::pair{2u, vk::Right}}) {
@@ -120,7 +120,7 @@ void PadInput::aim(const PadState& state, double seconds, const PadScreen& scree
     y_ = std::clamp(y_ + state.leftY * step, 0.0, bottom);
     const FramePoint p = pointer();
     if (p == before) return;
-    const uint64_t keys = (leftHeld_ ? kMouseLeftHeld : 0) | (rightHeld_ ? kMouseRightHeld : 0);
+    const uint64_t keys = (leftHeld_ ? mouseLeftHeld : 0) | (rightHeld_ ? mouseRightHeld : 0);
     out.post(msg::MouseMove, keys, makePointParam(p.x, p.y));
 }
 

@@ -65,13 +65,13 @@ void TouchInput::fingerDown(int64_t finger, double x, double y, const TouchLayou
     } else if (aiming || inside(layout.magazine, p)) {
         // The cross-hair stays where it aims: a reload is no shot.
         f.role = Role::Reload;
-        out.post(msg::RButtonDown, kMouseRightHeld, makePointParam(pointer_.x, pointer_.y));
+        out.post(msg::RButtonDown, mouseRightHeld, makePointParam(pointer_.x, pointer_.y));
     } else {
         f.role = Role::Aim;
         pointer_ = p;
         aimed_ = true;
         out.post(msg::MouseMove, 0, makePointParam(p.x, p.y));
-        out.post(msg::LButtonDown, kMouseLeftHeld, makePointParam(p.x, p.y));
+        out.post(msg::LButtonDown, mouseLeftHeld, makePointParam(p.x, p.y));
     }
     fingers_.push_back(f);
 }
@@ -84,7 +84,7 @@ void TouchInput::fingerMove(int64_t finger, double x, double y, const TouchLayou
         if (aimed_ && p == pointer_) return;
         pointer_ = p;
         aimed_ = true;
-        out.post(msg::MouseMove, kMouseLeftHeld, makePointParam(p.x, p.y));
+        out.post(msg::MouseMove, mouseLeftHeld, makePointParam(p.x, p.y));
     } else if (f->role == Role::Bar) {
         // The key follows the finger: out of its bar into the picture lets go,
         // into the other bar changes sides.
@@ -107,9 +107,9 @@ void TouchInput::fingerUp(int64_t finger, const TouchLayout& layout, MessageQueu
     case Role::Bar:
         if (lifted.key) releaseKey(lifted.key, nullptr, out);
         break;
-    case Role::Reload: out.post(msg::RButtonUp, kMouseRightHeld, makePointParam(pointer_.x, pointer_.y)); break;
+    case Role::Reload: out.post(msg::RButtonUp, mouseRightHeld, makePointParam(pointer_.x, pointer_.y)); break;
     case Role::Aim: {
-        out.post(msg::LButtonUp, kMouseLeftHeld, makePointParam(pointer_.x, pointer_.y));
+        out.post(msg::LButtonUp, mouseLeftHeld, makePointParam(pointer_.x, pointer_.y));
         if (!aimed_) break;
         // A mouse pointer stays where it is and scrolls on; nobody holds a
         // lifted finger there, so the cross-hair comes just inside the still

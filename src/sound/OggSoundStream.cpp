@@ -17,9 +17,9 @@
 namespace vandrel {
 
 namespace {
-constexpr int32_t kFeedBytes = 4096;
-constexpr int kConversionSamples = 4096;
-constexpr int32_t kDefaultLengthMs = 30000;
+constexpr int32_t feedBytes = 4096;
+constexpr int conversionSamples = 4096;
+constexpr int32_t defaultLengthMs = 30000;
 } // namespace
 
 struct OggSoundStream::Decoder {
@@ -64,11 +64,11 @@ int16_t OggSoundStream::toPcm16(float sample) {
 }
 
 int32_t OggSoundStream::lengthFromComments(const char* const* comments, const int* lengths, int count) {
-    static const char kKey[] = "Length: ";
+    static const char key[] = "Length: ";
     for (int i = 0; i < count; ++i) {
         const char* c = comments[i];
         if (!c || !lengths || lengths[i] <= 0) continue;
-        if (lengths[i] < 8 || std::strncmp(c, kKey, 8) != 0) continue;
+        if (lengths[i] < 8 || std::strncmp(c, key, 8) != 0) continue;
         // Read the way atoi reads: leading blanks, a sign, digits up to the
         // first other character (the line feed).
         const char* p = c + 8;
@@ -83,7 +83,7 @@ int32_t OggSoundStream::lengthFromComments(const char* const* comments, const in
         if (negative) value = -value;
         return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
     }
-    return kDefaultLengthMs;
+    return defaultLengthMs;
 }
 
 bool OggSoundStream::headersOpen() const { return decoder->open; }
@@ -95,7 +95,7 @@ void OggSoundStream::format(std::unique_ptr<AudioFormat>* out) const {
 }
 
 int32_t OggSoundStream::feed() {
-    const int32_t n = std::min(kFeedBytes, inputSize - inputUsed);
+    const int32_t n = std::min(feedBytes, inputSize - inputUsed);
     if (n <= 0) return 0;
     char* buffer = ogg_sync_buffer(&decoder->sync, n);
     if (!buffer) return 0;
@@ -218,7 +218,7 @@ void OggSoundStream::decode(uint32_t limit) {
 void OggSoundStream::synthesize() {
     Decoder& d = *decoder;
     const int channels = waveFormat.channels;
-    const int convSize = kConversionSamples / channels;
+    const int convSize = conversionSamples / channels;
     if (vorbis_synthesis(&d.block, &d.packet) == 0) vorbis_synthesis_blockin(&d.dsp, &d.block);
     float** samples = nullptr;
     int n;

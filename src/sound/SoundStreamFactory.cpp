@@ -11,11 +11,11 @@
 namespace vandrel {
 
 namespace {
-constexpr uint32_t kProbeBytes = 1024;
+constexpr uint32_t probeBytes = 1024;
 // The payload is read in pieces so that memory grows only with the bytes that
 // really arrive: a length field larger than the rest of the entry fails at
 // the entry's end instead of allocating what it announces.
-constexpr uint32_t kReadPiece = 64 * 1024;
+constexpr uint32_t readPiece = 64 * 1024;
 } // namespace
 
 std::unique_ptr<SoundStream> SoundStreamFactory::create(BlockReader& reader) {
@@ -25,16 +25,16 @@ std::unique_ptr<SoundStream> SoundStreamFactory::create(BlockReader& reader) {
     if (length <= 0) return nullptr;
     const uint32_t total = static_cast<uint32_t>(length);
 
-    const uint32_t probe = std::min(kProbeBytes, total);
+    const uint32_t probe = std::min(probeBytes, total);
     std::vector<uint8_t> input(probe);
     if (!reader.read(input.data(), probe)) return nullptr;
     // "OggS" followed by the page header's version byte, which is 0.
-    static const uint8_t kCapture[5] = {'O', 'g', 'g', 'S', 0};
-    if (probe < sizeof kCapture || std::memcmp(input.data(), kCapture, sizeof kCapture) != 0) return nullptr;
+    static const uint8_t capture[5] = {'O', 'g', 'g', 'S', 0};
+    if (probe < sizeof capture || std::memcmp(input.data(), capture, sizeof capture) != 0) return nullptr;
 
     size_t have = probe;
     while (have < total) {
-        const uint32_t piece = std::min<uint32_t>(kReadPiece, total - static_cast<uint32_t>(have));
+        const uint32_t piece = std::min<uint32_t>(readPiece, total - static_cast<uint32_t>(have));
         input.resize(have + piece);
         if (!reader.read(input.data() + have, piece)) return nullptr;
         have += piece;

@@ -27,7 +27,7 @@ bool SoundSystem::init() {
     }
     if (!primaryBuffer) {
         AudioBufferDesc desc;
-        desc.flags = kAudioBufferPrimary;
+        desc.flags = audioBufferPrimary;
         primaryBuffer = device->createBuffer(desc);
         if (!primaryBuffer) return false;
     }

@@ -32,8 +32,8 @@ bool StaticSound::createBuffer(SoundStream& stream) {
     std::unique_ptr<AudioFormat> format;
     stream.format(&format);
     AudioBufferDesc desc;
-    desc.flags = kAudioBufferCtrlFrequency | kAudioBufferCtrlVolume | kAudioBufferCtrlPositionNotify |
-                 kAudioBufferGetCurrentPosition2;
+    desc.flags = audioBufferCtrlFrequency | audioBufferCtrlVolume | audioBufferCtrlPositionNotify |
+                 audioBufferGetCurrentPosition2;
     desc.bufferBytes = stream.decodedSize(); // decodes the whole sound
     desc.format = format.get();
     buffer = device->createBuffer(desc);
@@ -45,10 +45,10 @@ bool StaticSound::createBuffer(SoundStream& stream) {
 
 bool StaticSound::fillBuffer(SoundStream& stream) {
     AudioLock regions;
-    AudioResult result = buffer->lock(0, 0, regions, kAudioLockEntireBuffer);
+    AudioResult result = buffer->lock(0, 0, regions, audioLockEntireBuffer);
     if (result == AudioResult::BufferLost) {
         buffer->restore();
-        result = buffer->lock(0, 0, regions, kAudioLockEntireBuffer);
+        result = buffer->lock(0, 0, regions, audioLockEntireBuffer);
     }
     if (result != AudioResult::Ok || !regions.first) return false;
     stream.read(regions.first, static_cast<int32_t>(regions.firstBytes));

@@ -69,8 +69,8 @@ bool StreamingSound::createRing() {
     ringBytes_ = ringBytesFor(format->avgBytesPerSec);
     AudioBufferDesc desc;
     // Global focus: the music keeps sounding while another window is active.
-    desc.flags = kAudioBufferCtrlFrequency | kAudioBufferCtrlVolume | kAudioBufferCtrlPositionNotify |
-                 kAudioBufferGlobalFocus | kAudioBufferGetCurrentPosition2;
+    desc.flags = audioBufferCtrlFrequency | audioBufferCtrlVolume | audioBufferCtrlPositionNotify |
+                 audioBufferGlobalFocus | audioBufferGetCurrentPosition2;
     desc.bufferBytes = ringBytes_;
     desc.format = format.get();
     buffer = device->createBuffer(desc);
@@ -84,7 +84,7 @@ bool StreamingSound::primeRing() {
     if (!stream || !buffer) return false;
     stream->prepare(ringBytes_, looping_);
     AudioLock regions;
-    if (lockRing(0, 0, regions, kAudioLockEntireBuffer) != AudioResult::Ok || !regions.first) return false;
+    if (lockRing(0, 0, regions, audioLockEntireBuffer) != AudioResult::Ok || !regions.first) return false;
     const int32_t got = stream->readUnchecked(regions.first, static_cast<int32_t>(regions.firstBytes));
     writtenBytes_ = static_cast<uint32_t>(got);
     if (static_cast<uint32_t>(got) < regions.firstBytes)
@@ -109,7 +109,7 @@ bool StreamingSound::startPlayback(bool loop) {
     }
     // The ring always loops in the device; looping_ only decides whether the
     // stream starts again when it runs out.
-    return buffer->play(kAudioPlayLooping);
+    return buffer->play(audioPlayLooping);
 }
 
 void StreamingSound::playLooping() {

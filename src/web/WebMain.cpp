@@ -28,10 +28,10 @@ namespace {
 
 using namespace vandrel;
 
-constexpr const char* kDataSet = "/data/vandrel.zip";
+constexpr const char* dataSet = "/data/vandrel.zip";
 // The per-user store root becomes /store/vandrel, inside the IndexedDB folder,
 // and so does the settings file's folder: /store/vandrel/vandrel.ini.
-constexpr const char* kStoreHome = "/store";
+constexpr const char* storeHome = "/store";
 
 struct RunningGame {
     std::unique_ptr<Store> store;
@@ -99,10 +99,10 @@ EMSCRIPTEN_KEEPALIVE int vandrel_page_muted() { return running && running->contr
 }
 
 int main() {
-    setenv("XDG_DATA_HOME", kStoreHome, 1);
-    setenv("XDG_CONFIG_HOME", kStoreHome, 1);
+    setenv("XDG_DATA_HOME", storeHome, 1);
+    setenv("XDG_CONFIG_HOME", storeHome, 1);
     // The page's ?record: the same game, written down as it is played.
-    if (WebRecording::requested()) return WebRecording::run(kDataSet);
+    if (WebRecording::requested()) return WebRecording::run(dataSet);
 
     // The canvas is the frame, 640 x 480; the page scales it, and the
     // browser's full screen is the page's to ask for.
@@ -126,7 +126,7 @@ int main() {
     // the game starts in the page whatever its set-up record says. The
     // loading screen is seen filling with colour: the pass runs over the
     // browser's first frames instead of before the first one.
-    game->host = std::make_unique<GameHost>(HostSetup(game->backend->window(), *game->store, kDataSet)
+    game->host = std::make_unique<GameHost>(HostSetup(game->backend->window(), *game->store, dataSet)
                                                 .startFullScreen(false)
                                                 .loadInFrames()
                                                 .playerControls(*game->controls));

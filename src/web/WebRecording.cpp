@@ -19,7 +19,7 @@ namespace vandrel {
 namespace {
 
 // In the page's memory only; the page reads it out when the game has ended.
-constexpr const char* kRecordingPath = "/tmp/vandrel.vrec";
+constexpr const char* recordingPath = "/tmp/vandrel.vrec";
 
 WebRecording* recording = nullptr;
 
@@ -51,7 +51,7 @@ int WebRecording::run(const char* dataSet) {
         return 1;
     }
     r->store_ = standardStore();
-    r->out_.open(kRecordingPath, std::ios::trunc | std::ios::binary);
+    r->out_.open(recordingPath, std::ios::trunc | std::ios::binary);
     r->startTick_ = tickCount();
     r->startMs_ = emscripten_get_now();
     // A page may enter full screen only on the player's own click: the
@@ -91,7 +91,7 @@ void WebRecording::end() {
     gone->recorder_.reset();
     gone->backend_.reset();
     gone->store_.reset();
-    if (whole) tellPage("recorded", exitCode, kRecordingPath);
+    if (whole) tellPage("recorded", exitCode, recordingPath);
     tellPage("ended", exitCode, "");
 }
 

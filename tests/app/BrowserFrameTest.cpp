@@ -38,7 +38,7 @@ TEST_F(BrowserFrameTest, TakesEveryWaitingMessageThenDrawsOneFrameWithoutSleepin
 
 TEST_F(BrowserFrameTest, AMinimisedGameDrawsNothingAndReturnsAtOnce) {
     ASSERT_TRUE(frame());
-    window.post(msg::Activate, kActivateMinimised);
+    window.post(msg::Activate, activateMinimised);
     ASSERT_TRUE(frame());
     EXPECT_FALSE(game.active());
     const uint32_t shown = window.framesShown();

@@ -20,7 +20,7 @@ fs::path scratchDir() { return fs::temp_directory_path() / ("vandrel-faults-" + 
 
 class GameFaultsTest : public test::HeadlessGame {
 protected:
-    explicit GameFaultsTest(std::string gameFile = kGame) : HeadlessGame(std::move(gameFile)) {}
+    explicit GameFaultsTest(std::string gameFile = gamePath) : HeadlessGame(std::move(gameFile)) {}
 
     void TearDown() override {
         std::error_code ec;
@@ -31,7 +31,7 @@ protected:
     // Whether the next tenth of a second of output carries any sound.
     bool audible() {
         audio.clearMixed();
-        if (!audio.advance(AudioDevice::kOutputRate / 10)) return false;
+        if (!audio.advance(AudioDevice::outputRate / 10)) return false;
         const auto& m = audio.mixed();
         return std::any_of(m.begin(), m.end(), [](int16_t s) { return s != 0; });
     }
@@ -57,7 +57,7 @@ protected:
         const fs::path copy = scratchDir() / "vandrel";
         std::error_code ec;
         fs::create_directories(scratchDir(), ec);
-        fs::copy_file(kGame, copy, fs::copy_options::overwrite_existing, ec);
+        fs::copy_file(gamePath, copy, fs::copy_options::overwrite_existing, ec);
         return copy.string();
     }
 };
@@ -139,7 +139,7 @@ TEST_F(GameOnACopyTest, DataSetCutShortOrGoneWhileRunningFailsTheNextModeSwitchW
     EXPECT_FALSE(window.isDestroyed());
 
     // The update finished: the next switch reads the new executable whole.
-    fs::copy_file(kGame, copy);
+    fs::copy_file(gamePath, copy);
     window.post(msg::SysChar, 13);
     run(3);
     EXPECT_EQ(game.state(), GameState::Title);

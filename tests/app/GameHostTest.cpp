@@ -15,7 +15,7 @@
 namespace vandrel {
 namespace {
 
-const char* const kGame = VANDREL_GAME_FILE;
+const char* const gamePath = VANDREL_GAME_FILE;
 
 TEST(GameHostTest, TheSoundOutputGivenIsTheProcesssWhileTheHostLivesAndNoneGivenKeepsTheBackends) {
     ManualClock clock;
@@ -43,7 +43,7 @@ TEST(GameHostTest, TheSoundOutputGivenIsTheProcesssWhileTheHostLivesAndNoneGiven
 class GameHostOnTheGameTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!std::filesystem::exists(kGame)) GTEST_SKIP() << "the game with its data set is not built";
+        if (!std::filesystem::exists(gamePath)) GTEST_SKIP() << "the game with its data set is not built";
     }
 
     ManualClock clock{100000};
@@ -54,7 +54,7 @@ protected:
 
 TEST_F(GameHostOnTheGameTest, TheStartModeAndTheLoadingGivenWinOverTheSetUpRecord) {
     for (const bool fullScreen : {false, true}) {
-        GameHost host(HostSetup(window, store, kGame).audio(audio).startFullScreen(fullScreen));
+        GameHost host(HostSetup(window, store, gamePath).audio(audio).startFullScreen(fullScreen));
         ASSERT_TRUE(host.program().startUp());
         EXPECT_EQ(window.isFullScreen(), fullScreen);
         EXPECT_EQ(host.game().fullScreen(), fullScreen);
@@ -62,14 +62,14 @@ TEST_F(GameHostOnTheGameTest, TheStartModeAndTheLoadingGivenWinOverTheSetUpRecor
         host.game().releaseAll();
     }
     NullWindow page;
-    GameHost inFrames(HostSetup(page, store, kGame).audio(audio).loadInFrames());
+    GameHost inFrames(HostSetup(page, store, gamePath).audio(audio).loadInFrames());
     ASSERT_TRUE(inFrames.program().startUp());
     EXPECT_TRUE(inFrames.game().fullLoadPending()) << "start-up only set the pass up";
     EXPECT_EQ(page.framesShown(), 0u);
 }
 
 TEST_F(GameHostOnTheGameTest, EndingAGameCutShortLetsItGoAsItsWindowWouldAndStoresTheTable) {
-    GameHost host(HostSetup(window, store, kGame).audio(audio));
+    GameHost host(HostSetup(window, store, gamePath).audio(audio));
     ASSERT_TRUE(host.program().startUp());
     int code = 0;
     for (int i = 0; i < 5; ++i) ASSERT_TRUE(host.program().step(code));
@@ -83,7 +83,7 @@ TEST_F(GameHostOnTheGameTest, EndingAGameCutShortLetsItGoAsItsWindowWouldAndStor
 
 TEST_F(GameHostOnTheGameTest, AGameThatClosedIsStoredOnceAtTheEndAndAHostLetGoStoresNothing) {
     {
-        GameHost host(HostSetup(window, store, kGame).audio(audio));
+        GameHost host(HostSetup(window, store, gamePath).audio(audio));
         ASSERT_TRUE(host.program().startUp());
         window.post(msg::Close);
         int code = -1;
@@ -98,7 +98,7 @@ TEST_F(GameHostOnTheGameTest, AGameThatClosedIsStoredOnceAtTheEndAndAHostLetGoSt
     NullWindow page;
     const int writes = store.writes();
     {
-        GameHost host(HostSetup(page, store, kGame).audio(audio));
+        GameHost host(HostSetup(page, store, gamePath).audio(audio));
         ASSERT_TRUE(host.program().startUp());
     }
     EXPECT_EQ(store.writes(), writes);

@@ -22,7 +22,7 @@
 namespace vandrel {
 namespace {
 
-const char* const kGame = VANDREL_GAME_FILE;
+const char* const gamePath = VANDREL_GAME_FILE;
 
 // Remembers the load progress at every frame the game presents.
 class RecordingWindow : public NullWindow {
@@ -37,10 +37,10 @@ public:
 
 class GameTest : public ::testing::Test {
 protected:
-    explicit GameTest(std::string gameFile = kGame) : gameFile_(std::move(gameFile)) {}
+    explicit GameTest(std::string gameFile = gamePath) : gameFile_(std::move(gameFile)) {}
 
     void SetUp() override {
-        if (!std::filesystem::exists(kGame)) GTEST_SKIP() << "the game with its data set is not built";
+        if (!std::filesystem::exists(gamePath)) GTEST_SKIP() << "the game with its data set is not built";
         window.game = &game;
     }
 
@@ -82,7 +82,7 @@ protected:
 std::vector<int32_t> expectedProgress() {
     ArchiveLocator locator;
     Archive archive;
-    BlockReader* reader = archive.open(locator.open(kGame));
+    BlockReader* reader = archive.open(locator.open(gamePath));
     EXPECT_NE(reader, nullptr);
     int32_t s[7];
     const char* names[7] = {"stuff.x", "back.nb", "figur.xx", "cur.nl", "font.nl", "fonts.nl", "muni.nl"};
@@ -314,7 +314,7 @@ TEST_F(GameTest, TheCursorHidesOverTheClientAreaAndMinimisingStopsFrames) {
     run(1);
     EXPECT_TRUE(window.cursorVisible());
 
-    post(msg::Activate, kActivateMinimised);
+    post(msg::Activate, activateMinimised);
     run(1);
     EXPECT_FALSE(game.active());
     const uint32_t shown = window.framesShown();
@@ -348,7 +348,7 @@ TEST_F(GameTest, PlayResumingAfterAMinimiseScrollsByOneFramesTime) {
     post(msg::MouseMove, 0, makePointParam(600, 240));
     run(1, 20);
     GameProbe::setScroll(game, 1000);
-    post(msg::Activate, kActivateMinimised);
+    post(msg::Activate, activateMinimised);
     run(20); // five seconds waiting for the window to come back
     ASSERT_FALSE(game.active());
     EXPECT_EQ(game.scroll(), 1000);

@@ -22,11 +22,11 @@ namespace vandrel::test {
 class HeadlessGame : public ::testing::Test {
 protected:
     // The game with its data set, as the native build leaves it.
-    static constexpr const char* kGame = VANDREL_BINARY_DIR "/vandrel";
+    static constexpr const char* gamePath = VANDREL_BINARY_DIR "/vandrel";
 
     // gameFile: the game to load; VANDREL_GAME_FILE for a test that runs on
     // every build, the cross-built one included.
-    explicit HeadlessGame(std::string gameFile = kGame) : gameFile_(std::move(gameFile)) {}
+    explicit HeadlessGame(std::string gameFile = gamePath) : gameFile_(std::move(gameFile)) {}
 
     void SetUp() override {
         if (!std::filesystem::exists(gameFile_)) GTEST_SKIP() << "the game with its data set is not built";

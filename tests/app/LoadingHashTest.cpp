@@ -33,9 +33,9 @@
 namespace vandrel {
 namespace {
 
-const char* const kGame = VANDREL_GAME_FILE;
-const char* const kArchive = VANDREL_DATASET_ZIP_FILE;
-const char* const kHashFile = VANDREL_SOURCE_DIR "/tests/golden/loading_hashes.txt";
+const char* const gamePath = VANDREL_GAME_FILE;
+const char* const archivePath = VANDREL_DATASET_ZIP_FILE;
+const char* const hashFile = VANDREL_SOURCE_DIR "/tests/golden/loading_hashes.txt";
 
 // Every byte a picture's pixels occupy, tile by tile, without the line padding.
 uint64_t surfaceHash(const Surface& s) {
@@ -63,7 +63,7 @@ std::string hexText(uint64_t v) {
 
 // The data set the game carries, as the build zipped it.
 uint64_t archiveHash() {
-    std::ifstream in(kArchive, std::ios::binary);
+    std::ifstream in(archivePath, std::ios::binary);
     std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     Fnv1a f;
     f.add(bytes.data(), bytes.size());
@@ -77,7 +77,7 @@ uint64_t soundHash(const SoundBuffer& sound) {
     // Locking is the only way into a buffer's bytes; the test only reads them.
     auto* b = const_cast<AudioBuffer*>(buffer);
     AudioLock regions;
-    if (b->lock(0, 0, regions, kAudioLockEntireBuffer) != AudioResult::Ok) return 1;
+    if (b->lock(0, 0, regions, audioLockEntireBuffer) != AudioResult::Ok) return 1;
     f.addLittle32(regions.firstBytes);
     f.add(regions.first, regions.firstBytes);
     b->unlock(regions);
@@ -104,13 +104,13 @@ public:
 class LoadingHashTest : public ::testing::TestWithParam<std::tuple<bool, bool>> {
 protected:
     void SetUp() override {
-        if (!std::filesystem::exists(kGame)) GTEST_SKIP() << "the game with its data set is not built";
+        if (!std::filesystem::exists(gamePath)) GTEST_SKIP() << "the game with its data set is not built";
     }
 };
 
 // Runs start-up's two passes on a display of the given kind, from the game
 // at path, and lists the fingerprints in a fixed order.
-std::vector<std::string> fingerprintPass(bool fullScreen, bool secondThread, const std::string& path = kGame) {
+std::vector<std::string> fingerprintPass(bool fullScreen, bool secondThread, const std::string& path = gamePath) {
     NullAudio audio;
     HashingWindow window;
     MemoryStore store;
@@ -166,7 +166,7 @@ std::vector<std::string> fingerprintPass(bool fullScreen, bool secondThread, con
 }
 
 std::vector<std::string> storedSection(const std::string& section) {
-    std::ifstream in(kHashFile);
+    std::ifstream in(hashFile);
     std::vector<std::string> lines;
     std::string line;
     bool inside = false;
@@ -184,7 +184,7 @@ void storeSection(const std::string& section, const std::vector<std::string>& li
     std::vector<std::pair<std::string, std::vector<std::string>>> sections;
     for (const char* name : {"window-32", "full-screen-16"})
         sections.emplace_back(name, name == section ? lines : storedSection(name));
-    std::ofstream out(kHashFile);
+    std::ofstream out(hashFile);
     out << "# Fingerprints of the full loading pass (tests/app/LoadingHashTest.cpp).\n";
     for (const auto& [name, body] : sections) {
         out << "[" << name << "]\n";
@@ -203,7 +203,7 @@ TEST_P(LoadingHashTest, EveryPictureSoundAndProgressFrameIsAsRecorded) {
         return;
     }
     const std::vector<std::string> expected = storedSection(section);
-    ASSERT_FALSE(expected.empty()) << "no fingerprints in " << kHashFile << " (run with VANDREL_UPDATE_GOLDEN=1)";
+    ASSERT_FALSE(expected.empty()) << "no fingerprints in " << hashFile << " (run with VANDREL_UPDATE_GOLDEN=1)";
     ASSERT_EQ(actual.front(), expected.front())
         << "the data set changed: record the fingerprints again with VANDREL_UPDATE_GOLDEN=1";
     // Line by line, so a failure names the first picture or frame that differs.
@@ -216,7 +216,7 @@ TEST_P(LoadingHashTest, EveryPictureSoundAndProgressFrameIsAsRecorded) {
 // The data set's entries, each with its inflated bytes.
 std::vector<std::pair<std::string, test::Bytes>> archiveEntries() {
     std::vector<std::pair<std::string, test::Bytes>> out;
-    std::FILE* file = std::fopen(kArchive, "rb");
+    std::FILE* file = std::fopen(archivePath, "rb");
     if (!file) return out;
     Archive archive;
     if (archive.open(file)) {
@@ -236,7 +236,7 @@ std::vector<std::pair<std::string, test::Bytes>> archiveEntries() {
 // the same pictures loaded, whether the steps ran on a second thread or not;
 // nothing after the damaged entry is loaded.
 TEST(LoadingFailureTest, ADamagedEntryEndsThePassAtTheSameStepWithItsThreadAndWithout) {
-    if (!std::filesystem::exists(kGame)) GTEST_SKIP() << "the game with its data set is not built";
+    if (!std::filesystem::exists(gamePath)) GTEST_SKIP() << "the game with its data set is not built";
     const auto entries = archiveEntries();
     ASSERT_EQ(entries.size(), 7u);
     struct Damage {
@@ -282,7 +282,7 @@ TEST(LoadingFailureTest, ADamagedEntryEndsThePassAtTheSameStepWithItsThreadAndWi
 // it, unless a screen came before the set-up record: then it starts over, and
 // the title and screens load as they always did.
 TEST(LoadingFailureTest, ScreensBeforeTheSetUpRecordAreStillFound) {
-    if (!std::filesystem::exists(kGame)) GTEST_SKIP() << "the game with its data set is not built";
+    if (!std::filesystem::exists(gamePath)) GTEST_SKIP() << "the game with its data set is not built";
     auto entries = archiveEntries();
     ASSERT_EQ(entries.size(), 7u);
     const std::vector<std::string> golden = storedSection("window-32");

@@ -106,14 +106,14 @@ Pass play(const std::string& path, bool inFrames, uint32_t msPerFrame, bool esca
 class LoadingStepsInFramesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!std::filesystem::exists(kGame)) GTEST_SKIP() << "the game with its data set is not built";
+        if (!std::filesystem::exists(gamePath)) GTEST_SKIP() << "the game with its data set is not built";
     }
-    static constexpr const char* kGame = VANDREL_BINARY_DIR "/vandrel";
+    static constexpr const char* gamePath = VANDREL_BINARY_DIR "/vandrel";
 };
 
 TEST_F(LoadingStepsInFramesTest, SlowStepsShowTheDesktopsFramesOneBrowserFrameEachTakingInputBetween) {
-    const Pass desktop = play(kGame, false, 0);
-    const Pass browser = play(kGame, true, Program::loadSliceMs + 1);
+    const Pass desktop = play(gamePath, false, 0);
+    const Pass browser = play(gamePath, true, Program::loadSliceMs + 1);
     // Eight steps and the last frame with the music.
     ASSERT_EQ(desktop.frames.size(), 9u);
     EXPECT_EQ(browser.frames, desktop.frames);
@@ -128,7 +128,7 @@ TEST_F(LoadingStepsInFramesTest, SlowStepsShowTheDesktopsFramesOneBrowserFrameEa
     EXPECT_EQ(browser.mouseX, 100);
 
     // Quick steps share a browser frame.
-    const Pass quick = play(kGame, true, 0);
+    const Pass quick = play(gamePath, true, 0);
     EXPECT_EQ(quick.frames, desktop.frames);
     EXPECT_EQ(quick.framesPerBrowserFrame, std::vector<uint32_t>{9});
 }
@@ -164,7 +164,7 @@ TEST_F(LoadingStepsInFramesTest, ADamagedFiguresEntryEndsThePassAfterTheSameFram
 // As on a desktop whose pass failed, Escape on the loading screen ends the
 // game, and the pass with it.
 TEST_F(LoadingStepsInFramesTest, EscapeOnTheLoadingScreenEndsTheGameAndThePass) {
-    const Pass browser = play(kGame, true, Program::loadSliceMs + 1, true);
+    const Pass browser = play(gamePath, true, Program::loadSliceMs + 1, true);
     EXPECT_TRUE(browser.ended);
     EXPECT_EQ(browser.frames.size(), 3u);
 }

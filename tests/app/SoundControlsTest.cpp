@@ -27,12 +27,12 @@ namespace fs = std::filesystem;
 
 // A device with a looping music buffer at a steady 8000 and an effect at 1000.
 struct Rig : test::AudioRig {
-    std::unique_ptr<AudioBuffer> music = looping(8000, kAudioBufferGlobalFocus);
+    std::unique_ptr<AudioBuffer> music = looping(8000, audioBufferGlobalFocus);
     std::unique_ptr<AudioBuffer> effect = looping(1000, 0);
 
     std::unique_ptr<AudioBuffer> looping(int16_t value, uint32_t flags) {
         auto b = buffer(std::vector<int16_t>(100, value), 1, 44100, flags);
-        b->play(kAudioPlayLooping);
+        b->play(audioPlayLooping);
         return b;
     }
     int16_t level() { return mix(10).back(); }

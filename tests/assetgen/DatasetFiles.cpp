@@ -14,7 +14,7 @@
 
 namespace vandrel::test {
 
-const char* const kEntryNames[7] = {"back.nb", "figur.xx", "cur.nl", "font.nl", "fonts.nl", "muni.nl", "stuff.x"};
+const char* const entryNames[7] = {"back.nb", "figur.xx", "cur.nl", "font.nl", "fonts.nl", "muni.nl", "stuff.x"};
 
 const Bytes& builtEntry(const std::string& name) {
     static std::map<std::string, Bytes> cache;

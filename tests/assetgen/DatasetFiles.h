@@ -10,7 +10,7 @@ namespace vandrel::test {
 
 using Bytes = std::vector<uint8_t>;
 
-extern const char* const kEntryNames[7];
+extern const char* const entryNames[7];
 
 // The entry as the build wrote it into the dataset folder (empty if missing).
 const Bytes& builtEntry(const std::string& name);

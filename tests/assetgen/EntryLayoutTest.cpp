@@ -45,7 +45,7 @@ size_t transparentCount(const MaskInfo& m) { return size_t(std::count(m.transpar
 
 TEST(Dataset, AllSevenEntriesExistAndStayUnderFourMegabytes) {
     size_t total = 0;
-    for (const char* name : kEntryNames) {
+    for (const char* name : entryNames) {
         EXPECT_FALSE(builtEntry(name).empty()) << name;
         total += builtEntry(name).size();
     }
@@ -102,12 +102,12 @@ TEST(Dataset, ForegroundSceneryReachesHighEnoughToHideFlyers) {
 struct AnimationRow {
     int32_t id, frames, width, height, duration, hotX, hotY;
 };
-const AnimationRow kAnimations[8] = {{4, 11, 36, 33, 50, 18, 16},   {5, 11, 36, 33, 50, 18, 16},
-                                     {6, 11, 17, 16, 50, 8, 8},     {7, 11, 17, 16, 50, 8, 8},
-                                     {29, 8, 93, 113, 350, 46, 56}, {31, 5, 91, 94, 80, 45, 47},
-                                     {32, 5, 45, 46, 80, 22, 23},   {33, 5, 22, 22, 80, 11, 11}};
+const AnimationRow animations[8] = {{4, 11, 36, 33, 50, 18, 16},   {5, 11, 36, 33, 50, 18, 16},
+                                    {6, 11, 17, 16, 50, 8, 8},     {7, 11, 17, 16, 50, 8, 8},
+                                    {29, 8, 93, 113, 350, 46, 56}, {31, 5, 91, 94, 80, 45, 47},
+                                    {32, 5, 45, 46, 80, 22, 23},   {33, 5, 22, 22, 80, 11, 11}};
 
-const int32_t kTypes[12][12] = {
+const int32_t types[12][12] = {
     {32, 240, 400, 3, 45, 15, 15, 10, 1, 3, 2, 0}, {32, 240, 400, 3, 45, 15, 15, 10, 1, 3, 3, 1},
     {33, 240, 400, 2, 30, 20, 25, 15, 1, 4, 2, 0}, {33, 240, 400, 2, 30, 20, 25, 15, 1, 4, 3, 1},
     {4, 240, 400, 3, 35, 10, 25, 8, 1, 6, 2, 0},   {5, 240, 400, 3, 35, 10, 25, 8, 1, 6, 3, 0},
@@ -159,14 +159,14 @@ TEST(Dataset, FigureEntryCarriesTwelveTypesAndEightAnimations) {
         ASSERT_EQ(b[pos].tag, "F3") << "type " << t;
         ASSERT_EQ(b[pos].payload.size(), 45u);
         for (int w = 0; w < 11; ++w)
-            EXPECT_EQ(i32At(b[pos].payload, size_t(w) * 4), kTypes[t][w]) << "type " << t << " word " << w;
-        EXPECT_EQ(b[pos].payload[44], kTypes[t][11]) << "type " << t;
+            EXPECT_EQ(i32At(b[pos].payload, size_t(w) * 4), types[t][w]) << "type " << t << " word " << w;
+        EXPECT_EQ(b[pos].payload[44], types[t][11]) << "type " << t;
         ++pos;
     }
     ASSERT_EQ(b[pos].tag, "F4");
     EXPECT_EQ(i32At(b[pos].payload, 0), 8);
     ++pos;
-    for (const AnimationRow& a : kAnimations) {
+    for (const AnimationRow& a : animations) {
         auto frames = frameSet(b, pos, a.frames, info(a.duration, a.hotX, a.hotY));
         for (const Picture& p : frames) {
             EXPECT_EQ(p.colour.width, a.width) << "animation " << a.id;
@@ -229,7 +229,7 @@ TEST(Dataset, TheBalloonIsSymmetric) {
 }
 
 TEST(Dataset, EveryAnimationMovesFromFrameToFrame) {
-    for (const AnimationRow& a : kAnimations) {
+    for (const AnimationRow& a : animations) {
         auto masks = animationMasks(a.id);
         std::set<std::vector<uint8_t>> distinct;
         for (const MaskInfo& m : masks) distinct.insert(m.transparent);

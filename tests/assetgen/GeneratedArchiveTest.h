@@ -18,7 +18,7 @@ class GeneratedArchiveTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         std::vector<std::pair<std::string, Bytes>> entries;
-        for (const char* name : kEntryNames) entries.push_back({name, builtEntry(name)});
+        for (const char* name : entryNames) entries.push_back({name, builtEntry(name)});
         archive = new TestArchive(entries);
     }
     static void TearDownTestSuite() {

@@ -91,7 +91,7 @@ TEST(AssetgenDeterminism, GeneratingAgainGivesTheSameBytesAsTheBuild) {
     auto entries = assetgen::buildEntries(assetgen::paintArt(), assetgen::makeSounds(), assetgen::SetupRecord{});
     ASSERT_EQ(entries.size(), 7u);
     for (size_t i = 0; i < entries.size(); ++i) {
-        EXPECT_EQ(entries[i].name, kEntryNames[i]);
+        EXPECT_EQ(entries[i].name, entryNames[i]);
         EXPECT_TRUE(entries[i].bytes == builtEntry(entries[i].name)) << entries[i].name << " differs from the build's";
     }
 }

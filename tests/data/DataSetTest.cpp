@@ -27,20 +27,20 @@ using test::putU32;
 // process's, where Wine's own threads open and close files at any time, so there the
 // count is not taken and every comparison of it holds.
 #ifdef _WIN32
-constexpr bool kCountsOpenFiles = false;
+constexpr bool countsOpenFiles = false;
 #else
-constexpr bool kCountsOpenFiles = true;
+constexpr bool countsOpenFiles = true;
 #endif
 
 int openFiles() {
     int n = 0;
-    if (kCountsOpenFiles)
+    if (countsOpenFiles)
         for ([[maybe_unused]] const auto& e : fs::directory_iterator("/proc/self/fd")) ++n;
     return n;
 }
 
-#define EXPECT_OPEN_FILES(n) \
-    if (kCountsOpenFiles) EXPECT_EQ(openFiles(), (n))
+#define EXPECT_OPEN_FILES(n)                                                                                           \
+    if (countsOpenFiles) EXPECT_EQ(openFiles(), (n))
 
 // A set-up record: the five numbers, the three screen flags, then as much of the
 // start mode and the table name field as `tail` holds.

@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr char kName[] = "fuzz";
+constexpr char gameName[] = "fuzz";
 
 void writeFile(const std::filesystem::path& path, const void* bytes, size_t size) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -29,7 +29,7 @@ struct StoredTable {
     std::filesystem::path check;
 
     StoredTable() {
-        auto key = files.create(vandrel::HighscoreStorage::keyPath(kName));
+        auto key = files.create(vandrel::HighscoreStorage::keyPath(gameName));
         if (!key) std::abort();
         const auto& folder = static_cast<const vandrel::FileStoreKey&>(*key);
         text = folder.valueFile("highscore", vandrel::StoreType::String);
@@ -45,7 +45,7 @@ struct StoredTable {
 // Loads what is stored and checks that every row is whole.
 void load(vandrel::HighscoreTable& table) {
     // Stored bytes that do not load leave the defaults, which are checked the same.
-    static_cast<void>(table.loadFromRegistry(kName));
+    static_cast<void>(table.loadFromRegistry(gameName));
     const vandrel::HighscoreRows& rows = table.rows();
     if (rows.count() < 0 || rows.count() > vandrel::HighscoreRows::maxRows) std::abort();
     for (int32_t i = 0; i < rows.count(); ++i) {
@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (rightCheck) {
         // The check covers the text up to its terminating zero.
         std::string_view body(reinterpret_cast<const char*>(data), size);
-        check = vandrel::HighscoreStorage::checkValue(body.substr(0, body.find('\0')), kName);
+        check = vandrel::HighscoreStorage::checkValue(body.substr(0, body.find('\0')), gameName);
     } else {
         if (size < check.size()) return 0;
         std::memcpy(check.data(), data, check.size());
@@ -80,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string saved = table.rows().text();
     if (!rightCheck) return 0;
 
-    stored.store(saved.c_str(), saved.size() + 1, vandrel::HighscoreStorage::checkValue(saved, kName));
+    stored.store(saved.c_str(), saved.size() + 1, vandrel::HighscoreStorage::checkValue(saved, gameName));
     vandrel::HighscoreTable again(stored.files);
     load(again);
     const vandrel::HighscoreRows& before = table.rows();

@@ -11,8 +11,8 @@
 namespace vandrel {
 namespace {
 
-const PixelFormat kFormats[] = {PixelFormat::xrgb32(), PixelFormat::rgb24(), PixelFormat::rgb565(),
-                                PixelFormat::rgb555()};
+const PixelFormat formats[] = {PixelFormat::xrgb32(), PixelFormat::rgb24(), PixelFormat::rgb565(),
+                               PixelFormat::rgb555()};
 
 // Every tile's pixel bytes, line by line, without padding.
 std::vector<uint8_t> pixelBytes(const Surface& s) {
@@ -46,7 +46,7 @@ void makeLine(int32_t width, int32_t y, std::vector<uint8_t>& bgr, std::vector<u
 }
 
 TEST(SurfaceQuadRows, LeaveWhatTheByteRowsLeaveInEveryFormatAndAcrossSeams) {
-    for (const PixelFormat& f : kFormats) {
+    for (const PixelFormat& f : formats) {
         for (bool adjustKey : {true, false}) {
             SCOPED_TRACE(testing::Message()
                          << f.bitsPerPixel << " bits, green " << f.greenMask << ", adjust " << adjustKey);
@@ -121,7 +121,7 @@ bool maskedAt(int32_t x, int32_t y) {
 }
 
 TEST(SurfaceMaskBits, LeaveWhatTheByteMaskLeavesInEveryFormatAndAcrossSeams) {
-    for (const PixelFormat& f : kFormats) {
+    for (const PixelFormat& f : formats) {
         SCOPED_TRACE(testing::Message() << f.bitsPerPixel << " bits, green " << f.greenMask);
         VideoDevice device(f);
         Surface plain, fast;
@@ -172,7 +172,7 @@ TEST(SurfaceGrey, TheWholeNumberShortcutAgreesWithTheFloatingPointSumForEveryCol
 }
 
 TEST(SurfaceGrey, TheCopyIsWhatGreyRowsThroughThe24BitRowsMakeInEveryFormat) {
-    for (const PixelFormat& f : kFormats) {
+    for (const PixelFormat& f : formats) {
         SCOPED_TRACE(testing::Message() << f.bitsPerPixel << " bits, green " << f.greenMask);
         VideoDevice device(f);
         Surface colour, plain, fast;

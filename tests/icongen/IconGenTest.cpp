@@ -44,8 +44,8 @@ std::vector<uint8_t> readPngRgba(const fs::path& path, int& width, int& height) 
 
 TEST_F(IconGenTest, WritesEveryThemeSizeAsTheDrawingAndTheIco) {
     ASSERT_EQ(run({dir.string(), "--sheet", (dir / "sheet.png").string()}), 0) << err.str();
-    std::vector<int> sizes = kPngSizes;
-    sizes.insert(sizes.end(), kWebAppSizes.begin(), kWebAppSizes.end());
+    std::vector<int> sizes = pngIconSizes;
+    sizes.insert(sizes.end(), webAppSizes.begin(), webAppSizes.end());
     for (int size : sizes) {
         SCOPED_TRACE(size);
         int w = 0, h = 0;
@@ -57,7 +57,7 @@ TEST_F(IconGenTest, WritesEveryThemeSizeAsTheDrawingAndTheIco) {
     std::ifstream ico(dir / "vandrel.ico", std::ios::binary);
     std::vector<char> bytes((std::istreambuf_iterator<char>(ico)), {});
     ASSERT_GT(bytes.size(), 6u);
-    EXPECT_EQ(static_cast<size_t>(bytes[4]), kIcoSizes.size());
+    EXPECT_EQ(static_cast<size_t>(bytes[4]), icoSizes.size());
     int w = 0, h = 0;
     EXPECT_FALSE(readPngRgba(dir / "sheet.png", w, h).empty());
     EXPECT_GT(w, 256 * 2);

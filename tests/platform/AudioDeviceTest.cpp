@@ -38,17 +38,17 @@ TEST(AudioDevice, RefusesBadBufferDescriptions) {
     desc.format = &mono;
     desc.bufferBytes = 0;
     EXPECT_EQ(rig.device->createBuffer(desc), nullptr);
-    desc.bufferBytes = kAudioBufferMaxBytes + 1;
+    desc.bufferBytes = audioBufferMaxBytes + 1;
     EXPECT_EQ(rig.device->createBuffer(desc), nullptr);
 
     AudioBufferDesc primary;
-    primary.flags = kAudioBufferPrimary;
+    primary.flags = audioBufferPrimary;
     auto p = rig.device->createBuffer(primary);
     ASSERT_TRUE(p);
     EXPECT_TRUE(p->setFormat(mono));
     EXPECT_FALSE(p->setFormat(eightBit));
     AudioLock l;
-    EXPECT_NE(p->lock(0, 0, l, kAudioLockEntireBuffer), AudioResult::Ok);
+    EXPECT_NE(p->lock(0, 0, l, audioLockEntireBuffer), AudioResult::Ok);
 }
 
 TEST(AudioBuffer, LockGivesASecondRegionThatWrapsToTheStart) {
@@ -91,14 +91,14 @@ TEST(AudioBuffer, PlayedOnceItStopsAtItsEndAndItsCursorReturnsToZero) {
 TEST(AudioBuffer, LoopingWrapsAndStopHoldsTheCursor) {
     Rig rig;
     auto b = rig.buffer({1, 2, 3});
-    b->play(kAudioPlayLooping);
+    b->play(audioPlayLooping);
     EXPECT_EQ(rig.mix(7), (std::vector<int16_t>{1, 2, 3, 1, 2, 3, 1}));
     b->stop();
     EXPECT_EQ(rig.mix(2), (std::vector<int16_t>{0, 0}));
     uint32_t play = 0;
     b->getCurrentPosition(&play, nullptr);
     EXPECT_EQ(play, 2u);
-    b->play(kAudioPlayLooping);
+    b->play(audioPlayLooping);
     EXPECT_EQ(rig.mix(2), (std::vector<int16_t>{2, 3}));
 }
 

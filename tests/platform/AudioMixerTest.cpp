@@ -17,7 +17,7 @@ namespace {
 struct Rig : test::AudioRig {
     // A music buffer keeps sounding without the focus; an effect does not.
     std::unique_ptr<AudioBuffer> buffer(const std::vector<int16_t>& samples, bool music) {
-        return AudioRig::buffer(samples, 1, 44100, kAudioBufferCtrlVolume | (music ? kAudioBufferGlobalFocus : 0));
+        return AudioRig::buffer(samples, 1, 44100, audioBufferCtrlVolume | (music ? audioBufferGlobalFocus : 0));
     }
 };
 
@@ -33,7 +33,7 @@ TEST(AudioMixer, MusicAloneAtFullLevelsIsTheMusicSampleForSample) {
     Rig rig;
     const std::vector<int16_t> music = noise(44100, AudioLimiter::threshold - 200, 1);
     auto m = rig.buffer(music, true);
-    m->play(kAudioPlayLooping);
+    m->play(audioPlayLooping);
     EXPECT_EQ(rig.mix(44100), music);
     // Effects that keep the sum below the threshold are summed exactly too.
     const std::vector<int16_t> effect = noise(1000, 200, 2);
@@ -49,11 +49,11 @@ TEST(AudioMixer, TheLoudestSumNeverReachesFullScaleNorWraps) {
     std::vector<int16_t> square(4410);
     for (size_t i = 0; i < square.size(); ++i) square[i] = (i / 50) % 2 ? -32768 : 32767;
     auto music = rig.buffer(square, true);
-    music->play(kAudioPlayLooping);
+    music->play(audioPlayLooping);
     std::vector<std::unique_ptr<AudioBuffer>> effects;
     for (uint32_t k = 0; k < 12; ++k) {
         effects.push_back(rig.buffer(k < 6 ? square : noise(4410, 32767, k), false));
-        effects.back()->play(kAudioPlayLooping);
+        effects.back()->play(audioPlayLooping);
     }
     const std::vector<int16_t> out = rig.mix(44100);
     for (size_t i = 0; i < out.size(); ++i) {
@@ -75,7 +75,7 @@ TEST(AudioMixer, AfterALoudMomentTheMusicComesBackUntouched) {
     Rig rig;
     const std::vector<int16_t> music = noise(44100, 8000, 3);
     auto m = rig.buffer(music, true);
-    m->play(kAudioPlayLooping);
+    m->play(audioPlayLooping);
     auto shot = rig.buffer(std::vector<int16_t>(2000, 32000), false);
     shot->play(0);
     const std::vector<int16_t> loud = rig.mix(44100);
@@ -90,7 +90,7 @@ TEST(AudioMixer, LevelsAndMuteScaleTheMixAndTheSoundsGoOnMeanwhile) {
     std::vector<int16_t> ramp(1000);
     for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<int16_t>(i * 16 - 8000);
     auto m = rig.buffer(ramp, true);
-    m->play(kAudioPlayLooping);
+    m->play(audioPlayLooping);
 
     SoundLevels levels;
     levels.master = 50; // a quarter of the amplitude on the squared curve
@@ -120,8 +120,8 @@ TEST(AudioMixer, WithoutTheFocusOnlyTheEffectsFallSilent) {
     Rig rig;
     auto m = rig.buffer(std::vector<int16_t>(100, 1000), true);
     auto e = rig.buffer(std::vector<int16_t>(100, 30), false);
-    m->play(kAudioPlayLooping);
-    e->play(kAudioPlayLooping);
+    m->play(audioPlayLooping);
+    e->play(audioPlayLooping);
     EXPECT_EQ(rig.mix(10), std::vector<int16_t>(10, 1030));
     rig.device->setFocused(false);
     EXPECT_EQ(rig.mix(10), std::vector<int16_t>(10, 1000));

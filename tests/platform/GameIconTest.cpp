@@ -26,9 +26,9 @@ bool isBar(Pixel p) { return p.a == 255 && p.r < 40 && p.g < 40 && p.b < 40; }
 TEST(GameIcon, RefusesSizesItIsNotDrawnFor) {
     EXPECT_TRUE(drawGameIcon(0).empty());
     EXPECT_TRUE(drawGameIcon(-16).empty());
-    EXPECT_TRUE(drawGameIcon(kGameIconMinSize - 1).empty());
-    EXPECT_TRUE(drawGameIcon(kGameIconMaxSize + 1).empty());
-    EXPECT_EQ(drawGameIcon(kGameIconMinSize).size(), size_t(kGameIconMinSize * kGameIconMinSize * 4));
+    EXPECT_TRUE(drawGameIcon(gameIconMinSize - 1).empty());
+    EXPECT_TRUE(drawGameIcon(gameIconMaxSize + 1).empty());
+    EXPECT_EQ(drawGameIcon(gameIconMinSize).size(), size_t(gameIconMinSize * gameIconMinSize * 4));
 }
 
 TEST(GameIcon, EverySizeIsARoundTargetWithAnOpaqueCentreAndClearCorners) {

@@ -38,12 +38,12 @@ TEST(SdlAudio, RemovedDeviceFallsSilentAtOnceAndAnOpenedOnePlaysOn) {
     SdlAudio audio;
     auto device = AudioDevice::open(audio);
     if (!device) GTEST_SKIP() << "no SDL audio here: " << SDL_GetError();
-    const AudioFormat mono = AudioFormat::pcm16(1, AudioDevice::kOutputRate);
+    const AudioFormat mono = AudioFormat::pcm16(1, AudioDevice::outputRate);
     AudioBufferDesc desc;
     desc.format = &mono;
     desc.bufferBytes = 10000; // not a whole number of callbacks: the cursor does not come back soon
     auto sound = device->createBuffer(desc);
-    ASSERT_TRUE(sound && sound->play(kAudioPlayLooping));
+    ASSERT_TRUE(sound && sound->play(audioPlayLooping));
     ASSERT_TRUE(playing(*sound));
 
     // The number SDL gave our device: the one open device that plays.

@@ -45,7 +45,7 @@ protected:
         std::vector<bool> out;
         for (Uint8 event : events) {
             for (const Message& m : windowEvent(event, windowId))
-                if (m.message == msg::Activate) out.push_back((m.wParam & kActivateMinimised) == 0);
+                if (m.message == msg::Activate) out.push_back((m.wParam & activateMinimised) == 0);
         }
         return out;
     }

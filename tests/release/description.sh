@@ -14,7 +14,7 @@ git_quiet() { git -c user.name=t -c user.email=t@example.org -c init.defaultBran
 # describe DIR: the description the build would give a game built from DIR.
 describe() {
   cmake -DSOURCE_DIR="$1" -DVERSION=9.9 -DOUT="$work/out.cpp" -P "$src/cmake/BuildVersion.cmake" || return 1
-  sed -n 's/.*kBuildDescription = "\(.*\)";/\1/p' "$work/out.cpp"
+  sed -n 's/.*buildDescription = "\(.*\)";/\1/p' "$work/out.cpp"
   rm -f "$work/out.cpp"
 }
 # tree DIR: a source tree of just what the script reads.

@@ -30,7 +30,7 @@ std::string refusal(const std::string& text) {
     return error;
 }
 
-const char* const kHead = "vandrel-replay 1\ndata 00000000000000ab\nrand 7\nstart 5000\n";
+const char* const head = "vandrel-replay 1\ndata 00000000000000ab\nrand 7\nstart 5000\n";
 
 TEST(ReplayLogTest, WhatIsWrittenReadsBackWithEqualTurnsFolded) {
     std::ostringstream out;
@@ -97,8 +97,8 @@ TEST(ReplayLogTest, TheScreenModeAskedForIsKeptAndOtherwiseLeftOut) {
         }
         EXPECT_EQ(readBack(out.str()).startFullScreen, full) << out.str();
     }
-    EXPECT_FALSE(readBack(std::string(kHead) + "s 16\n").startFullScreen.has_value()) << "the set-up record decides";
-    EXPECT_NE(refusal(std::string(kHead) + "mode maximised\n").find("bad mode line"), std::string::npos);
+    EXPECT_FALSE(readBack(std::string(head) + "s 16\n").startFullScreen.has_value()) << "the set-up record decides";
+    EXPECT_NE(refusal(std::string(head) + "mode maximised\n").find("bad mode line"), std::string::npos);
 }
 
 TEST(ReplayLogTest, DamagedRecordingsAreRefusedWithTheirLine) {
@@ -106,20 +106,20 @@ TEST(ReplayLogTest, DamagedRecordingsAreRefusedWithTheirLine) {
     EXPECT_EQ(refusal("PK\x03\x04 zip\n"), "line 1: not a recorded game");
     EXPECT_EQ(refusal("vandrel-replay 2\n"), "line 1: unknown format version");
     EXPECT_EQ(refusal("vandrel-replay 1\nrand 1\nstart 5\n"), "line 3: data, rand or start missing");
-    EXPECT_EQ(refusal(std::string(kHead) + "s 16x0\n"), "line 5: bad step line");
-    EXPECT_EQ(refusal(std::string(kHead) + "s -4\n"), "line 5: bad step line");
-    EXPECT_EQ(refusal(std::string(kHead) + "m flyaway 0 0\n"), "line 5: bad message line");
-    EXPECT_EQ(refusal(std::string(kHead) + "m mousemove 0 3,\n"), "line 5: bad message line");
-    EXPECT_EQ(refusal(std::string(kHead) + "c 1 2 3 4 123\n"), "line 5: bad checkpoint line");
-    EXPECT_EQ(refusal(std::string(kHead) + "store highscore sz 4g\n"), "line 5: bad store line");
-    EXPECT_EQ(refusal(std::string(kHead) + "store highscore sz 414\n"), "line 5: bad store line");
-    EXPECT_EQ(refusal(std::string(kHead) + "size 640 480 0\n"), "line 5: bad size line");
-    EXPECT_EQ(refusal(std::string(kHead) + "size -1 480 1\n"), "line 5: bad size line");
-    EXPECT_EQ(refusal(std::string(kHead) + "s 1\nstore check bin 00\n"), "line 6: stored values after the first turn");
-    EXPECT_EQ(refusal(std::string(kHead) + "end 0 1 2 3 4 0000000000000000\ns 1\n"), "line 6: 's' after the end");
-    EXPECT_EQ(refusal(std::string(kHead) + "teleport 3\n"), "line 5: unknown record 'teleport'");
+    EXPECT_EQ(refusal(std::string(head) + "s 16x0\n"), "line 5: bad step line");
+    EXPECT_EQ(refusal(std::string(head) + "s -4\n"), "line 5: bad step line");
+    EXPECT_EQ(refusal(std::string(head) + "m flyaway 0 0\n"), "line 5: bad message line");
+    EXPECT_EQ(refusal(std::string(head) + "m mousemove 0 3,\n"), "line 5: bad message line");
+    EXPECT_EQ(refusal(std::string(head) + "c 1 2 3 4 123\n"), "line 5: bad checkpoint line");
+    EXPECT_EQ(refusal(std::string(head) + "store highscore sz 4g\n"), "line 5: bad store line");
+    EXPECT_EQ(refusal(std::string(head) + "store highscore sz 414\n"), "line 5: bad store line");
+    EXPECT_EQ(refusal(std::string(head) + "size 640 480 0\n"), "line 5: bad size line");
+    EXPECT_EQ(refusal(std::string(head) + "size -1 480 1\n"), "line 5: bad size line");
+    EXPECT_EQ(refusal(std::string(head) + "s 1\nstore check bin 00\n"), "line 6: stored values after the first turn");
+    EXPECT_EQ(refusal(std::string(head) + "end 0 1 2 3 4 0000000000000000\ns 1\n"), "line 6: 's' after the end");
+    EXPECT_EQ(refusal(std::string(head) + "teleport 3\n"), "line 5: unknown record 'teleport'");
     // Comments and blank lines are not records.
-    const ReplayLog log = readBack(std::string("# made by hand\n\n") + kHead + "  # note\ns 3x2\n");
+    const ReplayLog log = readBack(std::string("# made by hand\n\n") + head + "  # note\ns 3x2\n");
     ASSERT_EQ(log.events.size(), 1u);
     EXPECT_EQ(log.events[0].count, 2u);
 }

@@ -22,12 +22,12 @@
 namespace vandrel {
 namespace {
 
-const char* const kGame = VANDREL_GAME_FILE;
+const char* const gamePath = VANDREL_GAME_FILE;
 
 class ReplayerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!std::filesystem::exists(kGame)) GTEST_SKIP() << "the game with its data set is not built";
+        if (!std::filesystem::exists(gamePath)) GTEST_SKIP() << "the game with its data set is not built";
         home = std::filesystem::temp_directory_path() / ("vandrel-replayertest-" + std::to_string(::getpid()));
         std::filesystem::remove_all(home);
         // The player's store, where the environment points as well: a replay
@@ -49,7 +49,7 @@ protected:
         NullAudio audio;
         ScopedAudioOutput output(audio);
         NullWindow window;
-        Recorder rec(window, out, kGame, 50000, *player);
+        Recorder rec(window, out, gamePath, 50000, *player);
         EXPECT_TRUE(rec.startUp());
         uint32_t tick = 50000;
         auto run = [&](int turns) {
@@ -94,7 +94,7 @@ protected:
 
     Replayer::Result replay(const ReplayLog& log, std::string* report = nullptr) {
         std::ostringstream out;
-        Replayer r(log, kGame);
+        Replayer r(log, gamePath);
         const Replayer::Result result = r.run(out);
         if (report) *report = out.str();
         return result;
@@ -113,7 +113,7 @@ TEST_F(ReplayerTest, AnHonestRecordingReplaysToTheSameEnd) {
     // Another process state: the random generator moved on, the clock elsewhere.
     setGameRandState(4242);
     std::ostringstream out;
-    Replayer r(log, kGame);
+    Replayer r(log, gamePath);
     ASSERT_EQ(r.run(out), Replayer::Same) << out.str();
     EXPECT_EQ(r.finalCheck(), log.end->check);
     EXPECT_GT(r.checkpoints(), 5u);
@@ -178,7 +178,7 @@ TEST_F(ReplayerTest, TamperedRecordingsDiverge) {
 
 TEST_F(ReplayerTest, TheRecordedTableIsWhereTheReplayStartsAndThePlayersIsUntouched) {
     // The player's own table, which the replay must neither read nor change.
-    const std::string tableName = readTableName(kGame).value_or("");
+    const std::string tableName = readTableName(gamePath).value_or("");
     ASSERT_FALSE(tableName.empty());
     auto store = [&](const std::string& text) {
         const HighscoreStorage::Check check = HighscoreStorage::checkValue(text, tableName);
@@ -198,7 +198,7 @@ TEST_F(ReplayerTest, TheRecordedTableIsWhereTheReplayStartsAndThePlayersIsUntouc
     const auto folder = std::filesystem::path(player->locate(HighscoreStorage::keyPath(tableName)));
     const auto modified = std::filesystem::last_write_time(folder / "highscore.REG_SZ");
     std::ostringstream out;
-    Replayer r(log, kGame);
+    Replayer r(log, gamePath);
     ASSERT_EQ(r.run(out), Replayer::Same) << out.str();
     EXPECT_EQ(r.finalTable(), "Rec, 77\n");
     EXPECT_EQ(readStoredTable(*player, tableName), before);

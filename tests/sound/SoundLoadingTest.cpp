@@ -17,7 +17,7 @@ using test::Bytes;
 using test::concat;
 using test::TestArchive;
 
-constexpr uint16_t kS2 = makeTag('S', '2');
+constexpr uint16_t s2 = makeTag('S', '2');
 
 struct LoadingRig : ::testing::Test {
     NullAudio audio;
@@ -39,7 +39,7 @@ struct LoadingRig : ::testing::Test {
         uint16_t tag = 0;
         ASSERT_TRUE(reader.nextBlock());
         ASSERT_TRUE(reader.readHeader(tag));
-        EXPECT_EQ(tag, kS2);
+        EXPECT_EQ(tag, s2);
     }
 };
 
@@ -71,7 +71,7 @@ TEST_F(LoadingRig, AnEmptySoundBlockGivesNoStreamAndReadsNothingBeyondIt) {
     uint16_t tag = 0;
     ASSERT_TRUE(archive->reader()->nextBlock());
     ASSERT_TRUE(archive->reader()->readHeader(tag));
-    EXPECT_EQ(tag, kS2);
+    EXPECT_EQ(tag, s2);
     EXPECT_TRUE(system.createStream(archive->reader()));
 }
 

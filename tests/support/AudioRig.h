@@ -28,7 +28,7 @@ struct AudioRig {
         desc.format = &f;
         auto b = device->createBuffer(desc);
         AudioLock l;
-        EXPECT_EQ(b->lock(0, 0, l, kAudioLockEntireBuffer), AudioResult::Ok);
+        EXPECT_EQ(b->lock(0, 0, l, audioLockEntireBuffer), AudioResult::Ok);
         std::memcpy(l.first, samples.data(), l.firstBytes);
         EXPECT_TRUE(b->unlock(l));
         return b;

@@ -8,8 +8,8 @@
 namespace vandrel::assetgen {
 
 namespace {
-constexpr int kSubRows = 4;
-constexpr float kPi = 3.14159265358979f;
+constexpr int subRows = 4;
+constexpr float pi = 3.14159265358979f;
 
 float clamp01(float v) { return v < 0 ? 0 : (v > 1 ? 1 : v); }
 } // namespace
@@ -90,8 +90,8 @@ void Canvas::fillPolygon(const std::vector<Vec2>& points, Rgb c, float a) {
     for (int y = y0; y <= y1; ++y) {
         std::fill(row.begin(), row.end(), 0.0f);
         bool any = false;
-        for (int s = 0; s < kSubRows; ++s) {
-            float sy = float(y) + (float(s) + 0.5f) / kSubRows;
+        for (int s = 0; s < subRows; ++s) {
+            float sy = float(y) + (float(s) + 0.5f) / subRows;
             xs.clear();
             for (size_t i = 0; i < points.size(); ++i) {
                 const Vec2& p = points[i];
@@ -102,7 +102,7 @@ void Canvas::fillPolygon(const std::vector<Vec2>& points, Rgb c, float a) {
             }
             std::sort(xs.begin(), xs.end());
             for (size_t i = 0; i + 1 < xs.size(); i += 2) {
-                coverSpan(row, xs[i], xs[i + 1], 1.0f / kSubRows);
+                coverSpan(row, xs[i], xs[i + 1], 1.0f / subRows);
                 any = true;
             }
         }
@@ -119,7 +119,7 @@ void Canvas::fillEllipse(float cx, float cy, float rx, float ry, Rgb c, float a,
     pts.reserve(n);
     float cr = std::cos(rotation), sr = std::sin(rotation);
     for (int i = 0; i < n; ++i) {
-        float t = 2.0f * kPi * float(i) / float(n);
+        float t = 2.0f * pi * float(i) / float(n);
         float ex = std::cos(t) * rx, ey = std::sin(t) * ry;
         pts.push_back({cx + ex * cr - ey * sr, cy + ex * sr + ey * cr});
     }
@@ -138,11 +138,11 @@ void Canvas::line(float x0, float y0, float x1, float y1, float width, Rgb c, fl
     int n = std::max(4, int(r * 2.0f));
     std::vector<Vec2> pts;
     for (int i = 0; i <= n; ++i) { // cap around the end point
-        float t = ang - kPi / 2 + kPi * float(i) / float(n);
+        float t = ang - pi / 2 + pi * float(i) / float(n);
         pts.push_back({x1 + std::cos(t) * r, y1 + std::sin(t) * r});
     }
     for (int i = 0; i <= n; ++i) { // cap around the start point
-        float t = ang + kPi / 2 + kPi * float(i) / float(n);
+        float t = ang + pi / 2 + pi * float(i) / float(n);
         pts.push_back({x0 + std::cos(t) * r, y0 + std::sin(t) * r});
     }
     fillPolygon(pts, c, a);

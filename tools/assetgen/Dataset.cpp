@@ -16,11 +16,11 @@
 namespace vandrel::assetgen {
 
 namespace {
-constexpr int kLayerQuality = 88;
-constexpr int kSpriteQuality = 92;
-constexpr int kScreenQuality = 86;
-constexpr float kEffectQuality = 0.4f;
-constexpr float kMusicQuality = -0.1f;
+constexpr int layerQuality = 88;
+constexpr int spriteQuality = 92;
+constexpr int screenQuality = 86;
+constexpr float effectQuality = 0.4f;
+constexpr float musicQuality = -0.1f;
 
 void addPicture(BlockStream& out, const Canvas& canvas, bool withMask, int quality) {
     PicturePair pair = encodePicture(canvas, withMask, quality);
@@ -34,7 +34,7 @@ void addFrameSet(BlockStream& out, const Animation& a) {
     for (size_t i = 0; i < a.frames.size(); ++i)
         appendU32(words, frameInfo(a.durationMs, uint32_t(a.hotspotX), uint32_t(a.hotspotY)));
     out.add("TI", words);
-    for (const Canvas& f : a.frames) addPicture(out, f, true, kSpriteQuality);
+    for (const Canvas& f : a.frames) addPicture(out, f, true, spriteQuality);
 }
 
 Bytes vorbis(const Samples& s, uint32_t serial, float quality) { return encodeVorbis(s, serial, quality); }
@@ -87,7 +87,7 @@ Art paintArt() {
     art.cursor = paintCrossHair();
     art.cartridge = paintCartridge();
     GlyphRenderer glyphs;
-    GlyphRenderer mono(kMonoFontPath);
+    GlyphRenderer mono(monoFontPath);
     art.largeFont = largeFontSheet(mono);
     art.smallFont = smallFontSheet(mono);
     ScreenParts parts{&art.layers, &art.animations};
@@ -112,14 +112,14 @@ std::vector<Entry> buildEntries(const Art& art, const SoundSet& sounds, const Se
 
     BlockStream back;
     back.addI32("PI", int32_t(art.layers.size()));
-    for (size_t i = 0; i < art.layers.size(); ++i) addPicture(back, art.layers[i], i > 0, kLayerQuality);
+    for (size_t i = 0; i < art.layers.size(); ++i) addPicture(back, art.layers[i], i > 0, layerQuality);
     entries.push_back({"back.nb", back.bytes()});
 
     BlockStream figures;
     const auto& types = figureTypes();
     figures.addI32("F1", int32_t(types.size()));
     for (size_t t = 0; t < types.size(); ++t) {
-        figures.add("SD", vorbis(sounds.hits[t], 0x56444800u + uint32_t(t), kEffectQuality));
+        figures.add("SD", vorbis(sounds.hits[t], 0x56444800u + uint32_t(t), effectQuality));
         Bytes ex;
         appendI32(ex, 0); // every type shows type 0's star burst
         ex.push_back(t == 0 ? 1 : 0);
@@ -142,33 +142,33 @@ std::vector<Entry> buildEntries(const Art& art, const SoundSet& sounds, const Se
     entries.push_back({"figur.xx", figures.bytes()});
 
     BlockStream cursor;
-    addPicture(cursor, art.cursor, true, kSpriteQuality);
+    addPicture(cursor, art.cursor, true, spriteQuality);
     entries.push_back({"cur.nl", cursor.bytes()});
 
     BlockStream large;
-    addPicture(large, art.largeFont, true, kSpriteQuality);
+    addPicture(large, art.largeFont, true, spriteQuality);
     entries.push_back({"font.nl", large.bytes()});
 
     BlockStream small;
-    addPicture(small, art.smallFont, true, kSpriteQuality);
+    addPicture(small, art.smallFont, true, spriteQuality);
     entries.push_back({"fonts.nl", small.bytes()});
 
     BlockStream ammo;
-    addPicture(ammo, art.cartridge, true, kSpriteQuality);
+    addPicture(ammo, art.cartridge, true, spriteQuality);
     entries.push_back({"muni.nl", ammo.bytes()});
 
     BlockStream stuff;
-    stuff.add("S1", vorbis(sounds.miss, 0x53310001u, kEffectQuality));
-    stuff.add("S2", vorbis(sounds.empty, 0x53320002u, kEffectQuality));
-    stuff.add("S3", vorbis(sounds.reload, 0x53330003u, kEffectQuality));
-    stuff.add("S4", vorbis(sounds.music, 0x53340004u, kMusicQuality));
+    stuff.add("S1", vorbis(sounds.miss, 0x53310001u, effectQuality));
+    stuff.add("S2", vorbis(sounds.empty, 0x53320002u, effectQuality));
+    stuff.add("S3", vorbis(sounds.reload, 0x53330003u, effectQuality));
+    stuff.add("S4", vorbis(sounds.music, 0x53340004u, musicQuality));
     stuff.add("SS", encodeSetup(setup));
     stuff.add("ST");
-    addPicture(stuff, art.title, false, kScreenQuality);
+    addPicture(stuff, art.title, false, screenQuality);
     stuff.add("SH");
-    addPicture(stuff, art.highscores, false, kScreenQuality);
+    addPicture(stuff, art.highscores, false, screenQuality);
     stuff.add("SE");
-    addPicture(stuff, art.closing, false, kScreenQuality);
+    addPicture(stuff, art.closing, false, screenQuality);
     entries.push_back({"stuff.x", stuff.bytes()});
     return entries;
 }

@@ -12,17 +12,17 @@
 namespace vandrel::assetgen {
 
 namespace {
-constexpr float kPi = 3.14159265358979f;
-constexpr int kSuper = 4;
+constexpr float pi = 3.14159265358979f;
+constexpr int super = 4;
 
 // Paints in design units (designW x designH) into a w x h sprite.
 Canvas sprite(int w, int h, float designW, float designH,
               const std::function<void(Canvas&, float, float, float)>& paint, float outlineStrength = 0.45f) {
-    Canvas big(w * kSuper, h * kSuper);
-    float s = std::min(float(w) / designW, float(h) / designH) * kSuper;
-    float ox = (float(w * kSuper) - designW * s) * 0.5f, oy = (float(h * kSuper) - designH * s) * 0.5f;
+    Canvas big(w * super, h * super);
+    float s = std::min(float(w) / designW, float(h) / designH) * super;
+    float ox = (float(w * super) - designW * s) * 0.5f, oy = (float(h * super) - designH * s) * 0.5f;
     paint(big, s, ox, oy);
-    Canvas small = big.downsample(kSuper);
+    Canvas small = big.downsample(super);
     if (outlineStrength > 0) small.outline(rgb(20, 14, 30), outlineStrength);
     return small;
 }
@@ -56,8 +56,8 @@ void curve(std::vector<Vec2>& out, Vec2 a, Vec2 ctrl, Vec2 b, int n) {
 
 // The dusk swift, facing right, in a 36 x 33 design box; phase 0..1 over the flap.
 void paintSwift(const Pen& pen, float phase) {
-    float e = std::cos(phase * 2 * kPi);     // wing elevation, +1 up, -1 down
-    float sweep = std::sin(phase * 2 * kPi); // wing moving forward on the down-stroke
+    float e = std::cos(phase * 2 * pi);     // wing elevation, +1 up, -1 down
+    float sweep = std::sin(phase * 2 * pi); // wing moving forward on the down-stroke
     Rgb back = rgb(58, 78, 132), wingDark = rgb(34, 44, 92), wingEdge = rgb(96, 120, 178);
     Rgb belly = rgb(238, 218, 176), throat = rgb(236, 124, 60);
 
@@ -92,7 +92,7 @@ void paintSwift(const Pen& pen, float phase) {
 
 // The ember beetle, facing right, in a 45 x 46 design box.
 void paintBeetle(const Pen& pen, float phase) {
-    float a = std::sin(phase * 2 * kPi);
+    float a = std::sin(phase * 2 * pi);
     Rgb shell = rgb(36, 150, 138), shellDark = rgb(18, 76, 82), head = rgb(34, 30, 46);
     Rgb wingCol = rgb(214, 236, 255);
     // Far wing.
@@ -104,7 +104,7 @@ void paintBeetle(const Pen& pen, float phase) {
         pen.line(x - 3.0f + i, 38.5f, x - 1.0f + i, 41.0f, 1.1f, head);
     }
     // Glowing abdomen at the back.
-    float pulse = 0.75f + 0.25f * std::cos(phase * 2 * kPi);
+    float pulse = 0.75f + 0.25f * std::cos(phase * 2 * pi);
     pen.ellipse(8.5f, 27.5f, 6.5f, 6.0f, mix(rgb(255, 170, 40), rgb(255, 236, 120), pulse));
     pen.glow(7.5f, 27.5f, 6.0f, rgb(255, 200, 80), 0.35f * pulse);
     // Shell.
@@ -126,7 +126,7 @@ void paintBeetle(const Pen& pen, float phase) {
 // The hot-air balloon, symmetric, in a 93 x 113 design box.
 void paintBalloon(Canvas& c, float s, float ox, float oy, int frame) {
     const float cx = 46.5f;
-    const float breathe = 0.6f * std::sin(float(frame) / 8.0f * 2 * kPi);
+    const float breathe = 0.6f * std::sin(float(frame) / 8.0f * 2 * pi);
     const float topY = 3.0f - breathe * 0.5f, equatorY = 36.0f, mouthY = 84.0f;
     const float radius = 41.0f + breathe * 0.4f, mouthHalf = 9.0f;
     const Rgb gores[4] = {rgb(206, 52, 52), rgb(244, 224, 184), rgb(242, 146, 44), rgb(244, 224, 184)};
@@ -147,7 +147,7 @@ void paintBalloon(Canvas& c, float s, float ox, float oy, int frame) {
             float x = (float(px) + 0.5f - ox) / s - cx;
             if (std::fabs(x) > hw) continue;
             float u = x / hw;
-            float lon = std::asin(std::clamp(u, -1.0f, 1.0f)) / (kPi / 2); // -1..1 across the sphere
+            float lon = std::asin(std::clamp(u, -1.0f, 1.0f)) / (pi / 2); // -1..1 across the sphere
             int gore = int(std::floor((lon + 1.0f) * 4.0f));
             gore = std::clamp(gore, 0, 7);
             Rgb col = gores[gore % 4];
@@ -192,7 +192,7 @@ void paintBalloon(Canvas& c, float s, float ox, float oy, int frame) {
 
 // The brass gyrocopter, facing right, in a 91 x 94 design box.
 void paintGyro(const Pen& pen, int frame) {
-    float phi = kPi * float(frame) / 5.0f; // two blades: the picture repeats every half turn
+    float phi = pi * float(frame) / 5.0f; // two blades: the picture repeats every half turn
     Rgb brass = rgb(196, 148, 64), brassDark = rgb(120, 80, 36), copper = rgb(170, 90, 50);
     Rgb steel = rgb(70, 72, 84), red = rgb(190, 46, 40);
     // Tail boom and fin.
@@ -233,7 +233,7 @@ void paintGyro(const Pen& pen, int frame) {
     pen.line(46, 48, 45, 27, 2.8f, steel);
     float reach = 44.0f;
     for (int b = 0; b < 2; ++b) {
-        float ang = phi + float(b) * kPi;
+        float ang = phi + float(b) * pi;
         float dx = std::cos(ang) * reach, dy = std::sin(ang) * 3.0f;
         // A faint trailing ghost of the blade makes the spin read as motion.
         float ga = ang - 0.35f;
@@ -248,7 +248,7 @@ void paintGyro(const Pen& pen, int frame) {
 void star(Canvas& c, float cx, float cy, float r, float rot, Rgb col) {
     std::vector<Vec2> pts;
     for (int i = 0; i < 10; ++i) {
-        float a = rot + kPi * float(i) / 5.0f - kPi / 2;
+        float a = rot + pi * float(i) / 5.0f - pi / 2;
         float rr = (i % 2 == 0) ? r : r * 0.45f;
         pts.push_back({cx + std::cos(a) * rr, cy + std::sin(a) * rr});
     }
@@ -321,46 +321,46 @@ std::vector<Animation> paintAnimations() {
 
 Animation paintStarBurst() {
     return animation(0, 100, 100, 4, 80, [](int i) {
-        Canvas big(100 * kSuper, 100 * kSuper);
+        Canvas big(100 * super, 100 * super);
         float t = float(i + 1) / 4.0f;
-        float c = 50.0f * kSuper;
+        float c = 50.0f * super;
         if (i == 0) {
-            big.glow(c, c, 16.0f * kSuper, rgb(255, 240, 180), 1.0f);
-            star(big, c, c, 14.0f * kSuper, 0.2f, rgb(255, 255, 230));
+            big.glow(c, c, 16.0f * super, rgb(255, 240, 180), 1.0f);
+            star(big, c, c, 14.0f * super, 0.2f, rgb(255, 255, 230));
         }
         const Rgb colours[3] = {rgb(255, 236, 120), rgb(255, 180, 70), rgb(255, 255, 240)};
         for (int k = 0; k < 8; ++k) {
-            float a = float(k) * kPi / 4 + 0.2f * t;
-            float r = (10.0f + 36.0f * t) * kSuper;
-            float size = (7.5f - 3.5f * t) * kSuper;
+            float a = float(k) * pi / 4 + 0.2f * t;
+            float r = (10.0f + 36.0f * t) * super;
+            float size = (7.5f - 3.5f * t) * super;
             star(big, c + std::cos(a) * r, c + std::sin(a) * r, size, t * 1.5f + float(k), colours[k % 3]);
         }
         if (i >= 1) {
             for (int k = 0; k < 8; ++k) {
-                float a = float(k) * kPi / 4 + kPi / 8 - 0.3f * t;
-                float r = (6.0f + 22.0f * t) * kSuper;
-                float size = (5.0f - 2.5f * t) * kSuper;
+                float a = float(k) * pi / 4 + pi / 8 - 0.3f * t;
+                float r = (6.0f + 22.0f * t) * super;
+                float size = (5.0f - 2.5f * t) * super;
                 star(big, c + std::cos(a) * r, c + std::sin(a) * r, size, -t * 2.0f + float(k), colours[(k + 1) % 3]);
             }
         }
-        Canvas small = big.downsample(kSuper);
+        Canvas small = big.downsample(super);
         small.outline(rgb(120, 50, 20), 0.4f);
         return small;
     });
 }
 
 Canvas paintCrossHair() {
-    Canvas big(30 * kSuper, 30 * kSuper);
-    float c = 15.0f * kSuper;
+    Canvas big(30 * super, 30 * super);
+    float c = 15.0f * super;
     Rgb dark = rgb(20, 10, 16), bright = rgb(255, 244, 200), red = rgb(255, 70, 50);
     auto ring = [&](float r, float w, Rgb col) {
         std::vector<Vec2> outer, inner;
         for (int i = 0; i < 64; ++i) {
-            float a = 2 * kPi * float(i) / 64.0f;
+            float a = 2 * pi * float(i) / 64.0f;
             outer.push_back({c + std::cos(a) * (r + w / 2), c + std::sin(a) * (r + w / 2)});
         }
         for (int i = 64; i-- > 0;) {
-            float a = 2 * kPi * float(i) / 64.0f;
+            float a = 2 * pi * float(i) / 64.0f;
             inner.push_back({c + std::cos(a) * (r - w / 2), c + std::sin(a) * (r - w / 2)});
         }
         // Outer and inner boundaries joined with a seam: an annulus as one polygon.
@@ -371,24 +371,24 @@ Canvas paintCrossHair() {
     };
     const float ticks[4][4] = {{0, -1, 0, 0}, {0, 1, 0, 0}, {-1, 0, 0, 0}, {1, 0, 0, 0}};
     for (int pass = 0; pass < 2; ++pass) {
-        float w = (pass == 0 ? 4.2f : 2.0f) * kSuper;
+        float w = (pass == 0 ? 4.2f : 2.0f) * super;
         Rgb col = pass == 0 ? dark : bright;
-        ring(9.0f * kSuper, w, col);
+        ring(9.0f * super, w, col);
         for (const auto& t : ticks) {
-            float x0 = c + t[0] * 5.0f * kSuper, y0 = c + t[1] * 5.0f * kSuper;
-            float x1 = c + t[0] * 13.2f * kSuper, y1 = c + t[1] * 13.2f * kSuper;
+            float x0 = c + t[0] * 5.0f * super, y0 = c + t[1] * 5.0f * super;
+            float x1 = c + t[0] * 13.2f * super, y1 = c + t[1] * 13.2f * super;
             big.line(x0, y0, x1, y1, w, col);
         }
     }
-    big.fillCircle(c, c, 2.2f * kSuper, dark);
-    big.fillCircle(c, c, 1.2f * kSuper, red);
-    return big.downsample(kSuper);
+    big.fillCircle(c, c, 2.2f * super, dark);
+    big.fillCircle(c, c, 1.2f * super, red);
+    return big.downsample(super);
 }
 
 Canvas paintCartridge() {
     const int w = 18, h = 46;
-    Canvas big(w * kSuper, h * kSuper);
-    float s = kSuper;
+    Canvas big(w * super, h * super);
+    float s = super;
     auto cyl = [&](float x0, float x1, float y0, float y1, Rgb base) {
         for (int py = int(y0 * s); py < int(y1 * s); ++py) {
             for (int px = int(x0 * s); px < int(x1 * s); ++px) {
@@ -402,7 +402,7 @@ Canvas paintCartridge() {
     std::vector<Vec2> tip;
     for (int i = 0; i <= 20; ++i) {
         float t = float(i) / 20.0f;
-        float a = kPi * t;
+        float a = pi * t;
         tip.push_back({(9.0f - std::cos(a) * 5.0f) * s, (15.0f - std::sin(a) * 12.0f) * s});
     }
     big.fillPolygon(tip, rgb(184, 96, 56));
@@ -412,7 +412,7 @@ Canvas paintCartridge() {
     cyl(3.0f, 15.0f, 16.0f, 42.0f, rgb(220, 176, 72));
     cyl(3.0f, 15.0f, 38.0f, 39.5f, rgb(120, 90, 40));
     cyl(2.0f, 16.0f, 41.0f, 45.0f, rgb(200, 156, 60));
-    Canvas small = big.downsample(kSuper);
+    Canvas small = big.downsample(super);
     small.outline(rgb(30, 20, 16), 0.6f);
     return small;
 }

@@ -15,8 +15,8 @@
 
 namespace vandrel::assetgen {
 
-const char* const kFontPath = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
-const char* const kMonoFontPath = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono-Bold.ttf";
+const char* const sansFontPath = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
+const char* const monoFontPath = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono-Bold.ttf";
 
 struct GlyphRenderer::Impl {
     FT_Library library = nullptr;

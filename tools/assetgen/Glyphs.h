@@ -10,8 +10,8 @@
 
 namespace vandrel::assetgen {
 
-extern const char* const kFontPath;     // DejaVu Sans Bold, for the screens' lettering
-extern const char* const kMonoFontPath; // DejaVu Sans Mono Bold, for the glyph sheets
+extern const char* const sansFontPath; // DejaVu Sans Bold, for the screens' lettering
+extern const char* const monoFontPath; // DejaVu Sans Mono Bold, for the glyph sheets
 
 // A grey coverage map, 0..1 per pixel.
 struct Coverage {
@@ -32,7 +32,7 @@ struct TextStyle {
 
 class GlyphRenderer {
 public:
-    explicit GlyphRenderer(const char* fontPath = kFontPath);
+    explicit GlyphRenderer(const char* fontPath = sansFontPath);
     ~GlyphRenderer();
     GlyphRenderer(const GlyphRenderer&) = delete;
     GlyphRenderer& operator=(const GlyphRenderer&) = delete;

@@ -13,7 +13,7 @@
 namespace vandrel::assetgen {
 
 namespace {
-constexpr float kPi = 3.14159265358979f;
+constexpr float pi = 3.14159265358979f;
 using Profile = std::vector<float>;
 
 // Fills every column below its profile height; the boundary pixel gets the
@@ -75,7 +75,7 @@ void hoodoo(Canvas& c, float cx, float groundY, float topY, float width, Rgb bod
         float t = float(i) / float(steps); // 0 at the ground, 1 at the top
         float y = groundY + (topY - groundY) * t;
         float taper = 1.0f - 0.45f * t;
-        float bulge = 0.18f * std::sin(t * bulges * 2 * kPi + phase);
+        float bulge = 0.18f * std::sin(t * bulges * 2 * pi + phase);
         float halfW = width * 0.5f * (taper + bulge);
         float lean = std::sin(t * 2.0f + phase) * width * 0.12f;
         leftSide.push_back({cx - halfW + lean, y});
@@ -145,7 +145,7 @@ void juniper(Canvas& c, float x, float groundY, float size, Rgb leaves, Rgb trun
 void grassTuft(Canvas& c, float x, float groundY, float size, Rgb colour, Rng& rng) {
     int blades = 5 + rng.below(4);
     for (int i = 0; i < blades; ++i) {
-        float a = -kPi / 2 + rng.range(-0.7f, 0.7f);
+        float a = -pi / 2 + rng.range(-0.7f, 0.7f);
         float len = size * rng.range(0.5f, 1.0f);
         c.line(x, groundY, x + std::cos(a) * len, groundY + std::sin(a) * len, 1.3f, colour);
     }
@@ -304,7 +304,7 @@ Canvas paintMidRidges(int width, int height) {
         float rx = 120, ry = 150, thick = 34;
         float prevX = ax - rx, prevY = groundY;
         for (int i = 0; i <= 48; ++i) {
-            float t = kPi + kPi * float(i) / 48.0f; // left foot, over the top, to the right foot
+            float t = pi + pi * float(i) / 48.0f; // left foot, over the top, to the right foot
             float x = ax + std::cos(t) * rx, y = groundY + std::sin(t) * ry;
             float w = thick * (1.0f + 0.35f * std::fabs(std::cos(t))); // heavier legs than span
             c.line(prevX, prevY, x, y, w, mix(rock, shadow, 0.25f));
@@ -364,7 +364,7 @@ Canvas paintForeground(int width, int height) {
     for (float tx : treeX) {
         float x = tx + rng.range(-50, 50);
         if (x >= float(width) - 10) x = float(width) - 40;
-        deadTree(c, x, top[size_t(int(x))] + 6, -kPi / 2 + rng.range(-0.15f, 0.15f), rng.range(70, 100),
+        deadTree(c, x, top[size_t(int(x))] + 6, -pi / 2 + rng.range(-0.15f, 0.15f), rng.range(70, 100),
                  rng.range(8, 11), 4, rgb(58, 36, 34), rng);
     }
     for (float x = rng.range(0, 40); x < float(width); x += rng.range(18, 70)) {

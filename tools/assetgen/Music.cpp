@@ -14,8 +14,8 @@
 namespace vandrel::assetgen {
 
 namespace {
-constexpr float kTwoPi = 6.28318530718f;
-constexpr float kBeat = 60.0f / float(kMusicBpm);
+constexpr float twoPi = 6.28318530718f;
+constexpr float beatSeconds = 60.0f / float(musicBpm);
 
 struct Note {
     int bar;
@@ -28,11 +28,11 @@ struct Chord {
     int root; // MIDI note of the root in the bass octave
     bool minor;
 };
-const Chord kThemeChords[16] = {{45, true},  {45, true},  {41, false}, {43, false}, {45, true},  {45, true},
-                                {41, false}, {40, false}, {38, true},  {45, true},  {41, false}, {36, false},
-                                {38, true},  {45, true},  {40, false}, {40, false}};
+const Chord themeChords[16] = {{45, true},  {45, true},  {41, false}, {43, false}, {45, true},  {45, true},
+                               {41, false}, {40, false}, {38, true},  {45, true},  {41, false}, {36, false},
+                               {38, true},  {45, true},  {40, false}, {40, false}};
 
-const Note kTheme[] = {
+const Note theme[] = {
     // A: the whistled theme.
     {0, 0, 1.5f, 76},
     {0, 1.5f, 0.5f, 74},
@@ -98,9 +98,9 @@ const Note kTheme[] = {
 };
 
 // B: the song over F C G Am | F C Dm E, twice; the second time ends higher.
-const Chord kSongChords[8] = {{41, false}, {36, false}, {43, false}, {45, true},
-                              {41, false}, {36, false}, {38, true},  {40, false}};
-const Note kSong[] = {
+const Chord songChords[8] = {{41, false}, {36, false}, {43, false}, {45, true},
+                             {41, false}, {36, false}, {38, true},  {40, false}};
+const Note song[] = {
     {0, 0, 1.5f, 77}, {0, 1.5f, 0.5f, 76}, {0, 2, 1, 74},       {0, 3, 1, 72},       {1, 0, 2, 76},       {1, 2, 1, 72},
     {1, 3, 1, 67},    {2, 0, 1.5f, 74},    {2, 1.5f, 0.5f, 72}, {2, 2, 1, 71},       {2, 3, 1, 67},       {3, 0, 3, 69},
     {3, 3, 1, 72},    {4, 0, 1, 77},       {4, 1, 1, 81},       {4, 2, 1.5f, 79},    {4, 3.5f, 0.5f, 77}, {5, 0, 2, 76},
@@ -108,43 +108,43 @@ const Note kSong[] = {
     {7, 0, 3, 76},    {7, 3, 1, 71},
 };
 // The bridge: long notes over Dm Am Dm E | F G E E.
-const Chord kBridgeChords[8] = {{38, true},  {45, true},  {38, true},  {40, false},
-                                {41, false}, {43, false}, {40, false}, {40, false}};
-const Note kBridge[] = {
+const Chord bridgeChords[8] = {{38, true},  {45, true},  {38, true},  {40, false},
+                               {41, false}, {43, false}, {40, false}, {40, false}};
+const Note bridge[] = {
     {0, 0, 3, 77}, {0, 3, 1, 76}, {1, 0, 4, 72}, {2, 0, 2, 74}, {2, 2, 2, 77}, {3, 0, 3, 71}, {3, 3, 1, 68},
     {4, 0, 4, 72}, {5, 0, 2, 74}, {5, 2, 2, 71}, {6, 0, 4, 68}, {7, 0, 2, 71}, {7, 2, 2, 76},
 };
 // Intro Am Am F E and outro Am F Dm E, which leads back into the intro.
-const Chord kIntroChords[4] = {{45, true}, {45, true}, {41, false}, {40, false}};
-const Chord kOutroChords[4] = {{45, true}, {41, false}, {38, true}, {40, false}};
+const Chord introChords[4] = {{45, true}, {45, true}, {41, false}, {40, false}};
+const Chord outroChords[4] = {{45, true}, {41, false}, {38, true}, {40, false}};
 
 enum class Part { Intro, Theme, Song, Bridge, Return, Outro };
 struct Section {
     Part part;
     int firstBar, bars;
 };
-const Section kForm[] = {{Part::Intro, 0, 4},   {Part::Theme, 4, 16},   {Part::Song, 20, 16},
-                         {Part::Bridge, 36, 8}, {Part::Return, 44, 16}, {Part::Outro, 60, 4}};
+const Section form[] = {{Part::Intro, 0, 4},   {Part::Theme, 4, 16},   {Part::Song, 20, 16},
+                        {Part::Bridge, 36, 8}, {Part::Return, 44, 16}, {Part::Outro, 60, 4}};
 
 const Section& sectionOf(int bar) {
-    for (const Section& s : kForm) {
+    for (const Section& s : form) {
         if (bar < s.firstBar + s.bars) return s;
     }
-    return kForm[0];
+    return form[0];
 }
 
 Chord chordOf(int bar) {
     const Section& s = sectionOf(bar);
     const int i = bar - s.firstBar;
     switch (s.part) {
-    case Part::Intro: return kIntroChords[i];
+    case Part::Intro: return introChords[i];
     case Part::Theme:
-    case Part::Return: return kThemeChords[i];
-    case Part::Song: return kSongChords[i % 8];
-    case Part::Bridge: return kBridgeChords[i];
-    case Part::Outro: return kOutroChords[i];
+    case Part::Return: return themeChords[i];
+    case Part::Song: return songChords[i % 8];
+    case Part::Bridge: return bridgeChords[i];
+    case Part::Outro: return outroChords[i];
     }
-    return kIntroChords[0];
+    return introChords[0];
 }
 
 // A diatonic third below a melody note in A minor, with the raised seventh
@@ -160,7 +160,7 @@ int thirdBelow(int midi, const Chord& chord) {
     return note;
 }
 
-long at(int bar, float beat) { return long(std::lround((float(bar) * 4.0f + beat) * kBeat * kRate)); }
+long at(int bar, float beat) { return long(std::lround((float(bar) * 4.0f + beat) * beatSeconds * rate)); }
 
 Samples whistle(float hz, float seconds) {
     Samples out(samplesFor(seconds + 0.12f));
@@ -168,10 +168,10 @@ Samples whistle(float hz, float seconds) {
     Biquad air = Biquad::bandPass(hz, 6.0f);
     float phase = 0;
     for (size_t i = 0; i < out.size(); ++i) {
-        float t = float(i) / kRate;
-        float vib = std::min(1.0f, t / 0.25f) * 0.007f * std::sin(kTwoPi * 5.5f * t);
+        float t = float(i) / rate;
+        float vib = std::min(1.0f, t / 0.25f) * 0.007f * std::sin(twoPi * 5.5f * t);
         float glide = t < 0.04f ? (1.0f - 0.03f * (1.0f - t / 0.04f)) : 1.0f; // a small scoop into the note
-        phase += kTwoPi * hz * glide * (1.0f + vib) / kRate;
+        phase += twoPi * hz * glide * (1.0f + vib) / rate;
         float env = std::min(1.0f, t / 0.03f) * (t < seconds ? 1.0f : std::exp(-(t - seconds) / 0.04f));
         out[i] = (std::sin(phase) + 0.08f * std::sin(2 * phase) + 0.25f * air.run(breath.next())) * env;
     }
@@ -182,8 +182,8 @@ Samples bass(float hz, float seconds) {
     Samples out(samplesFor(seconds + 0.05f));
     float phase = 0;
     for (size_t i = 0; i < out.size(); ++i) {
-        float t = float(i) / kRate;
-        phase += kTwoPi * hz / kRate;
+        float t = float(i) / rate;
+        phase += twoPi * hz / rate;
         float env = decayEnvelope(t, 0.004f, 0.5f) * (t < seconds ? 1.0f : std::exp(-(t - seconds) / 0.02f));
         float tone = std::sin(phase) + 0.35f * std::sin(2 * phase) * std::exp(-t / 0.12f) + 0.12f * std::sin(3 * phase);
         out[i] = tone * env;
@@ -196,11 +196,11 @@ Samples pad(const int notes[3], float seconds) {
     Biquad soft = Biquad::lowPass(1100, 0.6f);
     float phases[6] = {};
     for (size_t i = 0; i < out.size(); ++i) {
-        float t = float(i) / kRate;
+        float t = float(i) / rate;
         float v = 0;
         for (int k = 0; k < 6; ++k) {
             float hz = midiToHz(float(notes[k % 3])) * (k < 3 ? 1.0f : 1.004f);
-            phases[k] += hz / kRate;
+            phases[k] += hz / rate;
             phases[k] -= std::floor(phases[k]);
             v += phases[k] * 2.0f - 1.0f; // saw
         }
@@ -261,22 +261,23 @@ Samples canyonEcho(const Samples& dry) {
 // The melodies of the form, each voice as the section wants it.
 void playMelodies(Samples& lead) {
     auto whistleAt = [&](int bar, const Note& n, int midi, float gain) {
-        mixInto(lead, whistle(midiToHz(float(midi)), n.length * kBeat * 0.92f), at(bar, n.beat), gain, true);
+        mixInto(lead, whistle(midiToHz(float(midi)), n.length * beatSeconds * 0.92f), at(bar, n.beat), gain, true);
     };
     auto twangAt = [&](int bar, const Note& n, int midi, float gain) {
-        mixInto(lead,
-                pluck(midiToHz(float(midi)), n.length * kBeat * 0.92f + 0.4f, 0.6f, 0.996f, uint32_t(midi * 7 + bar)),
-                at(bar, n.beat), gain, true);
+        mixInto(
+            lead,
+            pluck(midiToHz(float(midi)), n.length * beatSeconds * 0.92f + 0.4f, 0.6f, 0.996f, uint32_t(midi * 7 + bar)),
+            at(bar, n.beat), gain, true);
     };
-    for (const Section& s : kForm) {
+    for (const Section& s : form) {
         if (s.part == Part::Theme || s.part == Part::Return) {
             const bool again = s.part == Part::Return;
-            for (const Note& n : kTheme) {
+            for (const Note& n : theme) {
                 const int bar = s.firstBar + n.bar;
                 const bool answer = n.bar >= 8;
                 whistleAt(bar, n, n.midi, answer ? 0.17f : 0.22f);
                 // The harmony voice joins in the second half of each phrase, and all through the return.
-                if (again || n.bar % 8 >= 4) whistleAt(bar, n, thirdBelow(n.midi, kThemeChords[n.bar]), 0.11f);
+                if (again || n.bar % 8 >= 4) whistleAt(bar, n, thirdBelow(n.midi, themeChords[n.bar]), 0.11f);
                 if (answer)
                     twangAt(bar, n, n.midi, 0.32f);
                 else if (again)
@@ -284,16 +285,16 @@ void playMelodies(Samples& lead) {
             }
         } else if (s.part == Part::Song) {
             for (int pass = 0; pass < 2; ++pass) {
-                for (const Note& n : kSong) {
+                for (const Note& n : song) {
                     const int bar = s.firstBar + pass * 8 + n.bar;
                     // The second pass lifts its last note to the fifth above.
                     const int midi = pass == 1 && n.bar == 7 && n.beat == 3 ? 83 : n.midi;
                     twangAt(bar, n, midi, 0.34f);
-                    if (pass == 1) whistleAt(bar, n, thirdBelow(midi, kSongChords[n.bar]), 0.1f);
+                    if (pass == 1) whistleAt(bar, n, thirdBelow(midi, songChords[n.bar]), 0.1f);
                 }
             }
         } else if (s.part == Part::Bridge) {
-            for (const Note& n : kBridge) whistleAt(s.firstBar + n.bar, n, n.midi, 0.16f);
+            for (const Note& n : bridge) whistleAt(s.firstBar + n.bar, n, n.midi, 0.16f);
         }
     }
 }
@@ -301,12 +302,12 @@ void playMelodies(Samples& lead) {
 // Bass, guitar and pad through every bar, quieter and sparser outside the
 // full sections.
 void playBand(Samples& band) {
-    for (int bar = 0; bar < kMusicBars; ++bar) {
+    for (int bar = 0; bar < musicBars; ++bar) {
         const Part part = sectionOf(bar).part;
         const bool full = part == Part::Theme || part == Part::Song || part == Part::Return;
         const Chord c = chordOf(bar);
         int third = c.root + (c.minor ? 3 : 4), fifth = c.root + 7;
-        const Chord next = chordOf((bar + 1) % kMusicBars);
+        const Chord next = chordOf((bar + 1) % musicBars);
         int approach = next.root + ((next.root > c.root) ? -1 : 2);
         struct Step {
             float beat, len;
@@ -321,8 +322,8 @@ void playBand(Samples& band) {
         for (int i = 0; i < steps; ++i) {
             int note = line[i].note;
             while (note > 52) note -= 12;
-            mixInto(band, bass(midiToHz(float(note)), line[i].len * kBeat), at(bar, line[i].beat), full ? 0.38f : 0.3f,
-                    true);
+            mixInto(band, bass(midiToHz(float(note)), line[i].len * beatSeconds), at(bar, line[i].beat),
+                    full ? 0.38f : 0.3f, true);
         }
         // Guitar: eighth-note picking through the chord; quarters in the bridge.
         const int arp[8] = {c.root + 12, fifth + 12, third + 24, fifth + 12,
@@ -335,13 +336,13 @@ void playBand(Samples& band) {
         }
         // Pad: the chord held softly through the bar, fuller where the band thins out.
         const int chord[3] = {c.root + 12, third + 12, fifth + 12};
-        mixInto(band, pad(chord, 4.0f * kBeat + 0.25f), at(bar, 0) - long(samplesFor(0.12f)), full ? 0.045f : 0.075f,
-                true);
+        mixInto(band, pad(chord, 4.0f * beatSeconds + 0.25f), at(bar, 0) - long(samplesFor(0.12f)),
+                full ? 0.045f : 0.075f, true);
     }
 }
 
 void playDrums(Samples& drums) {
-    for (int bar = 0; bar < kMusicBars; ++bar) {
+    for (int bar = 0; bar < musicBars; ++bar) {
         const Section& s = sectionOf(bar);
         const bool full = s.part == Part::Theme || s.part == Part::Song || s.part == Part::Return;
         const int inSection = bar - s.firstBar;
@@ -380,7 +381,7 @@ void playDrums(Samples& drums) {
 } // namespace
 
 Samples music() {
-    const size_t loop = size_t(std::lround(float(kMusicBars) * 4.0f * kBeat * kRate));
+    const size_t loop = size_t(std::lround(float(musicBars) * 4.0f * beatSeconds * rate));
     Samples lead(loop, 0.0f), band(loop, 0.0f), drums(loop, 0.0f);
     playMelodies(lead);
     playBand(band);

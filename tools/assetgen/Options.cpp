@@ -5,8 +5,8 @@
 
 namespace vandrel::assetgen {
 
-const char* const kUsage = "usage: assetgen [OUTDIR] [--preview DIR] [--round-minutes N] [--round-seconds N]\n"
-                           "                [--magazine N] [--windowed | --full-screen] [--table-name NAME]\n";
+const char* const usage = "usage: assetgen [OUTDIR] [--preview DIR] [--round-minutes N] [--round-seconds N]\n"
+                          "                [--magazine N] [--windowed | --full-screen] [--table-name NAME]\n";
 
 namespace {
 bool parseCount(const std::string& text, int32_t& out) {

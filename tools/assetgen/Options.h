@@ -14,7 +14,7 @@ struct Options {
     SetupRecord setup;
 };
 
-extern const char* const kUsage;
+extern const char* const usage;
 
 // False with a message in error when the arguments make no sense.
 bool parseArguments(const std::vector<std::string>& args, Options& out, std::string& error);

@@ -8,7 +8,7 @@
 namespace vandrel::assetgen {
 
 namespace {
-constexpr float kTwoPi = 6.28318530718f;
+constexpr float twoPi = 6.28318530718f;
 
 Samples silence(float seconds) { return Samples(samplesFor(seconds), 0.0f); }
 
@@ -23,10 +23,10 @@ Samples chirp(float f0, float f1, float seconds, float rasp, float vibratoHz) {
     Samples out(samplesFor(seconds));
     float phase = 0, mod = 0;
     for (size_t i = 0; i < out.size(); ++i) {
-        float t = float(i) / kRate, k = t / seconds;
-        float f = f0 + (f1 - f0) * std::sqrt(k) + 0.04f * f0 * std::sin(kTwoPi * vibratoHz * t);
-        mod += kTwoPi * f * 1.5f / kRate;
-        phase += kTwoPi * f / kRate + rasp * std::sin(mod) * 0.5f;
+        float t = float(i) / rate, k = t / seconds;
+        float f = f0 + (f1 - f0) * std::sqrt(k) + 0.04f * f0 * std::sin(twoPi * vibratoHz * t);
+        mod += twoPi * f * 1.5f / rate;
+        phase += twoPi * f / rate + rasp * std::sin(mod) * 0.5f;
         float env = std::sin(3.14159f * std::min(1.0f, k * 1.15f)) * std::exp(-k * 1.5f);
         out[i] = std::sin(phase) * env;
     }
@@ -71,9 +71,9 @@ Samples balloonHit(float pitch, uint32_t seed) {
     Samples whistle(samplesFor(0.7f));
     float phase = 0;
     for (size_t i = 0; i < whistle.size(); ++i) {
-        float t = float(i) / kRate;
-        float f = (900.0f - 600.0f * t / 0.7f) * pitch * (1.0f + 0.06f * std::sin(kTwoPi * 9.0f * t));
-        phase += kTwoPi * f / kRate;
+        float t = float(i) / rate;
+        float f = (900.0f - 600.0f * t / 0.7f) * pitch * (1.0f + 0.06f * std::sin(twoPi * 9.0f * t));
+        phase += twoPi * f / rate;
         whistle[i] = std::sin(phase) * std::sin(3.14159f * t / 0.7f) * 0.5f;
     }
     mixInto(s, whistle, long(samplesFor(0.08f)), 0.45f, false);
@@ -88,8 +88,8 @@ Samples gyroHit(float pitch, uint32_t seed, bool sputter) {
     if (sputter) {
         Samples e = noiseBurst(seed + 2, 0.45f, 0.01f, 0.2f, Biquad::bandPass(400, 1.0f));
         for (size_t i = 0; i < e.size(); ++i) {
-            float t = float(i) / kRate;
-            e[i] *= 0.5f + 0.5f * std::sin(kTwoPi * 17.0f * t) > 0.55f ? 1.0f : 0.15f;
+            float t = float(i) / rate;
+            e[i] *= 0.5f + 0.5f * std::sin(twoPi * 17.0f * t) > 0.55f ? 1.0f : 0.15f;
         }
         mixInto(s, e, long(samplesFor(0.12f)), 1.2f, false);
     }
@@ -105,9 +105,9 @@ Samples missSound() {
     Samples zing(samplesFor(0.45f));
     float phase = 0;
     for (size_t i = 0; i < zing.size(); ++i) {
-        float t = float(i) / kRate;
-        float f = 3400.0f * std::pow(1300.0f / 3400.0f, t / 0.45f) * (1.0f + 0.02f * std::sin(kTwoPi * 40 * t));
-        phase += kTwoPi * f / kRate;
+        float t = float(i) / rate;
+        float f = 3400.0f * std::pow(1300.0f / 3400.0f, t / 0.45f) * (1.0f + 0.02f * std::sin(twoPi * 40 * t));
+        phase += twoPi * f / rate;
         zing[i] = std::sin(phase) * decayEnvelope(t, 0.01f, 0.16f);
     }
     mixInto(s, zing, long(samplesFor(0.07f)), 0.32f, false);

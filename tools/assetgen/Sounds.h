@@ -14,7 +14,7 @@ std::array<Samples, 12> hitSounds();
 // The music: a tune with a beat whose end runs straight into its start.
 Samples music();
 // Beats per minute and bars of the music, for the loop length.
-constexpr int kMusicBpm = 120;
-constexpr int kMusicBars = 64;
+constexpr int musicBpm = 120;
+constexpr int musicBars = 64;
 
 } // namespace vandrel::assetgen

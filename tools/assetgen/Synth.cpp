@@ -8,14 +8,14 @@
 namespace vandrel::assetgen {
 
 namespace {
-constexpr float kTwoPi = 6.28318530718f;
+constexpr float twoPi = 6.28318530718f;
 }
 
 float midiToHz(float note) { return 440.0f * std::pow(2.0f, (note - 69.0f) / 12.0f); }
 
 Biquad Biquad::lowPass(float hz, float q) {
     Biquad f;
-    float w = kTwoPi * hz / kRate, c = std::cos(w), a = std::sin(w) / (2 * q), a0 = 1 + a;
+    float w = twoPi * hz / rate, c = std::cos(w), a = std::sin(w) / (2 * q), a0 = 1 + a;
     f.b0 = (1 - c) / 2 / a0;
     f.b1 = (1 - c) / a0;
     f.b2 = (1 - c) / 2 / a0;
@@ -26,7 +26,7 @@ Biquad Biquad::lowPass(float hz, float q) {
 
 Biquad Biquad::highPass(float hz, float q) {
     Biquad f;
-    float w = kTwoPi * hz / kRate, c = std::cos(w), a = std::sin(w) / (2 * q), a0 = 1 + a;
+    float w = twoPi * hz / rate, c = std::cos(w), a = std::sin(w) / (2 * q), a0 = 1 + a;
     f.b0 = (1 + c) / 2 / a0;
     f.b1 = -(1 + c) / a0;
     f.b2 = (1 + c) / 2 / a0;
@@ -37,7 +37,7 @@ Biquad Biquad::highPass(float hz, float q) {
 
 Biquad Biquad::bandPass(float hz, float q) {
     Biquad f;
-    float w = kTwoPi * hz / kRate, c = std::cos(w), a = std::sin(w) / (2 * q), a0 = 1 + a;
+    float w = twoPi * hz / rate, c = std::cos(w), a = std::sin(w) / (2 * q), a0 = 1 + a;
     f.b0 = a / a0;
     f.b1 = 0;
     f.b2 = -a / a0;
@@ -65,10 +65,10 @@ Samples sweep(float f0, float f1, float sweepSeconds, float seconds, float attac
     Samples out(samplesFor(seconds));
     float phase = 0;
     for (size_t i = 0; i < out.size(); ++i) {
-        float t = float(i) / kRate;
+        float t = float(i) / rate;
         float k = std::min(1.0f, t / sweepSeconds);
         float f = f0 * std::pow(f1 / f0, k);
-        phase += kTwoPi * f / kRate;
+        phase += twoPi * f / rate;
         out[i] = std::sin(phase) * decayEnvelope(t, attack, decay);
     }
     return out;
@@ -78,7 +78,7 @@ Samples noiseBurst(uint32_t seed, float seconds, float attack, float decay, Biqu
     Samples out(samplesFor(seconds));
     WhiteNoise noise(seed);
     for (size_t i = 0; i < out.size(); ++i) {
-        float t = float(i) / kRate;
+        float t = float(i) / rate;
         out[i] = filter.run(noise.next()) * decayEnvelope(t, attack, decay);
     }
     return out;
@@ -88,7 +88,7 @@ Samples pluck(float hz, float seconds, float brightness, float sustain, uint32_t
     Samples out(samplesFor(seconds));
     // The loop delays by the line, half a sample in the averaging filter and a
     // fraction in an allpass, so the string is in tune at any pitch.
-    float period = std::max(4.0f, kRate / hz - 0.5f);
+    float period = std::max(4.0f, rate / hz - 0.5f);
     size_t length = size_t(period);
     float frac = period - float(length);
     if (frac < 0.1f && length > 3) { // keep the allpass coefficient well inside its range
@@ -127,8 +127,8 @@ Samples clang(float hz, float seconds, const std::vector<float>& ratios, const s
         float f = hz * ratios[p], d = decays[p];
         float amp = 1.0f / float(p + 1);
         for (size_t i = 0; i < out.size(); ++i) {
-            float t = float(i) / kRate;
-            out[i] += std::sin(kTwoPi * f * t) * amp * decayEnvelope(t, 0.001f, d);
+            float t = float(i) / rate;
+            out[i] += std::sin(twoPi * f * t) * amp * decayEnvelope(t, 0.001f, d);
         }
     }
     return out;

@@ -12,9 +12,9 @@ namespace vandrel::assetgen {
 
 using Samples = std::vector<float>;
 
-constexpr float kRate = 44100.0f;
+constexpr float rate = 44100.0f;
 
-inline size_t samplesFor(float seconds) { return size_t(seconds * kRate + 0.5f); }
+inline size_t samplesFor(float seconds) { return size_t(seconds * rate + 0.5f); }
 float midiToHz(float note);
 
 // Biquad filter (RBJ cookbook forms).

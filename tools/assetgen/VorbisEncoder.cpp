@@ -9,9 +9,9 @@
 
 namespace vandrel::assetgen {
 
-const char* const kEncoderOwner = "Vandrel sound works, made by the Vandrel developers";
+const char* const encoderOwner = "Vandrel sound works, made by the Vandrel developers";
 
-int32_t lengthMs(size_t samples) { return int32_t((uint64_t(samples) * 1000 + kSampleRate / 2) / kSampleRate); }
+int32_t lengthMs(size_t samples) { return int32_t((uint64_t(samples) * 1000 + sampleRate / 2) / sampleRate); }
 
 namespace {
 void appendPage(std::vector<uint8_t>& out, const ogg_page& page) {
@@ -22,7 +22,7 @@ void appendPage(std::vector<uint8_t>& out, const ogg_page& page) {
 
 std::vector<uint8_t> encodeVorbis(const std::vector<float>& samples, uint32_t serial, float quality) {
     VorbisStream stream;
-    stream.comments = {kEncoderOwner, "Length: " + std::to_string(lengthMs(samples.size())) + "\n"};
+    stream.comments = {encoderOwner, "Length: " + std::to_string(lengthMs(samples.size())) + "\n"};
     stream.serial = serial;
     stream.quality = quality;
     return encodeVorbis(samples, stream);

@@ -8,8 +8,8 @@
 
 namespace vandrel::assetgen {
 
-constexpr int kSampleRate = 44100;
-extern const char* const kEncoderOwner;
+constexpr int sampleRate = 44100;
+extern const char* const encoderOwner;
 
 // Milliseconds declared in the "Length: " comment for a sample count.
 int32_t lengthMs(size_t samples);
@@ -17,7 +17,7 @@ int32_t lengthMs(size_t samples);
 // One Ogg Vorbis bitstream: its format, comments and the encoder's settings.
 struct VorbisStream {
     int channels = 1;
-    long rate = kSampleRate;
+    long rate = sampleRate;
     std::vector<std::string> comments;
     // The Ogg stream serial number (fixed per sound so the output never changes).
     uint32_t serial = 0;

@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
     Options options;
     std::string error;
     if (!parseArguments(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
-        std::fprintf(stderr, "assetgen: %s\n%s", error.c_str(), kUsage);
+        std::fprintf(stderr, "assetgen: %s\n%s", error.c_str(), usage);
         return 2;
     }
     try {

@@ -11,14 +11,14 @@
 namespace vandrel::icongen {
 namespace {
 
-constexpr const char* kUsage = "usage: icongen OUTDIR [--name NAME] [--sheet FILE]\n";
+constexpr const char* usage = "usage: icongen OUTDIR [--name NAME] [--sheet FILE]\n";
 
 // Every PNG size in a row, once on a light and once on a dark ground, so edges
 // that only look right against one of them show up.
 Bytes reviewSheet() {
     const int pad = 8;
     int width = pad;
-    for (int s : kPngSizes) width += s + pad;
+    for (int s : pngIconSizes) width += s + pad;
     const int band = 256 + 2 * pad;
     const int height = 2 * band;
     std::vector<uint8_t> rgb(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
@@ -27,7 +27,7 @@ Bytes reviewSheet() {
         std::fill_n(rgb.begin() + static_cast<ptrdiff_t>(y) * width * 3, width * 3, ground);
     }
     int left = pad;
-    for (int s : kPngSizes) {
+    for (int s : pngIconSizes) {
         std::vector<uint8_t> icon = drawGameIcon(s);
         for (int b = 0; b < 2; ++b) {
             int top = b * band + pad;
@@ -61,27 +61,27 @@ int runIcongen(const std::vector<std::string>& args, std::ostream& out, std::ost
         } else if (!a.empty() && a[0] != '-' && outDir.empty()) {
             outDir = a;
         } else {
-            err << kUsage;
+            err << usage;
             return 2;
         }
     }
     if (outDir.empty() || name.empty() || name.find('/') != std::string::npos) {
-        err << kUsage;
+        err << usage;
         return 2;
     }
     std::error_code ec;
     std::filesystem::create_directories(outDir, ec);
     const std::filesystem::path dir(outDir);
 
-    std::vector<int> pngSizes = kPngSizes;
-    pngSizes.insert(pngSizes.end(), kWebAppSizes.begin(), kWebAppSizes.end());
+    std::vector<int> pngSizes = pngIconSizes;
+    pngSizes.insert(pngSizes.end(), webAppSizes.begin(), webAppSizes.end());
     for (int s : pngSizes) {
         std::vector<uint8_t> rgba = drawGameIcon(s);
         if (!write(dir / (name + "-" + std::to_string(s) + ".png"), assetgen::encodePngRgba(rgba.data(), s, s), err))
             return 1;
     }
     std::vector<IcoImage> images;
-    for (int s : kIcoSizes) images.push_back({s, drawGameIcon(s)});
+    for (int s : icoSizes) images.push_back({s, drawGameIcon(s)});
     if (!write(dir / (name + ".ico"), encodeIco(images), err)) return 1;
     if (!sheet.empty() && !write(sheet, reviewSheet(), err)) return 1;
     out << "icongen: " << pngSizes.size() << " PNG files and " << name << ".ico in " << outDir << "\n";

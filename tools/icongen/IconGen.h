@@ -8,10 +8,10 @@
 namespace vandrel::icongen {
 
 // The sizes desktop themes ask for, and the ones the .ico carries.
-inline const std::vector<int> kPngSizes = {16, 24, 32, 48, 64, 128, 256};
-inline const std::vector<int> kIcoSizes = {16, 32, 48, 256};
+inline const std::vector<int> pngIconSizes = {16, 24, 32, 48, 64, 128, 256};
+inline const std::vector<int> icoSizes = {16, 32, 48, 256};
 // The sizes a web app's manifest names (a phone's home screen and splash).
-inline const std::vector<int> kWebAppSizes = {192, 512};
+inline const std::vector<int> webAppSizes = {192, 512};
 
 // icongen OUTDIR [--name NAME] [--sheet FILE]
 // Writes OUTDIR/NAME-<size>.png for every PNG and web app size and

@@ -10,15 +10,15 @@
 namespace vandrel {
 namespace {
 
-constexpr uint32_t kStartTick = 200000;
-constexpr uint64_t kMkLButton = 0x0001;
-constexpr uint64_t kMkRButton = 0x0002;
+constexpr uint32_t startTick = 200000;
+constexpr uint64_t mkLButton = 0x0001;
+constexpr uint64_t mkRButton = 0x0002;
 
 } // namespace
 
 ScriptedGame::ScriptedGame(const std::string& path, const std::string& exePath, uint32_t frameMs, Store& store)
-    : file_(path, std::ios::trunc), tick_(kStartTick), frameMs_(frameMs),
-      recorder_(window_, file_, exePath, kStartTick, store) {}
+    : file_(path, std::ios::trunc), tick_(startTick), frameMs_(frameMs),
+      recorder_(window_, file_, exePath, startTick, store) {}
 
 ScriptedGame::~ScriptedGame() { recorder_.finish(); }
 
@@ -59,14 +59,14 @@ void ScriptedGame::moveTo(int32_t x, int32_t y) { window_.post(msg::MouseMove, 0
 
 void ScriptedGame::click(int32_t x, int32_t y) {
     moveTo(x, y);
-    window_.post(msg::LButtonDown, kMkLButton, makePointParam(x, y));
-    window_.post(msg::LButtonUp, kMkLButton, makePointParam(x, y));
+    window_.post(msg::LButtonDown, mkLButton, makePointParam(x, y));
+    window_.post(msg::LButtonUp, mkLButton, makePointParam(x, y));
 }
 
 void ScriptedGame::rightClick() {
     const int64_t at = makePointParam(game().mouseX(), game().mouseY());
-    window_.post(msg::RButtonDown, kMkRButton, at);
-    window_.post(msg::RButtonUp, kMkRButton, at);
+    window_.post(msg::RButtonDown, mkRButton, at);
+    window_.post(msg::RButtonUp, mkRButton, at);
 }
 
 void ScriptedGame::keyDown(uint32_t vkCode) { window_.post(msg::KeyDown, vkCode); }
@@ -122,9 +122,9 @@ bool ScriptedGame::findTarget(int32_t& px, int32_t& py) {
 }
 
 bool ScriptedGame::findMiss(int32_t& px, int32_t& py) {
-    static constexpr std::array<std::array<int32_t, 2>, 5> kSky{{{320, 2}, {40, 4}, {600, 3}, {200, 6}, {450, 1}}};
+    static constexpr std::array<std::array<int32_t, 2>, 5> sky{{{320, 2}, {40, 4}, {600, 3}, {200, 6}, {450, 1}}};
     FigureCatalog& figures = GameProbe::figures(game());
-    for (const auto& p : kSky) {
+    for (const auto& p : sky) {
         bool clear = true;
         for (int32_t t = 0; t < figures.typeCount() && clear; ++t) {
             FigureType& type = *figures.typeAt(t);

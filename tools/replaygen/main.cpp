@@ -25,7 +25,7 @@ using namespace vandrel;
 namespace {
 
 // Frames of the recorded games: 25 a second, a pace a slow machine might keep.
-constexpr uint32_t kFrameMs = 40;
+constexpr uint32_t frameMs = 40;
 
 bool fail(const char* what) {
     std::fprintf(stderr, "replaygen: %s\n", what);
@@ -48,7 +48,7 @@ void shootFor(ScriptedGame& g, uint32_t ms, uint32_t pauseMs, int& hits, int& mi
         if (miss ? g.findMiss(x, y) : g.findTarget(x, y)) {
             const int32_t before = g.game().readings().score;
             g.click(x, y);
-            g.run(kFrameMs);
+            g.run(frameMs);
             (g.game().readings().score != before ? hits : misses)++;
         } else {
             // Nothing to shoot: wander with the mouse in the quiet middle.
@@ -76,7 +76,7 @@ bool startRound(ScriptedGame& g) {
     g.run(600);
     if (g.game().state() != GameState::Title) return fail("no title screen");
     g.click(320, 240);
-    g.run(kFrameMs);
+    g.run(frameMs);
     return g.game().state() == GameState::InPlay || fail("the click did not start a round");
 }
 
@@ -143,7 +143,7 @@ bool scroll(ScriptedGame& g) {
         g.keyDown(key);
         g.run(ms);
         g.keyUp(key);
-        g.run(kFrameMs);
+        g.run(frameMs);
         seen.push_back(g.game().scroll());
     };
     auto edge = [&](int32_t x, uint32_t ms) {
@@ -222,7 +222,7 @@ int main(int argc, char** argv) {
         const std::filesystem::path out = outDir / (name + ".vrec");
         bool ok = false;
         {
-            ScriptedGame g(out.string(), game, kFrameMs, store);
+            ScriptedGame g(out.string(), game, frameMs, store);
             ok = g.startUp() && it->second(g);
             const int code = g.finish();
             ok = ok && g.ended() && code == 0;

@@ -18,7 +18,7 @@ bool SdlAudio::attach(AudioDevice& d) {
         subsystemStarted_ = true;
     }
     SDL_AudioSpec want{};
-    want.freq = static_cast<int>(AudioDevice::kOutputRate);
+    want.freq = static_cast<int>(AudioDevice::outputRate);
     want.format = AUDIO_S16SYS;
     want.channels = 1;
     // About 23 ms per callback: short enough that a play call is heard at once.

@@ -72,8 +72,8 @@ void SdlInput::translate(const SDL_Event& e, const InputView& view, MessageQueue
         // SDL's mouse made from a touch: the touch itself is handled below.
         if (e.motion.which == SDL_TOUCH_MOUSEID) break;
         uint64_t keys = 0;
-        if (e.motion.state & SDL_BUTTON_LMASK) keys |= kMouseLeftHeld;
-        if (e.motion.state & SDL_BUTTON_RMASK) keys |= kMouseRightHeld;
+        if (e.motion.state & SDL_BUTTON_LMASK) keys |= mouseLeftHeld;
+        if (e.motion.state & SDL_BUTTON_RMASK) keys |= mouseRightHeld;
         const FramePoint p = pointerToFrame(view.shape, e.motion.x, e.motion.y);
         out.post(msg::MouseMove, keys, makePointParam(p.x, p.y));
         pad_.pointerMoved(p);
@@ -85,9 +85,8 @@ void SdlInput::translate(const SDL_Event& e, const InputView& view, MessageQueue
         if (e.button.which == SDL_TOUCH_MOUSEID) break;
         const bool down = e.type == SDL_MOUSEBUTTONDOWN;
         const int64_t at = framePoint(view, e.button.x, e.button.y);
-        if (e.button.button == SDL_BUTTON_LEFT) out.post(down ? msg::LButtonDown : msg::LButtonUp, kMouseLeftHeld, at);
-        if (e.button.button == SDL_BUTTON_RIGHT)
-            out.post(down ? msg::RButtonDown : msg::RButtonUp, kMouseRightHeld, at);
+        if (e.button.button == SDL_BUTTON_LEFT) out.post(down ? msg::LButtonDown : msg::LButtonUp, mouseLeftHeld, at);
+        if (e.button.button == SDL_BUTTON_RIGHT) out.post(down ? msg::RButtonDown : msg::RButtonUp, mouseRightHeld, at);
         break;
     }
     case SDL_KEYDOWN:
@@ -174,21 +173,21 @@ void SdlInput::translateWindowEvent(uint8_t event, const InputView& view, Messag
         // Mapped again: whatever hid it is over.
         hidden_ = false;
         minimised_ = false;
-        postActivation(kActivateActive, out);
+        postActivation(activateActive, out);
         break;
     case SDL_WINDOWEVENT_RESTORED:
         minimised_ = false;
-        postActivation(kActivateActive, out);
+        postActivation(activateActive, out);
         break;
     // The window's maximise box (or a double click on its title) asks for the
     // game at the desktop's size: the game's full screen, as its window
     // procedure switches to on the maximise command.
     case SDL_WINDOWEVENT_MAXIMIZED:
         minimised_ = false;
-        postActivation(kActivateActive, out);
+        postActivation(activateActive, out);
         if (!view.fullScreen) out.post(msg::SysCommand, sc::Maximize);
         break;
-    case SDL_WINDOWEVENT_FOCUS_GAINED: postActivation(kActivateActive, out); break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED: postActivation(activateActive, out); break;
     // Losing the focus alone keeps the frames running.
     case SDL_WINDOWEVENT_FOCUS_LOST: postActivation(0, out); break;
     // The pointer left the client area: over the frame the system cursor belongs.
@@ -198,7 +197,7 @@ void SdlInput::translateWindowEvent(uint8_t event, const InputView& view, Messag
 }
 
 void SdlInput::postActivation(uint64_t state, MessageQueue& out) const {
-    out.post(msg::Activate, state | (stopped() ? kActivateMinimised : 0));
+    out.post(msg::Activate, state | (stopped() ? activateMinimised : 0));
 }
 
 } // namespace vandrel

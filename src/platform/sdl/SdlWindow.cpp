@@ -276,7 +276,7 @@ void SdlWindow::show() {
     SDL_ShowWindow(window_.get());
     SDL_RaiseWindow(window_.get());
     // A shown window is an active one, before its first event arrives.
-    post(msg::Activate, kActivateActive);
+    post(msg::Activate, activateActive);
 }
 
 bool SdlWindow::setVideoMode(bool fullScreen, int32_t width, int32_t height) {

@@ -27,7 +27,7 @@ HKEY rootKey(RegistryRoot root) { return root == RegistryRoot::LocalMachine ? HK
 // builds of this game wrote, read when the 32-bit view has no such key. The
 // player's own tree is one for both. (32-bit Windows ignores the flag.)
 REGSAM viewOf(RegistryRoot root) { return root == RegistryRoot::LocalMachine ? KEY_WOW64_32KEY : 0; }
-constexpr REGSAM kEarlierView = KEY_WOW64_64KEY;
+constexpr REGSAM earlierView = KEY_WOW64_64KEY;
 
 // Key paths from the data set are checked part by part before the registry
 // sees them: no empty parts, no "..", no control characters, no '/'.
@@ -123,13 +123,13 @@ void shareWithAllUsers(HKEY key) {
     LocalFree(descriptor);
 }
 
-constexpr REGSAM kAccess = KEY_QUERY_VALUE | KEY_SET_VALUE;
+constexpr REGSAM keyAccess = KEY_QUERY_VALUE | KEY_SET_VALUE;
 
 // A machine-wide key an earlier build wrote in the 64-bit view, opened for
 // reading and writing; null when there is none or this player may not use it.
 HKEY openEarlierMachineKey(const std::wstring& path) {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, kAccess | kEarlierView, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, keyAccess | earlierView, &key) != ERROR_SUCCESS)
         return nullptr;
     return key;
 }
@@ -138,7 +138,7 @@ HKEY openEarlierMachineKey(const std::wstring& path) {
 // 32-bit view, so what the caller does not write again is not lost.
 void takeOverEarlierValues(HKEY created, const std::wstring& path) {
     HKEY earlier = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | kEarlierView, &earlier) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | earlierView, &earlier) != ERROR_SUCCESS) return;
     RegCopyTreeW(earlier, nullptr, created);
     RegCloseKey(earlier);
 }
@@ -150,7 +150,7 @@ std::unique_ptr<StoreKey> RegistryStore::open(std::string_view keyPath) const {
     const std::wstring path = widen(keyPath);
     for (RegistryRoot root : {first_, RegistryRoot::CurrentUser}) {
         HKEY key = nullptr;
-        const LSTATUS status = RegOpenKeyExW(rootKey(root), path.c_str(), 0, kAccess | viewOf(root), &key);
+        const LSTATUS status = RegOpenKeyExW(rootKey(root), path.c_str(), 0, keyAccess | viewOf(root), &key);
         if (status == ERROR_SUCCESS) return std::make_unique<RegistryKey>(key, describeKey(root, path));
         if (root == RegistryRoot::LocalMachine && status == ERROR_FILE_NOT_FOUND)
             if (HKEY earlier = openEarlierMachineKey(path))
@@ -168,7 +168,7 @@ std::unique_ptr<StoreKey> RegistryStore::create(std::string_view keyPath) const 
         DWORD disposition = 0;
         const REGSAM view = viewOf(root);
         if (RegCreateKeyExW(rootKey(root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                            kAccess | WRITE_DAC | KEY_CREATE_SUB_KEY | view, nullptr, &key,
+                            keyAccess | WRITE_DAC | KEY_CREATE_SUB_KEY | view, nullptr, &key,
                             &disposition) == ERROR_SUCCESS) {
             if (root == RegistryRoot::LocalMachine && disposition == REG_CREATED_NEW_KEY) {
                 shareWithAllUsers(key);
@@ -177,7 +177,7 @@ std::unique_ptr<StoreKey> RegistryStore::create(std::string_view keyPath) const 
             return std::make_unique<RegistryKey>(key, describeKey(root, path));
         }
         // A machine-wide key we may use but not re-share is still a key we may use.
-        if (RegCreateKeyExW(rootKey(root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, kAccess | view, nullptr,
+        if (RegCreateKeyExW(rootKey(root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, keyAccess | view, nullptr,
                             &key, nullptr) == ERROR_SUCCESS)
             return std::make_unique<RegistryKey>(key, describeKey(root, path));
         // A player who may not make the key in the 32-bit view keeps saving
@@ -214,7 +214,7 @@ bool RegistryStore::remove(RegistryRoot root, std::string_view keyPath) const {
     };
     if (root == RegistryRoot::CurrentUser) return gone(0);
     const bool shared = gone(viewOf(root));
-    return gone(kEarlierView) && shared;
+    return gone(earlierView) && shared;
 }
 
 } // namespace vandrel

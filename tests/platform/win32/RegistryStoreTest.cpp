@@ -28,10 +28,10 @@ struct RawValue {
 
 // The machine-wide tree's views on 64-bit Windows: the game's tables live in
 // the 32-bit one; earlier builds of the game wrote into the 64-bit one.
-constexpr REGSAM kView32 = KEY_WOW64_32KEY;
-constexpr REGSAM kView64 = KEY_WOW64_64KEY;
+constexpr REGSAM view32 = KEY_WOW64_32KEY;
+constexpr REGSAM view64 = KEY_WOW64_64KEY;
 
-REGSAM viewFor(HKEY root) { return root == HKEY_LOCAL_MACHINE ? kView32 : 0; }
+REGSAM viewFor(HKEY root) { return root == HKEY_LOCAL_MACHINE ? view32 : 0; }
 
 // A value as the narrow (byte) or wide registry functions return it; type
 // REG_NONE when there is none.
@@ -80,23 +80,23 @@ std::string rows(const HighscoreTable& t) {
 // with the shared parent removed again when the test made it.
 class RegistryStoreTest : public ::testing::Test {
 protected:
-    static constexpr char kParent[] = "Software\\Orvandel";
+    static constexpr char parent[] = "Software\\Orvandel";
     const std::string table = "Vandrel Registry Test " + std::to_string(GetCurrentProcessId());
     const std::string keyPath = HighscoreStorage::keyPath(table);
 
     void SetUp() override {
-        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) parentExisted.push_back(keyExists(root, kParent));
-        parentExisted.push_back(keyExists(HKEY_LOCAL_MACHINE, kParent, kView64));
+        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) parentExisted.push_back(keyExists(root, parent));
+        parentExisted.push_back(keyExists(HKEY_LOCAL_MACHINE, parent, view64));
         removeKeys();
     }
     void TearDown() override {
         removeKeys();
         const HKEY roots[] = {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER};
         for (int i = 0; i < 2; ++i) // each fails, as it should, when the parent is not empty
-            if (!parentExisted[i]) RegDeleteKeyExA(roots[i], kParent, viewFor(roots[i]), 0);
-        if (!parentExisted[2]) RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kParent, kView64, 0);
+            if (!parentExisted[i]) RegDeleteKeyExA(roots[i], parent, viewFor(roots[i]), 0);
+        if (!parentExisted[2]) RegDeleteKeyExA(HKEY_LOCAL_MACHINE, parent, view64, 0);
         EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, keyPath.c_str()));
-        EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, keyPath.c_str(), kView64));
+        EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, keyPath.c_str(), view64));
         EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, keyPath.c_str()));
     }
     void removeKeys() {
@@ -130,7 +130,7 @@ TEST_F(RegistryStoreTest, SavedTableHoldsTheCheckedBytesAndLoadsBack) {
     ASSERT_EQ(text.substr(0, 36), "Jorvane, 900\nIstro, 800\nHalvo, 700\nM");
     EXPECT_FALSE(keyExists(machine ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, keyPath.c_str()));
     // Machine-wide, the table is in the 32-bit view only.
-    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, keyPath.c_str(), kView64));
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, keyPath.c_str(), view64));
 
     // The text: REG_SZ, the table's bytes and the terminating zero, nothing more;
     // as UTF-16, two bytes for each of them.
@@ -220,16 +220,16 @@ TEST_F(RegistryStoreTest, EarlierBuildsTableIn64BitViewLoadsAndIsSavedIn32BitVie
     HKEY to = nullptr;
     ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_READ, &from), ERROR_SUCCESS);
     ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                              KEY_ALL_ACCESS | kView64, nullptr, &to, nullptr),
+                              KEY_ALL_ACCESS | view64, nullptr, &to, nullptr),
               ERROR_SUCCESS)
         << "this test needs the rights of the machine's administrator";
     EXPECT_EQ(RegCopyTreeA(from, nullptr, to), ERROR_SUCCESS);
     RegCloseKey(from);
     RegCloseKey(to);
     RegistryStore().remove(RegistryRoot::CurrentUser, keyPath);
-    const RawValue earlierText = rawValue(HKEY_LOCAL_MACHINE, keyPath, "highscore", false, kView64);
+    const RawValue earlierText = rawValue(HKEY_LOCAL_MACHINE, keyPath, "highscore", false, view64);
     ASSERT_EQ(earlierText.type, static_cast<DWORD>(REG_SZ));
-    ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, keyPath.c_str(), kView32)) << "the registry has one view only";
+    ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, keyPath.c_str(), view32)) << "the registry has one view only";
 
     RegistryStore game;
     EXPECT_EQ(HighscoreStorage::storeLocation(game, table), "HKEY_LOCAL_MACHINE\\" + keyPath);
@@ -237,16 +237,16 @@ TEST_F(RegistryStoreTest, EarlierBuildsTableIn64BitViewLoadsAndIsSavedIn32BitVie
     loaded.rows().clear();
     ASSERT_TRUE(loaded.loadFromRegistry(table));
     EXPECT_EQ(rows(loaded), "Jorvane=900;Istro=800;Halvo=700;");
-    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, keyPath.c_str(), kView32)) << "reading wrote a key";
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, keyPath.c_str(), view32)) << "reading wrote a key";
 
     const HighscoreRows read = loaded.rows();
     loaded.rows().clear();
     for (int32_t i = 0; i < 2; ++i) loaded.rows().append(read.name(i), read.score(i));
     loaded.rows().append("Mira", 750);
     ASSERT_TRUE(loaded.saveToRegistry(table));
-    EXPECT_EQ(rawValue(HKEY_LOCAL_MACHINE, keyPath, "highscore", false, kView32).bytes,
+    EXPECT_EQ(rawValue(HKEY_LOCAL_MACHINE, keyPath, "highscore", false, view32).bytes,
               bytesOf(std::string("Jorvane, 900\nIstro, 800\nMira, 750\n") + '\0'));
-    EXPECT_EQ(rawValue(HKEY_LOCAL_MACHINE, keyPath, "highscore", false, kView64).bytes, earlierText.bytes);
+    EXPECT_EQ(rawValue(HKEY_LOCAL_MACHINE, keyPath, "highscore", false, view64).bytes, earlierText.bytes);
     EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, keyPath.c_str()));
 
     HighscoreTable again(game);
