@@ -22,18 +22,6 @@ namespace {
 
 using test::Bytes;
 
-// The set-up record: screen size, round length, magazine, the picture flags and
-// the table name.
-Bytes setupBlock(int32_t w, int32_t h, int32_t minutes, int32_t seconds, int32_t magazine) {
-    Bytes p;
-    for (int32_t v : {w, h, minutes, seconds, magazine}) test::putU32(p, static_cast<uint32_t>(v));
-    for (uint8_t v : {0, 0, 0, 0}) p.push_back(v);
-    Bytes name(31, 0);
-    std::memcpy(name.data(), "damaged", 7);
-    p.insert(p.end(), name.begin(), name.end());
-    return test::block("SS", p);
-}
-
 class DamagedDataTest : public ::testing::Test {
 protected:
     void SetUp() override { backBuffer = device.createSurface(640, 480); }
@@ -88,31 +76,30 @@ TEST_F(DamagedDataTest, AScreenSizeNoDisplayCouldShowKeepsTheGamesOwnButTheRestO
     for (const auto& size : sizes) {
         SessionProbe::setup(session).screenWidth = 1;
         SessionProbe::setup(session).screenHeight = 1;
-        EXPECT_TRUE(loadSetup(setupBlock(size[0], size[1], 3, 15, 7)));
+        EXPECT_TRUE(loadSetup(
+            test::setupBlock({.width = size[0], .height = size[1], .minutes = 3, .seconds = 15, .magazine = 7})));
         EXPECT_EQ(session.setup().screenWidth, 640) << size[0] << " x " << size[1];
         EXPECT_EQ(session.setup().screenHeight, 480) << size[0] << " x " << size[1];
         EXPECT_EQ(session.setup().roundMinutes, 3);
         EXPECT_EQ(session.setup().magazineSize, 7);
     }
     // A record cut short after its width fails, and still leaves no such width.
-    Bytes cut = setupBlock(-7, 480, 3, 15, 7);
+    Bytes cut = test::setupBlock({.width = -7, .minutes = 3, .seconds = 15, .magazine = 7});
     cut.resize(6 + 6);
     cut[2] = 6;
     EXPECT_FALSE(loadSetup(cut));
     EXPECT_EQ(session.setup().screenWidth, 640);
     // Any size a surface can have is taken as it stands.
-    EXPECT_TRUE(loadSetup(setupBlock(16384, 1, 2, 0, 10)));
+    EXPECT_TRUE(loadSetup(test::setupBlock({.width = 16384, .height = 1})));
     EXPECT_EQ(session.setup().screenWidth, 16384);
     EXPECT_EQ(session.setup().screenHeight, 1);
 }
 
 TEST_F(DamagedDataTest, AnEndlessRoundLengthStopsAtTheLargestClock) {
-    SessionProbe::setup(session).roundMinutes = std::numeric_limits<int32_t>::max();
-    SessionProbe::setup(session).roundSeconds = 59;
+    ASSERT_TRUE(loadSetup(test::setupBlock({.minutes = std::numeric_limits<int32_t>::max(), .seconds = 59})));
     session.startRound();
     EXPECT_EQ(session.secondsLeft(), std::numeric_limits<int32_t>::max());
-    SessionProbe::setup(session).roundMinutes = std::numeric_limits<int32_t>::min();
-    SessionProbe::setup(session).roundSeconds = -1;
+    ASSERT_TRUE(loadSetup(test::setupBlock({.minutes = std::numeric_limits<int32_t>::min(), .seconds = -1})));
     session.startRound();
     EXPECT_EQ(session.secondsLeft(), std::numeric_limits<int32_t>::min());
 }
@@ -124,7 +111,7 @@ TEST_F(DamagedDataTest, AHugeMagazineDrawsTheCartridgesThatFitAndNoMore) {
     cartridge.lock();
     for (int32_t y = 0; y < 40; ++y) cartridge.putRow(row.data(), y, false);
     cartridge.unlock();
-    SessionProbe::setup(session).magazineSize = std::numeric_limits<int32_t>::max();
+    ASSERT_TRUE(loadSetup(test::setupBlock({.magazine = std::numeric_limits<int32_t>::max()})));
     session.startRound();
     ASSERT_EQ(session.ammo(), std::numeric_limits<int32_t>::max());
     session.drawHud(backBuffer.get(), clip);                 // would draw two thousand million cartridges

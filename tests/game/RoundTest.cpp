@@ -6,6 +6,7 @@
 #include "platform/VideoDevice.h"
 #include "platform/null/MemoryStore.h"
 #include "support/SessionProbe.h"
+#include "support/TestArchive.h"
 
 #include <gtest/gtest.h>
 
@@ -19,8 +20,12 @@ class SessionRoundTest : public ::testing::Test {
 protected:
     void SetUp() override {
         backBuffer = device.createSurface(640, 480);
-        SessionProbe::setup(session).roundMinutes = 2;
-        SessionProbe::setup(session).roundSeconds = 0;
+        ASSERT_TRUE(loadSetup({.minutes = 2, .seconds = 0}));
+    }
+    // The set-up record as the quick loading pass reads it from the archive.
+    bool loadSetup(const test::SetupValues& values) {
+        test::TestArchive archive({{"stuff.x", test::setupBlock(values)}});
+        return session.loadSetup(&archive.entry("stuff.x"));
     }
     void hud() { session.drawHud(backBuffer.get(), clip); }
 
@@ -107,7 +112,7 @@ TEST_F(SessionRoundTest, TheCartridgesStandInARowFromTheRightEdge) {
 
 TEST_F(SessionRoundTest, ANegativeMagazineHoldsNoCartridgeAndNeverFiresForever) {
     for (int32_t size : {-1, -7, -2147483647 - 1}) {
-        SessionProbe::setup(session).magazineSize = size;
+        ASSERT_TRUE(loadSetup({.magazine = size}));
         // The round puts the size into the magazine as it stands: it gives no shot.
         session.startRound();
         EXPECT_EQ(session.ammo(), size) << size;
@@ -121,7 +126,7 @@ TEST_F(SessionRoundTest, ANegativeMagazineHoldsNoCartridgeAndNeverFiresForever) 
         EXPECT_EQ(session.ammo(), 0) << size;
     }
     // A magazine with cartridges left keeps them; an empty one fills to the size.
-    SessionProbe::setup(session).magazineSize = 3;
+    ASSERT_TRUE(loadSetup({.magazine = 3}));
     EXPECT_TRUE(session.reload());
     EXPECT_EQ(session.ammo(), 3);
     session.useRound();

@@ -36,10 +36,11 @@ protected:
 };
 
 TEST_F(SessionTest, TitleLoadsItsPictureAndAnExactGreyCopy) {
-    TestArchive a({{"stuff.x", concat({block("SH"), block("ST"), solidPicture(48, 16), block("SE")})}});
+    TestArchive a({{"stuff.x", concat({test::setupBlock({.title = 1}), block("SH"), block("ST"), solidPicture(48, 16),
+                                       block("SE")})}});
     Session s(store);
-    SessionProbe::setup(s).hasTitle = 1;
     BlockReader& r = a.entry("stuff.x");
+    ASSERT_TRUE(s.loadSetup(&r));
     EXPECT_FALSE(s.loadTitle(&r, nullptr)) << "no device, no loading";
     ASSERT_TRUE(s.loadTitle(&r, &device));
     Surface& title = SessionProbe::titleImage(s);
@@ -79,11 +80,11 @@ TEST_F(SessionTest, WithoutATitleNothingIsRead) {
 }
 
 TEST_F(SessionTest, ScreensStopOnceTheAnnouncedPicturesAreIn) {
-    TestArchive a({{"stuff.x", concat({block("SH"), solidPicture(40, 20), block("SE"), solidPicture(24, 12)})}});
+    TestArchive a({{"stuff.x", concat({test::setupBlock({.highscore = 1, .end = 0}), block("SH"), solidPicture(40, 20),
+                                       block("SE"), solidPicture(24, 12)})}});
     Session s(store);
-    SessionProbe::setup(s).hasHighscoreImage = 1;
-    SessionProbe::setup(s).hasEndImage = 0;
     BlockReader& r = a.entry("stuff.x");
+    ASSERT_TRUE(s.loadSetup(&r));
     ASSERT_TRUE(s.loadScreens(&r, &device));
     EXPECT_EQ(SessionProbe::highScores(s).picture().width(), 40);
     EXPECT_TRUE(SessionProbe::endImage(s).isEmpty());
@@ -91,21 +92,23 @@ TEST_F(SessionTest, ScreensStopOnceTheAnnouncedPicturesAreIn) {
     ASSERT_TRUE(r.readHeader(tag));
     EXPECT_EQ(tag, makeTag('S', 'E'));
 
-    TestArchive b({{"stuff.x", concat({block("SE"), solidPicture(24, 12), block("SH"), solidPicture(40, 20)})}});
+    TestArchive b({{"stuff.x", concat({test::setupBlock({.highscore = 1, .end = 1}), block("SE"), solidPicture(24, 12),
+                                       block("SH"), solidPicture(40, 20)})}});
     Session both(store);
-    SessionProbe::setup(both).hasHighscoreImage = 1;
-    SessionProbe::setup(both).hasEndImage = 1;
-    ASSERT_TRUE(both.loadScreens(&b.entry("stuff.x"), &device));
+    BlockReader& rb = b.entry("stuff.x");
+    ASSERT_TRUE(both.loadSetup(&rb));
+    ASSERT_TRUE(both.loadScreens(&rb, &device));
     EXPECT_EQ(SessionProbe::endImage(both).width(), 24);
     EXPECT_EQ(SessionProbe::highScores(both).picture().width(), 40);
 }
 
 TEST_F(SessionTest, ScreensMissingFromTheEntryFail) {
-    TestArchive a({{"stuff.x", concat({block("SH"), solidPicture(40, 20)})}});
+    TestArchive a(
+        {{"stuff.x", concat({test::setupBlock({.highscore = 1, .end = 1}), block("SH"), solidPicture(40, 20)})}});
     Session s(store);
-    SessionProbe::setup(s).hasHighscoreImage = 1;
-    SessionProbe::setup(s).hasEndImage = 1;
-    EXPECT_FALSE(s.loadScreens(&a.entry("stuff.x"), &device));
+    BlockReader& r = a.entry("stuff.x");
+    ASSERT_TRUE(s.loadSetup(&r));
+    EXPECT_FALSE(s.loadScreens(&r, &device));
 }
 
 TEST_F(SessionTest, TheCreditsLineStartsOverAfterSeventySeconds) {
@@ -164,9 +167,9 @@ TEST_F(SessionTest, TheHighScoreScreenCopiesTheLastFrameOnlyFromTheBackBufferItI
 }
 
 TEST_F(SessionTest, AnEndedRoundHandsItsScoreToTheTableOnceAndStartsTheNextAtZero) {
+    TestArchive a({{"stuff.x", test::setupBlock({.minutes = 0, .seconds = 1})}});
     Session s(store);
-    SessionProbe::setup(s).roundMinutes = 0;
-    SessionProbe::setup(s).roundSeconds = 1;
+    ASSERT_TRUE(s.loadSetup(&a.entry("stuff.x")));
     VideoSurface back(640, 480, PixelFormat::xrgb32());
     const Rect clip{0, 0, 640, 480};
     s.startRound();

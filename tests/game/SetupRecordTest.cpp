@@ -21,17 +21,6 @@ using test::concat;
 using test::putU32;
 using test::TestArchive;
 
-Bytes setupRecord(int32_t w, int32_t h, int32_t minutes, int32_t seconds, int32_t magazine, uint8_t title,
-                  uint8_t highscore, uint8_t end, uint8_t full, const std::string& name) {
-    Bytes p;
-    for (int32_t v : {w, h, minutes, seconds, magazine}) putU32(p, static_cast<uint32_t>(v));
-    for (uint8_t v : {title, highscore, end, full}) p.push_back(v);
-    Bytes n(31, 0);
-    std::memcpy(n.data(), name.data(), std::min<size_t>(name.size(), 31));
-    p.insert(p.end(), n.begin(), n.end());
-    return block("SS", p);
-}
-
 class SetupRecordTest : public ::testing::Test {
 protected:
     MemoryStore store;
@@ -50,8 +39,8 @@ TEST_F(SetupRecordTest, StartsWithTheBuiltInSetUp) {
 }
 
 TEST_F(SetupRecordTest, SetUpRecordIsReadFieldByFieldAfterSkippedBlocks) {
-    TestArchive a({{"stuff.x", concat({block("XX", Bytes(9, 1)), setupRecord(800, 600, 1, 45, 7, 1, 0, 1, 1, "Canyon"),
-                                       block("ST")})}});
+    TestArchive a({{"stuff.x", concat({block("XX", Bytes(9, 1)),
+                                       test::setupBlock({800, 600, 1, 45, 7, 1, 0, 1, 1, "Canyon"}), block("ST")})}});
     Session s(store);
     ASSERT_TRUE(s.loadSetup(&a.entry("stuff.x")));
     EXPECT_EQ(s.setup().screenWidth, 800);
@@ -70,7 +59,7 @@ TEST_F(SetupRecordTest, SetUpRecordIsReadFieldByFieldAfterSkippedBlocks) {
 }
 
 TEST_F(SetupRecordTest, ATableNameWithoutItsZeroIsCutToThirtyCharacters) {
-    TestArchive a({{"stuff.x", setupRecord(640, 480, 2, 0, 10, 0, 0, 0, 0, std::string(31, 'N'))}});
+    TestArchive a({{"stuff.x", test::setupBlock({.name = std::string(31, 'N')})}});
     Session s(store);
     ASSERT_TRUE(s.loadSetup(&a.entry("stuff.x")));
     EXPECT_EQ(std::strlen(s.setup().tableName), 30u);
@@ -94,7 +83,7 @@ TEST_F(SetupRecordTest, AShortRecordOrNoneAtAllFails) {
 }
 
 TEST_F(SetupRecordTest, ClearPutsTheSetUpBackButKeepsTheTableNameAndTheRound) {
-    TestArchive a({{"stuff.x", setupRecord(800, 600, 1, 0, 5, 1, 1, 1, 1, "Keep")}});
+    TestArchive a({{"stuff.x", test::setupBlock({800, 600, 1, 0, 5, 1, 1, 1, 1, "Keep"})}});
     Session s(store);
     ASSERT_TRUE(s.loadSetup(&a.entry("stuff.x")));
     s.addScore(42);

@@ -4,7 +4,9 @@
 
 #include "ZipWriter.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -32,6 +34,16 @@ Bytes blockWithLength(const char* tag, uint32_t length, const Bytes& payload) {
 
 Bytes block(const char* tag, const Bytes& payload) {
     return blockWithLength(tag, static_cast<uint32_t>(payload.size()), payload);
+}
+
+Bytes setupBlock(const SetupValues& v) {
+    Bytes p;
+    for (int32_t n : {v.width, v.height, v.minutes, v.seconds, v.magazine}) putU32(p, static_cast<uint32_t>(n));
+    for (uint8_t flag : {v.title, v.highscore, v.end, v.fullScreen}) p.push_back(flag);
+    Bytes name(31, 0);
+    std::memcpy(name.data(), v.name.data(), std::min<size_t>(v.name.size(), name.size()));
+    p.insert(p.end(), name.begin(), name.end());
+    return block("SS", p);
 }
 
 Bytes concat(std::initializer_list<Bytes> parts) {

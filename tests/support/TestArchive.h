@@ -22,6 +22,22 @@ Bytes blockWithLength(const char* tag, uint32_t length, const Bytes& payload);
 void putU32(Bytes& out, uint32_t v);
 void putU16(Bytes& out, uint16_t v);
 Bytes concat(std::initializer_list<Bytes> parts);
+
+// The set-up record's values; the defaults are the shipped game's.
+struct SetupValues {
+    int32_t width = 640;
+    int32_t height = 480;
+    int32_t minutes = 2;
+    int32_t seconds = 0;
+    int32_t magazine = 10;
+    uint8_t title = 0;
+    uint8_t highscore = 0;
+    uint8_t end = 0;
+    uint8_t fullScreen = 0;
+    std::string name = ""; // at most 31 bytes are written, zero-filled
+};
+// The set-up record's block ("SS") as the data set generator writes it.
+Bytes setupBlock(const SetupValues& values);
 Bytes readFile(const std::string& path);
 
 class TestArchive {
