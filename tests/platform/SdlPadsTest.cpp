@@ -27,13 +27,16 @@ protected:
         SDL_SetHint(SDL_HINT_JOYSTICK_RAWINPUT, "0");
         SDL_SetHint(SDL_HINT_XINPUT_ENABLED, "0");
         SDL_SetHint(SDL_HINT_DIRECTINPUT_ENABLED, "0");
-        if (!pads.start()) {
-            // A build of SDL made without its joystick system: the game plays
-            // on without pads there, and there is nothing to test.
-            const std::string why = SDL_GetError();
-            if (why.find("not built") != std::string::npos) GTEST_SKIP() << "this SDL has no game controllers: " << why;
-            FAIL() << "game controllers do not start: " << why;
-        }
+        // What the SDL linked here was built with decides, not an error text
+        // at run time: where SDL has pads, pads that do not start are a fault,
+        // never a reason to skip.
+#if defined(SDL_JOYSTICK_DISABLED)
+        GTEST_SKIP() << "this SDL is built without its joystick system (the game plays on without pads)";
+#elif !defined(SDL_JOYSTICK_VIRTUAL)
+        GTEST_SKIP()
+            << "this SDL is built without virtual joysticks (its HID layer is off), so no pad can be plugged in";
+#endif
+        if (!pads.start()) FAIL() << "game controllers do not start: " << SDL_GetError();
         view.shape = PresentationShape{640, 480, 640, 480, 640, 480, false};
         view.magazine = Rect{370, 420, 640, 480}; // a round runs
         pump();
