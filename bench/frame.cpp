@@ -247,8 +247,8 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs)
             if (run.run_type == Run::RT_Iteration) {
-                times[run.benchmark_name()] = run.GetAdjustedRealTime();
-                cpuTimes[run.benchmark_name()] = run.GetAdjustedCPUTime();
+                times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+                cpuTimes_[run.benchmark_name()] = run.GetAdjustedCPUTime();
             }
         ConsoleReporter::ReportRuns(runs);
     }
@@ -258,15 +258,15 @@ public:
             const std::string frame = std::string("BM_PlayFrame") + depth;
             const std::string copy = std::string("BM_Memcpy4Screens") + depth;
             // CPU time is the steadier figure on a shared machine; both are shown.
-            if (times.count(frame) && times.count(copy) && times[copy] > 0 && cpuTimes[copy] > 0)
+            if (times_.count(frame) && times_.count(copy) && times_[copy] > 0 && cpuTimes_[copy] > 0)
                 std::printf("%s-bit play frame: %.2f x memcpy of 4 x 640 x 480 pixels (CPU time), %.2f x (wall)\n",
-                            depth, cpuTimes[frame] / cpuTimes[copy], times[frame] / times[copy]);
+                            depth, cpuTimes_[frame] / cpuTimes_[copy], times_[frame] / times_[copy]);
         }
     }
 
 private:
-    std::map<std::string, double> times;
-    std::map<std::string, double> cpuTimes;
+    std::map<std::string, double> times_;
+    std::map<std::string, double> cpuTimes_;
 };
 
 } // namespace

@@ -69,7 +69,7 @@ FullLoad::FullLoad(DataSet& data, const std::string& dataPath, const EntrySizes&
     BlockReader* reader = &data.reader();
     DataSet* other = secondData_ ? secondData_.get() : here;
     using Lane = LoadingSteps::Lane;
-    const Lane otherLane = secondData_ ? Lane::second : Lane::caller;
+    const Lane otherLane = secondData_ ? Lane::Second : Lane::Caller;
     Session& session = parts.session;
     Backdrop& backdrop = parts.backdrop;
     FigureManager& figures = parts.figures;
@@ -88,12 +88,12 @@ FullLoad::FullLoad(DataSet& data, const std::string& dataPath, const EntrySizes&
     // stop the loading. What one thread loads ahead of a damaged entry on the
     // other is let go again.
     const std::array<int64_t, 8> mark = marks(sizes);
-    steps_.add(mark[0], Lane::caller, [here, reader, device, readOn, &session] {
+    steps_.add(mark[0], Lane::Caller, [here, reader, device, readOn, &session] {
         if (!readOn) here->openEntry(entryName::setup);
         if (!session.loadTitle(reader, device)) reportDamaged("title picture");
     });
     // The same entry, read on from where the title picture ended.
-    steps_.add(mark[1], Lane::caller, [reader, device, &session] {
+    steps_.add(mark[1], Lane::Caller, [reader, device, &session] {
         if (!session.loadScreens(reader, device)) reportDamaged("high-score and closing pictures");
     });
     steps_.add(mark[2], otherLane,
@@ -103,7 +103,7 @@ FullLoad::FullLoad(DataSet& data, const std::string& dataPath, const EntrySizes&
                          if (!loadImageList(r, &backdrop, device)) reportDamaged("landscape");
                      }),
                [&backdrop] { backdrop.clear(); });
-    steps_.add(mark[3], Lane::caller,
+    steps_.add(mark[3], Lane::Caller,
                entry(here, entryName::figures,
                      [device, &figures](BlockReader* r) {
                          if (!figures.load(r, device)) throw LoadError();

@@ -47,10 +47,10 @@ void LoadingSteps::runOnTwoThreads(const After& after) { runHere(after); }
 #else
 void LoadingSteps::runOnTwoThreads(const After& after) {
     const size_t n = steps_.size();
-    enum Status : uint8_t { waiting, running, finished, failed };
+    enum Status : uint8_t { Waiting, Running, Finished, Failed };
     std::mutex mutex;
     std::condition_variable changed;
-    std::vector<Status> status(n, waiting);
+    std::vector<Status> status(n, Waiting);
     std::vector<std::exception_ptr> errors(n);
     size_t firstFailure = n; // the earliest step known to have failed
     bool stop = false;       // the run is over: start no more steps
@@ -61,7 +61,7 @@ void LoadingSteps::runOnTwoThreads(const After& after) {
         {
             std::lock_guard<std::mutex> lock(mutex);
             if (stop || firstFailure < i) return false;
-            status[i] = running;
+            status[i] = Running;
         }
         std::exception_ptr error;
         try {
@@ -71,7 +71,7 @@ void LoadingSteps::runOnTwoThreads(const After& after) {
         }
         {
             std::lock_guard<std::mutex> lock(mutex);
-            status[i] = error ? failed : finished;
+            status[i] = error ? Failed : Finished;
             if (error) {
                 errors[i] = error;
                 if (i < firstFailure) firstFailure = i;
@@ -85,7 +85,7 @@ void LoadingSteps::runOnTwoThreads(const After& after) {
     try {
         worker = std::thread([&] {
             for (size_t i = 0; i < n; ++i)
-                if (steps_[i].lane == Lane::second && !runStep(i)) return;
+                if (steps_[i].lane == Lane::Second && !runStep(i)) return;
         });
     } catch (const std::system_error&) {
         // No thread to be had: the steps run here, as in a build without threads.
@@ -102,13 +102,13 @@ void LoadingSteps::runOnTwoThreads(const After& after) {
         while (next < n) {
             {
                 std::unique_lock<std::mutex> lock(mutex);
-                if (wait) changed.wait(lock, [&] { return status[next] == finished || status[next] == failed; });
-                if (status[next] == failed) {
+                if (wait) changed.wait(lock, [&] { return status[next] == Finished || status[next] == Failed; });
+                if (status[next] == Failed) {
                     endAt = next;
                     ending = errors[next];
                     return false;
                 }
-                if (status[next] != finished) return true;
+                if (status[next] != Finished) return true;
             }
             after(steps_[next].done);
             ++next;
@@ -117,7 +117,7 @@ void LoadingSteps::runOnTwoThreads(const After& after) {
     };
     try {
         for (size_t i = 0; i < n; ++i)
-            if (steps_[i].lane == Lane::caller && (!runStep(i) || !drawFrames(false))) break;
+            if (steps_[i].lane == Lane::Caller && (!runStep(i) || !drawFrames(false))) break;
         drawFrames(true);
     } catch (...) {
         // A frame failed: the run ends there, its step loaded.
@@ -133,7 +133,7 @@ void LoadingSteps::runOnTwoThreads(const After& after) {
     // What ran ahead of the end goes, so that the pass leaves what it would
     // have left on one thread.
     for (size_t j = n; j-- > endAt + 1;) {
-        if (status[j] == waiting || !steps_[j].undo) continue;
+        if (status[j] == Waiting || !steps_[j].undo) continue;
         try {
             steps_[j].undo();
         } catch (...) {

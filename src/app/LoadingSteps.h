@@ -31,8 +31,8 @@ public:
     // Which thread runs a step when there are two; on one thread every step
     // runs on the caller's, in order.
     enum class Lane {
-        caller,
-        second,
+        Caller,
+        Second,
     };
 
     // done is what the progress frame after the step reports as loaded.

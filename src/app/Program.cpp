@@ -11,35 +11,35 @@
 
 namespace vandrel {
 
-Program::Program(Game& game, SoundSystem& sound, Window& window) : game(game), sound(sound), window(window) {}
+Program::Program(Game& game, SoundSystem& sound, Window& window) : game_(game), sound_(sound), window_(window) {}
 
 bool Program::startUp() {
-    sound.init();
-    game.quickLoad();
+    sound_.init();
+    game_.quickLoad();
     // From here on the set-up values are the archive's, or the defaults.
-    const bool fullScreen = startFullScreen.value_or(game.setup().startFullScreen);
-    if (fullScreen) window.setFullScreen(true);
-    window.setClientSize(game.setup().screenWidth, game.setup().screenHeight);
-    window.show();
-    if (game.openDisplay(window, fullScreen)) {
+    const bool fullScreen = startFullScreen.value_or(game_.setup().startFullScreen);
+    if (fullScreen) window_.setFullScreen(true);
+    window_.setClientSize(game_.setup().screenWidth, game_.setup().screenHeight);
+    window_.show();
+    if (game_.openDisplay(window_, fullScreen)) {
         if (loadInFrames)
-            game.beginFullLoad();
+            game_.beginFullLoad();
         else
-            game.fullLoad();
+            game_.fullLoad();
         return true;
     }
-    game.releaseAll();
+    game_.releaseAll();
     return false;
 }
 
 bool Program::step(int& exitCode) {
     // A termination signal closes the game as the window's close button does.
-    if (takeCloseSignal()) window.post(msg::Close);
-    sound.watchOutput(tickCount());
-    if (controls) controls->apply(sound.audioDevice());
-    window.pumpEvents();
+    if (takeCloseSignal()) window_.post(msg::Close);
+    sound_.watchOutput(tickCount());
+    if (controls) controls->apply(sound_.audioDevice());
+    window_.pumpEvents();
     Message m;
-    if (window.queue().take(m)) {
+    if (window_.queue().take(m)) {
         if (m.message == msg::Quit) {
             exitCode = static_cast<int>(m.wParam);
             ended_ = true;
@@ -48,29 +48,29 @@ bool Program::step(int& exitCode) {
         windowProc(m);
         return true;
     }
-    if (game.active()) {
+    if (game_.active()) {
         if (frameLog_) frameLog_->frame();
-        game.frameTick();
+        game_.frameTick();
         sleepMs(1);
     } else {
-        window.waitEvents(250);
+        window_.waitEvents(250);
     }
     return true;
 }
 
 bool Program::stepFrame(int& exitCode) {
     for (;;) {
-        window.pumpEvents();
-        if (window.queue().empty()) {
-            sound.watchOutput(tickCount());
-            if (controls) controls->apply(sound.audioDevice());
-            if (game.fullLoadPending()) {
+        window_.pumpEvents();
+        if (window_.queue().empty()) {
+            sound_.watchOutput(tickCount());
+            if (controls) controls->apply(sound_.audioDevice());
+            if (game_.fullLoadPending()) {
                 // As on the desktop, the pass does not wait for an active window.
                 const uint32_t start = tickCount();
-                while (game.continueFullLoad() && tickCount() - start < loadSliceMs) {}
-            } else if (game.active()) {
+                while (game_.continueFullLoad() && tickCount() - start < loadSliceMs) {}
+            } else if (game_.active()) {
                 if (frameLog_) frameLog_->frame();
-                game.frameTick();
+                game_.frameTick();
             }
             return true;
         }
@@ -86,48 +86,48 @@ int Program::run() {
 }
 
 int64_t Program::windowProc(const Message& m) {
-    if (controls && controls->onMessage(m, game.enteringName(), tickCount())) return 0;
+    if (controls && controls->onMessage(m, game_.enteringName(), tickCount())) return 0;
     switch (m.message) {
     case msg::Destroy:
-        game.releaseAll();
-        window.queue().postQuit(0);
-        sound.shutdown();
+        game_.releaseAll();
+        window_.queue().postQuit(0);
+        sound_.shutdown();
         return 0;
     case msg::Activate:
         // Only minimising stops the frames; losing the focus does not.
-        game.onActivate((m.wParam & activateMinimised) == 0);
+        game_.onActivate((m.wParam & activateMinimised) == 0);
         return 0;
     case msg::NcMouseMove:
         if (cursorHidden_) {
-            while (window.showCursor(true) < 0) {}
+            while (window_.showCursor(true) < 0) {}
             cursorHidden_ = false;
         }
         break;
     case msg::MouseMove:
         // The cross-hair replaces the system cursor over the client area.
         if (!cursorHidden_) {
-            while (window.showCursor(false) >= 0) {}
+            while (window_.showCursor(false) >= 0) {}
             cursorHidden_ = true;
         }
-        game.onMouseMove(pointParamX(m.lParam), pointParamY(m.lParam));
+        game_.onMouseMove(pointParamX(m.lParam), pointParamY(m.lParam));
         break;
     case msg::LButtonDown:
-    case msg::LButtonDblClk: game.onLeftClick(pointParamX(m.lParam), pointParamY(m.lParam)); break;
-    case msg::RButtonDown: game.onRightClick(); break;
+    case msg::LButtonDblClk: game_.onLeftClick(pointParamX(m.lParam), pointParamY(m.lParam)); break;
+    case msg::RButtonDown: game_.onRightClick(); break;
     case msg::KeyDown:
-        if (game.onKeyDown(static_cast<int32_t>(m.wParam))) window.post(msg::Close);
+        if (game_.onKeyDown(static_cast<int32_t>(m.wParam))) window_.post(msg::Close);
         break;
-    case msg::KeyUp: game.onKeyUp(static_cast<int32_t>(m.wParam)); break;
-    case msg::Char: game.onChar(static_cast<int32_t>(m.wParam)); break;
+    case msg::KeyUp: game_.onKeyUp(static_cast<int32_t>(m.wParam)); break;
+    case msg::Char: game_.onChar(static_cast<int32_t>(m.wParam)); break;
     case msg::SysChar:
-        if (m.wParam == 13) window.post(msg::SysCommand, game.fullScreen() ? sc::Restore : sc::Maximize, 0);
+        if (m.wParam == 13) window_.post(msg::SysCommand, game_.fullScreen() ? sc::Restore : sc::Maximize, 0);
         break;
     case msg::SysCommand:
         if (m.wParam == sc::Maximize) {
-            game.reloadMode(true);
+            game_.reloadMode(true);
             if (controls) controls->screenModeChosen(true);
-        } else if (m.wParam == sc::Restore && game.fullScreen()) {
-            game.reloadMode(false);
+        } else if (m.wParam == sc::Restore && game_.fullScreen()) {
+            game_.reloadMode(false);
             if (controls) controls->screenModeChosen(false);
         }
         break;
@@ -139,9 +139,9 @@ int64_t Program::windowProc(const Message& m) {
 int64_t Program::defaultProc(const Message& m) {
     // What the window system does on its own: a close request destroys the
     // window, which first hears of it as Destroy.
-    if (m.message == msg::Close && !window.isDestroyed()) {
+    if (m.message == msg::Close && !window_.isDestroyed()) {
         windowProc(Message{msg::Destroy, 0, 0});
-        window.destroy();
+        window_.destroy();
     }
     return 0;
 }

@@ -60,9 +60,9 @@ public:
 private:
     int64_t defaultProc(const Message& m);
 
-    Game& game;
-    SoundSystem& sound;
-    Window& window;
+    Game& game_;
+    SoundSystem& sound_;
+    Window& window_;
     bool cursorHidden_ = false;
     bool ended_ = false;
     FrameLog* frameLog_ = nullptr;

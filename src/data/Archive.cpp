@@ -72,14 +72,14 @@ BlockReader* Archive::open(std::FILE* stream) {
     functions.zclose_file = closeStream;
     functions.zerror_file = errorStream;
     functions.opaque = nullptr;
-    handle = unzOpen2_64(stream, &functions);
-    if (!handle) return nullptr;
-    reader = std::make_unique<BlockReader>(*this);
-    return reader.get();
+    handle_ = unzOpen2_64(stream, &functions);
+    if (!handle_) return nullptr;
+    reader_ = std::make_unique<BlockReader>(*this);
+    return reader_.get();
 }
 
 void Archive::closeReader(BlockReader* r) {
-    if (r && r == reader.get()) reader.reset();
+    if (r && r == reader_.get()) reader_.reset();
     close();
 }
 
@@ -91,51 +91,51 @@ int32_t Archive::entrySize(const char* name) {
 }
 
 bool Archive::openEntry(const char* name) {
-    if (!name || !handle) return false;
+    if (!name || !handle_) return false;
     closeEntry();
-    if (unzLocateFile(zip(handle), name, caseInsensitive) != UNZ_OK) return false;
+    if (unzLocateFile(zip(handle_), name, caseInsensitive) != UNZ_OK) return false;
     // Only stored and deflated entries are readable. minizip built without
     // bzip2 would otherwise hand out a bzip2 entry's compressed bytes as data.
     unz_file_info64 info{};
-    if (unzGetCurrentFileInfo64(zip(handle), &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) return false;
+    if (unzGetCurrentFileInfo64(zip(handle_), &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) return false;
     if (info.compression_method != 0 && info.compression_method != Z_DEFLATED) return false;
-    if (unzOpenCurrentFile(zip(handle)) != UNZ_OK) return false;
-    entryOpen = true;
-    delivered = 0;
+    if (unzOpenCurrentFile(zip(handle_)) != UNZ_OK) return false;
+    entryOpen_ = true;
+    delivered_ = 0;
     return true;
 }
 
 void Archive::closeEntry() {
-    if (!entryOpen) return;
+    if (!entryOpen_) return;
     // A checksum mismatch reported here changes nothing: the entry is closed.
-    unzCloseCurrentFile(zip(handle));
-    entryOpen = false;
-    delivered = 0;
+    unzCloseCurrentFile(zip(handle_));
+    entryOpen_ = false;
+    delivered_ = 0;
 }
 
 int32_t Archive::currentSize() {
-    if (!entryOpen) return 0;
+    if (!entryOpen_) return 0;
     unz_file_info64 info{};
-    if (unzGetCurrentFileInfo64(zip(handle), &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) return 0;
+    if (unzGetCurrentFileInfo64(zip(handle_), &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) return 0;
     // Positions are signed 32-bit; a larger recorded size cannot be walked.
     if (info.uncompressed_size > static_cast<ZPOS64_T>(INT32_MAX)) return 0;
     return static_cast<int32_t>(info.uncompressed_size);
 }
 
-int32_t Archive::tell() { return entryOpen ? delivered : 0; }
+int32_t Archive::tell() { return entryOpen_ ? delivered_ : 0; }
 
 bool Archive::read(void* destination, uint32_t n) {
-    if (!destination || n == 0 || !handle || !entryOpen) return false;
+    if (!destination || n == 0 || !handle_ || !entryOpen_) return false;
     // tell() is a signed 32-bit position; a read that would carry it past that
     // range is refused before anything moves.
-    if (static_cast<uint64_t>(delivered) + n > static_cast<uint64_t>(INT32_MAX)) return false;
+    if (static_cast<uint64_t>(delivered_) + n > static_cast<uint64_t>(INT32_MAX)) return false;
     auto* out = static_cast<unsigned char*>(destination);
     uint32_t remaining = n;
     while (remaining > 0) {
         const unsigned ask = remaining > (1u << 30) ? (1u << 30) : remaining;
-        const int got = unzReadCurrentFile(zip(handle), out, ask);
+        const int got = unzReadCurrentFile(zip(handle_), out, ask);
         if (got <= 0) return false;
-        delivered += got;
+        delivered_ += got;
         out += got;
         remaining -= static_cast<uint32_t>(got);
     }
@@ -157,12 +157,13 @@ bool Archive::skipTo(int32_t position) {
 
 std::vector<ArchiveEntry> Archive::entries() {
     std::vector<ArchiveEntry> list;
-    if (!handle) return list;
+    if (!handle_) return list;
     closeEntry();
-    for (int status = unzGoToFirstFile(zip(handle)); status == UNZ_OK; status = unzGoToNextFile(zip(handle))) {
+    for (int status = unzGoToFirstFile(zip(handle_)); status == UNZ_OK; status = unzGoToNextFile(zip(handle_))) {
         unz_file_info64 info{};
         char name[257] = {}; // longer names are cut; lookups never find them anyway
-        if (unzGetCurrentFileInfo64(zip(handle), &info, name, sizeof name - 1, nullptr, 0, nullptr, 0) != UNZ_OK) break;
+        if (unzGetCurrentFileInfo64(zip(handle_), &info, name, sizeof name - 1, nullptr, 0, nullptr, 0) != UNZ_OK)
+            break;
         list.push_back({name, info.uncompressed_size, info.compressed_size});
     }
     return list;
@@ -170,9 +171,9 @@ std::vector<ArchiveEntry> Archive::entries() {
 
 void Archive::close() {
     closeEntry();
-    if (handle) {
-        unzClose(zip(handle));
-        handle = nullptr;
+    if (handle_) {
+        unzClose(zip(handle_));
+        handle_ = nullptr;
     }
 }
 

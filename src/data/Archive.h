@@ -40,16 +40,16 @@ public:
     bool skipTo(int32_t position);
     void close();
 
-    bool isOpen() const { return handle != nullptr; }
+    bool isOpen() const { return handle_ != nullptr; }
     // Every entry in central-directory order (for tools that list or extract);
     // closes an open entry. Empty when the archive is closed.
     std::vector<ArchiveEntry> entries();
 
 private:
-    void* handle = nullptr; // minizip's unzFile
-    bool entryOpen = false;
-    int32_t delivered = 0; // bytes of the open entry handed out by read()
-    std::unique_ptr<BlockReader> reader;
+    void* handle_ = nullptr; // minizip's unzFile
+    bool entryOpen_ = false;
+    int32_t delivered_ = 0; // bytes of the open entry handed out by read()
+    std::unique_ptr<BlockReader> reader_;
 };
 
 } // namespace vandrel

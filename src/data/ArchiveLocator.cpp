@@ -125,11 +125,11 @@ uint64_t elfArchiveStart(std::FILE* file, const uint8_t* header, size_t got) {
 
 std::FILE* ArchiveLocator::open(const char* path) {
     if (!path) fail();
-    file = openFile(path, "rb");
-    if (!file) fail();
+    file_ = openFile(path, "rb");
+    if (!file_) fail();
 
     uint8_t header[dosHeaderSize];
-    const size_t got = std::fread(header, 1, sizeof header, file);
+    const size_t got = std::fread(header, 1, sizeof header, file_);
     uint64_t start = 0;
     // A plain zip (the web build's data set, or one made with pack build)
     // begins with a local file header, or with the end record when empty.
@@ -139,19 +139,19 @@ std::FILE* ArchiveLocator::open(const char* path) {
                                        "\x7F"
                                        "ELF",
                                        4) == 0) {
-        start = elfArchiveStart(file, header, got);
+        start = elfArchiveStart(file_, header, got);
     } else {
         if (got < dosHeaderSize || le16(header) != 0x5A4D) fail();
-        start = static_cast<uint64_t>(peArchiveStart(file, header));
+        start = static_cast<uint64_t>(peArchiveStart(file_, header));
     }
-    if (!seekTo(file, start)) fail();
-    return file;
+    if (!seekTo(file_, start)) fail();
+    return file_;
 }
 
 void ArchiveLocator::close() {
-    if (file) {
-        std::fclose(file);
-        file = nullptr;
+    if (file_) {
+        std::fclose(file_);
+        file_ = nullptr;
     }
 }
 

@@ -21,10 +21,10 @@ public:
     // Closes the stream if one is open; safe to call repeatedly.
     void close();
 
-    std::FILE* stream() const { return file; }
+    std::FILE* stream() const { return file_; }
 
 private:
-    std::FILE* file = nullptr;
+    std::FILE* file_ = nullptr;
 };
 
 } // namespace vandrel

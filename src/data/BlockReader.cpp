@@ -7,15 +7,15 @@
 
 namespace vandrel {
 
-bool BlockReader::openEntry(const char* name) { return archive.openEntry(name); }
+bool BlockReader::openEntry(const char* name) { return archive_.openEntry(name); }
 
-void BlockReader::closeEntry() { archive.closeEntry(); }
+void BlockReader::closeEntry() { archive_.closeEntry(); }
 
 bool BlockReader::readHeader(uint16_t& tag) {
     uint8_t tagBytes[2];
     if (!read(tagBytes, 2)) return false;
     tag = static_cast<uint16_t>(tagBytes[0] | (tagBytes[1] << 8));
-    blockStart = tell();
+    blockStart_ = tell();
     uint8_t lengthBytes[4];
     if (!read(lengthBytes, 4)) return false;
     const uint32_t length = static_cast<uint32_t>(lengthBytes[0]) | (static_cast<uint32_t>(lengthBytes[1]) << 8) |
@@ -29,31 +29,31 @@ bool BlockReader::readHeader(uint16_t& tag) {
         return false;
     }
     blockLength_ = static_cast<int32_t>(length);
-    blockOpen = true;
+    blockOpen_ = true;
     return true;
 }
 
 bool BlockReader::nextBlock() {
-    if (!blockOpen || blockLength_ == -1) return false;
-    const int64_t target = static_cast<int64_t>(blockStart) + blockLength_ + 4;
+    if (!blockOpen_ || blockLength_ == -1) return false;
+    const int64_t target = static_cast<int64_t>(blockStart_) + blockLength_ + 4;
     if (target > INT32_MAX) return false;
-    if (!archive.skipTo(static_cast<int32_t>(target))) return false;
-    blockOpen = false;
-    blockStart = -1;
+    if (!archive_.skipTo(static_cast<int32_t>(target))) return false;
+    blockOpen_ = false;
+    blockStart_ = -1;
     blockLength_ = -1;
     return true;
 }
 
 int32_t BlockReader::size() const {
-    if (blockLength_ > 0 && (!blockOpen || blockStart > 0)) return blockLength_;
-    return archive.currentSize();
+    if (blockLength_ > 0 && (!blockOpen_ || blockStart_ > 0)) return blockLength_;
+    return archive_.currentSize();
 }
 
-int32_t BlockReader::tell() const { return archive.tell(); }
+int32_t BlockReader::tell() const { return archive_.tell(); }
 
 bool BlockReader::read(void* destination, uint32_t n) {
     if (!destination || n == 0) return false;
-    return archive.read(destination, n);
+    return archive_.read(destination, n);
 }
 
 bool BlockReader::readU8(uint8_t* destination) { return read(destination, 1); }
@@ -81,8 +81,8 @@ bool BlockReader::readI32(int32_t* destination) {
 }
 
 int32_t BlockReader::readSome(void* destination, uint32_t n) {
-    if (!blockOpen || !destination || n == 0) return 0;
-    const int64_t remaining = static_cast<int64_t>(blockStart) + 4 + blockLength_ - tell();
+    if (!blockOpen_ || !destination || n == 0) return 0;
+    const int64_t remaining = static_cast<int64_t>(blockStart_) + 4 + blockLength_ - tell();
     if (remaining <= 0) return 0;
     const uint32_t k = remaining < n ? static_cast<uint32_t>(remaining) : n;
     return read(destination, k) ? static_cast<int32_t>(k) : 0;

@@ -15,7 +15,7 @@ constexpr uint16_t makeTag(char first, char second) {
 
 class BlockReader {
 public:
-    explicit BlockReader(Archive& archive) : archive(archive) {}
+    explicit BlockReader(Archive& archive) : archive_(archive) {}
     BlockReader(const BlockReader&) = delete;
     BlockReader& operator=(const BlockReader&) = delete;
 
@@ -40,10 +40,10 @@ public:
     int32_t readSome(void* destination, uint32_t n);
 
 private:
-    Archive& archive;
-    int32_t blockStart = -1;
+    Archive& archive_;
+    int32_t blockStart_ = -1;
     int32_t blockLength_ = -1;
-    bool blockOpen = false;
+    bool blockOpen_ = false;
 };
 
 } // namespace vandrel

@@ -25,7 +25,7 @@ double scrollFactor(int32_t layerWidth, int32_t widest, int32_t screenWidth) {
 
 bool Backdrop::addLayer() {
     try {
-        layers.push_back(std::make_unique<Surface>());
+        layers_.push_back(std::make_unique<Surface>());
         return true;
     } catch (const std::bad_alloc&) {
         return false;
@@ -34,7 +34,7 @@ bool Backdrop::addLayer() {
 
 Surface* Backdrop::layer(int32_t index) {
     if (index < 0 || index >= layerCount()) return nullptr;
-    return layers[static_cast<size_t>(index)].get();
+    return layers_[static_cast<size_t>(index)].get();
 }
 
 bool Backdrop::loadLayerColour(BlockReader* reader, int32_t blockLength, int32_t index, VideoDevice* device) {
@@ -49,11 +49,11 @@ bool Backdrop::loadLayerAlpha(BlockReader* reader, int32_t blockLength, int32_t 
     return surface && decodeMask(reader, surface);
 }
 
-void Backdrop::clear() { layers.clear(); }
+void Backdrop::clear() { layers_.clear(); }
 
 int32_t Backdrop::maxLayerWidth() const {
     int32_t widest = 0;
-    for (const auto& surface : layers) widest = std::max(widest, surface->width());
+    for (const auto& surface : layers_) widest = std::max(widest, surface->width());
     return widest;
 }
 
@@ -75,7 +75,7 @@ float Backdrop::drawLayer(VideoSurface* target, Rect& clip, int32_t scroll, int3
 int32_t Backdrop::hitLayer(int32_t x, int32_t y) {
     if (x < 0 || x >= hitScreenWidth || y < 0 || y >= hitScreenHeight) return -1;
     for (int32_t index = layerCount() - 1; index >= 0; --index) {
-        Surface* surface = layers[static_cast<size_t>(index)].get();
+        Surface* surface = layers_[static_cast<size_t>(index)].get();
         const double factor = scrollFactor(surface->width(), maxLayerWidth(), hitScreenWidth);
         const int32_t layerX = x + static_cast<int32_t>(static_cast<double>(lastScroll_) * factor);
         if (surface->isOpaqueAt(layerX, y)) return index;

@@ -24,7 +24,7 @@ public:
 
     // The widest layer's width, 0 without layers.
     int32_t maxLayerWidth() const;
-    int32_t layerCount() const { return static_cast<int32_t>(layers.size()); }
+    int32_t layerCount() const { return static_cast<int32_t>(layers_.size()); }
     Surface* layer(int32_t index);
     const Surface* layer(int32_t index) const { return const_cast<Backdrop*>(this)->layer(index); }
     int32_t lastScroll() const { return lastScroll_; }
@@ -38,7 +38,7 @@ public:
     int32_t hitLayer(int32_t x, int32_t y);
 
 private:
-    std::vector<std::unique_ptr<Surface>> layers;
+    std::vector<std::unique_ptr<Surface>> layers_;
     int32_t lastScroll_ = 0;
 };
 

@@ -9,30 +9,30 @@ namespace vandrel {
 
 AudioBuffer::AudioBuffer(std::shared_ptr<AudioMixer> mixerState, bool isPrimaryBuffer, const AudioFormat& format,
                          uint32_t bytes, bool global)
-    : mixer(std::move(mixerState)), primary(isPrimaryBuffer), format_(format), data(bytes, 0) {
-    frames = format_.blockAlign ? bytes / format_.blockAlign : 0;
-    if (!primary) mixer->add(this, global);
+    : mixer_(std::move(mixerState)), primary_(isPrimaryBuffer), format_(format), data_(bytes, 0) {
+    frames_ = format_.blockAlign ? bytes / format_.blockAlign : 0;
+    if (!primary_) mixer_->add(this, global);
 }
 
 AudioBuffer::~AudioBuffer() {
-    if (!primary) mixer->remove(this);
+    if (!primary_) mixer_->remove(this);
 }
 
 AudioResult AudioBuffer::lock(uint32_t offset, uint32_t bytes, AudioLock& regions, uint32_t flags) {
     regions = AudioLock{};
-    if (primary) return AudioResult::InvalidCall;
+    if (primary_) return AudioResult::InvalidCall;
     const uint32_t total = size();
     if (flags & audioLockEntireBuffer) {
-        regions.first = data.data();
+        regions.first = data_.data();
         regions.firstBytes = total;
         return AudioResult::Ok;
     }
     if (offset >= total || bytes == 0 || bytes > total) return AudioResult::InvalidParam;
     const uint32_t tail = total - offset;
-    regions.first = data.data() + offset;
+    regions.first = data_.data() + offset;
     regions.firstBytes = bytes < tail ? bytes : tail;
     if (bytes > tail) {
-        regions.second = data.data();
+        regions.second = data_.data();
         regions.secondBytes = bytes - tail;
     }
     return AudioResult::Ok;
@@ -43,40 +43,40 @@ bool AudioBuffer::unlock(void* first, uint32_t firstBytes, void* second, uint32_
     const auto inside = [this](void* p, uint32_t n) {
         if (!p) return n == 0;
         const uint8_t* b = static_cast<const uint8_t*>(p);
-        return b >= data.data() && b <= data.data() + data.size() &&
-               n <= static_cast<size_t>(data.data() + data.size() - b);
+        return b >= data_.data() && b <= data_.data() + data_.size() &&
+               n <= static_cast<size_t>(data_.data() + data_.size() - b);
     };
-    return !primary && inside(first, firstBytes) && inside(second, secondBytes);
+    return !primary_ && inside(first, firstBytes) && inside(second, secondBytes);
 }
 
 bool AudioBuffer::play(uint32_t flags) {
-    if (primary) return true;
-    std::lock_guard<std::mutex> guard(mixer->mutex());
-    playing = frames > 0;
-    looping = (flags & audioPlayLooping) != 0;
+    if (primary_) return true;
+    std::lock_guard<std::mutex> guard(mixer_->mutex());
+    playing_ = frames_ > 0;
+    looping_ = (flags & audioPlayLooping) != 0;
     return true;
 }
 
 bool AudioBuffer::stop() {
-    if (primary) return true;
-    std::lock_guard<std::mutex> guard(mixer->mutex());
-    playing = false;
+    if (primary_) return true;
+    std::lock_guard<std::mutex> guard(mixer_->mutex());
+    playing_ = false;
     return true;
 }
 
 bool AudioBuffer::setCurrentPosition(uint32_t position) {
-    if (primary || position >= size()) return false;
-    std::lock_guard<std::mutex> guard(mixer->mutex());
-    frame = position / format_.blockAlign;
-    fraction = 0;
+    if (primary_ || position >= size()) return false;
+    std::lock_guard<std::mutex> guard(mixer_->mutex());
+    frame_ = position / format_.blockAlign;
+    fraction_ = 0;
     return true;
 }
 
 bool AudioBuffer::getCurrentPosition(uint32_t* play, uint32_t* write) const {
     uint32_t position = 0;
-    if (!primary) {
-        std::lock_guard<std::mutex> guard(mixer->mutex());
-        position = frame * format_.blockAlign;
+    if (!primary_) {
+        std::lock_guard<std::mutex> guard(mixer_->mutex());
+        position = frame_ * format_.blockAlign;
     }
     if (play) *play = position;
     if (write) *write = position;
@@ -84,7 +84,7 @@ bool AudioBuffer::getCurrentPosition(uint32_t* play, uint32_t* write) const {
 }
 
 bool AudioBuffer::setFormat(const AudioFormat& format) {
-    if (!primary || !format.isPlayablePcm16()) return false;
+    if (!primary_ || !format.isPlayablePcm16()) return false;
     format_ = format;
     return true;
 }
@@ -92,19 +92,19 @@ bool AudioBuffer::setFormat(const AudioFormat& format) {
 AudioFormat AudioBuffer::format() const { return format_; }
 
 bool AudioBuffer::isPlaying() const {
-    std::lock_guard<std::mutex> guard(mixer->mutex());
-    return playing;
+    std::lock_guard<std::mutex> guard(mixer_->mutex());
+    return playing_;
 }
 
 bool AudioBuffer::isLooping() const {
-    std::lock_guard<std::mutex> guard(mixer->mutex());
-    return looping;
+    std::lock_guard<std::mutex> guard(mixer_->mutex());
+    return looping_;
 }
 
 void AudioBuffer::mixInto(int32_t* sum, uint32_t samples, uint32_t outputRate) {
-    if (!playing) return;
-    if (frames == 0) {
-        playing = false;
+    if (!playing_) return;
+    if (frames_ == 0) {
+        playing_ = false;
         return;
     }
     // The buffer's own rate against the output's, in 32.32 fixed point, so a
@@ -114,26 +114,26 @@ void AudioBuffer::mixInto(int32_t* sum, uint32_t samples, uint32_t outputRate) {
     const uint32_t stepFraction = static_cast<uint32_t>(step);
     const uint32_t align = format_.blockAlign;
     const bool stereo = format_.channels == 2;
-    const uint8_t* bytes = data.data();
+    const uint8_t* bytes = data_.data();
     for (uint32_t i = 0; i < samples; ++i) {
-        const uint8_t* p = bytes + static_cast<size_t>(frame) * align;
+        const uint8_t* p = bytes + static_cast<size_t>(frame_) * align;
         int32_t value = static_cast<int16_t>(p[0] | (p[1] << 8));
         if (stereo) value = (value + static_cast<int16_t>(p[2] | (p[3] << 8))) / 2;
         sum[i] += value;
 
-        const uint64_t f = static_cast<uint64_t>(fraction) + stepFraction;
-        fraction = static_cast<uint32_t>(f);
-        uint64_t next = static_cast<uint64_t>(frame) + stepWhole + (f >> 32);
-        if (next >= frames) {
-            if (!looping) {
-                playing = false;
-                frame = 0;
-                fraction = 0;
+        const uint64_t f = static_cast<uint64_t>(fraction_) + stepFraction;
+        fraction_ = static_cast<uint32_t>(f);
+        uint64_t next = static_cast<uint64_t>(frame_) + stepWhole + (f >> 32);
+        if (next >= frames_) {
+            if (!looping_) {
+                playing_ = false;
+                frame_ = 0;
+                fraction_ = 0;
                 return;
             }
-            next %= frames;
+            next %= frames_;
         }
-        frame = static_cast<uint32_t>(next);
+        frame_ = static_cast<uint32_t>(next);
     }
 }
 

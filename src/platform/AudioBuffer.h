@@ -78,10 +78,10 @@ public:
     bool setFormat(const AudioFormat& format);
     AudioFormat format() const;
 
-    bool isPrimary() const { return primary; }
+    bool isPrimary() const { return primary_; }
     bool isPlaying() const;
     bool isLooping() const;
-    uint32_t size() const { return static_cast<uint32_t>(data.size()); }
+    uint32_t size() const { return static_cast<uint32_t>(data_.size()); }
 
 private:
     friend class AudioMixer;
@@ -93,15 +93,15 @@ private:
     // Adds this buffer's next samples to the mix; called by the mixer under its lock.
     void mixInto(int32_t* sum, uint32_t samples, uint32_t outputRate);
 
-    std::shared_ptr<AudioMixer> mixer;
-    bool primary;
+    std::shared_ptr<AudioMixer> mixer_;
+    bool primary_;
     AudioFormat format_;
-    std::vector<uint8_t> data;
-    uint32_t frames = 0;   // whole sample frames in data
-    uint32_t frame = 0;    // play cursor in frames
-    uint32_t fraction = 0; // position between two frames, in 1/2^32
-    bool playing = false;
-    bool looping = false;
+    std::vector<uint8_t> data_;
+    uint32_t frames_ = 0;   // whole sample frames in data
+    uint32_t frame_ = 0;    // play cursor in frames
+    uint32_t fraction_ = 0; // position between two frames, in 1/2^32
+    bool playing_ = false;
+    bool looping_ = false;
 };
 
 } // namespace vandrel

@@ -6,17 +6,17 @@
 
 namespace vandrel {
 
-AudioDevice::AudioDevice() : mixer(std::make_shared<AudioMixer>(outputRate)) {}
+AudioDevice::AudioDevice() : mixer_(std::make_shared<AudioMixer>(outputRate)) {}
 
 std::unique_ptr<AudioDevice> AudioDevice::open(AudioOutput& out) {
     std::unique_ptr<AudioDevice> device(new AudioDevice());
     if (!out.attach(*device)) return nullptr;
-    device->output = &out;
+    device->output_ = &out;
     return device;
 }
 
 AudioDevice::~AudioDevice() {
-    if (output) output->detach(*this);
+    if (output_) output_->detach(*this);
 }
 
 std::unique_ptr<AudioBuffer> AudioDevice::createBuffer(const AudioBufferDesc& desc) {
@@ -24,19 +24,19 @@ std::unique_ptr<AudioBuffer> AudioDevice::createBuffer(const AudioBufferDesc& de
     if (desc.flags & audioBufferPrimary) {
         if (desc.bufferBytes != 0 || desc.format) return nullptr;
         const AudioFormat deviceFormat = AudioFormat::pcm16(1, outputRate);
-        return std::unique_ptr<AudioBuffer>(new AudioBuffer(mixer, true, deviceFormat, 0));
+        return std::unique_ptr<AudioBuffer>(new AudioBuffer(mixer_, true, deviceFormat, 0));
     }
     if (!desc.format || !desc.format->isPlayablePcm16() || desc.bufferBytes < audioBufferMinBytes ||
         desc.bufferBytes > audioBufferMaxBytes)
         return nullptr;
     const bool global = (desc.flags & audioBufferGlobalFocus) != 0;
-    return std::unique_ptr<AudioBuffer>(new AudioBuffer(mixer, false, *desc.format, desc.bufferBytes, global));
+    return std::unique_ptr<AudioBuffer>(new AudioBuffer(mixer_, false, *desc.format, desc.bufferBytes, global));
 }
 
-void AudioDevice::mix(int16_t* out, uint32_t samples) { mixer->mix(out, samples); }
+void AudioDevice::mix(int16_t* out, uint32_t samples) { mixer_->mix(out, samples); }
 
-void AudioDevice::setLevels(const SoundLevels& levels) { mixer->setLevels(levels); }
+void AudioDevice::setLevels(const SoundLevels& levels) { mixer_->setLevels(levels); }
 
-void AudioDevice::setFocused(bool focused) { mixer->setFocused(focused); }
+void AudioDevice::setFocused(bool focused) { mixer_->setFocused(focused); }
 
 } // namespace vandrel

@@ -40,8 +40,8 @@ public:
 
 private:
     AudioDevice();
-    std::shared_ptr<AudioMixer> mixer;
-    AudioOutput* output = nullptr;
+    std::shared_ptr<AudioMixer> mixer_;
+    AudioOutput* output_ = nullptr;
 };
 
 } // namespace vandrel

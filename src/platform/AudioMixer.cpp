@@ -15,29 +15,29 @@ int64_t AudioMixer::gainOf(int32_t percent) {
 
 void AudioMixer::mix(int16_t* out, uint32_t samples) {
     std::lock_guard<std::mutex> guard(mutex_);
-    musicSum.assign(samples, 0);
-    effectsSum.assign(samples, 0);
-    for (const Entry& e : buffers)
-        e.buffer->mixInto(e.global ? musicSum.data() : effectsSum.data(), samples, outputRate_);
+    musicSum_.assign(samples, 0);
+    effectsSum_.assign(samples, 0);
+    for (const Entry& e : buffers_)
+        e.buffer->mixInto(e.global ? musicSum_.data() : effectsSum_.data(), samples, outputRate_);
 
     const int64_t master = levels_.mute ? 0 : gainOf(levels_.master);
     const int64_t music = focused_ || !levels_.muteInBackground ? master * gainOf(levels_.music) >> 16 : 0;
     const int64_t effects = focused_ ? master * gainOf(levels_.effects) >> 16 : 0;
     for (uint32_t i = 0; i < samples; ++i) {
         // The shift rounds down for negative sums too; at 65536 it gives the sum back.
-        const int64_t sum = (musicSum[i] * music + effectsSum[i] * effects) >> 16;
+        const int64_t sum = (musicSum_[i] * music + effectsSum_[i] * effects) >> 16;
         out[i] = limiter_.process(sum);
     }
 }
 
 void AudioMixer::add(AudioBuffer* buffer, bool global) {
     std::lock_guard<std::mutex> guard(mutex_);
-    buffers.push_back({buffer, global});
+    buffers_.push_back({buffer, global});
 }
 
 void AudioMixer::remove(AudioBuffer* buffer) {
     std::lock_guard<std::mutex> guard(mutex_);
-    std::erase_if(buffers, [buffer](const Entry& e) { return e.buffer == buffer; });
+    std::erase_if(buffers_, [buffer](const Entry& e) { return e.buffer == buffer; });
 }
 
 void AudioMixer::setLevels(const SoundLevels& levels) {

@@ -48,9 +48,9 @@ private:
     };
     uint32_t outputRate_;
     std::mutex mutex_;
-    std::vector<Entry> buffers;
-    std::vector<int32_t> musicSum;
-    std::vector<int32_t> effectsSum;
+    std::vector<Entry> buffers_;
+    std::vector<int32_t> musicSum_;
+    std::vector<int32_t> effectsSum_;
     SoundLevels levels_;
     bool focused_ = true;
     AudioLimiter limiter_;

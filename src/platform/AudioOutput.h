@@ -28,13 +28,13 @@ AudioOutput& audioOutput();
 // Installs an output for the lifetime of a scope and puts the previous one back.
 class ScopedAudioOutput {
 public:
-    explicit ScopedAudioOutput(AudioOutput& output) : previous(setAudioOutput(&output)) {}
-    ~ScopedAudioOutput() { setAudioOutput(previous); }
+    explicit ScopedAudioOutput(AudioOutput& output) : previous_(setAudioOutput(&output)) {}
+    ~ScopedAudioOutput() { setAudioOutput(previous_); }
     ScopedAudioOutput(const ScopedAudioOutput&) = delete;
     ScopedAudioOutput& operator=(const ScopedAudioOutput&) = delete;
 
 private:
-    AudioOutput* previous;
+    AudioOutput* previous_;
 };
 
 } // namespace vandrel

@@ -43,16 +43,16 @@ struct OggSoundStream::Decoder {
 };
 
 OggSoundStream::OggSoundStream(std::vector<uint8_t> payload, std::shared_ptr<VorbisSetups> setups)
-    : decoder(std::make_unique<Decoder>()), input(std::move(payload)), setups_(std::move(setups)) {
-    inputSize = static_cast<int32_t>(std::min<size_t>(input.size(), INT32_MAX));
-    ogg_sync_init(&decoder->sync);
-    decoder->syncInit = true;
+    : decoder_(std::make_unique<Decoder>()), input_(std::move(payload)), setups_(std::move(setups)) {
+    inputSize_ = static_cast<int32_t>(std::min<size_t>(input_.size(), INT32_MAX));
+    ogg_sync_init(&decoder_->sync);
+    decoder_->syncInit = true;
     openHeaders();
 }
 
 OggSoundStream::~OggSoundStream() {
     closeDecoder();
-    if (decoder->syncInit) ogg_sync_clear(&decoder->sync);
+    if (decoder_->syncInit) ogg_sync_clear(&decoder_->sync);
 }
 
 int16_t OggSoundStream::toPcm16(float sample) {
@@ -86,28 +86,28 @@ int32_t OggSoundStream::lengthFromComments(const char* const* comments, const in
     return defaultLengthMs;
 }
 
-bool OggSoundStream::headersOpen() const { return decoder->open; }
+bool OggSoundStream::headersOpen() const { return decoder_->open; }
 
-int32_t OggSoundStream::lengthMs() const { return declaredLengthMs; }
+int32_t OggSoundStream::lengthMs() const { return declaredLengthMs_; }
 
 void OggSoundStream::format(std::unique_ptr<AudioFormat>* out) const {
-    if (out) *out = std::make_unique<AudioFormat>(waveFormat);
+    if (out) *out = std::make_unique<AudioFormat>(waveFormat_);
 }
 
 int32_t OggSoundStream::feed() {
-    const int32_t n = std::min(feedBytes, inputSize - inputUsed);
+    const int32_t n = std::min(feedBytes, inputSize_ - inputUsed_);
     if (n <= 0) return 0;
-    char* buffer = ogg_sync_buffer(&decoder->sync, n);
+    char* buffer = ogg_sync_buffer(&decoder_->sync, n);
     if (!buffer) return 0;
-    std::memcpy(buffer, input.data() + inputCursor, static_cast<size_t>(n));
-    ogg_sync_wrote(&decoder->sync, n);
-    inputCursor += static_cast<size_t>(n);
-    inputUsed += n;
+    std::memcpy(buffer, input_.data() + inputCursor_, static_cast<size_t>(n));
+    ogg_sync_wrote(&decoder_->sync, n);
+    inputCursor_ += static_cast<size_t>(n);
+    inputUsed_ += n;
     return n;
 }
 
 bool OggSoundStream::openHeaders() {
-    Decoder& d = *decoder;
+    Decoder& d = *decoder_;
     const auto packetBytes = [](const ogg_packet& p) {
         return std::vector<uint8_t>(p.packet, p.packet + std::max<long>(p.bytes, 0));
     };
@@ -165,7 +165,7 @@ bool OggSoundStream::openHeaders() {
         d.dspInit = true;
         vorbis_block_init(&d.dsp, &d.block);
         d.blockInit = true;
-        waveFormat = AudioFormat::pcm16(static_cast<uint16_t>(info->channels), static_cast<uint32_t>(info->rate));
+        waveFormat_ = AudioFormat::pcm16(static_cast<uint16_t>(info->channels), static_cast<uint32_t>(info->rate));
         if (setups_ && commentRead && !shared && !d.setup->setupPacket.empty()) setups_->keep(d.setup);
         return true;
     };
@@ -173,12 +173,12 @@ bool OggSoundStream::openHeaders() {
     // The length is kept from the comment header as soon as it has been read:
     // effects close their decoder once decoded and still report their length.
     if (d.infoInit && d.comment.vendor)
-        declaredLengthMs = lengthFromComments(d.comment.user_comments, d.comment.comment_lengths, d.comment.comments);
+        declaredLengthMs_ = lengthFromComments(d.comment.user_comments, d.comment.comment_lengths, d.comment.comments);
     return d.open;
 }
 
 void OggSoundStream::closeDecoder() {
-    Decoder& d = *decoder;
+    Decoder& d = *decoder_;
     if (d.streamInit) ogg_stream_clear(&d.stream);
     if (d.blockInit) vorbis_block_clear(&d.block);
     if (d.dspInit) vorbis_dsp_clear(&d.dsp);
@@ -191,12 +191,12 @@ void OggSoundStream::closeDecoder() {
 }
 
 void OggSoundStream::decode(uint32_t limit) {
-    Decoder& d = *decoder;
-    if (!d.open || waveFormat.channels == 0) return;
+    Decoder& d = *decoder_;
+    if (!d.open || waveFormat_.channels == 0) return;
     // Packets are taken one at a time, those of pages already in the stream
     // layer first, so decoding stops within a packet of the amount asked for;
     // whatever is left in the sync and stream layers waits for the next call.
-    while (limit == 0 || pcm.available() < limit) {
+    while (limit == 0 || pcm_.available() < limit) {
         const int got = ogg_stream_packetout(&d.stream, &d.packet);
         if (got < 0) continue; // a hole in the packet sequence
         if (got > 0) {
@@ -216,8 +216,8 @@ void OggSoundStream::decode(uint32_t limit) {
 }
 
 void OggSoundStream::synthesize() {
-    Decoder& d = *decoder;
-    const int channels = waveFormat.channels;
+    Decoder& d = *decoder_;
+    const int channels = waveFormat_.channels;
     const int convSize = conversionSamples / channels;
     if (vorbis_synthesis(&d.block, &d.packet) == 0) vorbis_synthesis_blockin(&d.dsp, &d.block);
     float** samples = nullptr;
@@ -234,53 +234,53 @@ void OggSoundStream::synthesize() {
                 block[at + 1] = static_cast<uint8_t>(v >> 8);
             }
         }
-        pcm.append(std::move(block));
+        pcm_.append(std::move(block));
         vorbis_synthesis_read(&d.dsp, m);
     }
 }
 
 uint32_t OggSoundStream::decodedSize() {
-    if (pcm.available() == 0) {
+    if (pcm_.available() == 0) {
         decode(0);
         closeDecoder();
         // The one bitstream of the payload is used up: the compressed copy goes.
-        input.clear();
-        input.shrink_to_fit();
-        inputSize = inputUsed = 0;
-        inputCursor = 0;
-        ogg_sync_clear(&decoder->sync);
-        decoder->syncInit = false;
+        input_.clear();
+        input_.shrink_to_fit();
+        inputSize_ = inputUsed_ = 0;
+        inputCursor_ = 0;
+        ogg_sync_clear(&decoder_->sync);
+        decoder_->syncInit = false;
     }
-    return pcm.available();
+    return pcm_.available();
 }
 
 int32_t OggSoundStream::read(void* destination, int32_t len) {
     if (!destination || len <= 0) return 0;
-    return static_cast<int32_t>(pcm.read(destination, static_cast<uint32_t>(len)));
+    return static_cast<int32_t>(pcm_.read(destination, static_cast<uint32_t>(len)));
 }
 
 uint32_t OggSoundStream::prepare(uint32_t minBytes, bool loop) {
-    if (pcm.available() < minBytes) decode(minBytes);
-    if (pcm.available() == 0 && loop) {
+    if (pcm_.available() < minBytes) decode(minBytes);
+    if (pcm_.available() == 0 && loop) {
         rewind(0);
         decode(minBytes);
     }
-    return pcm.available();
+    return pcm_.available();
 }
 
 int32_t OggSoundStream::readUnchecked(void* destination, int32_t len) {
     if (len <= 0) return 0;
-    return static_cast<int32_t>(pcm.read(destination, static_cast<uint32_t>(len)));
+    return static_cast<int32_t>(pcm_.read(destination, static_cast<uint32_t>(len)));
 }
 
 void OggSoundStream::rewind(int32_t) {
     closeDecoder();
-    pcm.clear();
-    inputCursor = 0;
-    inputUsed = 0;
-    if (decoder->syncInit) ogg_sync_clear(&decoder->sync);
-    ogg_sync_init(&decoder->sync);
-    decoder->syncInit = true;
+    pcm_.clear();
+    inputCursor_ = 0;
+    inputUsed_ = 0;
+    if (decoder_->syncInit) ogg_sync_clear(&decoder_->sync);
+    ogg_sync_init(&decoder_->sync);
+    decoder_->syncInit = true;
     openHeaders();
 }
 

@@ -50,14 +50,14 @@ private:
     // Turns the packet just taken out into PCM at the end of the queue.
     void synthesize();
 
-    std::unique_ptr<Decoder> decoder;
-    PcmQueue pcm;
-    AudioFormat waveFormat;
-    int32_t inputUsed = 0;
-    int32_t inputSize = 0;
-    std::vector<uint8_t> input;
-    size_t inputCursor = 0; // offset into input of the next bytes to feed
-    int32_t declaredLengthMs = 30000;
+    std::unique_ptr<Decoder> decoder_;
+    PcmQueue pcm_;
+    AudioFormat waveFormat_;
+    int32_t inputUsed_ = 0;
+    int32_t inputSize_ = 0;
+    std::vector<uint8_t> input_;
+    size_t inputCursor_ = 0; // offset into input of the next bytes to feed
+    int32_t declaredLengthMs_ = 30000;
     std::shared_ptr<VorbisSetups> setups_; // shared with the factory, which may go first
 };
 

@@ -9,7 +9,7 @@ namespace vandrel {
 void PcmQueue::append(std::vector<uint8_t> block) {
     if (block.empty()) return;
     available_ += static_cast<uint32_t>(block.size());
-    blocks.push_back(std::move(block));
+    blocks_.push_back(std::move(block));
 }
 
 void PcmQueue::append(const void* bytes, uint32_t n) {
@@ -20,15 +20,15 @@ void PcmQueue::append(const void* bytes, uint32_t n) {
 uint32_t PcmQueue::read(void* destination, uint32_t n) {
     auto* out = static_cast<uint8_t*>(destination);
     uint32_t copied = 0;
-    while (copied < n && !blocks.empty()) {
-        std::vector<uint8_t>& front = blocks.front();
-        const size_t take = std::min<size_t>(n - copied, front.size() - frontOffset);
-        std::memcpy(out + copied, front.data() + frontOffset, take);
+    while (copied < n && !blocks_.empty()) {
+        std::vector<uint8_t>& front = blocks_.front();
+        const size_t take = std::min<size_t>(n - copied, front.size() - frontOffset_);
+        std::memcpy(out + copied, front.data() + frontOffset_, take);
         copied += static_cast<uint32_t>(take);
-        frontOffset += take;
-        if (frontOffset == front.size()) {
-            blocks.pop_front();
-            frontOffset = 0;
+        frontOffset_ += take;
+        if (frontOffset_ == front.size()) {
+            blocks_.pop_front();
+            frontOffset_ = 0;
         }
     }
     available_ -= copied;
@@ -36,8 +36,8 @@ uint32_t PcmQueue::read(void* destination, uint32_t n) {
 }
 
 void PcmQueue::clear() {
-    blocks.clear();
-    frontOffset = 0;
+    blocks_.clear();
+    frontOffset_ = 0;
     available_ = 0;
 }
 

@@ -16,11 +16,11 @@ public:
     void clear();
 
     uint32_t available() const { return available_; }
-    size_t blockCount() const { return blocks.size(); }
+    size_t blockCount() const { return blocks_.size(); }
 
 private:
-    std::deque<std::vector<uint8_t>> blocks;
-    size_t frontOffset = 0; // bytes of the front block already read
+    std::deque<std::vector<uint8_t>> blocks_;
+    size_t frontOffset_ = 0; // bytes of the front block already read
     uint32_t available_ = 0;
 };
 

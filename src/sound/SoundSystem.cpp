@@ -9,7 +9,7 @@ namespace {
 SoundSystem* process = nullptr;
 } // namespace
 
-SoundSystem::SoundSystem() : library(&audioOutput()) { process = this; }
+SoundSystem::SoundSystem() : library_(&audioOutput()) { process = this; }
 
 SoundSystem::~SoundSystem() {
     shutdown();
@@ -19,49 +19,49 @@ SoundSystem::~SoundSystem() {
 SoundSystem* SoundSystem::current() { return process; }
 
 bool SoundSystem::init() {
-    if (!library) return false;
-    if (factory) return true; // already open
-    if (!device) {
-        device = AudioDevice::open(*library);
-        if (!device) return false;
+    if (!library_) return false;
+    if (factory_) return true; // already open
+    if (!device_) {
+        device_ = AudioDevice::open(*library_);
+        if (!device_) return false;
     }
-    if (!primaryBuffer) {
+    if (!primaryBuffer_) {
         AudioBufferDesc desc;
         desc.flags = audioBufferPrimary;
-        primaryBuffer = device->createBuffer(desc);
-        if (!primaryBuffer) return false;
+        primaryBuffer_ = device_->createBuffer(desc);
+        if (!primaryBuffer_) return false;
     }
-    if (!primaryBuffer->setFormat(AudioFormat::pcm16(1, 44100))) return false;
-    factory = std::make_unique<SoundStreamFactory>();
+    if (!primaryBuffer_->setFormat(AudioFormat::pcm16(1, 44100))) return false;
+    factory_ = std::make_unique<SoundStreamFactory>();
     return true;
 }
 
 std::unique_ptr<SoundStream> SoundSystem::createStream(BlockReader* reader) {
-    if (!library || !reader || !factory) return nullptr;
-    return factory->create(*reader);
+    if (!library_ || !reader || !factory_) return nullptr;
+    return factory_->create(*reader);
 }
 
 void SoundSystem::watchOutput(uint32_t now) {
-    if (!library || !device) return;
-    if (!lost) {
-        if (library->connected()) return;
+    if (!library_ || !device_) return;
+    if (!lost_) {
+        if (library_->connected()) return;
         // Let go of the hardware that is gone, so that a new one can be opened.
-        library->detach(*device);
-        lost = true;
-        lastTry = now;
+        library_->detach(*device_);
+        lost_ = true;
+        lastTry_ = now;
         return;
     }
-    if (now - lastTry < retryMs) return;
-    lastTry = now;
-    if (library->attach(*device)) lost = false;
+    if (now - lastTry_ < retryMs) return;
+    lastTry_ = now;
+    if (library_->attach(*device_)) lost_ = false;
 }
 
 void SoundSystem::shutdown() {
-    if (!library) return;
-    lost = false;
-    factory.reset();
-    primaryBuffer.reset();
-    device.reset();
+    if (!library_) return;
+    lost_ = false;
+    factory_.reset();
+    primaryBuffer_.reset();
+    device_.reset();
 }
 
 } // namespace vandrel

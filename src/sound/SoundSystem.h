@@ -37,24 +37,24 @@ public:
     // still. Every retryMs the output is asked again, and where it can play
     // again the sound comes back where it stopped.
     void watchOutput(uint32_t now);
-    bool outputLost() const { return lost; }
+    bool outputLost() const { return lost_; }
     static constexpr uint32_t retryMs = 3000;
 
     // The device the players make their buffers on; null before init or after
     // shutdown.
-    AudioDevice* audioDevice() const { return device.get(); }
-    bool hasFactory() const { return factory != nullptr; }
+    AudioDevice* audioDevice() const { return device_.get(); }
+    bool hasFactory() const { return factory_ != nullptr; }
 
     // The sound system of the process, null when none exists.
     static SoundSystem* current();
 
 private:
-    std::unique_ptr<AudioDevice> device;
-    std::unique_ptr<AudioBuffer> primaryBuffer;
-    std::unique_ptr<SoundStreamFactory> factory;
-    AudioOutput* library = nullptr;
-    bool lost = false;
-    uint32_t lastTry = 0;
+    std::unique_ptr<AudioDevice> device_;
+    std::unique_ptr<AudioBuffer> primaryBuffer_;
+    std::unique_ptr<SoundStreamFactory> factory_;
+    AudioOutput* library_ = nullptr;
+    bool lost_ = false;
+    uint32_t lastTry_ = 0;
 };
 
 } // namespace vandrel

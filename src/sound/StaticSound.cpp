@@ -7,7 +7,7 @@
 namespace vandrel {
 
 StaticSound::~StaticSound() {
-    if (buffer) buffer->stop();
+    if (buffer_) buffer_->stop();
 }
 
 void StaticSound::load(BlockReader* reader) {
@@ -21,7 +21,7 @@ void StaticSound::load(std::unique_ptr<SoundStream> stream) {
     if (createBuffer(*stream) && fillBuffer(*stream))
         state_ = State::Loaded;
     else
-        buffer.reset();
+        buffer_.reset();
     // The stream goes here in every case: the buffer holds all of it.
 }
 
@@ -36,8 +36,8 @@ bool StaticSound::createBuffer(SoundStream& stream) {
                  audioBufferGetCurrentPosition2;
     desc.bufferBytes = stream.decodedSize(); // decodes the whole sound
     desc.format = format.get();
-    buffer = device->createBuffer(desc);
-    if (!buffer) return false;
+    buffer_ = device->createBuffer(desc);
+    if (!buffer_) return false;
     lengthMs_ = stream.lengthMs();
     bytesPerSecond_ = format->avgBytesPerSec;
     return true;
@@ -45,38 +45,38 @@ bool StaticSound::createBuffer(SoundStream& stream) {
 
 bool StaticSound::fillBuffer(SoundStream& stream) {
     AudioLock regions;
-    AudioResult result = buffer->lock(0, 0, regions, audioLockEntireBuffer);
+    AudioResult result = buffer_->lock(0, 0, regions, audioLockEntireBuffer);
     if (result == AudioResult::BufferLost) {
-        buffer->restore();
-        result = buffer->lock(0, 0, regions, audioLockEntireBuffer);
+        buffer_->restore();
+        result = buffer_->lock(0, 0, regions, audioLockEntireBuffer);
     }
     if (result != AudioResult::Ok || !regions.first) return false;
     stream.read(regions.first, static_cast<int32_t>(regions.firstBytes));
-    buffer->unlock(regions);
+    buffer_->unlock(regions);
     return true;
 }
 
 void StaticSound::play() {
     if (state_ != State::Loaded && state_ != State::Playing && state_ != State::Stopped) return;
     // A sound that ran to its end stays Playing here; play starts it again.
-    if (buffer && buffer->play(0)) state_ = State::Playing;
+    if (buffer_ && buffer_->play(0)) state_ = State::Playing;
 }
 
 void StaticSound::stop() {
-    if (state_ == State::Playing && buffer && buffer->stop()) state_ = State::Stopped;
+    if (state_ == State::Playing && buffer_ && buffer_->stop()) state_ = State::Stopped;
 }
 
 void StaticSound::setPositionMs(int32_t ms) {
-    if (bytesPerSecond_ == 0 || !buffer) return;
+    if (bytesPerSecond_ == 0 || !buffer_) return;
     if (ms > lengthMs_) ms = lengthMs_;
     if (ms < 0) ms = 0;
-    buffer->setCurrentPosition(StreamingSound::bytesForMs(bytesPerSecond_, ms));
+    buffer_->setCurrentPosition(StreamingSound::bytesForMs(bytesPerSecond_, ms));
 }
 
 void StaticSound::unload() {
     if (state_ == State::Empty) return;
-    if (state_ == State::Playing && buffer) buffer->stop();
-    buffer.reset();
+    if (state_ == State::Playing && buffer_) buffer_->stop();
+    buffer_.reset();
     state_ = State::Empty;
     lengthMs_ = 0;
     bytesPerSecond_ = 0;

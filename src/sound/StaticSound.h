@@ -35,13 +35,13 @@ public:
     int32_t lengthMs() const { return lengthMs_; }
     uint32_t bytesPerSecond() const { return bytesPerSecond_; }
     // The buffer holding the sound, for inspection; null when empty.
-    const AudioBuffer* audioBuffer() const { return buffer.get(); }
+    const AudioBuffer* audioBuffer() const { return buffer_.get(); }
 
 private:
     bool createBuffer(SoundStream& stream);
     bool fillBuffer(SoundStream& stream);
 
-    std::unique_ptr<AudioBuffer> buffer;
+    std::unique_ptr<AudioBuffer> buffer_;
     State state_ = State::Empty;
     int32_t lengthMs_ = 0;
     uint32_t bytesPerSecond_ = 0;

@@ -11,7 +11,7 @@
 namespace vandrel {
 
 StreamingSound::~StreamingSound() {
-    if (buffer) buffer->stop();
+    if (buffer_) buffer_->stop();
 }
 
 uint32_t StreamingSound::bytesForMs(uint32_t avgBytesPerSec, int32_t ms) {
@@ -44,17 +44,17 @@ bool StreamingSound::load(BlockReader* reader) {
 
 void StreamingSound::load(std::unique_ptr<SoundStream> source) {
     unload();
-    stream = std::move(source);
-    if (!stream) return;
+    stream_ = std::move(source);
+    if (!stream_) return;
     resetCounters();
     if (createRing() && primeRing()) state_ = State::Loaded;
 }
 
 AudioResult StreamingSound::lockRing(uint32_t offset, uint32_t bytes, AudioLock& regions, uint32_t flags) {
-    AudioResult result = buffer->lock(offset, bytes, regions, flags);
+    AudioResult result = buffer_->lock(offset, bytes, regions, flags);
     if (result == AudioResult::BufferLost) {
-        buffer->restore();
-        result = buffer->lock(offset, bytes, regions, flags);
+        buffer_->restore();
+        result = buffer_->lock(offset, bytes, regions, flags);
     }
     return result;
 }
@@ -63,9 +63,9 @@ bool StreamingSound::createRing() {
     resetCounters();
     SoundSystem* system = SoundSystem::current();
     AudioDevice* device = system ? system->audioDevice() : nullptr;
-    if (!device || !stream) return false;
+    if (!device || !stream_) return false;
     std::unique_ptr<AudioFormat> format;
-    stream->format(&format);
+    stream_->format(&format);
     ringBytes_ = ringBytesFor(format->avgBytesPerSec);
     AudioBufferDesc desc;
     // Global focus: the music keeps sounding while another window is active.
@@ -73,43 +73,43 @@ bool StreamingSound::createRing() {
                  audioBufferGlobalFocus | audioBufferGetCurrentPosition2;
     desc.bufferBytes = ringBytes_;
     desc.format = format.get();
-    buffer = device->createBuffer(desc);
-    if (!buffer) return false;
+    buffer_ = device->createBuffer(desc);
+    if (!buffer_) return false;
     sampleRate_ = format->samplesPerSec;
     bytesPerSecond_ = format->avgBytesPerSec;
     return true;
 }
 
 bool StreamingSound::primeRing() {
-    if (!stream || !buffer) return false;
-    stream->prepare(ringBytes_, looping_);
+    if (!stream_ || !buffer_) return false;
+    stream_->prepare(ringBytes_, looping_);
     AudioLock regions;
     if (lockRing(0, 0, regions, audioLockEntireBuffer) != AudioResult::Ok || !regions.first) return false;
-    const int32_t got = stream->readUnchecked(regions.first, static_cast<int32_t>(regions.firstBytes));
+    const int32_t got = stream_->readUnchecked(regions.first, static_cast<int32_t>(regions.firstBytes));
     writtenBytes_ = static_cast<uint32_t>(got);
     if (static_cast<uint32_t>(got) < regions.firstBytes)
         std::memset(regions.first + got, 0, regions.firstBytes - static_cast<uint32_t>(got));
-    buffer->unlock(regions);
+    buffer_->unlock(regions);
     // A full ring's worth waits in the queue again.
-    stream->prepare(ringBytes_, looping_);
+    stream_->prepare(ringBytes_, looping_);
     return true;
 }
 
 bool StreamingSound::startPlayback(bool loop) {
-    if (!buffer || !stream) return false;
+    if (!buffer_ || !stream_) return false;
     looping_ = loop;
     if (looping_) {
-        stream->prepare(ringBytes_, true);
+        stream_->prepare(ringBytes_, true);
         // Right after priming the write position is where priming stopped. Once
         // more than a ring has been written the count no longer names a ring
         // offset (a pause and a new start), and the kept cursor is the right one.
         if (writtenBytes_ <= ringBytes_) writeCursor_ = writtenBytes_;
         refill();
-        if (!buffer) return false;
+        if (!buffer_) return false;
     }
     // The ring always loops in the device; looping_ only decides whether the
     // stream starts again when it runs out.
-    return buffer->play(audioPlayLooping);
+    return buffer_->play(audioPlayLooping);
 }
 
 void StreamingSound::playLooping() {
@@ -123,13 +123,13 @@ void StreamingSound::playOnce() {
 }
 
 void StreamingSound::pause() {
-    if (state_ == State::Playing && buffer && buffer->stop()) state_ = State::Paused;
+    if (state_ == State::Playing && buffer_ && buffer_->stop()) state_ = State::Paused;
 }
 
 void StreamingSound::refill() {
-    if (!stream || !buffer) return;
+    if (!stream_ || !buffer_) return;
     uint32_t play = 0;
-    if (!buffer->getCurrentPosition(&play, nullptr)) return;
+    if (!buffer_->getCurrentPosition(&play, nullptr)) return;
 
     const uint32_t advance = play >= lastPlayCursor_ ? play - lastPlayCursor_ : ringBytes_ - lastPlayCursor_ + play;
     playedBytes_ += advance;
@@ -140,8 +140,8 @@ void StreamingSound::refill() {
     // frame's worth per loop; only a sound played once can run out.
     if (!looping_ && playedBytes_ > writtenBytes_) {
         // Everything the stream delivered has been heard.
-        buffer->stop();
-        buffer.reset();
+        buffer_->stop();
+        buffer_.reset();
         state_ = State::Ended;
         return;
     }
@@ -153,14 +153,14 @@ void StreamingSound::refill() {
             uint32_t secondCounted = 0;
             if (regions.firstBytes > 0 && regions.first) {
                 const auto got = static_cast<uint32_t>(
-                    stream->readUnchecked(regions.first, static_cast<int32_t>(regions.firstBytes)));
+                    stream_->readUnchecked(regions.first, static_cast<int32_t>(regions.firstBytes)));
                 if (got < regions.firstBytes) std::memset(regions.first + got, 0, regions.firstBytes - got);
                 writtenBytes_ += got;
                 firstCounted = regions.firstBytes;
             }
             if (regions.secondBytes > 0 && regions.second) {
                 const auto got = static_cast<uint32_t>(
-                    stream->readUnchecked(regions.second, static_cast<int32_t>(regions.secondBytes)));
+                    stream_->readUnchecked(regions.second, static_cast<int32_t>(regions.secondBytes)));
                 if (got == 0) {
                     std::memset(regions.second, 0, regions.secondBytes);
                     secondCounted = regions.secondBytes;
@@ -171,32 +171,32 @@ void StreamingSound::refill() {
                     secondCounted = got;
                 }
             }
-            buffer->unlock(regions.first, firstCounted, regions.second, secondCounted);
+            buffer_->unlock(regions.first, firstCounted, regions.second, secondCounted);
             writeCursor_ += firstCounted + secondCounted;
         }
     }
 
     lastPlayCursor_ = play;
     if (writeCursor_ >= ringBytes_) writeCursor_ -= ringBytes_;
-    stream->prepare(ringBytes_, looping_);
+    stream_->prepare(ringBytes_, looping_);
 }
 
 int32_t StreamingSound::positionMs() const {
-    if (sampleRate_ == 0 || !buffer) return -1;
+    if (sampleRate_ == 0 || !buffer_) return -1;
     uint32_t play = 0;
-    if (!buffer->getCurrentPosition(&play, nullptr)) return -1;
+    if (!buffer_->getCurrentPosition(&play, nullptr)) return -1;
     const uint32_t advance = play >= lastPlayCursor_ ? play - lastPlayCursor_ : ringBytes_ - lastPlayCursor_ + play;
     return static_cast<int32_t>(static_cast<double>(playedBytes_ + advance) * 1000.0 / bytesPerSecond_);
 }
 
 void StreamingSound::rewind(int32_t ms) {
-    if (!stream) return;
-    if (buffer) {
-        buffer->stop();
-        buffer->setCurrentPosition(0);
+    if (!stream_) return;
+    if (buffer_) {
+        buffer_->stop();
+        buffer_->setCurrentPosition(0);
     }
-    stream->rewind(ms);
-    if (!buffer) createRing();
+    stream_->rewind(ms);
+    if (!buffer_) createRing();
     primeRing();
     lastPlayCursor_ = 0;
     writeCursor_ = 0;
@@ -209,9 +209,9 @@ void StreamingSound::rewind(int32_t ms) {
 }
 
 void StreamingSound::unload() {
-    if (state_ == State::Playing && buffer) buffer->stop();
-    buffer.reset();
-    stream.reset();
+    if (state_ == State::Playing && buffer_) buffer_->stop();
+    buffer_.reset();
+    stream_.reset();
     state_ = State::Empty;
     sampleRate_ = 0;
     bytesPerSecond_ = 0;

@@ -48,9 +48,9 @@ public:
     uint32_t lastPlayCursor() const { return lastPlayCursor_; }
     uint32_t writeCursor() const { return writeCursor_; }
     bool looping() const { return looping_; }
-    bool hasStream() const { return stream != nullptr; }
+    bool hasStream() const { return stream_ != nullptr; }
     // The ring, for inspection; null when empty or ended.
-    const AudioBuffer* audioBuffer() const { return buffer.get(); }
+    const AudioBuffer* audioBuffer() const { return buffer_.get(); }
 
     // One second of the format's bytes, rounded up to a multiple of 4.
     static uint32_t ringBytesFor(uint32_t avgBytesPerSec);
@@ -64,7 +64,7 @@ private:
     bool startPlayback(bool loop);
     AudioResult lockRing(uint32_t offset, uint32_t bytes, AudioLock& regions, uint32_t flags);
 
-    std::unique_ptr<AudioBuffer> buffer;
+    std::unique_ptr<AudioBuffer> buffer_;
     State state_ = State::Empty;
     uint32_t sampleRate_ = 0;
     uint32_t bytesPerSecond_ = 0;
@@ -74,7 +74,7 @@ private:
     uint32_t lastPlayCursor_ = 0;
     uint32_t writeCursor_ = 0;
     bool looping_ = false;
-    std::unique_ptr<SoundStream> stream;
+    std::unique_ptr<SoundStream> stream_;
 };
 
 } // namespace vandrel

@@ -21,7 +21,7 @@ namespace {
 using Lane = LoadingSteps::Lane;
 
 // How the steps are run: all in one call, on one thread or two, or one call per step.
-enum class Mode { oneThread, secondThread, stepByStep };
+enum class Mode { OneThread, SecondThread, StepByStep };
 
 class LoadingStepsTest : public ::testing::TestWithParam<Mode> {};
 
@@ -38,7 +38,7 @@ struct Rig {
     Rig(int failAt, const Error& error) {
         for (int i = 0; i < 6; ++i) {
             steps.add(
-                10 * (i + 1), i < 3 ? Lane::caller : Lane::second,
+                10 * (i + 1), i < 3 ? Lane::Caller : Lane::Second,
                 [this, i, failAt, error] {
                     if (i == failAt) throw error;
                     loaded[i] = true;
@@ -56,7 +56,7 @@ struct Rig {
         });
     }
     void runWith(Mode mode, const LoadingSteps::After& after) {
-        if (mode != Mode::stepByStep) return steps.run(after, mode == Mode::secondThread);
+        if (mode != Mode::StepByStep) return steps.run(after, mode == Mode::SecondThread);
         size_t calls = 0;
         while (steps.runNext(after)) ++calls;
         EXPECT_EQ(calls, 6u) << "one step per call";
@@ -92,7 +92,7 @@ TEST_P(LoadingStepsTest, AFailingStepEndsTheRunWhereItWouldOnOneThread) {
             EXPECT_EQ(e.text(), "damaged entry");
         }
         // One step at a time, the failing one is the last to run.
-        if (GetParam() == Mode::stepByStep) {
+        if (GetParam() == Mode::StepByStep) {
             EXPECT_FALSE(rig.steps.runNext([](int64_t) {}));
         }
         std::vector<int64_t> framesBefore;
@@ -132,13 +132,13 @@ TEST(LoadingStepsThreads, TheSecondLaneRunsOnItsOwnThreadWhileTheCallerWorksAndD
     std::vector<std::thread::id> frameThreads;
     LoadingSteps steps;
     bool overlapped = false;
-    steps.add(1, Lane::caller, [&] {
+    steps.add(1, Lane::Caller, [&] {
         firstThread = std::this_thread::get_id();
         // The caller's own step waits for the second lane's: both must run at once.
         std::unique_lock<std::mutex> lock(mutex);
         overlapped = changed.wait_for(lock, std::chrono::seconds(10), [&] { return secondStarted; });
     });
-    steps.add(2, Lane::second, [&] {
+    steps.add(2, Lane::Second, [&] {
         secondThread = std::this_thread::get_id();
         std::lock_guard<std::mutex> lock(mutex);
         secondStarted = true;
@@ -157,7 +157,7 @@ const char* modeName(const ::testing::TestParamInfo<Mode>& info) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Threads, LoadingStepsTest,
-                         ::testing::Values(Mode::oneThread, Mode::secondThread, Mode::stepByStep), modeName);
+                         ::testing::Values(Mode::OneThread, Mode::SecondThread, Mode::StepByStep), modeName);
 
 } // namespace
 } // namespace vandrel

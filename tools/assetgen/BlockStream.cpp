@@ -13,10 +13,10 @@ void appendI32(Bytes& out, int32_t v) { appendU32(out, uint32_t(v)); }
 
 void BlockStream::add(const char* tag, const Bytes& payload) {
     if (!tag || !tag[0] || !tag[1] || tag[2]) throw std::invalid_argument("block tags have two characters");
-    data.push_back(uint8_t(tag[0]));
-    data.push_back(uint8_t(tag[1]));
-    appendU32(data, uint32_t(payload.size()));
-    data.insert(data.end(), payload.begin(), payload.end());
+    data_.push_back(uint8_t(tag[0]));
+    data_.push_back(uint8_t(tag[1]));
+    appendU32(data_, uint32_t(payload.size()));
+    data_.insert(data_.end(), payload.begin(), payload.end());
 }
 
 void BlockStream::addI32(const char* tag, int32_t value) {

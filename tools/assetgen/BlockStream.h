@@ -16,10 +16,10 @@ class BlockStream {
 public:
     void add(const char* tag, const Bytes& payload = {});
     void addI32(const char* tag, int32_t value);
-    const Bytes& bytes() const { return data; }
+    const Bytes& bytes() const { return data_; }
 
 private:
-    Bytes data;
+    Bytes data_;
 };
 
 } // namespace vandrel::assetgen

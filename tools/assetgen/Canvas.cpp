@@ -19,42 +19,42 @@ Rgb mix(Rgb a, Rgb b, float t) { return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g
 Rgb scale(Rgb a, float k) { return {a.r * k, a.g * k, a.b * k}; }
 
 Canvas::Canvas(int width, int height)
-    : w(width), h(height), px(static_cast<size_t>(width) * height), al(static_cast<size_t>(width) * height, 0.0f) {}
+    : w_(width), h_(height), px_(static_cast<size_t>(width) * height), al_(static_cast<size_t>(width) * height, 0.0f) {}
 
 Canvas::Canvas(int width, int height, Rgb fill)
-    : w(width), h(height), px(static_cast<size_t>(width) * height, fill),
-      al(static_cast<size_t>(width) * height, 1.0f) {}
+    : w_(width), h_(height), px_(static_cast<size_t>(width) * height, fill),
+      al_(static_cast<size_t>(width) * height, 1.0f) {}
 
 void Canvas::set(int x, int y, Rgb c, float a) {
-    if (x < 0 || y < 0 || x >= w || y >= h) return;
-    px[index(x, y)] = c;
-    al[index(x, y)] = a;
+    if (x < 0 || y < 0 || x >= w_ || y >= h_) return;
+    px_[index(x, y)] = c;
+    al_[index(x, y)] = a;
 }
 
 void Canvas::blend(int x, int y, Rgb c, float a) {
-    if (x < 0 || y < 0 || x >= w || y >= h || a <= 0.0f) return;
+    if (x < 0 || y < 0 || x >= w_ || y >= h_ || a <= 0.0f) return;
     a = std::min(a, 1.0f);
     size_t i = index(x, y);
-    float below = al[i] * (1.0f - a);
+    float below = al_[i] * (1.0f - a);
     float out = a + below;
     if (out <= 0.0f) return;
-    Rgb& p = px[i];
+    Rgb& p = px_[i];
     p.r = (c.r * a + p.r * below) / out;
     p.g = (c.g * a + p.g * below) / out;
     p.b = (c.b * a + p.b * below) / out;
-    al[i] = out;
+    al_[i] = out;
 }
 
 void Canvas::fill(Rgb c, float a) {
-    std::fill(px.begin(), px.end(), c);
-    std::fill(al.begin(), al.end(), a);
+    std::fill(px_.begin(), px_.end(), c);
+    std::fill(al_.begin(), al_.end(), a);
 }
 
 void Canvas::verticalGradient(int y0, int y1, Rgb top, Rgb bottom) {
-    for (int y = std::max(0, y0); y < std::min(h, y1); ++y) {
+    for (int y = std::max(0, y0); y < std::min(h_, y1); ++y) {
         float t = (y1 - 1 > y0) ? float(y - y0) / float(y1 - 1 - y0) : 0.0f;
         Rgb c = mix(top, bottom, t);
-        for (int x = 0; x < w; ++x) set(x, y, c);
+        for (int x = 0; x < w_; ++x) set(x, y, c);
     }
 }
 
@@ -64,7 +64,7 @@ void Canvas::fillRect(float x0, float y0, float x1, float y1, Rgb c, float a) {
 
 void Canvas::coverSpan(std::vector<float>& row, float xa, float xb, float weight) const {
     xa = std::max(xa, 0.0f);
-    xb = std::min(xb, float(w));
+    xb = std::min(xb, float(w_));
     if (xb <= xa) return;
     int ia = int(xa), ib = int(xb);
     if (ia == ib) {
@@ -72,8 +72,8 @@ void Canvas::coverSpan(std::vector<float>& row, float xa, float xb, float weight
         return;
     }
     row[ia] += (float(ia + 1) - xa) * weight;
-    for (int x = ia + 1; x < ib && x < w; ++x) row[x] += weight;
-    if (ib < w) row[ib] += (xb - float(ib)) * weight;
+    for (int x = ia + 1; x < ib && x < w_; ++x) row[x] += weight;
+    if (ib < w_) row[ib] += (xb - float(ib)) * weight;
 }
 
 void Canvas::fillPolygon(const std::vector<Vec2>& points, Rgb c, float a) {
@@ -84,8 +84,8 @@ void Canvas::fillPolygon(const std::vector<Vec2>& points, Rgb c, float a) {
         maxY = std::max(maxY, p.y);
     }
     int y0 = std::max(0, int(std::floor(minY)));
-    int y1 = std::min(h - 1, int(std::ceil(maxY)));
-    std::vector<float> row(static_cast<size_t>(w) + 1);
+    int y1 = std::min(h_ - 1, int(std::ceil(maxY)));
+    std::vector<float> row(static_cast<size_t>(w_) + 1);
     std::vector<float> xs;
     for (int y = y0; y <= y1; ++y) {
         std::fill(row.begin(), row.end(), 0.0f);
@@ -107,7 +107,7 @@ void Canvas::fillPolygon(const std::vector<Vec2>& points, Rgb c, float a) {
             }
         }
         if (!any) continue;
-        for (int x = 0; x < w; ++x) {
+        for (int x = 0; x < w_; ++x) {
             if (row[x] > 0.0f) blend(x, y, c, clamp01(row[x]) * a);
         }
     }
@@ -149,38 +149,38 @@ void Canvas::line(float x0, float y0, float x1, float y1, float width, Rgb c, fl
 }
 
 void Canvas::glow(float cx, float cy, float radius, Rgb c, float strength) {
-    int x0 = std::max(0, int(cx - radius * 2.5f)), x1 = std::min(w - 1, int(cx + radius * 2.5f));
-    int y0 = std::max(0, int(cy - radius * 2.5f)), y1 = std::min(h - 1, int(cy + radius * 2.5f));
+    int x0 = std::max(0, int(cx - radius * 2.5f)), x1 = std::min(w_ - 1, int(cx + radius * 2.5f));
+    int y0 = std::max(0, int(cy - radius * 2.5f)), y1 = std::min(h_ - 1, int(cy + radius * 2.5f));
     for (int y = y0; y <= y1; ++y) {
         for (int x = x0; x <= x1; ++x) {
             float dx = (float(x) + 0.5f - cx) / radius, dy = (float(y) + 0.5f - cy) / radius;
             float k = std::exp(-(dx * dx + dy * dy)) * strength;
             if (k < 0.002f) continue;
             size_t i = index(x, y);
-            Rgb& p = px[i];
+            Rgb& p = px_[i];
             p.r = std::min(1.0f, p.r + c.r * k);
             p.g = std::min(1.0f, p.g + c.g * k);
             p.b = std::min(1.0f, p.b + c.b * k);
-            al[i] = std::max(al[i], std::min(1.0f, k));
+            al_[i] = std::max(al_[i], std::min(1.0f, k));
         }
     }
 }
 
 void Canvas::draw(const Canvas& src, int dx, int dy, float opacity) {
-    for (int y = 0; y < src.h; ++y) {
-        for (int x = 0; x < src.w; ++x) {
-            float a = src.al[src.index(x, y)] * opacity;
-            if (a > 0.0f) blend(x + dx, y + dy, src.px[src.index(x, y)], a);
+    for (int y = 0; y < src.h_; ++y) {
+        for (int x = 0; x < src.w_; ++x) {
+            float a = src.al_[src.index(x, y)] * opacity;
+            if (a > 0.0f) blend(x + dx, y + dy, src.px_[src.index(x, y)], a);
         }
     }
 }
 
 Canvas Canvas::mirrored() const {
-    Canvas out(w, h);
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            out.px[out.index(w - 1 - x, y)] = px[index(x, y)];
-            out.al[out.index(w - 1 - x, y)] = al[index(x, y)];
+    Canvas out(w_, h_);
+    for (int y = 0; y < h_; ++y) {
+        for (int x = 0; x < w_; ++x) {
+            out.px_[out.index(w_ - 1 - x, y)] = px_[index(x, y)];
+            out.al_[out.index(w_ - 1 - x, y)] = al_[index(x, y)];
         }
     }
     return out;
@@ -191,72 +191,72 @@ Canvas Canvas::crop(int x0, int y0, int cw, int ch) const {
     for (int y = 0; y < ch; ++y) {
         for (int x = 0; x < cw; ++x) {
             int sx = x + x0, sy = y + y0;
-            if (sx < 0 || sy < 0 || sx >= w || sy >= h) continue;
-            out.px[out.index(x, y)] = px[index(sx, sy)];
-            out.al[out.index(x, y)] = al[index(sx, sy)];
+            if (sx < 0 || sy < 0 || sx >= w_ || sy >= h_) continue;
+            out.px_[out.index(x, y)] = px_[index(sx, sy)];
+            out.al_[out.index(x, y)] = al_[index(sx, sy)];
         }
     }
     return out;
 }
 
 Canvas Canvas::downsample(int factor) const {
-    Canvas out(w / factor, h / factor);
+    Canvas out(w_ / factor, h_ / factor);
     float n = float(factor * factor);
-    for (int y = 0; y < out.h; ++y) {
-        for (int x = 0; x < out.w; ++x) {
+    for (int y = 0; y < out.h_; ++y) {
+        for (int x = 0; x < out.w_; ++x) {
             float r = 0, g = 0, b = 0, a = 0;
             for (int j = 0; j < factor; ++j) {
                 for (int i = 0; i < factor; ++i) {
                     size_t k = index(x * factor + i, y * factor + j);
-                    float pa = al[k];
-                    r += px[k].r * pa;
-                    g += px[k].g * pa;
-                    b += px[k].b * pa;
+                    float pa = al_[k];
+                    r += px_[k].r * pa;
+                    g += px_[k].g * pa;
+                    b += px_[k].b * pa;
                     a += pa;
                 }
             }
             size_t o = out.index(x, y);
-            if (a > 0) out.px[o] = {r / a, g / a, b / a};
-            out.al[o] = a / n;
+            if (a > 0) out.px_[o] = {r / a, g / a, b / a};
+            out.al_[o] = a / n;
         }
     }
     return out;
 }
 
 void Canvas::outline(Rgb ink, float strength, float threshold) {
-    std::vector<Rgb> next = px;
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            if (al[index(x, y)] < threshold) continue;
+    std::vector<Rgb> next = px_;
+    for (int y = 0; y < h_; ++y) {
+        for (int x = 0; x < w_; ++x) {
+            if (al_[index(x, y)] < threshold) continue;
             bool edge = false;
             const int d[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
             for (const auto& o : d) {
                 int nx = x + o[0], ny = y + o[1];
-                if (nx < 0 || ny < 0 || nx >= w || ny >= h || al[index(nx, ny)] < threshold) edge = true;
+                if (nx < 0 || ny < 0 || nx >= w_ || ny >= h_ || al_[index(nx, ny)] < threshold) edge = true;
             }
-            if (edge) next[index(x, y)] = mix(px[index(x, y)], ink, strength);
+            if (edge) next[index(x, y)] = mix(px_[index(x, y)], ink, strength);
         }
     }
-    px.swap(next);
+    px_.swap(next);
 }
 
 std::vector<uint8_t> Canvas::transparency(float threshold) const {
-    std::vector<uint8_t> out(al.size());
-    for (size_t i = 0; i < al.size(); ++i) out[i] = al[i] < threshold ? 1 : 0;
+    std::vector<uint8_t> out(al_.size());
+    for (size_t i = 0; i < al_.size(); ++i) out[i] = al_[i] < threshold ? 1 : 0;
     return out;
 }
 
 bool Canvas::hasTransparency(float threshold) const {
-    return std::any_of(al.begin(), al.end(), [&](float a) { return a < threshold; });
+    return std::any_of(al_.begin(), al_.end(), [&](float a) { return a < threshold; });
 }
 
 std::vector<uint8_t> Canvas::rgb8(float threshold) const {
     // Transparent pixels take the colour of the nearest opaque pixel in their
     // column (then row), which keeps the JPEG's edge blocks free of foreign colour.
-    std::vector<Rgb> colour = px;
-    std::vector<int> dist(px.size(), 1 << 30);
-    for (size_t i = 0; i < px.size(); ++i) {
-        if (al[i] >= threshold) dist[i] = 0;
+    std::vector<Rgb> colour = px_;
+    std::vector<int> dist(px_.size(), 1 << 30);
+    for (size_t i = 0; i < px_.size(); ++i) {
+        if (al_[i] >= threshold) dist[i] = 0;
     }
     auto relax = [&](size_t from, size_t to) {
         if (dist[from] + 1 < dist[to]) {
@@ -264,13 +264,13 @@ std::vector<uint8_t> Canvas::rgb8(float threshold) const {
             colour[to] = colour[from];
         }
     };
-    for (int x = 0; x < w; ++x) {
-        for (int y = 1; y < h; ++y) relax(index(x, y - 1), index(x, y));
-        for (int y = h - 1; y-- > 0;) relax(index(x, y + 1), index(x, y));
+    for (int x = 0; x < w_; ++x) {
+        for (int y = 1; y < h_; ++y) relax(index(x, y - 1), index(x, y));
+        for (int y = h_ - 1; y-- > 0;) relax(index(x, y + 1), index(x, y));
     }
-    for (int y = 0; y < h; ++y) {
-        for (int x = 1; x < w; ++x) relax(index(x - 1, y), index(x, y));
-        for (int x = w - 1; x-- > 0;) relax(index(x + 1, y), index(x, y));
+    for (int y = 0; y < h_; ++y) {
+        for (int x = 1; x < w_; ++x) relax(index(x - 1, y), index(x, y));
+        for (int x = w_ - 1; x-- > 0;) relax(index(x + 1, y), index(x, y));
     }
     std::vector<uint8_t> out(colour.size() * 3);
     for (size_t i = 0; i < colour.size(); ++i) {

@@ -26,12 +26,12 @@ public:
     Canvas(int width, int height);           // fully transparent
     Canvas(int width, int height, Rgb fill); // fully opaque
 
-    int width() const { return w; }
-    int height() const { return h; }
-    bool empty() const { return w == 0 || h == 0; }
+    int width() const { return w_; }
+    int height() const { return h_; }
+    bool empty() const { return w_ == 0 || h_ == 0; }
 
-    Rgb colour(int x, int y) const { return px[index(x, y)]; }
-    float alpha(int x, int y) const { return al[index(x, y)]; }
+    Rgb colour(int x, int y) const { return px_[index(x, y)]; }
+    float alpha(int x, int y) const { return al_[index(x, y)]; }
     void set(int x, int y, Rgb c, float a = 1.0f);
     // Source-over blend of colour c with coverage a at one pixel (clipped).
     void blend(int x, int y, Rgb c, float a);
@@ -67,13 +67,13 @@ public:
 
 private:
     size_t index(int x, int y) const {
-        return static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x);
+        return static_cast<size_t>(y) * static_cast<size_t>(w_) + static_cast<size_t>(x);
     }
     void coverSpan(std::vector<float>& row, float xa, float xb, float weight) const;
 
-    int w = 0, h = 0;
-    std::vector<Rgb> px;
-    std::vector<float> al;
+    int w_ = 0, h_ = 0;
+    std::vector<Rgb> px_;
+    std::vector<float> al_;
 };
 
 } // namespace vandrel::assetgen

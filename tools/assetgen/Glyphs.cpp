@@ -24,28 +24,28 @@ struct GlyphRenderer::Impl {
     bool crisp = false;
 };
 
-GlyphRenderer::GlyphRenderer(const char* fontPath) : impl(std::make_unique<Impl>()) {
-    if (FT_Init_FreeType(&impl->library) != 0) throw std::runtime_error("FreeType did not start");
-    if (FT_New_Face(impl->library, fontPath, 0, &impl->face) != 0) {
-        FT_Done_FreeType(impl->library);
+GlyphRenderer::GlyphRenderer(const char* fontPath) : impl_(std::make_unique<Impl>()) {
+    if (FT_Init_FreeType(&impl_->library) != 0) throw std::runtime_error("FreeType did not start");
+    if (FT_New_Face(impl_->library, fontPath, 0, &impl_->face) != 0) {
+        FT_Done_FreeType(impl_->library);
         throw std::runtime_error(std::string("cannot open font ") + fontPath);
     }
 }
 
 GlyphRenderer::~GlyphRenderer() {
-    FT_Done_Face(impl->face);
-    FT_Done_FreeType(impl->library);
+    FT_Done_Face(impl_->face);
+    FT_Done_FreeType(impl_->library);
 }
 
-void GlyphRenderer::setCrisp(bool on) { impl->crisp = on; }
+void GlyphRenderer::setCrisp(bool on) { impl_->crisp = on; }
 
 Coverage GlyphRenderer::glyph(uint32_t ch, float pixelSize, float squeeze, int& left, int& top, float& advance) {
-    FT_Face face = impl->face;
+    FT_Face face = impl_->face;
     FT_Set_Char_Size(face, 0, FT_F26Dot6(pixelSize * 64.0f + 0.5f), 72, 72);
     FT_Matrix m{FT_Fixed(squeeze * 65536.0f), 0, 0, 0x10000};
     FT_Set_Transform(face, &m, nullptr);
     Coverage out;
-    const FT_Int32 flags = impl->crisp ? FT_LOAD_RENDER | FT_LOAD_TARGET_LIGHT : FT_LOAD_RENDER | FT_LOAD_NO_HINTING;
+    const FT_Int32 flags = impl_->crisp ? FT_LOAD_RENDER | FT_LOAD_TARGET_LIGHT : FT_LOAD_RENDER | FT_LOAD_NO_HINTING;
     if (FT_Load_Char(face, ch, flags) != 0) {
         left = top = 0;
         advance = 0;

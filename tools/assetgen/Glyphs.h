@@ -50,7 +50,7 @@ public:
 
 private:
     struct Impl;
-    std::unique_ptr<Impl> impl;
+    std::unique_ptr<Impl> impl_;
 };
 
 // Paints coverage onto a canvas with fill gradient between yTop and yBottom,

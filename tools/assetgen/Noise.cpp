@@ -46,10 +46,10 @@ float fbm2(float x, float y, uint32_t seed, int octaves) {
 }
 
 uint32_t Rng::next() {
-    state ^= state << 13;
-    state ^= state >> 17;
-    state ^= state << 5;
-    return state;
+    state_ ^= state_ << 13;
+    state_ ^= state_ >> 17;
+    state_ ^= state_ << 5;
+    return state_;
 }
 
 float Rng::uniform() { return float(next() >> 8) / 16777216.0f; }

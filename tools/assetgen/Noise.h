@@ -14,14 +14,14 @@ float fbm2(float x, float y, uint32_t seed, int octaves);
 
 class Rng {
 public:
-    explicit Rng(uint32_t seed) : state(seed * 2654435761u + 0x9E3779B9u) {}
+    explicit Rng(uint32_t seed) : state_(seed * 2654435761u + 0x9E3779B9u) {}
     uint32_t next();
     float uniform(); // [0, 1)
     float range(float lo, float hi) { return lo + (hi - lo) * uniform(); }
     int below(int n) { return int(next() % uint32_t(n)); }
 
 private:
-    uint32_t state;
+    uint32_t state_;
 };
 
 } // namespace vandrel::assetgen

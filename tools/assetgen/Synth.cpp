@@ -16,42 +16,42 @@ float midiToHz(float note) { return 440.0f * std::pow(2.0f, (note - 69.0f) / 12.
 Biquad Biquad::lowPass(float hz, float q) {
     Biquad f;
     float w = twoPi * hz / rate, c = std::cos(w), a = std::sin(w) / (2 * q), a0 = 1 + a;
-    f.b0 = (1 - c) / 2 / a0;
-    f.b1 = (1 - c) / a0;
-    f.b2 = (1 - c) / 2 / a0;
-    f.a1 = -2 * c / a0;
-    f.a2 = (1 - a) / a0;
+    f.b0_ = (1 - c) / 2 / a0;
+    f.b1_ = (1 - c) / a0;
+    f.b2_ = (1 - c) / 2 / a0;
+    f.a1_ = -2 * c / a0;
+    f.a2_ = (1 - a) / a0;
     return f;
 }
 
 Biquad Biquad::highPass(float hz, float q) {
     Biquad f;
     float w = twoPi * hz / rate, c = std::cos(w), a = std::sin(w) / (2 * q), a0 = 1 + a;
-    f.b0 = (1 + c) / 2 / a0;
-    f.b1 = -(1 + c) / a0;
-    f.b2 = (1 + c) / 2 / a0;
-    f.a1 = -2 * c / a0;
-    f.a2 = (1 - a) / a0;
+    f.b0_ = (1 + c) / 2 / a0;
+    f.b1_ = -(1 + c) / a0;
+    f.b2_ = (1 + c) / 2 / a0;
+    f.a1_ = -2 * c / a0;
+    f.a2_ = (1 - a) / a0;
     return f;
 }
 
 Biquad Biquad::bandPass(float hz, float q) {
     Biquad f;
     float w = twoPi * hz / rate, c = std::cos(w), a = std::sin(w) / (2 * q), a0 = 1 + a;
-    f.b0 = a / a0;
-    f.b1 = 0;
-    f.b2 = -a / a0;
-    f.a1 = -2 * c / a0;
-    f.a2 = (1 - a) / a0;
+    f.b0_ = a / a0;
+    f.b1_ = 0;
+    f.b2_ = -a / a0;
+    f.a1_ = -2 * c / a0;
+    f.a2_ = (1 - a) / a0;
     return f;
 }
 
 float Biquad::run(float x) {
-    float y = b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
-    x2 = x1;
-    x1 = x;
-    y2 = y1;
-    y1 = y;
+    float y = b0_ * x + b1_ * x1_ + b2_ * x2_ - a1_ * y1_ - a2_ * y2_;
+    x2_ = x1_;
+    x1_ = x;
+    y2_ = y1_;
+    y1_ = y;
     return y;
 }
 

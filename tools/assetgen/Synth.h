@@ -26,8 +26,8 @@ public:
     float run(float x);
 
 private:
-    float b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0;
-    float x1 = 0, x2 = 0, y1 = 0, y2 = 0;
+    float b0_ = 1, b1_ = 0, b2_ = 0, a1_ = 0, a2_ = 0;
+    float x1_ = 0, x2_ = 0, y1_ = 0, y2_ = 0;
 };
 
 // Exponential decay with a short linear attack; time in seconds.
@@ -36,11 +36,11 @@ float decayEnvelope(float t, float attack, float decay);
 // White noise in [-1, 1] with its own deterministic generator.
 class WhiteNoise {
 public:
-    explicit WhiteNoise(uint32_t seed) : rng(seed) {}
-    float next() { return rng.uniform() * 2.0f - 1.0f; }
+    explicit WhiteNoise(uint32_t seed) : rng_(seed) {}
+    float next() { return rng_.uniform() * 2.0f - 1.0f; }
 
 private:
-    Rng rng;
+    Rng rng_;
 };
 
 // A sine sweeping exponentially from f0 to f1 over sweepSeconds, decaying.

@@ -109,15 +109,15 @@ public:
     bool open(const std::string& path, std::ostream& err) {
         std::FILE* stream = nullptr;
         try {
-            stream = locator.open(path.c_str());
+            stream = locator_.open(path.c_str());
         } catch (const LoadError&) {
-            locator.close();
-            plain = std::fopen(path.c_str(), "rb");
-            if (!plain) {
+            locator_.close();
+            plain_ = std::fopen(path.c_str(), "rb");
+            if (!plain_) {
                 err << "pack: cannot open " << path << ": " << std::strerror(errno) << "\n";
                 return false;
             }
-            stream = plain;
+            stream = plain_;
         }
         reader = archive.open(stream);
         if (!reader) {
@@ -129,16 +129,16 @@ public:
 
     ~OpenArchive() {
         archive.closeReader(reader);
-        locator.close();
-        if (plain) std::fclose(plain);
+        locator_.close();
+        if (plain_) std::fclose(plain_);
     }
 
     Archive archive;
     BlockReader* reader = nullptr;
 
 private:
-    ArchiveLocator locator;
-    std::FILE* plain = nullptr;
+    ArchiveLocator locator_;
+    std::FILE* plain_ = nullptr;
 };
 
 std::string tagText(uint16_t tag) {

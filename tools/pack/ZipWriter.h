@@ -22,8 +22,8 @@ public:
     bool close();
 
 private:
-    void* handle = nullptr; // minizip's zipFile
-    bool failed = false;
+    void* handle_ = nullptr; // minizip's zipFile
+    bool failed_ = false;
 };
 
 } // namespace vandrel::pack

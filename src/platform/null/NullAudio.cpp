@@ -6,20 +6,20 @@
 namespace vandrel {
 
 bool NullAudio::attach(AudioDevice& d) {
-    if (!available || !plugged || device) return false;
-    device = &d;
+    if (!available_ || !plugged_ || device_) return false;
+    device_ = &d;
     return true;
 }
 
 void NullAudio::detach(AudioDevice& d) {
-    if (device == &d) device = nullptr;
+    if (device_ == &d) device_ = nullptr;
 }
 
 bool NullAudio::advance(uint32_t samples) {
-    if (!device || !plugged) return false;
+    if (!device_ || !plugged_) return false;
     const size_t start = mixed_.size();
     mixed_.resize(start + samples);
-    device->mix(mixed_.data() + start, samples);
+    device_->mix(mixed_.data() + start, samples);
     return true;
 }
 

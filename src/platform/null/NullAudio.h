@@ -11,7 +11,7 @@ namespace vandrel {
 class NullAudio final : public AudioOutput {
 public:
     // available = false stands for a machine without a sound card.
-    explicit NullAudio(bool available = true) : available(available) {}
+    explicit NullAudio(bool available = true) : available_(available) {}
 
     bool attach(AudioDevice& device) override;
     void detach(AudioDevice& device) override;
@@ -21,18 +21,18 @@ public:
     bool advance(uint32_t samples);
     const std::vector<int16_t>& mixed() const { return mixed_; }
     void clearMixed() { mixed_.clear(); }
-    bool attached() const { return device != nullptr; }
-    bool connected() const override { return device != nullptr && plugged; }
+    bool attached() const { return device_ != nullptr; }
+    bool connected() const override { return device_ != nullptr && plugged_; }
 
     // The sound card going away and coming back: while unplugged nothing is
     // mixed and no device can be attached.
-    void unplug() { plugged = false; }
-    void plugIn() { plugged = true; }
+    void unplug() { plugged_ = false; }
+    void plugIn() { plugged_ = true; }
 
 private:
-    bool available;
-    bool plugged = true;
-    AudioDevice* device = nullptr;
+    bool available_;
+    bool plugged_ = true;
+    AudioDevice* device_ = nullptr;
     std::vector<int16_t> mixed_;
 };
 
