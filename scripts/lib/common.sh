@@ -6,6 +6,8 @@
 #   ccache_launcher         fills the array `launcher` with CMake's ccache options
 #   project_version         prints the version from CMakeLists.txt's project()
 #   wine_env PREFIX         exports the Wine environment of a prefix of our own
+#                           (and makes `wine` start programs through wine_norandom)
+#   wine_norandom CMD...    CMD without address randomisation (Wine's shared user data)
 #   wine_emulator PREFIX    the emulator list that runs a cross-built test there
 #                           (scripts/lib/wine-run: Wine's errors on the test's output)
 # Nothing here needs root except what goes through as_root.
@@ -60,8 +62,18 @@ project_version() {
   echo "$v"
 }
 
-# Wine quiet, without its .NET and HTML installers, in a prefix of our own.
+# Wine quiet, without its .NET and HTML installers, in a prefix of our own;
+# `wine` in the calling script then starts its programs through wine_norandom.
 wine_env() {
   export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  wine() { wine_norandom wine "$@"; }
 }
+# wine_norandom CMD...: CMD with the kernel's address randomisation off.
+# Debian's Wine starts without its preloader, so nothing keeps the kernel from
+# putting the loader's heap (anywhere in the 1 GiB after 0x7d000000) over
+# 0x7ffe0000, where every Windows process needs its shared user data: with a
+# heap of about half a MiB there, one start in about 2,000 dies with "failed to
+# map the shared user data". Without randomisation the heap starts right after
+# the loader, every time.
+wine_norandom() { setarch "$(uname -m)" -R "$@"; }
 wine_emulator() { echo "$vandrel_root/scripts/lib/wine-run;$1"; }
