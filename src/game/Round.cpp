@@ -10,6 +10,8 @@
 namespace vandrel {
 
 void Round::start(const SetupRecord& setup) {
+    // A round that ran out in the frame Escape left it must not end this one.
+    over = 0;
     lastSecondTick = tickCount();
     // Minutes and seconds come from the set-up record: the sum must not overflow.
     const int64_t seconds = int64_t{setup.roundMinutes} * 60 + setup.roundSeconds;

@@ -62,6 +62,21 @@ TEST_F(SessionRoundTest, TheClockRunsFromTheRoundLengthToZeroAndEndsTheRoundASec
     EXPECT_EQ(clock.now() - zeroShown, 1000u); // 0:00 stays a full second
 }
 
+TEST_F(SessionRoundTest, ARoundLeftAsItRanOutDoesNotEndTheNextOne) {
+    ASSERT_TRUE(loadSetup({.minutes = 0, .seconds = 1}));
+    session.startRound();
+    for (int i = 0; i < 3 && !session.roundOver(); ++i) {
+        clock.advance(1001);
+        hud();
+    }
+    ASSERT_TRUE(session.roundOver());
+    // Escape took the game to the table before it saw the round end: no
+    // score was handed over. The next round runs its whole clock.
+    session.startRound();
+    EXPECT_FALSE(session.roundOver());
+    EXPECT_EQ(session.secondsLeft(), 1);
+}
+
 TEST_F(SessionRoundTest, ALateClockCatchesUpOneSecondPerFrame) {
     session.startRound();
     clock.advance(5500);
