@@ -40,7 +40,11 @@ int openFiles() {
 }
 
 #define EXPECT_OPEN_FILES(n)                                                                                           \
-    if (countsOpenFiles) EXPECT_EQ(openFiles(), (n))
+    do {                                                                                                               \
+        if (countsOpenFiles) {                                                                                         \
+            EXPECT_EQ(openFiles(), (n));                                                                               \
+        }                                                                                                              \
+    } while (0)
 
 // A set-up record: the five numbers, the three screen flags, then as much of the
 // start mode and the table name field as `tail` holds.
