@@ -12,6 +12,9 @@ struct Message {
     int64_t lParam = 0;
 };
 
+// The message, key and command names keep their Windows spelling as well, so
+// the naming check leaves them to it.
+// NOLINTBEGIN(readability-identifier-naming)
 namespace msg {
 inline constexpr uint32_t Destroy = 0x0002;
 inline constexpr uint32_t Activate = 0x0006;
@@ -33,6 +36,7 @@ inline constexpr uint32_t LButtonDblClk = 0x0203;
 inline constexpr uint32_t RButtonDown = 0x0204;
 inline constexpr uint32_t RButtonUp = 0x0205;
 } // namespace msg
+// NOLINTEND(readability-identifier-naming)
 
 // Activate's wParam: the window is active (its low word), and the backends
 // set the minimised bit while the window is minimised.
@@ -43,6 +47,7 @@ inline constexpr uint64_t activateMinimised = 0x10000;
 inline constexpr uint64_t mouseLeftHeld = 0x1;
 inline constexpr uint64_t mouseRightHeld = 0x2;
 
+// NOLINTBEGIN(readability-identifier-naming)
 namespace vk {
 inline constexpr uint32_t Back = 0x08;
 inline constexpr uint32_t Tab = 0x09;
@@ -58,6 +63,7 @@ inline constexpr uint32_t Right = 0x27;
 inline constexpr uint32_t Down = 0x28;
 inline constexpr uint32_t Delete = 0x2E;
 } // namespace vk
+// NOLINTEND(readability-identifier-naming)
 
 // The character a key types on its own, as the keyboard translation sends it
 // with the key for the keys that bring no text input of their own; 0 for others.
@@ -71,10 +77,12 @@ constexpr uint32_t controlChar(uint32_t vkCode) {
     }
 }
 
+// NOLINTBEGIN(readability-identifier-naming)
 namespace sc {
 inline constexpr uint64_t Maximize = 0xF030;
 inline constexpr uint64_t Restore = 0xF120;
 } // namespace sc
+// NOLINTEND(readability-identifier-naming)
 
 // Mouse messages carry the client position in lParam: x in the low 16 bits,
 // y in the next 16, each read back sign-extended.

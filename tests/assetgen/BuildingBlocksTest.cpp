@@ -37,7 +37,7 @@ double measuredHz(const Samples& s, double expectHz) {
     }
     // Parabolic refinement.
     int l = int(bestLag);
-    double a = corr[size_t(l - 1)], b = corr[size_t(l)], c = corr[size_t(l + 1)];
+    double a = corr[size_t(l) - 1], b = corr[size_t(l)], c = corr[size_t(l) + 1];
     double shift = 0.5 * (a - c) / (a - 2 * b + c);
     return 44100.0 / (bestLag + shift);
 }

@@ -151,7 +151,7 @@ OggInfo decodeOgg(const Bytes& payload) {
             if (serial == -1) serial = s;
             if (s != serial) good = false;
             int segments = payload[pos + 26];
-            if (payload.size() - pos < size_t(27 + segments)) {
+            if (payload.size() - pos < 27 + size_t(segments)) {
                 good = false;
                 break;
             }

@@ -59,7 +59,7 @@ TEST(Dataset, BackdropHasFourLayersBackToFrontWithMasksOnAllButTheSky) {
     EXPECT_EQ(i32At(b[0].payload, 0), 4);
     const int widths[4] = {1280, 1600, 2240, 3520};
     for (int layer = 0; layer < 4; ++layer) {
-        Picture p = picture(b[size_t(1 + 2 * layer)], b[size_t(2 + 2 * layer)]);
+        Picture p = picture(b[1 + 2 * size_t(layer)], b[2 + 2 * size_t(layer)]);
         EXPECT_EQ(p.colour.width, widths[layer]);
         EXPECT_EQ(p.colour.height, 480);
         if (layer == 0) {

@@ -134,7 +134,7 @@ ShownFrame frame(PixelFormat format, int32_t width, int32_t height, const std::v
     f.bytes.assign(static_cast<size_t>(f.pitch) * height, 0xEE);
     for (int32_t y = 0; y < height; ++y) {
         for (int32_t x = 0; x < width; ++x) {
-            const uint32_t c = rgb[static_cast<size_t>(y * width + x)];
+            const uint32_t c = rgb[static_cast<size_t>(y) * width + x];
             uint8_t* p = f.bytes.data() + y * f.pitch + x * bpp;
             if (bpp == 2) {
                 const uint32_t v = ((c >> 8) & 0xF800) | ((c >> 5) & 0x07E0) | ((c >> 3) & 0x1F);
