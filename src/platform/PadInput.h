@@ -14,18 +14,20 @@ namespace vandrel {
 
 // The pad's buttons as bits of PadState::buttons.
 namespace padButton {
-inline constexpr uint32_t A = 1u << 0;
-inline constexpr uint32_t B = 1u << 1;
-inline constexpr uint32_t X = 1u << 2;
-inline constexpr uint32_t Y = 1u << 3;
-inline constexpr uint32_t Back = 1u << 4;
-inline constexpr uint32_t Start = 1u << 5;
-inline constexpr uint32_t LeftShoulder = 1u << 6;
-inline constexpr uint32_t RightShoulder = 1u << 7;
-inline constexpr uint32_t Up = 1u << 8;
-inline constexpr uint32_t Down = 1u << 9;
-inline constexpr uint32_t Left = 1u << 10;
-inline constexpr uint32_t Right = 1u << 11;
+enum : uint32_t {
+    A = 1u << 0,
+    B = 1u << 1,
+    X = 1u << 2,
+    Y = 1u << 3,
+    Back = 1u << 4,
+    Start = 1u << 5,
+    LeftShoulder = 1u << 6,
+    RightShoulder = 1u << 7,
+    Up = 1u << 8,
+    Down = 1u << 9,
+    Left = 1u << 10,
+    Right = 1u << 11,
+};
 } // namespace padButton
 
 // What the pads hold at one moment: sticks from -1 (left, up) to 1, triggers
