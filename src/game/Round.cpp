@@ -17,7 +17,10 @@ void Round::start(const SetupRecord& setup) {
     const int64_t seconds = int64_t{setup.roundMinutes} * 60 + setup.roundSeconds;
     secondsLeft = static_cast<int32_t>(
         std::clamp<int64_t>(seconds, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
-    reload(setup.magazineSize);
+    // Full to the set-up's size whatever it held before (a negative size as it
+    // stands: no shot), and no score yet.
+    ammo = setup.magazineSize;
+    score = 0;
 }
 
 void Round::useRound() {

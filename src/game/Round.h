@@ -10,8 +10,8 @@ struct SetupRecord;
 
 class Round {
 public:
-    // The clock at the set-up's length from now, not yet over, and an empty
-    // magazine refilled.
+    // The clock at the set-up's length from now, not yet over, a full
+    // magazine and no score.
     void start(const SetupRecord& setup);
     // A magazine never holds fewer than 0 cartridges, whatever the set-up
     // record says: a negative size fills it with none.

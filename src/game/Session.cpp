@@ -189,12 +189,7 @@ void Session::drawCursor(VideoSurface* target, const Rect& clip, int32_t x, int3
     lastClip_ = clip;
 }
 
-void Session::startRound() {
-    round_.start(setup_);
-    // Full to the set-up's size whatever it held before, a negative size as it stands.
-    round_.ammo = setup_.magazineSize;
-    round_.score = 0;
-}
+void Session::startRound() { round_.start(setup_); }
 
 void Session::useRound() { round_.useRound(); }
 
