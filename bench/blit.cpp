@@ -4,7 +4,7 @@
 // printing the ratios.
 #include "gfx/Font.h"
 #include "gfx/Surface.h"
-#include "platform/VideoDevice.h"
+#include "video/VideoDevice.h"
 
 #include <SDL.h>
 #include <benchmark/benchmark.h>

@@ -5,10 +5,10 @@
 #include "game/Backdrop.h"
 #include "game/FigureManager.h"
 #include "game/Session.h"
-#include "platform/Clock.h"
-#include "platform/Random.h"
-#include "platform/VideoDevice.h"
-#include "platform/null/MemoryStore.h"
+#include "base/Clock.h"
+#include "base/Random.h"
+#include "video/VideoDevice.h"
+#include "backends/null/MemoryStore.h"
 #include "support/SessionProbe.h"
 
 #include <benchmark/benchmark.h>

@@ -13,10 +13,10 @@
 #include "data/Archive.h"
 #include "data/ArchiveLocator.h"
 #include "data/BlockReader.h"
-#include "platform/AudioOutput.h"
-#include "platform/null/MemoryStore.h"
-#include "platform/null/NullAudio.h"
-#include "platform/null/NullWindow.h"
+#include "audio/AudioOutput.h"
+#include "backends/null/MemoryStore.h"
+#include "backends/null/NullAudio.h"
+#include "backends/null/NullWindow.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,12 +3,12 @@
 // a name typed into the high-score table, the closing screen, and exit.
 // Prints one line: peak-rss-kb N frames N score N.
 #include "app/GameHost.h"
-#include "platform/AudioOutput.h"
-#include "platform/Clock.h"
-#include "platform/Random.h"
-#include "platform/null/MemoryStore.h"
-#include "platform/null/NullAudio.h"
-#include "platform/null/NullWindow.h"
+#include "audio/AudioOutput.h"
+#include "base/Clock.h"
+#include "base/Random.h"
+#include "backends/null/MemoryStore.h"
+#include "backends/null/NullAudio.h"
+#include "backends/null/NullWindow.h"
 
 #include <algorithm>
 #include <cstdio>

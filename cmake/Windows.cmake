@@ -15,7 +15,7 @@ function(vandrel_windows_executable target)
   endif()
   set(VANDREL_VERSION_QUAD ${major}.${minor}.${patch}.0)
   set(VANDREL_VERSION_COMMAS ${major},${minor},${patch},0)
-  set(dir ${PROJECT_SOURCE_DIR}/src/platform/win32)
+  set(dir ${PROJECT_SOURCE_DIR}/src/system/win32)
   set(VANDREL_MANIFEST ${CMAKE_CURRENT_BINARY_DIR}/Vandrel.manifest)
   configure_file(${dir}/Vandrel.manifest.in ${VANDREL_MANIFEST} @ONLY)
   # The icon is drawn by icongen on the build machine, in the native build this

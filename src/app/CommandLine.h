@@ -3,7 +3,7 @@
 // commands that do something else (help, version, recording, replaying).
 // Read completely before anything starts, so a wrong option starts nothing.
 #pragma once
-#include "platform/Presentation.h"
+#include "base/Presentation.h"
 
 #include <optional>
 #include <string>

@@ -2,7 +2,7 @@
 // (no settings file yet), in German or English by the system's language. It
 // takes no input away: a click starts the round at once, as ever.
 #pragma once
-#include "platform/Rect.h"
+#include "base/Rect.h"
 
 #include <cstdint>
 #include <string_view>

@@ -9,7 +9,7 @@
 #include "game/FigureManager.h"
 #include "game/Session.h"
 #include "gfx/ImageLoader.h"
-#include "platform/LoadError.h"
+#include "base/LoadError.h"
 
 #include <cstdio>
 #include <iterator>

@@ -6,10 +6,10 @@
 #include "app/PlayerControls.h"
 #include "data/DataLayout.h"
 #include "data/DataSet.h"
-#include "platform/Clock.h"
-#include "platform/LoadError.h"
-#include "platform/Messages.h"
-#include "platform/Window.h"
+#include "base/Clock.h"
+#include "base/LoadError.h"
+#include "input/Messages.h"
+#include "video/Window.h"
 
 #include <exception>
 #include <utility>

@@ -8,7 +8,7 @@
 #pragma once
 #include "app/Game.h"
 #include "app/Program.h"
-#include "platform/AudioOutput.h"
+#include "audio/AudioOutput.h"
 #include "sound/SoundSystem.h"
 
 #include <memory>

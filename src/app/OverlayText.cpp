@@ -3,8 +3,8 @@
 #include "app/OverlayText.h"
 
 #include "gfx/Font.h"
-#include "platform/PixelFormat.h"
-#include "platform/VideoSurface.h"
+#include "video/PixelFormat.h"
+#include "video/VideoSurface.h"
 
 #include <algorithm>
 

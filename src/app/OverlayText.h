@@ -3,7 +3,7 @@
 // ':' and ',' only: umlauts are put together from a letter and two dots, and
 // '-', '+' and '%' are drawn from boxes.
 #pragma once
-#include "platform/Rect.h"
+#include "base/Rect.h"
 
 #include <cstdint>
 #include <string_view>

@@ -3,7 +3,7 @@
 
 #include "app/CommandLine.h"
 #include "app/Game.h"
-#include "platform/Settings.h"
+#include "config/Settings.h"
 
 namespace vandrel {
 

@@ -6,8 +6,8 @@
 #pragma once
 #include "app/FirstStartHint.h"
 #include "app/SoundControls.h"
-#include "platform/Messages.h"
-#include "platform/Rect.h"
+#include "input/Messages.h"
+#include "base/Rect.h"
 
 #include <cstdint>
 

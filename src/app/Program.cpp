@@ -4,9 +4,9 @@
 #include "app/FrameLog.h"
 #include "app/Game.h"
 #include "app/PlayerControls.h"
-#include "platform/Clock.h"
-#include "platform/CloseSignals.h"
-#include "platform/Window.h"
+#include "base/Clock.h"
+#include "system/CloseSignals.h"
+#include "video/Window.h"
 #include "sound/SoundSystem.h"
 
 namespace vandrel {

@@ -2,7 +2,7 @@
 // that runs a frame whenever no message waits, the window procedure that
 // routes input to the Game, and the switches between window and full screen.
 #pragma once
-#include "platform/Messages.h"
+#include "input/Messages.h"
 
 #include <cstdint>
 #include <optional>

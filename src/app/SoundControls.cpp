@@ -2,8 +2,8 @@
 #include "app/SoundControls.h"
 
 #include "app/OverlayText.h"
-#include "platform/AudioDevice.h"
-#include "platform/Settings.h"
+#include "audio/AudioDevice.h"
+#include "config/Settings.h"
 
 #include <algorithm>
 

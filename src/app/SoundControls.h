@@ -4,8 +4,8 @@
 // settings file, and a notice drawn over the top of the frame for 1.5 s says
 // what changed. Without a key press it draws nothing.
 #pragma once
-#include "platform/Rect.h"
-#include "platform/SoundLevels.h"
+#include "base/Rect.h"
+#include "audio/SoundLevels.h"
 
 #include <cstdint>
 #include <string>

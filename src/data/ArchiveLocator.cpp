@@ -3,8 +3,8 @@
 // behind its last section) or an ELF image.
 #include "data/ArchiveLocator.h"
 
-#include "platform/LoadError.h"
-#include "platform/Process.h"
+#include "base/LoadError.h"
+#include "system/Process.h"
 
 #include <climits>
 #include <cstdint>

@@ -2,7 +2,7 @@
 #include "data/DataSet.h"
 
 #include "data/BlockReader.h"
-#include "platform/LoadError.h"
+#include "base/LoadError.h"
 
 namespace vandrel {
 

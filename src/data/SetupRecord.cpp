@@ -5,8 +5,8 @@
 #include "data/BlockReader.h"
 #include "data/DataLayout.h"
 #include "data/DataSet.h"
-#include "platform/LoadError.h"
-#include "platform/VideoDevice.h"
+#include "base/LoadError.h"
+#include "video/VideoDevice.h"
 
 #include <cstring>
 

@@ -4,7 +4,7 @@
 
 #include "data/BlockReader.h"
 #include "data/DataLayout.h"
-#include "platform/LoadError.h"
+#include "base/LoadError.h"
 
 namespace vandrel {
 

@@ -4,8 +4,8 @@
 
 #include "game/Session.h"
 #include "gfx/Font.h"
-#include "platform/Clock.h"
-#include "platform/Random.h"
+#include "base/Clock.h"
+#include "base/Random.h"
 
 #include <cmath>
 #include <cstdio>

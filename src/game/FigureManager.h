@@ -4,7 +4,7 @@
 #include "game/FigureCatalog.h"
 #include "game/HitEffect.h"
 #include "game/ScorePopup.h"
-#include "platform/Rect.h"
+#include "base/Rect.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,8 +1,8 @@
 // Spawning, paths and removal of the live figures of one type.
 #include "game/FigureType.h"
 
-#include "platform/Clock.h"
-#include "platform/Random.h"
+#include "base/Clock.h"
+#include "base/Random.h"
 
 #include <cmath>
 

@@ -2,7 +2,7 @@
 // every figure and every hit effect is drawn from, and hit-tested against.
 #pragma once
 #include "gfx/Surface.h"
-#include "platform/Rect.h"
+#include "base/Rect.h"
 
 #include <cstdint>
 #include <memory>

@@ -2,7 +2,7 @@
 #include "game/Round.h"
 
 #include "data/SetupRecord.h"
-#include "platform/Clock.h"
+#include "base/Clock.h"
 
 #include <algorithm>
 #include <limits>

@@ -7,10 +7,10 @@
 #include "data/Credits.h"
 #include "data/DataLayout.h"
 #include "gfx/ImageLoader.h"
-#include "platform/Clock.h"
-#include "platform/LoadError.h"
-#include "platform/VideoDevice.h"
-#include "platform/VideoSurface.h"
+#include "base/Clock.h"
+#include "base/LoadError.h"
+#include "video/VideoDevice.h"
+#include "video/VideoSurface.h"
 
 #include <algorithm>
 #include <cstdio>

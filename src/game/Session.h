@@ -6,7 +6,7 @@
 #include "game/Round.h"
 #include "gfx/Font.h"
 #include "gfx/Surface.h"
-#include "platform/Rect.h"
+#include "base/Rect.h"
 #include "scores/HighscoreHost.h"
 #include "scores/HighscoreTable.h"
 #include "sound/SoundBuffer.h"

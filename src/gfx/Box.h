@@ -1,7 +1,7 @@
 // The boxes a blit computes with: integer boxes and float boxes (x, y, width,
 // height), their conversions to and from the screen Rect and their intersections.
 #pragma once
-#include "platform/Rect.h"
+#include "base/Rect.h"
 
 #include <cstdint>
 

@@ -2,8 +2,8 @@
 #include "gfx/Display.h"
 
 #include "gfx/Surface.h"
-#include "platform/LoadError.h"
-#include "platform/VideoSink.h"
+#include "base/LoadError.h"
+#include "video/VideoSink.h"
 
 #include <algorithm>
 

@@ -3,9 +3,9 @@
 // that follows it) or full screen (a 16-bit flip chain), and presents each
 // finished frame by a flip or a blit. It never draws itself.
 #pragma once
-#include "platform/Rect.h"
-#include "platform/VideoDevice.h"
-#include "platform/VideoSurface.h"
+#include "base/Rect.h"
+#include "video/VideoDevice.h"
+#include "video/VideoSurface.h"
 
 #include <cstdint>
 #include <memory>

@@ -4,7 +4,7 @@
 
 #include "gfx/FontCells.h"
 #include "gfx/ImageLoader.h"
-#include "platform/Clock.h"
+#include "base/Clock.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,7 +5,7 @@
 #include "data/BlockReader.h"
 #include "data/DataLayout.h"
 #include "gfx/Surface.h"
-#include "platform/LoadError.h"
+#include "base/LoadError.h"
 
 #include <new>
 

@@ -3,7 +3,7 @@
 #include "data/BlockReader.h"
 #include "gfx/ImageLoader.h"
 #include "gfx/Surface.h"
-#include "platform/LoadError.h"
+#include "base/LoadError.h"
 
 #include <cstdio>
 #include <jerror.h>

@@ -5,7 +5,7 @@
 #pragma once
 #include "gfx/Box.h"
 #include "gfx/Surface.h"
-#include "platform/VideoSurface.h"
+#include "video/VideoSurface.h"
 
 #include <cstdint>
 #include <vector>

@@ -7,8 +7,8 @@
 #include "gfx/MaskRuns.h"
 #include "gfx/PixelKind.h"
 #include "gfx/PixelRows.h"
-#include "platform/LoadError.h"
-#include "platform/MessageBox.h"
+#include "base/LoadError.h"
+#include "system/MessageBox.h"
 
 #include <algorithm>
 #include <cstdio>

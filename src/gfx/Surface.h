@@ -3,8 +3,8 @@
 // the grey key colour, drawn whole, in part or scaled into another surface.
 #pragma once
 #include "gfx/Box.h"
-#include "platform/VideoDevice.h"
-#include "platform/VideoSurface.h"
+#include "video/VideoDevice.h"
+#include "video/VideoSurface.h"
 
 #include <cstdint>
 #include <memory>

@@ -3,9 +3,9 @@
 #include "replay/FrameHash.h"
 
 #include "data/DataSet.h"
-#include "platform/Fnv1a.h"
-#include "platform/LoadError.h"
-#include "platform/null/NullWindow.h"
+#include "base/Fnv1a.h"
+#include "base/LoadError.h"
+#include "backends/null/NullWindow.h"
 
 #include <array>
 #include <cstdio>

@@ -2,7 +2,7 @@
 // are called, and the messages whose lParam is a point.
 #include "replay/MessageNames.h"
 
-#include "platform/Messages.h"
+#include "input/Messages.h"
 
 #include <array>
 #include <charconv>

@@ -1,10 +1,10 @@
 // Running the program while writing down everything that steers it.
 #include "replay/Recorder.h"
 
-#include "platform/Random.h"
+#include "base/Random.h"
 
 #include "data/SetupRecord.h"
-#include "platform/Store.h"
+#include "system/Store.h"
 #include "replay/FrameHash.h"
 #include "scores/HighscoreStorage.h"
 #include <chrono>

@@ -5,7 +5,7 @@
 // for a generated recording.
 #pragma once
 #include "app/GameHost.h"
-#include "platform/Clock.h"
+#include "base/Clock.h"
 #include "replay/RecordingWindow.h"
 #include "replay/ReplayWriter.h"
 

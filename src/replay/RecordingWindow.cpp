@@ -1,8 +1,8 @@
 // Passing the real window through while writing down what it delivered.
 #include "replay/RecordingWindow.h"
 
-#include "platform/Clock.h"
-#include "platform/VideoSurface.h"
+#include "base/Clock.h"
+#include "video/VideoSurface.h"
 #include "replay/ReplayWriter.h"
 
 namespace vandrel {

@@ -42,7 +42,7 @@
 // A recording cut short (the game was killed) has no end; its replay checks
 // what there is.
 #pragma once
-#include "platform/Messages.h"
+#include "input/Messages.h"
 
 #include <cstdint>
 #include <istream>

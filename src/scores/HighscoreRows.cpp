@@ -2,7 +2,7 @@
 // stored text both ways.
 #include "scores/HighscoreRows.h"
 
-#include "platform/Messages.h"
+#include "input/Messages.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -3,9 +3,9 @@
 #include "scores/HighscoreScreen.h"
 
 #include "gfx/Font.h"
-#include "platform/Clock.h"
-#include "platform/Messages.h"
-#include "platform/VideoSurface.h"
+#include "base/Clock.h"
+#include "input/Messages.h"
+#include "video/VideoSurface.h"
 #include "scores/HighscoreHost.h"
 #include "scores/HighscoreRows.h"
 #include "scores/HighscoreStorage.h"

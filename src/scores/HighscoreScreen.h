@@ -3,7 +3,7 @@
 // just ended and, when that score took a row, the name being typed into it.
 #pragma once
 #include "gfx/Surface.h"
-#include "platform/Rect.h"
+#include "base/Rect.h"
 
 #include <cstdint>
 #include <memory>

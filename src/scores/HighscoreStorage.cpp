@@ -3,7 +3,7 @@
 #include "scores/HighscoreStorage.h"
 
 #include "data/Credits.h"
-#include "platform/Store.h"
+#include "system/Store.h"
 #include "scores/HighscoreRows.h"
 
 #include <algorithm>

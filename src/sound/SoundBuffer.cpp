@@ -1,7 +1,7 @@
 // An effect sound with its choice of player.
 #include "sound/SoundBuffer.h"
 
-#include "platform/LoadError.h"
+#include "base/LoadError.h"
 
 namespace vandrel {
 

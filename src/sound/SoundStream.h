@@ -1,7 +1,7 @@
 // A source of 16-bit PCM decoded on demand from a sound block. The operations
 // stay in this order: streams are made only by SoundStreamFactory.
 #pragma once
-#include "platform/AudioFormat.h"
+#include "audio/AudioFormat.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,7 +1,7 @@
 // Opening the sound output and handing out streams.
 #include "sound/SoundSystem.h"
 
-#include "platform/AudioOutput.h"
+#include "audio/AudioOutput.h"
 
 namespace vandrel {
 

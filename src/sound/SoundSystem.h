@@ -1,8 +1,8 @@
 // The process-wide sound system: the platform's audio output as its library,
 // the device opened on it, the primary buffer's format, and the stream factory.
 #pragma once
-#include "platform/AudioBuffer.h"
-#include "platform/AudioDevice.h"
+#include "audio/AudioBuffer.h"
+#include "audio/AudioDevice.h"
 #include "sound/SoundStream.h"
 #include "sound/SoundStreamFactory.h"
 
@@ -15,7 +15,7 @@ class BlockReader;
 
 class SoundSystem {
 public:
-    // Takes the installed audio output (see platform/AudioOutput.h) as its
+    // Takes the installed audio output (see audio/AudioOutput.h) as its
     // library and becomes the process's sound system until it is destroyed.
     SoundSystem();
     ~SoundSystem();

@@ -1,7 +1,7 @@
 // A short effect decoded whole into one sound buffer at load time and played
 // from wherever its cursor stands, never looping.
 #pragma once
-#include "platform/AudioBuffer.h"
+#include "audio/AudioBuffer.h"
 #include "sound/SoundStream.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 // The music player: one second of PCM in a ring buffer that loops in the
 // device, topped up from its stream once per frame.
 #pragma once
-#include "platform/AudioBuffer.h"
+#include "audio/AudioBuffer.h"
 #include "sound/SoundStream.h"
 
 #include <cstdint>

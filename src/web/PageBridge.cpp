@@ -3,8 +3,8 @@
 #include "PageBridge.h"
 
 #include "app/Game.h"
-#include "platform/Messages.h"
-#include "platform/Window.h"
+#include "input/Messages.h"
+#include "video/Window.h"
 
 #include <emscripten.h>
 

@@ -6,14 +6,14 @@
 // high scores in the browser's IndexedDB at /store (see page/pre.js).
 #include "PageBridge.h"
 #include "WebRecording.h"
-#include "app/Backend.h"
+#include "backends/Backend.h"
 #include "app/GameHost.h"
 #include "app/PlayerControls.h"
-#include "platform/Clock.h"
-#include "platform/Presentation.h"
-#include "platform/Settings.h"
-#include "platform/SettingsLocation.h"
-#include "platform/Store.h"
+#include "base/Clock.h"
+#include "base/Presentation.h"
+#include "config/Settings.h"
+#include "config/SettingsLocation.h"
+#include "system/Store.h"
 
 #include <emscripten.h>
 

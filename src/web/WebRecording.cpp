@@ -3,10 +3,10 @@
 #include "WebRecording.h"
 
 #include "PageBridge.h"
-#include "app/Backend.h"
-#include "platform/Clock.h"
-#include "platform/Presentation.h"
-#include "platform/Store.h"
+#include "backends/Backend.h"
+#include "base/Clock.h"
+#include "base/Presentation.h"
+#include "system/Store.h"
 #include "replay/Recorder.h"
 
 #include <emscripten.h>

@@ -4,10 +4,10 @@
 #include "app/FullLoad.h"
 #include "app/GameHost.h"
 #include "data/Archive.h"
-#include "platform/Clock.h"
-#include "platform/null/MemoryStore.h"
-#include "platform/null/NullAudio.h"
-#include "platform/null/NullWindow.h"
+#include "base/Clock.h"
+#include "backends/null/MemoryStore.h"
+#include "backends/null/NullAudio.h"
+#include "backends/null/NullWindow.h"
 #include "support/TestArchive.h"
 
 #include <gtest/gtest.h>

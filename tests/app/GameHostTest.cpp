@@ -3,10 +3,10 @@
 // lets a game cut short go as its window would, stores the table once and
 // leaves the process's sound output as it found it.
 #include "app/GameHost.h"
-#include "platform/Clock.h"
-#include "platform/null/MemoryStore.h"
-#include "platform/null/NullAudio.h"
-#include "platform/null/NullWindow.h"
+#include "base/Clock.h"
+#include "backends/null/MemoryStore.h"
+#include "backends/null/NullAudio.h"
+#include "backends/null/NullWindow.h"
 
 #include <gtest/gtest.h>
 

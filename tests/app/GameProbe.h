@@ -6,7 +6,7 @@
 // own verbs and queries, as the program's window procedure does.
 #pragma once
 #include "app/Game.h"
-#include "platform/Clock.h"
+#include "base/Clock.h"
 #include "support/SessionProbe.h"
 
 #include <cstdint>

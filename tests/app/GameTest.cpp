@@ -5,10 +5,10 @@
 #include "app/GameProbe.h"
 #include "data/Archive.h"
 #include "data/ArchiveLocator.h"
-#include "platform/Clock.h"
-#include "platform/null/MemoryStore.h"
-#include "platform/null/NullAudio.h"
-#include "platform/null/NullWindow.h"
+#include "base/Clock.h"
+#include "backends/null/MemoryStore.h"
+#include "backends/null/NullAudio.h"
+#include "backends/null/NullWindow.h"
 #include "support/SessionProbe.h"
 
 #include <gtest/gtest.h>

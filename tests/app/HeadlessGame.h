@@ -4,11 +4,11 @@
 // memory. Fixtures derive from it; the tests skip where the game is not built.
 #pragma once
 #include "app/GameHost.h"
-#include "platform/Clock.h"
-#include "platform/Messages.h"
-#include "platform/null/MemoryStore.h"
-#include "platform/null/NullAudio.h"
-#include "platform/null/NullWindow.h"
+#include "base/Clock.h"
+#include "input/Messages.h"
+#include "backends/null/MemoryStore.h"
+#include "backends/null/NullAudio.h"
+#include "backends/null/NullWindow.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Held keys turn into exact milliseconds of scrolling, one record per frame.
-#include "app/HeldKeyList.h"
-#include "platform/Clock.h"
-#include "platform/Messages.h"
+#include "input/HeldKeyList.h"
+#include "base/Clock.h"
+#include "input/Messages.h"
 
 #include <gtest/gtest.h>
 

@@ -8,11 +8,11 @@
 // deliberate change (or a new data set).
 #include "app/GameHost.h"
 #include "data/Archive.h"
-#include "platform/AudioOutput.h"
-#include "platform/Fnv1a.h"
-#include "platform/null/MemoryStore.h"
-#include "platform/null/NullAudio.h"
-#include "platform/null/NullWindow.h"
+#include "audio/AudioOutput.h"
+#include "base/Fnv1a.h"
+#include "backends/null/MemoryStore.h"
+#include "backends/null/NullAudio.h"
+#include "backends/null/NullWindow.h"
 #include "support/SessionProbe.h"
 #include "support/TestArchive.h"
 

@@ -5,11 +5,11 @@
 // and a click starts nothing.
 #include "app/GameHost.h"
 #include "data/Archive.h"
-#include "platform/Clock.h"
-#include "platform/Fnv1a.h"
-#include "platform/null/MemoryStore.h"
-#include "platform/null/NullAudio.h"
-#include "platform/null/NullWindow.h"
+#include "base/Clock.h"
+#include "base/Fnv1a.h"
+#include "backends/null/MemoryStore.h"
+#include "backends/null/NullAudio.h"
+#include "backends/null/NullWindow.h"
 #include "support/SessionProbe.h"
 #include "support/TestArchive.h"
 

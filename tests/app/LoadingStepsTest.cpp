@@ -3,7 +3,7 @@
 // parts loaded; with two, the frames stay on the caller's thread while the
 // other thread's steps run at the same time.
 #include "app/LoadingSteps.h"
-#include "platform/LoadError.h"
+#include "base/LoadError.h"
 
 #include <gtest/gtest.h>
 

@@ -7,11 +7,11 @@
 #include "app/OverlayText.h"
 #include "app/PlayerControls.h"
 #include "gfx/Font.h"
-#include "platform/AudioDevice.h"
-#include "platform/Settings.h"
-#include "platform/VideoDevice.h"
-#include "platform/VideoSurface.h"
-#include "platform/null/NullAudio.h"
+#include "audio/AudioDevice.h"
+#include "config/Settings.h"
+#include "video/VideoDevice.h"
+#include "video/VideoSurface.h"
+#include "backends/null/NullAudio.h"
 #include "support/AudioRig.h"
 
 #include <gtest/gtest.h>

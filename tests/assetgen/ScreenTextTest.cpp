@@ -8,9 +8,9 @@
 #include "game/Session.h"
 #include "gfx/Font.h"
 #include "gfx/FontCells.h"
-#include "platform/Clock.h"
-#include "platform/VideoDevice.h"
-#include "platform/VideoSurface.h"
+#include "base/Clock.h"
+#include "video/VideoDevice.h"
+#include "video/VideoSurface.h"
 #include "support/TempStore.h"
 
 #include <gtest/gtest.h>

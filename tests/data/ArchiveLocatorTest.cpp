@@ -3,7 +3,7 @@
 #include "data/ArchiveLocator.h"
 #include "data/Archive.h"
 #include "data/BlockReader.h"
-#include "platform/LoadError.h"
+#include "base/LoadError.h"
 #include "support/TestArchive.h"
 
 #include <gtest/gtest.h>

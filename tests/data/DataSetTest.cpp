@@ -5,7 +5,7 @@
 #include "data/BlockReader.h"
 #include "data/DataLayout.h"
 #include "data/SetupRecord.h"
-#include "platform/LoadError.h"
+#include "base/LoadError.h"
 #include "support/TestArchive.h"
 
 #include <gtest/gtest.h>

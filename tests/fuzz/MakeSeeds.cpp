@@ -3,7 +3,7 @@
 // loaders, stored high-score tables, and, when a generated data set is at hand,
 // its entries (slimmed where they are large) and its sound payloads.
 #include "ZipWriter.h"
-#include "platform/null/MemoryStore.h"
+#include "backends/null/MemoryStore.h"
 #include "scores/HighscoreTable.h"
 
 #include <algorithm>

@@ -1,10 +1,10 @@
 // Any bytes as the landscape entry "back.nb": the image-list loader fills the
 // backdrop, then every layer is drawn at both scroll ends and hit-tested.
-// fuzz-libs: vandrel_game vandrel_platform_null
+// fuzz-libs: vandrel_game vandrel_backend_null
 #include "EntryArchive.h"
 #include "game/Backdrop.h"
 #include "gfx/ImageLoader.h"
-#include "platform/VideoDevice.h"
+#include "video/VideoDevice.h"
 
 #include <cstdlib>
 

@@ -1,15 +1,15 @@
 // Any bytes as the figure entry "figur.xx": the figure manager loads it as the
 // full loading pass does, then a round starts, every layer is moved and drawn
 // and then shot at, so loaded data that a round cannot use shows up as well.
-// fuzz-libs: vandrel_game vandrel_platform_null
+// fuzz-libs: vandrel_game vandrel_backend_null
 #include "EntryArchive.h"
 #include "game/FigureManager.h"
 #include "game/Session.h"
-#include "platform/AudioOutput.h"
-#include "platform/Clock.h"
-#include "platform/VideoDevice.h"
-#include "platform/null/MemoryStore.h"
-#include "platform/null/NullAudio.h"
+#include "audio/AudioOutput.h"
+#include "base/Clock.h"
+#include "video/VideoDevice.h"
+#include "backends/null/MemoryStore.h"
+#include "backends/null/NullAudio.h"
 #include "sound/SoundSystem.h"
 
 namespace {

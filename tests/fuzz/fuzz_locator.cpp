@@ -2,7 +2,7 @@
 // read it as a loading pass does.
 #include "ArchiveWalk.h"
 #include "data/ArchiveLocator.h"
-#include "platform/LoadError.h"
+#include "base/LoadError.h"
 
 #include <string>
 #include <sys/mman.h>

@@ -1,7 +1,7 @@
 // Any bytes as the payload of a sound block: the stream factory checks and
 // copies it, and whatever stream it makes is decoded as the players use it:
 // whole for an effect, ahead and looping for the music, rewound, read out.
-// fuzz-libs: vandrel_sound vandrel_data vandrel_platform
+// fuzz-libs: vandrel_sound vandrel_data vandrel_video vandrel_config vandrel_system
 #include "EntryArchive.h"
 #include "sound/SoundStreamFactory.h"
 

@@ -4,11 +4,11 @@
 // go through the one picture loader, so an input plays one part, chosen by
 // its length, and the window's 32-bit and full screen's 16-bit surfaces take
 // turns.
-// fuzz-libs: vandrel_game vandrel_platform_null
+// fuzz-libs: vandrel_game vandrel_backend_null
 #include "EntryArchive.h"
 #include "game/Session.h"
-#include "platform/VideoDevice.h"
-#include "platform/null/MemoryStore.h"
+#include "video/VideoDevice.h"
+#include "backends/null/MemoryStore.h"
 #include "support/SessionProbe.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Any bytes as a recorded game, which may come from anywhere: the reader either
 // refuses them, saying where and why, or reads a whole recording; what it reads
 // is written back by the writer and reads again as the same recording.
-// fuzz-libs: vandrel_platform
+// fuzz-libs: vandrel_video vandrel_config vandrel_system
 // fuzz-sources: src/replay/ReplayLog.cpp src/replay/ReplayWriter.cpp src/replay/MessageNames.cpp
 #include "replay/MessageNames.h"
 #include "replay/ReplayLog.h"

@@ -3,9 +3,9 @@
 // taken from the next 16 bytes; the rest is the stored text value as it lies
 // on disk. A table read from a text it accepts must read back the same from
 // the text it would save.
-// fuzz-libs: vandrel_scores vandrel_platform
+// fuzz-libs: vandrel_scores vandrel_video vandrel_config vandrel_system
 #include "StoreSandbox.h"
-#include "platform/FileStore.h"
+#include "system/FileStore.h"
 #include "scores/HighscoreTable.h"
 
 #include <cstdlib>

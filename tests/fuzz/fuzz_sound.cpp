@@ -1,7 +1,7 @@
 // Damaged sound payloads: no crash, hang or leak. Input that starts with
 // "OggS" is decoded as it is; any other input damages a small valid sound
 // (first two bytes: where to cut it, then offset/value pairs to overwrite).
-// fuzz-libs: vandrel_sound vandrel_data vandrel_platform PkgConfig::VORBIS PkgConfig::OGG
+// fuzz-libs: vandrel_sound vandrel_data vandrel_video vandrel_config vandrel_system PkgConfig::VORBIS PkgConfig::OGG
 #include "sound/OggSoundStream.h"
 
 #include <vorbis/vorbisenc.h>

@@ -2,14 +2,14 @@
 // and the set-up record, the full pass reads the title and the two screens
 // from the entry opened again; then each screen and a round's first head-up
 // display are drawn once.
-// fuzz-libs: vandrel_game vandrel_platform_null
+// fuzz-libs: vandrel_game vandrel_backend_null
 #include "EntryArchive.h"
 #include "game/Session.h"
-#include "platform/AudioOutput.h"
-#include "platform/LoadError.h"
-#include "platform/VideoDevice.h"
-#include "platform/null/MemoryStore.h"
-#include "platform/null/NullAudio.h"
+#include "audio/AudioOutput.h"
+#include "base/LoadError.h"
+#include "video/VideoDevice.h"
+#include "backends/null/MemoryStore.h"
+#include "backends/null/NullAudio.h"
 #include "sound/SoundSystem.h"
 
 namespace {

@@ -1,9 +1,9 @@
 // Set-up values and entries from a damaged archive, as the fuzz targets found
 // them: each case once made the game misbehave and must now be handled.
 #include "game/Session.h"
-#include "platform/Clock.h"
-#include "platform/VideoDevice.h"
-#include "platform/null/MemoryStore.h"
+#include "base/Clock.h"
+#include "video/VideoDevice.h"
+#include "backends/null/MemoryStore.h"
 #include "support/SessionProbe.h"
 #include "support/TestArchive.h"
 

@@ -2,8 +2,8 @@
 // may be skipped, and every kind of damaged entry that must fail cleanly.
 #include "game/FigureCatalog.h"
 #include "data/BlockReader.h"
-#include "platform/Clock.h"
-#include "platform/VideoDevice.h"
+#include "base/Clock.h"
+#include "video/VideoDevice.h"
 #include "support/TestArchive.h"
 #include "support/TestImages.h"
 

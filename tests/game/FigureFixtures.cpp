@@ -1,7 +1,7 @@
 // In-memory figures and the click helper for the game tests.
 #include "FigureFixtures.h"
 
-#include "platform/Fnv1a.h"
+#include "base/Fnv1a.h"
 
 #include <vector>
 

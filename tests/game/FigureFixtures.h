@@ -4,8 +4,8 @@
 #pragma once
 #include "game/FigureManager.h"
 #include "game/Session.h"
-#include "platform/VideoDevice.h"
-#include "platform/VideoSurface.h"
+#include "video/VideoDevice.h"
+#include "video/VideoSurface.h"
 
 #include <cstdint>
 #include <functional>

@@ -9,9 +9,9 @@
 
 #include "game/FigureManager.h"
 #include "game/Session.h"
-#include "platform/Clock.h"
-#include "platform/Random.h"
-#include "platform/null/MemoryStore.h"
+#include "base/Clock.h"
+#include "base/Random.h"
+#include "backends/null/MemoryStore.h"
 #include "support/SessionProbe.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // Figure types: starting figures, the periodic spawner, the order of the
 // random draws, and the straight and wavy paths.
 #include "game/FigureType.h"
-#include "platform/Clock.h"
-#include "platform/Random.h"
+#include "base/Clock.h"
+#include "base/Random.h"
 
 #include <gtest/gtest.h>
 

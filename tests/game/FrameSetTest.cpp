@@ -2,7 +2,7 @@
 #include "FigureFixtures.h"
 
 #include "game/FrameSet.h"
-#include "platform/Clock.h"
+#include "base/Clock.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // end, the score's limits, the magazine whatever its size, and the head-up
 // display's cartridges.
 #include "game/Session.h"
-#include "platform/Clock.h"
-#include "platform/VideoDevice.h"
-#include "platform/null/MemoryStore.h"
+#include "base/Clock.h"
+#include "video/VideoDevice.h"
+#include "backends/null/MemoryStore.h"
 #include "support/SessionProbe.h"
 #include "support/TestArchive.h"
 

@@ -1,9 +1,9 @@
 // The session's loaders of the title and closing screens, the credits line, the
 // cross-hair and the snapshot, on archives made in the test.
 #include "game/Session.h"
-#include "platform/Clock.h"
-#include "platform/VideoDevice.h"
-#include "platform/null/MemoryStore.h"
+#include "base/Clock.h"
+#include "video/VideoDevice.h"
+#include "backends/null/MemoryStore.h"
 #include "support/SessionProbe.h"
 #include "support/TestArchive.h"
 #include "support/TestImages.h"

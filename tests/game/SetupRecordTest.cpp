@@ -2,8 +2,8 @@
 // skips, a table name without its zero, records that are short or missing, and
 // what clearing the session puts back.
 #include "game/Session.h"
-#include "platform/Clock.h"
-#include "platform/null/MemoryStore.h"
+#include "base/Clock.h"
+#include "backends/null/MemoryStore.h"
 #include "support/TestArchive.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The display on the headless window: the windowed back buffer follows the
 // client area, frames reach the screen 1:1, full screen flips a 16-bit chain.
 #include "gfx/Display.h"
-#include "platform/null/NullWindow.h"
+#include "backends/null/NullWindow.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // own cell, the wave, and loading the sheet from an entry.
 #include "gfx/Font.h"
 #include "gfx/ImageLoader.h"
-#include "platform/Clock.h"
+#include "base/Clock.h"
 
 #include "SurfacePictures.h"
 

@@ -3,7 +3,7 @@
 // pictures and texts in both fonts (the landscape's are the game tests').
 // Set VANDREL_UPDATE_GOLDEN=1 to rewrite the references after a deliberate change.
 #include "gfx/Font.h"
-#include "platform/Clock.h"
+#include "base/Clock.h"
 
 #include "SurfacePictures.h"
 

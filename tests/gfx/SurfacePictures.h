@@ -1,7 +1,7 @@
 // Surfaces filled from test pictures, read back, and compared with golden images.
 #pragma once
 #include "gfx/Surface.h"
-#include "platform/VideoSurface.h"
+#include "video/VideoSurface.h"
 #include "support/TestImages.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Tiled pictures: the tile grid, row exchange and key colour in every format,
 // clipped and scaled blits, hit tests, and the rectangle helpers.
 #include "gfx/Surface.h"
-#include "platform/MessageBox.h"
+#include "system/MessageBox.h"
 
 #include "SurfacePictures.h"
 

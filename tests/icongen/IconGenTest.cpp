@@ -1,6 +1,6 @@
 // icongen's command line: the files a desktop theme and a Windows build take.
 #include "IconGen.h"
-#include "platform/GameIcon.h"
+#include "gfx/GameIcon.h"
 
 #include <gtest/gtest.h>
 #include <png.h>

@@ -1,8 +1,8 @@
 // The software sound device: lock regions, cursors, and what the mixer makes
 // of playing buffers (sum, limit, stop at the end or wrap).
-#include "platform/AudioDevice.h"
-#include "platform/AudioOutput.h"
-#include "platform/null/NullAudio.h"
+#include "audio/AudioDevice.h"
+#include "audio/AudioOutput.h"
+#include "backends/null/NullAudio.h"
 #include "support/AudioRig.h"
 
 #include <gtest/gtest.h>

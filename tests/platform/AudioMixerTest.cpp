@@ -1,10 +1,10 @@
 // The mixer's levels, focus rule and limiter, heard through the headless
 // output: what the player's settings do to the sound, and that the loudest
 // sum never reaches full scale while a quiet one is passed on untouched.
-#include "platform/AudioMixer.h"
-#include "platform/AudioDevice.h"
-#include "platform/AudioLimiter.h"
-#include "platform/null/NullAudio.h"
+#include "audio/AudioMixer.h"
+#include "audio/AudioDevice.h"
+#include "audio/AudioLimiter.h"
+#include "backends/null/NullAudio.h"
 #include "support/AudioRig.h"
 
 #include <gtest/gtest.h>

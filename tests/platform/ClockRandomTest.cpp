@@ -1,6 +1,6 @@
 // The clock and the random generator that every timed or random game event uses.
-#include "platform/Clock.h"
-#include "platform/Random.h"
+#include "base/Clock.h"
+#include "base/Random.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Termination signals: each becomes one close request for the message loop, and a
 // second one while the game is closing ends the process at once. Every case runs
 // in a child process, since the handlers are the process's own.
-#include "platform/CloseSignals.h"
+#include "system/CloseSignals.h"
 
 #include <gtest/gtest.h>
 

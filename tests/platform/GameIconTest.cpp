@@ -1,6 +1,6 @@
 // The game's icon: one drawing that must stay crisp when small and show its
 // detail when large, at every size a desktop or Windows asks for.
-#include "platform/GameIcon.h"
+#include "gfx/GameIcon.h"
 
 #include <gtest/gtest.h>
 

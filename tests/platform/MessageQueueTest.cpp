@@ -1,5 +1,5 @@
 // The message queue keeps order; mouse positions survive the trip through lParam.
-#include "platform/MessageQueue.h"
+#include "input/MessageQueue.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The pad's state turned into mouse and key messages: the stick's path at any
 // frame rate, the dead zone, the precision button, one shot per pull, reloads,
 // scrolling, Escape, and a name spelled with the D-pad.
-#include "platform/PadInput.h"
+#include "input/PadInput.h"
 #include "support/TestMessages.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The frame's place on screens of every shape, and pointer positions brought
 // back into the frame from the bars, the corners and beyond the window.
-#include "platform/Presentation.h"
+#include "base/Presentation.h"
 
 #include <gtest/gtest.h>
 

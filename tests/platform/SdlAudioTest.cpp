@@ -1,8 +1,8 @@
 // The SDL output losing its device: SDL's removed event silences the game's
 // sounds at once, and a device opened again plays them on. Runs on SDL's dummy
 // audio driver, which calls back at the pace of a real sound card.
-#include "platform/sdl/SdlAudio.h"
-#include "platform/AudioDevice.h"
+#include "backends/sdl/SdlAudio.h"
+#include "audio/AudioDevice.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>

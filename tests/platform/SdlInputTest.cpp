@@ -1,6 +1,6 @@
 // SDL's events become the window messages the game handles, with Windows key
 // codes and frame positions; fed straight to the translation, no video driver.
-#include "platform/sdl/SdlInput.h"
+#include "backends/sdl/SdlInput.h"
 #include "support/TestMessages.h"
 
 #include <SDL.h>

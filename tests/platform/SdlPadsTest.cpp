@@ -3,8 +3,8 @@
 // path at 30, 60 and 144 frames a second, one shot per pull, a reload, the
 // D-pad scrolling and spelling a name, Escape, and the pad pulled out in the
 // middle of a round. No real pad and no window are needed.
-#include "platform/sdl/SdlPads.h"
-#include "platform/sdl/SdlInput.h"
+#include "backends/sdl/SdlPads.h"
+#include "backends/sdl/SdlInput.h"
 #include "support/TestMessages.h"
 
 #include <SDL.h>

@@ -1,6 +1,6 @@
 // Fingers through the SDL event translation: taps, the magazine, two fingers,
 // the black bars and the edge of the picture, in a window and in full screen.
-#include "platform/sdl/SdlInput.h"
+#include "backends/sdl/SdlInput.h"
 #include "support/TestMessages.h"
 
 #include <SDL.h>

@@ -1,8 +1,8 @@
 // The SDL window: events pushed into SDL's queue reach the game as messages,
 // the client area and full screen as the game sees them, the window's scale;
 // runs on SDL's dummy video driver. The translation itself: SdlInputTest.
-#include "platform/sdl/SdlWindow.h"
-#include "platform/VideoSurface.h"
+#include "backends/sdl/SdlWindow.h"
+#include "video/VideoSurface.h"
 #include "support/TestMessages.h"
 
 #include <SDL.h>

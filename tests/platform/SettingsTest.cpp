@@ -1,7 +1,7 @@
 // The settings file: where it is looked for, what a damaged one gives, that a
 // write keeps the lines it does not know, and an unwritable place.
-#include "platform/Settings.h"
-#include "platform/SettingsLocation.h"
+#include "config/Settings.h"
+#include "config/SettingsLocation.h"
 
 #include <gtest/gtest.h>
 

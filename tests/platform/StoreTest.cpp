@@ -1,6 +1,6 @@
 // The settings store: unsafe key names reach nothing, and the machine-wide root is
 // used only when it can be. Saving and loading are covered through the table.
-#include "platform/FileStore.h"
+#include "system/FileStore.h"
 #include "support/TempStore.h"
 
 #include <gtest/gtest.h>

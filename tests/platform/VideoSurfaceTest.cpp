@@ -1,7 +1,7 @@
 // Video surfaces: locking, rectangle checks, and blits (row copies, keyed runs,
 // stretching) checked against a plain per-pixel reference in every format.
-#include "platform/VideoSurface.h"
-#include "platform/VideoDevice.h"
+#include "video/VideoSurface.h"
+#include "video/VideoDevice.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // into one line, damaged files are refused with their line, and frame hashes
 // depend on the picture only.
 #include "replay/ReplayLog.h"
-#include "platform/null/NullWindow.h"
+#include "backends/null/NullWindow.h"
 #include "replay/FrameHash.h"
 #include "replay/MessageNames.h"
 #include "replay/ReplayWriter.h"

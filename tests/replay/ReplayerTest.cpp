@@ -3,12 +3,12 @@
 // never touches the player's table.
 #include "replay/Replayer.h"
 #include "data/SetupRecord.h"
-#include "platform/AudioOutput.h"
-#include "platform/FileStore.h"
-#include "platform/Messages.h"
-#include "platform/Random.h"
-#include "platform/null/NullAudio.h"
-#include "platform/null/NullWindow.h"
+#include "audio/AudioOutput.h"
+#include "system/FileStore.h"
+#include "input/Messages.h"
+#include "base/Random.h"
+#include "backends/null/NullAudio.h"
+#include "backends/null/NullWindow.h"
 #include "replay/Recorder.h"
 #include "scores/HighscoreStorage.h"
 

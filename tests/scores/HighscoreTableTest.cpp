@@ -4,9 +4,9 @@
 
 #include "data/Credits.h"
 #include "gfx/Font.h"
-#include "platform/Clock.h"
-#include "platform/VideoDevice.h"
-#include "platform/null/MemoryStore.h"
+#include "base/Clock.h"
+#include "video/VideoDevice.h"
+#include "backends/null/MemoryStore.h"
 #include "scores/HighscoreHost.h"
 #include "support/TempStore.h"
 

@@ -2,7 +2,7 @@
 // power going at any step of a save, a full disk, a folder that cannot be
 // written, and value files that are huge, pipes, devices or links. Whatever
 // happens, the table loaded afterwards is a whole table the player had.
-#include "platform/FileStore.h"
+#include "system/FileStore.h"
 #include "scores/HighscoreTable.h"
 #include "support/TempStore.h"
 

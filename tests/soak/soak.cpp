@@ -11,12 +11,12 @@
 // seconds (150 unless told) the next round is cut short by Alt+Enter.
 #include "app/GameHost.h"
 #include "app/GameProbe.h"
-#include "platform/AudioOutput.h"
-#include "platform/Clock.h"
-#include "platform/FileStore.h"
-#include "platform/Messages.h"
-#include "platform/null/NullAudio.h"
-#include "platform/null/NullWindow.h"
+#include "audio/AudioOutput.h"
+#include "base/Clock.h"
+#include "system/FileStore.h"
+#include "input/Messages.h"
+#include "backends/null/NullAudio.h"
+#include "backends/null/NullWindow.h"
 
 #include <malloc.h>
 

@@ -1,7 +1,7 @@
 // The effect and music players on the headless mixer: what the listener hears
 // while frames refill the ring, when sounds end, and positions.
-#include "platform/AudioOutput.h"
-#include "platform/null/NullAudio.h"
+#include "audio/AudioOutput.h"
+#include "backends/null/NullAudio.h"
 #include "sound/OggSoundStream.h"
 #include "sound/RampStream.h"
 #include "sound/SoundSystem.h"

@@ -1,7 +1,7 @@
 // Sounds loaded from tagged blocks: which payloads become streams, that the
 // block walk stays intact around them, and the effect holder's two modes.
-#include "platform/AudioOutput.h"
-#include "platform/null/NullAudio.h"
+#include "audio/AudioOutput.h"
+#include "backends/null/NullAudio.h"
 #include "sound/SoundBuffer.h"
 #include "sound/SoundSystem.h"
 #include "support/TestArchive.h"

@@ -2,8 +2,8 @@
 // the mixer makes of playing buffers: a buffer filled with given samples, and
 // the next samples the output takes from the mixer.
 #pragma once
-#include "platform/AudioDevice.h"
-#include "platform/null/NullAudio.h"
+#include "audio/AudioDevice.h"
+#include "backends/null/NullAudio.h"
 
 #include <gtest/gtest.h>
 

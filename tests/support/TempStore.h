@@ -1,7 +1,7 @@
 // A throw-away store for tests: a temporary folder holds the per-user root and a
 // machine-wide root that exists only when a test makes it.
 #pragma once
-#include "platform/FileStore.h"
+#include "system/FileStore.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,6 +1,6 @@
 // What a window's message queue holds, taken out for a test to look at.
 #pragma once
-#include "platform/MessageQueue.h"
+#include "input/MessageQueue.h"
 
 #include <cstdint>
 #include <vector>

@@ -3,7 +3,7 @@
 
 #include "Encoders.h"
 #include "IcoFile.h"
-#include "platform/GameIcon.h"
+#include "gfx/GameIcon.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -6,7 +6,7 @@
 #include "data/Archive.h"
 #include "data/ArchiveLocator.h"
 #include "data/BlockReader.h"
-#include "platform/LoadError.h"
+#include "base/LoadError.h"
 
 #include <cerrno>
 #include <cstdio>

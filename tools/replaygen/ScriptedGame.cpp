@@ -3,7 +3,7 @@
 
 #include "app/GameProbe.h"
 
-#include "platform/Messages.h"
+#include "input/Messages.h"
 
 #include <array>
 

@@ -2,9 +2,9 @@
 // the script posts what a player's mouse and keyboard would deliver, in the
 // form the real window delivers it, and the clock moves by a fixed frame time.
 #pragma once
-#include "platform/AudioOutput.h"
-#include "platform/null/NullAudio.h"
-#include "platform/null/NullWindow.h"
+#include "audio/AudioOutput.h"
+#include "backends/null/NullAudio.h"
+#include "backends/null/NullWindow.h"
 #include "replay/Recorder.h"
 
 #include <cstdint>

@@ -6,10 +6,10 @@
 
 #include "app/Game.h"
 #include "data/SetupRecord.h"
-#include "platform/Messages.h"
-#include "platform/Random.h"
-#include "platform/Store.h"
-#include "platform/null/MemoryStore.h"
+#include "input/Messages.h"
+#include "base/Random.h"
+#include "system/Store.h"
+#include "backends/null/MemoryStore.h"
 #include "scores/HighscoreStorage.h"
 
 #include <cstdio>

@@ -2,7 +2,7 @@
 // and the window read from Vandrel.exe (icon group 103 with its four sizes,
 // the version, the manifest), read here with Windows' own resource functions,
 // and the text of the message shown when graphics cannot start.
-#include "platform/MessageBox.h"
+#include "system/MessageBox.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // found in the registry with exactly the bytes its check value covers, and
 // load back. The values are read here with the registry's own functions, not
 // through the store, so a fault on either side shows.
-#include "platform/win32/RegistryStore.h"
+#include "system/win32/RegistryStore.h"
 #include "data/Credits.h"
 #include "scores/HighscoreTable.h"
 

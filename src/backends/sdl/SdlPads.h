@@ -1,0 +1,53 @@
+// The game pads SDL knows as game controllers: each opened when SDL reports
+// it (at the start and when plugged in later), closed when pulled out, and
+// what they hold together kept as one PadState, so any number of pads drive
+// the one cross-hair. Mappings: SDL's own database and SDL_GAMECONTROLLERCONFIG,
+// plus a file added before the first events are taken.
+#pragma once
+#include "input/PadInput.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+struct _SDL_GameController;
+union SDL_Event;
+
+namespace vandrel {
+
+class SdlPads {
+public:
+    SdlPads() = default;
+    ~SdlPads();
+    SdlPads(const SdlPads&) = delete;
+    SdlPads& operator=(const SdlPads&) = delete;
+
+    // Starts SDL's game controller system; false (and no pads) when it cannot.
+    bool start();
+    // Adds the mappings of an SDL game controller database file (one
+    // "GUID,name,mapping" a line), when it exists; the number added, -1 when
+    // the file is there but cannot be read or is too large to be one. Before
+    // the first events are taken, so the pads present then use them.
+    static int addMappings(const std::filesystem::path& file);
+
+    // Takes a pad's event (added, removed, buttons, axes); false for any other.
+    bool handle(const SDL_Event& e);
+    // What all open pads hold together: every button any of them holds, each
+    // stick and trigger from the pad that pushes it farthest.
+    PadState state() const;
+    std::size_t count() const { return pads_.size(); }
+
+private:
+    struct Pad {
+        int32_t id = -1; // SDL's instance id
+        _SDL_GameController* controller = nullptr;
+        PadState state;
+    };
+    void open(int32_t deviceIndex);
+    void close(int32_t id);
+
+    bool started_ = false;
+    std::vector<Pad> pads_;
+};
+
+} // namespace vandrel

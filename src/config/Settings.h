@@ -1,0 +1,75 @@
+// The player's own settings, read from the settings file and written back to
+// it as soon as the game changes one. What a file does not say (or says in a
+// way that cannot be read) stays unset, so the game falls back to what it
+// does without a file; each such line is named once on the report stream.
+#pragma once
+#include "input/PadInput.h"
+#include "config/SettingsFile.h"
+#include "audio/SoundLevels.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <iosfwd>
+#include <optional>
+#include <string>
+
+namespace vandrel {
+
+class Settings {
+public:
+    // Settings without a file: nothing is read, nothing is kept.
+    Settings() = default;
+
+    // Reads file and names every line it cannot use on report (the file and
+    // the line's number). A file that is no settings file at all (a folder, a
+    // binary, far too large, unreadable) is left alone: the settings then
+    // hold for this session only, and report says so.
+    void load(const std::filesystem::path& file, std::ostream& report);
+
+    const std::filesystem::path& file() const { return file_; }
+    // No settings file existed when the game started: its very first start.
+    bool firstStart() const { return firstStart_; }
+
+    std::optional<bool> fullScreen() const { return fullScreen_; }
+    std::optional<int32_t> windowScale() const { return windowScale_; }
+    std::optional<bool> integerScale() const { return integerScale_; }
+    std::optional<bool> linearFilter() const { return linearFilter_; }
+    const SoundLevels& sound() const { return sound_; }
+    // The pads: on or off, the stick's dead zone and its speed at full tilt;
+    // what the file leaves out is the game's default.
+    const PadTuning& pads() const { return pads_; }
+
+    // Each change is written at once; one that cannot be written is kept for
+    // the session, and report hears of it the first time only.
+    void setFullScreen(bool fullScreen);
+    void setSound(const SoundLevels& levels);
+    // Writes the file (with its commented list of settings) if there is none
+    // yet, so the next start is no longer the first.
+    void keep();
+
+    // Whether the last write reached the file.
+    bool kept() const { return kept_; }
+
+    // The commented list of every setting that a new file starts with.
+    static const char* const commentedTemplate;
+
+private:
+    void save();
+
+    std::filesystem::path file_;
+    std::ostream* report_ = nullptr;
+    SettingsFile text_;
+    bool writable_ = false;
+    bool firstStart_ = false;
+    bool kept_ = false;
+    bool toldUnwritable_ = false;
+
+    std::optional<bool> fullScreen_;
+    std::optional<int32_t> windowScale_;
+    std::optional<bool> integerScale_;
+    std::optional<bool> linearFilter_;
+    SoundLevels sound_;
+    PadTuning pads_;
+};
+
+} // namespace vandrel
