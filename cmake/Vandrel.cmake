@@ -12,12 +12,66 @@ endfunction()
 # vandrel_library(NAME SOURCES files... [LINKS targets...] [PRIVATE_LINKS targets...])
 # One static library for one source folder, from the files it names (no glob:
 # a new file is added to its folder's list). LINKS are the layers below it.
+#
+# The folders a library may include from are its own and those of the libraries
+# it links, directly or through them; an include of any other folder of src/ is
+# a layer above (or beside) it and stops the configure step, so the layering
+# the links state is the layering the code has.
 function(vandrel_library name)
   cmake_parse_arguments(L "" "" "SOURCES;LINKS;PRIVATE_LINKS" ${ARGN})
   add_library(${name} STATIC ${L_SOURCES})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(${name} PUBLIC ${L_LINKS} PRIVATE ${L_PRIVATE_LINKS})
   vandrel_warnings(${name})
+
+  file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR}/src ${CMAKE_CURRENT_SOURCE_DIR})
+  set(allowed ${folder})
+  # A sub-folder without a CMakeLists.txt of its own (win32/) is part of this library.
+  file(GLOB children LIST_DIRECTORIES true ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  foreach(child ${children})
+    if(IS_DIRECTORY ${child} AND NOT EXISTS ${child}/CMakeLists.txt)
+      get_filename_component(child ${child} NAME)
+      list(APPEND allowed ${folder}/${child})
+    endif()
+  endforeach()
+  foreach(link ${L_LINKS} ${L_PRIVATE_LINKS})
+    get_property(below GLOBAL PROPERTY vandrel_folders_${link})
+    list(APPEND allowed ${below})
+  endforeach()
+  list(REMOVE_DUPLICATES allowed)
+  set_property(GLOBAL PROPERTY vandrel_folders_${name} ${allowed})
+  # Sources added for one system only (win32/) are listed after this call.
+  # (a deferred call reads its arguments when it runs, hence the EVAL).
+  cmake_language(EVAL CODE "cmake_language(DEFER CALL vandrel_check_includes ${name})")
+endfunction()
+
+function(vandrel_check_includes name)
+  get_property(allowed GLOBAL PROPERTY vandrel_folders_${name})
+  get_target_property(sources ${name} SOURCES)
+  set(dirs)
+  foreach(source ${sources})
+    get_filename_component(dir ${source} DIRECTORY)
+    if(NOT IS_ABSOLUTE "${dir}")
+      set(dir ${CMAKE_CURRENT_SOURCE_DIR}/${dir})
+    endif()
+    list(APPEND dirs ${dir})
+  endforeach()
+  list(REMOVE_DUPLICATES dirs)
+  foreach(dir ${dirs})
+    file(RELATIVE_PATH own ${PROJECT_SOURCE_DIR}/src ${dir})
+    list(APPEND allowed ${own})
+    file(GLOB files ${dir}/*.h ${dir}/*.cpp)
+    foreach(file ${files})
+      file(STRINGS ${file} includes REGEX "^#include \"[A-Za-z0-9_/]+/[A-Za-z0-9_.]+\"")
+      foreach(line ${includes})
+        string(REGEX REPLACE "^#include \"([A-Za-z0-9_/]+)/[A-Za-z0-9_.]+\".*" "\\1" included "${line}")
+        if(NOT included IN_LIST allowed AND IS_DIRECTORY ${PROJECT_SOURCE_DIR}/src/${included})
+          file(RELATIVE_PATH shown ${PROJECT_SOURCE_DIR} ${file})
+          message(FATAL_ERROR "${shown}: '${line}' climbs above ${name}, which may include only from: ${allowed}")
+        endif()
+      endforeach()
+    endforeach()
+  endforeach()
 endfunction()
 
 # vandrel_node_executable(TARGET)
