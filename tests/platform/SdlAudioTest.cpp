@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <string>
 #include <thread>
 
 namespace vandrel {
@@ -65,6 +66,24 @@ TEST(SdlAudio, RemovedDeviceFallsSilentAtOnceAndAnOpenedOnePlaysOn) {
     ASSERT_TRUE(audio.attach(*device));
     EXPECT_TRUE(audio.connected());
     EXPECT_TRUE(playing(*sound));
+}
+
+// A machine without a sound card: the game says so once, in its own words,
+// instead of the sound library's lines, and a retry adds nothing.
+TEST(SdlAudio, NoSoundCardIsOneLineOfOurs) {
+    SDL_setenv("SDL_AUDIODRIVER", "alsa", 1);
+    SDL_setenv("AUDIODEV", "hw:97", 1); // a card no machine has
+    SdlAudio audio;
+    testing::internal::CaptureStderr();
+    auto device = AudioDevice::open(audio);
+    AudioDevice* again = device ? nullptr : AudioDevice::open(audio).release();
+    const std::string said = testing::internal::GetCapturedStderr();
+    delete again;
+    if (device) GTEST_SKIP() << "ALSA opened a card here";
+    EXPECT_EQ(said.find("ALSA lib"), std::string::npos) << said;
+    const auto ours = said.find("the game plays silent");
+    EXPECT_NE(ours, std::string::npos) << said;
+    EXPECT_EQ(said.find("the game plays silent", ours + 1), std::string::npos) << said;
 }
 
 } // namespace

@@ -6,15 +6,60 @@
 
 #include <SDL.h>
 
+#include <cstdio>
+
+#if defined(__linux__)
+#include <dlfcn.h>
+#endif
+
 namespace vandrel {
+
+namespace {
+
+#if defined(__linux__)
+void ignoreAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
+#endif
+
+// SDL tries ALSA where no sound server runs, and ALSA prints eight lines of its
+// own to stderr for a machine without a sound card, every time it is asked.
+// ALSA is already loaded for SDL (or loads the same copy here), so its message
+// handler is set once for both; the game says it plays silent in its own words.
+void quietAlsa() {
+#if defined(__linux__)
+    static const bool done = [] {
+        void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_GLOBAL);
+        if (!alsa) return true; // no ALSA, no messages from it
+        using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+        using SetHandler = int (*)(Handler);
+        // The handle stays open: the handler must outlive every later call.
+        if (auto set = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler"))) set(&ignoreAlsaMessage);
+        return true;
+    }();
+    (void)done;
+#endif
+}
+
+// Said once a process: an output that fails again after a retry is not news.
+void reportNoSound() {
+    static bool reported = false;
+    if (reported) return;
+    reported = true;
+    std::fprintf(stderr, "vandrel: no sound output could be opened (%s); the game plays silent\n", SDL_GetError());
+}
+
+} // namespace
 
 SdlAudio::~SdlAudio() { close(); }
 
 bool SdlAudio::attach(AudioDevice& d) {
     if (device_) return false;
+    quietAlsa();
     if (!subsystemStarted_) {
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+            reportNoSound();
+            return false;
+        }
         subsystemStarted_ = true;
     }
     SDL_AudioSpec want{};
@@ -31,6 +76,7 @@ bool SdlAudio::attach(AudioDevice& d) {
     sdlDevice_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (sdlDevice_ == 0) {
         device_ = nullptr;
+        reportNoSound();
         return false;
     }
     SDL_AddEventWatch(&SdlAudio::watchEvent, this);
