@@ -1,8 +1,8 @@
 // The round's rules: its clock, the magazine and the score.
 #include "game/Round.h"
 
-#include "data/SetupRecord.h"
 #include "base/Clock.h"
+#include "data/SetupRecord.h"
 
 #include <algorithm>
 #include <limits>
@@ -11,48 +11,55 @@ namespace vandrel {
 
 void Round::start(const SetupRecord& setup) {
     // A round that ran out in the frame Escape left it must not end this one.
-    over = 0;
-    lastSecondTick = tickCount();
+    over_ = 0;
+    lastSecondTick_ = tickCount();
     // Minutes and seconds come from the set-up record: the sum must not overflow.
     const int64_t seconds = int64_t{setup.roundMinutes} * 60 + setup.roundSeconds;
-    secondsLeft = static_cast<int32_t>(
+    secondsLeft_ = static_cast<int32_t>(
         std::clamp<int64_t>(seconds, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
     // Full to the set-up's size whatever it held before (a negative size as it
     // stands: no shot), and no score yet.
-    ammo = setup.magazineSize;
-    score = 0;
+    ammo_ = setup.magazineSize;
+    score_ = 0;
 }
 
 void Round::useRound() {
-    if (ammo > 0) ammo -= 1;
+    if (ammo_ > 0) ammo_ -= 1;
 }
 
 bool Round::reload(int32_t magazineSize) {
     // Only an empty magazine can be refilled.
-    if (ammo > 0) return false;
-    ammo = std::max(magazineSize, 0);
+    if (ammo_ > 0) return false;
+    ammo_ = std::max(magazineSize, 0);
     return true;
 }
 
 void Round::addScore(int32_t points) {
-    const int64_t sum = static_cast<int64_t>(score) + points;
+    const int64_t sum = static_cast<int64_t>(score_) + points;
     if (sum < 0)
-        score = 0;
+        score_ = 0;
     else if (sum > std::numeric_limits<int32_t>::max())
-        score = std::numeric_limits<int32_t>::max();
+        score_ = std::numeric_limits<int32_t>::max();
     else
-        score = static_cast<int32_t>(sum);
+        score_ = static_cast<int32_t>(sum);
 }
 
 void Round::countDown(uint32_t now) {
-    if (now - lastSecondTick > 1000) {
-        secondsLeft -= 1;
-        if (secondsLeft < 0) {
-            over = 1;
-            secondsLeft = 0;
+    if (now - lastSecondTick_ > 1000) {
+        secondsLeft_ -= 1;
+        if (secondsLeft_ < 0) {
+            over_ = 1;
+            secondsLeft_ = 0;
         }
-        lastSecondTick += 1000;
+        lastSecondTick_ += 1000;
     }
+}
+
+int32_t Round::handOverScore() {
+    const int32_t handed = score_;
+    score_ = 0;
+    over_ = 0;
+    return handed;
 }
 
 } // namespace vandrel

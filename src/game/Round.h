@@ -15,7 +15,7 @@ public:
     void start(const SetupRecord& setup);
     // A magazine never holds fewer than 0 cartridges, whatever the set-up
     // record says: a negative size fills it with none.
-    bool hasAmmo() const { return ammo > 0; }
+    bool hasAmmo() const { return ammo_ > 0; }
     // One cartridge fewer; an empty magazine stays empty.
     void useRound();
     // Refills an empty magazine (true); a partly filled one stays as it is (false).
@@ -26,12 +26,21 @@ public:
     // clock catches up a second a frame, and the round is over a full second
     // after 0:00 was first shown.
     void countDown(uint32_t now);
+    // The score goes to the high-score screen: the round keeps none, and its
+    // clock no longer counts as run out.
+    int32_t handOverScore();
 
-    uint32_t lastSecondTick = 0;
-    int32_t secondsLeft = 0;
-    int32_t ammo = 0;
-    int32_t score = 0;
-    uint8_t over = 0;
+    int32_t secondsLeft() const { return secondsLeft_; }
+    int32_t ammo() const { return ammo_; }
+    int32_t score() const { return score_; }
+    bool over() const { return over_ != 0; }
+
+private:
+    uint32_t lastSecondTick_ = 0;
+    int32_t secondsLeft_ = 0;
+    int32_t ammo_ = 0;
+    int32_t score_ = 0;
+    uint8_t over_ = 0;
 };
 
 } // namespace vandrel

@@ -3,12 +3,12 @@
 // cross-hair, the sounds around the round's magazine, and the snapshot.
 #include "game/Session.h"
 
+#include "base/Clock.h"
+#include "base/LoadError.h"
 #include "data/BlockReader.h"
 #include "data/Credits.h"
 #include "data/DataLayout.h"
 #include "gfx/ImageLoader.h"
-#include "base/Clock.h"
-#include "base/LoadError.h"
 #include "video/VideoDevice.h"
 #include "video/VideoSurface.h"
 
@@ -31,7 +31,6 @@ Session::Session(Store& store) : highScores_(store) {
     startRound();
     loadProgress_ = 0;
     lastTarget_ = nullptr;
-    round_.over = 0;
     highScores_.attach(*this);
 }
 
@@ -158,15 +157,15 @@ void Session::drawHud(VideoSurface* target, const Rect& clip) {
 
     char text[32];
     smallFont_.drawText(target, clip, 3, 6, "TIME:", false);
-    std::snprintf(text, sizeof text, "%d:%.2d", round_.secondsLeft / 60, round_.secondsLeft % 60);
+    std::snprintf(text, sizeof text, "%d:%.2d", round_.secondsLeft() / 60, round_.secondsLeft() % 60);
     largeFont_.drawText(target, clip, 65, 2, text, false);
     smallFont_.drawText(target, clip, setup_.screenWidth - 200, 6, "SCORE:", false);
-    std::snprintf(text, sizeof text, "%.6d", round_.score);
+    std::snprintf(text, sizeof text, "%.6d", round_.score());
     largeFont_.drawText(target, clip, setup_.screenWidth - 120, 2, text, false);
 
     // The cartridges from the right edge toward the left.
     // A huge magazine from the set-up record stops at the screen's left edge.
-    for (int32_t i = 0; i < round_.ammo; ++i) {
+    for (int32_t i = 0; i < round_.ammo(); ++i) {
         const int64_t x = int64_t{setup_.screenWidth} - 25 * int64_t{i} - 45;
         if (x + ammoImage_.width() <= 0) break;
         ammoImage_.blit(target, clip, static_cast<int32_t>(x), setup_.screenHeight - 60, true, 100.0f);
@@ -225,11 +224,7 @@ void Session::openHighScores(const VideoSurface* backBuffer) {
     highScores_.screen().reset();
 }
 
-void Session::handOverScore() {
-    highScores_.screen().setPendingScore(round_.score);
-    round_.score = 0;
-    round_.over = 0;
-}
+void Session::handOverScore() { highScores_.screen().setPendingScore(round_.handOverScore()); }
 
 void Session::snapshot() {
     highScores_.screen().setSnapshot(nullptr);

@@ -2,11 +2,11 @@
 // closing screens, the fonts, cross-hair and cartridge pictures, the effect
 // sounds and music, and the running round's clock, ammunition and score.
 #pragma once
+#include "base/Rect.h"
 #include "data/SetupRecord.h"
 #include "game/Round.h"
 #include "gfx/Font.h"
 #include "gfx/Surface.h"
-#include "base/Rect.h"
 #include "scores/HighscoreHost.h"
 #include "scores/HighscoreTable.h"
 #include "sound/SoundBuffer.h"
@@ -66,11 +66,11 @@ public:
     // A result below zero becomes zero.
     void addScore(int32_t points);
     // What the head-up display shows of the running round.
-    int32_t secondsLeft() const { return round_.secondsLeft; }
-    int32_t ammo() const { return round_.ammo; }
-    int32_t score() const { return round_.score; }
+    int32_t secondsLeft() const { return round_.secondsLeft(); }
+    int32_t ammo() const { return round_.ammo(); }
+    int32_t score() const { return round_.score(); }
     // The clock ran out: the round waits for its score to be handed over.
-    bool roundOver() const { return round_.over != 0; }
+    bool roundOver() const { return round_.over(); }
 
     // The title screen: the loading bar at percent (0 to 100), and the first
     // round's start, after which the grey copy is not drawn again.
