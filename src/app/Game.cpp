@@ -165,9 +165,18 @@ bool Game::frameTick() {
     }
     if (state_ == GameState::Title || state_ == GameState::InPlay)
         session_.drawCursor(target, clip, mouseX_, mouseY_, display_.device());
-    if (controls_) controls_->drawOver(state_, target, clip, session_.smallFont(), tickCount());
-
-    display_.present(0, 0);
+    // The player's notices and hint go over the picture on its way to the
+    // screen, never into the back buffer the high-score wipe starts from.
+    // While a loading pass runs only the title's pictures are drawn: the
+    // small font is being read, on the second thread where there is one.
+    if (controls_ && !pass_) {
+        const uint32_t now = tickCount();
+        display_.present(0, 0, [this, now](VideoSurface* shown, const Rect& shownClip) {
+            controls_->drawOver(state_, shown, shownClip, session_.smallFont(), now);
+        });
+    } else {
+        display_.present(0, 0);
+    }
     return true;
 }
 

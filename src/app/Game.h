@@ -47,7 +47,8 @@ public:
     // The high-score table is kept in store, which outlives the game; the
     // loading passes read the data set at dataPath, the full one partly on a
     // second thread where the build has threads and loadOnSecondThread allows.
-    // controls, when given, draws the player's notices and hint over every frame.
+    // controls, when given, draws the player's notices and hint over every frame
+    // shown outside a loading pass.
     Game(Store& store, std::string dataPath, bool loadOnSecondThread = true, PlayerControls* controls = nullptr);
     ~Game();
     Game(const Game&) = delete;
@@ -159,7 +160,8 @@ private:
     // the progress frames (where the build has threads); tests turn it off to
     // compare the two.
     bool loadOnSecondThread_ = true;
-    // Drawn over every frame when set: the player's notices and hint.
+    // Drawn over every frame shown outside a loading pass when set: the
+    // player's notices and hint.
     PlayerControls* controls_ = nullptr;
 
     std::unique_ptr<DataSet> data_;

@@ -38,7 +38,8 @@ public:
     void screenModeChosen(bool fullScreen);
     // Every turn of the loop: the levels and the focus to the mixer.
     void apply(AudioDevice* device) { sound_.apply(device); }
-    // Over a finished frame, before it is shown.
+    // Over a finished frame on its way to the screen (never into the back
+    // buffer the game keeps), outside the loading passes.
     void drawOver(GameState state, VideoSurface* target, const Rect& clip, Font& smallFont, uint32_t now);
 
     SoundControls& sound() { return sound_; }

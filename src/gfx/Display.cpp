@@ -39,6 +39,7 @@ void Display::close() {
     clipper_ = false;
     backBuffer_ = nullptr;
     windowBackBuffer_.reset();
+    overlayFrame_.reset();
     if (device_) device_->releasePrimary();
     device_.reset();
 }
@@ -80,12 +81,40 @@ bool Display::blitToPrimary(int32_t x, int32_t y) {
     return primary->blt(&dst, backBuffer_, &src, false);
 }
 
-bool Display::present(int32_t x, int32_t y) {
+bool Display::present(int32_t x, int32_t y, const Overlay& overlay) {
     if (!device_ || !backBuffer_ || !device_->primary()) return false;
-    if (fullScreen_) return device_->flip();
+    if (fullScreen_) return overlay ? flipWithOverlay(overlay) : device_->flip();
     device_->fitPrimary();
     if (!blitToPrimary(x, y)) return false;
+    // The window's primary is drawn whole from the back buffer every frame,
+    // so what goes over it is gone by the next.
+    if (overlay) {
+        VideoSurface* primary = device_->primary();
+        const Rect clip{std::max(x, 0), std::max(y, 0), std::min(x + backBuffer_->width(), primary->width()),
+                        std::min(y + backBuffer_->height(), primary->height())};
+        if (clip.width() > 0 && clip.height() > 0) overlay(primary, clip);
+    }
     return device_->showPrimary();
+}
+
+bool Display::flipWithOverlay(const Overlay& overlay) {
+    // The chain keeps its frames (the next back buffer is this one's
+    // predecessor, the settled chain the wipe's picture), so the overlay goes
+    // onto a copy of the new visible frame.
+    if (!device_->swapChain()) return false;
+    VideoSurface* shown = device_->primary();
+    if (!overlayFrame_ || overlayFrame_->width() != shown->width() || overlayFrame_->height() != shown->height() ||
+        overlayFrame_->format() != shown->format()) {
+        overlayFrame_.reset();
+        try {
+            overlayFrame_ = createPlainSurface(shown->width(), shown->height(), device_.get(), false);
+        } catch (const LoadError&) {
+            // Out of surfaces: this frame is shown without what goes over it.
+        }
+    }
+    if (!overlayFrame_ || !overlayFrame_->blt(nullptr, shown, nullptr, false)) return device_->showPrimary();
+    overlay(overlayFrame_.get(), Rect{0, 0, shown->width(), shown->height()});
+    return device_->showFrame(*overlayFrame_);
 }
 
 void Display::settleFlipChain() {

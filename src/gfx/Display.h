@@ -8,6 +8,7 @@
 #include "video/VideoSurface.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace vandrel {
@@ -28,10 +29,16 @@ public:
     void close();
     // Window only: keeps the back buffer exactly as large as the client area.
     void fitBackBuffer(const Rect& client);
+    // Draws over a frame on its way to the screen: into target, inside clip
+    // (where the back buffer landed on it).
+    using Overlay = std::function<void(VideoSurface* target, const Rect& clip)>;
+
     // Shows the back buffer: a flip in full screen, a 1:1 blit to the client
     // point (x, y) in a window. Whether it waits for the vertical blank is the
-    // backend's choice.
-    bool present(int32_t x, int32_t y);
+    // backend's choice. An overlay goes over the shown picture only: neither
+    // the back buffer nor, in full screen, the flip chain keeps it, so a copy
+    // of the last frame (the high-score screen's wipe) never holds it.
+    bool present(int32_t x, int32_t y, const Overlay& overlay = nullptr);
     // Full screen: every buffer of the flip chain shows the last frame.
     void settleFlipChain();
 
@@ -43,10 +50,12 @@ public:
 
 private:
     bool blitToPrimary(int32_t x, int32_t y);
+    bool flipWithOverlay(const Overlay& overlay);
 
     std::unique_ptr<VideoDevice> device_;
     VideoSurface* backBuffer_ = nullptr;
     std::unique_ptr<VideoSurface> windowBackBuffer_; // owned in window mode
+    std::unique_ptr<VideoSurface> overlayFrame_;     // full screen: the shown frame with its overlay
     bool clipper_ = false;                           // blits to the primary are clipped to it
     VideoSink* window_ = nullptr;
     bool fullScreen_ = false;

@@ -75,11 +75,20 @@ bool VideoDevice::fitPrimary() {
     return true;
 }
 
-bool VideoDevice::flip() {
+bool VideoDevice::flip() { return swapChain() && sink_->showFrame(*primary_); }
+
+bool VideoDevice::swapChain() {
     if (!sink_ || !fullScreen_ || !primary_ || !back_) return false;
     // The two buffers exchange their pixel memory, not its contents.
-    if (!primary_->swapPixels(*back_)) return false;
-    return sink_->showFrame(*primary_);
+    return primary_->swapPixels(*back_);
+}
+
+bool VideoDevice::showFrame(const VideoSurface& frame) {
+    if (!sink_ || !primary_ || frame.isLocked()) return false;
+    if (frame.width() != primary_->width() || frame.height() != primary_->height() ||
+        frame.format() != primary_->format())
+        return false;
+    return sink_->showFrame(frame);
 }
 
 bool VideoDevice::showPrimary() {

@@ -56,6 +56,12 @@ public:
     // back buffer (their pixels change places), then the new visible frame is
     // shown. Fails when a surface of the chain is locked.
     bool flip();
+    // Full screen: the flip's exchange alone. The caller shows the new
+    // visible frame, or a copy of it with something drawn over, by showFrame.
+    bool swapChain();
+    // Shows frame in place of the primary: a picture of the primary's size and
+    // format that the chain does not keep. Fails on any other picture.
+    bool showFrame(const VideoSurface& frame);
     // Shows the primary as it stands (a window's frame after its blit).
     bool showPrimary();
     // Drops the display's surfaces; the mode and cooperative level stay.

@@ -81,6 +81,39 @@ TEST(Display, FullScreenIsASixteenBitFlipChain) {
     EXPECT_EQ(d.primary()->pixelAt(5, 5), 0x001Fu);
 }
 
+// What goes over a frame reaches the screen and nothing the game keeps: not
+// the back buffer, and in full screen not the flip chain the high-score
+// wipe copies its picture from.
+TEST(Display, AnOverlayIsShownButKeptInNoBufferOfTheGame) {
+    const Display::Overlay mark = [](VideoSurface* target, const Rect& clip) {
+        Rect r{clip.left, clip.top, clip.left + 4, clip.top + 4};
+        target->fill(&r, target->format().redMask | target->format().greenMask);
+    };
+    for (const bool fullScreen : {false, true}) {
+        SCOPED_TRACE(fullScreen ? "full screen" : "window");
+        NullWindow w;
+        Display d;
+        ASSERT_TRUE(d.open(&w, fullScreen, 640, 480));
+        d.fitBackBuffer(Rect{0, 0, 640, 480});
+        fillBack(d, 0);
+        ASSERT_TRUE(d.present(0, 0, mark));
+        EXPECT_EQ(w.lastFrame().rgbAt(1, 1) & 0xF8F800, 0xF8F800u) << "the overlay is shown";
+        EXPECT_EQ(w.lastFrame().rgbAt(5, 5), 0u);
+        EXPECT_EQ(d.backBuffer()->pixelAt(1, 1), 0u);
+        ASSERT_TRUE(d.present(0, 0, mark));
+        EXPECT_EQ(d.backBuffer()->pixelAt(1, 1), 0u) << "the frame before, as it was drawn";
+        d.settleFlipChain();
+        EXPECT_EQ(d.backBuffer()->pixelAt(1, 1), 0u);
+        // A window's primary is the shown picture itself, drawn whole each frame.
+        if (fullScreen) {
+            EXPECT_EQ(d.primary()->pixelAt(1, 1), 0u);
+        }
+        // Without one, the frame goes out as drawn.
+        ASSERT_TRUE(d.present(0, 0));
+        EXPECT_EQ(w.lastFrame().rgbAt(1, 1), 0u);
+    }
+}
+
 TEST(Display, SettlingInAWindowDoesNothing) {
     NullWindow w;
     Display d;
