@@ -85,15 +85,17 @@ function(vandrel_node_executable target)
   endif()
 endfunction()
 
-# vandrel_test(NAME SOURCES files... LIBS targets...)
+# vandrel_test(NAME SOURCES files... LIBS targets... [LABELS labels...])
 # One GoogleTest binary; every test runs without a display or a sound card, and
 # a high-score table a test saves lands in the build folder, never in a real home.
+# LABELS go on each of its tests, for a stage that runs only those
+# (ctest -L threads: the ThreadSanitizer stage of ./test).
 if(VANDREL_TESTS)
   include(GoogleTest)
   find_package(GTest REQUIRED)
 endif()
 function(vandrel_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
@@ -109,9 +111,13 @@ function(vandrel_test name)
   if(CMAKE_CROSSCOMPILING)
     set(discovery DISCOVERY_MODE PRE_TEST)
   endif()
+  set(labels)
+  if(T_LABELS)
+    set(labels PROPERTIES LABELS "${T_LABELS}")
+  endif()
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-    DISCOVERY_TIMEOUT 120 ${discovery})
+    DISCOVERY_TIMEOUT 120 ${discovery} ${labels})
   # gtest_discover_tests splits a list-valued ENVIRONMENT into separate
   # properties, so the environment is set on the discovered tests afterwards.
   set(env "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy")
