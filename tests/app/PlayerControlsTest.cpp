@@ -68,7 +68,6 @@ protected:
     void start(bool fullScreen) {
         host_ = std::make_unique<GameHost>(
             HostSetup(window, store, gamePath).audio(audio).startFullScreen(fullScreen).playerControls(controls_));
-        host_->program().controls = &controls_;
         window.game = &host_->game();
         ASSERT_TRUE(host_->program().startUp());
         run(1);
