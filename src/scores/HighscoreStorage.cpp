@@ -107,22 +107,37 @@ HighscoreStorage::PairState HighscoreStorage::readPair(const StoreKey& key, cons
     return std::memcmp(check.data(), stored.bytes.data(), checkSize) == 0 ? PairState::Valid : PairState::Mismatch;
 }
 
+HighscoreStorage::PairState HighscoreStorage::readTable(const StoreKey& key, std::string_view tableName,
+                                                        std::string& body) {
+    // The main pair when it checks; else the backup pair, which holds the last
+    // table whose save was cut short before the main pair was whole again.
+    PairState state = readPair(key, textValueName, checkValueName, tableName, body);
+    if (state == PairState::Valid) return state;
+    std::string previous;
+    if (readPair(key, previousTextValue, previousCheckValue, tableName, previous) == PairState::Valid) {
+        body = std::move(previous);
+        return PairState::Valid;
+    }
+    return state;
+}
+
 bool HighscoreStorage::load(std::string_view tableName, HighscoreRows& rows) {
     storedName_ = std::string(tableName);
     if (!isUsableName(tableName)) return false;
-    auto key = store_.open(keyPath(tableName));
-    if (!key) return false;
-
-    // The main pair when it checks; else the backup pair, which holds the last
-    // table whose save was cut short before the main pair was whole again.
+    // The first place in the store that holds a whole table wins: a key that
+    // a save cut short left empty, or one holding no pair that checks, does
+    // not hide a whole table in the next.
+    PairState state = PairState::Missing;
     std::string body;
-    PairState state = readPair(*key, textValueName, checkValueName, tableName, body);
-    if (state != PairState::Valid) {
-        std::string previous;
-        if (readPair(*key, previousTextValue, previousCheckValue, tableName, previous) == PairState::Valid) {
-            state = PairState::Valid;
-            body = std::move(previous);
+    for (const auto& key : store_.openEach(keyPath(tableName))) {
+        std::string found;
+        const PairState s = readTable(*key, tableName, found);
+        if (s == PairState::Valid) {
+            state = s;
+            body = std::move(found);
+            break;
         }
+        if (s == PairState::Mismatch) state = s;
     }
     if (state == PairState::Missing) return false;
     if (state == PairState::Mismatch)

@@ -27,7 +27,9 @@ public:
     explicit HighscoreStorage(Store& store) : store_(store) {}
 
     // Loads the table stored under tableName into rows: the main pair when its
-    // check value matches, else the backup pair when its does. Missing, mistyped
+    // check value matches, else the backup pair when its does; where the store
+    // has more than one place for the name, from the first that holds a valid
+    // pair (saves go to create()'s key, the first place). Missing, mistyped
     // or oversized values leave the rows as they are (false); a stored table whose
     // check value does not match (and no valid backup) empties them (true). A name
     // that could reach outside the store (path separators, "..", control
@@ -54,6 +56,8 @@ private:
     // present with a check that does not match, or valid with its text in body.
     static PairState readPair(const StoreKey& key, const char* textName, const char* checkName,
                               std::string_view tableName, std::string& body);
+    // The table under one key: the main pair, or the backup pair when only it is valid.
+    static PairState readTable(const StoreKey& key, std::string_view tableName, std::string& body);
     void reportSaveFailure(const std::string& where, const char* what);
 
     Store& store_;

@@ -57,6 +57,11 @@ public:
     // none or the path holds an unsafe component.
     virtual std::unique_ptr<StoreKey> open(std::string_view keyPath) const = 0;
 
+    // Every existing key that may hold what keyPath names, in the order to read
+    // them: the one open() gives first. A reader that finds nothing whole in one
+    // goes on to the next. Most stores keep one place per key and give just that.
+    virtual std::vector<std::unique_ptr<StoreKey>> openEach(std::string_view keyPath) const;
+
     // Opens or creates a key; null when it cannot be made.
     virtual std::unique_ptr<StoreKey> create(std::string_view keyPath) const = 0;
 

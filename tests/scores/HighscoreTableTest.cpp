@@ -11,8 +11,8 @@
 #include "support/TempStore.h"
 
 #include <cstdio>
-#include <utility>
 #include <gtest/gtest.h>
+#include <utility>
 
 namespace vandrel {
 namespace {
@@ -507,6 +507,56 @@ TEST(HighscoreStorage, TheTableWritesToTheStoreItIsGivenWhenANameIsDoneOrTheGame
     HighscoreTable again(store);
     ASSERT_TRUE(again.loadFromRegistry("Tafel"));
     EXPECT_EQ(again.rows().text(), expected);
+}
+
+// A store with two places for each key, as the registry's two views are: the
+// first is where keys are made, the second is read after it.
+struct TwoPlaceStore : MemoryStore {
+    std::vector<std::unique_ptr<StoreKey>> openEach(std::string_view keyPath) const override {
+        std::vector<std::unique_ptr<StoreKey>> keys = MemoryStore::openEach(keyPath);
+        if (auto key = second.open(keyPath)) keys.push_back(std::move(key));
+        return keys;
+    }
+    MemoryStore second;
+};
+
+TEST(HighscoreStorage, AKeyWithoutAWholeTableDoesNotHideTheOneInTheNextPlace) {
+    TwoPlaceStore store;
+    const std::string key = HighscoreStorage::keyPath("Tafel");
+    {
+        HighscoreTable earlier(store.second);
+        earlier.rows().clear();
+        earlier.rows().append("Ana", 5);
+        ASSERT_TRUE(earlier.saveToRegistry("Tafel"));
+    }
+    // The first place's key made by a save cut short before its values, then
+    // one whose values do not check.
+    ASSERT_TRUE(store.create(key));
+    HighscoreTable table(store);
+    ASSERT_TRUE(table.loadFromRegistry("Tafel"));
+    EXPECT_EQ(rows(table), "Ana=5;");
+    StoreValue text{"highscore", StoreType::String, textBytes("Eve, 9\n")};
+    StoreValue check{"check", StoreType::Binary, std::vector<uint8_t>(16, 0)};
+    ASSERT_TRUE(store.create(key)->write(std::vector<StoreValue>{text, check}));
+    ASSERT_TRUE(table.loadFromRegistry("Tafel"));
+    EXPECT_EQ(rows(table), "Ana=5;");
+
+    // Saved, the table shown goes to the first place, the second is left alone.
+    table.rows().append("Bo", 4);
+    ASSERT_TRUE(table.save());
+    EXPECT_EQ(store.value(key, "highscore")->bytes, textBytes("Ana, 5\nBo, 4\n"));
+    EXPECT_EQ(store.second.value(key, "highscore")->bytes, textBytes("Ana, 5\n"));
+    HighscoreTable again(store);
+    ASSERT_TRUE(again.loadFromRegistry("Tafel"));
+    EXPECT_EQ(rows(again), "Ana=5;Bo=4;");
+
+    // With no whole table anywhere, one that does not check still empties the rows.
+    TwoPlaceStore edited;
+    ASSERT_TRUE(edited.create(key)->write(std::vector<StoreValue>{text, check}));
+    ASSERT_TRUE(edited.second.create(key));
+    HighscoreTable emptied(edited);
+    ASSERT_TRUE(emptied.loadFromRegistry("Tafel"));
+    EXPECT_EQ(rows(emptied), "");
 }
 
 } // namespace

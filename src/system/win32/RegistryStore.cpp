@@ -24,8 +24,9 @@ HKEY rootKey(RegistryRoot root) { return root == RegistryRoot::LocalMachine ? HK
 // On 64-bit Windows the machine-wide tree has two views. A table's home is
 // the 32-bit view, where a 32-bit build keeps it too, so that every build of
 // the game on the machine shares one table; the 64-bit view is where earlier
-// builds of this game wrote, read when the 32-bit view has no such key. The
-// player's own tree is one for both. (32-bit Windows ignores the flag.)
+// builds of this game wrote, read when the 32-bit view has no such key or
+// none with a whole table in it. The player's own tree is one for both.
+// (32-bit Windows ignores the flag.)
 REGSAM viewOf(RegistryRoot root) { return root == RegistryRoot::LocalMachine ? KEY_WOW64_32KEY : 0; }
 constexpr REGSAM earlierView = KEY_WOW64_64KEY;
 
@@ -146,18 +147,27 @@ void takeOverEarlierValues(HKEY created, const std::wstring& path) {
 } // namespace
 
 std::unique_ptr<StoreKey> RegistryStore::open(std::string_view keyPath) const {
-    if (!safeKeyPath(keyPath)) return nullptr;
+    auto keys = openEach(keyPath);
+    if (keys.empty()) return nullptr;
+    return std::move(keys.front());
+}
+
+std::vector<std::unique_ptr<StoreKey>> RegistryStore::openEach(std::string_view keyPath) const {
+    std::vector<std::unique_ptr<StoreKey>> keys;
+    if (!safeKeyPath(keyPath)) return keys;
     const std::wstring path = widen(keyPath);
     for (RegistryRoot root : {first_, RegistryRoot::CurrentUser}) {
         HKEY key = nullptr;
         const LSTATUS status = RegOpenKeyExW(rootKey(root), path.c_str(), 0, keyAccess | viewOf(root), &key);
-        if (status == ERROR_SUCCESS) return std::make_unique<RegistryKey>(key, describeKey(root, path));
-        if (root == RegistryRoot::LocalMachine && status == ERROR_FILE_NOT_FOUND)
+        if (status == ERROR_SUCCESS) keys.push_back(std::make_unique<RegistryKey>(key, describeKey(root, path)));
+        // Behind a 32-bit key that a save cut short left without its values,
+        // the earlier build's table must still be found.
+        if (root == RegistryRoot::LocalMachine && (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND))
             if (HKEY earlier = openEarlierMachineKey(path))
-                return std::make_unique<RegistryKey>(earlier, describeKey(root, path));
-        if (root == RegistryRoot::CurrentUser) break;
+                keys.push_back(std::make_unique<RegistryKey>(earlier, describeKey(root, path)));
+        if (!keys.empty() || root == RegistryRoot::CurrentUser) break;
     }
-    return nullptr;
+    return keys;
 }
 
 std::unique_ptr<StoreKey> RegistryStore::create(std::string_view keyPath) const {

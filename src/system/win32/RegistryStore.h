@@ -21,12 +21,15 @@ public:
     // away from the machine-wide tree.
     explicit RegistryStore(RegistryRoot first) : first_(first) {}
 
-    // Opens an existing key for reading and writing. A machine-wide key that
-    // exists but that this player may not write is passed over, so the table
-    // the player saved under HKEY_CURRENT_USER is the one read back. A
-    // machine-wide key only in the 64-bit view (earlier builds wrote there) is
-    // found when the 32-bit view has none.
+    // Opens an existing key for reading and writing: the first of openEach().
     std::unique_ptr<StoreKey> open(std::string_view keyPath) const override;
+    // The keys to read, opened for reading and writing. A machine-wide key that
+    // exists but that this player may not write is passed over, so the table
+    // the player saved under HKEY_CURRENT_USER is the one read back. The
+    // machine-wide key of the 32-bit view comes first, that of the 64-bit view
+    // (earlier builds wrote there) after it: a reader falls back to it when the
+    // 32-bit view has no such key, or one without a whole table.
+    std::vector<std::unique_ptr<StoreKey>> openEach(std::string_view keyPath) const override;
     // Opens or creates the key in the first tree that allows it; a machine-wide
     // key is made in the 32-bit view, with the values of the 64-bit view's key.
     std::unique_ptr<StoreKey> create(std::string_view keyPath) const override;

@@ -105,6 +105,30 @@ protected:
         EXPECT_TRUE(store.remove(RegistryRoot::CurrentUser, keyPath));
     }
 
+    // The first three default rows, saved as an earlier build did: in the
+    // machine-wide tree's 64-bit view only.
+    void saveEarlierBuildsTable() {
+        {
+            RegistryStore user(RegistryRoot::CurrentUser);
+            HighscoreTable t(user);
+            const HighscoreRows defaults = t.rows();
+            t.rows().clear();
+            for (int32_t i = 0; i < 3; ++i) t.rows().append(defaults.name(i), defaults.score(i));
+            ASSERT_TRUE(t.saveToRegistry(table));
+        }
+        HKEY from = nullptr;
+        HKEY to = nullptr;
+        ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_READ, &from), ERROR_SUCCESS);
+        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                  KEY_ALL_ACCESS | view64, nullptr, &to, nullptr),
+                  ERROR_SUCCESS)
+            << "this test needs the rights of the machine's administrator";
+        EXPECT_EQ(RegCopyTreeA(from, nullptr, to), ERROR_SUCCESS);
+        RegCloseKey(from);
+        RegCloseKey(to);
+        RegistryStore().remove(RegistryRoot::CurrentUser, keyPath);
+    }
+
     std::vector<bool> parentExisted;
 };
 
@@ -208,25 +232,7 @@ TEST_F(RegistryStoreTest, TextWithoutItsZeroOrInThePlayersTreeStillLoads) {
 // read while the 32-bit view has none, then saved in the 32-bit view: the
 // earlier key is left as it was and no longer read.
 TEST_F(RegistryStoreTest, EarlierBuildsTableIn64BitViewLoadsAndIsSavedIn32BitView) {
-    {
-        RegistryStore user(RegistryRoot::CurrentUser);
-        HighscoreTable t(user);
-        const HighscoreRows defaults = t.rows();
-        t.rows().clear();
-        for (int32_t i = 0; i < 3; ++i) t.rows().append(defaults.name(i), defaults.score(i));
-        ASSERT_TRUE(t.saveToRegistry(table));
-    }
-    HKEY from = nullptr;
-    HKEY to = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_READ, &from), ERROR_SUCCESS);
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                              KEY_ALL_ACCESS | view64, nullptr, &to, nullptr),
-              ERROR_SUCCESS)
-        << "this test needs the rights of the machine's administrator";
-    EXPECT_EQ(RegCopyTreeA(from, nullptr, to), ERROR_SUCCESS);
-    RegCloseKey(from);
-    RegCloseKey(to);
-    RegistryStore().remove(RegistryRoot::CurrentUser, keyPath);
+    ASSERT_NO_FATAL_FAILURE(saveEarlierBuildsTable());
     const RawValue earlierText = rawValue(HKEY_LOCAL_MACHINE, keyPath, "highscore", false, view64);
     ASSERT_EQ(earlierText.type, static_cast<DWORD>(REG_SZ));
     ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, keyPath.c_str(), view32)) << "the registry has one view only";
@@ -253,6 +259,43 @@ TEST_F(RegistryStoreTest, EarlierBuildsTableIn64BitViewLoadsAndIsSavedIn32BitVie
     again.rows().clear();
     ASSERT_TRUE(again.loadFromRegistry(table));
     EXPECT_EQ(rows(again), "Jorvane=900;Istro=800;Mira=750;");
+}
+
+// A 32-bit key that a save cut short left without its values, or with values
+// that do not check, does not hide the earlier build's table: that one is
+// shown, and saved into the 32-bit view.
+TEST_F(RegistryStoreTest, A32BitKeyWithoutAWholeTableFallsBackToThe64BitView) {
+    ASSERT_NO_FATAL_FAILURE(saveEarlierBuildsTable());
+    const RawValue earlierText = rawValue(HKEY_LOCAL_MACHINE, keyPath, "highscore", false, view64);
+    HKEY cut = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                              KEY_ALL_ACCESS | view32, nullptr, &cut, nullptr),
+              ERROR_SUCCESS);
+    RegistryStore game;
+    HighscoreTable loaded(game);
+    loaded.rows().clear();
+    ASSERT_TRUE(loaded.loadFromRegistry(table));
+    EXPECT_EQ(rows(loaded), "Jorvane=900;Istro=800;Halvo=700;");
+
+    const char edited[] = "Eve, 9\n";
+    ASSERT_EQ(RegSetValueExA(cut, "highscore", 0, REG_SZ, reinterpret_cast<const BYTE*>(edited), sizeof edited),
+              ERROR_SUCCESS);
+    const BYTE wrong[16] = {};
+    ASSERT_EQ(RegSetValueExA(cut, "check", 0, REG_BINARY, wrong, sizeof wrong), ERROR_SUCCESS);
+    RegCloseKey(cut);
+    loaded.rows().clear();
+    ASSERT_TRUE(loaded.loadFromRegistry(table));
+    EXPECT_EQ(rows(loaded), "Jorvane=900;Istro=800;Halvo=700;");
+
+    loaded.rows().append("Mira", 50);
+    ASSERT_TRUE(loaded.saveToRegistry(table));
+    EXPECT_EQ(rawValue(HKEY_LOCAL_MACHINE, keyPath, "highscore", false, view32).bytes,
+              bytesOf(std::string("Jorvane, 900\nIstro, 800\nHalvo, 700\nMira, 50\n") + '\0'));
+    EXPECT_EQ(rawValue(HKEY_LOCAL_MACHINE, keyPath, "highscore", false, view64).bytes, earlierText.bytes);
+    HighscoreTable again(game);
+    again.rows().clear();
+    ASSERT_TRUE(again.loadFromRegistry(table));
+    EXPECT_EQ(rows(again), "Jorvane=900;Istro=800;Halvo=700;Mira=50;");
 }
 
 } // namespace
