@@ -1,5 +1,5 @@
 // Mixing every playing buffer: the music's and the effects' sums apart, each
-// at its level, then the limiter that keeps the total off full scale.
+// at its level, then the limiter that turns down only what would not fit.
 #include "audio/AudioMixer.h"
 
 #include "audio/AudioBuffer.h"
@@ -17,6 +17,7 @@ void AudioMixer::mix(int16_t* out, uint32_t samples) {
     std::lock_guard<std::mutex> guard(mutex_);
     musicSum_.assign(samples, 0);
     effectsSum_.assign(samples, 0);
+    sum_.resize(samples);
     for (const Entry& e : buffers_)
         e.buffer->mixInto(e.global ? musicSum_.data() : effectsSum_.data(), samples, outputRate_);
 
@@ -25,9 +26,9 @@ void AudioMixer::mix(int16_t* out, uint32_t samples) {
     const int64_t effects = focused_ ? master * gainOf(levels_.effects) >> 16 : 0;
     for (uint32_t i = 0; i < samples; ++i) {
         // The shift rounds down for negative sums too; at 65536 it gives the sum back.
-        const int64_t sum = (musicSum_[i] * music + effectsSum_[i] * effects) >> 16;
-        out[i] = limiter_.process(sum);
+        sum_[i] = (musicSum_[i] * music + effectsSum_[i] * effects) >> 16;
     }
+    limiter_.process(sum_, out);
 }
 
 void AudioMixer::add(AudioBuffer* buffer, bool global) {

@@ -23,8 +23,8 @@ public:
     // Sums every playing buffer into out (mono, 16-bit): the buffers that keep
     // sounding without the focus (the music) at the music level, the others
     // (the effects) at the effects level, both at the master level, through the
-    // limiter. At full levels a sum below the limiter's threshold comes out
-    // exactly as the plain sum. Silent buffers still move their cursors.
+    // limiter. At full levels a sum that fits in 16 bits comes out exactly as
+    // the plain sum. Silent buffers still move their cursors.
     void mix(int16_t* out, uint32_t samples);
 
     // global: a buffer made with the global-focus flag, which goes on
@@ -51,6 +51,7 @@ private:
     std::vector<Entry> buffers_;
     std::vector<int32_t> musicSum_;
     std::vector<int32_t> effectsSum_;
+    std::vector<int64_t> sum_;
     SoundLevels levels_;
     bool focused_ = true;
     AudioLimiter limiter_;

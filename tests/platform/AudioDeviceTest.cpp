@@ -121,12 +121,13 @@ TEST(AudioDevice, MixesBySummingAndLimitingBelowFullScale) {
     a->play(0);
     b->play(0);
     EXPECT_EQ(rig.mix(4), (std::vector<int16_t>{6000, -6000, -2000, 10}));
-    // Twice the threshold: halved, and what follows at about the same gain.
+    // Beyond full scale: each half-wave brought to the ceiling, and the samples
+    // of the same half-wave with it; the next half-wave is exact.
     auto c = rig.buffer({30000, -30000, 1000, 5});
     auto d = rig.buffer({30000, -30000, -3000, 5});
     c->play(0);
     d->play(0);
-    EXPECT_EQ(rig.mix(4), (std::vector<int16_t>{30000, -30000, -1000, 5}));
+    EXPECT_EQ(rig.mix(4), (std::vector<int16_t>{32000, -32000, -1067, 10}));
 }
 
 TEST(AudioDevice, ConvertsStereoAndOtherRatesToTheOutput) {
