@@ -261,7 +261,9 @@ void SdlWindow::coverDisplay() {
     // would keep its size with only a corner of the picture in it. So the
     // window is first made the desktop's size and place, as a plain window;
     // that needs nobody's consent, and a window manager then takes it over
-    // into full screen proper.
+    // into full screen proper. Windows places a full-screen window itself,
+    // and in a browser the page decides.
+#if !defined(_WIN32) && !defined(__EMSCRIPTEN__)
     SDL_Rect bounds;
     const int display = std::max(0, SDL_GetWindowDisplayIndex(window_.get()));
     if (SDL_GetDisplayBounds(display, &bounds) != 0 || bounds.w <= 0 || bounds.h <= 0) return;
@@ -270,6 +272,7 @@ void SdlWindow::coverDisplay() {
     SDL_SetWindowMinimumSize(window_.get(), bounds.w, bounds.h);
     SDL_SetWindowSize(window_.get(), bounds.w, bounds.h);
     SDL_SetWindowPosition(window_.get(), bounds.x, bounds.y);
+#endif
 }
 
 void SdlWindow::setClientSize(int32_t width, int32_t height) {
