@@ -111,7 +111,9 @@ e2e_start_x() {
   # E2E_DISPLAYS names the numbers to try (a shared machine hands each user its own).
   for n in ${E2E_DISPLAYS:-$(seq 91 140)}; do
     [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
-    Xvfb ":$n" -screen 0 "${E2E_SCREEN:-1024x768x24}" -nolisten tcp >"$E2E_DIR/xvfb.log" 2>&1 &
+    # -noreset: without a window manager the game may be the only client, and a
+    # server that starts over when it leaves would refuse the next one a while.
+    Xvfb ":$n" -screen 0 "${E2E_SCREEN:-1024x768x24}" -nolisten tcp -noreset >"$E2E_DIR/xvfb.log" 2>&1 &
     e2e_pids+=($!)
     local i
     for i in $(seq 1 50); do
