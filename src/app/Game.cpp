@@ -148,9 +148,10 @@ bool Game::frameTick() {
 
     if (state_ == GameState::InPlay && session_.roundOver()) enterHighScores(true);
     if (state_ == GameState::HighScores && session_.takeHighScoresDone()) state_ = GameState::Title;
-    // The input devices hear what the screen asks of them: a name to type, a
-    // magazine to tap.
+    // The input devices hear what the screen asks of them: a name to type (and
+    // whether it has room left), a magazine to tap.
     window_->setTextEntry(enteringName());
+    window_->setTextEntryFull(enteringName() && session_.nameFull());
     window_->setMagazineArea(state_ == GameState::InPlay ? session_.magazineArea() : Rect{});
 
     VideoSurface* target = display_.backBuffer();
@@ -219,6 +220,10 @@ GameReadings Game::readings() const { return GameReadings{state_, session_.score
 bool Game::openDisplay(Window& window, bool fullScreen) {
     window_ = &window;
     fullScreen_ = fullScreen;
+    if (!pointerMoved_) {
+        mouseX_ = session_.setup().screenWidth / 2;
+        mouseY_ = session_.setup().screenHeight / 2;
+    }
     return display_.open(&window, fullScreen, session_.setup().screenWidth, session_.setup().screenHeight);
 }
 
@@ -239,6 +244,7 @@ void Game::onKeyUp(int32_t key) { keys_.keyUp(key); }
 void Game::onMouseMove(int32_t x, int32_t y) {
     mouseX_ = x;
     mouseY_ = y;
+    pointerMoved_ = true;
 }
 
 void Game::onLeftClick(int32_t x, int32_t y) {

@@ -150,8 +150,11 @@ private:
     Backdrop backdrop_;
     FigureManager figures_;
     Session session_;
+    // The pointer; in the middle of the frame until the first pointer
+    // message, so a pad or a finger starts from where nothing scrolls.
     int32_t mouseX_ = 0;
     int32_t mouseY_ = 0;
+    bool pointerMoved_ = false;
     std::string dataPath_;
     HeldKeyList keys_;
     uint32_t lastScrollTick_ = 0;

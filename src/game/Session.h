@@ -93,6 +93,8 @@ public:
     int32_t pendingScore() const { return highScores_.screen().pendingScore(); }
     // A name is being typed, or is about to be once the wipe ends.
     bool awaitsName() const { return highScores_.screen().awaitsName(); }
+    // The name being typed takes no more characters.
+    bool nameFull() const { return highScores_.screen().nameFull(); }
     // A character (or Enter) for the high-score screen's name.
     void typeOnHighScores(int32_t c) { highScores_.screen().typeChar(c); }
     // True once after the player has left the high-score screen.

@@ -32,6 +32,7 @@ FramePoint PadInput::pointer() const {
 void PadInput::pointerMoved(FramePoint p) {
     x_ = p.x + 0.5;
     y_ = p.y + 0.5;
+    pointerKnown_ = true;
 }
 
 void PadInput::press(uint32_t message, uint64_t flag, MessageQueue& out) const {
@@ -50,8 +51,43 @@ void PadInput::typeKey(uint32_t code, MessageQueue& out) const {
     out.post(msg::KeyUp, code);
 }
 
-void PadInput::update(const PadState& state, double seconds, const PadScreen& screen, MessageQueue& out) {
+PadState PadInput::withoutStale(const PadState& state) {
+    PadState s = state;
+    staleButtons_ &= state.buttons;
+    s.buttons &= ~staleButtons_;
+    if (staleAxes_ && state.leftTrigger <= triggerOff && state.rightTrigger <= triggerOff &&
+        std::fabs(state.rightX) <= stickOff)
+        staleAxes_ = false;
+    if (staleAxes_) s.leftTrigger = s.rightTrigger = s.rightX = 0;
+    return s;
+}
+
+void PadInput::letGo(const PadState& state, MessageQueue& out) {
+    // As the keyboard's keys go up when the window loses the focus.
+    if (leftHeld_) press(msg::LButtonUp, mouseLeftHeld, out);
+    if (rightHeld_) press(msg::RButtonUp, mouseRightHeld, out);
+    if (arrowsHeld_ & 1) key(vk::Left, false, out);
+    if (arrowsHeld_ & 2) key(vk::Right, false, out);
+    leftHeld_ = rightHeld_ = false;
+    rightTriggerHeld_ = leftTriggerHeld_ = false;
+    arrowsHeld_ = 0;
+    stickKey_ = 0;
+    wheelAt_ = -1;
+    // What is held now was pressed for another window, or before the
+    // game's was left: it does nothing here until let go.
+    staleButtons_ = state.buttons;
+    staleAxes_ =
+        state.leftTrigger > triggerOff || state.rightTrigger > triggerOff || std::fabs(state.rightX) > stickOff;
+    last_ = PadState{};
+}
+
+void PadInput::update(const PadState& padState, double seconds, const PadScreen& screen, MessageQueue& out) {
     if (!tuning_.enabled) return;
+    if (!screen.focused) {
+        letGo(padState, out);
+        return;
+    }
+    const PadState state = withoutStale(padState);
     const uint32_t pressed = state.buttons & ~last_.buttons;
     if (!active_) {
         // A pad merely plugged in, its sticks at rest, takes nothing over.
@@ -82,7 +118,7 @@ void PadInput::update(const PadState& state, double seconds, const PadScreen& sc
     bool wantLeft = false, wantRight = false;
     uint32_t wantArrows = 0;
     if (screen.textEntry) {
-        nameEntry(pressed, out);
+        nameEntry(pressed, screen, out);
     } else {
         wantLeft = (b & padButton::A) != 0 || rightTriggerHeld_ || (!screen.inRound && (b & padButton::Start) != 0);
         wantRight = (b & padButton::X) != 0 || leftTriggerHeld_ || (screen.inRound && (b & padButton::B) != 0);
@@ -106,6 +142,10 @@ void PadInput::update(const PadState& state, double seconds, const PadScreen& sc
 void PadInput::aim(const PadState& state, double seconds, const PadScreen& screen, MessageQueue& out) {
     const double tilt = std::hypot(static_cast<double>(state.leftX), static_cast<double>(state.leftY));
     if (tilt <= tuning_.deadZone || screen.frameWidth <= 0 || screen.frameHeight <= 0) return;
+    if (!pointerKnown_) {
+        // No device moved the cross-hair yet: the game shows it in the middle.
+        pointerMoved({screen.frameWidth / 2, screen.frameHeight / 2});
+    }
     // Radial: the dead zone is a circle, so a diagonal is as fine as a straight
     // push, and the speed starts from nothing at its rim.
     const double beyond = std::min(1.0, (tilt - tuning_.deadZone) / (1.0 - tuning_.deadZone));
@@ -124,9 +164,9 @@ void PadInput::aim(const PadState& state, double seconds, const PadScreen& scree
     out.post(msg::MouseMove, keys, makePointParam(p.x, p.y));
 }
 
-void PadInput::nameEntry(uint32_t pressed, MessageQueue& out) {
-    if (pressed & padButton::Up) turnWheel(1, out);
-    if (pressed & padButton::Down) turnWheel(-1, out);
+void PadInput::nameEntry(uint32_t pressed, const PadScreen& screen, MessageQueue& out) {
+    if (pressed & padButton::Up) turnWheel(1, screen, out);
+    if (pressed & padButton::Down) turnWheel(-1, screen, out);
     // The character shown is taken; the next turn starts a new one after it.
     if (pressed & (padButton::Right | padButton::A)) wheelAt_ = -1;
     if (pressed & padButton::Left) {
@@ -139,8 +179,11 @@ void PadInput::nameEntry(uint32_t pressed, MessageQueue& out) {
     }
 }
 
-void PadInput::turnWheel(int step, MessageQueue& out) {
+void PadInput::turnWheel(int step, const PadScreen& screen, MessageQueue& out) {
     const auto size = static_cast<int32_t>(std::strlen(wheel));
+    // A full name would refuse the new character, and the next turn's
+    // Backspace would then take the name's own last one away.
+    if (wheelAt_ < 0 && screen.textFull) return;
     if (wheelAt_ >= 0) {
         // The shown character goes and the next one takes its place.
         typeKey(vk::Back, out);

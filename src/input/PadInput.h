@@ -3,7 +3,8 @@
 // moves the cross-hair at a speed that grows with the tilt, the same path at
 // any frame rate; the triggers, A, X and B are the mouse buttons; the D-pad
 // and the right stick hold the arrow keys; Back is Escape. While the table
-// asks for a name, the D-pad turns a letter wheel at the cursor instead.
+// asks for a name, the D-pad turns a letter wheel at the cursor instead. The
+// pads act only while the game's window has the focus, as the keyboard does.
 #pragma once
 #include "input/MessageQueue.h"
 #include "base/Presentation.h"
@@ -63,6 +64,10 @@ struct PadScreen {
     bool inRound = false;
     // The table asks for a name.
     bool textEntry = false;
+    // The name has all its characters: the wheel starts no new one.
+    bool textFull = false;
+    // The game's window has the focus (and is neither minimised nor hidden).
+    bool focused = true;
 };
 
 class PadInput {
@@ -78,22 +83,29 @@ public:
     // Turns the pads' state, seconds after the last call, into messages: the
     // buttons' presses and releases since then, and the cross-hair moved by
     // the stick over that time. Nothing until a pad is first pressed, and
-    // nothing at all while the pads are switched off.
+    // nothing at all while the pads are switched off. Without the focus the
+    // pad lets go of what it held; a control still held when the focus comes
+    // back acts again once it has been let go.
     void update(const PadState& state, double seconds, const PadScreen& screen, MessageQueue& out);
 
     // Another device moved the cross-hair there: the stick goes on from it.
+    // Before any did, the stick starts from the middle of the frame.
     void pointerMoved(FramePoint p);
     bool active() const { return active_; }
-    // The pixel the cross-hair is in.
+    // The pixel the cross-hair is in (the middle of a 640 x 480 frame before
+    // anything moved it).
     FramePoint pointer() const;
 
 private:
     void press(uint32_t message, uint64_t flag, MessageQueue& out) const;
     void key(uint32_t code, bool down, MessageQueue& out) const;
     void typeKey(uint32_t code, MessageQueue& out) const;
+    // What the pad holds without the controls held since the focus was lost.
+    PadState withoutStale(const PadState& state);
+    void letGo(const PadState& state, MessageQueue& out);
     void aim(const PadState& state, double seconds, const PadScreen& screen, MessageQueue& out);
-    void nameEntry(uint32_t pressed, MessageQueue& out);
-    void turnWheel(int step, MessageQueue& out);
+    void nameEntry(uint32_t pressed, const PadScreen& screen, MessageQueue& out);
+    void turnWheel(int step, const PadScreen& screen, MessageQueue& out);
 
     PadTuning tuning_;
     bool active_ = false;
@@ -105,7 +117,10 @@ private:
     bool leftHeld_ = false;        // the left button as the pad holds it
     bool rightHeld_ = false;       // the right button as the pad holds it
     double x_ = 320.5, y_ = 240.5; // the cross-hair with its fraction of a pixel
+    bool pointerKnown_ = false;    // x_ and y_ came from a device, not the start
     int32_t wheelAt_ = -1;         // the wheel's character shown at the cursor; -1 none
+    uint32_t staleButtons_ = 0;    // buttons held since the focus went, until let go
+    bool staleAxes_ = false;       // the triggers or the right stick, the same
 };
 
 } // namespace vandrel

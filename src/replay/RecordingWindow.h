@@ -29,6 +29,7 @@ public:
     void setClientSize(int32_t width, int32_t height) override { inner_.setClientSize(width, height); }
     void show() override { inner_.show(); }
     void setTextEntry(bool active) override { inner_.setTextEntry(active); }
+    void setTextEntryFull(bool full) override { inner_.setTextEntryFull(full); }
     void setMagazineArea(const Rect& area) override { inner_.setMagazineArea(area); }
     void destroy() override { inner_.destroy(); }
     bool isDestroyed() const override { return inner_.isDestroyed(); }

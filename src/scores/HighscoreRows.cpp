@@ -99,6 +99,10 @@ void HighscoreRows::type(int32_t i, int32_t ch) {
     }
 }
 
+bool HighscoreRows::nameFull(int32_t i) const {
+    return i >= 0 && i < maxRows && std::strlen(names_[i]) >= nameSize - 1;
+}
+
 std::string HighscoreRows::text() const {
     std::string text;
     for (int32_t i = 0; i < count_; ++i) {

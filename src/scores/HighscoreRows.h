@@ -38,6 +38,8 @@ public:
     // has fewer than 11, and Backspace (vk::Back) takes the last one away; any
     // other character is ignored.
     void type(int32_t i, int32_t ch);
+    // Row i's name has all 11 characters and takes no more.
+    bool nameFull(int32_t i) const;
 
     // The stored text: one "name, score\n" line a row.
     std::string text() const;

@@ -53,6 +53,8 @@ bool HighscoreScreen::awaitsName() const {
     return !inserted_ && pendingScore_ != 0 && rows_.rowFor(pendingScore_) >= 0;
 }
 
+bool HighscoreScreen::nameFull() const { return editIndex_ >= 0 && rows_.nameFull(editIndex_); }
+
 bool HighscoreScreen::wipeRunning() const { return host_ == nullptr || revealX_ < host_->highscoreScreenWidth() - 10; }
 
 void HighscoreScreen::typeChar(int32_t ch) {

@@ -64,6 +64,8 @@ public:
     // A name is being typed, or will be once the wipe is over: the pending
     // score takes a row.
     bool awaitsName() const;
+    // The name being typed has all the characters a name takes.
+    bool nameFull() const;
     // y of the row being named; 0 = no cursor.
     int32_t cursorY() const;
 

@@ -52,6 +52,9 @@ public:
     // and the pad's B reloads in a round and is Escape outside one. Backends
     // without such devices keep the defaults, which ignore both.
     virtual void setTextEntry(bool active) { (void)active; }
+    // The name being typed has all the characters it takes: a device that
+    // types for the player (the pad's letter wheel) starts no new one.
+    virtual void setTextEntryFull(bool full) { (void)full; }
     virtual void setMagazineArea(const Rect& area) { (void)area; }
     // The player's pad settings (dead zone, speed, on or off); backends
     // without pads ignore them.

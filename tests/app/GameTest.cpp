@@ -251,6 +251,24 @@ TEST_F(GameTest, TheMouseScrollsByTheCubeOfItsDistanceFromTheMiddle) {
     EXPECT_EQ(scrollAfter(421, 1000, 10, 40), 1000 + 20);
 }
 
+TEST_F(GameTest, ThePointerStartsInTheMiddleUntilThePointerFirstMoves) {
+    ASSERT_TRUE(program.startUp());
+    run(2);
+    ASSERT_EQ(game.state(), GameState::Title);
+    // A pad or a finger that takes over before any mouse does starts from
+    // where nothing scrolls, not from the corner.
+    EXPECT_EQ(game.mouseX(), 320);
+    EXPECT_EQ(game.mouseY(), 240);
+    post(msg::LButtonDown, 1, makePointParam(320, 240));
+    run(20, 20);
+    ASSERT_EQ(game.state(), GameState::InPlay);
+    EXPECT_EQ(game.scroll(), 0) << "a cross-hair left in the corner scrolls at full speed";
+    post(msg::MouseMove, 0, makePointParam(5, 7));
+    run(1);
+    EXPECT_EQ(game.mouseX(), 5);
+    EXPECT_EQ(game.mouseY(), 7);
+}
+
 TEST_F(GameTest, HalfLoadedTitleIsColourOnTheLeftAndGreyOnTheRight) {
     ASSERT_TRUE(program.startUp());
     post(msg::SysChar, 13); // to a window: a 32-bit frame, exact colours

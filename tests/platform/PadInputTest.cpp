@@ -1,11 +1,13 @@
 // The pad's state turned into mouse and key messages: the stick's path at any
 // frame rate, the dead zone, the precision button, one shot per pull, reloads,
-// scrolling, Escape, and a name spelled with the D-pad.
+// scrolling, Escape, a name spelled with the D-pad, where the stick starts,
+// and a pad without the window's focus.
 #include "input/PadInput.h"
 #include "support/TestMessages.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -236,6 +238,76 @@ TEST_F(PadInputTest, ANameIsSpelledWithTheDPad) {
     EXPECT_EQ(count(m, msg::LButtonDown), 0);
     // A in the name entry takes a letter and clicks nothing.
     EXPECT_EQ(count(step(pressed(padButton::A)), msg::LButtonDown), 0);
+}
+
+TEST_F(PadInputTest, AFullNameTakesNoNewLetterFromTheWheel) {
+    screen.textEntry = true;
+    std::string name = "ABCDEFGHIJ";
+    auto tap = [&](uint32_t button) {
+        typeInto(name, step(pressed(button)));
+        typeInto(name, step(PadState{}));
+        // As the table takes it: eleven characters at most, and it says when
+        // the name is full.
+        name.resize(std::min<size_t>(name.size(), 11));
+        screen.textFull = name.size() == 11;
+    };
+    // The eleventh letter from the wheel, turned while it shows.
+    tap(padButton::Up);
+    tap(padButton::Up);
+    EXPECT_EQ(name, "ABCDEFGHIJB");
+    tap(padButton::Right);
+    // Full: further turns show nothing, so none takes the last letter away.
+    tap(padButton::Up);
+    tap(padButton::Up);
+    tap(padButton::Down);
+    EXPECT_EQ(name, "ABCDEFGHIJB");
+    // Left makes room, and the wheel turns again.
+    tap(padButton::Left);
+    tap(padButton::Down);
+    EXPECT_EQ(name, "ABCDEFGHIJ ");
+}
+
+TEST_F(PadInputTest, WithoutTheFocusThePadLetsGoAndActsOnlyOnWhatIsPressedAfterItsReturn) {
+    screen.inRound = true;
+    PadState s = pressed(padButton::A | padButton::Right);
+    auto m = step(s);
+    ASSERT_EQ(count(m, msg::LButtonDown), 1);
+    ASSERT_EQ(count(m, msg::KeyDown), 1);
+
+    // The focus goes while A and the D-pad are held: both are let go, as the
+    // keyboard's keys are, and nothing the pad does reaches the game.
+    screen.focused = false;
+    m = step(s);
+    EXPECT_EQ(count(m, msg::LButtonUp), 1);
+    EXPECT_EQ(count(m, msg::KeyUp), 1);
+    EXPECT_EQ(m.size(), 2u);
+    s = pressed(padButton::A | padButton::X | padButton::Back);
+    s.leftX = 1.0f;
+    s.rightTrigger = 1.0f;
+    EXPECT_TRUE(step(s, 0.1).empty()) << "no shot, reload, Escape or aim without the focus";
+
+    // Back with the focus, the controls still held stay silent until let go.
+    screen.focused = true;
+    m = step(s, 0.1);
+    EXPECT_EQ(count(m, msg::LButtonDown) + count(m, msg::RButtonDown) + count(m, msg::KeyDown), 0);
+    EXPECT_EQ(count(m, msg::MouseMove), 1) << "the stick aims again at once";
+    s.leftX = 0;
+    s.buttons = 0;
+    s.rightTrigger = 0;
+    step(s);
+    EXPECT_EQ(count(step(pressed(padButton::A)), msg::LButtonDown), 1) << "a new press shoots";
+}
+
+TEST_F(PadInputTest, TheStickStartsFromTheMiddleOfTheFrameUntilAnotherDeviceMovedTheCrossHair) {
+    screen.frameWidth = 800;
+    screen.frameHeight = 600;
+    PadState s;
+    s.leftX = 0.3f;
+    auto m = step(s, 0.1);
+    ASSERT_EQ(count(m, msg::MouseMove), 1);
+    EXPECT_GT(pointParamX(m[0].lParam), 400);
+    EXPECT_LT(pointParamX(m[0].lParam), 420) << "a small push moves it a little from the middle";
+    EXPECT_EQ(pointParamY(m[0].lParam), 300);
 }
 
 TEST_F(PadInputTest, APadOnlyPluggedInTakesNothingOverAndTheMouseHandsItBack) {

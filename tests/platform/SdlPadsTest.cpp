@@ -1,8 +1,9 @@
 // A pad made with SDL's virtual joysticks, opened as a game controller,
 // played through the event translation: opened when plugged in, the stick's
 // path at 30, 60 and 144 frames a second, one shot per pull, a reload, the
-// D-pad scrolling and spelling a name, Escape, and the pad pulled out in the
-// middle of a round. No real pad and no window are needed.
+// D-pad scrolling and spelling a name, Escape, the pad pulled out in the
+// middle of a round, a stick that sends no events, and the window's focus.
+// No real pad and no window are needed.
 #include "backends/sdl/SdlPads.h"
 #include "backends/sdl/SdlInput.h"
 #include "support/TestMessages.h"
@@ -190,6 +191,60 @@ TEST_F(SdlPadsTest, APadPulledOutMidRoundLetsGoOfWhatItHeld) {
     EXPECT_EQ(pads.count(), 1u);
     button(SDL_CONTROLLER_BUTTON_X, true);
     EXPECT_EQ(count(tick(), msg::RButtonDown), 1);
+}
+
+TEST_F(SdlPadsTest, AStickHeldWithoutEventsGoesOnAiming) {
+    plugIn();
+    // SDL takes an axis's first value for its rest and sends no event for it
+    // (a browser's pad does so); here no pad event reaches the queue at all.
+    for (Uint32 type : {SDL_CONTROLLERAXISMOTION, SDL_CONTROLLERBUTTONDOWN, SDL_CONTROLLERBUTTONUP})
+        SDL_EventState(type, SDL_IGNORE);
+    SDL_Event e{};
+    e.type = SDL_MOUSEMOTION;
+    e.motion.x = 100;
+    e.motion.y = 240;
+    input.translate(e, view, queue);
+    queue.clear();
+    axis(SDL_CONTROLLER_AXIS_LEFTX, 32767);
+    int32_t x = 100;
+    for (int i = 0; i < 18; ++i) // 0.3 s at 60 frames a second
+        for (const Message& m : tick())
+            if (m.message == msg::MouseMove) x = pointParamX(m.lParam);
+    button(SDL_CONTROLLER_BUTTON_X, true);
+    const int reloads = count(tick(), msg::RButtonDown);
+    for (Uint32 type : {SDL_CONTROLLERAXISMOTION, SDL_CONTROLLERBUTTONDOWN, SDL_CONTROLLERBUTTONUP})
+        SDL_EventState(type, SDL_ENABLE);
+    EXPECT_NEAR(x, 100 + 640 * 0.3 / 0.7, 20) << "full tilt for 0.3 s";
+    EXPECT_EQ(reloads, 1) << "a button read without its event";
+}
+
+TEST_F(SdlPadsTest, APadActsOnlyWhileTheWindowHasTheFocus) {
+    plugIn();
+    auto windowEvent = [&](Uint8 event) {
+        SDL_Event e{};
+        e.type = SDL_WINDOWEVENT;
+        e.window.event = event;
+        input.translate(e, view, queue);
+        queue.clear();
+    };
+    button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT, true);
+    EXPECT_EQ(count(tick(), msg::KeyDown, vk::Right), 1);
+    windowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+    EXPECT_EQ(count(tick(), msg::KeyUp, vk::Right), 1) << "let go with the focus, as a key is";
+    button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT, false);
+    trigger(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 1);
+    axis(SDL_CONTROLLER_AXIS_LEFTX, 32767);
+    EXPECT_TRUE(tick().empty()) << "no shot and no aim in another window's time";
+    trigger(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 0);
+    axis(SDL_CONTROLLER_AXIS_LEFTX, 0);
+    tick();
+    windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
+    EXPECT_EQ(count(tap(SDL_CONTROLLER_BUTTON_A), msg::LButtonDown), 1) << "the focus back, the pad plays";
+    // Minimised, the round's frames stop: no shot lands in it, whatever the focus says.
+    windowEvent(SDL_WINDOWEVENT_MINIMIZED);
+    EXPECT_TRUE(tap(SDL_CONTROLLER_BUTTON_A).empty());
+    windowEvent(SDL_WINDOWEVENT_RESTORED);
+    EXPECT_EQ(count(tap(SDL_CONTROLLER_BUTTON_A), msg::LButtonDown), 1);
 }
 
 TEST_F(SdlPadsTest, MappingsComeFromAFileWhenThereIsOne) {

@@ -166,10 +166,13 @@ TEST(HighscoreTable, NameEntryAcceptsElevenLettersDigitsAndBlanksOnly) {
     s.table.screen().typeChar(8); // backspace on an empty name does nothing
     s.type("Ab, 9!-.");           // the comma and other punctuation cannot be typed
     EXPECT_EQ(std::string(s.table.rows().name(0)), "Ab 9");
+    EXPECT_FALSE(s.table.screen().nameFull());
     s.type("xyzUVWq"); // 11 characters now
-    s.type("Z");       // the twelfth is refused
+    EXPECT_TRUE(s.table.screen().nameFull()) << "what the window tells the pad's letter wheel";
+    s.type("Z"); // the twelfth is refused
     EXPECT_EQ(std::string(s.table.rows().name(0)), "Ab 9xyzUVWq");
     s.table.screen().typeChar(8);
+    EXPECT_FALSE(s.table.screen().nameFull());
     s.table.screen().typeChar(0xE4);  // a byte of an umlaut
     s.table.screen().typeChar(0x141); // a character beyond one byte
     EXPECT_EQ(std::string(s.table.rows().name(0)), "Ab 9xyzUVW");

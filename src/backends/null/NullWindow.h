@@ -43,6 +43,7 @@ public:
     bool showFrame(const VideoSurface& frame) override;
     void clientSize(int32_t& width, int32_t& height) const override;
     void setTextEntry(bool active) override { textEntry_ = active; }
+    void setTextEntryFull(bool full) override { textEntryFull_ = full; }
     void setMagazineArea(const Rect& area) override { magazineArea_ = area; }
 
     // What a test inspects.
@@ -54,6 +55,7 @@ public:
     bool videoFullScreen() const { return videoFullScreen_; }
     // What the game last told of its screen.
     bool textEntry() const { return textEntry_; }
+    bool textEntryFull() const { return textEntryFull_; }
     Rect magazineArea() const { return magazineArea_; }
     // Makes the client rectangle unreadable, as for a window that is gone.
     void failClientRect(bool fail) { failClientRect_ = fail; }
@@ -71,6 +73,7 @@ private:
     bool cursorVisible_ = true;
     bool failClientRect_ = false;
     bool textEntry_ = false;
+    bool textEntryFull_ = false;
     Rect magazineArea_;
     uint32_t framesShown_ = 0;
     ShownFrame lastFrame_;

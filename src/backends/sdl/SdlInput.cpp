@@ -151,6 +151,8 @@ void SdlInput::padTick(const PadState& pads, double seconds, const InputView& vi
     screen.frameHeight = view.shape.frameHeight;
     screen.inRound = view.magazine.width() > 0 && view.magazine.height() > 0;
     screen.textEntry = view.textEntry;
+    screen.textFull = view.textFull;
+    screen.focused = focused();
     const FramePoint before = pad_.pointer();
     pad_.update(pads, seconds, screen, out);
     if (!(pad_.pointer() == before)) touch_.pointerMovedElsewhere();
@@ -187,9 +189,15 @@ void SdlInput::translateWindowEvent(uint8_t event, const InputView& view, Messag
         postActivation(activateActive, out);
         if (!view.fullScreen) out.post(msg::SysCommand, sc::Maximize);
         break;
-    case SDL_WINDOWEVENT_FOCUS_GAINED: postActivation(activateActive, out); break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+        focused_ = true;
+        postActivation(activateActive, out);
+        break;
     // Losing the focus alone keeps the frames running.
-    case SDL_WINDOWEVENT_FOCUS_LOST: postActivation(0, out); break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        focused_ = false;
+        postActivation(0, out);
+        break;
     // The pointer left the client area: over the frame the system cursor belongs.
     case SDL_WINDOWEVENT_LEAVE: out.post(msg::NcMouseMove); break;
     default: break;

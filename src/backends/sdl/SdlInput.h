@@ -27,8 +27,10 @@ struct InputView {
     uint16_t modState = 0;
     // The window covers the desktop: a maximise has nothing left to switch.
     bool fullScreen = false;
-    // What the game told of its screen (Window::setTextEntry, setMagazineArea).
+    // What the game told of its screen (Window::setTextEntry,
+    // setTextEntryFull, setMagazineArea).
     bool textEntry = false;
+    bool textFull = false;
     Rect magazine;
 };
 
@@ -40,6 +42,8 @@ public:
 
     // The pads' state, seconds after the last call: the stick's cross-hair
     // moves by that time, buttons pressed or let go since become messages.
+    // Called every frame, whether events came or not: a stick held still
+    // sends none and goes on aiming. Only while the window has the focus.
     void padTick(const PadState& pads, double seconds, const InputView& view, MessageQueue& out);
 
     void setPadTuning(const PadTuning& tuning) { pad_.setTuning(tuning); }
@@ -48,6 +52,9 @@ public:
 
     // Whether the window is minimised or hidden, as its events told.
     bool stopped() const { return minimised_ || hidden_; }
+    // Whether the keyboard's input goes to the window, as its events told; a
+    // shown window has it until told otherwise.
+    bool focused() const { return focused_ && !stopped(); }
 
 private:
     void translateWindowEvent(uint8_t event, const InputView& view, MessageQueue& out);
@@ -59,6 +66,7 @@ private:
 
     bool minimised_ = false;
     bool hidden_ = false;
+    bool focused_ = true;
     TouchInput touch_;
     PadInput pad_;
 };

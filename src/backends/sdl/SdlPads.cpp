@@ -45,6 +45,18 @@ void setAxis(PadState& s, uint8_t axis, float v) {
     }
 }
 
+// What one pad holds now.
+PadState readPad(SDL_GameController* c) {
+    PadState s;
+    for (int b = 0; b < SDL_CONTROLLER_BUTTON_MAX; ++b)
+        if (SDL_GameControllerGetButton(c, static_cast<SDL_GameControllerButton>(b)))
+            s.buttons |= buttonBit(static_cast<uint8_t>(b));
+    for (int a = 0; a < SDL_CONTROLLER_AXIS_MAX; ++a)
+        setAxis(s, static_cast<uint8_t>(a),
+                axisValue(SDL_GameControllerGetAxis(c, static_cast<SDL_GameControllerAxis>(a))));
+    return s;
+}
+
 } // namespace
 
 SdlPads::~SdlPads() {
@@ -55,8 +67,10 @@ SdlPads::~SdlPads() {
 
 bool SdlPads::start() {
     if (started_) return true;
-    // Pads work whether or not the game's window has the focus: a couch player
-    // may have clicked elsewhere.
+    // SDL keeps reading the pads while another window has the focus, so what
+    // is let go meanwhile is not held still when the focus comes back (and a
+    // page whose canvas SDL never saw focused reads them at all). Whether
+    // they act is the event translation's: only with the focus.
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
     started_ = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
     return started_;
@@ -92,17 +106,7 @@ void SdlPads::open(int32_t deviceIndex) {
         SDL_GameControllerClose(c);
         return;
     }
-    Pad p;
-    p.id = id;
-    p.controller = c;
-    // What it holds already counts; a pad that is only plugged in holds nothing.
-    for (int b = 0; b < SDL_CONTROLLER_BUTTON_MAX; ++b)
-        if (SDL_GameControllerGetButton(c, static_cast<SDL_GameControllerButton>(b)))
-            p.state.buttons |= buttonBit(static_cast<uint8_t>(b));
-    for (int a = 0; a < SDL_CONTROLLER_AXIS_MAX; ++a)
-        setAxis(p.state, static_cast<uint8_t>(a),
-                axisValue(SDL_GameControllerGetAxis(c, static_cast<SDL_GameControllerAxis>(a))));
-    pads_.push_back(p);
+    pads_.push_back(Pad{id, c});
 }
 
 void SdlPads::close(int32_t id) {
@@ -118,18 +122,10 @@ bool SdlPads::handle(const SDL_Event& e) {
     switch (e.type) {
     case SDL_CONTROLLERDEVICEADDED: open(e.cdevice.which); return true;
     case SDL_CONTROLLERDEVICEREMOVED: close(e.cdevice.which); return true;
+    // What the pads hold is read at each tick (state()).
     case SDL_CONTROLLERBUTTONDOWN:
     case SDL_CONTROLLERBUTTONUP:
-        for (Pad& p : pads_) {
-            if (p.id != e.cbutton.which) continue;
-            const uint32_t bit = buttonBit(e.cbutton.button);
-            p.state.buttons = e.type == SDL_CONTROLLERBUTTONDOWN ? p.state.buttons | bit : p.state.buttons & ~bit;
-        }
-        return true;
-    case SDL_CONTROLLERAXISMOTION:
-        for (Pad& p : pads_)
-            if (p.id == e.caxis.which) setAxis(p.state, e.caxis.axis, axisValue(e.caxis.value));
-        return true;
+    case SDL_CONTROLLERAXISMOTION: return true;
     default: return false;
     }
 }
@@ -140,16 +136,17 @@ PadState SdlPads::state() const {
         if (std::fabs(v) > std::fabs(into)) into = v;
     };
     for (const Pad& p : pads_) {
-        all.buttons |= p.state.buttons;
+        const PadState s = readPad(p.controller);
+        all.buttons |= s.buttons;
         // A stick moves as a whole: both its axes from the pad that tilts it most.
-        if (std::hypot(p.state.leftX, p.state.leftY) > std::hypot(all.leftX, all.leftY)) {
-            all.leftX = p.state.leftX;
-            all.leftY = p.state.leftY;
+        if (std::hypot(s.leftX, s.leftY) > std::hypot(all.leftX, all.leftY)) {
+            all.leftX = s.leftX;
+            all.leftY = s.leftY;
         }
-        farther(all.rightX, p.state.rightX);
-        farther(all.rightY, p.state.rightY);
-        farther(all.leftTrigger, p.state.leftTrigger);
-        farther(all.rightTrigger, p.state.rightTrigger);
+        farther(all.rightX, s.rightX);
+        farther(all.rightY, s.rightY);
+        farther(all.leftTrigger, s.leftTrigger);
+        farther(all.rightTrigger, s.rightTrigger);
     }
     return all;
 }

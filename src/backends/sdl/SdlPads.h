@@ -1,6 +1,6 @@
 // The game pads SDL knows as game controllers: each opened when SDL reports
 // it (at the start and when plugged in later), closed when pulled out, and
-// what they hold together kept as one PadState, so any number of pads drive
+// what they hold together read as one PadState, so any number of pads drive
 // the one cross-hair. Mappings: SDL's own database and SDL_GAMECONTROLLERCONFIG,
 // plus a file added before the first events are taken.
 #pragma once
@@ -32,8 +32,11 @@ public:
 
     // Takes a pad's event (added, removed, buttons, axes); false for any other.
     bool handle(const SDL_Event& e);
-    // What all open pads hold together: every button any of them holds, each
-    // stick and trigger from the pad that pushes it farthest.
+    // What all open pads hold now, as SDL last read them: every button any of
+    // them holds, each stick and trigger from the pad that pushes it farthest.
+    // Read from the pads themselves, not gathered from their events: a stick
+    // held still sends none, and SDL sends none for the first value an axis
+    // reports, which it takes for the axis's rest (a browser's pad does that).
     PadState state() const;
     std::size_t count() const { return pads_.size(); }
 
@@ -41,7 +44,6 @@ private:
     struct Pad {
         int32_t id = -1; // SDL's instance id
         _SDL_GameController* controller = nullptr;
-        PadState state;
     };
     void open(int32_t deviceIndex);
     void close(int32_t id);

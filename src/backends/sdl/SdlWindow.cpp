@@ -183,6 +183,7 @@ InputView SdlWindow::inputView() const {
     v.modState = static_cast<uint16_t>(SDL_GetModState());
     v.fullScreen = fullScreen_;
     v.textEntry = textEntry_;
+    v.textFull = textEntryFull_;
     v.magazine = magazine_;
     return v;
 }

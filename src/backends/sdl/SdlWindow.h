@@ -54,6 +54,7 @@ public:
 
     // Text input (and a touch screen's keyboard) only while a name is typed.
     void setTextEntry(bool active) override;
+    void setTextEntryFull(bool full) override { textEntryFull_ = full; }
     void setMagazineArea(const Rect& area) override { magazine_ = area; }
     void setPadTuning(const PadTuning& tuning) override { input_.setPadTuning(tuning); }
 
@@ -94,6 +95,7 @@ private:
     SdlPads pads_;
     uint64_t lastPadTick_ = 0;
     bool textEntry_ = false;
+    bool textEntryFull_ = false;
     Rect magazine_;
 };
 
