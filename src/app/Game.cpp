@@ -4,10 +4,10 @@
 
 #include "app/FullLoad.h"
 #include "app/PlayerControls.h"
-#include "data/DataLayout.h"
-#include "data/DataSet.h"
 #include "base/Clock.h"
 #include "base/LoadError.h"
+#include "data/DataLayout.h"
+#include "data/DataSet.h"
 #include "input/Messages.h"
 #include "video/Window.h"
 

@@ -3,12 +3,12 @@
 // state machine and the frame tick. The window procedure feeds it input.
 #pragma once
 #include "app/FullLoad.h"
-#include "input/HeldKeyList.h"
+#include "base/Rect.h"
 #include "game/Backdrop.h"
 #include "game/FigureManager.h"
 #include "game/Session.h"
 #include "gfx/Display.h"
-#include "base/Rect.h"
+#include "input/HeldKeyList.h"
 
 #include <array>
 #include <cstdint>

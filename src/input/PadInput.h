@@ -6,8 +6,8 @@
 // asks for a name, the D-pad turns a letter wheel at the cursor instead. The
 // pads act only while the game's window has the focus, as the keyboard does.
 #pragma once
-#include "input/MessageQueue.h"
 #include "base/Presentation.h"
+#include "input/MessageQueue.h"
 
 #include <cstdint>
 

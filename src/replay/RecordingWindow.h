@@ -2,8 +2,8 @@
 // passes everything through, writes each message the window system delivers
 // (and every turn of the loop) to the recording, and keeps the last frame shown.
 #pragma once
-#include "video/Window.h"
 #include "backends/null/NullWindow.h"
+#include "video/Window.h"
 
 #include <vector>
 

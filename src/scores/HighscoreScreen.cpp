@@ -2,13 +2,13 @@
 // the blinking pending score and cursor, and the name entry.
 #include "scores/HighscoreScreen.h"
 
-#include "gfx/Font.h"
 #include "base/Clock.h"
+#include "gfx/Font.h"
 #include "input/Messages.h"
-#include "video/VideoSurface.h"
 #include "scores/HighscoreHost.h"
 #include "scores/HighscoreRows.h"
 #include "scores/HighscoreStorage.h"
+#include "video/VideoSurface.h"
 
 #include <algorithm>
 #include <cmath>

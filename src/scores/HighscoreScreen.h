@@ -2,8 +2,8 @@
 // last game frame column by column, then shows the rows, the score of the round
 // just ended and, when that score took a row, the name being typed into it.
 #pragma once
-#include "gfx/Surface.h"
 #include "base/Rect.h"
+#include "gfx/Surface.h"
 
 #include <cstdint>
 #include <memory>

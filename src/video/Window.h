@@ -2,8 +2,8 @@
 // the system's input as window messages, the client area, the two screen modes,
 // the cursor's show counter, and the screen that frames are shown on.
 #pragma once
-#include "input/MessageQueue.h"
 #include "base/Rect.h"
+#include "input/MessageQueue.h"
 #include "video/VideoSink.h"
 
 #include <cstdint>

@@ -3,12 +3,12 @@
 // switches, scrolling and what the player sees on the loading screen.
 #include "app/GameHost.h"
 #include "app/GameProbe.h"
-#include "data/Archive.h"
-#include "data/ArchiveLocator.h"
-#include "base/Clock.h"
 #include "backends/null/MemoryStore.h"
 #include "backends/null/NullAudio.h"
 #include "backends/null/NullWindow.h"
+#include "base/Clock.h"
+#include "data/Archive.h"
+#include "data/ArchiveLocator.h"
 #include "support/SessionProbe.h"
 
 #include <gtest/gtest.h>

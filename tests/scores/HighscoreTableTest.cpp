@@ -2,13 +2,13 @@
 // screen opens, and that the stored table comes back only when nobody edited it.
 #include "scores/HighscoreTable.h"
 
+#include "backends/null/MemoryStore.h"
+#include "base/Clock.h"
 #include "data/Credits.h"
 #include "gfx/Font.h"
-#include "base/Clock.h"
-#include "video/VideoDevice.h"
-#include "backends/null/MemoryStore.h"
 #include "scores/HighscoreHost.h"
 #include "support/TempStore.h"
+#include "video/VideoDevice.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>

@@ -5,10 +5,10 @@
 // comes in with each event, so tests feed it events without a video driver.
 // Whichever device moved last owns the cross-hair.
 #pragma once
-#include "input/MessageQueue.h"
-#include "input/PadInput.h"
 #include "base/Presentation.h"
 #include "base/Rect.h"
+#include "input/MessageQueue.h"
+#include "input/PadInput.h"
 #include "input/TouchInput.h"
 
 #include <cstdint>

@@ -1,10 +1,10 @@
 // SDL window and presenting; its events go through SdlInput.
 #include "backends/sdl/SdlWindow.h"
 
-#include "gfx/GameIcon.h"
-#include "system/MessageBox.h"
-#include "input/Messages.h"
 #include "config/SettingsLocation.h"
+#include "gfx/GameIcon.h"
+#include "input/Messages.h"
+#include "system/MessageBox.h"
 #include "video/VideoSurface.h"
 
 #include <SDL.h>

@@ -4,10 +4,10 @@
 // The window itself opens at a whole multiple of the game's size; the game
 // only ever sees its own frame size and pointer positions inside it.
 #pragma once
-#include "base/Presentation.h"
-#include "video/Window.h"
 #include "backends/sdl/SdlInput.h"
 #include "backends/sdl/SdlPads.h"
+#include "base/Presentation.h"
+#include "video/Window.h"
 
 #include <memory>
 #include <string>
