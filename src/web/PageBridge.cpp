@@ -23,10 +23,15 @@ bool pageKeyAllowed(uint32_t code) {
 
 void PageBridge::attach(Window* window) { target = window; }
 
-void PageBridge::afterFrame(const Game& game) {
+void PageBridge::afterFrame(Game& game) {
     const bool naming = game.enteringName();
     if (naming == naming_) return;
     naming_ = naming;
+    // A name left with Escape keeps its row, which the desktop stores when the
+    // program ends. A page has no such end: the tab may be closed or reloaded
+    // on the closing screen. So the table is stored as the entry is left; Enter
+    // has stored it already. A refused save has been said on stderr.
+    if (!naming && game.state() != GameState::HighScores) static_cast<void>(game.saveScores());
     EM_ASM(
         {
             if (Module.onGameEvent) Module.onGameEvent('nameEntry', $0, '');

@@ -15,8 +15,9 @@ public:
     // The window the page's keys and characters are posted to; null while
     // no game runs (the page's input is then dropped).
     static void attach(Window* window);
-    // After every frame: tells the page when the name entry begins or ends.
-    void afterFrame(const Game& game);
+    // After every frame: tells the page when the name entry begins or ends,
+    // and stores the table when the entry was left by leaving the screen.
+    void afterFrame(Game& game);
 
 private:
     bool naming_ = false;

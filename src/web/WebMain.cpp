@@ -61,6 +61,10 @@ void endGame(int exitCode) {
     RunningGame* ending = running;
     running = nullptr;
     PageBridge::attach(nullptr);
+    // As the desktop's game ends: the table is stored, a row whose name was
+    // left with Escape included, before the game is let go. A refused save
+    // has been said on stderr; the page offers another game all the same.
+    static_cast<void>(ending->host->end());
     ending->host.reset();
     ending->backend.reset();
     ending->store.reset();
@@ -91,6 +95,15 @@ extern "C" {
 EMSCRIPTEN_KEEPALIVE int vandrel_page_mute() {
     if (!running) return 0;
     running->controls->sound().onChar('m', vandrel::tickCount());
+    return running->controls->sound().levels().mute ? 1 : 0;
+}
+
+// A sound key (M, -, + or =) the page passed on, as the game's own keys act
+// on it: at once, so that the speaker button shows the new state. Returns
+// whether the sound is now off.
+EMSCRIPTEN_KEEPALIVE int vandrel_page_sound_key(int c) {
+    if (!running) return 0;
+    running->controls->sound().onChar(c, vandrel::tickCount());
     return running->controls->sound().levels().mute ? 1 : 0;
 }
 

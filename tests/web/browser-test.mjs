@@ -8,7 +8,7 @@
 // (record-test.mjs).
 //
 //   node tests/web/browser-test.mjs --dist dist/web --short SHORT.zip --out DIR [--port N]
-//     [--native GAME] [--pad yes] [--touch yes]
+//     [--native GAME] [--pad yes] [--touch yes] [--only REGEX]
 //
 // Ends with one "N passed, N failed" line; exit status 1 when any failed.
 import fs from 'node:fs';
@@ -218,6 +218,43 @@ await test('a short round ends in the table; the typed name survives a reload', 
   const row = await game.storedRow('Webtest');
   check(row && Number(row.split(', ')[1]) > 0, `no scoring row for the name: ${row}`);
   return `"${row}" after the reload`;
+});
+
+// A name left with Escape keeps its row, as the desktop keeps it when the
+// program ends; a page can be reloaded or closed on the closing screen, or
+// end the game within one frame.
+await test('a name left with Escape keeps its row across a reload on the closing screen', async () => {
+  await game.shortRoundToTable();
+  await page.keyboard.type('Flucht');
+  const saves = await game.saves();
+  await page.keyboard.press('Escape');
+  await game.waitForStore(saves);
+  await loadToTitle(`${base}/short/`);
+  const row = await game.storedRow('Flucht');
+  check(row && Number(row.split(', ')[1]) > 0, `no scoring row for the name: ${row}`);
+  return `"${row}" after the reload`;
+});
+
+await test('"Back" twice in one frame from a name entry ends the game with the row stored', async () => {
+  await game.shortRoundToTable();
+  await page.keyboard.type('Eilig');
+  // The table, then the closing screen, then the end, all before the next frame.
+  await page.evaluate(() => {
+    document.getElementById('back').click();
+    document.getElementById('back').click();
+  });
+  let state;
+  for (let i = 0; i < 40 && state !== 'ended'; i++) {
+    state = await page.evaluate(() => document.body.dataset.state);
+    await sleep(50);
+  }
+  check(state === 'ended', `the page is ${state} after "Back" twice`);
+  // "Play again" reloads once the last save is written.
+  await Promise.all([page.waitForNavigation({ waitUntil: 'load' }), page.click('#again')]);
+  await loadToTitle(page.url());
+  const row = await game.storedRow('Eilig');
+  check(row && Number(row.split(', ')[1]) > 0, `no scoring row for the name: ${row}`);
+  return `"${row}" after "play again"`;
 });
 
 await test('leaving the closing screen offers another game', async () => {

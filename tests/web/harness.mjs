@@ -62,10 +62,13 @@ export const browser = await puppeteer.launch({
   defaultViewport: { width: 1000, height: 820 },
 });
 
-// --- Results.
+// --- Results. `--only REGEX` runs just the tests whose names match (those
+// that load their own page, as the short rounds do, stand alone).
 const results = [];
 export const figures = {};
+const only = args.only && new RegExp(args.only);
 export async function test(name, body) {
+  if (only && !only.test(name)) return;
   const started = Date.now();
   try {
     const note = await body();
@@ -303,16 +306,35 @@ export class GamePage {
     check((await this.diff('round', 'table-2')).n > 640 * 480 * 0.15, 'the high-score screen does not show');
   }
 
-  // Waits until every save of the table is written through to IndexedDB.
-  async waitForStore() {
+  // Waits until every save of the table is written through to IndexedDB,
+  // and there have been more than `after` saves.
+  async waitForStore(after = 0) {
     let store;
     for (let i = 0; i < 100; i++) {
       store = await this.page.evaluate(() => ({ ...Module.store }));
-      if (store.saves > 0 && store.written === store.saves && !store.writing) return store;
+      if (store.saves > after && store.written === store.saves && !store.writing) return store;
       await sleep(50);
     }
     throw new Error(`store ${JSON.stringify(store)}`);
   }
+  // How many saves the page has seen land in its store so far.
+  saves() { return this.page.evaluate(() => Module.store.saves); }
+  // A short round on a table any hit beats, played until its table shows
+  // (`tap` plays it with taps instead of clicks).
+  async shortRoundToTable({ tap = false } = {}) {
+    await this.loadToTitle(`${base}/short/`);
+    await this.seedShortTable();
+    await this.loadToTitle(`${base}/short/`);
+    const press = tap ? (x, y) => this.tap(x, y) : (x, y) => this.click(x, y);
+    await this.startRound(press);
+    const roundStart = Date.now();
+    // Taps reload on the magazine; no pointer is left resting anywhere.
+    const shots = await this.shootFigures(25,
+      tap ? { shoot: press, reload: () => this.tap(560, 445), rest: async () => {} } : {});
+    check(shots > 0, 'no figure hit in the short round');
+    await this.waitForTable(roundStart);
+  }
+
   // The stored table's row for a name, or undefined.
   async storedRow(name) {
     const files = await this.page.evaluate(() => Module.storedFiles());

@@ -218,6 +218,43 @@ export async function phoneTests() {
     return `"${row}"`;
   });
 
+  // Where taps are the game's clicks, a tap that asks for the keyboard must not
+  // be one: on the table a click is Enter.
+  if (touchPlay) {
+    await test('phone: a tap on the picture during name entry gives the keyboard and ends no name; Enter does', async () => {
+      await game.shortRoundToTable({ tap: true });
+      await page.evaluate(() => {
+        window.nameEvents = [];
+        vandrelPage.onGameEvent((event, value) => { if (event === 'nameEntry') nameEvents.push(value); });
+        // What the page would have the browser do with the tap: a field
+        // focused inside it shows the keyboard.
+        window.nameFocus = [];
+        document.getElementById('name').addEventListener('focus', () => nameFocus.push(performance.now()));
+      });
+      for (let i = 0; i < 2; i++) {
+        await game.tap(320, 240);
+        await sleep(250);
+      }
+      const after = await page.evaluate(() => ({
+        events: window.nameEvents, focused: window.nameFocus.length, field: document.activeElement && document.activeElement.id,
+      }));
+      check(after.events.length === 0, `the name entry ended on a tap: events ${JSON.stringify(after.events)}`);
+      check(after.field === 'name' && after.focused === 2, `after two taps the focus is on "${after.field}", given ${after.focused} time(s)`);
+      for (const c of 'Tipp') await page.keyboard.sendCharacter(c);
+      await sleep(200);
+      await page.screenshot({ path: path.join(out, 'phone-name.png') });
+      await page.keyboard.press('Enter');
+      await sleep(300);
+      const ended = await page.evaluate(() => ({ events: window.nameEvents, field: document.activeElement && document.activeElement.id }));
+      check(ended.events.join() === '0' && ended.field !== 'name', `after Enter: ${JSON.stringify(ended)}`);
+      await game.waitForStore();
+      await game.loadToTitle(`${base}/short/`);
+      const row = await game.storedRow('Tipp');
+      check(row && Number(row.split(', ')[1]) > 0, `no scoring row for "Tipp": ${row}`);
+      return `"${row}"`;
+    });
+  }
+
   await test('phone: the page loaded once starts offline; a new build replaces the kept copy', async () => {
     await game.loadToTitle(`${base}/`);
     const kept = await page.evaluate(async () => {

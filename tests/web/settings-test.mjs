@@ -40,4 +40,42 @@ export async function settingsTests() {
     return 'level 80 and mute kept, then 90 and sound on';
   });
   await game.context.close();
+
+  // The page passes the sound keys on to the game, whichever key made the
+  // character; the game's canvas must not take them as typed text as well.
+  // The keys as a keyboard sends them: "-" of the main row and of the keypad,
+  // "+" as Shift and the key beside it, M.
+  const fresh = await GamePage.fresh();
+  await test('one press of -, + or M changes the level one step or the mute once', async () => {
+    const keys = fresh.page.keyboard;
+    const presses = {
+      '-': () => keys.press('Minus'),
+      'keypad -': () => keys.press('NumpadSubtract'),
+      '+': async () => {
+        await keys.down('Shift');
+        await keys.press('Equal');
+        await keys.up('Shift');
+      },
+      m: () => keys.press('KeyM'),
+    };
+    const after = async (name) => {
+      const saves = await fresh.saves();
+      await presses[name]();
+      // Time for a second change, were there one.
+      await sleep(300);
+      await fresh.waitForStore(saves);
+      const text = (await fresh.page.evaluate(() => Module.storedFiles()))['/store/vandrel/vandrel.ini'] || '';
+      const speaker = await fresh.page.evaluate(() => document.getElementById('sound').getAttribute('aria-pressed'));
+      const mute = text.match(/^mute = (\w+)$/m)?.[1] || 'no';
+      return `${name}: ${text.match(/^master_volume = (\d+)$/m)?.[1]} ${mute}${speaker === String(mute === 'yes') ? '' : ' (speaker shows otherwise)'}`;
+    };
+    await fresh.loadToTitle(url);
+    await fresh.page.bringToFront();
+    await fresh.page.focus('#canvas');
+    const seen = [];
+    for (const name of ['-', 'keypad -', '+', 'm', 'm']) seen.push(await after(name));
+    check(seen.join(', ') === '-: 90 no, keypad -: 80 no, +: 90 no, m: 90 yes, m: 90 no', `from level 100, sound on: ${seen.join(', ')}`);
+    return seen.join(', ');
+  });
+  await fresh.context.close();
 }

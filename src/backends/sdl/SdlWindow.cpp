@@ -54,8 +54,17 @@ void registerWindowClass() {
 
 // Where typing raises an on-screen keyboard (phones, tablets), text input is
 // on only while a name is typed, so the keyboard does not cover the round;
-// elsewhere it stays on, and every typed character reaches the game.
-bool textFollowsNameEntry() { return SDL_HasScreenKeyboardSupport() == SDL_TRUE; }
+// elsewhere it stays on, and every typed character reaches the game. In a
+// browser the page passes the sound keys on itself (they must work whatever
+// has the focus, and SDL makes no text of the keypad's keys there), so text
+// from SDL as well would make each of them act twice.
+bool textFollowsNameEntry() {
+#ifdef __EMSCRIPTEN__
+    return true;
+#else
+    return SDL_HasScreenKeyboardSupport() == SDL_TRUE;
+#endif
+}
 } // namespace
 
 void SdlRelease::operator()(SDL_Window* window) const { SDL_DestroyWindow(window); }

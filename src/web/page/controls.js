@@ -81,10 +81,13 @@
     // The arrow keys scroll the landscape, not the page.
     if (page.state === 'running' && pageKeys[e.key]) e.preventDefault();
     // The sound keys: the game's canvas gets no typed text (its key handling
-    // takes the keys' defaults), so the page passes them on; a name being
-    // typed keeps them as letters.
+    // takes the keys' defaults), so the page passes them on, whichever key
+    // made the character (the keypad's too); a name being typed keeps them
+    // as letters.
     if (soundKeys[e.key] && !naming && !e.altKey && !e.ctrlKey && !e.metaKey) {
-      typeText(e.key);
+      if (page.state === 'running' && window.Module && Module._vandrel_page_sound_key) {
+        Module._vandrel_page_sound_key(e.key.charCodeAt(0));
+      }
       showSound();
     }
   }, true);
@@ -167,8 +170,35 @@
     canvas.focus({ preventScroll: true });
   }
   // A phone opens its keyboard only for a focus inside a touch of the
-  // player's: a tap on the picture while a name is asked for gives it.
-  stage.addEventListener('touchend', function () { if (naming && document.activeElement !== nameField) nameField.focus(); });
+  // player's: a tap on the picture while a name is asked for gives it, and
+  // is nothing else. The game never sees that touch, since a tap is its left
+  // click and a click on the table is Enter, which would end the name before
+  // a letter was typed. Fingers already down when the entry began stay the
+  // game's, so that it sees them lifted.
+  var nameTouches = {};
+  function onNameTouch(e) {
+    var start = e.type === 'touchstart';
+    var ours = e.changedTouches.length > 0 && Array.prototype.every.call(e.changedTouches, function (t) {
+      return start ? naming && t.target === canvas : nameTouches[t.identifier];
+    });
+    if (!ours) return;
+    Array.prototype.forEach.call(e.changedTouches, function (t) {
+      if (start) nameTouches[t.identifier] = true;
+      else if (e.type !== 'touchmove') delete nameTouches[t.identifier];
+    });
+    e.stopPropagation();
+    // No mouse events made from the touch either.
+    if (e.cancelable) e.preventDefault();
+    if (e.type === 'touchend' && naming) {
+      // Focused once more inside the touch: a field focused before, outside
+      // one, has no keyboard shown.
+      if (document.activeElement === nameField) nameField.blur();
+      nameField.focus({ preventScroll: true });
+    }
+  }
+  ['touchstart', 'touchmove', 'touchend', 'touchcancel'].forEach(function (type) {
+    window.addEventListener(type, onNameTouch, { capture: true, passive: false });
+  });
   ['keydown', 'keypress', 'keyup'].forEach(function (type) {
     nameField.addEventListener(type, function (e) {
       e.stopPropagation();
