@@ -223,6 +223,8 @@ export async function phoneTests() {
   if (touchPlay) {
     await test('phone: a tap on the picture during name entry gives the keyboard and ends no name; Enter does', async () => {
       await game.shortRoundToTable({ tap: true });
+      await page.screenshot({ path: path.join(out, 'phone-table.png') });
+      check(await page.evaluate(() => document.activeElement && document.activeElement.id === 'name'), 'no name entry after the round');
       await page.evaluate(() => {
         window.nameEvents = [];
         vandrelPage.onGameEvent((event, value) => { if (event === 'nameEntry') nameEvents.push(value); });
