@@ -37,6 +37,11 @@ Surface* Backdrop::layer(int32_t index) {
     return layers_[static_cast<size_t>(index)].get();
 }
 
+const Surface* Backdrop::layer(int32_t index) const {
+    if (index < 0 || index >= layerCount()) return nullptr;
+    return layers_[static_cast<size_t>(index)].get();
+}
+
 bool Backdrop::loadLayerColour(BlockReader* reader, int32_t blockLength, int32_t index, VideoDevice* device) {
     if (!reader || !device || blockLength == 0) return false;
     Surface* surface = layer(index);
@@ -72,10 +77,10 @@ float Backdrop::drawLayer(VideoSurface* target, Rect& clip, int32_t scroll, int3
     return factor;
 }
 
-int32_t Backdrop::hitLayer(int32_t x, int32_t y) {
+int32_t Backdrop::hitLayer(int32_t x, int32_t y) const {
     if (x < 0 || x >= hitScreenWidth || y < 0 || y >= hitScreenHeight) return -1;
     for (int32_t index = layerCount() - 1; index >= 0; --index) {
-        Surface* surface = layers_[static_cast<size_t>(index)].get();
+        const Surface* surface = layers_[static_cast<size_t>(index)].get();
         const double factor = scrollFactor(surface->width(), maxLayerWidth(), hitScreenWidth);
         const int32_t layerX = x + static_cast<int32_t>(static_cast<double>(lastScroll_) * factor);
         if (surface->isOpaqueAt(layerX, y)) return index;

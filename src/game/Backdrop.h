@@ -26,7 +26,7 @@ public:
     int32_t maxLayerWidth() const;
     int32_t layerCount() const { return static_cast<int32_t>(layers_.size()); }
     Surface* layer(int32_t index);
-    const Surface* layer(int32_t index) const { return const_cast<Backdrop*>(this)->layer(index); }
+    const Surface* layer(int32_t index) const;
     int32_t lastScroll() const { return lastScroll_; }
 
     // Draws layer index (0 at the back) into target, scrolled by its share of
@@ -35,7 +35,7 @@ public:
     float drawLayer(VideoSurface* target, Rect& clip, int32_t scroll, int32_t index, int32_t screenWidth,
                     int32_t screenHeight);
     // The front-most layer opaque at screen point (x, y) as last drawn, or -1.
-    int32_t hitLayer(int32_t x, int32_t y);
+    int32_t hitLayer(int32_t x, int32_t y) const;
 
 private:
     std::vector<std::unique_ptr<Surface>> layers_;

@@ -2,9 +2,9 @@
 // animations, and the mirrored frames that leftward figures are drawn with.
 #include "game/FigureCatalog.h"
 
+#include "base/LoadError.h"
 #include "data/BlockReader.h"
 #include "data/DataLayout.h"
-#include "base/LoadError.h"
 
 namespace vandrel {
 
@@ -55,6 +55,11 @@ const Animation* FigureCatalog::findAnimation(int32_t id) const {
 }
 
 FigureType* FigureCatalog::typeAt(int32_t index) {
+    if (index < 0 || index >= typeCount()) return nullptr;
+    return types[static_cast<size_t>(index)].get();
+}
+
+const FigureType* FigureCatalog::typeAt(int32_t index) const {
     if (index < 0 || index >= typeCount()) return nullptr;
     return types[static_cast<size_t>(index)].get();
 }

@@ -37,6 +37,7 @@ public:
     const Animation* findAnimation(int32_t id) const;
     int32_t typeCount() const { return static_cast<int32_t>(types.size()); }
     FigureType* typeAt(int32_t index);
+    const FigureType* typeAt(int32_t index) const;
 
     std::vector<std::unique_ptr<Animation>> animations;
     std::vector<std::unique_ptr<FigureType>> types;

@@ -128,8 +128,8 @@ bool FrameSet::draw(VideoSurface* target, const Rect* clip, int32_t x, int32_t y
     return true;
 }
 
-bool FrameSet::hitTest(int32_t x, int32_t y, int32_t index, int32_t px, int32_t py, bool useMirrored) {
-    Frame* f = pick(index, useMirrored);
+bool FrameSet::hitTest(int32_t x, int32_t y, int32_t index, int32_t px, int32_t py, bool useMirrored) const {
+    const Frame* f = pick(index, useMirrored);
     if (!f) return false;
     const int32_t w = f->surface.width();
     const int32_t h = f->surface.height();

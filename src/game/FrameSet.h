@@ -1,8 +1,8 @@
 // A timed sequence of pictures with hotspots, and their mirror images: what
 // every figure and every hit effect is drawn from, and hit-tested against.
 #pragma once
-#include "gfx/Surface.h"
 #include "base/Rect.h"
+#include "gfx/Surface.h"
 
 #include <cstdint>
 #include <memory>
@@ -40,7 +40,7 @@ public:
     void buildMirrored(VideoDevice* device);
 
     bool draw(VideoSurface* target, const Rect* clip, int32_t x, int32_t y, int32_t index, bool useMirrored);
-    bool hitTest(int32_t x, int32_t y, int32_t index, int32_t px, int32_t py, bool useMirrored);
+    bool hitTest(int32_t x, int32_t y, int32_t index, int32_t px, int32_t py, bool useMirrored) const;
     // Where the frame's hotspot lies when drawn centred on (x, y); false (and
     // hx, hy untouched) when there is no such frame.
     bool hotspotAt(int32_t x, int32_t y, int32_t index, bool useMirrored, int32_t& hx, int32_t& hy) const;

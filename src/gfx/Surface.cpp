@@ -3,11 +3,11 @@
 // scaled blits one tile at a time.
 #include "gfx/Surface.h"
 
+#include "base/LoadError.h"
 #include "gfx/GreyCopy.h"
 #include "gfx/MaskRuns.h"
 #include "gfx/PixelKind.h"
 #include "gfx/PixelRows.h"
-#include "base/LoadError.h"
 #include "system/MessageBox.h"
 
 #include <algorithm>
@@ -42,29 +42,20 @@ SurfaceSize surfaceSize(const VideoSurface* surface) {
     return {surface->width(), surface->height()};
 }
 
-bool isTileOpaqueAt(VideoSurface* tile, int32_t x, int32_t y) {
-    if (x < 0 || y < 0 || !tile) return false;
-    VideoSurface::Lock lock;
-    // Reading one pixel must not throw away the tile's prepared blit data.
-    if (!tile->lock(lock, true)) return false;
-    if (y >= tile->height() || x >= tile->width()) {
-        tile->unlock();
-        return false;
-    }
-    const uint8_t* p = lock.pixels + static_cast<size_t>(y) * lock.pitch;
-    bool opaque = true;
-    const PixelKind kind = kindOf(lock.format);
+bool isTileOpaqueAt(const VideoSurface* tile, int32_t x, int32_t y) {
+    // A locked tile may be half written: it is not looked at.
+    if (!tile || tile->isLocked()) return false;
+    const PixelView view = tile->view();
+    if (!view.contains(x, y)) return false;
+    const PixelKind kind = kindOf(view.format);
+    const uint8_t* p = view.line(y) + static_cast<size_t>(x) * view.format.bytesPerPixel();
     switch (kind) {
     case PixelKind::Bits32:
-    case PixelKind::Bits24:
-        p += static_cast<size_t>(x) * lock.format.bytesPerPixel();
-        opaque = !(p[0] == keyGrey && p[1] == keyGrey && p[2] == keyGrey);
-        break;
+    case PixelKind::Bits24: return !(p[0] == keyGrey && p[1] == keyGrey && p[2] == keyGrey);
     case PixelKind::Rgb565:
-    case PixelKind::Rgb555: opaque = load16(p + static_cast<size_t>(x) * 2) != keyOf(kind); break;
-    default: break;
+    case PixelKind::Rgb555: return load16(p) != keyOf(kind);
+    default: return true;
     }
-    return tile->unlock() && opaque;
 }
 
 bool Surface::create(int32_t width, int32_t height, VideoDevice* device) { return build(width, height, device, true); }
@@ -150,6 +141,11 @@ VideoSurface* Surface::tile(int32_t index) const {
     return tiles_[index].get();
 }
 
+PixelView Surface::tileView(int32_t index) const {
+    const VideoSurface* t = tile(index);
+    return t ? t->view() : PixelView{};
+}
+
 Box Surface::tileRect(int32_t index) const {
     if (index < 0 || index >= tileCount_) return {};
     return tileRects_[index];
@@ -222,6 +218,24 @@ bool Surface::putMaskBits(const uint8_t* bits, int32_t count, int32_t y) {
     return forEachRowSegment(y, width_, tileLocks_, tileRects_, tileCount_, [&](PixelKind kind, const RowSegment& seg) {
         return maskRuns::paintBits(kind, seg.pixels, bits, seg.start, std::min(seg.start + seg.count, count), key16);
     });
+}
+
+bool Surface::readRow(uint8_t* row, int32_t y, bool mirror) const {
+    if (!row || y < 0 || y >= height_) return false;
+    const Box line{0, y, width_, 1};
+    for (int32_t i = 0; i < tileCount_; ++i) {
+        const Box& t = tileRects_[i];
+        Box part;
+        if (!intersect(line, t, part)) continue;
+        if (!tiles_[i]) return false;
+        const PixelView view = tiles_[i]->view();
+        const PixelKind kind = kindOf(view.format);
+        const uint8_t* from = view.line(y - t.y);
+        if (!from) return false;
+        from += static_cast<size_t>(part.x - t.x) * view.format.bytesPerPixel();
+        if (!pixelRows::read(kind, from, row + static_cast<size_t>(part.x) * 3, part.w, mirror)) return false;
+    }
+    return true;
 }
 
 uint8_t Surface::greyOf(uint8_t b, uint8_t g, uint8_t r) { return greyCopy::greyOf(b, g, r); }
@@ -316,7 +330,7 @@ bool Surface::blitPart(VideoSurface* dest, const Rect& clip, int32_t x, int32_t 
     return blit(dest, box, x - srcX, y - srcY, useKey, 100.0f);
 }
 
-bool Surface::isOpaqueAt(int32_t x, int32_t y) {
+bool Surface::isOpaqueAt(int32_t x, int32_t y) const {
     for (int32_t i = 0; i < tileCount_; ++i) {
         const Box& t = tileRects_[i];
         if (x >= t.x && x < t.x + t.w && y >= t.y && y < t.y + t.h)

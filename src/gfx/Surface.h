@@ -65,6 +65,9 @@ public:
     // Reads line y into width() pixels of B, G, R bytes; with mirror each
     // tile's part of the line is reversed in place.
     bool getRow(uint8_t* row, int32_t y, bool mirror);
+    // The same read without a lock, for whoever only looks at the picture (a
+    // const one): false when y is outside it or a tile it crosses is missing.
+    bool readRow(uint8_t* row, int32_t y, bool mirror) const;
     // Paints the key colour wherever mask (width() bytes) is nonzero.
     bool putMaskRow(const uint8_t* mask, int32_t y);
     // The same from a packed 1-bit mask row (the leftmost pixel in the top bit
@@ -85,12 +88,15 @@ public:
     bool blitPart(VideoSurface* dest, const Rect& clip, int32_t x, int32_t y, int32_t srcX, int32_t srcY, int32_t w,
                   int32_t h, bool useKey);
 
-    // True where the picture has a pixel that is not the key colour.
-    bool isOpaqueAt(int32_t x, int32_t y);
+    // True where the picture has a pixel that is not the key colour; a locked
+    // tile counts as transparent.
+    bool isOpaqueAt(int32_t x, int32_t y) const;
 
     // Inspection for the display, tests and tools.
     VideoDevice* device() const { return device_; }
     VideoSurface* tile(int32_t index) const;
+    // One tile's pixels to read; empty for no such tile.
+    PixelView tileView(int32_t index) const;
     Box tileRect(int32_t index) const;
     uint32_t bitsPerPixel() const { return bitsPerPixel_; }
     uint32_t redMask() const { return redMask_; }
@@ -128,6 +134,6 @@ struct SurfaceSize {
 SurfaceSize surfaceSize(const VideoSurface* surface);
 
 // Whether the pixel (x, y) of one tile is opaque; failures count as transparent.
-bool isTileOpaqueAt(VideoSurface* tile, int32_t x, int32_t y);
+bool isTileOpaqueAt(const VideoSurface* tile, int32_t x, int32_t y);
 
 } // namespace vandrel

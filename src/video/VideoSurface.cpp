@@ -190,17 +190,6 @@ bool VideoSurface::setColorKey(uint32_t key) {
     return true;
 }
 
-uint32_t VideoSurface::pixelAt(int32_t x, int32_t y) const {
-    if (x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
-    const uint8_t* p =
-        pixels_.data() + static_cast<size_t>(y) * pitch_ + static_cast<size_t>(x) * format_.bytesPerPixel();
-    switch (format_.bytesPerPixel()) {
-    case 4: return loadPixel<4>(p);
-    case 3: return loadPixel<3>(p);
-    default: return loadPixel<2>(p);
-    }
-}
-
 bool VideoSurface::validRect(const Rect& r) const {
     return r.left >= 0 && r.top >= 0 && r.right <= width_ && r.bottom <= height_ && r.left < r.right &&
            r.top < r.bottom;

@@ -2,8 +2,9 @@
 // from video memory: exclusive locking, a source colour key and rectangle blits
 // (copied 1:1 or stretched nearest-neighbour, keyed or not).
 #pragma once
-#include "video/PixelFormat.h"
 #include "base/Rect.h"
+#include "video/PixelFormat.h"
+#include "video/PixelView.h"
 
 #include <cstdint>
 #include <memory>
@@ -71,9 +72,11 @@ public:
     // Sets lines [first, last) to zero; the same failures as fill.
     bool clearLines(int32_t first, int32_t last);
 
-    // Raw reading, no lock needed: for presenting a finished frame and for tests.
+    // Raw reading, no lock needed: for presenting a finished frame, for hit
+    // tests and for tests and tools that look at a picture.
     const uint8_t* pixels() const { return pixels_.data(); }
-    uint32_t pixelAt(int32_t x, int32_t y) const;
+    PixelView view() const { return PixelView{pixels_.data(), width_, height_, pitch_, format_}; }
+    uint32_t pixelAt(int32_t x, int32_t y) const { return view().pixelAt(x, y); }
 
 private:
     struct Run {

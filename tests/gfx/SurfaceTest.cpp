@@ -168,6 +168,43 @@ TEST(SurfaceRows, RowsNeedALockedSurface) {
     EXPECT_FALSE(s.unlock());
 }
 
+TEST(SurfaceRows, AConstReadNeedsNoLockAndMatchesTheLockedRead) {
+    for (const PixelFormat& f : {PixelFormat::xrgb32(), PixelFormat::rgb24(), PixelFormat::rgb565()}) {
+        SCOPED_TRACE(f.bitsPerPixel);
+        VideoDevice device(f);
+        Surface s;
+        ASSERT_TRUE(s.create(700, 500, &device) && s.lock());
+        for (int32_t y = 0; y < 500; ++y) {
+            std::vector<Rgb> line;
+            for (int32_t x = 0; x < 700; ++x) line.push_back(pattern(x, y));
+            ASSERT_TRUE(s.putRow(bgrRow(line).data(), y, false));
+        }
+        std::vector<std::vector<uint8_t>> locked;
+        for (int32_t y : {0, 479, 480, 499})
+            for (bool mirror : {false, true}) {
+                locked.emplace_back(700 * 3);
+                ASSERT_TRUE(s.getRow(locked.back().data(), y, mirror));
+            }
+        ASSERT_TRUE(s.unlock());
+
+        const Surface& picture = s;
+        size_t i = 0;
+        for (int32_t y : {0, 479, 480, 499})
+            for (bool mirror : {false, true}) {
+                std::vector<uint8_t> row(700 * 3, 0xAA);
+                ASSERT_TRUE(picture.readRow(row.data(), y, mirror));
+                EXPECT_EQ(row, locked[i++]) << y << (mirror ? " mirrored" : "");
+            }
+        std::vector<uint8_t> row(700 * 3);
+        EXPECT_FALSE(picture.readRow(row.data(), -1, false));
+        EXPECT_FALSE(picture.readRow(row.data(), 500, false));
+        EXPECT_FALSE(picture.readRow(nullptr, 0, false));
+        EXPECT_FALSE(Surface().readRow(row.data(), 0, false));
+        EXPECT_EQ(picture.tileView(1).width, 60);
+        EXPECT_TRUE(picture.tileView(4).isEmpty());
+    }
+}
+
 TEST(SurfaceRows, MirrorReversesEachTilesPartOfTheLine) {
     VideoDevice device;
     Surface narrow, wide;

@@ -90,6 +90,36 @@ TEST(VideoSurfaceLock, SecondLockFailsAndUnlockNeedsALock) {
     EXPECT_FALSE(s.unlock());
 }
 
+TEST(VideoSurfaceView, ReadsLinesAndPixelsInsideTheSurfaceOnly) {
+    for (const PixelFormat& f : {PixelFormat::xrgb32(), PixelFormat::rgb24(), PixelFormat::rgb565()}) {
+        SCOPED_TRACE(f.bitsPerPixel);
+        VideoSurface s(3, 2, f);
+        VideoSurface::Lock lock;
+        ASSERT_TRUE(s.lock(lock));
+        const uint32_t bytes = f.bytesPerPixel();
+        for (int32_t y = 0; y < 2; ++y)
+            for (uint32_t i = 0; i < 3 * bytes; ++i)
+                lock.pixels[static_cast<size_t>(y) * lock.pitch + i] = static_cast<uint8_t>(0x10 * y + i + 1);
+        ASSERT_TRUE(s.unlock());
+
+        const PixelView v = s.view();
+        ASSERT_FALSE(v.isEmpty());
+        EXPECT_EQ(v.line(1), s.pixels() + s.pitch());
+        // Pixel (2, 1): its bytes, the lowest first.
+        uint32_t want = 0;
+        for (uint32_t i = 0; i < bytes; ++i) want |= (0x10u + 2 * bytes + i + 1) << (8 * i);
+        EXPECT_EQ(v.pixelAt(2, 1), want);
+        EXPECT_EQ(s.pixelAt(2, 1), want);
+        EXPECT_EQ(v.pixelAt(3, 0), 0u);
+        EXPECT_EQ(v.pixelAt(0, 2), 0u);
+        EXPECT_EQ(v.pixelAt(-1, 0), 0u);
+        EXPECT_EQ(v.line(2), nullptr);
+        EXPECT_EQ(v.line(-1), nullptr);
+    }
+    EXPECT_TRUE(PixelView{}.isEmpty());
+    EXPECT_EQ(PixelView{}.pixelAt(0, 0), 0u);
+}
+
 TEST(VideoSurfaceLock, LinesOfOddWidthStartOnFourByteBoundaries) {
     VideoSurface s(5, 3, PixelFormat::rgb24());
     EXPECT_EQ(s.pitch(), 16);
