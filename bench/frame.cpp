@@ -2,14 +2,13 @@
 // figures, hit effects and score popups running, the head-up display and the
 // cross-hair -- drawn into a 32-bit and a 16-bit back buffer, against memcpy
 // of four screens of the same depth.
+#include "backends/null/MemoryStore.h"
+#include "base/Clock.h"
+#include "base/Random.h"
 #include "game/Backdrop.h"
 #include "game/FigureManager.h"
 #include "game/Session.h"
-#include "base/Clock.h"
-#include "base/Random.h"
 #include "video/VideoDevice.h"
-#include "backends/null/MemoryStore.h"
-#include "support/SessionProbe.h"
 
 #include <benchmark/benchmark.h>
 
@@ -17,6 +16,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vandrel {
@@ -138,8 +138,11 @@ public:
         paint(session.smallFont().sheet(), device, 208, 156, 2, true);
         session.largeFont().setLayout(2, 2, 23, 37, 2, 2, 18, 10);
         session.smallFont().setLayout(0, 0, 16, 26, 0, 0, 12, 5);
-        paint(SessionProbe::ammoImage(session), device, 20, 50, 3, true);
-        paint(SessionProbe::cursorImage(session), device, 30, 30, 4, true);
+        Surface cartridge, crossHair;
+        paint(cartridge, device, 20, 50, 3, true);
+        paint(crossHair, device, 30, 30, 4, true);
+        session.takeAmmoImage(std::move(cartridge));
+        session.takeCursor(std::move(crossHair));
         session.startRound();
         session.addScore(4711);
         figures.startRound();

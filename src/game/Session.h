@@ -13,6 +13,7 @@
 #include "sound/StreamingSound.h"
 
 #include <cstdint>
+#include <utility>
 
 namespace vandrel {
 
@@ -105,6 +106,11 @@ public:
     // screen. Before any such frame (on this display) the copy is empty.
     // Throws LoadError when the copy cannot be made.
     void snapshot();
+
+    // Pictures made in memory instead of loaded, for a benchmark or a tool
+    // that builds a session without an archive.
+    void takeCursor(Surface&& image) { cursorImage_ = std::move(image); }
+    void takeAmmoImage(Surface&& image) { ammoImage_ = std::move(image); }
 
     // What the full loading pass lets go again when the other thread's part failed.
     void unloadCursor() { cursorImage_.destroy(); }

@@ -1,9 +1,9 @@
 // Puts a game into states that tests cannot reach quickly, or at an exact
 // value, through the player's input: a scroll position, the loading screen at
 // a given bar, the high-score screen reporting itself finished, a shorter
-// round; and hands a script that aims (tools/replaygen) the figures and the
-// landscape to hit-test. Everything else a test does goes through the game's
-// own verbs and queries, as the program's window procedure does.
+// round; and shows the title picture to be read. Everything else a test does
+// goes through the game's own verbs and queries, as the program's window
+// procedure does.
 #pragma once
 #include "app/Game.h"
 #include "base/Clock.h"
@@ -21,8 +21,8 @@ struct GameProbe {
         game.state_ = GameState::Loading;
         game.session_.showLoadProgress(progress);
     }
-    // The title picture's pixels, to be read (locking a surface is not const).
-    static Surface& titleImage(Game& game) { return SessionProbe::titleImage(game.session_); }
+    // The title picture, to be read.
+    static const Surface& titleImage(const Game& game) { return SessionProbe::titleImage(game.session_); }
     // The high-score table's screen reports the player is done with it.
     static void finishHighScores(Game& game) { SessionProbe::highScores(game.session_).screen().leave(); }
     // Rounds of the given length until the next loading pass reads the set-up record again.
@@ -30,9 +30,6 @@ struct GameProbe {
         SessionProbe::setup(game.session_).roundMinutes = minutes;
         SessionProbe::setup(game.session_).roundSeconds = seconds;
     }
-    // Hit tests lock the pictures, so these are not const.
-    static FigureCatalog& figures(Game& game) { return game.figures_.catalog; }
-    static Backdrop& backdrop(Game& game) { return game.backdrop_; }
 };
 
 } // namespace vandrel

@@ -7,12 +7,12 @@
 // what the plain one did, with its thread and without. Set VANDREL_UPDATE_GOLDEN=1 to rewrite them after a
 // deliberate change (or a new data set).
 #include "app/GameHost.h"
-#include "data/Archive.h"
 #include "audio/AudioOutput.h"
-#include "base/Fnv1a.h"
 #include "backends/null/MemoryStore.h"
 #include "backends/null/NullAudio.h"
 #include "backends/null/NullWindow.h"
+#include "base/Fnv1a.h"
+#include "data/Archive.h"
 #include "support/SessionProbe.h"
 #include "support/TestArchive.h"
 
@@ -43,14 +43,14 @@ uint64_t surfaceHash(const Surface& s) {
     f.addLittle32(static_cast<uint32_t>(s.width()));
     f.addLittle32(static_cast<uint32_t>(s.height()));
     for (int32_t i = 0; i < s.tileCount(); ++i) {
-        const VideoSurface* t = s.tile(i);
-        if (!t) {
+        const PixelView t = s.tileView(i);
+        if (t.isEmpty()) {
             f.addLittle32(0);
             continue;
         }
-        f.addLittle32(t->format().bitsPerPixel);
-        const size_t rowBytes = static_cast<size_t>(t->width()) * t->format().bytesPerPixel();
-        for (int32_t y = 0; y < t->height(); ++y) f.add(t->pixels() + static_cast<size_t>(y) * t->pitch(), rowBytes);
+        f.addLittle32(t.format.bitsPerPixel);
+        const size_t rowBytes = static_cast<size_t>(t.width) * t.format.bytesPerPixel();
+        for (int32_t y = 0; y < t.height; ++y) f.add(t.line(y), rowBytes);
     }
     return f.value();
 }

@@ -22,17 +22,17 @@ protected:
     // A screen point on an opaque pixel of a figure that nothing in front
     // hides, as last drawn; false when none is on the screen.
     bool findTarget(int32_t& px, int32_t& py) {
-        FigureCatalog& catalog = GameProbe::figures(game);
+        const FigureCatalog& catalog = game.figures().catalog;
         for (int32_t t = catalog.typeCount() - 1; t >= 0; --t) {
-            FigureType& type = *catalog.typeAt(t);
-            FrameSet& frames = catalog.findAnimation(type.animationId)->frames;
+            const FigureType& type = *catalog.typeAt(t);
+            const FrameSet& frames = catalog.findAnimation(type.animationId)->frames;
             for (const Figure& f : type.figures) {
                 for (int32_t dy = -8; dy <= 8; ++dy) {
                     for (int32_t dx = -8; dx <= 8; ++dx) {
                         const int32_t x = f.screenX + dx, y = f.y + dy;
                         if (x < 0 || x >= 640 || y < 60 || y >= 400) continue;
                         if (!frames.hitTest(f.screenX, f.y, f.frameIndex, x, y, type.mirrored != 0)) continue;
-                        if (GameProbe::backdrop(game).hitLayer(x, y) > type.layer) continue;
+                        if (game.backdrop().hitLayer(x, y) > type.layer) continue;
                         px = x;
                         py = y;
                         return true;

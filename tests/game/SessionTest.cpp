@@ -1,12 +1,12 @@
 // The session's loaders of the title and closing screens, the credits line, the
 // cross-hair and the snapshot, on archives made in the test.
 #include "game/Session.h"
-#include "base/Clock.h"
-#include "video/VideoDevice.h"
 #include "backends/null/MemoryStore.h"
+#include "base/Clock.h"
 #include "support/SessionProbe.h"
 #include "support/TestArchive.h"
 #include "support/TestImages.h"
+#include "video/VideoDevice.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <string>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace vandrel {
@@ -43,16 +44,14 @@ TEST_F(SessionTest, TitleLoadsItsPictureAndAnExactGreyCopy) {
     ASSERT_TRUE(s.loadSetup(&r));
     EXPECT_FALSE(s.loadTitle(&r, nullptr)) << "no device, no loading";
     ASSERT_TRUE(s.loadTitle(&r, &device));
-    Surface& title = SessionProbe::titleImage(s);
-    Surface& titleGrey = SessionProbe::titleGrey(s);
+    const Surface& title = SessionProbe::titleImage(std::as_const(s));
+    const Surface& titleGrey = SessionProbe::titleGrey(std::as_const(s));
     ASSERT_EQ(title.width(), 48);
     ASSERT_EQ(titleGrey.height(), 16);
     uint8_t colour[48 * 3], grey[48 * 3];
-    ASSERT_TRUE(title.lock());
-    ASSERT_TRUE(titleGrey.lock());
     for (int32_t y = 0; y < 16; ++y) {
-        title.getRow(colour, y, false);
-        titleGrey.getRow(grey, y, false);
+        ASSERT_TRUE(title.readRow(colour, y, false));
+        ASSERT_TRUE(titleGrey.readRow(grey, y, false));
         for (int x = 0; x < 48; ++x) {
             const uint8_t* c = colour + x * 3;
             const auto v = static_cast<uint8_t>(0.11 * c[0] + 0.59 * c[1] + 0.3 * c[2]);
@@ -61,8 +60,6 @@ TEST_F(SessionTest, TitleLoadsItsPictureAndAnExactGreyCopy) {
             ASSERT_EQ(grey[x * 3 + 2], v);
         }
     }
-    titleGrey.unlock();
-    title.unlock();
     uint16_t tag = 0;
     ASSERT_TRUE(r.readHeader(tag));
     EXPECT_EQ(tag, makeTag('S', 'E')) << "the reader steps past the picture";

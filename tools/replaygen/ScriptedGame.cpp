@@ -1,8 +1,7 @@
 // Scripted play on the headless platform, recorded turn by turn.
 #include "ScriptedGame.h"
 
-#include "app/GameProbe.h"
-
+#include "app/Game.h"
 #include "input/Messages.h"
 
 #include <array>
@@ -99,10 +98,10 @@ void ScriptedGame::altEnter() {
 }
 
 bool ScriptedGame::findTarget(int32_t& px, int32_t& py) {
-    FigureCatalog& figures = GameProbe::figures(game());
+    const FigureCatalog& figures = game().figures().catalog;
     for (int32_t t = figures.typeCount() - 1; t >= 0; --t) {
-        FigureType& type = *figures.typeAt(t);
-        Animation* animation = figures.findAnimation(type.animationId);
+        const FigureType& type = *figures.typeAt(t);
+        const Animation* animation = figures.findAnimation(type.animationId);
         if (!animation) continue;
         for (const Figure& f : type.figures) {
             for (int32_t dy = -8; dy <= 8; dy += 2) {
@@ -110,7 +109,7 @@ bool ScriptedGame::findTarget(int32_t& px, int32_t& py) {
                     const int32_t x = f.screenX + dx, y = f.y + dy;
                     if (x < 0 || x >= 640 || y < 60 || y >= 400) continue;
                     if (!animation->frames.hitTest(f.screenX, f.y, f.frameIndex, x, y, type.mirrored != 0)) continue;
-                    if (GameProbe::backdrop(game()).hitLayer(x, y) > type.layer) continue;
+                    if (game().backdrop().hitLayer(x, y) > type.layer) continue;
                     px = x;
                     py = y;
                     return true;
@@ -123,12 +122,12 @@ bool ScriptedGame::findTarget(int32_t& px, int32_t& py) {
 
 bool ScriptedGame::findMiss(int32_t& px, int32_t& py) {
     static constexpr std::array<std::array<int32_t, 2>, 5> sky{{{320, 2}, {40, 4}, {600, 3}, {200, 6}, {450, 1}}};
-    FigureCatalog& figures = GameProbe::figures(game());
+    const FigureCatalog& figures = game().figures().catalog;
     for (const auto& p : sky) {
         bool clear = true;
         for (int32_t t = 0; t < figures.typeCount() && clear; ++t) {
-            FigureType& type = *figures.typeAt(t);
-            Animation* animation = figures.findAnimation(type.animationId);
+            const FigureType& type = *figures.typeAt(t);
+            const Animation* animation = figures.findAnimation(type.animationId);
             if (!animation) continue;
             for (const Figure& f : type.figures)
                 if (animation->frames.hitTest(f.screenX, f.y, f.frameIndex, p[0], p[1], type.mirrored != 0))
