@@ -1,12 +1,8 @@
 // Reading the command line.
 #include "app/CommandLine.h"
 
-#include <charconv>
-
 namespace vandrel {
 namespace {
-
-constexpr int32_t largestScale = 16;
 
 // A second command after a first one is a mistake, not a choice.
 bool setAction(CommandLine& c, CommandLine::Action a, std::string_view option) {
@@ -16,6 +12,17 @@ bool setAction(CommandLine& c, CommandLine::Action a, std::string_view option) {
     }
     c.action = a;
     return true;
+}
+
+// The setting option names on the command line, and whether it sets the
+// switch's no; nothing when it names none.
+std::optional<OptionId> settingOption(std::string_view option, bool& off) {
+    for (std::size_t i = 0; i < settingsCount; ++i) {
+        const Option& o = settingsTable[i];
+        off = !o.commandLineOff.empty() && option == o.commandLineOff;
+        if ((!o.commandLine.empty() && option == o.commandLine) || off) return OptionId{i};
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -43,7 +50,9 @@ CommandLine CommandLine::parse(const std::vector<std::string_view>& args) {
                 option = option.substr(0, eq);
             }
         }
-        const bool takesValue = option == "--scale" || option == "--filter" || option == "--data" ||
+        bool off = false;
+        const std::optional<OptionId> setting = settingOption(option, off);
+        const bool takesValue = (setting && setting->option().kind != OptionKind::Switch) || option == "--data" ||
                                 option == "--record" || option == "--replay" || option == "--config";
         if (attached && !takesValue) return wrong(std::string(option) + " takes no value");
         std::string_view value;
@@ -73,30 +82,15 @@ CommandLine CommandLine::parse(const std::vector<std::string_view>& args) {
             if (c.action == a) return wrong(std::string(option) + " is given twice");
             if (!setAction(c, a, option)) return wrong(c.error);
             c.file = std::string(value);
-        } else if (option == "--window" || option == "--fullscreen") {
-            const bool full = option == "--fullscreen";
-            if (c.fullScreen && *c.fullScreen != full) return wrong("--window and --fullscreen contradict each other");
-            c.fullScreen = full;
-        } else if (option == "--scale") {
-            int32_t n = 0;
-            const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), n);
-            if (ec != std::errc() || end != value.data() + value.size() || n < 1 || n > largestScale)
-                return wrong("--scale takes a whole number from 1 to " + std::to_string(largestScale) + ", not " +
-                             std::string(value));
-            c.screen.windowScale = n;
-            c.screenGiven.scale = true;
-        } else if (option == "--integer-scale") {
-            c.screen.integerScale = true;
-            c.screenGiven.integerScale = true;
-        } else if (option == "--filter") {
-            if (value == "nearest") {
-                c.screen.linearFilter = false;
-            } else if (value == "linear") {
-                c.screen.linearFilter = true;
-            } else {
-                return wrong("--filter takes nearest or linear, not " + std::string(value));
-            }
-            c.screenGiven.filter = true;
+        } else if (setting) {
+            const Option& o = setting->option();
+            const std::optional<int32_t> read = o.kind == OptionKind::Switch ? (off ? 0 : 1) : readOption(o, value);
+            if (!read) return wrong(std::string(option) + " takes " + optionWants(o) + ", not " + std::string(value));
+            // Saying it twice is no contradiction; saying both is.
+            if (const auto before = c.settings.get(*setting); before && *before != *read && !o.commandLineOff.empty())
+                return wrong(std::string(o.commandLineOff) + " and " + std::string(o.commandLine) +
+                             " contradict each other");
+            c.settings.set(*setting, *read);
         } else if (option == "--data") {
             c.dataPath = std::string(value);
         } else if (option.starts_with("-")) {
@@ -130,7 +124,8 @@ std::string CommandLine::usage() {
            "  --help               print this text\n"
            "\n"
            "keys and mouse:\n"
-           "  mouse                aim; near the left or right edge: scroll\n"
+           "  mouse                aim; more than 99 pixels left or right of the middle:\n"
+           "                       scroll, the further out the faster\n"
            "  left button          start a round on the title; shoot\n"
            "  right button         reload an empty magazine\n"
            "  left, right arrows   scroll the landscape\n"
@@ -145,7 +140,10 @@ std::string CommandLine::usage() {
            "  left trigger, X, B   reload (B outside a round: back)\n"
            "  D-pad, right stick   scroll; in a name: up and down turn the letter,\n"
            "                       right takes it, left deletes, Start ends the name\n"
-           "  Back                 back, as Escape\n";
+           "  Back                 back, as Escape\n"
+           "\n"
+           "settings (in the file --where-settings prints; an option above wins over it):\n" +
+           listSettings("  ");
 }
 
 } // namespace vandrel

@@ -3,7 +3,7 @@
 // commands that do something else (help, version, recording, replaying).
 // Read completely before anything starts, so a wrong option starts nothing.
 #pragma once
-#include "base/Presentation.h"
+#include "config/SettingValues.h"
 
 #include <optional>
 #include <string>
@@ -25,16 +25,10 @@ struct CommandLine {
     };
 
     Action action = Action::Play;
-    // --window / --fullscreen; unset leaves it to the data set's set-up record.
-    std::optional<bool> fullScreen;
-    ScreenOptions screen;
-    // Which of the screen options the command line gave: those win over the
-    // settings file, the others are the file's to set.
-    struct {
-        bool scale = false;
-        bool integerScale = false;
-        bool filter = false;
-    } screenGiven;
+    // The settings the command line gives (--window, --scale, ...: the
+    // table's command-line options): they win over the settings file; what
+    // is open here is the file's to set.
+    SettingValues settings;
     // --config: the settings file to use instead of the usual one.
     std::string configFile;
     // --data: the executable or plain zip that holds the data set to play.

@@ -2,10 +2,25 @@
 #include "app/FrameLog.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace vandrel {
 
 FrameLog::FrameLog(std::FILE* out, uint32_t intervalMs) : out_(out), interval_(std::chrono::milliseconds(intervalMs)) {}
+
+FrameLog::~FrameLog() {
+    if (owned_) std::fclose(owned_);
+}
+
+std::unique_ptr<FrameLog> FrameLog::fromEnvironment() {
+    const char* path = std::getenv("VANDREL_FRAME_LOG");
+    if (!path || !*path) return nullptr;
+    std::FILE* file = std::fopen(path, "w");
+    if (!file) return nullptr;
+    auto log = std::make_unique<FrameLog>(file);
+    log->owned_ = file;
+    return log;
+}
 
 void FrameLog::frame() {
     const Clock::time_point now = Clock::now();

@@ -1,23 +1,61 @@
-// Puts the game, its sound system and the program together, and takes them
-// apart in the one order that is safe.
+// Puts the game, its sound system, the player's controls and the program
+// together, and takes them apart in the one order that is safe.
 #include "app/GameHost.h"
+
+#include "config/Settings.h"
+#include "system/SystemLanguage.h"
+#include "video/Window.h"
+
+#include <cstdlib>
 
 namespace vandrel {
 
+namespace {
+
+// The game while a desktop's loop runs, for the exit() way out.
+Game* runningGame = nullptr;
+
+void keepTableOnExit() {
+    if (runningGame) runningGame->saveScores();
+}
+
+} // namespace
+
 GameHost::GameHost(const HostSetup& setup) {
     if (setup.audio_) output_.emplace(*setup.audio_);
-    game_ = std::make_unique<Game>(setup.store_, setup.dataPath_, setup.loadOnSecondThread_, setup.controls_);
+    ProgramOptions options;
+    options.startFullScreen = setup.startFullScreen_;
+    options.loadInFrames = setup.loadInFrames_;
+    options.frameLog = setup.frameLog_;
+    if (setup.settings_) {
+        const SettingValues chosen = setup.commandLine_.over(setup.settings_->values());
+        setup.window_.setPadTuning(chosen.pads());
+        const bool hint = setup.hint_ && setup.settings_->firstStart();
+        controls_ = std::make_unique<PlayerControls>(*setup.settings_, hint, hint && systemSpeaksGerman());
+        options.controls = controls_.get();
+        if (!options.startFullScreen) options.startFullScreen = chosen.fullScreen();
+    }
+    game_ = std::make_unique<Game>(setup.store_, setup.dataPath_, setup.loadOnSecondThread_, controls_.get());
     sound_ = std::make_unique<SoundSystem>();
-    program_ = std::make_unique<Program>(*game_, *sound_, setup.window_);
-    program_->startFullScreen = setup.startFullScreen_;
-    program_->loadInFrames = setup.loadInFrames_;
-    program_->controls = setup.controls_;
+    program_ = std::make_unique<Program>(*game_, *sound_, setup.window_, options);
 }
 
 GameHost::~GameHost() {
     program_.reset();
     sound_.reset();
     game_.reset();
+    controls_.reset();
+}
+
+int GameHost::runToEnd() {
+    runningGame = game_.get();
+    static const bool hooked = std::atexit(keepTableOnExit) == 0;
+    (void)hooked;
+    const int exitCode = program_->run();
+    runningGame = nullptr;
+    // The table as it stands at the end, the last thing the game leaves behind.
+    end();
+    return exitCode;
 }
 
 bool GameHost::end() {
@@ -30,6 +68,7 @@ bool GameHost::end() {
     program_.reset();
     sound_.reset();
     game_.reset();
+    controls_.reset();
     return saved;
 }
 

@@ -7,8 +7,10 @@
 // want one, is theirs to install before the host is made.
 #pragma once
 #include "app/Game.h"
+#include "app/PlayerControls.h"
 #include "app/Program.h"
 #include "audio/AudioOutput.h"
+#include "config/SettingValues.h"
 #include "sound/SoundSystem.h"
 
 #include <memory>
@@ -18,7 +20,8 @@
 
 namespace vandrel {
 
-class PlayerControls;
+class FrameLog;
+class Settings;
 class Store;
 class Window;
 
@@ -48,10 +51,22 @@ public:
         loadInFrames_ = inFrames;
         return *this;
     }
-    // The player's sound keys, focus rule, kept screen mode and hint (see
-    // Program::controls); borrowed, outlives the host. Only a played game has them.
-    HostSetup& playerControls(PlayerControls& controls) {
-        controls_ = &controls;
+    // A played game: the player's settings (borrowed, outlive the host) and
+    // what the command line says over them. The host makes the player's
+    // controls from them (sound keys and levels, focus rule, the screen mode
+    // Alt+Enter keeps, the first start's hint when hint is on, in the
+    // system's language), tunes the window's pads and, unless startFullScreen
+    // says otherwise, starts in the mode the command line or the file asks
+    // for, else the set-up record's. Tests, recordings and replays have none.
+    HostSetup& player(Settings& settings, const SettingValues& commandLine = {}, bool hint = true) {
+        settings_ = &settings;
+        commandLine_ = commandLine;
+        hint_ = hint;
+        return *this;
+    }
+    // Notes each frame's start in log (borrowed, outlives the host).
+    HostSetup& frameLog(FrameLog* log) {
+        frameLog_ = log;
         return *this;
     }
     // Whether the full pass may read on a second thread (see Game).
@@ -66,7 +81,10 @@ private:
     Store& store_;
     std::string dataPath_;
     AudioOutput* audio_ = nullptr;
-    PlayerControls* controls_ = nullptr;
+    Settings* settings_ = nullptr;
+    SettingValues commandLine_;
+    bool hint_ = true;
+    FrameLog* frameLog_ = nullptr;
     std::optional<bool> startFullScreen_;
     bool loadInFrames_ = false;
     bool loadOnSecondThread_ = true;
@@ -85,6 +103,14 @@ public:
     const Game& game() const { return *game_; }
     Program& program() { return *program_; }
     SoundSystem& sound() { return *sound_; }
+    // The player's controls of a played game; null without settings.
+    PlayerControls* controls() { return controls_.get(); }
+
+    // The desktop's run after a successful start-up: the message loop to its
+    // Quit, then end(). The table is kept also when the process is ended by
+    // exit() from inside the loop (the X library does so when the X server
+    // goes away). Returns the loop's exit code.
+    int runToEnd();
 
     // The program's last step: a game whose loop has not taken its Quit (cut
     // short, or its start-up failed) is let go as its window's Destroy would
@@ -95,6 +121,8 @@ public:
 
 private:
     std::optional<ScopedAudioOutput> output_;
+    // Outlives the program that hands it the messages.
+    std::unique_ptr<PlayerControls> controls_;
     // The game first, its sound system second, so the sound goes first at exit.
     std::unique_ptr<Game> game_;
     std::unique_ptr<SoundSystem> sound_;

@@ -1,7 +1,6 @@
 // Routing the player's keys and focus, and the texts over the frame.
 #include "app/PlayerControls.h"
 
-#include "app/CommandLine.h"
 #include "app/Game.h"
 #include "config/Settings.h"
 
@@ -11,14 +10,6 @@ PlayerControls::PlayerControls(Settings& settings, bool showHint, bool german)
     : settings_(settings), sound_(&settings), hint_(showHint, german) {
     // The file is made now, so the hint shows on this start only.
     if (showHint) settings_.keep();
-}
-
-void PlayerControls::fillFromSettings(const Settings& settings, CommandLine& options) {
-    if (!options.fullScreen) options.fullScreen = settings.fullScreen();
-    if (!options.screenGiven.scale && settings.windowScale()) options.screen.windowScale = *settings.windowScale();
-    if (!options.screenGiven.integerScale && settings.integerScale())
-        options.screen.integerScale = *settings.integerScale();
-    if (!options.screenGiven.filter && settings.linearFilter()) options.screen.linearFilter = *settings.linearFilter();
 }
 
 bool PlayerControls::onMessage(const Message& m, bool enteringName, uint32_t now) {

@@ -6,14 +6,13 @@
 #pragma once
 #include "app/FirstStartHint.h"
 #include "app/SoundControls.h"
-#include "input/Messages.h"
 #include "base/Rect.h"
+#include "input/Messages.h"
 
 #include <cstdint>
 
 namespace vandrel {
 
-struct CommandLine;
 class AudioDevice;
 class Font;
 class Settings;
@@ -24,11 +23,6 @@ class PlayerControls {
 public:
     // settings outlives this; the hint shows when showHint (its first start).
     PlayerControls(Settings& settings, bool showHint, bool german);
-
-    // What the command line leaves open, from the settings file: the screen
-    // mode and the screen options. The command line wins, then the file, then
-    // (for the mode) the data set's set-up record.
-    static void fillFromSettings(const Settings& settings, CommandLine& options);
 
     // A window message before the game sees it. True when it was the
     // player's sound key (the game does not see it then); typing a name

@@ -5,24 +5,25 @@
 #include "app/Game.h"
 #include "app/PlayerControls.h"
 #include "base/Clock.h"
+#include "sound/SoundSystem.h"
 #include "system/CloseSignals.h"
 #include "video/Window.h"
-#include "sound/SoundSystem.h"
 
 namespace vandrel {
 
-Program::Program(Game& game, SoundSystem& sound, Window& window) : game_(game), sound_(sound), window_(window) {}
+Program::Program(Game& game, SoundSystem& sound, Window& window, const ProgramOptions& options)
+    : game_(game), sound_(sound), window_(window), options_(options) {}
 
 bool Program::startUp() {
     sound_.init();
     game_.quickLoad();
     // From here on the set-up values are the archive's, or the defaults.
-    const bool fullScreen = startFullScreen.value_or(game_.setup().startFullScreen);
+    const bool fullScreen = options_.startFullScreen.value_or(game_.setup().startFullScreen);
     if (fullScreen) window_.setFullScreen(true);
     window_.setClientSize(game_.setup().screenWidth, game_.setup().screenHeight);
     window_.show();
     if (game_.openDisplay(window_, fullScreen)) {
-        if (loadInFrames)
+        if (options_.loadInFrames)
             game_.beginFullLoad();
         else
             game_.fullLoad();
@@ -36,7 +37,7 @@ bool Program::step(int& exitCode) {
     // A termination signal closes the game as the window's close button does.
     if (takeCloseSignal()) window_.post(msg::Close);
     sound_.watchOutput(tickCount());
-    if (controls) controls->apply(sound_.audioDevice());
+    if (options_.controls) options_.controls->apply(sound_.audioDevice());
     window_.pumpEvents();
     Message m;
     if (window_.queue().take(m)) {
@@ -49,7 +50,7 @@ bool Program::step(int& exitCode) {
         return true;
     }
     if (game_.active()) {
-        if (frameLog_) frameLog_->frame();
+        if (options_.frameLog) options_.frameLog->frame();
         game_.frameTick();
         sleepMs(1);
     } else {
@@ -63,13 +64,13 @@ bool Program::stepFrame(int& exitCode) {
         window_.pumpEvents();
         if (window_.queue().empty()) {
             sound_.watchOutput(tickCount());
-            if (controls) controls->apply(sound_.audioDevice());
+            if (options_.controls) options_.controls->apply(sound_.audioDevice());
             if (game_.fullLoadPending()) {
                 // As on the desktop, the pass does not wait for an active window.
                 const uint32_t start = tickCount();
                 while (game_.continueFullLoad() && tickCount() - start < loadSliceMs) {}
             } else if (game_.active()) {
-                if (frameLog_) frameLog_->frame();
+                if (options_.frameLog) options_.frameLog->frame();
                 game_.frameTick();
             }
             return true;
@@ -86,7 +87,7 @@ int Program::run() {
 }
 
 int64_t Program::windowProc(const Message& m) {
-    if (controls && controls->onMessage(m, game_.enteringName(), tickCount())) return 0;
+    if (options_.controls && options_.controls->onMessage(m, game_.enteringName(), tickCount())) return 0;
     switch (m.message) {
     case msg::Destroy:
         game_.releaseAll();
@@ -125,10 +126,10 @@ int64_t Program::windowProc(const Message& m) {
     case msg::SysCommand:
         if (m.wParam == sc::Maximize) {
             game_.reloadMode(true);
-            if (controls) controls->screenModeChosen(true);
+            if (options_.controls) options_.controls->screenModeChosen(true);
         } else if (m.wParam == sc::Restore && game_.fullScreen()) {
             game_.reloadMode(false);
-            if (controls) controls->screenModeChosen(false);
+            if (options_.controls) options_.controls->screenModeChosen(false);
         }
         break;
     default: break;

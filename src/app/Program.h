@@ -15,9 +15,24 @@ class PlayerControls;
 class SoundSystem;
 class Window;
 
+// How a caller wants the program to run; the defaults are a test's.
+struct ProgramOptions {
+    // The screen mode asked for (command line, settings file, page); unset
+    // leaves it to the set-up record.
+    std::optional<bool> startFullScreen;
+    // startUp() only sets the full loading pass up, and stepFrame() runs it:
+    // a page whose script runs the whole pass in one go shows nothing of it.
+    bool loadInFrames = false;
+    // The player's sound keys, focus rule and kept screen mode; null (tests,
+    // recordings, replays) plays exactly as the game does without them.
+    PlayerControls* controls = nullptr;
+    // Notes each frame's start (null: none); for measuring long runs.
+    FrameLog* frameLog = nullptr;
+};
+
 class Program {
 public:
-    Program(Game& game, SoundSystem& sound, Window& window);
+    Program(Game& game, SoundSystem& sound, Window& window, const ProgramOptions& options = {});
 
     // Sound, set-up record, window mode and size, display, full load. False
     // when the display cannot be opened (everything is released then).
@@ -42,20 +57,9 @@ public:
     // Whether the loop has taken its Quit (the window is gone then).
     bool ended() const { return ended_; }
 
-    // The screen mode asked for on the command line; unset leaves it to the
-    // set-up record.
-    std::optional<bool> startFullScreen;
-    // startUp() only sets the full loading pass up, and stepFrame() runs it:
-    // a page whose script runs the whole pass in one go shows nothing of it.
-    bool loadInFrames = false;
     // Loading steps start in one browser frame until this much time has
     // gone; a step that takes longer has the frame to itself.
     static constexpr uint32_t loadSliceMs = 12;
-    // The player's sound keys, focus rule and kept screen mode; null (tests,
-    // recordings, replays) plays exactly as the game does without them.
-    PlayerControls* controls = nullptr;
-    // Notes each frame's start in log (null: none); for measuring long runs.
-    void setFrameLog(FrameLog* log) { frameLog_ = log; }
 
 private:
     int64_t defaultProc(const Message& m);
@@ -63,9 +67,9 @@ private:
     Game& game_;
     SoundSystem& sound_;
     Window& window_;
+    const ProgramOptions options_;
     bool cursorHidden_ = false;
     bool ended_ = false;
-    FrameLog* frameLog_ = nullptr;
 };
 
 } // namespace vandrel

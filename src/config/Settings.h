@@ -3,9 +3,8 @@
 // way that cannot be read) stays unset, so the game falls back to what it
 // does without a file; each such line is named once on the report stream.
 #pragma once
-#include "input/PadInput.h"
+#include "config/SettingValues.h"
 #include "config/SettingsFile.h"
-#include "audio/SoundLevels.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -30,17 +29,22 @@ public:
     // No settings file existed when the game started: its very first start.
     bool firstStart() const { return firstStart_; }
 
-    std::optional<bool> fullScreen() const { return fullScreen_; }
-    std::optional<int32_t> windowScale() const { return windowScale_; }
-    std::optional<bool> integerScale() const { return integerScale_; }
-    std::optional<bool> linearFilter() const { return linearFilter_; }
-    const SoundLevels& sound() const { return sound_; }
+    // What the file says, each setting set or left open.
+    const SettingValues& values() const { return values_; }
+    std::optional<bool> fullScreen() const { return values_.fullScreen(); }
+    std::optional<int32_t> windowScale() const { return values_.get(option("window_scale")); }
+    std::optional<bool> integerScale() const { return values_.flag(option("integer_scale")); }
+    std::optional<bool> linearFilter() const;
+    SoundLevels sound() const { return values_.sound(); }
     // The pads: on or off, the stick's dead zone and its speed at full tilt;
     // what the file leaves out is the game's default.
-    const PadTuning& pads() const { return pads_; }
+    PadTuning pads() const { return values_.pads(); }
 
-    // Each change is written at once; one that cannot be written is kept for
-    // the session, and report hears of it the first time only.
+    // A setting the game changes while playing (the table says which): each
+    // change is written at once; one that cannot be written is kept for the
+    // session, and report hears of it the first time only. Any other setting
+    // changes for the session only.
+    void change(OptionId id, int32_t value);
     void setFullScreen(bool fullScreen);
     void setSound(const SoundLevels& levels);
     // Writes the file (with its commented list of settings) if there is none
@@ -51,9 +55,11 @@ public:
     bool kept() const { return kept_; }
 
     // The commented list of every setting that a new file starts with.
-    static const char* const commentedTemplate;
+    static const std::string& commentedTemplate();
 
 private:
+    // Sets the value; true when the file's text changed with it.
+    bool note(OptionId id, int32_t value);
     void save();
 
     std::filesystem::path file_;
@@ -64,12 +70,7 @@ private:
     bool kept_ = false;
     bool toldUnwritable_ = false;
 
-    std::optional<bool> fullScreen_;
-    std::optional<int32_t> windowScale_;
-    std::optional<bool> integerScale_;
-    std::optional<bool> linearFilter_;
-    SoundLevels sound_;
-    PadTuning pads_;
+    SettingValues values_;
 };
 
 } // namespace vandrel

@@ -32,6 +32,11 @@ public:
     BlockReader& openEntry(const char* name);
     // An entry's uncompressed size; 0 when it is missing. Closes the open entry.
     int32_t entrySize(const char* name) { return archive_.entrySize(name); }
+
+    // Whether the file at path holds a data set with every entry the game
+    // reads (a plain zip, or one behind an executable); why says what is
+    // missing when not.
+    static bool holdsGame(const std::string& path, std::string& why);
     // Every entry, for tools that list or extract them. Closes the open entry.
     std::vector<ArchiveEntry> entries() { return archive_.entries(); }
 

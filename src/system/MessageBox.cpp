@@ -34,4 +34,13 @@ const char* graphicsRequirement() {
 #endif
 }
 
+void reportGraphicsFailure(const std::string& cause) {
+    const std::string text =
+        "Die Grafikausgabe konnte auf diesem Computer nicht gestartet werden. F\u00fcr den Betrieb des Vandrels\n"
+        "wird " +
+        std::string(graphicsRequirement()) + " ben\u00f6tigt. Die Ursache lautet:\n" + cause;
+    std::fprintf(stderr, "Fehler: %s\n", text.c_str());
+    showMessageBox("Fehler", text);
+}
+
 } // namespace vandrel

@@ -17,4 +17,8 @@ MessageBoxPresenter setMessageBoxPresenter(MessageBoxPresenter presenter);
 // for the message shown when graphics cannot start ("... wird <this> benötigt").
 const char* graphicsRequirement();
 
+// Tells the player, on stderr and in a message box, that graphics could not
+// start on this computer, what they need and the cause.
+void reportGraphicsFailure(const std::string& cause);
+
 } // namespace vandrel

@@ -14,27 +14,27 @@ CommandLine parse(std::vector<std::string_view> args) { return CommandLine::pars
 TEST(CommandLineTest, NothingGivenPlaysAsTheDataSetSays) {
     const CommandLine c = parse({});
     EXPECT_EQ(c.action, Action::Play);
-    EXPECT_FALSE(c.fullScreen.has_value());
-    EXPECT_EQ(c.screen.windowScale, 0) << "the largest window that fits";
-    EXPECT_FALSE(c.screen.integerScale);
-    EXPECT_TRUE(c.screen.linearFilter);
+    EXPECT_FALSE(c.settings.fullScreen().has_value());
+    EXPECT_EQ(c.settings.screen().windowScale, 0) << "the largest window that fits";
+    EXPECT_FALSE(c.settings.screen().integerScale);
+    EXPECT_TRUE(c.settings.screen().linearFilter);
     EXPECT_TRUE(c.dataPath.empty());
 }
 
 TEST(CommandLineTest, ScreenOptionsCombine) {
     CommandLine c = parse({"--window", "--scale", "3", "--integer-scale", "--filter", "nearest", "--data", "my.zip"});
     EXPECT_EQ(c.action, Action::Play);
-    EXPECT_EQ(c.fullScreen, false);
-    EXPECT_EQ(c.screen.windowScale, 3);
-    EXPECT_TRUE(c.screen.integerScale);
-    EXPECT_FALSE(c.screen.linearFilter);
+    EXPECT_EQ(c.settings.fullScreen(), false);
+    EXPECT_EQ(c.settings.screen().windowScale, 3);
+    EXPECT_TRUE(c.settings.screen().integerScale);
+    EXPECT_FALSE(c.settings.screen().linearFilter);
     EXPECT_EQ(c.dataPath, "my.zip");
     c = parse({"--fullscreen", "--filter=linear", "--scale=1", "--data=/tmp/with space/v"});
-    EXPECT_EQ(c.fullScreen, true);
-    EXPECT_TRUE(c.screen.linearFilter);
-    EXPECT_EQ(c.screen.windowScale, 1);
+    EXPECT_EQ(c.settings.fullScreen(), true);
+    EXPECT_TRUE(c.settings.screen().linearFilter);
+    EXPECT_EQ(c.settings.screen().windowScale, 1);
     EXPECT_EQ(c.dataPath, "/tmp/with space/v");
-    EXPECT_EQ(parse({"--window", "--window"}).fullScreen, false) << "saying it twice is no contradiction";
+    EXPECT_EQ(parse({"--window", "--window"}).settings.fullScreen(), false) << "saying it twice is no contradiction";
 }
 
 TEST(CommandLineTest, CommandsTakeTheirFilesAndCombineWithTheDataSet) {
@@ -45,7 +45,7 @@ TEST(CommandLineTest, CommandsTakeTheirFilesAndCombineWithTheDataSet) {
     CommandLine c = parse({"--record", "game.vrec", "--fullscreen"});
     EXPECT_EQ(c.action, Action::Record);
     EXPECT_EQ(c.file, "game.vrec");
-    EXPECT_EQ(c.fullScreen, true);
+    EXPECT_EQ(c.settings.fullScreen(), true);
     c = parse({"--data", "variant", "--replay=game.vrec"});
     EXPECT_EQ(c.action, Action::Replay);
     EXPECT_EQ(c.file, "game.vrec");

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <unistd.h>
 #include <utility>
@@ -37,7 +38,8 @@ public:
 
 class GameTest : public ::testing::Test {
 protected:
-    explicit GameTest(std::string gameFile = gamePath) : gameFile_(std::move(gameFile)) {}
+    explicit GameTest(std::string gameFile = gamePath, std::optional<bool> startFullScreen = std::nullopt)
+        : gameFile_(std::move(gameFile)), startFullScreen_(startFullScreen) {}
 
     void SetUp() override {
         if (!std::filesystem::exists(gamePath)) GTEST_SKIP() << "the game with its data set is not built";
@@ -62,13 +64,14 @@ protected:
 
 private:
     std::string gameFile_;
+    std::optional<bool> startFullScreen_;
 
 protected:
     MemoryStore store;
     ManualClock clock{100000};
     NullAudio audio;
     RecordingWindow window;
-    GameHost host{HostSetup(window, store, gameFile_).audio(audio)};
+    GameHost host{HostSetup(window, store, gameFile_).audio(audio).startFullScreen(startFullScreen_)};
     Game& game = host.game();
     Program& program = host.program();
 };
@@ -77,6 +80,12 @@ protected:
 class GameWithoutDataTest : public GameTest {
 protected:
     GameWithoutDataTest() : GameTest("/nonexistent/vandrel") {}
+};
+
+// The game asked to start in a window, whatever its set-up record says.
+class WindowedGameTest : public GameTest {
+protected:
+    WindowedGameTest() : GameTest(gamePath, false) {}
 };
 
 std::vector<int32_t> expectedProgress() {
@@ -380,10 +389,9 @@ TEST_F(GameTest, PlayResumingAfterAMinimiseScrollsByOneFramesTime) {
     EXPECT_EQ(game.scroll(), 1007 + 8 + 8);
 }
 
-TEST_F(GameTest, AScreenModeAskedForWinsOverTheSetUpRecordAndAltEnterStillSwitches) {
+TEST_F(WindowedGameTest, AScreenModeAskedForWinsOverTheSetUpRecordAndAltEnterStillSwitches) {
     ASSERT_TRUE(game.quickLoad());
     ASSERT_TRUE(game.setup().startFullScreen) << "the shipped set-up starts full screen";
-    program.startFullScreen = false;
     ASSERT_TRUE(program.startUp());
     EXPECT_FALSE(game.fullScreen());
     EXPECT_FALSE(window.isFullScreen());

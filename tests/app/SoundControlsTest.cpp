@@ -6,13 +6,13 @@
 #include "app/FirstStartHint.h"
 #include "app/OverlayText.h"
 #include "app/PlayerControls.h"
-#include "gfx/Font.h"
 #include "audio/AudioDevice.h"
+#include "backends/null/NullAudio.h"
 #include "config/Settings.h"
+#include "gfx/Font.h"
+#include "support/AudioRig.h"
 #include "video/VideoDevice.h"
 #include "video/VideoSurface.h"
-#include "backends/null/NullAudio.h"
-#include "support/AudioRig.h"
 
 #include <gtest/gtest.h>
 
@@ -133,26 +133,26 @@ TEST(PlayerControls, TheCommandLineWinsOverTheFileWhichFillsWhatItLeavesOpen) {
     Settings settings;
     settings.load(file, report);
     CommandLine options = CommandLine::parse(std::vector<std::string_view>{"--fullscreen", "--scale", "2"});
-    PlayerControls::fillFromSettings(settings, options);
-    EXPECT_EQ(options.fullScreen, true);
-    EXPECT_EQ(options.screen.windowScale, 2);
-    EXPECT_FALSE(options.screen.linearFilter);
-    EXPECT_TRUE(options.screen.integerScale);
+    SettingValues chosen = options.settings.over(settings.values());
+    EXPECT_EQ(chosen.fullScreen(), true);
+    EXPECT_EQ(chosen.screen().windowScale, 2);
+    EXPECT_FALSE(chosen.screen().linearFilter);
+    EXPECT_TRUE(chosen.screen().integerScale);
     options = CommandLine::parse(std::vector<std::string_view>{"--filter=linear"});
-    PlayerControls::fillFromSettings(settings, options);
-    EXPECT_EQ(options.fullScreen, false);
-    EXPECT_EQ(options.screen.windowScale, 3);
-    EXPECT_TRUE(options.screen.linearFilter);
+    chosen = options.settings.over(settings.values());
+    EXPECT_EQ(chosen.fullScreen(), false);
+    EXPECT_EQ(chosen.screen().windowScale, 3);
+    EXPECT_TRUE(chosen.screen().linearFilter);
 
     // A file without them leaves the mode to the set-up record (unset) and the defaults.
     Settings empty;
     empty.load(settingsFile("mute = yes\n"), report);
     options = CommandLine::parse(std::vector<std::string_view>{});
-    PlayerControls::fillFromSettings(empty, options);
-    EXPECT_FALSE(options.fullScreen.has_value());
-    EXPECT_EQ(options.screen.windowScale, 0);
-    EXPECT_TRUE(options.screen.linearFilter);
-    EXPECT_FALSE(options.screen.integerScale);
+    chosen = options.settings.over(empty.values());
+    EXPECT_FALSE(chosen.fullScreen().has_value());
+    EXPECT_EQ(chosen.screen().windowScale, 0);
+    EXPECT_TRUE(chosen.screen().linearFilter);
+    EXPECT_FALSE(chosen.screen().integerScale);
     fs::remove(empty.file());
     fs::remove(file);
 }

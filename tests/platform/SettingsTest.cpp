@@ -116,7 +116,7 @@ TEST(Settings, AFirstStartHasDefaultsAndWritesTheCommentedList) {
     EXPECT_EQ(s.sound(), SoundLevels{});
     s.keep();
     EXPECT_TRUE(s.kept());
-    EXPECT_EQ(readText(file), Settings::commentedTemplate);
+    EXPECT_EQ(readText(file), Settings::commentedTemplate());
 
     Settings again;
     again.load(file, report);

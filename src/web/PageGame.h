@@ -1,0 +1,41 @@
+// The game as a page runs it: the canvas's backend, the store in the
+// browser's IndexedDB, the player's settings and the host, made in the order
+// they need each other and let go in the reverse one.
+#pragma once
+#include "PageBridge.h"
+#include "app/GameHost.h"
+#include "backends/Backend.h"
+#include "config/Settings.h"
+#include "system/Store.h"
+
+#include <memory>
+#include <string>
+
+namespace vandrel {
+
+class PageGame {
+public:
+    // The game on the canvas, started up, on the data set at dataSet; null
+    // with error saying why when the canvas or the display cannot start.
+    static std::unique_ptr<PageGame> start(const char* dataSet, std::string& error);
+    ~PageGame();
+
+    // One browser frame (see Program::stepFrame); false once the game has
+    // taken its Quit, with its code.
+    bool frame(int& exitCode);
+    // The player's sound keys, for the page's speaker button.
+    PlayerControls& controls() { return *host_->controls(); }
+
+private:
+    PageGame() = default;
+
+    std::unique_ptr<Store> store_;
+    std::unique_ptr<Backend> backend_;
+    // The player's settings, before the game that uses them.
+    Settings settings_;
+    std::unique_ptr<GameHost> host_;
+    // The page's own buttons and name field (page/controls.js).
+    PageBridge bridge_;
+};
+
+} // namespace vandrel
