@@ -1,6 +1,9 @@
 // Reading the command line.
 #include "app/CommandLine.h"
 
+#include <filesystem>
+#include <system_error>
+
 namespace vandrel {
 namespace {
 
@@ -100,6 +103,13 @@ CommandLine CommandLine::parse(const std::vector<std::string_view>& args) {
         }
     }
     return c;
+}
+
+std::string CommandLine::dataSet(const std::string& exePath) const {
+    if (dataPath.empty()) return exePath;
+    std::error_code ec;
+    const std::filesystem::path full = std::filesystem::absolute(dataPath, ec);
+    return ec ? dataPath : full.string();
 }
 
 std::string CommandLine::usage() {

@@ -37,6 +37,11 @@ struct CommandLine {
     std::string file;
     std::string error;
 
+    // The data set to play: our own, behind the executable at exePath
+    // (wherever the system says that is), or --data's file, made absolute
+    // now since every loading pass opens it again.
+    std::string dataSet(const std::string& exePath) const;
+
     // Reads the arguments after the program's name.
     static CommandLine parse(const std::vector<std::string_view>& args);
     static CommandLine parse(int argc, char** argv);

@@ -19,9 +19,7 @@
 #include "system/Store.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <iostream>
-#include <system_error>
 
 int main(int argc, char** argv) {
     using namespace vandrel;
@@ -43,11 +41,7 @@ int main(int argc, char** argv) {
     // Only a played game reads them: recordings and replays play as the data set says.
     Settings settings;
     if (options.action == Action::Play) settings.load(settingsPlace.file(), std::cerr);
-    // Our own data set behind this executable, or the one asked for, pinned
-    // down now, as every loading pass opens it again.
-    std::error_code ec;
-    const std::string full = std::filesystem::absolute(options.dataPath, ec).string();
-    const std::string dataPath = options.dataPath.empty() ? exePath : ec ? options.dataPath : full;
+    const std::string dataPath = options.dataSet(exePath);
     std::string why;
     if (!options.dataPath.empty() && !DataSet::holdsGame(dataPath, why)) {
         std::fprintf(stderr, "vandrel: %s is not a data set: %s\n", dataPath.c_str(), why.c_str());

@@ -4,6 +4,8 @@
 #include "base/Presentation.h"
 #include "config/SettingsLocation.h"
 
+#include <emscripten.h>
+
 #include <iostream>
 
 namespace vandrel {
@@ -32,6 +34,14 @@ std::unique_ptr<PageGame> PageGame::start(const char* dataSet, std::string& erro
     }
     PageBridge::attach(&game->backend_->window());
     return game;
+}
+
+void PageGame::tellPage(const char* event, int value, const std::string& text) {
+    EM_ASM(
+        {
+            if (Module.onGameEvent) Module.onGameEvent(UTF8ToString($0), $1, UTF8ToString($2));
+        },
+        event, value, text.c_str());
 }
 
 PageGame::~PageGame() {

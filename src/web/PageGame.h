@@ -23,6 +23,10 @@ public:
     // One browser frame (see Program::stepFrame); false once the game has
     // taken its Quit, with its code.
     bool frame(int& exitCode);
+    // Tells the page's script (Module.onGameEvent) that the game started,
+    // ended or failed, with a number and a text.
+    static void tellPage(const char* event, int value, const std::string& text);
+
     // The player's sound keys, for the page's speaker button.
     PlayerControls& controls() { return *host_->controls(); }
 

@@ -20,17 +20,10 @@ constexpr const char* dataSet = "/data/vandrel.zip";
 // and so does the settings file's folder: /store/vandrel/vandrel.ini.
 constexpr const char* storeHome = "/store";
 
-vandrel::PageGame* running = nullptr;
+using vandrel::PageGame;
+PageGame* running = nullptr;
 // The page has been told the game runs.
 bool told = false;
-
-void tellPage(const char* event, int value, const std::string& text) {
-    EM_ASM(
-        {
-            if (Module.onGameEvent) Module.onGameEvent(UTF8ToString($0), $1, UTF8ToString($2));
-        },
-        event, value, text.c_str());
-}
 
 void browserFrame() {
     if (!running) return;
@@ -38,12 +31,12 @@ void browserFrame() {
     const bool going = running->frame(exitCode);
     // The page uncovers the canvas once it holds the first loading frame, so
     // the page's bar hands over to the game's without a black frame between.
-    if (!std::exchange(told, true)) tellPage("started", 0, "");
+    if (!std::exchange(told, true)) PageGame::tellPage("started", 0, "");
     if (going) return;
     emscripten_cancel_main_loop();
     delete std::exchange(running, nullptr);
     // The page offers another game instead of leaving a dead canvas.
-    tellPage("ended", exitCode, "");
+    PageGame::tellPage("ended", exitCode, "");
 }
 
 } // namespace
@@ -69,10 +62,10 @@ int main() {
     // The page's ?record: the same game, written down as it is played.
     if (vandrel::WebRecording::requested()) return vandrel::WebRecording::run(dataSet);
     std::string error;
-    running = vandrel::PageGame::start(dataSet, error).release();
+    running = PageGame::start(dataSet, error).release();
     if (!running) {
         std::fprintf(stderr, "vandrel: the game could not start on the canvas: %s\n", error.c_str());
-        tellPage("failed", 1, error);
+        PageGame::tellPage("failed", 1, error);
         return 1;
     }
     // 0: at the browser's own frame rate (requestAnimationFrame). main returns;
