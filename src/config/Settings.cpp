@@ -1,5 +1,5 @@
-// The settings' names, their values' shapes and ranges, and when the file is
-// written. Names this version does not know are left to the file untouched.
+// The file read by the table of settings, damaged values named, and changes
+// written back. Names this version does not know are left to the file untouched.
 #include "config/Settings.h"
 
 #include <ostream>
