@@ -10,6 +10,7 @@
 #   wine_norandom CMD...    CMD without address randomisation (Wine's shared user data)
 #   wine_emulator PREFIX    the emulator list that runs a cross-built test there
 #                           (scripts/lib/wine-run: Wine's errors on the test's output)
+#   build_sanitized [OPT...] builds the sanitizer tree (sanitized_build, build-asan/)
 # Nothing here needs root except what goes through as_root.
 
 vandrel_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
@@ -47,11 +48,12 @@ apt_ensure() { # tag packages...
 }
 
 # ccache shares objects between the checkouts under one folder; without it the
-# array stays empty and the build runs the compilers directly.
+# array stays empty and the build runs the compilers directly. A CCACHE_BASEDIR
+# set but empty is kept: the compiler then sees full paths (scripts/package).
 ccache_launcher() {
   launcher=()
   command -v ccache >/dev/null 2>&1 || return 0
-  export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$(cd "$vandrel_root/.." && pwd)}
+  export CCACHE_BASEDIR=${CCACHE_BASEDIR-$(cd "$vandrel_root/.." && pwd)}
   launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 }
 
@@ -77,3 +79,16 @@ wine_env() {
 # the loader, every time.
 wine_norandom() { setarch "$(uname -m)" -R "$@"; }
 wine_emulator() { echo "$vandrel_root/scripts/lib/wine-run;$1"; }
+
+# build_sanitized [scripts/build options...]: the sanitizer tree, build-asan/:
+# AddressSanitizer and UBSan with clang-14, the tests and the libFuzzer targets
+# from one compile. A tree configured with another compiler is configured anew.
+sanitized_build=build-asan
+build_sanitized() {
+  local cache=$vandrel_root/$sanitized_build/CMakeCache.txt
+  if [[ -f $cache ]] && ! grep -q '^CMAKE_CXX_COMPILER:[A-Z]*=.*clang++-14$' "$cache"; then
+    rm -rf "$cache" "$vandrel_root/$sanitized_build/CMakeFiles"
+  fi
+  CC=clang-14 CXX=clang++-14 "$vandrel_root/scripts/build" "$@" "$sanitized_build" \
+    -DVANDREL_SANITIZE=ON -DVANDREL_FUZZ=ON -DVANDREL_BENCH=OFF
+}

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -106,9 +107,16 @@ Bytes elfImage() {
     return b;
 }
 
+// An entry of the generated data set; a missing or empty one ends the program,
+// since the seeds would then lack what the real game reads.
 Bytes readEntry(const std::string& dir, const char* name) {
     std::ifstream in(dir + "/" + name, std::ios::binary);
-    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (bytes.empty()) {
+        std::fprintf(stderr, "make_fuzz_seeds: %s/%s is missing or empty\n", dir.c_str(), name);
+        std::exit(1);
+    }
+    return bytes;
 }
 
 struct Block {
@@ -182,7 +190,7 @@ int main(int argc, char** argv) {
     const std::string scratch = out + "/scratch.zip";
     makeDir(out);
     for (const char* target : {"fuzz_archive", "fuzz_locator", "fuzz_figures", "fuzz_stuff", "fuzz_backdrop",
-                               "fuzz_pictures", "fuzz_ogg", "fuzz_scores", "fuzz_replay"})
+                               "fuzz_pictures", "fuzz_ogg", "fuzz_sound", "fuzz_scores", "fuzz_replay"})
         makeDir(out + "/" + target);
 
     Bytes setup = join({word(640), word(480), word(2), word(0), word(10), {1, 1, 1, 1}});
@@ -219,6 +227,8 @@ int main(int argc, char** argv) {
     save(out + "/fuzz_stuff/made", stuff);
     save(out + "/fuzz_backdrop/made", back);
     save(out + "/fuzz_pictures/made", pair);
+    // Not Ogg: the target's own tone cut after 256 bytes, one of them overwritten.
+    save(out + "/fuzz_sound/cut-and-poked", {0x00, 0x01, 0x40, 0x00, 0xff});
 
     vandrel::MemoryStore store;
     vandrel::HighscoreTable defaults(store);
@@ -244,7 +254,7 @@ int main(int argc, char** argv) {
         for (size_t part = 0; part < 4; ++part) {
             const char* name = pictures[part];
             Bytes entry = readEntry(dir, name);
-            if (entry.empty() || entry.size() > 64 * 1024) continue;
+            if (entry.size() > 64 * 1024) continue;
             save(out + "/fuzz_archive/dataset-" + name, zipOf(scratch, {{name, entry}}));
             entry.resize(entry.size() + (part + 4 - entry.size() % 4) % 4, 0);
             save(out + "/fuzz_pictures/dataset-" + name, entry);
@@ -256,7 +266,6 @@ int main(int argc, char** argv) {
             {"figur.xx", "fuzz_figures"}, {"stuff.x", "fuzz_stuff"}, {"back.nb", "fuzz_backdrop"}};
         for (const auto& [name, target] : entries) {
             const Bytes entry = readEntry(dir, name);
-            if (entry.empty()) continue;
             save(out + "/" + target + "/dataset-slim", slimmed(entry, smallColour, smallMask));
             if (entry.size() <= 64 * 1024) save(out + "/" + target + "/dataset-whole", entry);
         }
@@ -266,8 +275,10 @@ int main(int argc, char** argv) {
                 if (!isSoundTag(b.tag) || b.payload.empty()) continue;
                 // Long sounds only as their beginning: the headers and first pages.
                 const size_t keep = std::min<size_t>(b.payload.size(), 24 * 1024);
-                save(out + "/fuzz_ogg/dataset-" + std::to_string(sound++) + "-" + b.tag,
-                     Bytes(b.payload.begin(), b.payload.begin() + static_cast<long>(keep)));
+                const Bytes start(b.payload.begin(), b.payload.begin() + static_cast<long>(keep));
+                const std::string name = "/dataset-" + std::to_string(sound++) + "-" + b.tag;
+                save(out + "/fuzz_ogg" + name, start);
+                save(out + "/fuzz_sound" + name, start);
             }
         }
     }
