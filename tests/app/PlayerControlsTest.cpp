@@ -58,7 +58,7 @@ fs::path freshSettingsFile() {
 // first start's hint when asked for, loading on the second thread.
 class PlayerControlsOnTheGame : public ::testing::Test {
 protected:
-    explicit PlayerControlsOnTheGame(bool showHint = false) : controls_(loadedSettings(), showHint, true) {}
+    explicit PlayerControlsOnTheGame(bool showHint = false) : showHint_(showHint) {}
     ~PlayerControlsOnTheGame() override { fs::remove(settingsFile_); }
 
     void SetUp() override {
@@ -66,8 +66,10 @@ protected:
     }
 
     void start(bool fullScreen) {
-        host_ = std::make_unique<GameHost>(
-            HostSetup(window, store, gamePath).audio(audio).startFullScreen(fullScreen).playerControls(controls_));
+        host_ = std::make_unique<GameHost>(HostSetup(window, store, gamePath)
+                                               .audio(audio)
+                                               .startFullScreen(fullScreen)
+                                               .player(loadedSettings(), {}, showHint_));
         window.game = &host_->game();
         ASSERT_TRUE(host_->program().startUp());
         run(1);
@@ -110,7 +112,7 @@ private:
 
     fs::path settingsFile_ = freshSettingsFile();
     Settings settings_;
-    PlayerControls controls_;
+    bool showHint_ = false;
     std::unique_ptr<GameHost> host_;
 };
 

@@ -130,9 +130,7 @@ e2e_start_x() {
   if [[ -z ${DISPLAY:-} ]]; then
     echo "FAIL: Xvfb did not start"; cat "$E2E_DIR/xvfb.log"; exit 1
   fi
-  # Desktop full screen needs a window manager; E2E_NO_WM=1 leaves it out, as
-  # a kiosk or a minimal session does, where nobody grants full screen.
-  [[ -n ${E2E_NO_WM:-} ]] && return 0
+  # Desktop full screen needs a window manager.
   # shellcheck disable=SC2086 # E2E_WM_OPTIONS: extra words for the window manager
   matchbox-window-manager -use_titlebar no ${E2E_WM_OPTIONS:-} >"$E2E_DIR/wm.log" 2>&1 &
   e2e_pids+=($!)

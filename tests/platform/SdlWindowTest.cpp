@@ -209,36 +209,5 @@ TEST(SdlWindowScaleTest, AWindowStartedFullScreenIsHeldToItsScaledSizeForTheWayB
     EXPECT_EQ(r, (Rect{0, 0, 640, 480})) << "the game still sees its own size";
 }
 
-// A window system without a window manager never answers the request for full
-// screen, while SDL takes the window for the desktop's size: so the window is
-// made the desktop's size and place before it asks, and is the game's size
-// again on the way back.
-TEST(SdlWindowScaleTest, AWindowIsMadeTheDesktopsSizeBeforeItAsksForFullScreen) {
-#if defined(_WIN32) || defined(__EMSCRIPTEN__)
-    GTEST_SKIP() << "Windows places a full-screen window itself, and a browser's page sizes the canvas";
-#endif
-    std::string error;
-    auto window = SdlWindow::create(error);
-    if (!window) GTEST_SKIP() << "no SDL video here: " << error;
-    window->setClientSize(640, 480);
-    SDL_Window* sdl = SDL_GetWindowFromID(window->windowId());
-    ASSERT_NE(sdl, nullptr);
-    SDL_Rect desktop;
-    ASSERT_EQ(SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(sdl), &desktop), 0);
-    ASSERT_NE(desktop.w, 640) << "the test needs a desktop larger than the window";
-    int w = 0, h = 0, x = -1, y = -1;
-    window->setFullScreen(true);
-    SDL_GetWindowSize(sdl, &w, &h);
-    SDL_GetWindowPosition(sdl, &x, &y);
-    EXPECT_EQ(w, desktop.w);
-    EXPECT_EQ(h, desktop.h);
-    EXPECT_EQ(x, desktop.x);
-    EXPECT_EQ(y, desktop.y);
-    window->setFullScreen(false);
-    SDL_GetWindowSize(sdl, &w, &h);
-    EXPECT_EQ(w, 640);
-    EXPECT_EQ(h, 480);
-}
-
 } // namespace
 } // namespace vandrel

@@ -254,35 +254,10 @@ void SdlWindow::clientSize(int32_t& width, int32_t& height) const {
 
 void SdlWindow::setFullScreen(bool fullScreen) {
     if (!window_) return;
-    const bool wasFullScreen = (SDL_GetWindowFlags(window_.get()) & SDL_WINDOW_FULLSCREEN) != 0;
     fullScreen_ = fullScreen;
     // Maximised, the way back from full screen would be the maximised window.
     if (fullScreen && (SDL_GetWindowFlags(window_.get()) & SDL_WINDOW_MAXIMIZED) != 0) SDL_RestoreWindow(window_.get());
-    if (fullScreen && !wasFullScreen) coverDisplay();
     SDL_SetWindowFullscreen(window_.get(), fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-    // Back in a window: the game's size again, in the middle of the desktop.
-    if (!fullScreen && wasFullScreen && outerWidth_ > 0) applyOuterSize();
-}
-
-void SdlWindow::coverDisplay() {
-    // SDL takes a full-screen window for the desktop's size and draws for that,
-    // whether or not the window system grants the request: without a window
-    // manager (a kiosk, a minimal X session) nothing does, and the window
-    // would keep its size with only a corner of the picture in it. So the
-    // window is first made the desktop's size and place, as a plain window;
-    // that needs nobody's consent, and a window manager then takes it over
-    // into full screen proper. Windows places a full-screen window itself,
-    // and in a browser the page decides.
-#if !defined(_WIN32) && !defined(__EMSCRIPTEN__)
-    SDL_Rect bounds;
-    const int display = std::max(0, SDL_GetWindowDisplayIndex(window_.get()));
-    if (SDL_GetDisplayBounds(display, &bounds) != 0 || bounds.w <= 0 || bounds.h <= 0) return;
-    SDL_SetWindowMinimumSize(window_.get(), 1, 1);
-    SDL_SetWindowMaximumSize(window_.get(), bounds.w, bounds.h);
-    SDL_SetWindowMinimumSize(window_.get(), bounds.w, bounds.h);
-    SDL_SetWindowSize(window_.get(), bounds.w, bounds.h);
-    SDL_SetWindowPosition(window_.get(), bounds.x, bounds.y);
-#endif
 }
 
 void SdlWindow::setClientSize(int32_t width, int32_t height) {
@@ -290,19 +265,13 @@ void SdlWindow::setClientSize(int32_t width, int32_t height) {
     clientWidth_ = width;
     clientHeight_ = height;
     // The game keeps its client size; the window on the desktop is a whole
-    // multiple of it.
+    // multiple of it. The border cannot change it: smallest and largest size
+    // are the same.
     const int32_t scale = fittingScale(width, height);
     outerWidth_ = width * scale;
     outerHeight_ = height * scale;
-    applyOuterSize();
-}
-
-void SdlWindow::applyOuterSize() {
-    // The border cannot change the size: smallest and largest are the same.
-    // Limits below the current smallest would be refused, so the smallest goes first.
-    SDL_SetWindowMinimumSize(window_.get(), 1, 1);
-    SDL_SetWindowMaximumSize(window_.get(), outerWidth_, outerHeight_);
     SDL_SetWindowMinimumSize(window_.get(), outerWidth_, outerHeight_);
+    SDL_SetWindowMaximumSize(window_.get(), outerWidth_, outerHeight_);
     // In full screen SDL keeps size and place for the way back to a window;
     // resizing after that would leave SDL's idea of the size behind a window
     // manager that refuses it without a word.

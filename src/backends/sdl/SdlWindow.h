@@ -72,10 +72,6 @@ private:
     InputView inputView() const;
     PresentationShape shape(int32_t frameWidth, int32_t frameHeight) const;
     int32_t fittingScale(int32_t width, int32_t height) const;
-    // The window at the desktop's size and place, before full screen is asked for.
-    void coverDisplay();
-    // The window at its size for the game (outerWidth_ x outerHeight_), centred.
-    void applyOuterSize();
 
     SdlHandle<SDL_Window> window_;
     SdlHandle<SDL_Renderer> renderer_;
