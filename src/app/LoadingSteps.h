@@ -57,6 +57,9 @@ public:
     bool runNext(const After& after);
 
 private:
+    // One run shared with a second thread (not in a build without threads).
+    class TwoLaneRun;
+
     void runHere(const After& after);
     void runOnTwoThreads(const After& after);
 
