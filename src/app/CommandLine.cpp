@@ -56,7 +56,8 @@ CommandLine CommandLine::parse(const std::vector<std::string_view>& args) {
         bool off = false;
         const std::optional<OptionId> setting = settingOption(option, off);
         const bool takesValue = (setting && setting->option().kind != OptionKind::Switch) || option == "--data" ||
-                                option == "--record" || option == "--replay" || option == "--config";
+                                option == "--record" || option == "--replay" || option == "--config" ||
+                                option == "--check";
         if (attached && !takesValue) return wrong(std::string(option) + " takes no value");
         std::string_view value;
         if (takesValue) {
@@ -85,6 +86,12 @@ CommandLine CommandLine::parse(const std::vector<std::string_view>& args) {
             if (c.action == a) return wrong(std::string(option) + " is given twice");
             if (!setAction(c, a, option)) return wrong(c.error);
             c.file = std::string(value);
+        } else if (option == "--check") {
+            if (c.action == Action::Check) return wrong("--check is given twice");
+            if (!setAction(c, Action::Check, option)) return wrong(c.error);
+            c.file = std::string(value);
+        } else if (option == "--strict") {
+            c.strict = true;
         } else if (setting) {
             const Option& o = setting->option();
             const std::optional<int32_t> read = o.kind == OptionKind::Switch ? (off ? 0 : 1) : readOption(o, value);
@@ -102,6 +109,7 @@ CommandLine CommandLine::parse(const std::vector<std::string_view>& args) {
             return wrong("unexpected argument " + std::string(option));
         }
     }
+    if (c.strict && c.action != Action::Check) return wrong("--strict goes with --check");
     return c;
 }
 
@@ -127,6 +135,9 @@ std::string CommandLine::usage() {
            "                       with the data set appended, instead of this game's own\n"
            "  --record FILE        play and write every input to FILE\n"
            "  --replay FILE        play FILE back without a window; exit 1 if anything differs\n"
+           "  --check KIT          check the gallery kit KIT (a folder or a zip) and print\n"
+           "                       every problem; exit 1 if there are errors\n"
+           "  --strict             with --check: warnings fail too\n"
            "  --where-scores       print the folder that keeps the high-score table\n"
            "  --config FILE        keep the settings in FILE instead of the usual place\n"
            "  --where-settings     print the settings file in use\n"

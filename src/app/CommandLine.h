@@ -1,6 +1,7 @@
 // What the player asked for on the command line: which screen mode to start
 // in, how to scale the picture, which data set to play, or one of the
-// commands that do something else (help, version, recording, replaying).
+// commands that do something else (help, version, recording, replaying,
+// checking a gallery kit).
 // Read completely before anything starts, so a wrong option starts nothing.
 #pragma once
 #include "config/SettingValues.h"
@@ -21,6 +22,7 @@ struct CommandLine {
         WhereSettings, // print the settings file in use
         Record,        // play while writing a recording to file
         Replay,        // play a recording back headless
+        Check,         // check a gallery kit and print its problems
         Wrong,         // an option that is not understood: error says which
     };
 
@@ -33,8 +35,10 @@ struct CommandLine {
     std::string configFile;
     // --data: the executable or plain zip that holds the data set to play.
     std::string dataPath;
-    // The recording written (Record) or read (Replay).
+    // The recording written (Record) or read (Replay), the kit checked (Check).
     std::string file;
+    // --strict: a kit's warnings fail the check too.
+    bool strict = false;
     std::string error;
 
     // The data set to play: our own, behind the executable at exePath

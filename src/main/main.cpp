@@ -9,6 +9,7 @@
 #include "config/Settings.h"
 #include "config/SettingsLocation.h"
 #include "data/DataSet.h"
+#include "kit/KitCheck.h"
 #include "main/BuildVersion.h"
 #include "replay/Recorder.h"
 #include "replay/Replayer.h"
@@ -34,6 +35,7 @@ int main(int argc, char** argv) {
     if (options.action == Action::Version) std::printf("vandrel %s (%s)\n", version, buildDescription);
     if (options.action == Action::Wrong || options.action == Action::Help || options.action == Action::Version)
         return options.action == Action::Wrong ? 2 : 0;
+    if (options.action == Action::Check) return kit::runKitCheck(options.file, options.strict, std::cout);
     // A portable copy keeps its settings beside the executable.
     const std::string exePath = executablePath(argv[0]);
     const SettingsLocation settingsPlace = SettingsLocation::find(options.configFile, exePath);
