@@ -78,8 +78,8 @@ Sniffed sniff(std::span<const uint8_t> bytes) {
         }
         return Sniffed::Ogg;
     }
-    if (startsWith(bytes, std::string_view("\0\1\0\0", 4)) || startsWith(bytes, "OTTO") ||
-        startsWith(bytes, "true") || startsWith(bytes, "ttcf"))
+    if (startsWith(bytes, std::string_view("\0\1\0\0", 4)) || startsWith(bytes, "OTTO") || startsWith(bytes, "true") ||
+        startsWith(bytes, "ttcf"))
         return Sniffed::Font;
     if (startsWith(bytes, "RIFF") && startsWith(bytes, "WAVE", 8)) return Sniffed::Wav;
     if (startsWith(bytes, "fLaC")) return Sniffed::Flac;

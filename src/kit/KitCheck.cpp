@@ -14,11 +14,13 @@
 #include <toml++/toml.h>
 
 #include <algorithm>
+#include <cctype>
 #include <map>
 #include <memory>
 #include <optional>
 #include <ostream>
 #include <set>
+#include <tuple>
 
 namespace vandrel::kit {
 namespace {
@@ -61,6 +63,10 @@ std::string_view typeName(const toml::node& node) {
     case toml::node_type::date_time: return "a date or time";
     default: return "nothing";
     }
+}
+
+std::string count(int32_t n, std::string_view thing) {
+    return std::to_string(n) + " " + std::string(thing) + (n == 1 ? "" : "s");
 }
 
 std::string sectionLabel(std::string_view section) {
@@ -111,7 +117,13 @@ private:
         toml::parse_result parsed = toml::parse(text, std::string_view(manifestName));
         if (!parsed) {
             const toml::parse_error& e = parsed.error();
-            add(manifestName, e.source().begin, true, std::string(e.description()));
+            std::string why(e.description());
+            if (why.find("nested value depth") != std::string::npos) {
+                why = "lists or tables nested more than " + std::to_string(limits::maxNesting) + " deep";
+            } else if (!why.empty()) {
+                why[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(why[0])));
+            }
+            add(manifestName, e.source().begin, true, "not TOML: " + why);
             return;
         }
         const toml::table& root = parsed.table();
@@ -145,6 +157,13 @@ private:
                         "[" + std::string(s.name) + "] is missing (" + std::string(s.meaning) + ")");
         }
         checkReferences();
+        // The manifest's problems in the order of its lines, then the files'.
+        std::stable_sort(report_.problems.begin(), report_.problems.end(), [](const Problem& a, const Problem& b) {
+            const bool aManifest = a.file == manifestName;
+            const bool bManifest = b.file == manifestName;
+            if (aManifest != bManifest) return aManifest;
+            return std::tie(a.file, a.line, a.column) < std::tie(b.file, b.line, b.column);
+        });
     }
 
     void checkFormat(const toml::table& root) {
@@ -155,11 +174,15 @@ private:
         }
         checkValue(*findKey("", "format"), *format);
         // toml++ keeps keys sorted; their places say what came first.
-        const toml::source_position formatAt = format->source().begin;
+        const toml::key* formatKey = nullptr;
+        for (auto&& [key, node] : root)
+            if (key.str() == "format") formatKey = &key;
+        const toml::source_position formatAt = formatKey->source().begin;
         for (auto&& [key, node] : root) {
             const toml::source_position p = key.source().begin;
-            if (key.str() != "format" && (p.line < formatAt.line || (p.line == formatAt.line && p.column < formatAt.column))) {
-                at(*format, true, "format = 1 must come first, before " + quoted(key.str()));
+            if (key.str() != "format" &&
+                (p.line < formatAt.line || (p.line == formatAt.line && p.column < formatAt.column))) {
+                at(*formatKey, true, "format = 1 must come first, before " + quoted(key.str()));
                 break;
             }
         }
@@ -180,9 +203,11 @@ private:
             return;
         }
         const toml::array& entries = *node.as_array();
-        if (entries.size() < static_cast<size_t>(section.lowest) || entries.size() > static_cast<size_t>(section.highest))
-            at(key, true, std::to_string(entries.size()) + " [[" + name + "]] entries; a kit has " +
-                              std::to_string(section.lowest) + " to " + std::to_string(section.highest));
+        if (entries.size() < static_cast<size_t>(section.lowest) ||
+            entries.size() > static_cast<size_t>(section.highest))
+            at(key, true,
+               std::to_string(entries.size()) + " [[" + name + "]] entries; a kit has " +
+                   std::to_string(section.lowest) + " to " + std::to_string(section.highest));
         size_t taken = 0;
         for (const toml::node& entry : entries) {
             if (++taken > static_cast<size_t>(section.highest)) break;
@@ -229,8 +254,8 @@ private:
     bool checkValue(const Key& k, const toml::node& node) {
         const std::string name(k.name);
         auto wrongType = [&] {
-            at(node, true, quoted(name) + " wants " + std::string(describe(k.type)) + ", not " +
-                               std::string(typeName(node)));
+            at(node, true,
+               quoted(name) + " wants " + std::string(describe(k.type)) + ", not " + std::string(typeName(node)));
             return false;
         };
         switch (k.type) {
@@ -238,8 +263,9 @@ private:
             if (!node.is_integer()) return wrongType();
             const int64_t v = node.as_integer()->get();
             if (v < k.lowest || v > k.highest) {
-                at(node, true, quoted(name) + " is " + std::to_string(v) + "; it counts " + std::to_string(k.lowest) +
-                                   " to " + std::to_string(k.highest));
+                at(node, true,
+                   quoted(name) + " is " + std::to_string(v) + "; it counts " + std::to_string(k.lowest) + " to " +
+                       std::to_string(k.highest));
                 return false;
             }
             return true;
@@ -251,10 +277,11 @@ private:
         case KeyType::Name: {
             if (!node.is_string()) return wrongType();
             const std::string& v = node.as_string()->get();
-            if (k.type == KeyType::Text && (static_cast<int64_t>(v.size()) < k.lowest ||
-                                            static_cast<int64_t>(v.size()) > k.highest)) {
-                at(node, true, quoted(name) + " has " + std::to_string(v.size()) + " bytes; it takes " +
-                                   std::to_string(k.lowest) + " to " + std::to_string(k.highest));
+            if (k.type == KeyType::Text &&
+                (static_cast<int64_t>(v.size()) < k.lowest || static_cast<int64_t>(v.size()) > k.highest)) {
+                at(node, true,
+                   quoted(name) + " has " + std::to_string(v.size()) + " bytes; it takes " + std::to_string(k.lowest) +
+                       " to " + std::to_string(k.highest));
                 return false;
             }
             return true;
@@ -280,8 +307,9 @@ private:
             bool fine = true;
             if (k.type == KeyType::Files &&
                 (static_cast<int64_t>(list.size()) < k.lowest || static_cast<int64_t>(list.size()) > k.highest)) {
-                at(node, true, quoted(name) + " lists " + std::to_string(list.size()) + " files; it takes " +
-                                   std::to_string(k.lowest) + " to " + std::to_string(k.highest));
+                at(node, true,
+                   quoted(name) + " lists " + std::to_string(list.size()) + " files; it takes " +
+                       std::to_string(k.lowest) + " to " + std::to_string(k.highest));
                 return false;
             }
             for (const toml::node& item : list) {
@@ -296,8 +324,9 @@ private:
                     at(item, true, quoted(name) + " lists whole numbers, not " + std::string(typeName(item)));
                     fine = false;
                 } else if (const int64_t v = item.as_integer()->get(); v < k.lowest || v > k.highest) {
-                    at(item, true, quoted(name) + " holds " + std::to_string(v) + "; each counts " +
-                                       std::to_string(k.lowest) + " to " + std::to_string(k.highest));
+                    at(item, true,
+                       quoted(name) + " holds " + std::to_string(v) + "; each counts " + std::to_string(k.lowest) +
+                           " to " + std::to_string(k.highest));
                     fine = false;
                 }
             }
@@ -333,8 +362,9 @@ private:
                           (k.wants == FileKind::Ogg && kind == Sniffed::OggVorbis) ||
                           (k.wants == FileKind::Font && kind == Sniffed::Font);
         if (!fits) {
-            fileProblem(path, true, "is " + std::string(describe(kind)) + ", but " + quoted(k.name) + " wants " +
-                                        std::string(describe(k.wants)));
+            fileProblem(path, true,
+                        "is " + std::string(describe(kind)) + ", but " + quoted(k.name) + " wants " +
+                            std::string(describe(k.wants)));
             return std::nullopt;
         }
         PictureHeader header;
@@ -345,10 +375,10 @@ private:
             }
             if (header.width > limits::maxPictureSide || header.height > limits::maxPictureSide ||
                 header.width * header.height > limits::maxPicturePixels) {
-                fileProblem(path, true, size(header) + "; a picture has at most " +
-                                            std::to_string(limits::maxPictureSide) + " pixels a side and " +
-                                            std::to_string(limits::maxPicturePixels / (1024 * 1024)) +
-                                            " million in all");
+                fileProblem(path, true,
+                            size(header) + "; a picture has at most " + std::to_string(limits::maxPictureSide) +
+                                " pixels a side and " + std::to_string(limits::maxPicturePixels / (1024 * 1024)) +
+                                " million in all");
                 return std::nullopt;
             }
         }
@@ -402,17 +432,17 @@ private:
         if (!layer) return;
         const std::string path = pictureNode->as_string()->get();
         if (layer->width < limits::minLayerWidth)
-            fileProblem(path, true, size(*layer) + "; a layer is at least " + std::to_string(limits::minLayerWidth) +
-                                        " pixels wide");
+            fileProblem(path, true,
+                        size(*layer) + "; a layer is at least " + std::to_string(limits::minLayerWidth) +
+                            " pixels wide");
         const bool jpeg = sniffedJpeg(path);
         const toml::node* maskNode = table.get("mask");
         if (jpeg && !maskNode) at(table, true, "the JPEG layer " + quoted(path) + " needs a \"mask\" PNG");
         if (!jpeg && maskNode)
             at(*maskNode, false, "a PNG layer's alpha is its mask; \"mask\" is used only with a JPEG");
-        if (!jpeg && !layer->alpha)
-            fileProblem(path, false, "has no alpha channel: the whole layer is opaque");
-        if (const auto mask = picture(table, "mask"); mask && jpeg &&
-                                                     (mask->width != layer->width || mask->height != layer->height))
+        if (!jpeg && !layer->alpha) fileProblem(path, false, "has no alpha channel: the whole layer is opaque");
+        if (const auto mask = picture(table, "mask");
+            mask && jpeg && (mask->width != layer->width || mask->height != layer->height))
             fileProblem(maskNode->as_string()->get(), true,
                         size(*mask) + "; its layer " + quoted(path) + " has " + size(*layer));
     }
@@ -443,10 +473,12 @@ private:
         } else if (strip) {
             count = stripFrames(table, *strip);
         }
-        if (const toml::node* durations = table.get("durations"); durations && durations->is_array() && count > 0 &&
-                                                                  static_cast<int64_t>(durations->as_array()->size()) != count)
-            at(*durations, true, "\"durations\" lists " + std::to_string(durations->as_array()->size()) +
-                                     " times for " + std::to_string(count) + " frames");
+        if (const toml::node* durations = table.get("durations");
+            durations && durations->is_array() && count > 0 &&
+            static_cast<int64_t>(durations->as_array()->size()) != count)
+            at(*durations, true,
+               "\"durations\" lists " + std::to_string(durations->as_array()->size()) + " times for " +
+                   std::to_string(count) + " frames");
         report_.found.frames += static_cast<int32_t>(count);
         if (report_.found.frames > limits::maxFrames && !tooManyFrames_) {
             tooManyFrames_ = true;
@@ -463,13 +495,13 @@ private:
         const int64_t height = number(table, "frame-height").value_or(sheet->height);
         const std::string path = strip.as_string()->get();
         if (sheet->width % *width != 0) {
-            fileProblem(path, true, size(*sheet) + ": the width is not a multiple of the frame width " +
-                                        std::to_string(*width));
+            fileProblem(path, true,
+                        size(*sheet) + ": the width is not a multiple of the frame width " + std::to_string(*width));
             return 0;
         }
         if (sheet->height % height != 0) {
-            fileProblem(path, true, size(*sheet) + ": the height is not a multiple of the frame height " +
-                                        std::to_string(height));
+            fileProblem(path, true,
+                        size(*sheet) + ": the height is not a multiple of the frame height " + std::to_string(height));
             return 0;
         }
         const int64_t available = (sheet->width / *width) * (sheet->height / height);
@@ -482,8 +514,9 @@ private:
         }
         const int64_t frames = count.value_or(available);
         if (frames > limits::maxFramesPerAnimation) {
-            fileProblem(path, true, "holds " + std::to_string(frames) + " frames; an animation has at most " +
-                                        std::to_string(limits::maxFramesPerAnimation));
+            fileProblem(path, true,
+                        "holds " + std::to_string(frames) + " frames; an animation has at most " +
+                            std::to_string(limits::maxFramesPerAnimation));
             return 0;
         }
         return frames;
@@ -502,8 +535,8 @@ private:
         const bool sheet = table.contains("sheet");
         const bool font = table.contains("font");
         if (sheet == font)
-            at(table, true, sectionLabel(section.name) + " takes either \"sheet\" or \"font\"" +
-                                (sheet ? ", not both" : ""));
+            at(table, true,
+               sectionLabel(section.name) + " takes either \"sheet\" or \"font\"" + (sheet ? ", not both" : ""));
         if (sheet && !table.contains("characters"))
             at(table, true, "a glyph \"sheet\" needs \"characters\", the characters in its order");
         if (!font)
@@ -512,7 +545,8 @@ private:
                     at(*n, false, quoted(key) + std::string(" is used only with \"font\""));
         if (const auto colour = text(table, "colour")) {
             const bool hex = colour->size() == 7 && (*colour)[0] == '#' &&
-                             std::all_of(colour->begin() + 1, colour->end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); });
+                             std::all_of(colour->begin() + 1, colour->end(),
+                                         [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); });
             if (!hex) at(*table.get("colour"), true, "\"colour\" " + quoted(*colour) + " is not of the form #rrggbb");
         }
     }
@@ -557,7 +591,8 @@ std::string Problem::text() const {
 }
 
 int32_t KitReport::errors() const {
-    return static_cast<int32_t>(std::count_if(problems.begin(), problems.end(), [](const Problem& p) { return p.error; }));
+    return static_cast<int32_t>(
+        std::count_if(problems.begin(), problems.end(), [](const Problem& p) { return p.error; }));
 }
 
 int32_t KitReport::warnings() const { return static_cast<int32_t>(problems.size()) - errors(); }
@@ -568,9 +603,9 @@ int runKitCheck(const std::string& path, bool strict, std::ostream& out) {
     const KitReport report = checkKit(path);
     for (const Problem& p : report.problems) out << p.text() << '\n';
     const KitSummary& f = report.found;
-    out << path << ": " << f.layers << " layers, " << f.animations << " animations with " << f.frames << " frames, "
-        << f.figureTypes << " figure types, " << f.sounds << " sounds; " << report.errors() << " errors, "
-        << report.warnings() << " warnings\n";
+    out << path << ": " << count(f.layers, "layer") << ", " << count(f.animations, "animation") << " with "
+        << count(f.frames, "frame") << ", " << count(f.figureTypes, "figure type") << ", " << count(f.sounds, "sound")
+        << "; " << count(report.errors(), "error") << ", " << count(report.warnings(), "warning") << "\n";
     return report.errors() > 0 || (strict && report.warnings() > 0) ? 1 : 0;
 }
 

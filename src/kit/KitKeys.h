@@ -28,7 +28,7 @@ enum class FileKind {
     None,
     Png,
     PngOrJpeg,
-    Ogg, // Ogg Vorbis
+    Ogg,  // Ogg Vorbis
     Font, // TrueType or OpenType
 };
 
@@ -42,7 +42,7 @@ enum class SectionForm {
 struct Section {
     std::string_view name = {};
     SectionForm form = SectionForm::Table;
-    int32_t lowest = 0;  // entries of a list (and 1 for a table the kit needs)
+    int32_t lowest = 0; // entries of a list (and 1 for a table the kit needs)
     int32_t highest = 1;
     std::string_view meaning = {};
 };
@@ -72,7 +72,7 @@ inline constexpr int64_t formatVersion = 1;
 
 // The limits an untrusted kit is held to before anything is decoded.
 namespace limits {
-inline constexpr int32_t minLayerWidth = 640;   // the screen's width: a layer must fill it
+inline constexpr int32_t minLayerWidth = 640;    // the screen's width: a layer must fill it
 inline constexpr int32_t maxPictureSide = 16384; // the decoder's limit on either side
 inline constexpr int64_t maxPicturePixels = 16 * 1024 * 1024;
 inline constexpr int32_t maxFramesPerAnimation = 256;

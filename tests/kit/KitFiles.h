@@ -1,0 +1,25 @@
+// The pictures, sounds and fonts the test kits of tests/kits/ name, written
+// by our own code into a kit folder: small RGBA PNGs, a JPEG layer and its
+// mask, an Ogg Vorbis tone, a font header, and the damaged files the broken
+// kits point at (bad/...).
+#pragma once
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace vandrel::test {
+
+// An RGBA PNG of the given size, every pixel half transparent.
+std::vector<uint8_t> rgbaPng(int32_t width, int32_t height);
+
+// Writes every file the test kits use under dir.
+void writeKitFiles(const std::filesystem::path& dir);
+
+// A fresh empty folder under the build's temporary files.
+std::filesystem::path freshFolder(const std::string& name);
+
+// The source tree's tests/kits/ folder.
+std::filesystem::path kitsFolder();
+
+} // namespace vandrel::test
