@@ -9,6 +9,7 @@
 # build step changes in a way the key text does not show. The scripts' other
 # text is not in it, so tidying them keeps the cache.
 #
+#   deps_hash KEYTEXT           the 12-digit hash a key text names its prefix by
 #   deps_open KIND KEYTEXT      returns (lock held) when something is to be built;
 #                               prints the prefix and exits when it is complete
 #   deps_adopt NAME LIB...      an older prefix NAME of the same libraries serves
@@ -18,6 +19,8 @@
 #   deps_step LABEL LIB CMD...  runs CMD once: a finished library is not built again
 #   deps_archive NAME DIR CC AR FLAGS... -- FILES...   C files into libNAME.a
 #   deps_pc NAME VERSION LIBS CFLAGS                   a pkg-config file
+#   deps_header_versions        the header-only packages' versions, for the key
+#   deps_copy_headers           those headers (and licences) into the prefix
 #   deps_finish                 marks the prefix complete and prints it
 
 # Debian 12's versions, the ones the native build links against; each is
@@ -35,17 +38,23 @@ deps_sources=(
   benchmark=1.7.1-1
 )
 deps_revision=1
+# Header-only libraries are not built: their headers are copied from the build
+# machine's Debian package, the very files the native build compiles with
+# (package:folder under /usr/include).
+deps_header_packages=(libtomlplusplus-dev:toml++)
 deps_cache=${XDG_CACHE_HOME:-$HOME/.cache}/vandrel
 deps_jobs=$(nproc)
 
 deps_say() { echo "$deps_tag: $*" >&2; }
 
+deps_hash() { # keytext
+  printf '%s\n' "$(printf 'revision %s\n%s\n' "$deps_revision" "$1")" | sha256sum | cut -c1-12
+}
+
 deps_open() { # kind keytext
   deps_tag=${0##*/}
   deps_key=$(printf 'revision %s\n%s\n' "$deps_revision" "$2")
-  local hash
-  hash=$(printf '%s\n' "$deps_key" | sha256sum | cut -c1-12)
-  prefix=$deps_cache/$1-$hash
+  prefix=$deps_cache/$1-$(deps_hash "$2")
   deps_complete && { echo "$prefix"; exit 0; }
   mkdir -p "$deps_cache"
   exec 9>"$prefix.lock"
@@ -164,6 +173,30 @@ Requires: ${5:-}
 Libs: -L\${libdir} $3
 Cflags: -I\${includedir} $4
 PC
+}
+
+deps_header_versions() {
+  local entry package
+  for entry in "${deps_header_packages[@]}"; do
+    package=${entry%%:*}
+    printf '%s %s\n' "$package" "$(dpkg-query -W -f '${Version}' "$package" 2>/dev/null || echo missing)"
+  done
+}
+
+# A missing package stops the build: the game cannot be built without it.
+deps_copy_headers() {
+  local entry package folder
+  mkdir -p "$prefix/share/vandrel-licences"
+  for entry in "${deps_header_packages[@]}"; do
+    package=${entry%%:*} folder=${entry#*:}
+    if [[ ! -d /usr/include/$folder ]]; then
+      echo "$package is not installed: run scripts/install-deps" >&2
+      return 1
+    fi
+    rm -rf "${prefix:?}/include/$folder"
+    cp -r "/usr/include/$folder" "$prefix/include/"
+    cp "/usr/share/doc/$package/copyright" "$prefix/share/vandrel-licences/$package.txt"
+  done
 }
 
 deps_finish() {

@@ -51,6 +51,14 @@ TEST(CommandLineTest, CommandsTakeTheirFilesAndCombineWithTheDataSet) {
     EXPECT_EQ(c.file, "game.vrec");
     EXPECT_EQ(c.dataPath, "variant");
     EXPECT_EQ(parse({"--data", "variant", "--where-scores"}).dataPath, "variant");
+    c = parse({"--check", "my-kit.zip"});
+    EXPECT_EQ(c.action, Action::Check);
+    EXPECT_EQ(c.file, "my-kit.zip");
+    EXPECT_FALSE(c.strict);
+    c = parse({"--strict", "--check=kit"});
+    EXPECT_EQ(c.action, Action::Check);
+    EXPECT_EQ(c.file, "kit");
+    EXPECT_TRUE(c.strict);
 }
 
 TEST(CommandLineTest, MistakesAreReportedWithWhatWasWrong) {
@@ -77,6 +85,11 @@ TEST(CommandLineTest, MistakesAreReportedWithWhatWasWrong) {
         {{"--record", "a", "--replay", "b"}, "cannot be combined"},
         {{"--record", "a", "--record", "b"}, "given twice"},
         {{"--help", "--version"}, "cannot be combined"},
+        {{"--check"}, "--check needs a value"},
+        {{"--check", "a", "--check", "b"}, "given twice"},
+        {{"--check", "a", "--record", "b"}, "cannot be combined"},
+        {{"--strict"}, "--strict goes with --check"},
+        {{"--strict", "--record", "a"}, "--strict goes with --check"},
     };
     for (const Case& k : cases) {
         const CommandLine c = parse(k.args);
@@ -87,8 +100,9 @@ TEST(CommandLineTest, MistakesAreReportedWithWhatWasWrong) {
 
 TEST(CommandLineTest, TheUsageListsEveryOption) {
     const std::string u = CommandLine::usage();
-    for (const char* o : {"--window", "--fullscreen", "--scale N", "--integer-scale", "--filter nearest|linear",
-                          "--data FILE", "--record FILE", "--replay FILE", "--where-scores", "--version", "--help"})
+    for (const char* o :
+         {"--window", "--fullscreen", "--scale N", "--integer-scale", "--filter nearest|linear", "--data FILE",
+          "--record FILE", "--replay FILE", "--where-scores", "--version", "--help", "--check KIT", "--strict"})
         EXPECT_NE(u.find(o), std::string::npos) << o;
     // Every option the usage lists is understood.
     for (const char* o : {"--window", "--fullscreen", "--integer-scale", "--where-scores", "--version", "--help"})

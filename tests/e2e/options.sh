@@ -31,7 +31,8 @@ code() { cat "$out/$1.code"; }
 run help --help
 (($(code help) == 0)) || fail "--help exited $(code help)"
 for o in --window --fullscreen '--scale N' --integer-scale '--filter nearest|linear' '--data FILE' \
-  '--record FILE' '--replay FILE' --where-scores '--config FILE' --where-settings --version --help; do
+  '--record FILE' '--replay FILE' --where-scores '--config FILE' --where-settings '--check KIT' --strict \
+  --version --help; do
   grep -qF -- "$o" "$out/help.out" || fail "--help does not list $o"
 done
 [[ ! -s $out/help.err ]] || fail "--help wrote to stderr"
