@@ -246,7 +246,9 @@ private:
         if (section.name == "large-font" || section.name == "small-font") checkFont(section, table);
         if (section.name == "sounds")
             for (auto&& [key, node] : table)
-                if (node.is_string() && files_.count(node.as_string()->get())) ++report_.found.sounds;
+                if (const auto it = node.is_string() ? files_.find(node.as_string()->get()) : files_.end();
+                    it != files_.end() && it->second.kind == Sniffed::OggVorbis)
+                    ++report_.found.sounds;
     }
 
     // The value's type and range; a file is looked at too. False when the
@@ -340,7 +342,10 @@ private:
     // against the decoder's limits. Nothing when it cannot be used.
     std::optional<PictureHeader> checkFile(const Key& k, const toml::value<std::string>& node) {
         const std::string& path = node.get();
-        if (const auto known = files_.find(path); known != files_.end()) return known->second;
+        // A file named twice is read once, but checked against each key's wants.
+        if (const auto known = files_.find(path); known != files_.end())
+            return fitsKey(k, path, known->second.kind) ? std::optional<PictureHeader>(known->second.header)
+                                                        : std::nullopt;
         std::string why;
         if (!isSafeKitPath(path, why)) {
             at(node, true, quoted(path) + " " + why);
@@ -357,16 +362,7 @@ private:
             return std::nullopt;
         }
         const Sniffed kind = sniff(*bytes);
-        const bool fits = (k.wants == FileKind::Png && kind == Sniffed::Png) ||
-                          (k.wants == FileKind::PngOrJpeg && (kind == Sniffed::Png || kind == Sniffed::Jpeg)) ||
-                          (k.wants == FileKind::Ogg && kind == Sniffed::OggVorbis) ||
-                          (k.wants == FileKind::Font && kind == Sniffed::Font);
-        if (!fits) {
-            fileProblem(path, true,
-                        "is " + std::string(describe(kind)) + ", but " + quoted(k.name) + " wants " +
-                            std::string(describe(k.wants)));
-            return std::nullopt;
-        }
+        if (!fitsKey(k, path, kind)) return std::nullopt;
         PictureHeader header;
         if (kind == Sniffed::Png || kind == Sniffed::Jpeg) {
             if (!readPictureHeader(*bytes, header)) {
@@ -382,8 +378,21 @@ private:
                 return std::nullopt;
             }
         }
-        files_.emplace(path, header);
+        files_.emplace(path, KnownFile{header, kind});
         return header;
+    }
+
+    // Whether a file of this kind is what the key wants; says so when not.
+    bool fitsKey(const Key& k, const std::string& path, Sniffed kind) {
+        const bool fits = (k.wants == FileKind::Png && kind == Sniffed::Png) ||
+                          (k.wants == FileKind::PngOrJpeg && (kind == Sniffed::Png || kind == Sniffed::Jpeg)) ||
+                          (k.wants == FileKind::Ogg && kind == Sniffed::OggVorbis) ||
+                          (k.wants == FileKind::Font && kind == Sniffed::Font);
+        if (!fits)
+            fileProblem(path, true,
+                        "is " + std::string(describe(kind)) + ", but " + quoted(k.name) + " wants " +
+                            std::string(describe(k.wants)));
+        return fits;
     }
 
     static std::string size(const PictureHeader& h) {
@@ -395,7 +404,7 @@ private:
         const toml::node* node = table.get(key);
         if (!node || !node->is_string()) return std::nullopt;
         const auto it = files_.find(node->as_string()->get());
-        return it == files_.end() ? std::nullopt : std::optional<PictureHeader>(it->second);
+        return it == files_.end() ? std::nullopt : std::optional<PictureHeader>(it->second.header);
     }
 
     static std::optional<int64_t> number(const toml::table& table, std::string_view key) {
@@ -574,7 +583,11 @@ private:
     std::string kitPath_;
     std::unique_ptr<KitSource> source_;
     KitReport report_;
-    std::map<std::string, PictureHeader> files_; // the files that passed, by path
+    struct KnownFile {
+        PictureHeader header;
+        Sniffed kind = Sniffed::Unknown;
+    };
+    std::map<std::string, KnownFile> files_; // the files read and recognised, by path
     std::optional<std::vector<std::string>> kitFiles_;
     std::set<std::string> animations_;
     std::set<std::string> figures_;

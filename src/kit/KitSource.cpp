@@ -304,6 +304,10 @@ std::unique_ptr<KitSource> KitSource::open(const std::string& path, std::string&
         why = "does not exist";
         return nullptr;
     }
+    if (place.extension() == ".toml") {
+        why = "is a manifest alone; name the kit's folder (or its zip) instead";
+        return nullptr;
+    }
     return openZip(path, why);
 }
 

@@ -163,6 +163,9 @@ TEST(KitSource, NeitherFolderNorZipIsRefused) {
     std::string why;
     EXPECT_EQ(KitSource::open((dir / "plain.txt").string(), why), nullptr);
     EXPECT_EQ(why, "is neither a folder nor a zip");
+    std::ofstream(dir / "gallery.toml") << "format = 1\n";
+    EXPECT_EQ(KitSource::open((dir / "gallery.toml").string(), why), nullptr);
+    EXPECT_NE(why.find("name the kit's folder"), std::string::npos) << why;
     EXPECT_EQ(KitSource::open((dir / "nothing").string(), why), nullptr);
     EXPECT_EQ(why, "does not exist");
 }
