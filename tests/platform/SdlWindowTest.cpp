@@ -2,8 +2,8 @@
 // the client area and full screen as the game sees them, the window's scale;
 // runs on SDL's dummy video driver. The translation itself: SdlInputTest.
 #include "backends/sdl/SdlWindow.h"
-#include "video/VideoSurface.h"
 #include "support/TestMessages.h"
+#include "video/VideoSurface.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -116,6 +116,54 @@ TEST_F(SdlWindowTest, FullScreenReportsTheFrameAsItsClientArea) {
     EXPECT_EQ(r.width(), 640);
     window->destroy();
     EXPECT_FALSE(window->clientRect(r));
+}
+
+// A window system with nobody to grant full screen: the window keeps its
+// 640 x 480 while SDL takes it to be the desktop's size. The frame must fill
+// the window it really has, and pointer positions there must reach the frame
+// pixel under them.
+TEST_F(SdlWindowTest, RefusedFullScreenFitsTheFrameIntoTheWindowItKept) {
+    window->setSizeProbe([](int32_t& width, int32_t& height) {
+        width = 640;
+        height = 480;
+        return true;
+    });
+    window->setClientSize(640, 480);
+    window->setFullScreen(true);
+    window->show();
+    window->pumpEvents();
+    window->queue().clear();
+    SDL_Window* sdl = SDL_GetWindowFromID(window->windowId());
+    ASSERT_NE(sdl, nullptr);
+    int believedWidth = 0, believedHeight = 0;
+    SDL_GetWindowSize(sdl, &believedWidth, &believedHeight);
+    ASSERT_GT(believedWidth, 640) << "SDL must believe in the desktop's size, or nothing here is tested";
+    ASSERT_GT(believedHeight, 480);
+
+    VideoSurface frame(640, 480, PixelFormat::xrgb32());
+    ASSERT_TRUE(frame.fill(nullptr, 0xFFFFFFu));
+    ASSERT_TRUE(window->showFrame(frame));
+    SDL_Renderer* renderer = SDL_GetRenderer(sdl);
+    ASSERT_NE(renderer, nullptr);
+    auto pixel = [&](int x, int y) {
+        uint32_t value = 0;
+        const SDL_Rect at{x, y, 1, 1};
+        EXPECT_EQ(SDL_RenderReadPixels(renderer, &at, SDL_PIXELFORMAT_RGB888, &value, 4), 0) << SDL_GetError();
+        return value & 0xFFFFFFu;
+    };
+    EXPECT_EQ(pixel(0, 0), 0xFFFFFFu);
+    EXPECT_EQ(pixel(639, 479), 0xFFFFFFu) << "the frame reaches the window's far corner";
+    EXPECT_EQ(pixel(640, 0), 0u) << "nothing drawn beyond the window's right edge";
+    EXPECT_EQ(pixel(0, 480), 0u) << "nothing drawn below the window";
+
+    pushMotion(639, 479);
+    pushMotion(320, 240);
+    auto m = drain();
+    ASSERT_EQ(m.size(), 2u);
+    EXPECT_EQ(pointParamX(m[0].lParam), 639);
+    EXPECT_EQ(pointParamY(m[0].lParam), 479);
+    EXPECT_EQ(pointParamX(m[1].lParam), 320);
+    EXPECT_EQ(pointParamY(m[1].lParam), 240);
 }
 
 TEST_F(SdlWindowTest, PointerPositionsOutsideTheFrameArriveAtItsEdges) {

@@ -1,6 +1,8 @@
 // SDL window and presenting; its events go through SdlInput.
 #include "backends/sdl/SdlWindow.h"
 
+#include "backends/sdl/SdlNativeSize.h"
+
 #include "config/SettingsLocation.h"
 #include "gfx/GameIcon.h"
 #include "input/Messages.h"
@@ -12,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace vandrel {
@@ -117,6 +120,13 @@ std::unique_ptr<SdlWindow> SdlWindow::create(std::string& error, const ScreenOpt
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return nullptr;
     }
+    SDL_RendererInfo info;
+    w->rowsFromBottom_ =
+        SDL_GetRendererInfo(w->renderer_.get(), &info) == 0 && std::strncmp(info.name, "opengl", 6) == 0;
+    SdlWindow* self = w.get();
+    w->sizeProbe_ = [self](int32_t& width, int32_t& height) {
+        return nativeWindowSize(self->window_.get(), width, height);
+    };
     // SDL starts with text input on: typed characters reach the game at any
     // time (the sound keys M, - and + among them), as a desktop's keyboard does.
     if (textFollowsNameEntry()) SDL_StopTextInput();
@@ -145,6 +155,7 @@ void SdlWindow::destroy() {
 }
 
 void SdlWindow::pumpEvents() {
+    refreshNativeSize();
     SDL_Event e;
     while (SDL_PollEvent(&e)) translate(e);
     tickPads();
@@ -174,6 +185,7 @@ void SdlWindow::setTextEntry(bool active) {
 void SdlWindow::waitEvents(uint32_t timeoutMs) {
     SDL_Event e;
     if (SDL_WaitEventTimeout(&e, static_cast<int>(timeoutMs))) {
+        refreshNativeSize();
         translate(e);
         pumpEvents();
     }
@@ -197,12 +209,35 @@ InputView SdlWindow::inputView() const {
     return v;
 }
 
+void SdlWindow::setSizeProbe(SizeProbe probe) {
+    sizeProbe_ = std::move(probe);
+    refreshNativeSize();
+}
+
+void SdlWindow::refreshNativeSize() {
+    int32_t w = 0, h = 0;
+    if (window_ && sizeProbe_ && sizeProbe_(w, h) && w > 0 && h > 0) {
+        nativeWidth_ = w;
+        nativeHeight_ = h;
+    } else {
+        nativeWidth_ = nativeHeight_ = 0;
+    }
+}
+
 PresentationShape SdlWindow::shape(int32_t frameWidth, int32_t frameHeight) const {
     PresentationShape s;
     SDL_GetWindowSize(window_.get(), &s.windowWidth, &s.windowHeight);
     if (!renderer_ || SDL_GetRendererOutputSize(renderer_.get(), &s.outputWidth, &s.outputHeight) != 0) {
         s.outputWidth = s.windowWidth;
         s.outputHeight = s.windowHeight;
+    }
+    // Once full screen is asked for, SDL takes the window to be the desktop's
+    // size; with no window manager to grant it (a kiosk's bare X server) the
+    // window keeps its own, and the frame is fitted into that. The window
+    // system's size is in pixels, as pointer positions there count.
+    if (nativeWidth_ > 0 && (nativeWidth_ != s.windowWidth || nativeHeight_ != s.windowHeight)) {
+        s.windowWidth = s.outputWidth = nativeWidth_;
+        s.windowHeight = s.outputHeight = nativeHeight_;
     }
     s.frameWidth = frameWidth;
     s.frameHeight = frameHeight;
@@ -299,6 +334,7 @@ bool SdlWindow::setVideoMode(bool fullScreen, int32_t width, int32_t height) {
 
 bool SdlWindow::showFrame(const VideoSurface& frame) {
     if (!renderer_) return false;
+    refreshNativeSize();
     uint32_t format = sdlFormatOf(frame.format());
     if (format == SDL_PIXELFORMAT_UNKNOWN) return false;
     if (!texture_ || format != textureFormat_ || frame.width() != textureWidth_ || frame.height() != textureHeight_) {
@@ -313,13 +349,22 @@ bool SdlWindow::showFrame(const VideoSurface& frame) {
     if (SDL_UpdateTexture(texture_.get(), nullptr, frame.pixels(), frame.pitch()) != 0) return false;
     // Scaled with its aspect kept, black bars around it. Whole multiples keep
     // every pixel square and sharp; between them the player's filter decides.
-    const Rect r = frameRectOnOutput(shape(frame.width(), frame.height()));
+    const PresentationShape s = shape(frame.width(), frame.height());
+    const Rect r = frameRectOnOutput(s);
     if (r.width() <= 0 || r.height() <= 0) return false;
+    // The renderer draws for the size SDL believes in. Where the real window
+    // is smaller, it shows the top rows of that, or with OpenGL the bottom
+    // rows, counted from the real drawable's foot.
+    int32_t rendererWidth = 0, rendererHeight = 0;
+    int32_t down = 0;
+    if (rowsFromBottom_ && SDL_GetRendererOutputSize(renderer_.get(), &rendererWidth, &rendererHeight) == 0 &&
+        rendererHeight > s.outputHeight)
+        down = rendererHeight - s.outputHeight;
     const bool whole = r.width() % frame.width() == 0 && r.height() % frame.height() == 0 &&
                        r.width() / frame.width() == r.height() / frame.height();
     SDL_SetTextureScaleMode(texture_.get(),
                             whole || !options_.linearFilter ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
-    const SDL_Rect dst{r.left, r.top, r.width(), r.height()};
+    const SDL_Rect dst{r.left, r.top + down, r.width(), r.height()};
     SDL_SetRenderDrawColor(renderer_.get(), 0, 0, 0, 255);
     SDL_RenderClear(renderer_.get());
     if (SDL_RenderCopy(renderer_.get(), texture_.get(), nullptr, &dst) != 0) return false;

@@ -9,6 +9,7 @@
 #include "base/Presentation.h"
 #include "video/Window.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -61,6 +62,12 @@ public:
     // SDL's number for this window, as its window events carry it.
     uint32_t windowId() const;
 
+    // Asks the window system for the window's drawable size now; false where
+    // only SDL can tell. The window asks X11 itself; tests put a window system
+    // of their own here (one that refuses full screen, say).
+    using SizeProbe = std::function<bool(int32_t& width, int32_t& height)>;
+    void setSizeProbe(SizeProbe probe);
+
 protected:
     void applyCursor(bool visible) override;
 
@@ -70,6 +77,9 @@ private:
     // The pads' state since the last call becomes messages.
     void tickPads();
     InputView inputView() const;
+    // The window system's size of the window, once per pumped batch of events
+    // and once per frame (an X11 query is a round trip).
+    void refreshNativeSize();
     PresentationShape shape(int32_t frameWidth, int32_t frameHeight) const;
     int32_t fittingScale(int32_t width, int32_t height) const;
 
@@ -77,6 +87,11 @@ private:
     SdlHandle<SDL_Renderer> renderer_;
     SdlHandle<SDL_Texture> texture_;
     uint32_t textureFormat_ = 0;
+    // OpenGL's renderers count rows from the bottom of the real drawable.
+    bool rowsFromBottom_ = false;
+    SizeProbe sizeProbe_;
+    int32_t nativeWidth_ = 0;
+    int32_t nativeHeight_ = 0;
     int32_t textureWidth_ = 0;
     int32_t textureHeight_ = 0;
     bool fullScreen_ = false;
