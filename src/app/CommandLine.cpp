@@ -57,7 +57,7 @@ CommandLine CommandLine::parse(const std::vector<std::string_view>& args) {
         const std::optional<OptionId> setting = settingOption(option, off);
         const bool takesValue = (setting && setting->option().kind != OptionKind::Switch) || option == "--data" ||
                                 option == "--record" || option == "--replay" || option == "--config" ||
-                                option == "--check";
+                                option == "--check" || option == "--make-data" || option == "--export-kit";
         if (attached && !takesValue) return wrong(std::string(option) + " takes no value");
         std::string_view value;
         if (takesValue) {
@@ -90,6 +90,17 @@ CommandLine CommandLine::parse(const std::vector<std::string_view>& args) {
             if (c.action == Action::Check) return wrong("--check is given twice");
             if (!setAction(c, Action::Check, option)) return wrong(c.error);
             c.file = std::string(value);
+        } else if (option == "--make-data") {
+            if (c.action == Action::MakeData) return wrong("--make-data is given twice");
+            if (!setAction(c, Action::MakeData, option)) return wrong(c.error);
+            if (i + 1 >= args.size() || args[i + 1].empty())
+                return wrong("--make-data needs a kit and a file to write");
+            c.file = std::string(value);
+            c.output = std::string(args[++i]);
+        } else if (option == "--export-kit") {
+            if (c.action == Action::ExportKit) return wrong("--export-kit is given twice");
+            if (!setAction(c, Action::ExportKit, option)) return wrong(c.error);
+            c.output = std::string(value);
         } else if (option == "--strict") {
             c.strict = true;
         } else if (setting) {
@@ -132,12 +143,17 @@ std::string CommandLine::usage() {
            "  --filter nearest|linear\n"
            "                       full screen: smoothing between whole multiples (default linear)\n"
            "  --data FILE          play the data set in FILE, a plain zip or an executable\n"
-           "                       with the data set appended, instead of this game's own\n"
+           "                       with the data set appended, or a gallery kit (a folder\n"
+           "                       or a zip with gallery.toml), instead of this game's own\n"
            "  --record FILE        play and write every input to FILE\n"
            "  --replay FILE        play FILE back without a window; exit 1 if anything differs\n"
            "  --check KIT          check the gallery kit KIT (a folder or a zip) and print\n"
            "                       every problem; exit 1 if there are errors\n"
            "  --strict             with --check: warnings fail too\n"
+           "  --make-data KIT OUT  compile the gallery kit KIT into the data set file OUT\n"
+           "                       (a zip that --data plays and pack append takes)\n"
+           "  --export-kit DIR     write the data set in use (this game's own, or --data's)\n"
+           "                       as a gallery kit into the folder DIR\n"
            "  --where-scores       print the folder that keeps the high-score table\n"
            "  --config FILE        keep the settings in FILE instead of the usual place\n"
            "  --where-settings     print the settings file in use\n"

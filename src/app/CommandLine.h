@@ -1,7 +1,7 @@
 // What the player asked for on the command line: which screen mode to start
 // in, how to scale the picture, which data set to play, or one of the
 // commands that do something else (help, version, recording, replaying,
-// checking a gallery kit).
+// checking, compiling or exporting a gallery kit).
 // Read completely before anything starts, so a wrong option starts nothing.
 #pragma once
 #include "config/SettingValues.h"
@@ -23,6 +23,8 @@ struct CommandLine {
         Record,        // play while writing a recording to file
         Replay,        // play a recording back headless
         Check,         // check a gallery kit and print its problems
+        MakeData,      // compile a gallery kit into a data set file
+        ExportKit,     // write the data set in use as a gallery kit
         Wrong,         // an option that is not understood: error says which
     };
 
@@ -35,8 +37,11 @@ struct CommandLine {
     std::string configFile;
     // --data: the executable or plain zip that holds the data set to play.
     std::string dataPath;
-    // The recording written (Record) or read (Replay), the kit checked (Check).
+    // The recording written (Record) or read (Replay), the kit checked (Check)
+    // or compiled (MakeData).
     std::string file;
+    // --make-data's data set file, --export-kit's folder.
+    std::string output;
     // --strict: a kit's warnings fail the check too.
     bool strict = false;
     std::string error;

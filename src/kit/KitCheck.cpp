@@ -446,7 +446,9 @@ private:
                             " pixels wide");
         const bool jpeg = sniffedJpeg(path);
         const toml::node* maskNode = table.get("mask");
-        if (jpeg && !maskNode) at(table, true, "the JPEG layer " + quoted(path) + " needs a \"mask\" PNG");
+        // The farthest layer hides nothing behind it: it may be opaque.
+        if (jpeg && !maskNode && report_.found.layers > 1)
+            at(table, true, "the JPEG layer " + quoted(path) + " needs a \"mask\" PNG");
         if (!jpeg && maskNode)
             at(*maskNode, false, "a PNG layer's alpha is its mask; \"mask\" is used only with a JPEG");
         if (!jpeg && !layer->alpha) fileProblem(path, false, "has no alpha channel: the whole layer is opaque");
@@ -482,12 +484,17 @@ private:
         } else if (strip) {
             count = stripFrames(table, *strip);
         }
-        if (const toml::node* durations = table.get("durations");
-            durations && durations->is_array() && count > 0 &&
-            static_cast<int64_t>(durations->as_array()->size()) != count)
-            at(*durations, true,
-               "\"durations\" lists " + std::to_string(durations->as_array()->size()) + " times for " +
-                   std::to_string(count) + " frames");
+        // Lists with one value per frame.
+        for (const char* key : {"durations", "masks", "hotspots-x", "hotspots-y"}) {
+            const toml::node* list = table.get(key);
+            if (!list || !list->is_array() || count <= 0 || static_cast<int64_t>(list->as_array()->size()) == count)
+                continue;
+            const char* what = std::string_view(key) == "durations" ? " times for " : " values for ";
+            at(*list, true,
+               quoted(key) + " lists " + std::to_string(list->as_array()->size()) + what + std::to_string(count) +
+                   " frames");
+        }
+        if (table.contains("masks") && strip) at(*table.get("masks"), true, "\"masks\" goes with \"frames\"");
         report_.found.frames += static_cast<int32_t>(count);
         if (report_.found.frames > limits::maxFrames && !tooManyFrames_) {
             tooManyFrames_ = true;

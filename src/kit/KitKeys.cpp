@@ -21,6 +21,7 @@ constexpr int64_t maxDuration = 4095;
 constexpr int64_t maxHotspot = 1023;
 // The most figures of one type at once that the game accepts.
 constexpr int64_t maxFiguresPerType = 1000;
+constexpr int64_t maxAnimationId = 0x7FFFFFFF;
 
 static_assert(limits::maxPictureSide == maxImageSide && limits::maxPicturePixels == maxImagePixels,
               "the kit's picture limits are the decoder's");
@@ -115,15 +116,26 @@ constexpr Key keyTable[] = {
 
     file("layer", "picture", FileKind::PngOrJpeg, true,
          "the layer's picture: a PNG whose alpha is its mask, or a JPEG with `mask`"),
-    file("layer", "mask", FileKind::Png, false, "a JPEG layer's mask: white is seen, black is see-through"),
+    file("layer", "mask", FileKind::Png, false,
+         "a JPEG layer's mask: white is seen, black is see-through (the farthest layer may do without: opaque)"),
 
     text("animation", "name", 40, true, "the name figure types use for it"),
+    optionalWhole("animation", "id", 0, maxAnimationId,
+                  "the number the data set keeps it under (default: the next free one); an animation no figure "
+                  "type is drawn with and without an id is only a hit effect"),
     Key{.section = "animation",
         .name = "frames",
         .type = KeyType::Files,
         .lowest = 1,
         .highest = limits::maxFramesPerAnimation,
-        .meaning = "the frames as separate PNG files, in order (or `strip`)",
+        .meaning = "the frames as separate files, in order (or `strip`): PNGs, or JPEGs with `masks`",
+        .wants = FileKind::PngOrJpeg},
+    Key{.section = "animation",
+        .name = "masks",
+        .type = KeyType::Files,
+        .lowest = 1,
+        .highest = limits::maxFramesPerAnimation,
+        .meaning = "the masks of JPEG frames, one per frame and in their order",
         .wants = FileKind::Png},
     file("animation", "strip", FileKind::Png, false, "the frames side by side (and in rows) in one PNG"),
     optionalWhole("animation", "frame-width", 1, limits::maxPictureSide, "a strip's frame width in pixels"),
@@ -140,6 +152,18 @@ constexpr Key keyTable[] = {
         .meaning = "one duration per frame, instead of `duration`"},
     whole("animation", "hotspot-x", 0, maxHotspot, 0, "the point of each frame that stands on the path: x"),
     whole("animation", "hotspot-y", 0, maxHotspot, 0, "the point of each frame that stands on the path: y"),
+    Key{.section = "animation",
+        .name = "hotspots-x",
+        .type = KeyType::Numbers,
+        .lowest = 0,
+        .highest = maxHotspot,
+        .meaning = "one hotspot x per frame, instead of `hotspot-x`"},
+    Key{.section = "animation",
+        .name = "hotspots-y",
+        .type = KeyType::Numbers,
+        .lowest = 0,
+        .highest = maxHotspot,
+        .meaning = "one hotspot y per frame, instead of `hotspot-y`"},
 
     text("figure", "name", 40, true, "the figure type's name, for messages and hit effects"),
     name("figure", "animation", true, "the animation it is drawn with"),
@@ -175,24 +199,28 @@ constexpr Key keyTable[] = {
     file("screens", "highscore", FileKind::PngOrJpeg, false, "the high-score screen"),
     file("screens", "end", FileKind::PngOrJpeg, false, "the closing screen"),
 
-    file("cross-hair", "picture", FileKind::Png, true, "the pointer; its alpha is its mask"),
+    file("cross-hair", "picture", FileKind::PngOrJpeg, true, "the pointer: a PNG whose alpha is its mask, or a JPEG"),
+    file("cross-hair", "mask", FileKind::Png, false, "a JPEG pointer's mask"),
     whole("cross-hair", "hotspot-x", 0, maxHotspot, std::nullopt, "the pixel that aims: x"),
     whole("cross-hair", "hotspot-y", 0, maxHotspot, std::nullopt, "the pixel that aims: y"),
 
-    file("cartridge", "picture", FileKind::Png, true, "one cartridge; its alpha is its mask"),
+    file("cartridge", "picture", FileKind::PngOrJpeg, true, "one cartridge: a PNG whose alpha is its mask, or a JPEG"),
+    file("cartridge", "mask", FileKind::Png, false, "a JPEG cartridge's mask"),
 
     file("sounds", "miss", FileKind::Ogg, false, "a shot that hits nothing"),
     file("sounds", "empty", FileKind::Ogg, false, "a shot with an empty magazine"),
     file("sounds", "reload", FileKind::Ogg, false, "reloading"),
     file("sounds", "music", FileKind::Ogg, false, "the title's music"),
 
-    file("large-font", "sheet", FileKind::Png, false, "a glyph sheet: the characters in a grid (or `font`)"),
+    file("large-font", "sheet", FileKind::PngOrJpeg, false, "a glyph sheet: the characters in a grid (or `font`)"),
+    file("large-font", "mask", FileKind::Png, false, "a JPEG glyph sheet's mask"),
     text("large-font", "characters", 256, false, "the characters of the sheet, in its order"),
     file("large-font", "font", FileKind::Font, false, "a TrueType or OpenType font, drawn at `size`"),
     whole("large-font", "size", 6, 200, 24, "the font's pixel size"),
     text("large-font", "colour", 7, false, "the font's colour as #rrggbb"),
 
-    file("small-font", "sheet", FileKind::Png, false, "a glyph sheet: the characters in a grid (or `font`)"),
+    file("small-font", "sheet", FileKind::PngOrJpeg, false, "a glyph sheet: the characters in a grid (or `font`)"),
+    file("small-font", "mask", FileKind::Png, false, "a JPEG glyph sheet's mask"),
     text("small-font", "characters", 256, false, "the characters of the sheet, in its order"),
     file("small-font", "font", FileKind::Font, false, "a TrueType or OpenType font, drawn at `size`"),
     whole("small-font", "size", 6, 200, 12, "the font's pixel size"),

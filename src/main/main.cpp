@@ -4,12 +4,11 @@
 #include "app/CommandLine.h"
 #include "app/FrameLog.h"
 #include "app/GameHost.h"
+#include "app/MakerCommands.h"
 #include "backends/Backend.h"
 #include "backends/sdl/SdlWindow.h"
 #include "config/Settings.h"
 #include "config/SettingsLocation.h"
-#include "data/DataSet.h"
-#include "kit/KitCheck.h"
 #include "main/BuildVersion.h"
 #include "replay/Recorder.h"
 #include "replay/Replayer.h"
@@ -35,20 +34,17 @@ int main(int argc, char** argv) {
     if (options.action == Action::Version) std::printf("vandrel %s (%s)\n", version, buildDescription);
     if (options.action == Action::Wrong || options.action == Action::Help || options.action == Action::Version)
         return options.action == Action::Wrong ? 2 : 0;
-    if (options.action == Action::Check) return kit::runKitCheck(options.file, options.strict, std::cout);
     // A portable copy keeps its settings beside the executable.
     const std::string exePath = executablePath(argv[0]);
+    if (const std::optional<int> done = runMakerCommand(options, exePath)) return *done;
     const SettingsLocation settingsPlace = SettingsLocation::find(options.configFile, exePath);
     if (options.action == Action::WhereSettings) return std::printf("%s\n", settingsPlace.describe().c_str()) < 0;
     // Only a played game reads them: recordings and replays play as the data set says.
     Settings settings;
     if (options.action == Action::Play) settings.load(settingsPlace.file(), std::cerr);
-    const std::string dataPath = options.dataSet(exePath);
-    std::string why;
-    if (!options.dataPath.empty() && !DataSet::holdsGame(dataPath, why)) {
-        std::fprintf(stderr, "vandrel: %s is not a data set: %s\n", dataPath.c_str(), why.c_str());
-        return 1;
-    }
+    // A kit is compiled first; one with errors is named on stderr and plays nothing.
+    const std::string dataPath = playableDataSet(options, exePath);
+    if (dataPath.empty()) return 1;
     const std::unique_ptr<Store> store = standardStore();
     if (options.action == Action::WhereScores)
         return std::printf("%s\n", describeScoreLocation(dataPath, *store).c_str()) < 0;
