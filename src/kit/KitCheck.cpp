@@ -29,7 +29,7 @@ static_assert(TOML_MAX_NESTED_VALUES == limits::maxNesting);
 
 constexpr char manifestName[] = "gallery.toml";
 
-std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string inQuotes(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
 // The closest of the candidates to word, when it is close enough to be a slip.
 std::optional<std::string> closest(std::string_view word, const std::vector<std::string>& candidates) {
@@ -47,7 +47,7 @@ std::optional<std::string> closest(std::string_view word, const std::vector<std:
 
 std::string didYouMean(std::string_view word, const std::vector<std::string>& candidates) {
     const std::optional<std::string> best = closest(word, candidates);
-    return best ? "; did you mean " + quoted(*best) + "?" : std::string();
+    return best ? "; did you mean " + inQuotes(*best) + "?" : std::string();
 }
 
 std::string_view typeName(const toml::node& node) {
@@ -146,7 +146,7 @@ private:
                             hint = "; it belongs in [" + std::string(k.section) + "]";
                             break;
                         }
-                at(key, true, "unknown table or key " + quoted(name) + hint);
+                at(key, true, "unknown table or key " + inQuotes(name) + hint);
                 continue;
             }
             checkSection(*section, key, node);
@@ -182,7 +182,7 @@ private:
             const toml::source_position p = key.source().begin;
             if (key.str() != "format" &&
                 (p.line < formatAt.line || (p.line == formatAt.line && p.column < formatAt.column))) {
-                at(*formatKey, true, "format = 1 must come first, before " + quoted(key.str()));
+                at(*formatKey, true, "format = 1 must come first, before " + inQuotes(key.str()));
                 break;
             }
         }
@@ -192,14 +192,14 @@ private:
         const std::string name(section.name);
         if (section.form == SectionForm::Table) {
             if (!node.is_table()) {
-                at(key, true, quoted(name) + " is a table: write [" + name + "] above its keys");
+                at(key, true, inQuotes(name) + " is a table: write [" + name + "] above its keys");
                 return;
             }
             checkTable(section, *node.as_table());
             return;
         }
         if (!node.is_array_of_tables()) {
-            at(key, true, quoted(name) + " is a list of tables: write [[" + name + "]] above each entry's keys");
+            at(key, true, inQuotes(name) + " is a list of tables: write [[" + name + "]] above each entry's keys");
             return;
         }
         const toml::array& entries = *node.as_array();
@@ -229,7 +229,7 @@ private:
                             hint = "; it belongs in [" + std::string(other.section) + "]";
                             break;
                         }
-                at(key, true, "unknown key " + quoted(key.str()) + " in " + sectionLabel(section.name) + hint);
+                at(key, true, "unknown key " + inQuotes(key.str()) + " in " + sectionLabel(section.name) + hint);
                 continue;
             }
             checkValue(*k, node);
@@ -237,7 +237,7 @@ private:
         for (const Key& k : keys())
             if (k.section == section.name && k.required && !table.contains(k.name))
                 at(table, true,
-                   sectionLabel(section.name) + " needs " + quoted(k.name) + " (" + std::string(k.meaning) + ")");
+                   sectionLabel(section.name) + " needs " + inQuotes(k.name) + " (" + std::string(k.meaning) + ")");
 
         if (section.name == "gallery") checkGallery(table);
         if (section.name == "layer") checkLayer(table);
@@ -257,7 +257,7 @@ private:
         const std::string name(k.name);
         auto wrongType = [&] {
             at(node, true,
-               quoted(name) + " wants " + std::string(describe(k.type)) + ", not " + std::string(typeName(node)));
+               inQuotes(name) + " wants " + std::string(describe(k.type)) + ", not " + std::string(typeName(node)));
             return false;
         };
         switch (k.type) {
@@ -266,7 +266,7 @@ private:
             const int64_t v = node.as_integer()->get();
             if (v < k.lowest || v > k.highest) {
                 at(node, true,
-                   quoted(name) + " is " + std::to_string(v) + "; it counts " + std::to_string(k.lowest) + " to " +
+                   inQuotes(name) + " is " + std::to_string(v) + "; it counts " + std::to_string(k.lowest) + " to " +
                        std::to_string(k.highest));
                 return false;
             }
@@ -282,7 +282,7 @@ private:
             if (k.type == KeyType::Text &&
                 (static_cast<int64_t>(v.size()) < k.lowest || static_cast<int64_t>(v.size()) > k.highest)) {
                 at(node, true,
-                   quoted(name) + " has " + std::to_string(v.size()) + " bytes; it takes " + std::to_string(k.lowest) +
+                   inQuotes(name) + " has " + std::to_string(v.size()) + " bytes; it takes " + std::to_string(k.lowest) +
                        " to " + std::to_string(k.highest));
                 return false;
             }
@@ -294,9 +294,9 @@ private:
             std::vector<std::string> words(k.choices.begin(), k.choices.end());
             if (std::find(words.begin(), words.end(), v) != words.end()) return true;
             std::string all;
-            for (const std::string& w : words) all += (all.empty() ? "" : ", ") + quoted(w);
+            for (const std::string& w : words) all += (all.empty() ? "" : ", ") + inQuotes(w);
             std::string hint = didYouMean(v, words);
-            at(node, true, name + " " + quoted(v) + (hint.empty() ? " is none of " + all : hint));
+            at(node, true, name + " " + inQuotes(v) + (hint.empty() ? " is none of " + all : hint));
             return false;
         }
         case KeyType::File:
@@ -310,24 +310,24 @@ private:
             if (k.type == KeyType::Files &&
                 (static_cast<int64_t>(list.size()) < k.lowest || static_cast<int64_t>(list.size()) > k.highest)) {
                 at(node, true,
-                   quoted(name) + " lists " + std::to_string(list.size()) + " files; it takes " +
+                   inQuotes(name) + " lists " + std::to_string(list.size()) + " files; it takes " +
                        std::to_string(k.lowest) + " to " + std::to_string(k.highest));
                 return false;
             }
             for (const toml::node& item : list) {
                 if (k.type == KeyType::Files) {
                     if (!item.is_string()) {
-                        at(item, true, quoted(name) + " lists file names, not " + std::string(typeName(item)));
+                        at(item, true, inQuotes(name) + " lists file names, not " + std::string(typeName(item)));
                         fine = false;
                     } else {
                         fine = checkFile(k, *item.as_string()).has_value() && fine;
                     }
                 } else if (!item.is_integer()) {
-                    at(item, true, quoted(name) + " lists whole numbers, not " + std::string(typeName(item)));
+                    at(item, true, inQuotes(name) + " lists whole numbers, not " + std::string(typeName(item)));
                     fine = false;
                 } else if (const int64_t v = item.as_integer()->get(); v < k.lowest || v > k.highest) {
                     at(item, true,
-                       quoted(name) + " holds " + std::to_string(v) + "; each counts " + std::to_string(k.lowest) +
+                       inQuotes(name) + " holds " + std::to_string(v) + "; each counts " + std::to_string(k.lowest) +
                            " to " + std::to_string(k.highest));
                     fine = false;
                 }
@@ -348,7 +348,7 @@ private:
                                                         : std::nullopt;
         std::string why;
         if (!isSafeKitPath(path, why)) {
-            at(node, true, quoted(path) + " " + why);
+            at(node, true, inQuotes(path) + " " + why);
             return std::nullopt;
         }
         const std::optional<std::vector<uint8_t>> bytes = source_->read(path, why);
@@ -358,7 +358,7 @@ private:
                 if (!kitFiles_) kitFiles_ = source_->files();
                 hint = didYouMean(path, *kitFiles_);
             }
-            at(node, true, "file " + quoted(path) + " " + why + hint);
+            at(node, true, "file " + inQuotes(path) + " " + why + hint);
             return std::nullopt;
         }
         const Sniffed kind = sniff(*bytes);
@@ -390,7 +390,7 @@ private:
                           (k.wants == FileKind::Font && kind == Sniffed::Font);
         if (!fits)
             fileProblem(path, true,
-                        "is " + std::string(describe(kind)) + ", but " + quoted(k.name) + " wants " +
+                        "is " + std::string(describe(kind)) + ", but " + inQuotes(k.name) + " wants " +
                             std::string(describe(k.wants)));
         return fits;
     }
@@ -448,14 +448,14 @@ private:
         const toml::node* maskNode = table.get("mask");
         // The farthest layer hides nothing behind it: it may be opaque.
         if (jpeg && !maskNode && report_.found.layers > 1)
-            at(table, true, "the JPEG layer " + quoted(path) + " needs a \"mask\" PNG");
+            at(table, true, "the JPEG layer " + inQuotes(path) + " needs a \"mask\" PNG");
         if (!jpeg && maskNode)
             at(*maskNode, false, "a PNG layer's alpha is its mask; \"mask\" is used only with a JPEG");
         if (!jpeg && !layer->alpha) fileProblem(path, false, "has no alpha channel: the whole layer is opaque");
         if (const auto mask = picture(table, "mask");
             mask && jpeg && (mask->width != layer->width || mask->height != layer->height))
             fileProblem(maskNode->as_string()->get(), true,
-                        size(*mask) + "; its layer " + quoted(path) + " has " + size(*layer));
+                        size(*mask) + "; its layer " + inQuotes(path) + " has " + size(*layer));
     }
 
     bool sniffedJpeg(const std::string& path) const {
@@ -468,7 +468,7 @@ private:
         ++report_.found.animations;
         const std::optional<std::string> name = text(table, "name");
         if (name && !animations_.emplace(*name).second)
-            at(*table.get("name"), true, "a second animation named " + quoted(*name));
+            at(*table.get("name"), true, "a second animation named " + inQuotes(*name));
         const toml::node* frames = table.get("frames");
         const toml::node* strip = table.get("strip");
         int64_t count = 0;
@@ -480,7 +480,7 @@ private:
             count = static_cast<int64_t>(frames->as_array()->size());
             for (const char* key : {"frame-width", "frame-height", "count"})
                 if (const toml::node* n = table.get(key))
-                    at(*n, false, quoted(key) + std::string(" is used only with \"strip\""));
+                    at(*n, false, inQuotes(key) + std::string(" is used only with \"strip\""));
         } else if (strip) {
             count = stripFrames(table, *strip);
         }
@@ -491,7 +491,7 @@ private:
                 continue;
             const char* what = std::string_view(key) == "durations" ? " times for " : " values for ";
             at(*list, true,
-               quoted(key) + " lists " + std::to_string(list->as_array()->size()) + what + std::to_string(count) +
+               inQuotes(key) + " lists " + std::to_string(list->as_array()->size()) + what + std::to_string(count) +
                    " frames");
         }
         if (table.contains("masks") && strip) at(*table.get("masks"), true, "\"masks\" goes with \"frames\"");
@@ -541,7 +541,7 @@ private:
     void checkFigure(const toml::table& table) {
         ++report_.found.figureTypes;
         if (const auto name = text(table, "name"); name && !figures_.emplace(*name).second)
-            at(*table.get("name"), true, "a second figure type named " + quoted(*name));
+            at(*table.get("name"), true, "a second figure type named " + inQuotes(*name));
         if (table.contains("hit-effect") && table.contains("hit-effect-of"))
             at(table, true, "a figure type takes \"hit-effect\" or \"hit-effect-of\", not both");
         figureTables_.push_back(&table);
@@ -558,12 +558,12 @@ private:
         if (!font)
             for (const char* key : {"size", "colour"})
                 if (const toml::node* n = table.get(key))
-                    at(*n, false, quoted(key) + std::string(" is used only with \"font\""));
+                    at(*n, false, inQuotes(key) + std::string(" is used only with \"font\""));
         if (const auto colour = text(table, "colour")) {
             const bool hex = colour->size() == 7 && (*colour)[0] == '#' &&
                              std::all_of(colour->begin() + 1, colour->end(),
                                          [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); });
-            if (!hex) at(*table.get("colour"), true, "\"colour\" " + quoted(*colour) + " is not of the form #rrggbb");
+            if (!hex) at(*table.get("colour"), true, "\"colour\" " + inQuotes(*colour) + " is not of the form #rrggbb");
         }
     }
 
@@ -577,12 +577,12 @@ private:
                 if (!node || !node->is_string()) continue;
                 const std::string& name = node->as_string()->get();
                 if (!animations_.count(name))
-                    at(*node, true, "no animation is named " + quoted(name) + didYouMean(name, animations));
+                    at(*node, true, "no animation is named " + inQuotes(name) + didYouMean(name, animations));
             }
             if (const toml::node* node = figure->get("hit-effect-of"); node && node->is_string()) {
                 const std::string& name = node->as_string()->get();
                 if (!figures_.count(name))
-                    at(*node, true, "no figure type is named " + quoted(name) + didYouMean(name, figures));
+                    at(*node, true, "no figure type is named " + inQuotes(name) + didYouMean(name, figures));
             }
         }
     }

@@ -65,7 +65,7 @@ private:
     const char* entry_;
 };
 
-std::string quoted(const std::string& s) {
+std::string inQuotes(const std::string& s) {
     std::string out = "\"";
     for (const char c : s) {
         if (c == '"' || c == '\\') out += '\\';
@@ -106,7 +106,7 @@ public:
             Walk w(readBlocks(data_, entry), entry);
             toml << "\n[" << section << "]\n";
             picture(toml, w, base, "sheet", "mask");
-            toml << "characters = " << quoted(fontCells::order) << "\n";
+            toml << "characters = " << inQuotes(fontCells::order) << "\n";
         }
         return toml.str();
     }
@@ -124,12 +124,12 @@ private:
     // base-mask.png (none when the mask is empty: the picture is opaque).
     void picture(std::ostream& toml, Walk& w, const std::string& base, const char* key, const char* maskKey) {
         write(base + ".jpg", w.take(blockTag::jpegColour));
-        toml << key << " = " << quoted(base + ".jpg") << "\n";
+        toml << key << " = " << inQuotes(base + ".jpg") << "\n";
         const Bytes& mask = w.take(blockTag::pngMask);
         if (mask.empty()) return;
         if (!maskKey) throw LoadError(base + " has a mask the kit cannot carry");
         write(base + "-mask.png", mask);
-        toml << maskKey << " = " << quoted(base + "-mask.png") << "\n";
+        toml << maskKey << " = " << inQuotes(base + "-mask.png") << "\n";
     }
 
     std::string sound(const Bytes& bytes, const std::string& name) {
@@ -146,18 +146,18 @@ private:
         std::string sounds;
         for (int i = 0; i < 4; ++i)
             if (const std::string path = sound(w.take(soundTags[i]), soundKeys[i]); !path.empty())
-                sounds += std::string(soundKeys[i]) + " = " + quoted(path) + "\n";
+                sounds += std::string(soundKeys[i]) + " = " + inQuotes(path) + "\n";
         const Bytes& r = w.take(blockTag::setupRecord);
         if (r.size() != 24 + SetupRecord::tableNameSize) throw LoadError("the set-up record is not of today's size");
         const std::string tableName(reinterpret_cast<const char*>(&r[24]));
         toml << "\n[gallery]\n"
-             << "name = " << quoted(tableName.empty() ? "Vandrel" : tableName) << "\n"
+             << "name = " << inQuotes(tableName.empty() ? "Vandrel" : tableName) << "\n"
              << "# The name the high-score table is kept under: keeps this gallery's scores apart.\n"
-             << "table-name = " << quoted(tableName) << "\n"
+             << "table-name = " << inQuotes(tableName) << "\n"
              << "screen-width = " << Walk::i32(r, 0) << "\nscreen-height = " << Walk::i32(r, 4) << "\n"
              << "round-minutes = " << Walk::i32(r, 8) << "\nround-seconds = " << Walk::i32(r, 12) << "\n"
              << "magazine = " << Walk::i32(r, 16) << "\n"
-             << "start = " << quoted(r[23] ? "full-screen" : "window") << "\n";
+             << "start = " << inQuotes(r[23] ? "full-screen" : "window") << "\n";
         toml << "\n# The effect sounds and the title's music, Ogg Vorbis.\n[sounds]\n" << sounds;
         toml << "\n# The title, high-score and closing screens.\n[screens]\n";
         const std::pair<uint16_t, const char*> screens[] = {
@@ -184,10 +184,10 @@ private:
             const std::string base = "frames/" + name + "-" + std::to_string(i + 1);
             write(base + ".jpg", w.take(blockTag::jpegColour));
             write(base + "-mask.png", w.take(blockTag::pngMask));
-            frames += (i ? ", " : "") + quoted(base + ".jpg");
-            masks += (i ? ", " : "") + quoted(base + "-mask.png");
+            frames += (i ? ", " : "") + inQuotes(base + ".jpg");
+            masks += (i ? ", " : "") + inQuotes(base + "-mask.png");
         }
-        toml << "name = " << quoted(name) << "\nframes = [" << frames << "]\nmasks = [" << masks << "]\n";
+        toml << "name = " << inQuotes(name) << "\nframes = [" << frames << "]\nmasks = [" << masks << "]\n";
         const auto field = [&](const char* one, const char* many, uint32_t (*of)(uint32_t)) {
             bool same = true;
             for (const uint32_t v : info) same = same && of(v) == of(info[0]);
@@ -211,10 +211,10 @@ private:
         std::ostringstream types, effects;
         for (int32_t t = 0; t < count; ++t) {
             const std::string name = "type-" + std::to_string(t + 1);
-            types << "\n[[figure]]\nname = " << quoted(name) << "\n";
+            types << "\n[[figure]]\nname = " << inQuotes(name) << "\n";
             if (const std::string path = sound(w.take(blockTag::hitSound), "hit-" + std::to_string(t + 1));
                 !path.empty())
-                types << "hit-sound = " << quoted(path) << "\n";
+                types << "hit-sound = " << inQuotes(path) << "\n";
             const Bytes& ex = w.take(blockTag::hitEffect);
             const int32_t source = Walk::i32(ex, 0);
             const bool own = ex.size() > 4 && ex[4];
@@ -223,9 +223,9 @@ private:
                 const std::string effect = "hit-effect-" + std::to_string(t + 1);
                 effects << "\n[[animation]]\n";
                 frameSet(effects, w, effect);
-                types << "hit-effect = " << quoted(effect) << "\n";
+                types << "hit-effect = " << inQuotes(effect) << "\n";
             } else if (source >= 0 && source < count) {
-                types << "hit-effect-of = " << quoted("type-" + std::to_string(source + 1)) << "\n";
+                types << "hit-effect-of = " << inQuotes("type-" + std::to_string(source + 1)) << "\n";
             }
             const Bytes& f3 = w.take(blockTag::figureType);
             if (f3.size() != 45) throw LoadError("a figure type's record is not of today's size");
@@ -234,7 +234,7 @@ private:
             for (size_t k = 0; k < 11; ++k) {
                 const int32_t v = Walk::i32(f3, k * 4);
                 if (k == 0)
-                    types << "animation = " << quoted("animation-" + std::to_string(v)) << "\n";
+                    types << "animation = " << inQuotes("animation-" + std::to_string(v)) << "\n";
                 else if (k == 10)
                     types << "path = " << defaultText(pathKey(v)) << "\n";
                 else
