@@ -123,6 +123,11 @@ TEST_F(SdlWindowTest, FullScreenReportsTheFrameAsItsClientArea) {
 // the window it really has, and pointer positions there must reach the frame
 // pixel under them.
 TEST_F(SdlWindowTest, RefusedFullScreenFitsTheFrameIntoTheWindowItKept) {
+#if defined(_WIN32)
+    // Windows grants full screen itself (under Wine without a display SDL does
+    // not even believe in a larger size); the refusal is an X server's.
+    GTEST_SKIP() << "full screen is refused only by an X server without a window manager";
+#endif
     window->setSizeProbe([](int32_t& width, int32_t& height) {
         width = 640;
         height = 480;
