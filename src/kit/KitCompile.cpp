@@ -8,6 +8,7 @@
 #include "data/ZipWriter.h"
 #include "gfx/FontCells.h"
 #include "kit/FileSniff.h"
+#include "kit/KitFont.h"
 #include "kit/KitKeys.h"
 #include "kit/KitPictures.h"
 #include "kit/KitSource.h"
@@ -164,11 +165,24 @@ private:
 
     Bytes font(std::string_view section) const {
         const toml::table& t = *table(*root_, section);
-        if (!t.contains("sheet")) stop(t, "only a glyph sheet is compiled so far; give \"sheet\" instead of \"font\"");
+        Blocks out;
+        if (const auto path = text(&t, "font")) {
+            uint32_t colour = 0xFFFFFF;
+            if (const auto hex = text(&t, "colour"))
+                colour = static_cast<uint32_t>(std::stoul(hex->substr(1), nullptr, 16));
+            std::string why;
+            const std::optional<RgbaPicture> sheet =
+                drawFontSheet(file(*path), static_cast<int32_t>(whole(&t, section, "size")), colour,
+                              section == "large-font" ? largeSheet : smallSheet, why);
+            if (!sheet) stop(*t.get("font"), "\"" + *path + "\": " + why);
+            const PicturePair pair = splitPicture(*sheet);
+            out.add("JP", pair.jpeg);
+            out.add("PG", pair.mask);
+            return out.take();
+        }
         if (text(&t, "characters") != std::string(fontCells::order))
             stop(*t.get("characters"), std::string("the game's sheets hold \"") + fontCells::order +
                                            "\" in that order, " + std::to_string(fontCells::perRow) + " a row");
-        Blocks out;
         picture(out, t, "sheet", "mask");
         return out.take();
     }

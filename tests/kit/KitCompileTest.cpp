@@ -4,6 +4,7 @@
 // a maker's changes reach the set; broken kits give messages, never a crash.
 #include "kit/KitCompile.h"
 #include "kit/KitFiles.h"
+#include "kit/KitFont.h"
 #include "kit/KitPictures.h"
 
 #include "data/DataLayout.h"
@@ -18,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -169,6 +171,56 @@ TEST_F(KitCompile, AGridGivesItsFramesInRowsAndTheSameKitTheSameBytes) {
     const CompiledKit again = compileKit(dir.string());
     ASSERT_EQ(again.entries.size(), kit.entries.size());
     for (size_t i = 0; i < kit.entries.size(); ++i) EXPECT_EQ(again.entries[i].bytes, kit.entries[i].bytes) << i;
+}
+
+// The font the data set generator draws with, a build dependency of the game.
+const char* const buildFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
+
+TEST_F(KitCompile, AFontIsDrawnIntoTheGamesCellsOrRefusedAtItsLine) {
+    const std::string drawn = replaced(minimalManifest(), "[small-font]\nsheet = \"fonts/small.png\"",
+                                       "[small-font]\nfont = \"fonts/drawn.ttf\"\nsize = 20\ncolour = \"#ff0000\"");
+    const fs::path dir = kitWith("compile-font", drawn);
+    // A cross build has neither FreeType nor the build machine's fonts.
+    fs::copy_file(canDrawFonts() ? fs::path(buildFont) : dir / "fonts/small.ttf", dir / "fonts/drawn.ttf");
+    const CompiledKit kit = compileKit(dir.string());
+    // The font line of the manifest: the small font's section starts it.
+    const std::string fontLine =
+        std::to_string(std::count(drawn.begin(), drawn.begin() + drawn.find("font = \"fonts/drawn"), '\n') + 1);
+    if (!canDrawFonts()) {
+        EXPECT_FALSE(kit.ok());
+        EXPECT_NE(problemsOf(kit).find("gallery.toml:" + fontLine + ":8: error: \"fonts/drawn.ttf\": this build"),
+                  std::string::npos)
+            << problemsOf(kit);
+        return;
+    }
+    ASSERT_TRUE(kit.ok()) << problemsOf(kit);
+    CompiledSet set(kit);
+    Font small;
+    ASSERT_TRUE(small.load(&set.open(entryName::smallFont), &device));
+    const SheetLayout& cells = smallSheet;
+    EXPECT_EQ(small.sheet().width(), 13 * cells.cellWidth);
+    EXPECT_EQ(small.sheet().height(), 6 * cells.cellHeight);
+    const auto inked = [&](char ch) {
+        const int32_t cell = Font::cellOf(ch);
+        int32_t n = 0;
+        for (int32_t y = 0; y < cells.cellHeight; ++y)
+            for (int32_t x = 0; x < cells.cellWidth; ++x)
+                n += small.sheet().isOpaqueAt(cell % 13 * cells.cellWidth + x, cell / 13 * cells.cellHeight + y);
+        return n;
+    };
+    // A glyph inks part of its cell; a dot far less than a W.
+    EXPECT_GT(inked('W'), 20);
+    EXPECT_LT(inked('W'), cells.cellWidth * cells.cellHeight / 2);
+    EXPECT_GT(inked('.'), 0);
+    EXPECT_LT(inked('.') * 4, inked('W'));
+
+    // A file with a font's tag and nothing a font holds.
+    const fs::path fake = kitWith("compile-font-fake", replaced(drawn, "fonts/drawn.ttf", "fonts/small.ttf"));
+    const CompiledKit refused = compileKit(fake.string());
+    EXPECT_FALSE(refused.ok());
+    EXPECT_NE(problemsOf(refused).find("gallery.toml:" + fontLine + ":8: error: \"fonts/small.ttf\": is not a font"),
+              std::string::npos)
+        << problemsOf(refused);
 }
 
 TEST(KitPictures, SplitCutAndDecodeKeepEveryPixelWhereItBelongs) {
