@@ -95,7 +95,7 @@ TEST_F(KitCompile, TheMinimalKitLoadsThroughTheGamesReaders) {
     EXPECT_FALSE(backdrop.layer(0)->isOpaqueAt(400, 9));
     EXPECT_TRUE(backdrop.layer(0)->isOpaqueAt(400, 10));
     EXPECT_EQ(backdrop.layer(1)->width(), 640);
-    EXPECT_FALSE(backdrop.layer(1)->isOpaqueAt(5, 5)); // the JPEG's mask is all set
+    EXPECT_FALSE(backdrop.layer(1)->isOpaqueAt(5, 5)); // its mask is all white: see-through
 
     FigureCatalog figures;
     ASSERT_TRUE(figures.load(&set.open(entryName::figures), &device));
