@@ -5,12 +5,14 @@
 
 #include "data/DataLayout.h"
 #include "data/SetupRecord.h"
+#include "data/ZipWriter.h"
 #include "gfx/FontCells.h"
 #include "kit/FileSniff.h"
+#include "kit/KitFont.h"
 #include "kit/KitKeys.h"
+#include "kit/KitPictures.h"
 #include "kit/KitSource.h"
 
-#include <minizip/zip.h>
 // As the checker reads it: without exceptions, nesting held to the kit's limit.
 #define TOML_EXCEPTIONS 0
 #define TOML_MAX_NESTED_VALUES 16
@@ -18,6 +20,7 @@
 
 #include <filesystem>
 #include <map>
+#include <new>
 #include <optional>
 #include <ostream>
 #include <set>
@@ -34,6 +37,7 @@ void appendU32(Bytes& out, uint32_t v) {
 class Blocks {
 public:
     void add(const char (&tag)[3], const Bytes& payload = {}) {
+        // A block's length is 32 bits; the kit's file limits keep it far below.
         bytes_.push_back(static_cast<uint8_t>(tag[0]));
         bytes_.push_back(static_cast<uint8_t>(tag[1]));
         appendU32(bytes_, static_cast<uint32_t>(payload.size()));
@@ -119,18 +123,30 @@ private:
         return k->number;
     }
 
+    // A PNG decoded, its problems laid at the file.
+    RgbaPicture png(const std::string& path, const Bytes& bytes) const {
+        std::string why;
+        std::optional<RgbaPicture> decoded = decodePng(bytes, why);
+        if (!decoded) throw Stop{Problem{path, 0, 0, true, "cannot be read as a PNG: " + why}};
+        return std::move(*decoded);
+    }
+
     // A colour picture and its mask as the game reads them: "JP" then "PG"
-    // (empty when the picture has no mask: it is opaque).
+    // (empty when the picture has no mask: it is opaque). A JPEG is carried
+    // as it is; a PNG becomes a JPEG, its alpha the mask unless one is named.
     void picture(Blocks& out, const toml::table& t, std::string_view key, std::string_view maskKey) const {
         const std::string path = *text(&t, key);
         Bytes colour = file(path);
-        if (sniff(colour) != Sniffed::Jpeg)
-            stop(*t.get(key), "\"" + path +
-                                  "\": only a JPEG colour picture with a PNG mask is compiled so far; "
-                                  "save the picture as JPEG and its alpha as the mask PNG");
-        out.add("JP", colour);
         const auto mask = text(&t, maskKey);
-        out.add("PG", mask ? file(*mask) : Bytes{});
+        if (sniff(colour) == Sniffed::Jpeg) {
+            out.add("JP", colour);
+            out.add("PG", mask ? file(*mask) : Bytes{});
+            return;
+        }
+        if (sniff(colour) != Sniffed::Png) stop(*t.get(key), "\"" + path + "\" is neither a PNG nor a JPEG picture");
+        const PicturePair pair = splitPicture(png(path, colour));
+        out.add("JP", pair.jpeg);
+        out.add("PG", mask ? file(*mask) : pair.mask);
     }
 
     Bytes backdrop() const {
@@ -149,40 +165,75 @@ private:
 
     Bytes font(std::string_view section) const {
         const toml::table& t = *table(*root_, section);
-        if (!t.contains("sheet")) stop(t, "only a glyph sheet is compiled so far; give \"sheet\" instead of \"font\"");
+        Blocks out;
+        if (const auto path = text(&t, "font")) {
+            uint32_t colour = 0xFFFFFF;
+            if (const auto hex = text(&t, "colour"))
+                colour = static_cast<uint32_t>(std::stoul(hex->substr(1), nullptr, 16));
+            std::string why;
+            const std::optional<RgbaPicture> sheet =
+                drawFontSheet(file(*path), static_cast<int32_t>(whole(&t, section, "size")), colour,
+                              section == "large-font" ? largeSheet : smallSheet, why);
+            if (!sheet) stop(*t.get("font"), "\"" + *path + "\": " + why);
+            const PicturePair pair = splitPicture(*sheet);
+            out.add("JP", pair.jpeg);
+            out.add("PG", pair.mask);
+            return out.take();
+        }
         if (text(&t, "characters") != std::string(fontCells::order))
             stop(*t.get("characters"), std::string("the game's sheets hold \"") + fontCells::order +
                                            "\" in that order, " + std::to_string(fontCells::perRow) + " a row");
-        Blocks out;
         picture(out, t, "sheet", "mask");
         return out.take();
     }
 
     // An animation's frames: their count, their times and hotspots, then each
-    // picture with its mask.
+    // picture with its mask, from separate files or cut from a strip.
     void frameSet(Blocks& out, const toml::table& a) const {
         const toml::node* frames = a.get("frames");
-        if (!frames || !frames->is_array())
-            stop(a, "only separate \"frames\" are compiled so far; cut the strip into one file a frame");
-        const toml::array& files = *frames->as_array();
+        const toml::array* files = frames ? frames->as_array() : nullptr;
         const toml::array* masks = a.get("masks") ? a.get("masks")->as_array() : nullptr;
+        std::vector<RgbaPicture> cut;
+        if (!files) {
+            const std::string path = *text(&a, "strip");
+            RgbaPicture sheet = png(path, file(path));
+            const auto width = static_cast<int32_t>(whole(&a, "animation", "frame-width"));
+            const toml::node* h = a.get("frame-height");
+            const auto height = h ? static_cast<int32_t>(h->as_integer()->get()) : sheet.height;
+            // Checked already; a file changed since is stopped here rather than cut wrong.
+            if (width <= 0 || height <= 0 || sheet.width % width != 0 || sheet.height % height != 0)
+                throw Stop{Problem{path, 0, 0, true, "the strip's size is not a multiple of the frame size"}};
+            const int32_t available = (sheet.width / width) * (sheet.height / height);
+            const toml::node* c = a.get("count");
+            const auto count = c ? static_cast<int32_t>(c->as_integer()->get()) : available;
+            if (count > available || count > limits::maxFramesPerAnimation)
+                throw Stop{Problem{path, 0, 0, true, "the strip holds fewer frames than \"count\""}};
+            cut = cutFrames(sheet, width, height, count);
+        }
+        const size_t count = files ? files->size() : cut.size();
         const auto perFrame = [&](std::string_view listKey, std::string_view oneKey, size_t i) {
             if (const toml::node* n = a.get(listKey); n && n->is_array())
                 return n->as_array()->get(i)->as_integer()->get();
             return whole(&a, "animation", oneKey);
         };
-        out.addI32("FC", static_cast<int64_t>(files.size()));
+        out.addI32("FC", static_cast<int64_t>(count));
         Bytes words;
-        for (size_t i = 0; i < files.size(); ++i) {
+        for (size_t i = 0; i < count; ++i) {
             const auto ms = static_cast<uint32_t>(perFrame("durations", "duration", i));
             const auto hx = static_cast<uint32_t>(perFrame("hotspots-x", "hotspot-x", i));
             const auto hy = static_cast<uint32_t>(perFrame("hotspots-y", "hotspot-y", i));
             appendU32(words, ms | (hy << 12) | (hx << 22));
         }
         out.add("TI", words);
-        for (size_t i = 0; i < files.size(); ++i) {
+        for (size_t i = 0; i < count; ++i) {
+            if (!files) {
+                const PicturePair pair = splitPicture(cut[i]);
+                out.add("JP", pair.jpeg);
+                out.add("PG", pair.mask);
+                continue;
+            }
             toml::table frame;
-            frame.insert("picture", *files.get(i)->value<std::string>());
+            frame.insert("picture", *files->get(i)->value<std::string>());
             if (masks && masks->get(i)) frame.insert("mask", *masks->get(i)->value<std::string>());
             picture(out, frame, "picture", "mask");
         }
@@ -316,34 +367,21 @@ CompiledKit compileKit(const std::string& path) {
         result.entries = Compiler(*source).run(parsed.table());
     } catch (const Stop& s) {
         result.problems.push_back(s.problem);
+    } catch (const std::bad_alloc&) {
+        result.problems.push_back({path, 0, 0, true, "out of memory while compiling"});
     }
     return result;
 }
 
 bool writeDataSet(const std::string& path, const std::vector<DataEntry>& entries, std::string& why) {
-    zipFile zip = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
-    if (!zip) {
+    ZipWriter zip;
+    if (!zip.open(path)) {
         why = "cannot be written";
         return false;
     }
     bool ok = true;
-    for (const DataEntry& e : entries) {
-        // No file info at all, as the game's own set is packed: a zero-filled
-        // one would still give a date. Level 9 sets general-purpose flag 2.
-        ok = ok && zipOpenNewFileInZip(zip, e.name.c_str(), nullptr, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, 9) ==
-                       ZIP_OK;
-        const uint8_t empty = 0;
-        const uint8_t* p = e.bytes.empty() ? &empty : e.bytes.data();
-        size_t left = e.bytes.size();
-        do {
-            const unsigned chunk = left > (1u << 20) ? (1u << 20) : static_cast<unsigned>(left);
-            ok = ok && zipWriteInFileInZip(zip, p, chunk) == ZIP_OK;
-            p += chunk;
-            left -= chunk;
-        } while (ok && left > 0);
-        ok = ok && zipCloseFileInZip(zip) == ZIP_OK;
-    }
-    ok = zipClose(zip, nullptr) == ZIP_OK && ok;
+    for (const DataEntry& e : entries) ok = ok && zip.add(e.name, e.bytes);
+    ok = zip.close() && ok;
     if (!ok) why = "could not be written whole";
     return ok;
 }

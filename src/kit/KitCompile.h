@@ -3,7 +3,8 @@
 // a data set written out as a kit folder a maker can start from. Pictures
 // already in the set's own form (a JPEG colour picture with its PNG mask) and
 // Ogg Vorbis sounds are carried byte for byte both ways, so a set exported
-// and compiled again comes back with the same bytes.
+// and compiled again comes back with the same bytes. A PNG (with alpha or
+// not, a whole picture or a strip of frames) becomes a JPEG and its mask.
 #pragma once
 #include "kit/KitCheck.h"
 

@@ -86,7 +86,7 @@ public:
         setup(toml);
         Walk back(readBlocks(data_, entryName::backdrop), entryName::backdrop);
         const int32_t layers = back.takeI32(makeTag('P', 'I'));
-        toml << "\n# The backdrop layers, far to near: a JPEG and its mask (white is seen).\n";
+        toml << "\n# The backdrop layers, far to near: a JPEG and its mask (black is seen, white see-through).\n";
         for (int32_t i = 0; i < layers; ++i) {
             toml << "[[layer]]\n";
             picture(toml, back, "layers/layer-" + std::to_string(i + 1), "picture", "mask");

@@ -117,7 +117,7 @@ constexpr Key keyTable[] = {
     file("layer", "picture", FileKind::PngOrJpeg, true,
          "the layer's picture: a PNG whose alpha is its mask, or a JPEG with `mask`"),
     file("layer", "mask", FileKind::Png, false,
-         "a JPEG layer's mask: white is seen, black is see-through (the farthest layer may do without: opaque)"),
+         "a JPEG layer's mask: black is seen, white is see-through (the farthest layer may do without: opaque)"),
 
     text("animation", "name", 40, true, "the name figure types use for it"),
     optionalWhole("animation", "id", 0, maxAnimationId,

@@ -2,8 +2,8 @@
 // game's entries, the same behind PE and ELF images, raw entries for the entry
 // loaders, stored high-score tables, and, when a generated data set is at hand,
 // its entries (slimmed where they are large) and its sound payloads.
-#include "ZipWriter.h"
 #include "backends/null/MemoryStore.h"
+#include "data/ZipWriter.h"
 #include "scores/HighscoreTable.h"
 
 #include <algorithm>
@@ -55,7 +55,7 @@ Bytes join(std::initializer_list<Bytes> parts) {
 }
 
 Bytes zipOf(const std::string& scratch, const std::vector<std::pair<std::string, Bytes>>& entries) {
-    vandrel::pack::ZipWriter writer;
+    vandrel::ZipWriter writer;
     writer.open(scratch);
     for (const auto& [name, data] : entries) writer.add(name, data);
     writer.close();

@@ -41,11 +41,13 @@ void write(const std::filesystem::path& path, const std::vector<uint8_t>& bytes)
 
 } // namespace
 
-std::vector<uint8_t> rgbaPng(int32_t width, int32_t height) {
+std::vector<uint8_t> rgbaPng(int32_t width, int32_t height, const std::function<uint8_t(int32_t, int32_t)>& alpha) {
     std::vector<uint8_t> raw;
     for (int32_t y = 0; y < height; ++y) {
         raw.push_back(0); // no filter
-        for (int32_t x = 0; x < width; ++x) raw.insert(raw.end(), {200, static_cast<uint8_t>(x), 40, 128});
+        for (int32_t x = 0; x < width; ++x)
+            raw.insert(raw.end(),
+                       {static_cast<uint8_t>(x), static_cast<uint8_t>(y), 40, alpha ? alpha(x, y) : uint8_t{128}});
     }
     uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
     std::vector<uint8_t> packed(packedSize);
@@ -59,15 +61,17 @@ std::vector<uint8_t> rgbaPng(int32_t width, int32_t height) {
 
 void writeKitFiles(const std::filesystem::path& dir) {
     const Picture near = makePicture(640, 60, [](int32_t x, int32_t) { return Rgb{0, static_cast<uint8_t>(x), 90}; });
-    write(dir / "layers/far.png", rgbaPng(800, 100));
+    // The far layer open above row 10, each bird frame in its left column.
+    write(dir / "layers/far.png", rgbaPng(800, 100, [](int32_t, int32_t y) { return y < 10 ? 0 : 255; }));
     write(dir / "layers/near.jpg", encodeJpeg(near, 80));
     write(dir / "layers/near-mask.png", encodeMaskPng(640, 60, std::vector<uint8_t>(640 * 60, 1)));
-    write(dir / "frames/bird.png", rgbaPng(64, 16));
+    write(dir / "frames/bird.png", rgbaPng(64, 16, [](int32_t x, int32_t) { return x % 16 == 0 ? 0 : 255; }));
     write(dir / "frames/pop1.png", rgbaPng(8, 8));
     write(dir / "frames/pop2.png", rgbaPng(8, 8));
     write(dir / "cursor.png", rgbaPng(16, 16));
     write(dir / "cartridge.png", rgbaPng(8, 16));
-    write(dir / "fonts/large.png", rgbaPng(143, 24));
+    write(dir / "fonts/large.png", rgbaPng(13 * 12, 6 * 16));
+    write(dir / "fonts/small.png", rgbaPng(13 * 8, 6 * 10));
     // The tag of a TrueType font and a table count of none: what the checker
     // looks at; drawing it is FreeType's business.
     write(dir / "fonts/small.ttf", {0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});

@@ -5,13 +5,16 @@
 #pragma once
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace vandrel::test {
 
-// An RGBA PNG of the given size, every pixel half transparent.
-std::vector<uint8_t> rgbaPng(int32_t width, int32_t height);
+// An RGBA PNG of the given size, every pixel half transparent (an alpha of
+// 128: seen) unless alpha says otherwise; red is x, green is y.
+std::vector<uint8_t> rgbaPng(int32_t width, int32_t height,
+                             const std::function<uint8_t(int32_t, int32_t)>& alpha = nullptr);
 
 // Writes every file the test kits use under dir.
 void writeKitFiles(const std::filesystem::path& dir);

@@ -1,9 +1,9 @@
 // The pack tool as a data maker uses it: build, append, list, extract, and the
 // exit codes scripts rely on. Every case runs the real binary.
-#include "ZipWriter.h"
 #include "data/Archive.h"
 #include "data/ArchiveLocator.h"
 #include "data/BlockReader.h"
+#include "data/ZipWriter.h"
 #include "support/TestArchive.h"
 
 #include <gtest/gtest.h>
@@ -171,7 +171,7 @@ TEST_F(PackTool, ListBlocksWalksEveryEntryAndFlagsDamagedOnes) {
 
 TEST_F(PackTool, ExtractWritesEntriesButNeverOutsideTheFolder) {
     const Bytes a = payload(7000, 11), b = payload(1, 12);
-    pack::ZipWriter writer;
+    ZipWriter writer;
     ASSERT_TRUE(writer.open(at("x.zip")));
     ASSERT_TRUE(writer.add("a.nb", a));
     ASSERT_TRUE(writer.add("../escape", b));

@@ -2,7 +2,7 @@
 // the game's own Archive exactly as a loading pass opens the real one.
 #include "support/TestArchive.h"
 
-#include "ZipWriter.h"
+#include "data/ZipWriter.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -72,7 +72,7 @@ std::string temporaryPath() {
 } // namespace
 
 TestArchive::TestArchive(const std::vector<std::pair<std::string, Bytes>>& entries) : path_(temporaryPath()) {
-    pack::ZipWriter writer;
+    ZipWriter writer;
     bool ok = writer.open(path_);
     for (const auto& [name, data] : entries) ok = ok && writer.add(name, data);
     ok = writer.close() && ok;

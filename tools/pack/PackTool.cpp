@@ -2,11 +2,11 @@
 // and block reader, so `pack list` shows exactly what the game will see.
 #include "PackTool.h"
 
-#include "ZipWriter.h"
+#include "base/LoadError.h"
 #include "data/Archive.h"
 #include "data/ArchiveLocator.h"
 #include "data/BlockReader.h"
-#include "base/LoadError.h"
+#include "data/ZipWriter.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,11 +1,13 @@
 // Writes a zip archive the way the game's data is shipped: every entry deflated
-// at level 9, in the order given, with no extra fields, comments or dates.
+// at level 9, in the order given, with no extra fields, comments or dates, so
+// the same entries always give the same bytes (`pack build`, the kit compiler,
+// the tests' archives).
 #pragma once
 #include <cstdint>
 #include <string>
 #include <vector>
 
-namespace vandrel::pack {
+namespace vandrel {
 
 class ZipWriter {
 public:
@@ -26,4 +28,4 @@ private:
     bool failed_ = false;
 };
 
-} // namespace vandrel::pack
+} // namespace vandrel

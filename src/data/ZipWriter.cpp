@@ -1,9 +1,9 @@
-// The archive writer behind `pack build` and the test archives.
-#include "ZipWriter.h"
+// The archive writer behind `pack build`, `--make-data` and the test archives.
+#include "data/ZipWriter.h"
 
 #include <minizip/zip.h>
 
-namespace vandrel::pack {
+namespace vandrel {
 
 ZipWriter::~ZipWriter() {
     if (handle_) zipClose(static_cast<zipFile>(handle_), nullptr);
@@ -48,4 +48,4 @@ bool ZipWriter::close() {
     return ok;
 }
 
-} // namespace vandrel::pack
+} // namespace vandrel
