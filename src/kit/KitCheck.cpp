@@ -412,6 +412,14 @@ private:
         return node && node->is_integer() ? std::optional<int64_t>(node->as_integer()->get()) : std::nullopt;
     }
 
+    // A whole number of the table only when its key's range holds it.
+    static std::optional<int64_t> numberInRange(const toml::table& table, std::string_view section,
+                                                std::string_view key) {
+        const std::optional<int64_t> value = number(table, key);
+        const Key* k = findKey(section, key);
+        return value && *value >= k->lowest && *value <= k->highest ? value : std::nullopt;
+    }
+
     static std::optional<std::string> text(const toml::table& table, std::string_view key) {
         const toml::node* node = table.get(key);
         return node && node->is_string() ? std::optional<std::string>(node->as_string()->get()) : std::nullopt;
@@ -502,13 +510,17 @@ private:
         }
     }
 
-    // The frames a strip gives, its sizes checked.
+    // The frames a strip gives, its sizes checked. A size or count out of its
+    // key's range has been reported already and gives no frames (a frame
+    // width of 0 would divide by nothing, a count below 1 take frames away).
     int64_t stripFrames(const toml::table& table, const toml::node& strip) {
         const std::optional<PictureHeader> sheet = picture(table, "strip");
-        const std::optional<int64_t> width = number(table, "frame-width");
+        const std::optional<int64_t> width = numberInRange(table, "animation", "frame-width");
         if (!table.contains("frame-width")) at(table, true, "a \"strip\" needs \"frame-width\"");
         if (!sheet || !width) return 0;
-        const int64_t height = number(table, "frame-height").value_or(sheet->height);
+        const std::optional<int64_t> givenHeight = numberInRange(table, "animation", "frame-height");
+        if (table.contains("frame-height") && !givenHeight) return 0;
+        const int64_t height = givenHeight.value_or(sheet->height);
         const std::string path = strip.as_string()->get();
         if (sheet->width % *width != 0) {
             fileProblem(path, true,
@@ -521,7 +533,8 @@ private:
             return 0;
         }
         const int64_t available = (sheet->width / *width) * (sheet->height / height);
-        const std::optional<int64_t> count = number(table, "count");
+        const std::optional<int64_t> count = numberInRange(table, "animation", "count");
+        if (table.contains("count") && !count) return 0;
         if (count && *count > available) {
             at(*table.get("count"), true,
                "\"count\" is " + std::to_string(*count) + ", but the strip holds " + std::to_string(available) +
