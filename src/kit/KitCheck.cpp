@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <map>
 #include <memory>
 #include <optional>
@@ -69,6 +70,97 @@ std::string count(int32_t n, std::string_view thing) {
     return std::to_string(n) + " " + std::string(thing) + (n == 1 ? "" : "s");
 }
 
+// toml++ 3.3 tells horizontal whitespace from other characters with a
+// generated table that has gaps: for these code points it reaches a spot its
+// compiler was promised is never reached, and what it then does is undefined.
+// It asks only where whitespace may stand: between keys and values, and after
+// a backslash in a """ string; in valid TOML none of them stands there.
+bool tomlCannotClassify(char32_t c) {
+    if (c <= 0xA0 || c > 0xFEFF || c == 0x3000 || c == 0xFEFF) return false;
+    const uint64_t group = (static_cast<uint64_t>(c) - 0xA0) / 0x3FA;
+    return !((uint64_t{1} << group) & 0x7FFFFFFFFFFFF75Eull) && group != 5 && group != 7;
+}
+
+// The first such code point where toml++ would ask about it, with its line and
+// column as toml++ counts them (code points from 1); a code point that is not
+// valid UTF-8 counts as one, since toml++ stops at it anyway.
+struct Unreadable {
+    char32_t character = 0;
+    toml::source_position at;
+};
+std::optional<Unreadable> unreadableForToml(std::string_view text) {
+    enum class In { Toml, Comment, Basic, Literal, BasicLines, LiteralLines };
+    In in = In::Toml;
+    bool afterBackslash = false;
+    toml::source_position at{1, 1};
+    for (size_t i = 0; i < text.size();) {
+        const auto byte = [&](size_t k) { return k < text.size() ? static_cast<uint8_t>(text[k]) : 0; };
+        const uint8_t lead = byte(i);
+        if ((lead >= 0x80 && lead < 0xC0) || lead >= 0xF8) return std::nullopt;
+        size_t n = 1;
+        char32_t c = lead;
+        if (lead >= 0xC0) {
+            n = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+            c = lead & (0x3F >> (n - 1));
+            for (size_t k = 1; k < n; ++k) {
+                if ((byte(i + k) & 0xC0) != 0x80) return std::nullopt;
+                c = (c << 6) | (byte(i + k) & 0x3F);
+            }
+        }
+        const std::string_view rest = text.substr(i);
+        const bool asked = in == In::Toml || (in == In::BasicLines && afterBackslash);
+        if (asked && tomlCannotClassify(c)) return Unreadable{c, at};
+        size_t take = n;
+        switch (in) {
+        case In::Toml:
+            if (c == '#') in = In::Comment;
+            if (rest.starts_with("\"\"\""))
+                in = In::BasicLines, take = 3;
+            else if (rest.starts_with("'''"))
+                in = In::LiteralLines, take = 3;
+            else if (c == '"')
+                in = In::Basic;
+            else if (c == '\'')
+                in = In::Literal;
+            break;
+        case In::Comment:
+            if (c == '\n') in = In::Toml;
+            break;
+        case In::Basic:
+            if (c == '\\')
+                take += byte(i + 1) == '\n' ? 0 : 1;
+            else if (c == '"' || c == '\n')
+                in = In::Toml;
+            break;
+        case In::Literal:
+            if (c == '\'' || c == '\n') in = In::Toml;
+            break;
+        case In::BasicLines:
+            // A backslash, then any whitespace and line breaks, then the character asked about.
+            if (afterBackslash)
+                afterBackslash = c == ' ' || c == '\t' || c == '\r' || c == '\n';
+            else if (c == '\\')
+                afterBackslash = true;
+            else if (rest.starts_with("\"\"\""))
+                in = In::Toml, take = 3;
+            break;
+        case In::LiteralLines:
+            if (rest.starts_with("'''")) in = In::Toml, take = 3;
+            break;
+        }
+        for (size_t k = i; k < i + take && k < text.size(); ++k) {
+            if (text[k] == '\n') {
+                ++at.line;
+                at.column = 1;
+            } else if ((static_cast<uint8_t>(text[k]) & 0xC0) != 0x80) {
+                ++at.column;
+            }
+        }
+        i += take;
+    }
+    return std::nullopt;
+}
+
 std::string sectionLabel(std::string_view section) {
     return section.empty() ? "the top of the manifest" : "[" + std::string(section) + "]";
 }
@@ -114,6 +206,15 @@ private:
 
     void checkManifest(const std::vector<uint8_t>& bytes) {
         const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        if (const std::optional<Unreadable> odd = unreadableForToml(text)) {
+            char code[16];
+            std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(odd->character));
+            add(manifestName, odd->at, true,
+                std::string("not TOML: ") + code +
+                    " may stand only inside quotes or a comment (after a backslash in a \"\"\" string, write it "
+                    "as \\u or \\U and its number)");
+            return;
+        }
         toml::parse_result parsed = toml::parse(text, std::string_view(manifestName));
         if (!parsed) {
             const toml::parse_error& e = parsed.error();
@@ -412,6 +513,14 @@ private:
         return node && node->is_integer() ? std::optional<int64_t>(node->as_integer()->get()) : std::nullopt;
     }
 
+    // A whole number of the table only when its key's range holds it.
+    static std::optional<int64_t> numberInRange(const toml::table& table, std::string_view section,
+                                                std::string_view key) {
+        const std::optional<int64_t> value = number(table, key);
+        const Key* k = findKey(section, key);
+        return value && *value >= k->lowest && *value <= k->highest ? value : std::nullopt;
+    }
+
     static std::optional<std::string> text(const toml::table& table, std::string_view key) {
         const toml::node* node = table.get(key);
         return node && node->is_string() ? std::optional<std::string>(node->as_string()->get()) : std::nullopt;
@@ -502,13 +611,17 @@ private:
         }
     }
 
-    // The frames a strip gives, its sizes checked.
+    // The frames a strip gives, its sizes checked. A size or count out of its
+    // key's range has been reported already and gives no frames (a frame
+    // width of 0 would divide by nothing, a count below 1 take frames away).
     int64_t stripFrames(const toml::table& table, const toml::node& strip) {
         const std::optional<PictureHeader> sheet = picture(table, "strip");
-        const std::optional<int64_t> width = number(table, "frame-width");
+        const std::optional<int64_t> width = numberInRange(table, "animation", "frame-width");
         if (!table.contains("frame-width")) at(table, true, "a \"strip\" needs \"frame-width\"");
         if (!sheet || !width) return 0;
-        const int64_t height = number(table, "frame-height").value_or(sheet->height);
+        const std::optional<int64_t> givenHeight = numberInRange(table, "animation", "frame-height");
+        if (table.contains("frame-height") && !givenHeight) return 0;
+        const int64_t height = givenHeight.value_or(sheet->height);
         const std::string path = strip.as_string()->get();
         if (sheet->width % *width != 0) {
             fileProblem(path, true,
@@ -521,7 +634,8 @@ private:
             return 0;
         }
         const int64_t available = (sheet->width / *width) * (sheet->height / height);
-        const std::optional<int64_t> count = number(table, "count");
+        const std::optional<int64_t> count = numberInRange(table, "animation", "count");
+        if (table.contains("count") && !count) return 0;
         if (count && *count > available) {
             at(*table.get("count"), true,
                "\"count\" is " + std::to_string(*count) + ", but the strip holds " + std::to_string(available) +

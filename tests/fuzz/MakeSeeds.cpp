@@ -1,9 +1,11 @@
 // Writes small seed inputs for the fuzz targets: archives shaped like the
 // game's entries, the same behind PE and ELF images, raw entries for the entry
-// loaders, stored high-score tables, and, when a generated data set is at hand,
-// its entries (slimmed where they are large) and its sound payloads.
+// loaders, stored high-score tables, the test kits of tests/kits/ zipped, and,
+// when a generated data set is at hand, its entries (slimmed where they are
+// large) and its sound payloads.
 #include "backends/null/MemoryStore.h"
 #include "data/ZipWriter.h"
+#include "kit/KitFiles.h"
 #include "scores/HighscoreTable.h"
 
 #include <algorithm>
@@ -179,6 +181,39 @@ Bytes storedTable(bool rightCheck, const std::string& text) {
 
 void makeDir(const std::string& path) { ::mkdir(path.c_str(), 0755); }
 
+Bytes readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// Every kit of tests/kits/ as a zip: its manifest with the files the kit tests
+// write beside it, the minimal kit once more inside a top folder (the form a
+// zipped folder has).
+void saveKits(const std::string& out, const std::string& scratch) {
+    namespace fs = std::filesystem;
+    const fs::path files = fs::path(out) / "kit-files";
+    vandrel::test::writeKitFiles(files);
+    std::vector<std::pair<std::string, Bytes>> entries;
+    for (const auto& entry : fs::recursive_directory_iterator(files))
+        if (entry.is_regular_file())
+            entries.emplace_back(entry.path().lexically_relative(files).generic_string(), readFile(entry.path()));
+    std::sort(entries.begin(), entries.end());
+    fs::remove_all(files);
+
+    const fs::path kits = vandrel::test::kitsFolder();
+    std::vector<std::pair<std::string, fs::path>> manifests = {{"minimal", kits / "minimal" / "gallery.toml"}};
+    for (const auto& entry : fs::directory_iterator(kits / "broken"))
+        manifests.emplace_back("broken-" + entry.path().stem().string(), entry.path());
+    for (const auto& [name, manifest] : manifests) {
+        auto kit = entries;
+        kit.emplace_back("gallery.toml", readFile(manifest));
+        save(out + "/fuzz_kit/" + name, zipOf(scratch, kit));
+        if (name != "minimal") continue;
+        for (auto& [path, bytes] : kit) path = "my-gallery/" + path;
+        save(out + "/fuzz_kit/minimal-in-a-folder", zipOf(scratch, kit));
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -190,7 +225,7 @@ int main(int argc, char** argv) {
     const std::string scratch = out + "/scratch.zip";
     makeDir(out);
     for (const char* target : {"fuzz_archive", "fuzz_locator", "fuzz_figures", "fuzz_stuff", "fuzz_backdrop",
-                               "fuzz_pictures", "fuzz_ogg", "fuzz_sound", "fuzz_scores", "fuzz_replay"})
+                               "fuzz_pictures", "fuzz_ogg", "fuzz_sound", "fuzz_scores", "fuzz_replay", "fuzz_kit"})
         makeDir(out + "/" + target);
 
     Bytes setup = join({word(640), word(480), word(2), word(0), word(10), {1, 1, 1, 1}});
@@ -245,6 +280,8 @@ int main(int argc, char** argv) {
         const Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         save(out + "/fuzz_replay/" + entry.path().stem().string(), bytes);
     }
+
+    saveKits(out, scratch);
 
     if (argc == 3) {
         const std::string dir = argv[2];

@@ -36,6 +36,20 @@ await test('the page loads and the title appears in full colour', async () => {
   return `${Math.round(figures.title)} ms from page load to the title`;
 });
 
+await test("the help line links the maker's guide, served as text to read", async () => {
+  const link = await page.evaluate(() => {
+    const a = document.getElementById('guide');
+    return a && { href: a.href, text: a.textContent, help: document.getElementById('helpline').textContent };
+  });
+  check(link && link.text.length > 0, `the guide's link is ${JSON.stringify(link)}`);
+  check(link.help.length > 0, 'the help line lost its text to the link');
+  const got = await page.evaluate((u) => fetch(u).then(async (r) => [r.status, r.headers.get('Content-Type'),
+    await r.text()]), link.href);
+  check(got[0] === 200 && /^text\/plain/.test(got[1]), `the guide is served as ${got[0]} ${got[1]}`);
+  check(got[2].includes('gallery.toml') && got[2].includes('## Every key'), 'the served guide is not the maker\'s guide');
+  return `"${link.text}" -> ${link.href.replace(base, '')}`;
+});
+
 await test("the game's own loading screen takes over from the page's bar", async () => {
   // The canvas read at every animation frame from the page's start to the
   // title in full colour: the pass runs over the browser's frames, so some

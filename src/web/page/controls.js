@@ -12,6 +12,7 @@
   var stage = document.getElementById('stage');
   var canvas = document.getElementById('canvas');
   var help = document.getElementById('help');
+  var helpLine = document.getElementById('helpline');
   var nameField = document.getElementById('name');
   var key = { back: 0x08, enter: 0x0d, escape: 0x1b, left: 0x25, right: 0x27 };
 
@@ -232,9 +233,9 @@
   var fadeTimer = 0;
   function showHelp() {
     var words = device === 'touch' && page.layout.fill && document.body.classList.contains('nobars') ? 'touchNoBars' : device;
-    help.textContent = page.text(words);
+    helpLine.textContent = page.text(words);
     help.dataset.device = device;
-    if (page.recording) help.textContent += ' \u00b7 ' + page.text('recording');
+    if (page.recording) helpLine.textContent += ' \u00b7 ' + page.text('recording');
     // Over the picture it stays a few seconds only.
     help.classList.remove('faded');
     clearTimeout(fadeTimer);

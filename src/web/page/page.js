@@ -36,6 +36,7 @@
         'Start: weiter \u00b7 Back: zur\u00fcck',
       recording: 'Dieses Spiel wird aufgezeichnet; die Aufnahme wird am Ende zum Herunterladen angeboten.',
       recorded: 'Aufnahme herunterladen',
+      guide: 'Eigene Galerie bauen (englisch)',
     },
     en: {
       loading: 'Loading Vandrel \u2026',
@@ -58,6 +59,7 @@
         'Start: go on \u00b7 Back: back',
       recording: 'This game is being recorded; the recording is offered as a download when it ends.',
       recorded: 'Download the recording',
+      guide: 'Make your own gallery',
     },
   };
   // The first of the browser's languages that is German or English; English

@@ -10,7 +10,8 @@ var build = '@BUILD@';
 var cachePrefix = 'vandrel ' + self.registration.scope + ' ';
 var cacheName = cachePrefix + build;
 var files = ['./', 'index.html', 'page.js', 'controls.js', 'vandrel.js', 'vandrel.wasm', 'vandrel.zip',
-  'manifest.webmanifest', 'icon-192.png', 'icon-512.png', 'favicon-16.png', 'favicon-32.png'];
+  'manifest.webmanifest', 'icon-192.png', 'icon-512.png', 'favicon-16.png', 'favicon-32.png',
+  'making-galleries.txt'];
 
 self.addEventListener('install', function (event) {
   // Fresh from the server, not from the browser's HTTP cache.
