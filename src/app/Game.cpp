@@ -132,8 +132,11 @@ bool Game::continueFullLoad() {
 bool Game::frameTick() {
     if (!window_) return false;
 
+    // A round stopped by reloadMode's loading passes stands paused no more.
+    if (paused_ && state_ != GameState::InPlay) resume();
     if (KeyHold* held = keys_.next()) {
-        const uint32_t n = HeldKeyList::consume(*held, tickCount());
+        // What a scroll key was held for in a pause is let go unscrolled.
+        const uint32_t n = paused_ ? 0 : HeldKeyList::consume(*held, tickCount());
         if (held->key == static_cast<int32_t>(vk::Left))
             scroll_ = static_cast<int32_t>(static_cast<uint32_t>(scroll_) - n);
         if (held->key == static_cast<int32_t>(vk::Right))
@@ -161,10 +164,13 @@ bool Game::frameTick() {
     case GameState::HighScores: session_.drawHighScores(target, clip); break;
     case GameState::Loading:
     case GameState::Title: session_.drawTitle(target, clip, true); break;
-    case GameState::InPlay: playFrame(target, clip); break;
+    case GameState::InPlay:
+        // A paused round shows its last frame again, cross-hair and all.
+        if (!paused_) playFrame(target, clip);
+        break;
     default: break;
     }
-    if (state_ == GameState::Title || state_ == GameState::InPlay)
+    if (state_ == GameState::Title || (state_ == GameState::InPlay && !paused_))
         session_.drawCursor(target, clip, mouseX_, mouseY_, display_.device());
     // The player's notices and hint go over the picture on its way to the
     // screen, never into the back buffer the high-score wipe starts from.
@@ -173,7 +179,7 @@ bool Game::frameTick() {
     if (controls_ && !pass_) {
         const uint32_t now = tickCount();
         display_.present(0, 0, [this, now](VideoSurface* shown, const Rect& shownClip) {
-            controls_->drawOver(state_, shown, shownClip, session_.smallFont(), now);
+            controls_->drawOver(state_, paused_, shown, shownClip, session_.smallFont(), now);
         });
     } else {
         display_.present(0, 0);
@@ -230,13 +236,39 @@ bool Game::openDisplay(Window& window, bool fullScreen) {
 void Game::onActivate(bool active) {
     // Back from a stop, the mouse scrolls by the time since now, not since
     // the last frame before the stop.
-    if (active && !active_) lastScrollTick_ = tickCount();
+    if (active && !active_ && !paused_) lastScrollTick_ = tickCount();
+    if (!active && pauseWhenHidden_ && state_ == GameState::InPlay && !paused_) pause();
     active_ = active;
 }
 
 bool Game::onKeyDown(int32_t key) {
+    if (key == pauseKey && state_ == GameState::InPlay) {
+        // Not a held key: the scroll keys' turns go on as without a pause.
+        if (paused_)
+            resume();
+        else
+            pause();
+        return false;
+    }
     keys_.keyDown(key);
     return key == static_cast<int32_t>(vk::Escape) && onEscape();
+}
+
+void Game::pause() {
+    paused_ = true;
+    pauseStart_ = tickCount();
+    session_.pauseMusic();
+    // In full screen every buffer of the chain shows the frame the pause keeps.
+    display_.settleFlipChain();
+}
+
+void Game::resume() {
+    const uint32_t pausedFor = tickCount() - pauseStart_;
+    paused_ = false;
+    session_.shiftRoundTime(pausedFor);
+    figures_.shiftTime(pausedFor);
+    lastScrollTick_ += pausedFor;
+    session_.resumeMusic();
 }
 
 void Game::onKeyUp(int32_t key) { keys_.keyUp(key); }
@@ -258,7 +290,9 @@ void Game::onLeftClick(int32_t x, int32_t y) {
         session_.startRound();
         figures_.startRound();
         break;
-    case GameState::InPlay: figures_.shoot(x, y, backdrop_.hitLayer(x, y), session_); break;
+    case GameState::InPlay:
+        if (!paused_) figures_.shoot(x, y, backdrop_.hitLayer(x, y), session_);
+        break;
     case GameState::HighScores: session_.typeOnHighScores(static_cast<int32_t>(vk::Return)); break;
     case GameState::Credits:
         if (window_) window_->post(msg::Close);
@@ -268,13 +302,17 @@ void Game::onLeftClick(int32_t x, int32_t y) {
 }
 
 void Game::onRightClick() {
+    if (paused_) return;
     if (session_.reload()) session_.playReload();
 }
 
 bool Game::onEscape() {
     switch (state_) {
     case GameState::Title:
-    case GameState::InPlay: enterHighScores(false); return false;
+    case GameState::InPlay:
+        if (paused_) resume();
+        enterHighScores(false);
+        return false;
     case GameState::HighScores: state_ = GameState::Credits; return false;
     default: return true;
     }

@@ -86,6 +86,17 @@ public:
     void onKeyUp(int32_t key);
     // A character typed on the keyboard; only the high-score screen's name takes it.
     void onChar(int32_t c);
+    // P (and the pad's Start, which its input turns into P) pauses a round
+    // and plays it on: while it stands nothing moves, neither the clock nor
+    // the figures, their effects or the music, and the shots and the scroll
+    // keys do nothing. Escape still leaves the round. Elsewhere P does nothing.
+    static constexpr int32_t pauseKey = 'P';
+    bool paused() const { return paused_; }
+    // A round pauses by itself when the window is minimised or the page
+    // hidden, and waits for the player's key (a played game's setting).
+    void setPauseWhenHidden(bool pause) { pauseWhenHidden_ = pause; }
+    // How the cross-hair is drawn; the shots land on the pointer whatever it looks like.
+    void setCursorStyle(const CursorStyle& style) { session_.setCursorStyle(style); }
     // Switches the window between full screen and a window: every picture,
     // sound and figure is let go, the display opens again in the new mode and
     // both loading passes run again.
@@ -129,6 +140,9 @@ private:
     DataSet& openData();
     void playFrame(VideoSurface* target, Rect& clip);
     void enterHighScores(bool handOverScore);
+    // A pause starts, or ends and every clock of the round moves on by its length.
+    void pause();
+    void resume();
     // The full pass: prepareFullLoad sets its steps up (throws when the data
     // set cannot be read), finishFullLoad plays the music and draws the last
     // frame, and endFullLoad lets the pass and the data set go, however it
@@ -159,6 +173,9 @@ private:
     HeldKeyList keys_;
     uint32_t lastScrollTick_ = 0;
     GameState state_ = GameState::Starting;
+    bool paused_ = false;
+    uint32_t pauseStart_ = 0;
+    bool pauseWhenHidden_ = false;
     // The full pass reads and decodes on a second thread while this one draws
     // the progress frames (where the build has threads); tests turn it off to
     // compare the two.

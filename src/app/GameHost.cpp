@@ -6,6 +6,8 @@
 #include "system/SystemLanguage.h"
 #include "video/Window.h"
 
+#include <array>
+#include <cstddef>
 #include <cstdlib>
 
 namespace vandrel {
@@ -19,6 +21,23 @@ void keepTableOnExit() {
     if (runningGame) runningGame->saveScores();
 }
 
+// A browser's page is hidden when the player turns to another tab or takes a
+// call, and a round's clock should not run on then; on the desktop the round
+// runs on while minimised unless the player asks otherwise.
+#if defined(__EMSCRIPTEN__)
+constexpr bool hiddenPagePauses = true;
+#else
+constexpr bool hiddenPagePauses = false;
+#endif
+
+CursorStyle cursorStyleOf(const SettingValues& values) {
+    CursorStyle style;
+    style.percent = std::array{100, 150, 200}.at(static_cast<std::size_t>(values.valueOr(option("crosshair_size"))));
+    style.outline = values.valueOr(option("crosshair_outline")) != 0;
+    style.colour = values.valueOr(option("crosshair_colour"));
+    return style;
+}
+
 } // namespace
 
 GameHost::GameHost(const HostSetup& setup) {
@@ -27,8 +46,9 @@ GameHost::GameHost(const HostSetup& setup) {
     options.startFullScreen = setup.startFullScreen_;
     options.loadInFrames = setup.loadInFrames_;
     options.frameLog = setup.frameLog_;
+    SettingValues chosen;
     if (setup.settings_) {
-        const SettingValues chosen = setup.commandLine_.over(setup.settings_->values());
+        chosen = setup.commandLine_.over(setup.settings_->values());
         setup.window_.setPadTuning(chosen.pads());
         const bool hint = setup.hint_ && setup.settings_->firstStart();
         controls_ = std::make_unique<PlayerControls>(*setup.settings_, hint, hint && systemSpeaksGerman());
@@ -36,6 +56,10 @@ GameHost::GameHost(const HostSetup& setup) {
         if (!options.startFullScreen) options.startFullScreen = chosen.fullScreen();
     }
     game_ = std::make_unique<Game>(setup.store_, setup.dataPath_, setup.loadOnSecondThread_, controls_.get());
+    if (setup.settings_) {
+        game_->setCursorStyle(cursorStyleOf(chosen));
+        game_->setPauseWhenHidden(chosen.flag(option("pause_when_hidden")).value_or(hiddenPagePauses));
+    }
     sound_ = std::make_unique<SoundSystem>();
     program_ = std::make_unique<Program>(*game_, *sound_, setup.window_, options);
 }

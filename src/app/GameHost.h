@@ -55,7 +55,8 @@ public:
     // what the command line says over them. The host makes the player's
     // controls from them (sound keys and levels, focus rule, the screen mode
     // Alt+Enter keeps, the first start's hint when hint is on, in the
-    // system's language), tunes the window's pads and, unless startFullScreen
+    // system's language), tunes the window's pads, gives the game the
+    // cross-hair's look and the pause of a hidden window and, unless startFullScreen
     // says otherwise, starts in the mode the command line or the file asks
     // for, else the set-up record's. Tests, recordings and replays have none.
     HostSetup& player(Settings& settings, const SettingValues& commandLine = {}, bool hint = true) {

@@ -2,6 +2,7 @@
 #include "app/PlayerControls.h"
 
 #include "app/Game.h"
+#include "app/OverlayText.h"
 #include "config/Settings.h"
 
 namespace vandrel {
@@ -25,11 +26,16 @@ bool PlayerControls::onMessage(const Message& m, bool enteringName, uint32_t now
 
 void PlayerControls::screenModeChosen(bool fullScreen) { settings_.setFullScreen(fullScreen); }
 
-void PlayerControls::drawOver(GameState state, VideoSurface* target, const Rect& clip, Font& smallFont, uint32_t now) {
+void PlayerControls::drawOver(GameState state, bool paused, VideoSurface* target, const Rect& clip, Font& smallFont,
+                              uint32_t now) {
     if (state == GameState::Title)
         hint_.drawOverTitle(target, clip, smallFont, now);
     else if (state == GameState::InPlay)
         hint_.dismiss();
+    if (paused && state == GameState::InPlay) {
+        const int32_t height = OverlayText::boxHeight(smallFont, 1);
+        OverlayText::drawBox(target, clip, smallFont, (clip.top + clip.bottom - height) / 2, {"Pause"});
+    }
     sound_.drawNotice(target, clip, smallFont, now);
 }
 

@@ -1,7 +1,7 @@
 // What the player's settings add to a played game: the sound keys and their
 // notice, the focus rule, the Alt+Enter choice kept for the next start and
 // the first start's hint over the title. The program hands it the window's
-// messages and the game draws it over each frame; recordings and replays
+// messages and the game draws it over each frame (with the pause notice); recordings and replays
 // have none, so they play and draw exactly as the game does without it.
 #pragma once
 #include "app/FirstStartHint.h"
@@ -33,8 +33,9 @@ public:
     // Every turn of the loop: the levels and the focus to the mixer.
     void apply(AudioDevice* device) { sound_.apply(device); }
     // Over a finished frame on its way to the screen (never into the back
-    // buffer the game keeps), outside the loading passes.
-    void drawOver(GameState state, VideoSurface* target, const Rect& clip, Font& smallFont, uint32_t now);
+    // buffer the game keeps), outside the loading passes; a paused round's
+    // notice in the middle of it.
+    void drawOver(GameState state, bool paused, VideoSurface* target, const Rect& clip, Font& smallFont, uint32_t now);
 
     SoundControls& sound() { return sound_; }
     FirstStartHint& hint() { return hint_; }

@@ -106,6 +106,14 @@ inline constexpr Option settingsTable[] = {
     whole("gamepad_dead_zone", 0, 50, 10, "0 to 50 (per cent of the stick's travel) that moves nothing"),
     whole("gamepad_speed", 10, 400, 100,
           "10 to 400 (per cent): at 100 the stick at full tilt crosses the screen in 0.7 s"),
+    choice("crosshair_size", {"100", "150", "200"}, 0, "100, 150 or 200 (per cent): the cross-hair's size"),
+    onOff("crosshair_outline", false, "yes: a dark line around the cross-hair, to show on light and dark ground"),
+    choice("crosshair_colour", {"drawn", "white", "yellow", "cyan"}, 0,
+           "the cross-hair as drawn, or all white, yellow or cyan"),
+    onOff("pause_when_hidden", false,
+          "yes: a round pauses by itself while the window is minimised or the page hidden; left out: yes in the "
+          "browser, no on the desktop")
+        .noDefault(),
 };
 
 inline constexpr std::size_t settingsCount = std::size(settingsTable);

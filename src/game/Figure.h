@@ -10,7 +10,11 @@ struct Figure {
     int32_t speed = 0; // px/s
     uint32_t animationStart = 0;
     uint32_t moveStart = 0; // also picks the wave's shape
-    int32_t startX = 0;     // world x at moveStart
+    // The round's time paused before now: the clocks above lie that much
+    // later than without the pauses, and the wave's shape comes from
+    // moveStart without it, as the same round unpaused would pick it.
+    uint32_t pausedMs = 0;
+    int32_t startX = 0; // world x at moveStart
     int32_t hitPoints = 0;
     // Where and how the figure was last drawn; the hit test reads these so
     // the player hits exactly what is on the screen.

@@ -2,10 +2,10 @@
 // figures, testing shots against them, and the popups and hit effects.
 #include "game/FigureManager.h"
 
-#include "game/Session.h"
-#include "gfx/Font.h"
 #include "base/Clock.h"
 #include "base/Random.h"
+#include "game/Session.h"
+#include "gfx/Font.h"
 
 #include <cmath>
 #include <cstdio>
@@ -48,11 +48,27 @@ void FigureManager::clear() {
     catalog.clear();
 }
 
+void FigureManager::shiftTime(uint32_t ms) {
+    for (int32_t t = 0; t < catalog.typeCount(); ++t) {
+        FigureType& type = *catalog.typeAt(t);
+        type.spawnClock += ms;
+        type.pausedMs += ms;
+        for (Figure& f : type.figures) {
+            f.animationStart += ms;
+            f.moveStart += ms;
+            f.pausedMs += ms;
+        }
+    }
+    for (HitEffect& e : effects) e.startTime += ms;
+    for (ScorePopup& p : popups) p.moveClock += ms;
+}
+
 void FigureManager::startRound() {
     // Effects still running are left to end by themselves.
     popups.clear();
     for (auto& type : catalog.types) {
         type->spawnClock = tickCount();
+        type->pausedMs = 0;
         type->removeAllFigures();
     }
     for (auto& type : catalog.types) type->placeStartingFigures();

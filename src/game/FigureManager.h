@@ -1,10 +1,10 @@
 // The figures of a round on the six depth layers, drawn from the loaded
 // figure definitions, and the score popups and hit effects that shots leave behind.
 #pragma once
+#include "base/Rect.h"
 #include "game/FigureCatalog.h"
 #include "game/HitEffect.h"
 #include "game/ScorePopup.h"
-#include "base/Rect.h"
 
 #include <cstdint>
 #include <vector>
@@ -32,6 +32,9 @@ public:
 
     // Empties the popups, removes every live figure and places the starting ones.
     void startRound();
+    // Every clock of the figures, their spawning, the hit effects and the
+    // popups moves on by ms: after a pause they go on from where they stood.
+    void shiftTime(uint32_t ms);
     // Spawns, moves, animates, draws and retires the figures of one layer,
     // then draws that layer's hit effects and score popups.
     void updateLayer(int32_t layer, uint32_t now, float factor, int32_t scroll, VideoSurface* target, const Rect* clip,

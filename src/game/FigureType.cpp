@@ -30,6 +30,7 @@ void FigureType::makeFigure(int32_t startX) {
     // The path starts 0 to 9 ms after the animation.
     const int32_t offset = gameRand() % 10;
     f.moveStart = static_cast<uint32_t>(offset) + tickCount();
+    f.pausedMs = pausedMs;
     f.startX = startX;
     f.speed = drawValue(baseSpeed, speedSpread);
     f.lineY = drawValue(baseY, ySpread);
@@ -74,8 +75,8 @@ int32_t FigureType::xAt(int32_t index, uint32_t now) const {
 int32_t FigureType::yAt(int32_t index, uint32_t now) const {
     const Figure& f = figures[static_cast<size_t>(index)];
     if (motion != MotionWaveRight && motion != MotionWaveLeft) return f.lineY;
-    const uint32_t s = f.moveStart;
-    const double dist = static_cast<double>(now - s) * f.speed * 0.001;
+    const uint32_t s = f.moveStart - f.pausedMs;
+    const double dist = static_cast<double>(now - f.moveStart) * f.speed * 0.001;
     const double angle = dist / wavePeriods[s % 5] + f.speed;
     const double v = (s & 1u) ? std::sin(angle) : std::cos(angle);
     return f.lineY + static_cast<int32_t>(v * ySpread / waveDivisors[s % 3] + 0.5);

@@ -47,6 +47,8 @@ public:
 
     int32_t animationId = 0;
     uint32_t spawnClock = 0;
+    // The running round's time paused so far, for the figures made from now on.
+    uint32_t pausedMs = 0;
     std::vector<Figure> figures; // oldest first
     int32_t baseY = 0;
     int32_t ySpread = 0;

@@ -26,6 +26,8 @@ public:
     // clock catches up a second a frame, and the round is over a full second
     // after 0:00 was first shown.
     void countDown(uint32_t now);
+    // The clock's last second moves on by ms: time paused never counts.
+    void shiftTime(uint32_t ms) { lastSecondTick_ += ms; }
     // The score goes to the high-score screen: the round keeps none, and its
     // clock no longer counts as run out.
     int32_t handOverScore();

@@ -182,10 +182,25 @@ Rect Session::magazineArea() const {
 }
 
 void Session::drawCursor(VideoSurface* target, const Rect& clip, int32_t x, int32_t y, VideoDevice* device) {
-    cursorImage_.blit(target, clip, x - cursorImage_.width() / 2, y - cursorImage_.height() / 2, true, 100.0f);
+    if (!cursorStyle_.plain() && !styledCursorTried_ && !cursorImage_.isEmpty()) {
+        styledCursorTried_ = true;
+        // Without a styled copy the cross-hair is drawn as the data set has it.
+        if (!styleCursor(cursorImage_, cursorStyle_, cursorImage_.device(), styledCursor_))
+            styledCursor_.picture.destroy();
+    }
+    if (!cursorStyle_.plain() && !styledCursor_.picture.isEmpty())
+        styledCursor_.picture.blit(target, clip, x - styledCursor_.hotX, y - styledCursor_.hotY, true, 100.0f);
+    else
+        cursorImage_.blit(target, clip, x - cursorImage_.width() / 2, y - cursorImage_.height() / 2, true, 100.0f);
     lastTarget_ = target;
     lastDevice_ = device;
     lastClip_ = clip;
+}
+
+void Session::setCursorStyle(const CursorStyle& style) {
+    if (style == cursorStyle_) return;
+    cursorStyle_ = style;
+    dropStyledCursor();
 }
 
 void Session::startRound() { round_.start(setup_); }
@@ -212,6 +227,10 @@ void Session::playMusic() { music_.playLooping(); }
 void Session::feedMusic() { music_.refill(); }
 
 void Session::stopMusic() { music_.unload(); }
+
+void Session::resumeMusic() {
+    if (music_.state() == StreamingSound::State::Paused) music_.playLooping();
+}
 
 void Session::openHighScores(const VideoSurface* backBuffer) {
     if (lastTarget_ != backBuffer) lastTarget_ = nullptr;
@@ -244,6 +263,7 @@ void Session::clear() {
     reloadSound_.unload();
     music_.unload();
     cursorImage_.destroy();
+    dropStyledCursor();
     largeFont_.sheet().destroy();
     smallFont_.sheet().destroy();
     ammoImage_.destroy();

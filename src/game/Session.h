@@ -5,6 +5,7 @@
 #include "base/Rect.h"
 #include "data/SetupRecord.h"
 #include "game/Round.h"
+#include "gfx/CursorStyle.h"
 #include "gfx/Font.h"
 #include "gfx/Surface.h"
 #include "scores/HighscoreHost.h"
@@ -49,8 +50,12 @@ public:
     // Where drawHud puts a full magazine's cartridges, out to the frame's
     // bottom-right corner: a tap there reloads.
     Rect magazineArea() const;
-    // The cross-hair centred on (x, y); remembers target, device and clip for snapshot().
+    // The cross-hair with its hotspot on (x, y); remembers target, device and clip for snapshot().
     void drawCursor(VideoSurface* target, const Rect& clip, int32_t x, int32_t y, VideoDevice* device);
+    // How the cross-hair is drawn from now on; the plain style draws the
+    // picture itself. A styled copy that cannot be made leaves the picture.
+    void setCursorStyle(const CursorStyle& style);
+    const CursorStyle& cursorStyle() const { return cursorStyle_; }
 
     // The round and the magazine.
     // A round from its start: the clock at the set-up's length, no score and
@@ -70,6 +75,8 @@ public:
     int32_t secondsLeft() const { return round_.secondsLeft(); }
     int32_t ammo() const { return round_.ammo(); }
     int32_t score() const { return round_.score(); }
+    // A pause of ms milliseconds ended: the round's clock goes on from where it stood.
+    void shiftRoundTime(uint32_t ms) { round_.shiftTime(ms); }
     // The clock ran out: the round waits for its score to be handed over.
     bool roundOver() const { return round_.over(); }
 
@@ -84,6 +91,9 @@ public:
     void playMusic();
     void feedMusic();
     void stopMusic();
+    // Holds the music where it is and plays it on from there.
+    void pauseMusic() { music_.pause(); }
+    void resumeMusic();
 
     // The high-score screen, opened with a copy of the last cross-hair frame
     // when it was drawn into backBuffer (a resized window has a new one).
@@ -109,11 +119,17 @@ public:
 
     // Pictures made in memory instead of loaded, for a benchmark or a tool
     // that builds a session without an archive.
-    void takeCursor(Surface&& image) { cursorImage_ = std::move(image); }
+    void takeCursor(Surface&& image) {
+        cursorImage_ = std::move(image);
+        dropStyledCursor();
+    }
     void takeAmmoImage(Surface&& image) { ammoImage_ = std::move(image); }
 
     // What the full loading pass lets go again when the other thread's part failed.
-    void unloadCursor() { cursorImage_.destroy(); }
+    void unloadCursor() {
+        cursorImage_.destroy();
+        dropStyledCursor();
+    }
     void unloadLargeFont() { largeFont_.sheet().destroy(); }
     void unloadSmallFont() { smallFont_.sheet().destroy(); }
     void unloadAmmoImage() { ammoImage_.destroy(); }
@@ -139,12 +155,22 @@ public:
     Font* highscoreFont() override { return &largeFont_; }
 
 private:
+    void dropStyledCursor() {
+        styledCursor_.picture.destroy();
+        styledCursorTried_ = false;
+    }
+
     // Tests look at the loaded pictures and sounds and set up values no
     // archive carries (tests/support/SessionProbe.h).
     friend struct SessionProbe;
 
     // Members in construction order.
     Surface cursorImage_;
+    // The player's style and the copy drawn in it, made at the first draw
+    // after the picture or the style changed.
+    CursorStyle cursorStyle_;
+    StyledCursor styledCursor_;
+    bool styledCursorTried_ = false;
     Surface ammoImage_;
     SoundBuffer missSound_;
     SoundBuffer emptySound_;

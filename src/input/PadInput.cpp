@@ -127,6 +127,11 @@ void PadInput::update(const PadState& padState, double seconds, const PadScreen&
     }
     if ((pressed & padButton::Back) != 0 || (!screen.inRound && (pressed & padButton::B) != 0))
         typeKey(vk::Escape, out);
+    // In a round Start is the keyboard's P: it pauses the round and plays it on.
+    if (screen.inRound && !screen.textEntry && (pressed & padButton::Start) != 0) {
+        key(pauseKeyCode, true, out);
+        key(pauseKeyCode, false, out);
+    }
 
     if (wantLeft != leftHeld_) press(wantLeft ? msg::LButtonDown : msg::LButtonUp, mouseLeftHeld, out);
     if (wantRight != rightHeld_) press(wantRight ? msg::RButtonDown : msg::RButtonUp, mouseRightHeld, out);

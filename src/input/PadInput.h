@@ -2,7 +2,8 @@
 // recordings and their replays never learn what a pad is. The left stick
 // moves the cross-hair at a speed that grows with the tilt, the same path at
 // any frame rate; the triggers, A, X and B are the mouse buttons; the D-pad
-// and the right stick hold the arrow keys; Back is Escape. While the table
+// and the right stick hold the arrow keys; Back is Escape, Start in a round
+// is P (the pause). While the table
 // asks for a name, the D-pad turns a letter wheel at the cursor instead. The
 // pads act only while the game's window has the focus, as the keyboard does.
 #pragma once
@@ -60,7 +61,7 @@ struct PadTuning {
 struct PadScreen {
     int32_t frameWidth = 640;
     int32_t frameHeight = 480;
-    // A round runs: B reloads (outside one it is Escape), Start clicks nothing.
+    // A round runs: B reloads (outside one it is Escape), Start is P and clicks nothing.
     bool inRound = false;
     // The table asks for a name.
     bool textEntry = false;
@@ -72,6 +73,8 @@ struct PadScreen {
 
 class PadInput {
 public:
+    // The key Start presses in a round: the game's pause key.
+    static constexpr uint32_t pauseKeyCode = 'P';
     // The characters the letter wheel turns through: those a name takes.
     static constexpr char wheel[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 ";
 

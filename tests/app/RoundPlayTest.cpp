@@ -3,6 +3,7 @@
 // drawn, and let the clock run out into the high-score screen.
 #include "app/GameProbe.h"
 #include "app/HeadlessGame.h"
+#include "base/Random.h"
 
 #include <gtest/gtest.h>
 
@@ -13,15 +14,17 @@ class RoundPlayTest : public test::HeadlessGame {
 protected:
     RoundPlayTest() : HeadlessGame(VANDREL_GAME_FILE) {}
 
-    void click(int32_t x, int32_t y) {
+    void click(int32_t x, int32_t y) { click(window, x, y); }
+    static void click(NullWindow& window, int32_t x, int32_t y) {
         window.post(msg::MouseMove, 0, makePointParam(x, y));
         window.post(msg::LButtonDown, 1, makePointParam(x, y));
         window.post(msg::LButtonUp, 0, makePointParam(x, y));
     }
 
+    bool findTarget(int32_t& px, int32_t& py) const { return findTarget(game, px, py); }
     // A screen point on an opaque pixel of a figure that nothing in front
     // hides, as last drawn; false when none is on the screen.
-    bool findTarget(int32_t& px, int32_t& py) {
+    static bool findTarget(const Game& game, int32_t& px, int32_t& py) {
         const FigureCatalog& catalog = game.figures().catalog;
         for (int32_t t = catalog.typeCount() - 1; t >= 0; --t) {
             const FigureType& type = *catalog.typeAt(t);
@@ -82,6 +85,128 @@ TEST_F(RoundPlayTest, ARoundScoresHitsAndEndsOnTheHighScoreScreenWithItsScorePen
     EXPECT_EQ(game.readings().pendingScore, score);
     EXPECT_EQ(game.readings().score, 0);
     EXPECT_FALSE(game.session().roundOver());
+}
+
+// What a scripted round leaves: its score and clock after the script, and
+// the score the table is handed when the clock has run out.
+struct ScriptedRound {
+    int32_t score = 0;
+    int32_t secondsLeft = 0;
+    int32_t pendingScore = 0;
+    bool operator==(const ScriptedRound&) const = default;
+};
+
+class PauseTest : public RoundPlayTest {
+protected:
+    // The same round on a fresh game each time: a shot at whatever shows
+    // every twentieth frame, a reload when the magazine is empty; with
+    // pauseFrames, P after 200 frames, that many frames paused, P again.
+    ScriptedRound playScripted(int pauseFrames) {
+        clock.set(300000);
+        reseedGameRand();
+        NullAudio silent;
+        NullWindow own;
+        MemoryStore table;
+        GameHost h{HostSetup(own, table, VANDREL_GAME_FILE).audio(silent)};
+        Game& g = h.game();
+        const auto frames = [&](int n, uint32_t ms) {
+            int code = 0;
+            for (int i = 0; i < n; ++i) {
+                while (!own.queue().empty()) h.program().step(code);
+                clock.advance(ms - 1);
+                h.program().step(code);
+            }
+        };
+        const auto pauseKey = [&] {
+            own.post(msg::KeyDown, Game::pauseKey);
+            own.post(msg::KeyUp, Game::pauseKey);
+        };
+        EXPECT_TRUE(h.program().startUp());
+        frames(1, 1);
+        click(own, 320, 240);
+        frames(1, 16);
+        EXPECT_EQ(g.state(), GameState::InPlay);
+        for (int i = 0; i < 900; ++i) {
+            if (pauseFrames > 0 && i == 200) {
+                pauseKey();
+                frames(1, 16);
+                EXPECT_TRUE(g.paused());
+                const int32_t seconds = g.session().secondsLeft();
+                const uint32_t shown = own.framesShown();
+                frames(pauseFrames, 16);
+                // Frames are still shown, and the clock stands.
+                EXPECT_GT(own.framesShown(), shown);
+                EXPECT_EQ(g.session().secondsLeft(), seconds);
+                pauseKey();
+            }
+            int32_t x = 0, y = 0;
+            if (i % 20 == 0 && findTarget(g, x, y)) click(own, x, y);
+            if (g.session().ammo() == 0) own.post(msg::RButtonDown, mouseRightHeld, 0);
+            frames(1, 16);
+        }
+        EXPECT_FALSE(g.paused());
+        ScriptedRound out{g.readings().score, g.session().secondsLeft(), 0};
+        for (int i = 0; i < 200 && g.state() == GameState::InPlay; ++i) frames(1, 1001);
+        EXPECT_EQ(g.state(), GameState::HighScores);
+        out.pendingScore = g.readings().pendingScore;
+        return out;
+    }
+};
+
+TEST_F(PauseTest, APausedRoundEndsWithTheSameScoreAndSecondsAsTheSameRoundUnpaused) {
+    const ScriptedRound unpaused = playScripted(0);
+    // The script hits something and leaves time on the clock, so both count.
+    ASSERT_GT(unpaused.score, 0);
+    ASSERT_GT(unpaused.secondsLeft, 0);
+    ASSERT_EQ(unpaused.pendingScore, unpaused.score);
+    // Paused for 4 s and for 80 s: as long as the script itself, and more.
+    EXPECT_EQ(playScripted(250), unpaused);
+    EXPECT_EQ(playScripted(5000), unpaused);
+}
+
+TEST_F(PauseTest, PDoesNothingOnTheTitleAndTheShotsWaitInAPause) {
+    ASSERT_TRUE(program.startUp());
+    run(1);
+    ASSERT_EQ(game.state(), GameState::Title);
+    window.post(msg::KeyDown, Game::pauseKey);
+    window.post(msg::KeyUp, Game::pauseKey);
+    run(2, 16);
+    EXPECT_FALSE(game.paused());
+    EXPECT_EQ(game.state(), GameState::Title);
+
+    click(320, 240);
+    run(1, 16);
+    ASSERT_EQ(game.state(), GameState::InPlay);
+    window.post(msg::KeyDown, Game::pauseKey);
+    run(1, 16);
+    ASSERT_TRUE(game.paused());
+    // A shot and a reload in the pause do nothing.
+    click(320, 1);
+    window.post(msg::RButtonDown, mouseRightHeld, 0);
+    run(3, 16);
+    EXPECT_EQ(game.session().ammo(), 10);
+    window.post(msg::KeyDown, Game::pauseKey);
+    run(1, 16);
+    EXPECT_FALSE(game.paused());
+
+    // Minimised, the round runs on unless the player asked for the pause;
+    // then it waits for P after the window is back.
+    const auto minimise = [&](bool minimised) {
+        window.post(msg::Activate, minimised ? activateMinimised : activateActive);
+        run(1, 16);
+    };
+    minimise(true);
+    minimise(false);
+    EXPECT_FALSE(game.paused());
+    game.setPauseWhenHidden(true);
+    minimise(true);
+    minimise(false);
+    EXPECT_TRUE(game.paused());
+    // Escape still leaves the paused round, and the pause with it.
+    window.post(msg::KeyDown, vk::Escape);
+    run(1, 16);
+    EXPECT_EQ(game.state(), GameState::HighScores);
+    EXPECT_FALSE(game.paused());
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "game/Session.h"
 #include "backends/null/MemoryStore.h"
 #include "base/Clock.h"
+#include "gfx/SurfacePictures.h"
 #include "support/SessionProbe.h"
 #include "support/TestArchive.h"
 #include "support/TestImages.h"
@@ -143,6 +144,68 @@ TEST_F(SessionTest, SnapshotIsEmptyBeforeACrossHairFrameAndThenCopiesTheClip) {
     s.clear();
     s.snapshot();
     EXPECT_EQ(SessionProbe::highScores(s).screen().snapshot(), nullptr);
+}
+
+TEST_F(SessionTest, TheCrossHairsStyleChangesItsLookButItsMiddleStaysOnThePointer) {
+    // A red plus of 5 x 5 with a green middle pixel, the rest transparent.
+    const test::Picture plus = test::makePicture(5, 5, [](int32_t x, int32_t y) {
+        return x == 2 && y == 2 ? test::Rgb{0, 255, 0} : test::Rgb{255, 0, 0};
+    });
+    std::vector<uint8_t> mask(25);
+    for (int32_t y = 0; y < 5; ++y)
+        for (int32_t x = 0; x < 5; ++x) mask[static_cast<size_t>(y) * 5 + x] = x != 2 && y != 2;
+    Surface picture;
+    test::fillSurface(picture, device, plus, &mask);
+    Session s(store);
+    s.takeCursor(std::move(picture));
+
+    constexpr uint32_t white = 0xFFFFFF, red = 0xFF0000, green = 0x00FF00, dark = 0x101010;
+    VideoSurface back(640, 480, PixelFormat::xrgb32());
+    const auto drawAt100 = [&](const CursorStyle& style) {
+        s.setCursorStyle(style);
+        ASSERT_TRUE(back.fill(nullptr, white));
+        s.drawCursor(&back, Rect{0, 0, 640, 480}, 100, 100, &device);
+    };
+    // Along the horizontal arm through the pointer, from x = 94 to 107.
+    const auto arm = [&] {
+        std::vector<uint32_t> row;
+        for (int32_t x = 94; x < 108; ++x) row.push_back(back.pixelAt(x, 100));
+        return row;
+    };
+    using Row = std::vector<uint32_t>;
+    const uint32_t w = white, r = red, g = green, d = dark;
+
+    drawAt100({});
+    EXPECT_EQ(arm(), (Row{w, w, w, w, r, r, g, r, r, w, w, w, w, w}));
+    EXPECT_EQ(back.pixelAt(99, 99), white);
+
+    drawAt100({.percent = 200});
+    EXPECT_EQ(arm(), (Row{w, w, r, r, r, r, g, g, r, r, r, r, w, w}));
+    EXPECT_EQ(back.pixelAt(100, 101), green);
+    EXPECT_EQ(back.pixelAt(100, 96), red) << "the vertical arm is twice as long too";
+    EXPECT_EQ(back.pixelAt(100, 95), white);
+    EXPECT_EQ(back.pixelAt(98, 98), white) << "what was transparent stays so";
+
+    drawAt100({.percent = 150});
+    EXPECT_EQ(back.pixelAt(100, 100), green);
+    EXPECT_EQ(back.pixelAt(97, 100), red);
+    EXPECT_EQ(back.pixelAt(96, 100), white);
+
+    // The outline closes around every opaque pixel, diagonals included,
+    // and leaves the rest of the picture's box transparent.
+    drawAt100({.outline = true});
+    EXPECT_EQ(arm(), (Row{w, w, w, d, r, r, g, r, r, d, w, w, w, w}));
+    EXPECT_EQ(back.pixelAt(99, 99), dark);
+    EXPECT_EQ(back.pixelAt(99, 97), dark);
+    EXPECT_EQ(back.pixelAt(97, 97), white);
+
+    drawAt100({.percent = 200, .outline = true, .colour = 2});
+    const uint32_t y = 0xFFE600;
+    EXPECT_EQ(arm(), (Row{w, d, y, y, y, y, y, y, y, y, y, y, d, w}));
+
+    // Back to the plain style, the picture itself.
+    drawAt100({});
+    EXPECT_EQ(arm(), (Row{w, w, w, w, r, r, g, r, r, w, w, w, w, w}));
 }
 
 TEST_F(SessionTest, TheHighScoreScreenCopiesTheLastFrameOnlyFromTheBackBufferItIsGiven) {

@@ -205,6 +205,24 @@ TEST_F(PadInputTest, BackIsEscapeEverywhereAndBOutsideARound) {
     EXPECT_EQ(count(step(pressed(padButton::Start)), msg::LButtonDown), 0);
 }
 
+TEST_F(PadInputTest, StartInARoundIsThePauseKeyOncePerPress) {
+    const auto pauseKeys = [](const std::vector<Message>& m) {
+        std::vector<uint32_t> out;
+        for (const Message& x : m)
+            if (x.wParam == 'P' && (x.message == msg::KeyDown || x.message == msg::KeyUp)) out.push_back(x.message);
+        return out;
+    };
+    screen.inRound = true;
+    EXPECT_EQ(pauseKeys(step(pressed(padButton::Start))), (std::vector<uint32_t>{msg::KeyDown, msg::KeyUp}));
+    EXPECT_TRUE(pauseKeys(step(pressed(padButton::Start))).empty()) << "held, it presses nothing more";
+    step(PadState{});
+    EXPECT_EQ(pauseKeys(step(pressed(padButton::Start))).size(), 2u);
+    step(PadState{});
+    // Between rounds Start is a click, and in the name entry it ends the name.
+    screen.inRound = false;
+    EXPECT_TRUE(pauseKeys(step(pressed(padButton::Start))).empty());
+}
+
 TEST_F(PadInputTest, ANameIsSpelledWithTheDPad) {
     screen.textEntry = true;
     std::string name;
