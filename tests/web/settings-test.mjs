@@ -16,6 +16,10 @@ export async function settingsTests() {
   await test('a level and the mute are kept across a reload', async () => {
     await game.loadToTitle(url);
     check(await page.evaluate(() => !document.getElementById('sound').hidden), 'no speaker button');
+    // The speaker is drawn (no emoji font needed): waves with the sound on, a cross with it off.
+    const speakerShows = () => page.evaluate(() => ['waves', 'cross']
+      .filter((part) => getComputedStyle(document.querySelector(`#sound .${part}`)).display !== 'none').join());
+    check((await speakerShows()) === 'waves', `the speaker with the sound on shows "${await speakerShows()}"`);
     // The keys go to the game's canvas, as after a click on the page.
     await page.bringToFront();
     await page.focus('#canvas');
@@ -26,6 +30,7 @@ export async function settingsTests() {
     check(/^master_volume = 80$/m.test(text) && /^mute = yes$/m.test(text), `the settings file holds: ${text}`);
     check(await page.evaluate(() => document.getElementById('sound').getAttribute('aria-pressed')) === 'true',
       'the speaker does not show the sound off');
+    check((await speakerShows()) === 'cross', `the speaker with the sound off shows "${await speakerShows()}"`);
 
     await game.loadToTitle(url, { reload: true });
     await page.focus('#canvas');

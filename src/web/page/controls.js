@@ -50,9 +50,9 @@
   var soundButton = document.getElementById('sound');
   function showSound() {
     var off = !!(window.Module && Module._vandrel_page_muted && Module._vandrel_page_muted());
-    soundButton.textContent = off ? '\u{1F507}' : '\u{1F50A}';
     soundButton.setAttribute('aria-pressed', off ? 'true' : 'false');
     soundButton.title = off ? page.text('soundOn') : page.text('soundOff');
+    soundButton.setAttribute('aria-label', soundButton.title);
   }
   soundButton.addEventListener('click', function (e) {
     if (page.state === 'running' && window.Module && Module._vandrel_page_mute) Module._vandrel_page_mute();
