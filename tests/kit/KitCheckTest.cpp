@@ -16,22 +16,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string readText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-// A kit folder with every test file and the given manifest.
-fs::path kitWith(const std::string& name, const std::string& manifest) {
-    const fs::path dir = test::freshFolder(name);
-    test::writeKitFiles(dir);
-    std::ofstream(dir / "gallery.toml", std::ios::binary) << manifest;
-    return dir;
-}
-
-std::string minimalManifest() { return readText(test::kitsFolder() / "minimal" / "gallery.toml"); }
+using test::kitWith;
+using test::minimalManifest;
+using test::readText;
 
 std::vector<std::string> texts(const KitReport& report) {
     std::vector<std::string> out;

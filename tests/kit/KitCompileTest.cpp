@@ -29,24 +29,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string minimalManifest() {
-    std::ifstream in(test::kitsFolder() / "minimal" / "gallery.toml", std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-fs::path kitWith(const std::string& name, const std::string& manifest) {
-    const fs::path dir = test::freshFolder(name);
-    test::writeKitFiles(dir);
-    std::ofstream(dir / "gallery.toml", std::ios::binary) << manifest;
-    return dir;
-}
-
-void writeFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
+using test::kitWith;
+using test::minimalManifest;
+using test::writeFile;
 
 std::string replaced(std::string text, const std::string& from, const std::string& to) {
     const size_t at = text.find(from);

@@ -7,6 +7,7 @@
 #include <zlib.h>
 
 #include <fstream>
+#include <sstream>
 
 namespace vandrel::test {
 namespace {
@@ -33,13 +34,13 @@ std::vector<uint8_t> pngHeader(uint32_t width, uint32_t height) {
     return out;
 }
 
-void write(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
+} // namespace
+
+void writeFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
     std::filesystem::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
-
-} // namespace
 
 std::vector<uint8_t> rgbaPng(int32_t width, int32_t height, const std::function<uint8_t(int32_t, int32_t)>& alpha) {
     std::vector<uint8_t> raw;
@@ -62,31 +63,31 @@ std::vector<uint8_t> rgbaPng(int32_t width, int32_t height, const std::function<
 void writeKitFiles(const std::filesystem::path& dir) {
     const Picture near = makePicture(640, 60, [](int32_t x, int32_t) { return Rgb{0, static_cast<uint8_t>(x), 90}; });
     // The far layer open above row 10, each bird frame in its left column.
-    write(dir / "layers/far.png", rgbaPng(800, 100, [](int32_t, int32_t y) { return y < 10 ? 0 : 255; }));
-    write(dir / "layers/near.jpg", encodeJpeg(near, 80));
-    write(dir / "layers/near-mask.png", encodeMaskPng(640, 60, std::vector<uint8_t>(640 * 60, 1)));
-    write(dir / "frames/bird.png", rgbaPng(64, 16, [](int32_t x, int32_t) { return x % 16 == 0 ? 0 : 255; }));
-    write(dir / "frames/pop1.png", rgbaPng(8, 8));
-    write(dir / "frames/pop2.png", rgbaPng(8, 8));
-    write(dir / "cursor.png", rgbaPng(16, 16));
-    write(dir / "cartridge.png", rgbaPng(8, 16));
-    write(dir / "fonts/large.png", rgbaPng(13 * 12, 6 * 16));
-    write(dir / "fonts/small.png", rgbaPng(13 * 8, 6 * 10));
+    writeFile(dir / "layers/far.png", rgbaPng(800, 100, [](int32_t, int32_t y) { return y < 10 ? 0 : 255; }));
+    writeFile(dir / "layers/near.jpg", encodeJpeg(near, 80));
+    writeFile(dir / "layers/near-mask.png", encodeMaskPng(640, 60, std::vector<uint8_t>(640 * 60, 1)));
+    writeFile(dir / "frames/bird.png", rgbaPng(64, 16, [](int32_t x, int32_t) { return x % 16 == 0 ? 0 : 255; }));
+    writeFile(dir / "frames/pop1.png", rgbaPng(8, 8));
+    writeFile(dir / "frames/pop2.png", rgbaPng(8, 8));
+    writeFile(dir / "cursor.png", rgbaPng(16, 16));
+    writeFile(dir / "cartridge.png", rgbaPng(8, 16));
+    writeFile(dir / "fonts/large.png", rgbaPng(13 * 12, 6 * 16));
+    writeFile(dir / "fonts/small.png", rgbaPng(13 * 8, 6 * 10));
     // The tag of a TrueType font and a table count of none: what the checker
     // looks at; drawing it is FreeType's business.
-    write(dir / "fonts/small.ttf", {0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
-    write(dir / "sounds/hit.ogg", oggTone(60, 660.0));
+    writeFile(dir / "fonts/small.ttf", {0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    writeFile(dir / "sounds/hit.ogg", oggTone(60, 660.0));
 
     // What the broken kits point at.
-    write(dir / "bad/narrow.png", rgbaPng(320, 100));
-    write(dir / "bad/really-png.ogg", rgbaPng(4, 4));
-    write(dir / "bad/odd-strip.png", rgbaPng(50, 16));
-    write(dir / "bad/opaque.jpg", encodeJpeg(near, 80));
+    writeFile(dir / "bad/narrow.png", rgbaPng(320, 100));
+    writeFile(dir / "bad/really-png.ogg", rgbaPng(4, 4));
+    writeFile(dir / "bad/odd-strip.png", rgbaPng(50, 16));
+    writeFile(dir / "bad/opaque.jpg", encodeJpeg(near, 80));
     // A header claiming 100000 x 100000 pixels and nothing behind it: only
     // the header may be read.
     std::vector<uint8_t> huge = pngHeader(100000, 100000);
     chunk(huge, "IEND", {});
-    write(dir / "bad/huge.png", huge);
+    writeFile(dir / "bad/huge.png", huge);
 }
 
 std::filesystem::path freshFolder(const std::string& name) {
@@ -97,5 +98,21 @@ std::filesystem::path freshFolder(const std::string& name) {
 }
 
 std::filesystem::path kitsFolder() { return std::filesystem::path(VANDREL_SOURCE_DIR) / "tests" / "kits"; }
+
+std::string readText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+std::string minimalManifest() { return readText(kitsFolder() / "minimal" / "gallery.toml"); }
+
+std::filesystem::path kitWith(const std::string& name, const std::string& manifest) {
+    const std::filesystem::path dir = freshFolder(name);
+    writeKitFiles(dir);
+    std::ofstream(dir / "gallery.toml", std::ios::binary) << manifest;
+    return dir;
+}
 
 } // namespace vandrel::test

@@ -16,6 +16,9 @@ namespace vandrel::test {
 std::vector<uint8_t> rgbaPng(int32_t width, int32_t height,
                              const std::function<uint8_t(int32_t, int32_t)>& alpha = nullptr);
 
+// Writes bytes to path, making its folders first.
+void writeFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
+
 // Writes every file the test kits use under dir.
 void writeKitFiles(const std::filesystem::path& dir);
 
@@ -24,5 +27,14 @@ std::filesystem::path freshFolder(const std::string& name);
 
 // The source tree's tests/kits/ folder.
 std::filesystem::path kitsFolder();
+
+// A file's whole contents, or nothing when it cannot be read.
+std::string readText(const std::filesystem::path& path);
+
+// The manifest of tests/kits/minimal, the clean kit the tests change a line of.
+std::string minimalManifest();
+
+// A fresh kit folder named name with every test file and the given manifest.
+std::filesystem::path kitWith(const std::string& name, const std::string& manifest);
 
 } // namespace vandrel::test
