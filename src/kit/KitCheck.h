@@ -44,7 +44,4 @@ KitReport checkKit(const std::string& path);
 // the exit code: 0 clean, 1 with errors (or, when strict, with warnings).
 int runKitCheck(const std::string& path, bool strict, std::ostream& out);
 
-// The number of single-character edits between a and b, for "did you mean".
-size_t editDistance(std::string_view a, std::string_view b);
-
 } // namespace vandrel::kit

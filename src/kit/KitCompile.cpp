@@ -12,11 +12,7 @@
 #include "kit/KitKeys.h"
 #include "kit/KitPictures.h"
 #include "kit/KitSource.h"
-
-// As the checker reads it: without exceptions, nesting held to the kit's limit.
-#define TOML_EXCEPTIONS 0
-#define TOML_MAX_NESTED_VALUES 16
-#include <toml++/toml.h>
+#include "kit/KitToml.h"
 
 #include <filesystem>
 #include <map>

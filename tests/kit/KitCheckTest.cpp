@@ -3,6 +3,7 @@
 // "# expect:" lines name, with their file, line and column.
 #include "kit/KitCheck.h"
 #include "kit/KitFiles.h"
+#include "kit/KitText.h"
 
 #include <gtest/gtest.h>
 #include <minizip/zip.h>
