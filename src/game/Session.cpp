@@ -8,6 +8,7 @@
 #include "data/BlockReader.h"
 #include "data/Credits.h"
 #include "data/DataLayout.h"
+#include "gfx/FontCells.h"
 #include "gfx/ImageLoader.h"
 #include "video/VideoDevice.h"
 #include "video/VideoSurface.h"
@@ -113,14 +114,16 @@ bool Session::loadAmmoImage(BlockReader* reader, VideoDevice* device) {
 bool Session::loadLargeFont(BlockReader* reader, VideoDevice* device) {
     if (!reader || !device) return false;
     if (!largeFont_.load(reader, device)) return false;
-    largeFont_.setLayout(2, 2, 23, 37, 2, 2, 18, 10);
+    constexpr fontCells::CellLayout cells = fontCells::largeFont;
+    largeFont_.setLayout(cells.origin, cells.origin, cells.cellWidth, cells.cellHeight, cells.gap, cells.gap, 18, 10);
     return true;
 }
 
 bool Session::loadSmallFont(BlockReader* reader, VideoDevice* device) {
     if (!reader || !device) return false;
     if (!smallFont_.load(reader, device)) return false;
-    smallFont_.setLayout(0, 0, 16, 26, 0, 0, 12, 5);
+    constexpr fontCells::CellLayout cells = fontCells::smallFont;
+    smallFont_.setLayout(cells.origin, cells.origin, cells.cellWidth, cells.cellHeight, cells.gap, cells.gap, 12, 5);
     return true;
 }
 

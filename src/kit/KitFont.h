@@ -3,6 +3,7 @@
 // FreeType where the build has it (the native one); elsewhere the kit is told
 // to give a glyph sheet instead.
 #pragma once
+#include "gfx/FontCells.h"
 #include "kit/KitPictures.h"
 
 #include <cstdint>
@@ -12,18 +13,12 @@
 
 namespace vandrel::kit {
 
-// Where the game looks for each glyph in a sheet: the first cell's corner,
-// the cell's size and the gap between cells (13 cells a row).
-struct SheetLayout {
-    int32_t origin = 0;
-    int32_t cellWidth = 0;
-    int32_t cellHeight = 0;
-    int32_t gap = 0;
-};
+// Where the game looks for each glyph in a sheet (13 cells a row).
+using SheetLayout = fontCells::CellLayout;
 
 // The game's two fonts as its session lays them out.
-inline constexpr SheetLayout largeSheet{2, 23, 37, 2};
-inline constexpr SheetLayout smallSheet{0, 16, 26, 0};
+inline constexpr SheetLayout largeSheet = fontCells::largeFont;
+inline constexpr SheetLayout smallSheet = fontCells::smallFont;
 
 // Whether this build can draw fonts at all.
 bool canDrawFonts();

@@ -287,7 +287,8 @@ Canvas fontSheet(GlyphRenderer& glyphs, const SheetLayout& s) {
 } // namespace
 
 Canvas largeFontSheet(GlyphRenderer& glyphs) {
-    SheetLayout s{327, 236, 2, 2, 23, 37, 2, 6, 27.0f, 27, 2, 15, TextStyle{}};
+    constexpr fontCells::CellLayout c = fontCells::largeFont;
+    SheetLayout s{327, 236, c.origin, c.origin, c.cellWidth, c.cellHeight, c.gap, 6, 27.0f, 27, 2, 15, TextStyle{}};
     s.style.outline = 1.6f;
     s.style.shadowX = 2;
     s.style.shadowY = 2;
@@ -295,7 +296,8 @@ Canvas largeFontSheet(GlyphRenderer& glyphs) {
 }
 
 Canvas smallFontSheet(GlyphRenderer& glyphs) {
-    SheetLayout s{208, 130, 0, 0, 16, 26, 0, 5, 8.5f, 7, 2, 8, TextStyle{}};
+    constexpr fontCells::CellLayout c = fontCells::smallFont;
+    SheetLayout s{208, 130, c.origin, c.origin, c.cellWidth, c.cellHeight, c.gap, 5, 8.5f, 7, 2, 8, TextStyle{}};
     s.style.top = rgb(255, 255, 255);
     s.style.bottom = rgb(200, 226, 255);
     s.style.ink = rgb(20, 18, 40);

@@ -106,8 +106,10 @@ Canvas mockupFrame(const Art& art, int scroll) {
     Canvas frame(640, 480, rgb(0, 0, 0));
     int widest = 0;
     for (const Canvas& l : art.layers) widest = std::max(widest, l.width());
-    FontLayout large{&art.largeFont, 2, 2, 23, 37, 2, 18, 10};
-    FontLayout small{&art.smallFont, 0, 0, 16, 26, 0, 12, 5};
+    constexpr fontCells::CellLayout lc = fontCells::largeFont;
+    constexpr fontCells::CellLayout sc = fontCells::smallFont;
+    FontLayout large{&art.largeFont, lc.origin, lc.origin, lc.cellWidth, lc.cellHeight, lc.gap, 18, 10};
+    FontLayout small{&art.smallFont, sc.origin, sc.origin, sc.cellWidth, sc.cellHeight, sc.gap, 12, 5};
     for (size_t i = 0; i < art.layers.size(); ++i) {
         const Canvas& l = art.layers[i];
         float f = float(l.width() - 640) / float(widest - 640);
