@@ -1,15 +1,14 @@
-// PNG decoding, the JPEG and mask encoders and the frame cutter of the kit
-// compiler. libpng and libjpeg report errors by longjmp: nothing inside a
-// setjmp frame owns memory that needs a destructor.
+// PNG decoding, the mask encoder and the frame cutter of the kit compiler; its
+// JPEGs come from the game's own writer. libpng reports errors by longjmp:
+// nothing inside a setjmp frame owns memory that needs a destructor.
 #include "kit/KitPictures.h"
 
+#include "gfx/JpegEncoder.h"
 #include "kit/KitKeys.h"
 
 #include <csetjmp>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <jpeglib.h>
 #include <png.h>
 
 namespace vandrel::kit {
@@ -84,35 +83,9 @@ Bytes encodeMask(const RgbaPicture& picture) {
 }
 
 Bytes encodeJpeg(const RgbaPicture& picture) {
-    Bytes rgb(static_cast<size_t>(picture.width) * 3);
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr jerr{};
-    cinfo.err = jpeg_std_error(&jerr);
-    jpeg_create_compress(&cinfo);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = static_cast<JDIMENSION>(picture.width);
-    cinfo.image_height = static_cast<JDIMENSION>(picture.height);
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, pngJpegQuality, TRUE);
-    // The exact integer transform on every build, so the bytes do not
-    // depend on the machine's floating point or SIMD.
-    cinfo.dct_method = JDCT_ISLOW;
-    jpeg_start_compress(&cinfo, TRUE);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        const uint8_t* from = picture.pixels.data() + static_cast<size_t>(cinfo.next_scanline) * picture.width * 4;
-        for (int32_t x = 0; x < picture.width; ++x) std::memcpy(&rgb[static_cast<size_t>(x) * 3], from + x * 4, 3);
-        JSAMPROW row = rgb.data();
-        jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    Bytes out(buffer, buffer + size);
-    jpeg_destroy_compress(&cinfo);
-    std::free(buffer);
-    return out;
+    // Baseline coding, as the kit's pictures have always been written.
+    return vandrel::encodeJpeg(picture.pixels.data(), picture.width, picture.height, 4, pngJpegQuality,
+                               {.optimizeCoding = false});
 }
 
 } // namespace

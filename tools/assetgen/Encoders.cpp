@@ -1,49 +1,18 @@
-// libjpeg and libpng writers into memory. Nothing time- or host-dependent is
-// written (no timestamps, no text chunks), so the bytes are the same every build.
+// The game's JPEG writer and libpng's, into memory. Nothing time- or
+// host-dependent is written (no timestamps, no text chunks), so the bytes are
+// the same every build.
 #include "Encoders.h"
 
 #include "Canvas.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <jpeglib.h>
 #include <png.h>
 #include <stdexcept>
 
 namespace vandrel::assetgen {
 
 Bytes encodeJpeg(const uint8_t* pixels, int width, int height, int quality, const JpegLayout& layout) {
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr jerr{};
-    cinfo.err = jpeg_std_error(&jerr);
-    jpeg_create_compress(&cinfo);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    const int components = layout.grey ? 1 : 3;
-    cinfo.image_width = JDIMENSION(width);
-    cinfo.image_height = JDIMENSION(height);
-    cinfo.input_components = components;
-    cinfo.in_color_space = layout.grey ? JCS_GRAYSCALE : JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, quality, TRUE);
-    cinfo.optimize_coding = layout.optimizeCoding ? TRUE : FALSE;
-    if (layout.fullChroma) {
-        for (int i = 0; i < cinfo.num_components; ++i) {
-            cinfo.comp_info[i].h_samp_factor = 1;
-            cinfo.comp_info[i].v_samp_factor = 1;
-        }
-    }
-    jpeg_start_compress(&cinfo, TRUE);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(pixels + size_t(cinfo.next_scanline) * size_t(width) * size_t(components));
-        jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    Bytes out(buffer, buffer + size);
-    jpeg_destroy_compress(&cinfo);
-    std::free(buffer);
-    return out;
+    return vandrel::encodeJpeg(pixels, width, height, layout.grey ? 1 : 3, quality, layout);
 }
 
 namespace {

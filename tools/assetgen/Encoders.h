@@ -2,6 +2,8 @@
 // pictures, 1-bit greyscale PNG masks, 8-bit RGB PNGs for review and RGBA PNGs
 // for the icons.
 #pragma once
+#include "gfx/JpegEncoder.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -11,13 +13,8 @@ namespace vandrel::assetgen {
 class Canvas;
 using Bytes = std::vector<uint8_t>;
 
-// How a JPEG is laid out. The data set uses the defaults; full chroma keeps
-// flat colour areas exact and grey writes one component from one byte a pixel.
-struct JpegLayout {
-    bool grey = false;
-    bool fullChroma = false;
-    bool optimizeCoding = true;
-};
+// The data set uses the default layout.
+using JpegLayout = vandrel::JpegLayout;
 
 // pixels: RGB rows, or one byte a pixel when layout.grey is set.
 Bytes encodeJpeg(const uint8_t* pixels, int width, int height, int quality, const JpegLayout& layout = {});
