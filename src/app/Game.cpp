@@ -152,10 +152,13 @@ bool Game::frameTick() {
     if (state_ == GameState::InPlay && session_.roundOver()) enterHighScores(true);
     if (state_ == GameState::HighScores && session_.takeHighScoresDone()) state_ = GameState::Title;
     // The input devices hear what the screen asks of them: a name to type (and
-    // whether it has room left), a magazine to tap.
+    // whether it has room left), a magazine to tap, a hit or an empty
+    // magazine to feel.
     window_->setTextEntry(enteringName());
     window_->setTextEntryFull(enteringName() && session_.nameFull());
     window_->setMagazineArea(state_ == GameState::InPlay ? session_.magazineArea() : Rect{});
+    window_->setRoundShown(state_ == GameState::InPlay ? RoundShown{true, session_.score(), session_.ammo()}
+                                                       : RoundShown{});
 
     VideoSurface* target = display_.backBuffer();
     Rect clip = client;
@@ -237,8 +240,12 @@ void Game::onActivate(bool active) {
     // Back from a stop, the mouse scrolls by the time since now, not since
     // the last frame before the stop.
     if (active && !active_ && !paused_) lastScrollTick_ = tickCount();
-    if (!active && pauseWhenHidden_ && state_ == GameState::InPlay && !paused_) pause();
+    if (!active) onHidden();
     active_ = active;
+}
+
+void Game::onHidden() {
+    if (pauseWhenHidden_ && state_ == GameState::InPlay && !paused_) pause();
 }
 
 bool Game::onKeyDown(int32_t key) {

@@ -95,6 +95,11 @@ public:
     // A round pauses by itself when the window is minimised or the page
     // hidden, and waits for the player's key (a played game's setting).
     void setPauseWhenHidden(bool pause) { pauseWhenHidden_ = pause; }
+    // The player cannot see the round (the page is hidden, or a phone is held
+    // upright under the hint to turn it): it pauses as a minimised window's
+    // does. A browser stops its frames while a page is hidden, so the page
+    // says so the moment it happens, before the window's own event comes.
+    void onHidden();
     // How the cross-hair is drawn; the shots land on the pointer whatever it looks like.
     void setCursorStyle(const CursorStyle& style) { session_.setCursorStyle(style); }
     // Switches the window between full screen and a window: every picture,

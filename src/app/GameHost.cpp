@@ -56,12 +56,23 @@ GameHost::GameHost(const HostSetup& setup) {
         if (!options.startFullScreen) options.startFullScreen = chosen.fullScreen();
     }
     game_ = std::make_unique<Game>(setup.store_, setup.dataPath_, setup.loadOnSecondThread_, controls_.get());
-    if (setup.settings_) {
-        game_->setCursorStyle(cursorStyleOf(chosen));
-        game_->setPauseWhenHidden(chosen.flag(option("pause_when_hidden")).value_or(hiddenPagePauses));
-    }
+    window_ = &setup.window_;
+    settings_ = setup.settings_;
+    commandLine_ = setup.commandLine_;
+    if (settings_) applyChoices(chosen);
     sound_ = std::make_unique<SoundSystem>();
     program_ = std::make_unique<Program>(*game_, *sound_, setup.window_, options);
+}
+
+void GameHost::applyChoices(const SettingValues& chosen) {
+    game_->setCursorStyle(cursorStyleOf(chosen));
+    game_->setPauseWhenHidden(chosen.flag(option("pause_when_hidden")).value_or(hiddenPagePauses));
+    window_->setHaptics(chosen.valueOr(option("haptics")) != 0);
+    window_->setLeftHanded(chosen.valueOr(option("touch_layout")) == 1);
+}
+
+void GameHost::settingsChanged() {
+    if (settings_ && game_) applyChoices(commandLine_.over(settings_->values()));
 }
 
 GameHost::~GameHost() {

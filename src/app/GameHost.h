@@ -113,6 +113,12 @@ public:
     // goes away). Returns the loop's exit code.
     int runToEnd();
 
+    // The player's settings changed while the game runs (an options panel
+    // wrote them): the cross-hair's look, the pause of a hidden window, the
+    // rumble and the touch layout take the new values now; the rest, read
+    // once at the start, at the next one. Nothing without settings.
+    void settingsChanged();
+
     // The program's last step: a game whose loop has not taken its Quit (cut
     // short, or its start-up failed) is let go as its window's Destroy would
     // let it go, then the high-score table is stored and the game, its sound
@@ -121,7 +127,13 @@ public:
     bool end();
 
 private:
+    // What the settings decide that may change while the game runs.
+    void applyChoices(const SettingValues& chosen);
+
     std::optional<ScopedAudioOutput> output_;
+    Window* window_ = nullptr;
+    Settings* settings_ = nullptr;
+    SettingValues commandLine_;
     // Outlives the program that hands it the messages.
     std::unique_ptr<PlayerControls> controls_;
     // The game first, its sound system second, so the sound goes first at exit.

@@ -64,6 +64,16 @@ void Settings::change(OptionId id, int32_t value) {
     if (note(id, value)) save();
 }
 
+bool Settings::choose(OptionId id, int32_t value) {
+    const Option& o = id.option();
+    values_.set(id, value);
+    const std::string text = optionText(o, value);
+    if (text_.get(o.name) == text) return true;
+    text_.set(o.name, text);
+    save();
+    return kept_;
+}
+
 bool Settings::note(OptionId id, int32_t value) {
     if (values_.get(id) == value) return false;
     values_.set(id, value);

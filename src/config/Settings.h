@@ -45,6 +45,10 @@ public:
     // session, and report hears of it the first time only. Any other setting
     // changes for the session only.
     void change(OptionId id, int32_t value);
+    // The player's own choice from an options panel: written to the file
+    // whatever the table says of writing back. False when the file could not
+    // be written (the value holds for the session, and report heard of it).
+    bool choose(OptionId id, int32_t value);
     void setFullScreen(bool fullScreen);
     void setSound(const SoundLevels& levels);
     // Writes the file (with its commented list of settings) if there is none

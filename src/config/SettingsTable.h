@@ -114,6 +114,10 @@ inline constexpr Option settingsTable[] = {
           "yes: a round pauses by itself while the window is minimised or the page hidden; left out: yes in the "
           "browser, no on the desktop")
         .noDefault(),
+    choice("touch_layout", {"right", "left"}, 0,
+           "left: the page's buttons and help on the other side, and a tap at the bottom left reloads as a tap "
+           "on the magazine does"),
+    onOff("haptics", true, "no: no short rumble of a pad or a phone on a hit and on an empty magazine"),
 };
 
 inline constexpr std::size_t settingsCount = std::size(settingsTable);

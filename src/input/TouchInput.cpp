@@ -32,6 +32,15 @@ uint32_t TouchInput::barKey(double x, const TouchLayout& layout) {
     return 0;
 }
 
+bool TouchInput::reloads(FramePoint p, const TouchLayout& layout) {
+    if (inside(layout.magazine, p)) return true;
+    if (!layout.leftHanded || layout.magazine.width() <= 0) return false;
+    const int32_t width = layout.shape.frameWidth;
+    const Rect mirrored{width - layout.magazine.right, layout.magazine.top, width - layout.magazine.left,
+                        layout.magazine.bottom};
+    return inside(mirrored, p);
+}
+
 TouchInput::Finger* TouchInput::find(int64_t id) {
     for (Finger& f : fingers_)
         if (f.id == id) return &f;
@@ -62,7 +71,7 @@ void TouchInput::fingerDown(int64_t finger, double x, double y, const TouchLayou
         f.role = Role::Bar;
         f.key = key;
         holdKey(key, out);
-    } else if (aiming || inside(layout.magazine, p)) {
+    } else if (aiming || reloads(p, layout)) {
         // The cross-hair stays where it aims: a reload is no shot.
         f.role = Role::Reload;
         out.post(msg::RButtonDown, mouseRightHeld, makePointParam(pointer_.x, pointer_.y));

@@ -1,15 +1,16 @@
 // Fingers on a touch screen become the messages of a mouse and the arrow keys,
 // so the game, its recordings and their replays never learn what a finger is.
 // A finger that lands on the picture moves the cross-hair there and presses
-// the left button (one tap, one shot); one on the magazine, or a second finger
-// while one aims, presses the right button (a reload, never a shot); one that
+// the left button (one tap, one shot); one on the magazine (or, for a
+// left-handed player, on the same corner at the bottom left), or a second
+// finger while one aims, presses the right button (a reload, never a shot); one that
 // rests in the black bar beside the picture holds that side's arrow key. When
 // the aiming finger lifts, a cross-hair left where the game would scroll by
 // itself is brought just inside the still middle.
 #pragma once
-#include "input/MessageQueue.h"
 #include "base/Presentation.h"
 #include "base/Rect.h"
+#include "input/MessageQueue.h"
 
 #include <cstdint>
 #include <vector>
@@ -22,6 +23,9 @@ struct TouchLayout {
     PresentationShape shape;
     // The magazine in frame pixels; empty outside a round.
     Rect magazine;
+    // The player holds the phone with the left thumb on the picture: the
+    // magazine's corner mirrored to the bottom left reloads as well.
+    bool leftHanded = false;
 };
 
 class TouchInput {
@@ -51,6 +55,8 @@ private:
     };
     // The arrow key of a bar at window position x; 0 over the picture.
     static uint32_t barKey(double x, const TouchLayout& layout);
+    // Whether a finger landing on frame point p reloads instead of shooting.
+    static bool reloads(FramePoint p, const TouchLayout& layout);
     Finger* find(int64_t id);
     void holdKey(uint32_t key, MessageQueue& out);
     void releaseKey(uint32_t key, const Finger* except, MessageQueue& out);

@@ -3,6 +3,7 @@
 // the cursor's show counter, and the screen that frames are shown on.
 #pragma once
 #include "base/Rect.h"
+#include "input/HapticCues.h"
 #include "input/MessageQueue.h"
 #include "video/VideoSink.h"
 
@@ -59,6 +60,14 @@ public:
     // The player's pad settings (dead zone, speed, on or off); backends
     // without pads ignore them.
     virtual void setPadTuning(const PadTuning& tuning) { (void)tuning; }
+    // What a round's head-up display shows, told every frame (outside a round
+    // as no round): a backend with a pad's rumble or a phone's vibration lets
+    // the player feel a hit and an empty magazine (see HapticCues).
+    virtual void setRoundShown(const RoundShown& shown) { (void)shown; }
+    // The player's choices for those devices: the rumble at all, and a
+    // left-handed player's touch layout (the reload corner at the bottom left).
+    virtual void setHaptics(bool on) { (void)on; }
+    virtual void setLeftHanded(bool leftHanded) { (void)leftHanded; }
 
 protected:
     virtual void applyCursor(bool visible) = 0;

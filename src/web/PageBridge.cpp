@@ -16,7 +16,16 @@ namespace {
 Window* target = nullptr;
 
 bool pageKeyAllowed(uint32_t code) {
-    return code == vk::Return || code == vk::Back || code == vk::Escape || code == vk::Left || code == vk::Right;
+    return code == vk::Return || code == vk::Back || code == vk::Escape || code == vk::Left || code == vk::Right ||
+           code == static_cast<uint32_t>(Game::pauseKey);
+}
+
+void tellPage(const char* event, bool value) {
+    EM_ASM(
+        {
+            if (Module.onGameEvent) Module.onGameEvent(UTF8ToString($0), $1, '');
+        },
+        event, value ? 1 : 0);
 }
 
 } // namespace
@@ -24,6 +33,10 @@ bool pageKeyAllowed(uint32_t code) {
 void PageBridge::attach(Window* window) { target = window; }
 
 void PageBridge::afterFrame(Game& game) {
+    const bool inRound = game.state() == GameState::InPlay;
+    if (inRound != inRound_) tellPage("round", inRound_ = inRound);
+    const bool paused = inRound && game.paused();
+    if (paused != paused_) tellPage("paused", paused_ = paused);
     const bool naming = game.enteringName();
     if (naming == naming_) return;
     naming_ = naming;
@@ -32,11 +45,7 @@ void PageBridge::afterFrame(Game& game) {
     // on the closing screen. So the table is stored as the entry is left; Enter
     // has stored it already. A refused save has been said on stderr.
     if (!naming && game.state() != GameState::HighScores) static_cast<void>(game.saveScores());
-    EM_ASM(
-        {
-            if (Module.onGameEvent) Module.onGameEvent('nameEntry', $0, '');
-        },
-        naming ? 1 : 0);
+    tellPage("nameEntry", naming);
 }
 
 } // namespace vandrel

@@ -16,11 +16,15 @@ public:
     // no game runs (the page's input is then dropped).
     static void attach(Window* window);
     // After every frame: tells the page when the name entry begins or ends,
-    // and stores the table when the entry was left by leaving the screen.
+    // and stores the table when the entry was left by leaving the screen;
+    // and when a round starts or ends, and pauses or plays on, for the
+    // page's pause button.
     void afterFrame(Game& game);
 
 private:
     bool naming_ = false;
+    bool inRound_ = false;
+    bool paused_ = false;
 };
 
 } // namespace vandrel

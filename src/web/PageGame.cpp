@@ -6,7 +6,9 @@
 
 #include <emscripten.h>
 
+#include <cstddef>
 #include <iostream>
+#include <optional>
 
 namespace vandrel {
 
@@ -42,6 +44,34 @@ void PageGame::tellPage(const char* event, int value, const std::string& text) {
             if (Module.onGameEvent) Module.onGameEvent(UTF8ToString($0), $1, UTF8ToString($2));
         },
         event, value, text.c_str());
+}
+
+namespace {
+
+// The table's entry of a name, or none.
+std::optional<OptionId> optionNamed(std::string_view name) {
+    for (std::size_t i = 0; i < settingsCount; ++i)
+        if (settingsTable[i].name == name) return OptionId{i};
+    return std::nullopt;
+}
+
+} // namespace
+
+std::string PageGame::option(std::string_view name) const {
+    const auto id = optionNamed(name);
+    if (!id) return {};
+    if (const auto value = settings_.values().get(*id)) return optionText(id->option(), *value);
+    return id->option().hasDefault ? optionText(id->option(), id->option().shown) : std::string();
+}
+
+bool PageGame::choose(std::string_view name, std::string_view value) {
+    const auto id = optionNamed(name);
+    if (!id) return false;
+    const auto read = readOption(id->option(), value);
+    if (!read) return false;
+    const bool written = settings_.choose(*id, *read);
+    host_->settingsChanged();
+    return written;
 }
 
 PageGame::~PageGame() {

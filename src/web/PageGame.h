@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace vandrel {
 
@@ -29,6 +30,16 @@ public:
 
     // The player's sound keys, for the page's speaker button.
     PlayerControls& controls() { return *host_->controls(); }
+
+    // The page's options panel: a setting's value as the file writes it (""
+    // while the file leaves it to the game), and the player's choice of one,
+    // written to the settings file and taken by the running game where it
+    // can be. False for a name or value the table does not know, or a file
+    // that could not be written.
+    std::string option(std::string_view name) const;
+    bool choose(std::string_view name, std::string_view value);
+    // The page was hidden or turned upright (see Game::onHidden).
+    void hidden() { host_->game().onHidden(); }
 
 private:
     PageGame() = default;

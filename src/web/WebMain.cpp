@@ -5,12 +5,14 @@
 #include "PageGame.h"
 #include "WebRecording.h"
 #include "base/Clock.h"
+#include "config/SettingsTable.h"
 
 #include <emscripten.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace {
@@ -54,6 +56,42 @@ EMSCRIPTEN_KEEPALIVE int vandrel_page_sound_key(int c) {
 }
 // The speaker button: the M key's switch, whatever the game shows.
 EMSCRIPTEN_KEEPALIVE int vandrel_page_mute() { return vandrel_page_sound_key('m'); }
+
+// The options panel: a setting as the file says it ("" when left to the
+// game, or no game runs), and the player's choice of one; 1 when it was
+// taken and written.
+EMSCRIPTEN_KEEPALIVE const char* vandrel_page_option(const char* name) {
+    static std::string value;
+    value = running && name ? running->option(name) : std::string();
+    return value.c_str();
+}
+// The values a setting takes, as the file writes them, separated by '|':
+// yes and no, or a choice's words; "" for a number (the panel offers none)
+// or a name the table does not have.
+EMSCRIPTEN_KEEPALIVE const char* vandrel_page_option_values(const char* name) {
+    using namespace vandrel;
+    static std::string words;
+    words.clear();
+    for (const Option& o : settingsTable) {
+        if (!name || o.name != name) continue;
+        if (o.kind == OptionKind::Switch) words = "yes|no";
+        if (o.kind != OptionKind::Choice) break;
+        for (const std::string_view word : o.words) {
+            if (word.empty()) break;
+            if (!words.empty()) words += '|';
+            words += word;
+        }
+    }
+    return words.c_str();
+}
+EMSCRIPTEN_KEEPALIVE int vandrel_page_choose(const char* name, const char* value) {
+    return running && name && value && running->choose(name, value) ? 1 : 0;
+}
+
+// The page went out of sight, or the phone was turned upright.
+EMSCRIPTEN_KEEPALIVE void vandrel_page_hidden() {
+    if (running) running->hidden();
+}
 }
 
 int main() {

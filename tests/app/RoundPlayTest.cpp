@@ -202,11 +202,24 @@ TEST_F(PauseTest, PDoesNothingOnTheTitleAndTheShotsWaitInAPause) {
     minimise(true);
     minimise(false);
     EXPECT_TRUE(game.paused());
+    // Out of sight without a minimise (a hidden page, a phone held upright):
+    // the same pause at once, and only where the setting asks for it.
+    window.post(msg::KeyDown, Game::pauseKey);
+    run(1, 16);
+    ASSERT_FALSE(game.paused());
+    game.setPauseWhenHidden(false);
+    game.onHidden();
+    EXPECT_FALSE(game.paused());
+    game.setPauseWhenHidden(true);
+    game.onHidden();
+    EXPECT_TRUE(game.paused());
     // Escape still leaves the paused round, and the pause with it.
     window.post(msg::KeyDown, vk::Escape);
     run(1, 16);
     EXPECT_EQ(game.state(), GameState::HighScores);
     EXPECT_FALSE(game.paused());
+    game.onHidden();
+    EXPECT_FALSE(game.paused()) << "the table has nothing to pause";
 }
 
 } // namespace

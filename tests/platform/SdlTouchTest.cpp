@@ -6,6 +6,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 namespace vandrel {
@@ -174,6 +175,29 @@ TEST_F(SdlTouchTest, TheMouseMovedLastKeepsTheCrossHairWhereItLeftIt) {
     ASSERT_EQ(feed(e).size(), 1u);
     // The finger lifts after the mouse took over: the mouse's pointer stays.
     EXPECT_EQ(kinds(up(1, 630, 240)), (std::vector<uint32_t>{msg::LButtonUp}));
+}
+
+TEST_F(SdlTouchTest, LeftHandedTheBottomLeftCornerReloadsAsTheMagazineDoes) {
+    // The magazine's corner mirrored: x from 0 to 270, the same rows.
+    const auto firstKind = [](const std::vector<Message>& m) { return m.empty() ? 0u : m[0].message; };
+    EXPECT_EQ(firstKind(down(1, 100, 450)), msg::MouseMove) << "right-handed, the corner shoots";
+    up(1, 100, 450);
+
+    view.leftHanded = true;
+    for (const auto& [x, y] :
+         {std::pair{100.f, 450.f}, std::pair{0.f, 420.f}, std::pair{269.f, 479.f}, std::pair{600.f, 450.f}}) {
+        auto m = down(2, x, y);
+        ASSERT_EQ(kinds(m), (std::vector<uint32_t>{msg::RButtonDown})) << x << ", " << y;
+        EXPECT_EQ(kinds(up(2, x, y)), (std::vector<uint32_t>{msg::RButtonUp}));
+    }
+    // Just outside the corner, and anywhere outside a round, a tap shoots.
+    EXPECT_EQ(firstKind(down(3, 271, 450)), msg::MouseMove);
+    up(3, 271, 450);
+    EXPECT_EQ(firstKind(down(4, 100, 419)), msg::MouseMove);
+    up(4, 100, 419);
+    view.magazine = Rect{};
+    EXPECT_EQ(firstKind(down(5, 100, 450)), msg::MouseMove);
+    up(5, 100, 450);
 }
 
 } // namespace

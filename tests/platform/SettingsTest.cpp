@@ -164,6 +164,30 @@ TEST(Settings, ChangesAreWrittenAtOnceAndUnknownLinesKept) {
     EXPECT_NE(report.str().find("vandrel.ini:5: no '='"), std::string::npos) << report.str();
 }
 
+TEST(Settings, AChoiceFromAnOptionsPanelIsWrittenEvenWhereTheGameWritesNothingBack) {
+    TempFolder temp;
+    const fs::path file = temp.path / "vandrel.ini";
+    writeText(file, "# mine\ncrosshair_size = 150\n");
+    std::ostringstream report;
+    Settings s;
+    s.load(file, report);
+    ASSERT_FALSE(option("crosshair_size").option().writtenBack);
+    // change() keeps such a setting for the session only; choose() writes it.
+    s.change(option("crosshair_size"), 2);
+    EXPECT_EQ(readText(file), "# mine\ncrosshair_size = 150\n");
+    EXPECT_TRUE(s.choose(option("crosshair_size"), 2));
+    EXPECT_TRUE(s.choose(option("touch_layout"), 1));
+    EXPECT_TRUE(s.choose(option("haptics"), 0));
+    EXPECT_EQ(readText(file), "# mine\ncrosshair_size = 200\ntouch_layout = left\nhaptics = no\n");
+
+    Settings again;
+    again.load(file, report);
+    EXPECT_EQ(again.values().get(option("crosshair_size")), 2);
+    EXPECT_EQ(again.values().get(option("touch_layout")), 1);
+    EXPECT_EQ(again.values().get(option("haptics")), 0);
+    EXPECT_EQ(report.str(), "");
+}
+
 TEST(Settings, DamagedLinesAreNamedWithTheirLineAndTakeTheDefault) {
     TempFolder temp;
     const fs::path file = temp.path / "vandrel.ini";

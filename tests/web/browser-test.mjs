@@ -4,8 +4,9 @@
 // shots at figures found by comparing two canvas reads, the right button, the
 // arrow keys, a short round into the high-score table that survives a reload,
 // the page's "play again" state and the frame rate. Then the phone and tablet
-// (phone-test.mjs), the pad (pad-test.mjs) and a recorded game
-// (record-test.mjs).
+// (phone-test.mjs), the pad (pad-test.mjs), a recorded game
+// (record-test.mjs), the settings and the options panel (settings-test.mjs,
+// options-test.mjs).
 //
 //   node tests/web/browser-test.mjs --dist dist/web --short SHORT.zip --out DIR [--port N]
 //     [--native GAME] [--pad yes] [--touch yes] [--only REGEX]
@@ -18,6 +19,7 @@ import { phoneTests } from './phone-test.mjs';
 import { padTests } from './pad-test.mjs';
 import { recordTests } from './record-test.mjs';
 import { settingsTests } from './settings-test.mjs';
+import { optionsTests } from './options-test.mjs';
 
 const game = await GamePage.open();
 const page = game.page;
@@ -283,6 +285,10 @@ await test('leaving the closing screen offers another game', async () => {
   }
   check(state === 'ended', `the page is ${state} after three Escapes`);
   check(await page.evaluate(() => !document.getElementById('ended').hidden), 'no "play again" shown');
+  // Nothing else is left to do: the side text and the page's buttons go.
+  const left = await page.evaluate(() => ['help', 'back', 'fullscreen']
+    .filter((id) => document.getElementById(id).getClientRects().length > 0));
+  check(left.length === 0, `still shown after the end: ${left.join(', ')}`);
   await Promise.all([page.waitForNavigation({ waitUntil: 'load' }), page.click('#again')]);
   await loadToTitle(page.url());
 });
@@ -295,4 +301,5 @@ await phoneTests();
 await padTests();
 await recordTests();
 await settingsTests();
+await optionsTests();
 await finish();

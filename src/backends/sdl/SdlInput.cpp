@@ -78,12 +78,14 @@ void SdlInput::translate(const SDL_Event& e, const InputView& view, MessageQueue
         out.post(msg::MouseMove, keys, makePointParam(p.x, p.y));
         pad_.pointerMoved(p);
         touch_.pointerMovedElsewhere();
+        touchedLast_ = false;
         break;
     }
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
         if (e.button.which == SDL_TOUCH_MOUSEID) break;
         const bool down = e.type == SDL_MOUSEBUTTONDOWN;
+        touchedLast_ = false;
         const int64_t at = framePoint(view, e.button.x, e.button.y);
         if (e.button.button == SDL_BUTTON_LEFT) out.post(down ? msg::LButtonDown : msg::LButtonUp, mouseLeftHeld, at);
         if (e.button.button == SDL_BUTTON_RIGHT) out.post(down ? msg::RButtonDown : msg::RButtonUp, mouseRightHeld, at);
@@ -136,7 +138,8 @@ void SdlInput::translateFinger(const SDL_Event& e, const InputView& view, Messag
     // Positions come as shares of the window.
     const double x = static_cast<double>(e.tfinger.x) * view.shape.windowWidth;
     const double y = static_cast<double>(e.tfinger.y) * view.shape.windowHeight;
-    const TouchLayout layout{view.shape, view.magazine};
+    touchedLast_ = true;
+    const TouchLayout layout{view.shape, view.magazine, view.leftHanded};
     const bool aimed = touch_.aimed();
     const FramePoint before = touch_.pointer();
     if (e.type == SDL_FINGERDOWN) touch_.fingerDown(e.tfinger.fingerId, x, y, layout, out);
@@ -154,8 +157,10 @@ void SdlInput::padTick(const PadState& pads, double seconds, const InputView& vi
     screen.textFull = view.textFull;
     screen.focused = focused();
     const FramePoint before = pad_.pointer();
+    const std::size_t waiting = out.size();
     pad_.update(pads, seconds, screen, out);
     if (!(pad_.pointer() == before)) touch_.pointerMovedElsewhere();
+    if (!(pad_.pointer() == before) || out.size() != waiting) touchedLast_ = false;
 }
 
 void SdlInput::translateWindowEvent(uint8_t event, const InputView& view, MessageQueue& out) {

@@ -32,6 +32,8 @@ struct InputView {
     bool textEntry = false;
     bool textFull = false;
     Rect magazine;
+    // The player's touch layout (Window::setLeftHanded).
+    bool leftHanded = false;
 };
 
 class SdlInput {
@@ -49,6 +51,9 @@ public:
     void setPadTuning(const PadTuning& tuning) { pad_.setTuning(tuning); }
     // Whether a pad has taken the cross-hair or a button over since the start.
     bool padUsed() const { return pad_.active(); }
+    // Whether a finger, rather than the mouse or a pad, moved the cross-hair
+    // or pressed last: a phone held in the hands.
+    bool touchedLast() const { return touchedLast_; }
 
     // Whether the window is minimised or hidden, as its events told.
     bool stopped() const { return minimised_ || hidden_; }
@@ -67,6 +72,7 @@ private:
     bool minimised_ = false;
     bool hidden_ = false;
     bool focused_ = true;
+    bool touchedLast_ = false;
     TouchInput touch_;
     PadInput pad_;
 };

@@ -109,6 +109,13 @@ void SdlPads::open(int32_t deviceIndex) {
     pads_.push_back(Pad{id, c});
 }
 
+void SdlPads::rumble(uint16_t strength, uint32_t ms) const {
+    // The low-frequency motor a little stronger than the high one, as a
+    // recoil feels; a pad that cannot rumble answers -1, which changes nothing.
+    const auto high = static_cast<uint16_t>(strength / 2);
+    for (const Pad& p : pads_) static_cast<void>(SDL_GameControllerRumble(p.controller, strength, high, ms));
+}
+
 void SdlPads::close(int32_t id) {
     for (auto it = pads_.begin(); it != pads_.end(); ++it) {
         if (it->id != id) continue;

@@ -39,6 +39,9 @@ public:
     // reports, which it takes for the axis's rest (a browser's pad does that).
     PadState state() const;
     std::size_t count() const { return pads_.size(); }
+    // A short rumble of every open pad, strength 0 to 65535 for ms
+    // milliseconds; a pad without a motor (or SDL without the support) stays still.
+    void rumble(uint16_t strength, uint32_t ms) const;
 
 private:
     struct Pad {

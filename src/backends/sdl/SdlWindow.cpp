@@ -10,6 +10,9 @@
 #include "video/VideoSurface.h"
 
 #include <SDL.h>
+#if defined(__EMSCRIPTEN__)
+#include <emscripten.h>
+#endif
 
 #include <algorithm>
 #include <cmath>
@@ -206,7 +209,25 @@ InputView SdlWindow::inputView() const {
     v.textEntry = textEntry_;
     v.textFull = textEntryFull_;
     v.magazine = magazine_;
+    v.leftHanded = leftHanded_;
     return v;
+}
+
+void SdlWindow::setRoundShown(const RoundShown& shown) {
+    const HapticCue cue = cues_.next(shown);
+    if (cue == HapticCue::None || !haptics_) return;
+    if (input_.padUsed()) pads_.rumble(HapticCues::strength(cue), HapticCues::lengthMs(cue));
+#if defined(__EMSCRIPTEN__)
+    // A browser without a vibrator (a desktop's, an iPhone's) has no
+    // navigator.vibrate, or one that does nothing.
+    if (input_.touchedLast()) {
+        EM_ASM(
+            {
+                if (navigator.vibrate) navigator.vibrate($0);
+            },
+            HapticCues::lengthMs(cue));
+    }
+#endif
 }
 
 void SdlWindow::setSizeProbe(SizeProbe probe) {

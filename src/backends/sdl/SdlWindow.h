@@ -58,6 +58,11 @@ public:
     void setTextEntryFull(bool full) override { textEntryFull_ = full; }
     void setMagazineArea(const Rect& area) override { magazine_ = area; }
     void setPadTuning(const PadTuning& tuning) override { input_.setPadTuning(tuning); }
+    // A hit or an empty magazine rumbles the pads once one was used, and in
+    // a browser vibrates a phone whose screen was touched last.
+    void setRoundShown(const RoundShown& shown) override;
+    void setHaptics(bool on) override { haptics_ = on; }
+    void setLeftHanded(bool leftHanded) override { leftHanded_ = leftHanded; }
 
     // SDL's number for this window, as its window events carry it.
     uint32_t windowId() const;
@@ -108,6 +113,9 @@ private:
     bool textEntry_ = false;
     bool textEntryFull_ = false;
     Rect magazine_;
+    bool leftHanded_ = false;
+    bool haptics_ = true;
+    HapticCues cues_;
 };
 
 // Shows the game's message boxes with SDL (installed by the backend).

@@ -14,7 +14,7 @@
   var help = document.getElementById('help');
   var helpLine = document.getElementById('helpline');
   var nameField = document.getElementById('name');
-  var key = { back: 0x08, enter: 0x0d, escape: 0x1b, left: 0x25, right: 0x27 };
+  var key = { back: 0x08, enter: 0x0d, escape: 0x1b, left: 0x25, right: 0x27, pause: 0x50 };
 
   // The game's keys, fed from the page (see src/web/PageBridge.cpp); nothing
   // before the game runs.
@@ -66,6 +66,27 @@
     pressKey(key.escape);
     e.currentTarget.blur();
   });
+  // --- Pause, as P: shown during a round only, where P does something; it
+  // says what the next press does.
+  var pauseButton = document.getElementById('pause');
+  function showPause(inRound, paused) {
+    pauseButton.hidden = !inRound;
+    pauseButton.textContent = page.text(paused ? 'resume' : 'pause');
+    pauseButton.setAttribute('aria-pressed', paused ? 'true' : 'false');
+  }
+  page.pause = function () { pressKey(key.pause); };
+  pauseButton.addEventListener('click', function (e) {
+    page.pause();
+    e.currentTarget.blur();
+  });
+  page.inRound = page.paused = false;
+  page.onGameEvent(function (event, value) {
+    if (event === 'round') page.inRound = !!value;
+    else if (event === 'paused') page.paused = !!value;
+    else if (event === 'ended') page.inRound = page.paused = false;
+    else return;
+    showPause(page.inRound, page.paused);
+  });
 
   // --- Keys, seen before the game's own key handling (capture on the window).
   var soundKeys = { m: 1, M: 1, '-': 1, '+': 1, '=': 1 };
@@ -80,12 +101,12 @@
       return;
     }
     // The arrow keys scroll the landscape, not the page.
-    if (page.state === 'running' && pageKeys[e.key]) e.preventDefault();
+    if (page.state === 'running' && pageKeys[e.key] && !page.panelOpen) e.preventDefault();
     // The sound keys: the game's canvas gets no typed text (its key handling
     // takes the keys' defaults), so the page passes them on, whichever key
     // made the character (the keypad's too); a name being typed keeps them
     // as letters.
-    if (soundKeys[e.key] && !naming && !e.altKey && !e.ctrlKey && !e.metaKey) {
+    if (soundKeys[e.key] && !naming && !page.panelOpen && !e.altKey && !e.ctrlKey && !e.metaKey) {
       if (page.state === 'running' && window.Module && Module._vandrel_page_sound_key) {
         Module._vandrel_page_sound_key(e.key.charCodeAt(0));
       }
@@ -127,7 +148,7 @@
   function onBarTouch(e) {
     var mine = false;
     Array.prototype.forEach.call(e.changedTouches, function (t) {
-      if (t.target === canvas || t.target.closest && t.target.closest('button')) return;
+      if (t.target === canvas || t.target.closest && t.target.closest('button, #panel')) return;
       mine = true;
       if (e.type === 'touchend' || e.type === 'touchcancel') delete barTouches[t.identifier];
       else barTouches[t.identifier] = barSide(t);
@@ -234,6 +255,7 @@
   function showHelp() {
     var words = device === 'touch' && page.layout.fill && document.body.classList.contains('nobars') ? 'touchNoBars' : device;
     helpLine.textContent = page.text(words);
+    if (device === 'touch' && document.body.classList.contains('left')) helpLine.textContent += ' \u00b7 ' + page.text('touchLeft');
     help.dataset.device = device;
     if (page.recording) helpLine.textContent += ' \u00b7 ' + page.text('recording');
     // Over the picture it stays a few seconds only.
@@ -247,6 +269,7 @@
     showHelp();
   }
   page.onLayout = showHelp;
+  page.showHelp = showHelp;
   window.addEventListener('pointerdown', function (e) {
     useDevice(e.pointerType === 'touch' || e.pointerType === 'pen' ? 'touch' : 'mouse');
   }, true);

@@ -2,9 +2,10 @@
 // language, downloads the game and its data set with a progress bar, scales
 // the canvas to the window with its aspect kept (on a phone or in full
 // screen over the whole screen, the page's buttons and help in the bars),
-// asks a phone held upright to be turned, offers another game once one has
-// ended, and registers the worker that keeps the game for offline visits.
-// The player's input around the canvas is controls.js's.
+// asks a phone held upright to be turned (a round pauses under that hint),
+// offers another game once one has ended, and registers the worker that keeps
+// the game for offline visits. The player's input around the canvas is
+// controls.js's, the options panel options.js's.
 'use strict';
 (function () {
   var frameWidth = 640, frameHeight = 480;
@@ -37,6 +38,20 @@
       recording: 'Dieses Spiel wird aufgezeichnet; die Aufnahme wird am Ende zum Herunterladen angeboten.',
       recorded: 'Aufnahme herunterladen',
       guide: 'Eigene Galerie bauen (englisch)',
+      pause: 'Pause (P)',
+      resume: 'Weiter (P)',
+      options: 'Optionen',
+      close: 'Schlie\u00dfen',
+      notKept: 'Konnte nicht gespeichert werden; gilt bis zum Ende dieses Spiels.',
+      touchLeft: 'Tippen unten links: ebenfalls nachladen',
+      crosshair_size: 'Fadenkreuz: Gr\u00f6\u00dfe',
+      crosshair_outline: 'Fadenkreuz: dunkler Rand',
+      crosshair_colour: 'Fadenkreuz: Farbe',
+      pause_when_hidden: 'Pause, wenn die Seite nicht zu sehen ist',
+      touch_layout: 'Tasten und Nachladen-Ecke (Touch)',
+      haptics: 'Vibration bei Treffer und leerem Magazin',
+      yes: 'ja', no: 'nein', drawn: 'wie gezeichnet', white: 'wei\u00df', yellow: 'gelb', cyan: 'cyan',
+      right: 'rechts (Rechtsh\u00e4nder)', left: 'links (Linksh\u00e4nder)',
     },
     en: {
       loading: 'Loading Vandrel \u2026',
@@ -60,6 +75,20 @@
       recording: 'This game is being recorded; the recording is offered as a download when it ends.',
       recorded: 'Download the recording',
       guide: 'Make your own gallery',
+      pause: 'Pause (P)',
+      resume: 'Play on (P)',
+      options: 'Options',
+      close: 'Close',
+      notKept: 'Could not be stored; holds until this game ends.',
+      touchLeft: 'Tap at the bottom left: reload as well',
+      crosshair_size: 'Cross-hair size',
+      crosshair_outline: 'Cross-hair: dark outline',
+      crosshair_colour: 'Cross-hair colour',
+      pause_when_hidden: 'Pause while the page is out of sight',
+      touch_layout: 'Buttons and reload corner (touch)',
+      haptics: 'Vibrate on a hit and an empty magazine',
+      yes: 'yes', no: 'no', drawn: 'as drawn', white: 'white', yellow: 'yellow', cyan: 'cyan',
+      right: 'right-handed', left: 'left-handed',
     },
   };
   // The first of the browser's languages that is German or English; English
@@ -75,6 +104,7 @@
   }
   document.documentElement.lang = page.language;
   page.text = function (key) { return texts[page.language][key]; };
+  page.hasText = function (key) { return Object.prototype.hasOwnProperty.call(texts[page.language], key); };
   Array.prototype.forEach.call(document.querySelectorAll('[data-text]'), function (element) {
     element.textContent = page.text(element.dataset.text);
   });
@@ -114,13 +144,24 @@
     root.setProperty('--w', w + 'px');
     root.setProperty('--h', h + 'px');
     root.setProperty('--bar', Math.max(0, bar - 16) + 'px');
-    // Upright on a phone or tablet: the game goes on, dimmed, under the hint.
+    // Upright on a phone or tablet: the game shows dimmed under the hint,
+    // and a round pauses as it does when the page is hidden.
     var upright = touchScreen && height > width;
     document.getElementById('turn').hidden = !upright;
+    if (upright && !page.layout.upright) page.outOfSight();
     page.layout = { fill: fill, bar: bar, upright: upright, width: w, height: h };
     if (page.onLayout) page.onLayout(page.layout);
   }
   page.fit = fit;
+  // The player cannot see the round: the game pauses it where its setting
+  // (pause_when_hidden) says so. Said at once: a hidden page gets no frames,
+  // so the game would hear of it only on the player's return.
+  page.outOfSight = function () {
+    if (page.state === 'running' && window.Module && Module._vandrel_page_hidden) Module._vandrel_page_hidden();
+  };
+  document.addEventListener('visibilitychange', function () {
+    if (document.visibilityState === 'hidden') page.outOfSight();
+  });
   window.addEventListener('resize', fit);
   window.addEventListener('orientationchange', fit);
   document.addEventListener('fullscreenchange', fit);
