@@ -182,7 +182,9 @@ bool Game::frameTick() {
     if (controls_ && !pass_) {
         const uint32_t now = tickCount();
         display_.present(0, 0, [this, now](VideoSurface* shown, const Rect& shownClip) {
-            controls_->drawOver(state_, paused_, shown, shownClip, session_.smallFont(), now);
+            const ScreenNow screen{state_, paused_, enteringName(),
+                                   window_ ? window_->lastDevice() : InputDevice::Mouse};
+            controls_->drawOver(screen, shown, shownClip, session_.smallFont(), now);
         });
     } else {
         display_.present(0, 0);

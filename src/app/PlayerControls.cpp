@@ -14,6 +14,7 @@ PlayerControls::PlayerControls(Settings& settings, bool showHint, bool german)
 }
 
 bool PlayerControls::onMessage(const Message& m, bool enteringName, uint32_t now) {
+    hint_.onInput(m, enteringName, now);
     switch (m.message) {
     case msg::Activate:
         // The low word is the window's activation: 0 when another has the focus.
@@ -26,13 +27,15 @@ bool PlayerControls::onMessage(const Message& m, bool enteringName, uint32_t now
 
 void PlayerControls::screenModeChosen(bool fullScreen) { settings_.setFullScreen(fullScreen); }
 
-void PlayerControls::drawOver(GameState state, bool paused, VideoSurface* target, const Rect& clip, Font& smallFont,
+void PlayerControls::drawOver(const ScreenNow& screen, VideoSurface* target, const Rect& clip, Font& smallFont,
                               uint32_t now) {
-    if (state == GameState::Title)
-        hint_.drawOverTitle(target, clip, smallFont, now);
-    else if (state == GameState::InPlay)
-        hint_.dismiss();
-    if (paused && state == GameState::InPlay) {
+    if (screen.state == GameState::Title)
+        hint_.drawOverTitle(screen.device, target, clip, smallFont, now);
+    else
+        hint_.leftTitle();
+    if (screen.state == GameState::InPlay) hint_.dismiss();
+    hint_.drawOverNameEntry(screen.enteringName, target, clip, smallFont);
+    if (screen.paused && screen.state == GameState::InPlay) {
         const int32_t height = OverlayText::boxHeight(smallFont, 1);
         OverlayText::drawBox(target, clip, smallFont, (clip.top + clip.bottom - height) / 2, {"Pause"});
     }

@@ -4,9 +4,10 @@
 // messages and the game draws it over each frame (with the pause notice); recordings and replays
 // have none, so they play and draw exactly as the game does without it.
 #pragma once
-#include "app/FirstStartHint.h"
+#include "app/PlayerHints.h"
 #include "app/SoundControls.h"
 #include "base/Rect.h"
+#include "input/InputDevice.h"
 #include "input/Messages.h"
 
 #include <cstdint>
@@ -18,6 +19,14 @@ class Font;
 class Settings;
 class VideoSurface;
 enum class GameState : int32_t;
+
+// What the texts over a frame go by: the game's screen and the player's device.
+struct ScreenNow {
+    GameState state;
+    bool paused = false;
+    bool enteringName = false;
+    InputDevice device = InputDevice::Mouse;
+};
 
 class PlayerControls {
 public:
@@ -33,17 +42,17 @@ public:
     // Every turn of the loop: the levels and the focus to the mixer.
     void apply(AudioDevice* device) { sound_.apply(device); }
     // Over a finished frame on its way to the screen (never into the back
-    // buffer the game keeps), outside the loading passes; a paused round's
-    // notice in the middle of it.
-    void drawOver(GameState state, bool paused, VideoSurface* target, const Rect& clip, Font& smallFont, uint32_t now);
+    // buffer the game keeps), outside the loading passes: a paused round's
+    // notice in the middle of it, the hints over the title and the name entry.
+    void drawOver(const ScreenNow& screen, VideoSurface* target, const Rect& clip, Font& smallFont, uint32_t now);
 
     SoundControls& sound() { return sound_; }
-    FirstStartHint& hint() { return hint_; }
+    PlayerHints& hint() { return hint_; }
 
 private:
     Settings& settings_;
     SoundControls sound_;
-    FirstStartHint hint_;
+    PlayerHints hint_;
 };
 
 } // namespace vandrel

@@ -4,6 +4,7 @@
 #pragma once
 #include "base/Rect.h"
 #include "input/HapticCues.h"
+#include "input/InputDevice.h"
 #include "input/MessageQueue.h"
 #include "video/VideoSink.h"
 
@@ -68,6 +69,9 @@ public:
     // left-handed player's touch layout (the reload corner at the bottom left).
     virtual void setHaptics(bool on) { (void)on; }
     virtual void setLeftHanded(bool leftHanded) { (void)leftHanded; }
+    // The device the player last moved or pressed; backends that cannot
+    // tell say the mouse.
+    virtual InputDevice lastDevice() const { return InputDevice::Mouse; }
 
 protected:
     virtual void applyCursor(bool visible) = 0;

@@ -174,7 +174,7 @@ TEST_P(PlayerControlsOnAFirstStart, TheHintAndTheNoticeStayOutOfTheHighScoreWipe
     GameProbe::finishHighScores(game());
     run(2);
     ASSERT_EQ(game().state(), GameState::Title);
-    clock.advance(FirstStartHint::shownMs);
+    clock.advance(PlayerHints::shownMs);
     run(2);
     EXPECT_NE(frameHash(window.lastFrame()), withHint) << "the hint was shown";
     const uint64_t quietFrame = frameHash(window.lastFrame());

@@ -3,9 +3,9 @@
 // settings file keeps the levels, and the first start's hint.
 #include "app/SoundControls.h"
 #include "app/CommandLine.h"
-#include "app/FirstStartHint.h"
 #include "app/OverlayText.h"
 #include "app/PlayerControls.h"
+#include "app/PlayerHints.h"
 #include "audio/AudioDevice.h"
 #include "backends/null/NullAudio.h"
 #include "config/Settings.h"
@@ -186,23 +186,64 @@ TEST(PlayerControls, TheNameEntryKeepsItsLettersAndTheFocusReachesTheMixer) {
     fs::remove(file);
 }
 
-TEST(FirstStartHint, ShowsForAWhileInTheSystemsLanguageUnlessDismissed) {
-    FirstStartHint off(false, true);
+TEST(PlayerHints, ShowsForAWhileInTheSystemsLanguageUnlessDismissed) {
+    PlayerHints off(false, true);
     EXPECT_FALSE(off.showing(0));
 
-    FirstStartHint english(true, false);
+    PlayerHints english(true, false);
     EXPECT_EQ(english.lines().front(), "Click: start a round");
-    FirstStartHint german(true, true);
+    PlayerHints german(true, true);
     EXPECT_EQ(german.lines().front(), "Klick: Runde starten");
     Font font;
     // Counted from the first title frame, not from the start of the game.
-    german.drawOverTitle(nullptr, Rect{0, 0, 640, 480}, font, 50000);
-    EXPECT_TRUE(german.showing(50000 + FirstStartHint::shownMs - 1));
-    german.drawOverTitle(nullptr, Rect{0, 0, 640, 480}, font, 50000 + FirstStartHint::shownMs);
-    EXPECT_FALSE(german.showing(50000 + FirstStartHint::shownMs));
+    german.drawOverTitle(InputDevice::Mouse, nullptr, Rect{0, 0, 640, 480}, font, 50000);
+    EXPECT_TRUE(german.showing(50000 + PlayerHints::shownMs - 1));
+    german.drawOverTitle(InputDevice::Mouse, nullptr, Rect{0, 0, 640, 480}, font, 50000 + PlayerHints::shownMs);
+    EXPECT_FALSE(german.showing(50000 + PlayerHints::shownMs));
 
     english.dismiss();
     EXPECT_FALSE(english.showing(0));
+}
+
+// Later starts: a title left alone says how to start with the device last
+// used; a name asked for is prompted until its first character.
+TEST(PlayerHints, AnIdleTitleSaysHowToStartAndANameIsPromptedUntilTyped) {
+    PlayerHints hints(false, false);
+    Font font;
+    const Rect clip{0, 0, 640, 480};
+    hints.drawOverTitle(InputDevice::Touch, nullptr, clip, font, 1000);
+    EXPECT_FALSE(hints.idleHintShowing(1000 + PlayerHints::idleMs - 1));
+    EXPECT_TRUE(hints.idleHintShowing(1000 + PlayerHints::idleMs));
+    hints.onInput(Message{msg::MouseMove, 0, 0}, false, 20000);
+    EXPECT_FALSE(hints.idleHintShowing(20000 + PlayerHints::idleMs - 1)) << "input counts the idle time anew";
+    // Away from the title and back: counted from its first frame again.
+    hints.leftTitle();
+    hints.drawOverTitle(InputDevice::Mouse, nullptr, clip, font, 90000);
+    EXPECT_FALSE(hints.idleHintShowing(90000 + PlayerHints::idleMs - 1));
+    EXPECT_EQ(hints.startLine(InputDevice::Touch), "Tap: start a round");
+    EXPECT_EQ(hints.startLine(InputDevice::Pad), "Button A: start a round");
+    EXPECT_EQ(hints.startLine(InputDevice::Keyboard), "Click: start a round");
+    EXPECT_EQ(PlayerHints(false, true).startLine(InputDevice::Touch), "Tippen: Runde starten");
+
+    // A first start's hint first; the idle time counts from its end.
+    PlayerHints first(true, true);
+    first.drawOverTitle(InputDevice::Mouse, nullptr, clip, font, 0);
+    first.drawOverTitle(InputDevice::Mouse, nullptr, clip, font, PlayerHints::shownMs);
+    EXPECT_FALSE(first.idleHintShowing(PlayerHints::shownMs + PlayerHints::idleMs - 1));
+    EXPECT_TRUE(first.idleHintShowing(PlayerHints::shownMs + PlayerHints::idleMs));
+
+    for (int name = 0; name < 2; ++name) {
+        hints.drawOverNameEntry(true, nullptr, clip, font);
+        EXPECT_TRUE(hints.namePromptShowing());
+        hints.onInput(Message{msg::Char, 'A', 0}, false, 0);
+        hints.drawOverNameEntry(true, nullptr, clip, font);
+        EXPECT_TRUE(hints.namePromptShowing()) << "a character outside the name entry";
+        hints.onInput(Message{msg::Char, 'A', 0}, true, 0);
+        hints.drawOverNameEntry(true, nullptr, clip, font);
+        EXPECT_FALSE(hints.namePromptShowing());
+        hints.drawOverNameEntry(false, nullptr, clip, font);
+        EXPECT_FALSE(hints.namePromptShowing());
+    }
 }
 
 TEST(OverlayText, ComposedCharactersTakeAGlyphsRoom) {

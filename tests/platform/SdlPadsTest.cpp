@@ -130,6 +130,37 @@ TEST_F(SdlPadsTest, APluggedInPadIsOpenedAndItsStickAimsTheSameAtAnyFrameRate) {
     EXPECT_NEAR(ends[2], ends[0], 1);
 }
 
+// The title's hint names the device the player last used: the one whose
+// input became a message, not one merely plugged in or resting.
+TEST_F(SdlPadsTest, TheLastDeviceIsTheOneWhoseInputBecameAMessage) {
+    plugIn();
+    EXPECT_EQ(input.lastDevice(), InputDevice::Mouse);
+    SDL_Event e{};
+    e.type = SDL_FINGERDOWN;
+    e.tfinger.touchId = 1;
+    e.tfinger.x = 0.5f;
+    e.tfinger.y = 0.5f;
+    input.translate(e, view, queue);
+    EXPECT_EQ(input.lastDevice(), InputDevice::Touch);
+    tick();
+    EXPECT_EQ(input.lastDevice(), InputDevice::Touch) << "a pad at rest took over";
+    tap(SDL_CONTROLLER_BUTTON_A);
+    EXPECT_EQ(input.lastDevice(), InputDevice::Pad);
+    e = SDL_Event{};
+    e.type = SDL_KEYDOWN;
+    e.key.keysym.sym = SDLK_F24; // no key of the game's
+    input.translate(e, view, queue);
+    EXPECT_EQ(input.lastDevice(), InputDevice::Pad);
+    e.key.keysym.sym = SDLK_p;
+    input.translate(e, view, queue);
+    EXPECT_EQ(input.lastDevice(), InputDevice::Keyboard);
+    e = SDL_Event{};
+    e.type = SDL_MOUSEMOTION;
+    e.motion.x = 10;
+    input.translate(e, view, queue);
+    EXPECT_EQ(input.lastDevice(), InputDevice::Mouse);
+}
+
 TEST_F(SdlPadsTest, TheTriggerShootsOncePerPullAndTheLeftOneReloads) {
     plugIn();
     int shots = 0;

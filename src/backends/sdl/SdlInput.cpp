@@ -63,6 +63,7 @@ int64_t framePoint(const InputView& view, int32_t x, int32_t y) {
 } // namespace
 
 void SdlInput::translate(const SDL_Event& e, const InputView& view, MessageQueue& out) {
+    const std::size_t before = out.size();
     switch (e.type) {
     case SDL_QUIT: out.post(msg::Close); break;
     case SDL_WINDOWEVENT:
@@ -78,14 +79,12 @@ void SdlInput::translate(const SDL_Event& e, const InputView& view, MessageQueue
         out.post(msg::MouseMove, keys, makePointParam(p.x, p.y));
         pad_.pointerMoved(p);
         touch_.pointerMovedElsewhere();
-        touchedLast_ = false;
         break;
     }
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
         if (e.button.which == SDL_TOUCH_MOUSEID) break;
         const bool down = e.type == SDL_MOUSEBUTTONDOWN;
-        touchedLast_ = false;
         const int64_t at = framePoint(view, e.button.x, e.button.y);
         if (e.button.button == SDL_BUTTON_LEFT) out.post(down ? msg::LButtonDown : msg::LButtonUp, mouseLeftHeld, at);
         if (e.button.button == SDL_BUTTON_RIGHT) out.post(down ? msg::RButtonDown : msg::RButtonUp, mouseRightHeld, at);
@@ -108,6 +107,13 @@ void SdlInput::translate(const SDL_Event& e, const InputView& view, MessageQueue
     }
     default: break;
     }
+    if (out.size() == before) return;
+    if (e.type == SDL_MOUSEMOTION || e.type == SDL_MOUSEBUTTONDOWN || e.type == SDL_MOUSEBUTTONUP)
+        lastDevice_ = InputDevice::Mouse;
+    else if (e.type == SDL_KEYDOWN || e.type == SDL_TEXTINPUT)
+        lastDevice_ = InputDevice::Keyboard;
+    else if (e.type == SDL_FINGERDOWN || e.type == SDL_FINGERMOTION)
+        lastDevice_ = InputDevice::Touch;
 }
 
 void SdlInput::translateKey(const SDL_Event& e, MessageQueue& out) {
@@ -138,7 +144,6 @@ void SdlInput::translateFinger(const SDL_Event& e, const InputView& view, Messag
     // Positions come as shares of the window.
     const double x = static_cast<double>(e.tfinger.x) * view.shape.windowWidth;
     const double y = static_cast<double>(e.tfinger.y) * view.shape.windowHeight;
-    touchedLast_ = true;
     const TouchLayout layout{view.shape, view.magazine, view.leftHanded};
     const bool aimed = touch_.aimed();
     const FramePoint before = touch_.pointer();
@@ -160,7 +165,7 @@ void SdlInput::padTick(const PadState& pads, double seconds, const InputView& vi
     const std::size_t waiting = out.size();
     pad_.update(pads, seconds, screen, out);
     if (!(pad_.pointer() == before)) touch_.pointerMovedElsewhere();
-    if (!(pad_.pointer() == before) || out.size() != waiting) touchedLast_ = false;
+    if (!(pad_.pointer() == before) || out.size() != waiting) lastDevice_ = InputDevice::Pad;
 }
 
 void SdlInput::translateWindowEvent(uint8_t event, const InputView& view, MessageQueue& out) {

@@ -7,6 +7,7 @@
 #pragma once
 #include "base/Presentation.h"
 #include "base/Rect.h"
+#include "input/InputDevice.h"
 #include "input/MessageQueue.h"
 #include "input/PadInput.h"
 #include "input/TouchInput.h"
@@ -53,7 +54,10 @@ public:
     bool padUsed() const { return pad_.active(); }
     // Whether a finger, rather than the mouse or a pad, moved the cross-hair
     // or pressed last: a phone held in the hands.
-    bool touchedLast() const { return touchedLast_; }
+    bool touchedLast() const { return lastDevice_ == InputDevice::Touch; }
+
+    // The device whose event last became a message.
+    InputDevice lastDevice() const { return lastDevice_; }
 
     // Whether the window is minimised or hidden, as its events told.
     bool stopped() const { return minimised_ || hidden_; }
@@ -72,7 +76,7 @@ private:
     bool minimised_ = false;
     bool hidden_ = false;
     bool focused_ = true;
-    bool touchedLast_ = false;
+    InputDevice lastDevice_ = InputDevice::Mouse;
     TouchInput touch_;
     PadInput pad_;
 };

@@ -63,6 +63,7 @@ public:
     void setRoundShown(const RoundShown& shown) override;
     void setHaptics(bool on) override { haptics_ = on; }
     void setLeftHanded(bool leftHanded) override { leftHanded_ = leftHanded; }
+    InputDevice lastDevice() const override { return input_.lastDevice(); }
 
     // SDL's number for this window, as its window events carry it.
     uint32_t windowId() const;
