@@ -69,13 +69,14 @@ void PlayerHints::drawOverTitle(InputDevice device, VideoSurface* target, const 
         over_ = true;
         idleFrom_ = now;
     }
-    if (idleHintShowing(now)) drawLine(target, clip, font, startLine(device));
+    if (idleHintShowing(now)) drawLine(target, clip, font, startLine(device), true);
 }
 
-void PlayerHints::drawLine(VideoSurface* target, const Rect& clip, Font& font, std::string_view line) {
-    // Low on the screen, clear of the title's name and the table's rows.
+void PlayerHints::drawLine(VideoSurface* target, const Rect& clip, Font& font, std::string_view line, bool low) {
+    // Low on the title, clear of its name; high on the table, over its
+    // heading, clear of the rows and the round's score below them.
     const int32_t height = OverlayText::boxHeight(font, 1);
-    OverlayText::drawBox(target, clip, font, clip.bottom - height - height / 2, {line});
+    OverlayText::drawBox(target, clip, font, low ? clip.bottom - height - height / 2 : clip.top + height / 2, {line});
 }
 
 void PlayerHints::drawOverNameEntry(bool enteringName, VideoSurface* target, const Rect& clip, Font& font) {
@@ -83,7 +84,7 @@ void PlayerHints::drawOverNameEntry(bool enteringName, VideoSurface* target, con
     if (enteringName && !std::exchange(asked_, true)) typed_ = false;
     if (!enteringName) asked_ = false;
     prompting_ = enteringName && !typed_;
-    if (prompting_) drawLine(target, clip, font, namePrompt());
+    if (prompting_) drawLine(target, clip, font, namePrompt(), false);
 }
 
 } // namespace vandrel

@@ -54,7 +54,7 @@ public:
     std::string_view namePrompt() const;
 
 private:
-    static void drawLine(VideoSurface* target, const Rect& clip, Font& font, std::string_view line);
+    static void drawLine(VideoSurface* target, const Rect& clip, Font& font, std::string_view line, bool low);
 
     bool german_;
     bool over_;
