@@ -56,7 +56,8 @@ CommandLine CommandLine::parse(const std::vector<std::string_view>& args) {
         bool off = false;
         const std::optional<OptionId> setting = settingOption(option, off);
         const bool takesValue = (setting && setting->option().kind != OptionKind::Switch) || option == "--data" ||
-                                option == "--record" || option == "--replay" || option == "--config" ||
+                                option == "--record" || option == "--replay" || option == "--share-link" ||
+                                option == "--config" ||
                                 option == "--check" || option == "--make-data" || option == "--export-kit";
         if (attached && !takesValue) return wrong(std::string(option) + " takes no value");
         std::string_view value;
@@ -81,6 +82,12 @@ CommandLine CommandLine::parse(const std::vector<std::string_view>& args) {
             if (!setAction(c, Action::WhereSettings, option)) return wrong(c.error);
         } else if (option == "--config") {
             c.configFile = std::string(value);
+        } else if (option == "--rounds") {
+            if (!setAction(c, Action::Rounds, option)) return wrong(c.error);
+        } else if (option == "--share-link") {
+            if (c.action == Action::ShareLink) return wrong("--share-link is given twice");
+            if (!setAction(c, Action::ShareLink, option)) return wrong(c.error);
+            c.file = std::string(value);
         } else if (option == "--record" || option == "--replay") {
             const Action a = option == "--record" ? Action::Record : Action::Replay;
             if (c.action == a) return wrong(std::string(option) + " is given twice");
@@ -147,6 +154,8 @@ std::string CommandLine::usage() {
            "                       or a zip with gallery.toml), instead of this game's own\n"
            "  --record FILE        play and write every input to FILE\n"
            "  --replay FILE        play FILE back without a window; exit 1 if anything differs\n"
+           "  --rounds             list the rounds kept in the rounds folder beside the settings\n"
+           "  --share-link FILE    print the link that replays the kept round FILE in a browser\n"
            "  --check KIT          check the gallery kit KIT (a folder or a zip) and print\n"
            "                       every problem; exit 1 if there are errors\n"
            "  --strict             with --check: warnings fail too\n"

@@ -22,6 +22,8 @@ struct CommandLine {
         WhereSettings, // print the settings file in use
         Record,        // play while writing a recording to file
         Replay,        // play a recording back headless
+        Rounds,        // list the kept rounds
+        ShareLink,     // print a kept round's link
         Check,         // check a gallery kit and print its problems
         MakeData,      // compile a gallery kit into a data set file
         ExportKit,     // write the data set in use as a gallery kit
@@ -37,7 +39,7 @@ struct CommandLine {
     std::string configFile;
     // --data: the executable or plain zip that holds the data set to play.
     std::string dataPath;
-    // The recording written (Record) or read (Replay), the kit checked (Check)
+    // The recording written (Record) or read (Replay, ShareLink), the kit checked (Check)
     // or compiled (MakeData).
     std::string file;
     // --make-data's data set file, --export-kit's folder.

@@ -118,6 +118,9 @@ inline constexpr Option settingsTable[] = {
            "left: the page's buttons and help on the other side, and a tap at the bottom left reloads as a tap "
            "on the magazine does"),
     onOff("haptics", true, "no: no short rumble of a pad or a phone on a hit and on an empty magazine"),
+    onOff("record_rounds", true,
+          "no: finished rounds are not kept (the last 20 are, in the folder rounds beside this file)")
+        .cli("--record-rounds", "--no-record-rounds"),
 };
 
 inline constexpr std::size_t settingsCount = std::size(settingsTable);

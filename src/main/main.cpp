@@ -12,6 +12,8 @@
 #include "main/BuildVersion.h"
 #include "replay/Recorder.h"
 #include "replay/Replayer.h"
+#include "replay/RoundKeeper.h"
+#include "replay/RoundShelf.h"
 #include "scores/ScoreLocation.h"
 #include "system/CloseSignals.h"
 #include "system/MessageBox.h"
@@ -39,6 +41,9 @@ int main(int argc, char** argv) {
     if (const std::optional<int> done = runMakerCommand(options, exePath)) return *done;
     const SettingsLocation settingsPlace = SettingsLocation::find(options.configFile, exePath);
     if (options.action == Action::WhereSettings) return std::printf("%s\n", settingsPlace.describe().c_str()) < 0;
+    const RoundShelf shelf(RoundShelf::folderBeside(settingsPlace.file()));
+    if (options.action == Action::Rounds) return listRounds(shelf, std::cout);
+    if (options.action == Action::ShareLink) return printShareLink(options.file, "", std::cout, std::cerr);
     // Only a played game reads them: recordings and replays play as the data set says.
     Settings settings;
     if (options.action == Action::Play) settings.load(settingsPlace.file(), std::cerr);
@@ -63,6 +68,14 @@ int main(int argc, char** argv) {
         return recordFile(options.file, dataPath, backend->window(), *store, options.settings.fullScreen());
 
     const std::unique_ptr<FrameLog> frameLog = FrameLog::fromEnvironment();
+    if (chosen.flag(option("record_rounds")).value_or(true)) {
+        // The same game, recorded in memory so every finished round is kept.
+        if (const std::optional<int> code = playKeepingRounds(dataPath, backend->window(), *store, settings,
+                                                              options.settings, frameLog.get(), shelf))
+            return *code;
+        reportGraphicsFailure("Die Anzeige lie\u00df sich nicht \u00f6ffnen.");
+        return 1;
+    }
     GameHost host(
         HostSetup(backend->window(), *store, dataPath).player(settings, options.settings).frameLog(frameLog.get()));
     if (host.program().startUp()) return host.runToEnd();

@@ -34,14 +34,17 @@ std::vector<ReplayStoreValue> readStoredTable(const Store& store, const std::str
 }
 
 Recorder::Recorder(Window& window, std::ostream& out, const std::string& exePath, uint32_t startTick, Store& store,
-                   std::optional<bool> startFullScreen)
+                   std::optional<bool> startFullScreen, const std::function<void(HostSetup&)>& setUp)
     : out_(out), store_(store), exePath_(exePath), clock_(startTick), writer_(out), recordingWindow_(window, writer_) {
     tableName_ = readTableName(exePath).value_or("");
     writer_.header(archiveHash(exePath), gameRandState(), startTick);
     if (startFullScreen) writer_.startMode(*startFullScreen);
     for (const ReplayStoreValue& v : readStoredTable(store_, tableName_)) writer_.store(v);
     // The game and its sound system come to life at the recorded start.
-    host_.emplace(HostSetup(recordingWindow_, store_, exePath).startFullScreen(startFullScreen));
+    HostSetup setup(recordingWindow_, store_, exePath);
+    setup.startFullScreen(startFullScreen);
+    if (setUp) setUp(setup);
+    host_.emplace(setup);
     stepTick_ = startTick;
 }
 

@@ -9,6 +9,7 @@
 #include "replay/RecordingWindow.h"
 #include "replay/ReplayWriter.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -22,8 +23,12 @@ public:
     // whose own queue the window system (or a script) fills. The game keeps its
     // table in store, whose table is written into the recording before and after.
     // startFullScreen, when given, wins over the set-up record's start mode.
+    // setUp, when given, adds to the host's set-up what the caller's game has
+    // besides (the player's settings and frame log of a played game whose
+    // rounds are kept).
     Recorder(Window& window, std::ostream& out, const std::string& exePath, uint32_t startTick, Store& store,
-             std::optional<bool> startFullScreen = std::nullopt);
+             std::optional<bool> startFullScreen = std::nullopt,
+             const std::function<void(HostSetup&)>& setUp = {});
     ~Recorder();
     Recorder(const Recorder&) = delete;
     Recorder& operator=(const Recorder&) = delete;

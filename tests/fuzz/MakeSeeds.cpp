@@ -6,6 +6,7 @@
 #include "backends/null/MemoryStore.h"
 #include "data/ZipWriter.h"
 #include "kit/KitFiles.h"
+#include "link/RoundLink.h"
 #include "scores/HighscoreTable.h"
 
 #include <algorithm>
@@ -225,7 +226,7 @@ int main(int argc, char** argv) {
     const std::string scratch = out + "/scratch.zip";
     makeDir(out);
     for (const char* target : {"fuzz_archive", "fuzz_locator", "fuzz_figures", "fuzz_stuff", "fuzz_backdrop",
-                               "fuzz_pictures", "fuzz_ogg", "fuzz_sound", "fuzz_scores", "fuzz_replay", "fuzz_kit"})
+                               "fuzz_pictures", "fuzz_ogg", "fuzz_sound", "fuzz_scores", "fuzz_replay", "fuzz_kit", "fuzz_link"})
         makeDir(out + "/" + target);
 
     Bytes setup = join({word(640), word(480), word(2), word(0), word(10), {1, 1, 1, 1}});
@@ -279,6 +280,12 @@ int main(int argc, char** argv) {
         std::ifstream in(entry.path(), std::ios::binary);
         const Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         save(out + "/fuzz_replay/" + entry.path().stem().string(), bytes);
+        // The same games as links, whole and as the bare payload.
+        const std::string text(bytes.begin(), bytes.end());
+        const std::string link = vandrel::roundLink::link("https://example.org/", text);
+        save(out + "/fuzz_link/" + entry.path().stem().string(), Bytes(link.begin(), link.end()));
+        const std::string payload = vandrel::roundLink::encode(text);
+        save(out + "/fuzz_link/" + entry.path().stem().string() + "-payload", Bytes(payload.begin(), payload.end()));
     }
 
     saveKits(out, scratch);

@@ -1,0 +1,133 @@
+// Recording the played game in memory and writing each finished round on a
+// worker thread.
+#include "replay/RoundKeeper.h"
+
+#include "app/GameHost.h"
+#include "base/Clock.h"
+#include "config/Settings.h"
+#include "data/SetupRecord.h"
+#include "replay/Recorder.h"
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <ostream>
+
+namespace vandrel {
+
+CappedRecording::int_type CappedRecording::overflow(int_type c) {
+    if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+    const char ch = traits_type::to_char_type(c);
+    xsputn(&ch, 1);
+    return c;
+}
+
+std::streamsize CappedRecording::xsputn(const char* s, std::streamsize n) {
+    if (full_ || text_.size() + static_cast<std::size_t>(n) > limit_) {
+        full_ = true;
+        return n; // dropped: the writer goes on, nothing more is kept
+    }
+    text_.append(s, static_cast<std::size_t>(n));
+    return n;
+}
+
+RoundKeeper::RoundKeeper(RoundShelf shelf, std::string gallery)
+    : shelf_(std::move(shelf)), gallery_(std::move(gallery)), worker_([this] { work(); }) {}
+
+RoundKeeper::~RoundKeeper() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    worker_.join();
+}
+
+void RoundKeeper::afterTurn(GameState state, const CappedRecording& recording) {
+    const bool ended = lastState_ == GameState::InPlay && state == GameState::HighScores;
+    lastState_ = state;
+    if (!ended) return;
+    if (recording.full()) {
+        if (!toldFull_) std::fprintf(stderr, "vandrel: this session is too long to keep its rounds any more\n");
+        toldFull_ = true;
+        return;
+    }
+    // The copy is the frame's only cost; the file is written on the worker.
+    std::string round = recording.text();
+    round += galleryComment(gallery_);
+    round += '\n';
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        waiting_.push_back(std::move(round));
+    }
+    wake_.notify_one();
+}
+
+void RoundKeeper::work() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+        wake_.wait(lock, [this] { return stopping_ || !waiting_.empty(); });
+        if (waiting_.empty()) return; // stopping, and everything written
+        std::string round = std::move(waiting_.front());
+        waiting_.pop_front();
+        writing_ = true;
+        lock.unlock();
+        const std::filesystem::path file = shelf_.keep(round, std::time(nullptr));
+        if (file.empty())
+            std::fprintf(stderr, "vandrel: cannot keep the round in %s\n", shelf_.folder().string().c_str());
+        lock.lock();
+        writing_ = false;
+        if (!file.empty()) {
+            ++kept_;
+            lastFile_ = file;
+        }
+        idle_.notify_all();
+    }
+}
+
+void RoundKeeper::waitIdle() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    idle_.wait(lock, [this] { return waiting_.empty() && !writing_; });
+}
+
+std::size_t RoundKeeper::kept() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return kept_;
+}
+
+std::filesystem::path RoundKeeper::lastFile() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return lastFile_;
+}
+
+std::optional<int> playKeepingRounds(const std::string& exePath, Window& window, Store& store, Settings& settings,
+                      const SettingValues& commandLine, FrameLog* frameLog, const RoundShelf& shelf) {
+    CappedRecording recording;
+    std::ostream out(&recording);
+    RoundKeeper keeper(shelf, readTableName(exePath).value_or("?"));
+    // The wall clock in the game's ticks, read once per turn as --record does.
+    const uint32_t start = tickCount();
+    const auto base = std::chrono::steady_clock::now();
+    auto now = [&] {
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - base);
+        return start + static_cast<uint32_t>(ms.count());
+    };
+    // The start mode the player chose goes into the recording, so the replay
+    // starts the way the game did.
+    const std::optional<bool> fullScreen = commandLine.over(settings.values()).fullScreen();
+    Recorder recorder(window, out, exePath, start, store, fullScreen, [&](HostSetup& setup) {
+        setup.player(settings, commandLine).frameLog(frameLog);
+    });
+    if (!recorder.startUp()) {
+        recorder.finish();
+        return std::nullopt;
+    }
+    while (recorder.step(now())) {
+        keeper.afterTurn(recorder.game().state(), recording);
+        if (recorder.sleptMs() > 0 && recorder.sleptMs() < 1000)
+            std::this_thread::sleep_for(std::chrono::milliseconds(recorder.sleptMs()));
+    }
+    return recorder.finish();
+}
+
+} // namespace vandrel
