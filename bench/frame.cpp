@@ -1,13 +1,18 @@
 // A full play frame -- four landscape layers, every figure type at its most
 // figures, hit effects and score popups running, the head-up display and the
 // cross-hair -- drawn into a 32-bit and a 16-bit back buffer, against memcpy
-// of four screens of the same depth.
+// of four screens of the same depth; and the same frame with what keeping
+// the rounds adds to it (the recorder's copy of the shown frame, its turn in
+// the recording, a checkpoint's frame hash about once a second).
 #include "backends/null/MemoryStore.h"
 #include "base/Clock.h"
 #include "base/Random.h"
 #include "game/Backdrop.h"
 #include "game/FigureManager.h"
 #include "game/Session.h"
+#include "replay/FrameHash.h"
+#include "replay/ReplayWriter.h"
+#include "replay/RoundKeeper.h"
 #include "video/VideoDevice.h"
 
 #include <benchmark/benchmark.h>
@@ -226,6 +231,35 @@ void playFrame(benchmark::State& state, const PixelFormat& format) {
 void BM_PlayFrame32(benchmark::State& state) { playFrame(state, PixelFormat::xrgb32()); }
 void BM_PlayFrame16(benchmark::State& state) { playFrame(state, PixelFormat::rgb565()); }
 
+// The play frame as a game that keeps its rounds shows it: the recorder's
+// window copies every shown frame (for the checkpoints' hash), the turn goes
+// into the recording in memory, and a checkpoint hashes the frame about once
+// a second (here every 25th frame, more often than a game at full speed).
+// Writing a finished round to disk happens on a worker, not in a frame.
+void playFrameKept(benchmark::State& state, const PixelFormat& format) {
+    PlayFrame frame(format);
+    CappedRecording recording;
+    std::ostream out(&recording);
+    ReplayWriter writer(out);
+    writer.header(0, 1, 0);
+    ShownFrame shown;
+    uint32_t tick = 0, frames = 0;
+    uint64_t hashes = 0;
+    for (auto _ : state) {
+        frame.draw();
+        shown.copyOf(*frame.backBuffer);
+        writer.step(tick += 16 + frames % 3);
+        if (++frames % 25 == 0) hashes ^= frameHash(shown);
+        state.PauseTiming();
+        frame.topUp();
+        state.ResumeTiming();
+    }
+    benchmark::DoNotOptimize(hashes);
+}
+
+void BM_PlayFrameKept32(benchmark::State& state) { playFrameKept(state, PixelFormat::xrgb32()); }
+void BM_PlayFrameKept16(benchmark::State& state) { playFrameKept(state, PixelFormat::rgb565()); }
+
 void copyScreens(benchmark::State& state, size_t bytesPerPixel) {
     const size_t size = 4u * screenWidth * screenHeight * bytesPerPixel;
     std::vector<uint8_t> from(size, 1), to(size, 0);
@@ -240,8 +274,10 @@ void BM_Memcpy4Screens32(benchmark::State& state) { copyScreens(state, 4); }
 void BM_Memcpy4Screens16(benchmark::State& state) { copyScreens(state, 2); }
 
 BENCHMARK(BM_PlayFrame32)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlayFrameKept32)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Memcpy4Screens32)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlayFrame16)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlayFrameKept16)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Memcpy4Screens16)->Unit(benchmark::kMillisecond);
 
 // Prints the frame times as multiples of the copy of the same depth.
@@ -264,6 +300,10 @@ public:
             if (times_.count(frame) && times_.count(copy) && times_[copy] > 0 && cpuTimes_[copy] > 0)
                 std::printf("%s-bit play frame: %.2f x memcpy of 4 x 640 x 480 pixels (CPU time), %.2f x (wall)\n",
                             depth, cpuTimes_[frame] / cpuTimes_[copy], times_[frame] / times_[copy]);
+            const std::string kept = std::string("BM_PlayFrameKept") + depth;
+            if (cpuTimes_.count(kept) && cpuTimes_.count(frame) && cpuTimes_[frame] > 0)
+                std::printf("%s-bit play frame with rounds kept: %.3f x the play frame alone (CPU time)\n", depth,
+                            cpuTimes_[kept] / cpuTimes_[frame]);
         }
     }
 

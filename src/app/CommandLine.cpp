@@ -56,9 +56,9 @@ CommandLine CommandLine::parse(const std::vector<std::string_view>& args) {
         bool off = false;
         const std::optional<OptionId> setting = settingOption(option, off);
         const bool takesValue = (setting && setting->option().kind != OptionKind::Switch) || option == "--data" ||
-                                option == "--record" || option == "--replay" || option == "--share-link" ||
-                                option == "--config" ||
-                                option == "--check" || option == "--make-data" || option == "--export-kit";
+                                option == "--record" || option == "--replay" || option == "--watch" ||
+                                option == "--share-link" || option == "--config" || option == "--check" ||
+                                option == "--make-data" || option == "--export-kit";
         if (attached && !takesValue) return wrong(std::string(option) + " takes no value");
         std::string_view value;
         if (takesValue) {
@@ -84,6 +84,10 @@ CommandLine CommandLine::parse(const std::vector<std::string_view>& args) {
             c.configFile = std::string(value);
         } else if (option == "--rounds") {
             if (!setAction(c, Action::Rounds, option)) return wrong(c.error);
+        } else if (option == "--watch") {
+            if (c.action == Action::Watch) return wrong("--watch is given twice");
+            if (!setAction(c, Action::Watch, option)) return wrong(c.error);
+            c.file = std::string(value);
         } else if (option == "--share-link") {
             if (c.action == Action::ShareLink) return wrong("--share-link is given twice");
             if (!setAction(c, Action::ShareLink, option)) return wrong(c.error);
@@ -154,6 +158,8 @@ std::string CommandLine::usage() {
            "                       or a zip with gallery.toml), instead of this game's own\n"
            "  --record FILE        play and write every input to FILE\n"
            "  --replay FILE        play FILE back without a window; exit 1 if anything differs\n"
+           "  --watch FILE         play FILE back in the window at its own pace, marked as a replay\n"
+           "                       (Escape stops it); exit 1 if anything differs\n"
            "  --rounds             list the rounds kept in the rounds folder beside the settings\n"
            "  --share-link FILE    print the link that replays the kept round FILE in a browser\n"
            "  --check KIT          check the gallery kit KIT (a folder or a zip) and print\n"

@@ -22,6 +22,7 @@ struct CommandLine {
         WhereSettings, // print the settings file in use
         Record,        // play while writing a recording to file
         Replay,        // play a recording back headless
+        Watch,         // play a recording back in the window at its pace
         Rounds,        // list the kept rounds
         ShareLink,     // print a kept round's link
         Check,         // check a gallery kit and print its problems
@@ -39,7 +40,7 @@ struct CommandLine {
     std::string configFile;
     // --data: the executable or plain zip that holds the data set to play.
     std::string dataPath;
-    // The recording written (Record) or read (Replay, ShareLink), the kit checked (Check)
+    // The recording written (Record) or read (Replay, Watch, ShareLink), the kit checked (Check)
     // or compiled (MakeData).
     std::string file;
     // --make-data's data set file, --export-kit's folder.

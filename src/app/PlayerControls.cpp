@@ -8,7 +8,7 @@
 namespace vandrel {
 
 PlayerControls::PlayerControls(Settings& settings, bool showHint, bool german)
-    : settings_(settings), sound_(&settings), hint_(showHint, german) {
+    : settings_(settings), sound_(&settings), hint_(showHint, german), german_(german) {
     // The file is made now, so the hint shows on this start only.
     if (showHint) settings_.keep();
 }
@@ -38,6 +38,14 @@ void PlayerControls::drawOver(const ScreenNow& screen, VideoSurface* target, con
     if (screen.paused && screen.state == GameState::InPlay) {
         const int32_t height = OverlayText::boxHeight(smallFont, 1);
         OverlayText::drawBox(target, clip, smallFont, (clip.top + clip.bottom - height) / 2, {"Pause"});
+    }
+    if (screen.state != GameState::HighScores) roundKept_ = false;
+    if (roundKept_) {
+        // The font has no slash: the folder is named, not its path.
+        const int32_t height = OverlayText::boxHeight(smallFont, 1);
+        OverlayText::drawBox(target, clip, smallFont, clip.bottom - height - 4,
+                             {german_ ? "Runde behalten im Ordner rounds bei vandrel.ini"
+                                      : "Round kept in the folder rounds beside vandrel.ini"});
     }
     sound_.drawNotice(target, clip, smallFont, now);
 }

@@ -1,8 +1,10 @@
 // What the player's settings add to a played game: the sound keys and their
 // notice, the focus rule, the Alt+Enter choice kept for the next start and
 // the first start's hint over the title. The program hands it the window's
-// messages and the game draws it over each frame (with the pause notice); recordings and replays
-// have none, so they play and draw exactly as the game does without it.
+// messages and the game draws it over each frame (with the pause notice and
+// the note of a kept round); replays have none, and the kept rounds'
+// recordings take each frame from beneath these texts, so they play and draw
+// exactly as the game does without it.
 #pragma once
 #include "app/PlayerHints.h"
 #include "app/SoundControls.h"
@@ -39,6 +41,9 @@ public:
     bool onMessage(const Message& m, bool enteringName, uint32_t now);
     // The window now shows full screen or not, after Alt+Enter.
     void screenModeChosen(bool fullScreen);
+    // The round that just ended was kept: the high-score screen it opened
+    // says where, until the screen is left.
+    void roundKept() { roundKept_ = true; }
     // Every turn of the loop: the levels and the focus to the mixer.
     void apply(AudioDevice* device) { sound_.apply(device); }
     // Over a finished frame on its way to the screen (never into the back
@@ -53,6 +58,8 @@ private:
     Settings& settings_;
     SoundControls sound_;
     PlayerHints hint_;
+    bool german_ = false;
+    bool roundKept_ = false;
 };
 
 } // namespace vandrel

@@ -1,8 +1,8 @@
 // Opening, fitting and presenting the display's surfaces.
 #include "gfx/Display.h"
 
-#include "gfx/Surface.h"
 #include "base/LoadError.h"
+#include "gfx/Surface.h"
 #include "video/VideoSink.h"
 
 #include <algorithm>
@@ -92,6 +92,7 @@ bool Display::present(int32_t x, int32_t y, const Overlay& overlay) {
         VideoSurface* primary = device_->primary();
         const Rect clip{std::max(x, 0), std::max(y, 0), std::min(x + backBuffer_->width(), primary->width()),
                         std::min(y + backBuffer_->height(), primary->height())};
+        device_->frameBeneathTexts(*primary);
         if (clip.width() > 0 && clip.height() > 0) overlay(primary, clip);
     }
     return device_->showPrimary();
@@ -113,6 +114,7 @@ bool Display::flipWithOverlay(const Overlay& overlay) {
         }
     }
     if (!overlayFrame_ || !overlayFrame_->blt(nullptr, shown, nullptr, false)) return device_->showPrimary();
+    device_->frameBeneathTexts(*shown);
     overlay(overlayFrame_.get(), Rect{0, 0, shown->width(), shown->height()});
     return device_->showFrame(*overlayFrame_);
 }

@@ -59,9 +59,12 @@ bool inflateLimited(std::string_view packed, std::string& out, std::string& erro
     const bool trailing = z.avail_in != 0;
     inflateEnd(&z);
     if (status == Z_STREAM_END && !trailing) return true;
-    if (status == Z_STREAM_END) error = "the link has more after the round; it was changed";
-    else if (status == Z_DATA_ERROR || status == Z_NEED_DICT) error = "the link was changed or damaged (its round does not unpack)";
-    else error = "the link is cut short; copy all of it";
+    if (status == Z_STREAM_END)
+        error = "the link has more after the round; it was changed";
+    else if (status == Z_DATA_ERROR || status == Z_NEED_DICT)
+        error = "the link was changed or damaged (its round does not unpack)";
+    else
+        error = "the link is cut short; copy all of it";
     return false;
 }
 

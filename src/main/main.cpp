@@ -64,6 +64,7 @@ int main(int argc, char** argv) {
     const std::unique_ptr<Backend> backend = Backend::create(kind, error, chosen.screen());
     if (!backend) reportGraphicsFailure(error);
     if (!backend) return 1;
+    if (options.action == Action::Watch) return watchFile(options.file, dataPath, backend->window(), std::cout);
     if (options.action == Action::Record)
         return recordFile(options.file, dataPath, backend->window(), *store, options.settings.fullScreen());
 

@@ -27,8 +27,7 @@ public:
     // besides (the player's settings and frame log of a played game whose
     // rounds are kept).
     Recorder(Window& window, std::ostream& out, const std::string& exePath, uint32_t startTick, Store& store,
-             std::optional<bool> startFullScreen = std::nullopt,
-             const std::function<void(HostSetup&)>& setUp = {});
+             std::optional<bool> startFullScreen = std::nullopt, const std::function<void(HostSetup&)>& setUp = {});
     ~Recorder();
     Recorder(const Recorder&) = delete;
     Recorder& operator=(const Recorder&) = delete;
@@ -45,6 +44,8 @@ public:
 
     Game& game() { return host_->game(); }
     Program& program() { return host_->program(); }
+    // The player's controls when the set-up gave the player's settings.
+    PlayerControls* controls() { return host_->controls(); }
     RecordingWindow& window() { return recordingWindow_; }
     // Writes a checkpoint for the turn just run.
     void checkpoint();

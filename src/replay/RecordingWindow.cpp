@@ -2,8 +2,10 @@
 #include "replay/RecordingWindow.h"
 
 #include "base/Clock.h"
-#include "video/VideoSurface.h"
 #include "replay/ReplayWriter.h"
+#include "video/VideoSurface.h"
+
+#include <utility>
 
 namespace vandrel {
 
@@ -58,8 +60,13 @@ void RecordingWindow::clientSize(int32_t& width, int32_t& height) const {
     noteSize(width, height);
 }
 
-bool RecordingWindow::showFrame(const VideoSurface& frame) {
+void RecordingWindow::frameBeneathTexts(const VideoSurface& frame) {
     lastFrame_.copyOf(frame);
+    takenBeneath_ = true;
+}
+
+bool RecordingWindow::showFrame(const VideoSurface& frame) {
+    if (!std::exchange(takenBeneath_, false)) lastFrame_.copyOf(frame);
     ++framesShown_;
     return inner_.showFrame(frame);
 }

@@ -1,6 +1,7 @@
 // A window that stands in front of the real one while a game is recorded: it
 // passes everything through, writes each message the window system delivers
-// (and every turn of the loop) to the recording, and keeps the last frame shown.
+// (and every turn of the loop) to the recording, and keeps the last frame shown
+// as the game drew it (the player's texts over it are left out: a replay has none).
 #pragma once
 #include "backends/null/NullWindow.h"
 #include "video/Window.h"
@@ -38,6 +39,8 @@ public:
         return inner_.setVideoMode(fullScreen, width, height);
     }
     bool showFrame(const VideoSurface& frame) override;
+    // The frame the checkpoints hash: the game's, without the player's texts.
+    void frameBeneathTexts(const VideoSurface& frame) override;
     void clientSize(int32_t& width, int32_t& height) const override;
 
     const ShownFrame& lastFrame() const { return lastFrame_; }
@@ -55,6 +58,7 @@ private:
     std::vector<Message> waited_;
     ShownFrame lastFrame_;
     uint32_t framesShown_ = 0;
+    bool takenBeneath_ = false;
     mutable uint32_t query_ = 0;
     mutable int32_t recordedWidth_ = -1;
     mutable int32_t recordedHeight_ = -1;

@@ -2,19 +2,22 @@
 #include "replay/Replayer.h"
 
 #include "app/GameHost.h"
-#include "data/SetupRecord.h"
-#include "base/Clock.h"
-#include "base/Random.h"
-#include "system/Store.h"
 #include "backends/null/MemoryStore.h"
 #include "backends/null/NullAudio.h"
 #include "backends/null/NullWindow.h"
+#include "base/Clock.h"
+#include "base/Random.h"
+#include "data/SetupRecord.h"
 #include "replay/FrameHash.h"
 #include "replay/Recorder.h"
+#include "replay/ReplayMark.h"
 #include "scores/HighscoreStorage.h"
+#include "system/Store.h"
 
+#include <chrono>
 #include <fstream>
 #include <memory>
+#include <thread>
 
 namespace vandrel {
 namespace {
@@ -60,7 +63,9 @@ private:
 // messages the real window delivered at that turn, at the recorded tick.
 class ReplayWindow : public NullWindow {
 public:
-    ReplayWindow(EventCursor& cursor, ManualClock& clock) : cursor_(cursor), clock_(clock), tick_(clock.now()) {}
+    ReplayWindow(EventCursor& cursor, ManualClock& clock, Window* viewer)
+        : cursor_(cursor), clock_(clock), tick_(clock.now()), firstTick_(tick_), viewer_(viewer),
+          wallStart_(std::chrono::steady_clock::now()) {}
 
     void pumpEvents() override {
         while (const ReplayEvent* e = cursor_.takeOther()) {
@@ -73,11 +78,32 @@ public:
             tick_ += delta;
             clock_.set(tick_);
         }
+        if (viewer_) watch();
     }
     // Whatever arrived while the real window waited is in the next turn.
     void waitEvents(uint32_t) override {}
     // The real window reported itself active; that message is in the recording.
-    void show() override {}
+    void show() override {
+        if (viewer_) viewer_->show();
+    }
+    bool setVideoMode(bool fullScreen, int32_t width, int32_t height) override {
+        // The viewer stays a window, whatever the recorded game did.
+        if (viewer_) viewer_->setVideoMode(false, width, height);
+        return NullWindow::setVideoMode(fullScreen, width, height);
+    }
+    bool showFrame(const VideoSurface& frame) override {
+        const bool shown = NullWindow::showFrame(frame); // what the checkpoints hash
+        if (viewer_ && !frame.isLocked()) {
+            if (!marked_ || marked_->width() != frame.width() || marked_->height() != frame.height() ||
+                marked_->format() != frame.format())
+                marked_ = std::make_unique<VideoSurface>(frame.width(), frame.height(), frame.format(), false);
+            if (marked_->blt(nullptr, const_cast<VideoSurface*>(&frame), nullptr, false)) {
+                drawReplayMark(*marked_);
+                viewer_->showFrame(*marked_);
+            }
+        }
+        return shown;
+    }
 
     // The client area as the real window answered, question by question.
     bool clientRect(Rect& out) const override {
@@ -92,6 +118,7 @@ public:
     }
 
     uint32_t turnTick() const { return tick_; }
+    bool stopped() const { return stopped_; }
 
 private:
     void answerSize() const {
@@ -104,9 +131,34 @@ private:
         }
     }
 
+    // The viewer's own messages (its close button, Escape) and the wait that
+    // holds each turn to the moment it had in the recorded game.
+    void watch() {
+        viewer_->pumpEvents();
+        Message m;
+        while (viewer_->queue().take(m)) {
+            if (m.message == msg::Close || m.message == msg::Destroy || m.message == msg::Quit ||
+                (m.message == msg::KeyDown && m.wParam == vk::Escape))
+                stopped_ = true;
+        }
+        const auto now = std::chrono::steady_clock::now();
+        auto due = wallStart_ + std::chrono::milliseconds(tick_ - firstTick_);
+        // A long still stretch in the recording (a minimised window) is cut to a second.
+        if (due - now > std::chrono::seconds(1)) {
+            wallStart_ -= due - now - std::chrono::seconds(1);
+            due = now + std::chrono::seconds(1);
+        }
+        if (due > now) std::this_thread::sleep_for(due - now);
+    }
+
     EventCursor& cursor_;
     ManualClock& clock_;
     uint32_t tick_;
+    uint32_t firstTick_;
+    Window* viewer_;
+    std::chrono::steady_clock::time_point wallStart_;
+    std::unique_ptr<VideoSurface> marked_;
+    bool stopped_ = false;
     mutable uint32_t query_ = 0;
     mutable int32_t width_ = 0;
     mutable int32_t height_ = 0;
@@ -165,7 +217,7 @@ Replayer::Result Replayer::run(std::ostream& report) {
     ManualClock clock(log_.startTick);
     setGameRandState(log_.randState);
     NullAudio audio;
-    ReplayWindow window(cursor, clock);
+    ReplayWindow window(cursor, clock, viewer_);
     GameHost host(HostSetup(window, store, exePath_).audio(audio).startFullScreen(log_.startFullScreen));
     Game& game = host.game();
     Program& program = host.program();
@@ -181,7 +233,7 @@ Replayer::Result Replayer::run(std::ostream& report) {
     program.startUp();
     bool ended = false;
     int exitCode = 0;
-    while (result == Same && cursor.turnAhead()) {
+    while (result == Same && cursor.turnAhead() && !window.stopped()) {
         ++turns_;
         if (!program.step(exitCode)) {
             ended = true;
@@ -205,7 +257,9 @@ Replayer::Result Replayer::run(std::ostream& report) {
         }
     }
     final_ = current();
-    if (result == Same) {
+    stopped_ = window.stopped();
+    if (stopped_) report << "stopped by the viewer after turn " << turns_ << '\n';
+    if (result == Same && !stopped_) {
         if (ended && cursor.turnAhead()) {
             report << "divergence: the game ended after turn " << turns_ << ", before the recording did\n";
             result = Diverged;
@@ -223,7 +277,7 @@ Replayer::Result Replayer::run(std::ostream& report) {
     host.end();
     const std::vector<ReplayStoreValue> after = readStoredTable(store, tableName);
     finalTable_ = tableTextOf(after);
-    if (result == Same && !log_.storeAfter.empty() && after != log_.storeAfter) {
+    if (result == Same && !stopped_ && !log_.storeAfter.empty() && after != log_.storeAfter) {
         report << "divergence: the stored high-score table differs\n  replayed:\n"
                << finalTable_ << "  recorded:\n"
                << tableTextOf(log_.storeAfter);
@@ -237,7 +291,9 @@ Replayer::Result Replayer::run(std::ostream& report) {
     return result;
 }
 
-int replayFile(const std::string& path, const std::string& exePath, std::ostream& out) {
+namespace {
+
+int replayOrWatch(const std::string& path, const std::string& exePath, Window* viewer, std::ostream& out) {
     std::ifstream in(path);
     if (!in) {
         out << "cannot replay: cannot open " << path << '\n';
@@ -250,7 +306,18 @@ int replayFile(const std::string& path, const std::string& exePath, std::ostream
         return Replayer::CannotReplay;
     }
     Replayer replayer(log, exePath);
+    if (viewer) replayer.watchIn(*viewer);
     return replayer.run(out);
+}
+
+} // namespace
+
+int replayFile(const std::string& path, const std::string& exePath, std::ostream& out) {
+    return replayOrWatch(path, exePath, nullptr, out);
+}
+
+int watchFile(const std::string& path, const std::string& exePath, Window& viewer, std::ostream& out) {
+    return replayOrWatch(path, exePath, &viewer, out);
 }
 
 } // namespace vandrel

@@ -4,6 +4,7 @@
 // are compared with what the recording says.
 #pragma once
 #include "replay/ReplayLog.h"
+#include "video/Window.h"
 
 #include <ostream>
 #include <string>
@@ -19,6 +20,13 @@ public:
     };
 
     Replayer(const ReplayLog& log, std::string exePath) : log_(log), exePath_(std::move(exePath)) {}
+
+    // Shows the replay in viewer (borrowed, outlives run) at the pace it was
+    // played, each frame with the replay's mark over it; the checkpoints still
+    // compare the frames without it. Closing viewer or Escape stops the replay.
+    void watchIn(Window& viewer) { viewer_ = &viewer; }
+    // Whether the viewer stopped the replay before its end.
+    bool stopped() const { return stopped_; }
 
     // Runs the whole recording and writes what it found to report: the turns
     // and checkpoints, the end (exit code, tick, screen, score, pending score,
@@ -38,10 +46,14 @@ private:
     std::string finalTable_;
     uint32_t turns_ = 0;
     uint32_t checkpoints_ = 0;
+    Window* viewer_ = nullptr;
+    bool stopped_ = false;
 };
 
 // `vandrel --replay FILE`: reads FILE, replays it against the game at exePath,
 // reports to out; the exit code is the Result.
 int replayFile(const std::string& path, const std::string& exePath, std::ostream& out);
+// `vandrel --watch FILE`: the same, shown in viewer at the recording's pace.
+int watchFile(const std::string& path, const std::string& exePath, Window& viewer, std::ostream& out);
 
 } // namespace vandrel

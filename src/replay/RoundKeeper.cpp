@@ -3,6 +3,7 @@
 #include "replay/RoundKeeper.h"
 
 #include "app/GameHost.h"
+#include "app/PlayerControls.h"
 #include "base/Clock.h"
 #include "config/Settings.h"
 #include "data/SetupRecord.h"
@@ -43,14 +44,14 @@ RoundKeeper::~RoundKeeper() {
     worker_.join();
 }
 
-void RoundKeeper::afterTurn(GameState state, const CappedRecording& recording) {
+bool RoundKeeper::afterTurn(GameState state, const CappedRecording& recording) {
     const bool ended = lastState_ == GameState::InPlay && state == GameState::HighScores;
     lastState_ = state;
-    if (!ended) return;
+    if (!ended) return false;
     if (recording.full()) {
         if (!toldFull_) std::fprintf(stderr, "vandrel: this session is too long to keep its rounds any more\n");
         toldFull_ = true;
-        return;
+        return false;
     }
     // The copy is the frame's only cost; the file is written on the worker.
     std::string round = recording.text();
@@ -61,6 +62,7 @@ void RoundKeeper::afterTurn(GameState state, const CappedRecording& recording) {
         waiting_.push_back(std::move(round));
     }
     wake_.notify_one();
+    return true;
 }
 
 void RoundKeeper::work() {
@@ -101,7 +103,7 @@ std::filesystem::path RoundKeeper::lastFile() const {
 }
 
 std::optional<int> playKeepingRounds(const std::string& exePath, Window& window, Store& store, Settings& settings,
-                      const SettingValues& commandLine, FrameLog* frameLog, const RoundShelf& shelf) {
+                                     const SettingValues& commandLine, FrameLog* frameLog, const RoundShelf& shelf) {
     CappedRecording recording;
     std::ostream out(&recording);
     RoundKeeper keeper(shelf, readTableName(exePath).value_or("?"));
@@ -115,15 +117,16 @@ std::optional<int> playKeepingRounds(const std::string& exePath, Window& window,
     // The start mode the player chose goes into the recording, so the replay
     // starts the way the game did.
     const std::optional<bool> fullScreen = commandLine.over(settings.values()).fullScreen();
-    Recorder recorder(window, out, exePath, start, store, fullScreen, [&](HostSetup& setup) {
-        setup.player(settings, commandLine).frameLog(frameLog);
-    });
+    Recorder recorder(window, out, exePath, start, store, fullScreen,
+                      [&](HostSetup& setup) { setup.player(settings, commandLine).frameLog(frameLog); });
     if (!recorder.startUp()) {
         recorder.finish();
         return std::nullopt;
     }
     while (recorder.step(now())) {
-        keeper.afterTurn(recorder.game().state(), recording);
+        // A round handed to the writer is named on the high-score screen.
+        if (keeper.afterTurn(recorder.game().state(), recording) && recorder.controls())
+            recorder.controls()->roundKept();
         if (recorder.sleptMs() > 0 && recorder.sleptMs() < 1000)
             std::this_thread::sleep_for(std::chrono::milliseconds(recorder.sleptMs()));
     }

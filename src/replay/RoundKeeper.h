@@ -57,8 +57,9 @@ public:
 
     // After every turn of the loop: a round that has just ended (the game
     // went from a round to the high-score screen) is kept with the recording
-    // as it stands. A recording that hit its limit keeps nothing more.
-    void afterTurn(GameState state, const CappedRecording& recording);
+    // as it stands; true when one was. A recording that hit its limit keeps
+    // nothing more.
+    bool afterTurn(GameState state, const CappedRecording& recording);
     // Waits until every round handed over is written.
     void waitIdle();
     // How many rounds were written, and where the last one went.
@@ -87,6 +88,6 @@ private:
 // runToEnd, with the player's settings, under a recorder on the wall clock.
 // Returns the loop's exit code; none when the display does not open.
 std::optional<int> playKeepingRounds(const std::string& exePath, Window& window, Store& store, Settings& settings,
-                      const SettingValues& commandLine, FrameLog* frameLog, const RoundShelf& shelf);
+                                     const SettingValues& commandLine, FrameLog* frameLog, const RoundShelf& shelf);
 
 } // namespace vandrel

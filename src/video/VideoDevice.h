@@ -64,6 +64,10 @@ public:
     bool showFrame(const VideoSurface& frame);
     // Shows the primary as it stands (a window's frame after its blit).
     bool showPrimary();
+    // Hands the sink the frame before the player's texts go over it.
+    void frameBeneathTexts(const VideoSurface& frame) {
+        if (sink_) sink_->frameBeneathTexts(frame);
+    }
     // Drops the display's surfaces; the mode and cooperative level stay.
     void releasePrimary();
     bool isFullScreen() const { return fullScreen_; }

@@ -16,6 +16,10 @@ public:
     virtual bool setVideoMode(bool fullScreen, int32_t width, int32_t height) = 0;
     // Shows one finished frame. False when it could not be shown.
     virtual bool showFrame(const VideoSurface& frame) = 0;
+    // The frame as the game drew it, just before the player's texts (notices,
+    // the hint, the pause) go over the copy that showFrame then gets. What a
+    // recording compares is this one: a replay has no player's texts.
+    virtual void frameBeneathTexts(const VideoSurface& frame) { (void)frame; }
     // The size of the area a windowed primary surface covers (the client area).
     virtual void clientSize(int32_t& width, int32_t& height) const = 0;
 };

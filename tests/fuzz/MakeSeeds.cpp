@@ -225,8 +225,9 @@ int main(int argc, char** argv) {
     const std::string out = argv[1];
     const std::string scratch = out + "/scratch.zip";
     makeDir(out);
-    for (const char* target : {"fuzz_archive", "fuzz_locator", "fuzz_figures", "fuzz_stuff", "fuzz_backdrop",
-                               "fuzz_pictures", "fuzz_ogg", "fuzz_sound", "fuzz_scores", "fuzz_replay", "fuzz_kit", "fuzz_link"})
+    for (const char* target :
+         {"fuzz_archive", "fuzz_locator", "fuzz_figures", "fuzz_stuff", "fuzz_backdrop", "fuzz_pictures", "fuzz_ogg",
+          "fuzz_sound", "fuzz_scores", "fuzz_replay", "fuzz_kit", "fuzz_link"})
         makeDir(out + "/" + target);
 
     Bytes setup = join({word(640), word(480), word(2), word(0), word(10), {1, 1, 1, 1}});

@@ -2,18 +2,19 @@
 // confirms an honest recording and catches every kind of tampering, and it
 // never touches the player's table.
 #include "replay/Replayer.h"
-#include "data/SetupRecord.h"
 #include "audio/AudioOutput.h"
-#include "system/FileStore.h"
-#include "input/Messages.h"
-#include "base/Random.h"
 #include "backends/null/NullAudio.h"
 #include "backends/null/NullWindow.h"
+#include "base/Random.h"
+#include "data/SetupRecord.h"
+#include "input/Messages.h"
 #include "replay/Recorder.h"
 #include "scores/HighscoreStorage.h"
+#include "system/FileStore.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -212,6 +213,51 @@ TEST_F(ReplayerTest, ARecordingCutShortReplaysAsFarAsItGoes) {
     EXPECT_EQ(replay(log, &report), Replayer::Same) << report;
     EXPECT_NE(report.find("(the recording has no end)"), std::string::npos) << report;
     EXPECT_NE(report.find("state 3"), std::string::npos) << "it stopped in the round: " << report;
+}
+
+// A few turns on the title, recorded and cut short: a second of game time.
+std::string shortTitleRecording(Store& store) {
+    std::ostringstream out;
+    NullAudio audio;
+    ScopedAudioOutput output(audio);
+    NullWindow window;
+    Recorder rec(window, out, gamePath, 50000, store);
+    EXPECT_TRUE(rec.startUp());
+    for (uint32_t tick = 50000; tick < 51000; tick += 40) EXPECT_TRUE(rec.step(tick));
+    rec.finish();
+    return out.str();
+}
+
+TEST_F(ReplayerTest, AWatchedReplayShowsMarkedFramesAtItsPaceAndComparesUnmarkedOnes) {
+    const ReplayLog log = parse(shortTitleRecording(*player));
+    NullWindow viewer;
+    Replayer watched(log, gamePath);
+    watched.watchIn(viewer);
+    std::ostringstream report;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(watched.run(report), Replayer::Same) << report.str();
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(900)) << "at the recorded pace";
+    ASSERT_FALSE(viewer.lastFrame().empty());
+    // The mark's black box and the first stroke of its W, on the viewer's frame only.
+    EXPECT_EQ(viewer.lastFrame().rgbAt(5, 5), 0x000000u);
+    EXPECT_EQ(viewer.lastFrame().rgbAt(8, 8), 0xffffffu);
+    Replayer plain(log, gamePath);
+    std::ostringstream plainReport;
+    EXPECT_EQ(plain.run(plainReport), Replayer::Same);
+    EXPECT_EQ(plain.finalCheck(), watched.finalCheck()) << "the mark never reaches the compared frame";
+}
+
+TEST_F(ReplayerTest, EscapeInTheViewerStopsAWatchedReplay) {
+    const ReplayLog log = parse(shortTitleRecording(*player));
+    NullWindow viewer;
+    viewer.post(msg::KeyDown, vk::Escape);
+    Replayer watched(log, gamePath);
+    watched.watchIn(viewer);
+    std::ostringstream report;
+    watched.run(report);
+    EXPECT_TRUE(watched.stopped());
+    EXPECT_LE(watched.turns(), 2u);
+    EXPECT_NE(report.str().find("stopped by the viewer"), std::string::npos) << report.str();
 }
 
 } // namespace
