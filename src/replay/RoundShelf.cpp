@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <system_error>
@@ -25,7 +26,7 @@ bool isKeptName(const std::string& name) {
            name.compare(name.size() - fileSuffix.size(), fileSuffix.size(), fileSuffix) == 0;
 }
 
-// "round-20240501-201503-0.vrec" gives "2024-05-01 20:15:03".
+// "round-20240501-201503-0000.vrec" gives "2024-05-01 20:15:03".
 std::string dateOf(const std::string& name) {
     const std::string d = name.substr(filePrefix.size());
     if (d.size() < 15 || d[8] != '-') return "?";
@@ -60,12 +61,18 @@ std::filesystem::path RoundShelf::keep(std::string_view recording, std::time_t e
 #endif
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-    // Rounds ended in the same second are told apart by a number after it.
-    std::filesystem::path target;
-    for (int n = 0; n < 1000; ++n) {
-        target = folder_ / (std::string(filePrefix) + stamp + '-' + std::to_string(n) + std::string(fileSuffix));
-        if (!std::filesystem::exists(target, ec)) break;
+    // Rounds ended in the same second are told apart by a number after it, one
+    // past the highest there: a dropped round's number is not taken again,
+    // which would sort the newer round before older ones.
+    const std::string sameSecond = std::string(filePrefix) + stamp + '-';
+    int next = 0;
+    for (const std::filesystem::path& file : files()) {
+        const std::string name = file.filename().string();
+        if (name.rfind(sameSecond, 0) == 0) next = std::max(next, std::atoi(name.c_str() + sameSecond.size()) + 1);
     }
+    char number[16];
+    std::snprintf(number, sizeof number, "%04d", next);
+    const std::filesystem::path target = folder_ / (sameSecond + number + std::string(fileSuffix));
     std::filesystem::path temporary = target;
     temporary += ".part";
     {

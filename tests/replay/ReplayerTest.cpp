@@ -240,7 +240,7 @@ TEST_F(ReplayerTest, AWatchedReplayShowsMarkedFramesAtItsPaceAndComparesUnmarked
     ASSERT_FALSE(viewer.lastFrame().empty());
     // The mark's black box and the first stroke of its W, on the viewer's frame only.
     EXPECT_EQ(viewer.lastFrame().rgbAt(5, 5), 0x000000u);
-    EXPECT_EQ(viewer.lastFrame().rgbAt(8, 8), 0xffffffu);
+    EXPECT_EQ(viewer.lastFrame().rgbAt(8, 8) & 0xf0f0f0, 0xf0f0f0u); // white in any depth
     Replayer plain(log, gamePath);
     std::ostringstream plainReport;
     EXPECT_EQ(plain.run(plainReport), Replayer::Same);

@@ -4,10 +4,12 @@
 // link decodes to the file's very bytes.
 #include "replay/RoundKeeper.h"
 
+#include "app/PlayerControls.h"
 #include "audio/AudioOutput.h"
 #include "backends/null/NullAudio.h"
 #include "backends/null/NullWindow.h"
 #include "base/Random.h"
+#include "config/Settings.h"
 #include "input/Messages.h"
 #include "link/RoundLink.h"
 #include "replay/Recorder.h"
@@ -33,6 +35,26 @@ std::string fileText(const std::filesystem::path& file) {
     return s.str();
 }
 
+// Where a shot hits a figure in view now, as a player aims; false when none shows.
+bool figureInView(const Game& game, int32_t& px, int32_t& py) {
+    const FigureCatalog& figures = game.figures().catalog;
+    for (int32_t t = 0; t < figures.typeCount(); ++t) {
+        const FigureType& type = *figures.typeAt(t);
+        const Animation* animation = figures.findAnimation(type.animationId);
+        if (!animation) continue;
+        for (const Figure& f : type.figures) {
+            const int32_t x = f.screenX, y = f.y;
+            if (x < 0 || x >= 640 || y < 60 || y >= 400) continue;
+            if (!animation->frames.hitTest(f.screenX, f.y, f.frameIndex, x, y, type.mirrored != 0)) continue;
+            if (game.backdrop().hitLayer(x, y) > type.layer) continue;
+            px = x;
+            py = y;
+            return true;
+        }
+    }
+    return false;
+}
+
 class RoundKeeperTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -52,8 +74,8 @@ TEST_F(RoundKeeperTest, FinishedRoundsAreKeptNewestFirstAndEachReplaysToItsScore
     setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
     setenv("VANDREL_MACHINE_STORE", (home / "machine").c_str(), 1);
     reseedGameRand();
-    constexpr int rounds = 7;
-    constexpr size_t limit = 4;
+    constexpr int rounds = 8;
+    constexpr size_t limit = 5;
     const RoundShelf shelf(home / "rounds", limit);
     FileStore store(home / "machine", home / "data" / "vandrel");
     std::vector<int32_t> scores;
@@ -87,20 +109,30 @@ TEST_F(RoundKeeperTest, FinishedRoundsAreKeptNewestFirstAndEachReplaysToItsScore
             ASSERT_EQ(rec.game().state(), GameState::Title) << "round " << r;
             click(320, 240);
             run(20 + r * 7); // rounds of different lengths and scores
-            for (int shot = 0; shot < r % 3 + 1; ++shot) {
-                click(100 + 90 * shot + 20 * r, 200 + 10 * r);
-                run(5);
+            // A hit or two more each round, so every round ends with a score of its own.
+            for (int hits = 0, turn = 0; hits < r % 4 + 1 && turn < 300; ++turn) {
+                int32_t x = 0, y = 0;
+                if (figureInView(rec.game(), x, y)) {
+                    click(x, y);
+                    ++hits;
+                    run(3);
+                }
+                run(1);
             }
             window.post(msg::KeyDown, vk::Escape);
+            // A click leaves the high scores for the title once their wipe is over.
             run(5);
-            click(320, 240); // leaves the high scores for the title
-            run(10);
+            for (int wait = 0; wait < 40 && rec.game().state() == GameState::HighScores; ++wait) {
+                click(320, 240);
+                run(8);
+            }
         }
         keeper.waitIdle();
         EXPECT_EQ(keeper.kept(), size_t{rounds});
         rec.finish();
     }
     ASSERT_EQ(scores.size(), size_t{rounds});
+    EXPECT_GT(scores.back(), 0) << "the rounds hit something";
     const std::vector<KeptRound> kept = shelf.list();
     ASSERT_EQ(kept.size(), limit) << "a full shelf drops the oldest";
     for (size_t i = 0; i < kept.size(); ++i) {
@@ -124,6 +156,50 @@ TEST_F(RoundKeeperTest, FinishedRoundsAreKeptNewestFirstAndEachReplaysToItsScore
     }
     // The rounds differ in length, so each file is its own round and not one copied.
     EXPECT_NE(kept.front().seconds, kept.back().seconds);
+}
+
+TEST_F(RoundKeeperTest, ThePlayersTextsOverTheFramesStayOutOfTheRecording) {
+    if (!std::filesystem::exists(gamePath)) GTEST_SKIP() << "the game with its data set is not built";
+    setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
+    setenv("VANDREL_MACHINE_STORE", (home / "machine").c_str(), 1);
+    reseedGameRand();
+    FileStore store(home / "machine", home / "data" / "vandrel");
+    Settings settings; // no file: a first start, with its hint over the title
+    std::ostringstream out;
+    {
+        NullAudio audio;
+        ScopedAudioOutput output(audio);
+        NullWindow window;
+        Recorder rec(window, out, gamePath, 90000, store, std::nullopt,
+                     [&](HostSetup& setup) { setup.player(settings, {}, true); });
+        ASSERT_TRUE(rec.startUp());
+        ASSERT_NE(rec.controls(), nullptr);
+        uint32_t tick = 90000;
+        auto run = [&](int turns) {
+            for (int i = 0; i < turns; ++i) ASSERT_TRUE(rec.step(tick += 30));
+        };
+        // Long enough on each screen for a checkpoint (one a second) while a text shows.
+        run(45);
+        window.post(msg::LButtonDown, 1, makePointParam(320, 240));
+        run(10);
+        // The sound key's notice over the round, then the round's end with its note.
+        window.post(msg::Char, 'm');
+        run(45);
+        window.post(msg::KeyDown, vk::Escape);
+        run(3);
+        rec.controls()->roundKept();
+        run(45);
+        // What the player saw had the texts: the hint, the notice, the note.
+        EXPECT_EQ(rec.game().state(), GameState::HighScores);
+        rec.finish();
+    }
+    std::istringstream in(out.str());
+    ReplayLog log;
+    std::string error;
+    ASSERT_TRUE(log.read(in, error)) << error;
+    std::ostringstream report;
+    Replayer replayer(log, gamePath);
+    EXPECT_EQ(replayer.run(report), Replayer::Same) << report.str();
 }
 
 TEST_F(RoundKeeperTest, TheShelfKeepsWholeFilesInOrderAndDropsTheOldest) {
