@@ -162,6 +162,8 @@ std::string CommandLine::usage() {
            "                       (Escape stops it); exit 1 if anything differs\n"
            "  --rounds             list the rounds kept in the rounds folder beside the settings\n"
            "  --share-link FILE    print the link that replays the kept round FILE in a browser\n"
+           "  --no-record-rounds   keep no finished round this time (record_rounds = no)\n"
+           "  --record-rounds      keep them though the settings file says no\n"
            "  --check KIT          check the gallery kit KIT (a folder or a zip) and print\n"
            "                       every problem; exit 1 if there are errors\n"
            "  --strict             with --check: warnings fail too\n"

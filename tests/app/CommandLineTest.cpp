@@ -59,6 +59,17 @@ TEST(CommandLineTest, CommandsTakeTheirFilesAndCombineWithTheDataSet) {
     EXPECT_EQ(c.action, Action::Check);
     EXPECT_EQ(c.file, "kit");
     EXPECT_TRUE(c.strict);
+    // The kept rounds: listed, watched, turned into a link.
+    EXPECT_EQ(parse({"--config", "my.ini", "--rounds"}).action, Action::Rounds);
+    c = parse({"--watch", "round.vrec"});
+    EXPECT_EQ(c.action, Action::Watch);
+    EXPECT_EQ(c.file, "round.vrec");
+    c = parse({"--share-link=round.vrec"});
+    EXPECT_EQ(c.action, Action::ShareLink);
+    EXPECT_EQ(c.file, "round.vrec");
+    EXPECT_EQ(parse({"--watch", "a.vrec", "--replay", "a.vrec"}).action, Action::Wrong);
+    EXPECT_EQ(parse({"--share-link"}).action, Action::Wrong);
+    EXPECT_EQ(parse({"--rounds", "--share-link", "a.vrec"}).action, Action::Wrong);
 }
 
 TEST(CommandLineTest, MistakesAreReportedWithWhatWasWrong) {
