@@ -5,6 +5,7 @@
 // the rounds adds to it (the recorder's copy of the shown frame, its turn in
 // the recording, a checkpoint's frame hash about once a second).
 #include "backends/null/MemoryStore.h"
+#include "backends/null/NullWindow.h"
 #include "base/Clock.h"
 #include "base/Random.h"
 #include "game/Backdrop.h"

@@ -2,7 +2,7 @@
 // it with a message or hands on a recording of this format within the size
 // limit, which written into a link again reads back the same; the recording
 // reader then takes it or refuses it by its line.
-// fuzz-libs: vandrel_link vandrel_video vandrel_config vandrel_system
+// fuzz-libs: vandrel_link
 // fuzz-sources: src/replay/ReplayLog.cpp src/replay/MessageNames.cpp
 #include "link/RoundLink.h"
 #include "replay/ReplayLog.h"
