@@ -33,7 +33,11 @@ std::streamsize CappedRecording::xsputn(const char* s, std::streamsize n) {
 }
 
 RoundKeeper::RoundKeeper(RoundShelf shelf, std::string gallery)
-    : shelf_(std::move(shelf)), gallery_(std::move(gallery)), worker_([this] { work(); }) {}
+    : shelf_(std::move(shelf)), gallery_(std::move(gallery)) {
+#if !defined(__EMSCRIPTEN__)
+    worker_ = std::thread([this] { work(); });
+#endif
+}
 
 RoundKeeper::~RoundKeeper() {
     {
@@ -41,7 +45,8 @@ RoundKeeper::~RoundKeeper() {
         stopping_ = true;
     }
     wake_.notify_all();
-    worker_.join();
+    // The page has no second thread: there the rounds were written as they came.
+    if (worker_.joinable()) worker_.join();
 }
 
 bool RoundKeeper::afterTurn(GameState state, const CappedRecording& recording) {
@@ -62,6 +67,14 @@ bool RoundKeeper::afterTurn(GameState state, const CappedRecording& recording) {
         waiting_.push_back(std::move(round));
     }
     wake_.notify_one();
+#if defined(__EMSCRIPTEN__)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+    }
+    work(); // writes what waits, then returns as the worker would when stopping
+    stopping_ = false;
+#endif
     return true;
 }
 
@@ -79,10 +92,7 @@ void RoundKeeper::work() {
             std::fprintf(stderr, "vandrel: cannot keep the round in %s\n", shelf_.folder().string().c_str());
         lock.lock();
         writing_ = false;
-        if (!file.empty()) {
-            ++kept_;
-            lastFile_ = file;
-        }
+        if (!file.empty()) ++kept_;
         idle_.notify_all();
     }
 }
@@ -95,11 +105,6 @@ void RoundKeeper::waitIdle() {
 std::size_t RoundKeeper::kept() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return kept_;
-}
-
-std::filesystem::path RoundKeeper::lastFile() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return lastFile_;
 }
 
 std::optional<int> playKeepingRounds(const std::string& exePath, Window& window, Store& store, Settings& settings,

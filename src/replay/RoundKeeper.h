@@ -62,9 +62,8 @@ public:
     bool afterTurn(GameState state, const CappedRecording& recording);
     // Waits until every round handed over is written.
     void waitIdle();
-    // How many rounds were written, and where the last one went.
+    // How many rounds were written.
     std::size_t kept() const;
-    std::filesystem::path lastFile() const;
 
 private:
     void work();
@@ -80,7 +79,6 @@ private:
     bool writing_ = false;
     bool stopping_ = false;
     std::size_t kept_ = 0;
-    std::filesystem::path lastFile_;
     std::thread worker_;
 };
 
