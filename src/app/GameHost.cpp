@@ -82,12 +82,16 @@ GameHost::~GameHost() {
     controls_.reset();
 }
 
-int GameHost::runToEnd() {
-    runningGame = game_.get();
-    static const bool hooked = std::atexit(keepTableOnExit) == 0;
+void GameHost::keepTableOnExit(bool keep) {
+    runningGame = keep ? game_.get() : nullptr;
+    static const bool hooked = std::atexit(vandrel::keepTableOnExit) == 0;
     (void)hooked;
+}
+
+int GameHost::runToEnd() {
+    keepTableOnExit(true);
     const int exitCode = program_->run();
-    runningGame = nullptr;
+    keepTableOnExit(false);
     // The table as it stands at the end, the last thing the game leaves behind.
     end();
     return exitCode;

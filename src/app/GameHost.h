@@ -112,6 +112,9 @@ public:
     // exit() from inside the loop (the X library does so when the X server
     // goes away). Returns the loop's exit code.
     int runToEnd();
+    // While on, the table is kept also when the process is ended by exit()
+    // from inside the loop; for a caller that turns the loop itself.
+    void keepTableOnExit(bool keep);
 
     // The player's settings changed while the game runs (an options panel
     // wrote them): the cross-hair's look, the pause of a hidden window, the

@@ -43,6 +43,7 @@ public:
     int finish();
 
     Game& game() { return host_->game(); }
+    GameHost& host() { return *host_; }
     Program& program() { return host_->program(); }
     // The player's controls when the set-up gave the player's settings.
     PlayerControls* controls() { return host_->controls(); }

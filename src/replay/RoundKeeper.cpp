@@ -128,6 +128,9 @@ std::optional<int> playKeepingRounds(const std::string& exePath, Window& window,
         recorder.finish();
         return std::nullopt;
     }
+    // As the played game without kept rounds: the X library may end the
+    // process from inside the loop, and the table is kept then too.
+    recorder.host().keepTableOnExit(true);
     while (recorder.step(now())) {
         // A round handed to the writer is named on the high-score screen.
         if (keeper.afterTurn(recorder.game().state(), recording) && recorder.controls())
@@ -135,6 +138,7 @@ std::optional<int> playKeepingRounds(const std::string& exePath, Window& window,
         if (recorder.sleptMs() > 0 && recorder.sleptMs() < 1000)
             std::this_thread::sleep_for(std::chrono::milliseconds(recorder.sleptMs()));
     }
+    recorder.host().keepTableOnExit(false);
     return recorder.finish();
 }
 
