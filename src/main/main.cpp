@@ -39,7 +39,8 @@ int main(int argc, char** argv) {
     if (const std::optional<int> done = runMakerCommand(options, exePath)) return *done;
     const SettingsLocation settingsPlace = SettingsLocation::find(options.configFile, exePath);
     if (options.action == Action::WhereSettings) return std::printf("%s\n", settingsPlace.describe().c_str()) < 0;
-    // Only a played game reads them: recordings and replays play as the data set says.
+    // Only a played game reads them: recordings and replays play as the data
+    // set says, with the rounds' options of a recording's command line.
     Settings settings;
     if (options.action == Action::Play) settings.load(settingsPlace.file(), std::cerr);
     // A kit is compiled first; one with errors is named on stderr and plays nothing.
@@ -60,7 +61,8 @@ int main(int argc, char** argv) {
     if (!backend) reportGraphicsFailure(error);
     if (!backend) return 1;
     if (options.action == Action::Record)
-        return recordFile(options.file, dataPath, backend->window(), *store, options.settings.fullScreen());
+        return recordFile(options.file, dataPath, backend->window(), *store, options.settings.fullScreen(),
+                          playOptionsOf(options.settings));
 
     const std::unique_ptr<FrameLog> frameLog = FrameLog::fromEnvironment();
     GameHost host(

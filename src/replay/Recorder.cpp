@@ -7,6 +7,7 @@
 #include "system/Store.h"
 #include "replay/FrameHash.h"
 #include "scores/HighscoreStorage.h"
+#include "scores/TableKind.h"
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -33,15 +34,20 @@ std::vector<ReplayStoreValue> readStoredTable(const Store& store, const std::str
     return out;
 }
 
+std::string recordedTableName(const std::string& exePath, const PlayOptions& play) {
+    return tableNameFor(readTableName(exePath).value_or(""), play.tableKind());
+}
+
 Recorder::Recorder(Window& window, std::ostream& out, const std::string& exePath, uint32_t startTick, Store& store,
-                   std::optional<bool> startFullScreen)
+                   std::optional<bool> startFullScreen, const PlayOptions& play)
     : out_(out), store_(store), exePath_(exePath), clock_(startTick), writer_(out), recordingWindow_(window, writer_) {
-    tableName_ = readTableName(exePath).value_or("");
+    tableName_ = recordedTableName(exePath, play);
     writer_.header(archiveHash(exePath), gameRandState(), startTick);
     if (startFullScreen) writer_.startMode(*startFullScreen);
+    writer_.play(play);
     for (const ReplayStoreValue& v : readStoredTable(store_, tableName_)) writer_.store(v);
     // The game and its sound system come to life at the recorded start.
-    host_.emplace(HostSetup(recordingWindow_, store_, exePath).startFullScreen(startFullScreen));
+    host_.emplace(HostSetup(recordingWindow_, store_, exePath).startFullScreen(startFullScreen).play(play));
     stepTick_ = startTick;
 }
 
@@ -113,7 +119,7 @@ int Recorder::finish() {
 }
 
 int recordFile(const std::string& path, const std::string& exePath, Window& window, Store& store,
-               std::optional<bool> startFullScreen) {
+               std::optional<bool> startFullScreen, const PlayOptions& play) {
     std::ofstream out(path, std::ios::trunc);
     if (!out) {
         std::fprintf(stderr, "vandrel: cannot write %s\n", path.c_str());
@@ -126,7 +132,7 @@ int recordFile(const std::string& path, const std::string& exePath, Window& wind
         const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - base);
         return start + static_cast<uint32_t>(ms.count());
     };
-    Recorder recorder(window, out, exePath, start, store, startFullScreen);
+    Recorder recorder(window, out, exePath, start, store, startFullScreen, play);
     if (!recorder.startUp()) {
         recorder.finish();
         return 1;
