@@ -42,8 +42,7 @@ CursorStyle cursorStyleOf(const SettingValues& values) {
 
 PlayOptions playOptionsOf(const SettingValues& values) {
     PlayOptions play;
-    play.speedPercent =
-        std::array{100, 85, 70, 50}.at(static_cast<std::size_t>(values.valueOr(option("game_speed"))));
+    play.speedPercent = std::array{100, 85, 70, 50}.at(static_cast<std::size_t>(values.valueOr(option("game_speed"))));
     play.roundSeconds = std::array{0, 180, 300}.at(static_cast<std::size_t>(values.valueOr(option("round_length"))));
     play.autoReload = values.valueOr(option("auto_reload")) != 0;
     play.practice = values.valueOr(option("practice")) != 0;

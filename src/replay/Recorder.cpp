@@ -4,10 +4,10 @@
 #include "base/Random.h"
 
 #include "data/SetupRecord.h"
-#include "system/Store.h"
 #include "replay/FrameHash.h"
 #include "scores/HighscoreStorage.h"
 #include "scores/TableKind.h"
+#include "system/Store.h"
 #include <chrono>
 #include <cstdio>
 #include <fstream>

@@ -2,16 +2,16 @@
 #include "replay/Replayer.h"
 
 #include "app/GameHost.h"
-#include "data/SetupRecord.h"
-#include "base/Clock.h"
-#include "base/Random.h"
-#include "system/Store.h"
 #include "backends/null/MemoryStore.h"
 #include "backends/null/NullAudio.h"
 #include "backends/null/NullWindow.h"
+#include "base/Clock.h"
+#include "base/Random.h"
+#include "data/SetupRecord.h"
 #include "replay/FrameHash.h"
 #include "replay/Recorder.h"
 #include "scores/HighscoreStorage.h"
+#include "system/Store.h"
 
 #include <fstream>
 #include <memory>
