@@ -107,14 +107,15 @@ class PauseTest : public RoundPlayTest {
 protected:
     // The same round on a fresh game each time: a shot at whatever shows
     // every twentieth frame, a reload when the magazine is empty; with
-    // pauseFrames, P after 200 frames, that many frames paused, P again.
-    ScriptedRound playScripted(int pauseFrames) {
+    // pauseFrames, P after 200 frames, that many frames paused, P again; play
+    // are the rounds' options.
+    ScriptedRound playScripted(int pauseFrames, const PlayOptions& play = {}) {
         clock.set(300000);
         reseedGameRand();
         NullAudio silent;
         NullWindow own;
         MemoryStore table;
-        GameHost h{HostSetup(own, table, VANDREL_GAME_FILE).audio(silent)};
+        GameHost h{HostSetup(own, table, VANDREL_GAME_FILE).audio(silent).play(play)};
         Game& g = h.game();
         const auto frames = [&](int n, uint32_t ms) {
             int code = 0;
@@ -169,6 +170,19 @@ TEST_F(PauseTest, APausedRoundEndsWithTheSameScoreAndSecondsAsTheSameRoundUnpaus
     // Paused for 4 s and for 80 s: as long as the script itself, and more.
     EXPECT_EQ(playScripted(250), unpaused);
     EXPECT_EQ(playScripted(5000), unpaused);
+}
+
+TEST_F(PauseTest, ASlowerRoundPausedEndsAsTheSameRoundUnpaused) {
+    // The figures' clock runs at 70 % through the pause too; the magazine
+    // that reloads itself waits by the game's clock.
+    PlayOptions play;
+    play.speedPercent = 70;
+    play.autoReload = true;
+    const ScriptedRound unpaused = playScripted(0, play);
+    ASSERT_GT(unpaused.score, 0);
+    ASSERT_NE(unpaused, playScripted(0)) << "the options change the round";
+    EXPECT_EQ(playScripted(250, play), unpaused);
+    EXPECT_EQ(playScripted(5000, play), unpaused);
 }
 
 TEST_F(PauseTest, PDoesNothingOnTheTitleAndTheShotsWaitInAPause) {
