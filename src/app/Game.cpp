@@ -3,6 +3,7 @@
 #include "app/Game.h"
 
 #include "app/FullLoad.h"
+#include "app/OverlayText.h"
 #include "app/PlayerControls.h"
 #include "base/Clock.h"
 #include "base/LoadError.h"
@@ -164,7 +165,10 @@ bool Game::frameTick() {
     Rect clip = client;
     switch (state_) {
     case GameState::Credits: session_.drawCredits(target, clip); break;
-    case GameState::HighScores: session_.drawHighScores(target, clip); break;
+    case GameState::HighScores:
+        session_.drawHighScores(target, clip);
+        drawTableKind(target, clip);
+        break;
     case GameState::Loading:
     case GameState::Title: session_.drawTitle(target, clip, true); break;
     case GameState::InPlay:
@@ -207,7 +211,7 @@ void Game::playFrame(VideoSurface* target, Rect& clip) {
         scroll_ = backdrop_.maxLayerWidth() - session_.setup().screenWidth;
 
     const int32_t widest = backdrop_.maxLayerWidth();
-    const uint32_t t = tickCount();
+    const uint32_t t = figures_.playTime(tickCount());
     for (int32_t layer = 0; layer < FigureManager::layerCount; ++layer) {
         const float f = backdrop_.drawLayer(target, clip, scroll_, layer, session_.setup().screenWidth,
                                             session_.setup().screenHeight);
@@ -215,6 +219,19 @@ void Game::playFrame(VideoSurface* target, Rect& clip) {
                              &session_.largeFont());
     }
     session_.drawHud(target, clip);
+}
+
+void Game::drawTableKind(VideoSurface* target, const Rect& clip) {
+    // The standard table's screen stays as it always was.
+    if (session_.tableKind() == TableKind::Standard) return;
+    Font& font = session_.smallFont();
+    const int32_t top = clip.bottom - OverlayText::boxHeight(font, 1) - 4;
+    OverlayText::drawBox(target, clip, font, top, {"Tabelle mit Hilfen"});
+}
+
+void Game::setPlayOptions(const PlayOptions& options) {
+    session_.setPlayOptions(options);
+    figures_.setSpeed(options.speedPercent);
 }
 
 void Game::enterHighScores(bool handOverScore) {
@@ -272,10 +289,12 @@ void Game::pause() {
 }
 
 void Game::resume() {
-    const uint32_t pausedFor = tickCount() - pauseStart_;
+    const uint32_t now = tickCount();
+    const uint32_t pausedFor = now - pauseStart_;
     paused_ = false;
     session_.shiftRoundTime(pausedFor);
-    figures_.shiftTime(pausedFor);
+    // The figures' clock ran on at the game speed's pace through the pause.
+    figures_.shiftTime(figures_.playTime(now) - figures_.playTime(pauseStart_));
     lastScrollTick_ += pausedFor;
     session_.resumeMusic();
 }

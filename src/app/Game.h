@@ -100,6 +100,11 @@ public:
     // does. A browser stops its frames while a page is hidden, so the page
     // says so the moment it happens, before the window's own event comes.
     void onHidden();
+    // The player's choices for the rounds: game speed, length, practice and
+    // auto-reload (see PlayOptions). Set before the first loading pass: they
+    // choose which table the scores go to.
+    void setPlayOptions(const PlayOptions& options);
+    const PlayOptions& playOptions() const { return session_.playOptions(); }
     // How the cross-hair is drawn; the shots land on the pointer whatever it looks like.
     void setCursorStyle(const CursorStyle& style) { session_.setCursorStyle(style); }
     // Switches the window between full screen and a window: every picture,
@@ -144,6 +149,8 @@ private:
     // The data set, opened by the first loading pass and let go by the second.
     DataSet& openData();
     void playFrame(VideoSurface* target, Rect& clip);
+    // Over an assisted table's screen: which table it is.
+    void drawTableKind(VideoSurface* target, const Rect& clip);
     void enterHighScores(bool handOverScore);
     // A pause starts, or ends and every clock of the round moves on by its length.
     void pause();

@@ -40,6 +40,15 @@ CursorStyle cursorStyleOf(const SettingValues& values) {
 
 } // namespace
 
+PlayOptions playOptionsOf(const SettingValues& values) {
+    PlayOptions play;
+    play.speedPercent = std::array{100, 85, 70, 50}.at(static_cast<std::size_t>(values.valueOr(option("game_speed"))));
+    play.roundSeconds = std::array{0, 180, 300}.at(static_cast<std::size_t>(values.valueOr(option("round_length"))));
+    play.autoReload = values.valueOr(option("auto_reload")) != 0;
+    play.practice = values.valueOr(option("practice")) != 0;
+    return play;
+}
+
 GameHost::GameHost(const HostSetup& setup) {
     if (setup.audio_) output_.emplace(*setup.audio_);
     ProgramOptions options;
@@ -60,6 +69,12 @@ GameHost::GameHost(const HostSetup& setup) {
     settings_ = setup.settings_;
     commandLine_ = setup.commandLine_;
     if (settings_) applyChoices(chosen);
+    // The rounds' options hold for the whole run: they chose the table the
+    // scores go to when it was loaded.
+    if (setup.play_)
+        game_->setPlayOptions(*setup.play_);
+    else if (settings_)
+        game_->setPlayOptions(playOptionsOf(chosen));
     sound_ = std::make_unique<SoundSystem>();
     program_ = std::make_unique<Program>(*game_, *sound_, setup.window_, options);
 }

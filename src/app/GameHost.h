@@ -56,13 +56,20 @@ public:
     // controls from them (sound keys and levels, focus rule, the screen mode
     // Alt+Enter keeps, the first start's hint when hint is on, in the
     // system's language), tunes the window's pads, gives the game the
-    // cross-hair's look and the pause of a hidden window and, unless startFullScreen
-    // says otherwise, starts in the mode the command line or the file asks
-    // for, else the set-up record's. Tests, recordings and replays have none.
+    // cross-hair's look, the pause of a hidden window and the rounds'
+    // options and, unless startFullScreen says otherwise, starts in the mode
+    // the command line or the file asks for, else the set-up record's.
+    // Tests, recordings and replays have none.
     HostSetup& player(Settings& settings, const SettingValues& commandLine = {}, bool hint = true) {
         settings_ = &settings;
         commandLine_ = commandLine;
         hint_ = hint;
+        return *this;
+    }
+    // The rounds' options (speed, length, practice, auto-reload), for a
+    // recording or its replay; a played game takes the player's settings'.
+    HostSetup& play(const PlayOptions& options) {
+        play_ = options;
         return *this;
     }
     // Notes each frame's start in log (borrowed, outlives the host).
@@ -87,9 +94,14 @@ private:
     bool hint_ = true;
     FrameLog* frameLog_ = nullptr;
     std::optional<bool> startFullScreen_;
+    std::optional<PlayOptions> play_;
     bool loadInFrames_ = false;
     bool loadOnSecondThread_ = true;
 };
+
+// The rounds' options the settings choose: the game speed, the round's
+// length, practice and auto-reload, each at the game's default when open.
+PlayOptions playOptionsOf(const SettingValues& values);
 
 class GameHost {
 public:

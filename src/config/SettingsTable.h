@@ -121,6 +121,14 @@ inline constexpr Option settingsTable[] = {
     onOff("record_rounds", true,
           "no: finished rounds are not kept (the last 20 are, in the folder rounds beside this file)")
         .cli("--record-rounds", "--no-record-rounds"),
+    choice("game_speed", {"100", "85", "70", "50"}, 0,
+           "100, 85, 70 or 50 (per cent): figures move, animate and come slower; the clock keeps its pace")
+        .cli("--game-speed"),
+    choice("round_length", {"standard", "3", "5"}, 0, "a round as long as the data set says, or 3 or 5 minutes")
+        .cli("--round-length"),
+    onOff("auto_reload", false, "yes: an empty magazine refills by itself once the reload sound has played")
+        .cli("--auto-reload"),
+    onOff("practice", false, "yes: rounds without a clock, until Escape, and no score kept").cli("--practice"),
 };
 
 inline constexpr std::size_t settingsCount = std::size(settingsTable);

@@ -66,12 +66,14 @@ void FigureManager::shiftTime(uint32_t ms) {
 void FigureManager::startRound() {
     // Effects still running are left to end by themselves.
     popups.clear();
+    const uint32_t now = tickCount();
+    clock_.restart(now, speed_);
     for (auto& type : catalog.types) {
-        type->spawnClock = tickCount();
+        type->spawnClock = now;
         type->pausedMs = 0;
         type->removeAllFigures();
     }
-    for (auto& type : catalog.types) type->placeStartingFigures();
+    for (auto& type : catalog.types) type->placeStartingFigures(now);
 }
 
 void FigureManager::updateLayer(int32_t layer, uint32_t now, float factor, int32_t scroll, VideoSurface* target,
@@ -121,7 +123,7 @@ void FigureManager::drawEffects(int32_t layer, float factor, int32_t scroll, Vid
     size_t i = 0;
     while (i < effects.size()) {
         HitEffect& effect = effects[i];
-        const int32_t e = static_cast<int32_t>(tickCount() - effect.startTime);
+        const int32_t e = static_cast<int32_t>(clock_.now() - effect.startTime);
         if (e >= effect.frames->totalDuration) {
             effects.erase(effects.begin() + static_cast<std::ptrdiff_t>(i));
             continue;
@@ -142,7 +144,7 @@ void FigureManager::drawPopups(int32_t layer, float factor, int32_t scroll, Vide
         ScorePopup& popup = popups[i];
         // One pixel per pass at most; each of the six layer passes of a frame
         // may take a step.
-        if (tickCount() - popup.moveClock > static_cast<uint32_t>(popup.stepInterval)) {
+        if (clock_.now() - popup.moveClock > static_cast<uint32_t>(popup.stepInterval)) {
             popup.y -= 1;
             popup.moveClock += static_cast<uint32_t>(popup.stepInterval);
         }
@@ -198,7 +200,7 @@ bool FigureManager::hitTestType(FigureType& type, int32_t layer, int32_t x, int3
 
         if (f.hitPoints <= 1) {
             ScorePopup popup;
-            popup.moveClock = tickCount();
+            popup.moveClock = clock_.now();
             popup.stepInterval = gameRand() % 9 + 4;
             popup.worldX = f.worldX;
             popup.y = f.y;
@@ -214,7 +216,7 @@ bool FigureManager::hitTestType(FigureType& type, int32_t layer, int32_t x, int3
                 int32_t ex = hx, ey = hy;
                 type.effectFrames->hotspotAt(hx, hy, 0, false, ex, ey);
                 HitEffect effect;
-                effect.startTime = tickCount();
+                effect.startTime = clock_.now();
                 effect.worldX = 2 * hx - ex;
                 effect.y = 2 * hy - ey;
                 effect.frames = type.effectFrames;

@@ -4,6 +4,7 @@
 #include "base/Rect.h"
 #include "game/FigureCatalog.h"
 #include "game/HitEffect.h"
+#include "game/PlayClock.h"
 #include "game/ScorePopup.h"
 
 #include <cstdint>
@@ -30,10 +31,17 @@ public:
     // Empties the catalog, and first the hit effects that play its frame sets.
     void clear();
 
-    // Empties the popups, removes every live figure and places the starting ones.
+    // The game speed of the rounds started from now on, in per cent (1 to 100).
+    void setSpeed(int32_t percent) { speed_ = percent; }
+    // Empties the popups, removes every live figure and places the starting
+    // ones; the figures' clock starts at the game speed.
     void startRound();
+    // The figures' time at the game's time real (see PlayClock): what
+    // updateLayer takes as now.
+    uint32_t playTime(uint32_t real) const { return clock_.at(real); }
     // Every clock of the figures, their spawning, the hit effects and the
-    // popups moves on by ms: after a pause they go on from where they stood.
+    // popups moves on by ms of the figures' time: after a pause they go on
+    // from where they stood.
     void shiftTime(uint32_t ms);
     // Spawns, moves, animates, draws and retires the figures of one layer,
     // then draws that layer's hit effects and score popups.
@@ -58,9 +66,12 @@ private:
                     const Rect* clip, int32_t widestWidth, int32_t viewWidth);
     bool hitTestType(FigureType& type, int32_t layer, int32_t x, int32_t y, int32_t opaqueLayer, Session& session);
     // Unlike the figures, which share the frame's time, each effect and each popup
-    // reads the clock afresh: a slow frame ages the later ones a little more.
+    // reads the figures' clock afresh: a slow frame ages the later ones a little more.
     void drawEffects(int32_t layer, float factor, int32_t scroll, VideoSurface* target, const Rect* clip);
     void drawPopups(int32_t layer, float factor, int32_t scroll, VideoSurface* target, const Rect* clip, Font* font);
+
+    int32_t speed_ = PlayClock::fullSpeed;
+    PlayClock clock_;
 };
 
 } // namespace vandrel

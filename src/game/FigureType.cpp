@@ -24,12 +24,14 @@ int32_t FigureType::drawValue(int32_t base, int32_t spread) {
     return v < 0 ? 0 : v;
 }
 
-void FigureType::makeFigure(int32_t startX) {
+void FigureType::makeFigure(int32_t startX) { makeFigure(startX, tickCount()); }
+
+void FigureType::makeFigure(int32_t startX, uint32_t now) {
     Figure f;
-    f.animationStart = tickCount();
+    f.animationStart = now;
     // The path starts 0 to 9 ms after the animation.
     const int32_t offset = gameRand() % 10;
-    f.moveStart = static_cast<uint32_t>(offset) + tickCount();
+    f.moveStart = static_cast<uint32_t>(offset) + now;
     f.pausedMs = pausedMs;
     f.startX = startX;
     f.speed = drawValue(baseSpeed, speedSpread);
@@ -38,13 +40,15 @@ void FigureType::makeFigure(int32_t startX) {
     figures.push_back(f);
 }
 
-void FigureType::placeStartingFigures() {
+void FigureType::placeStartingFigures() { placeStartingFigures(tickCount()); }
+
+void FigureType::placeStartingFigures(uint32_t now) {
     int32_t k = maxCount / 10;
     if (maxCount > 0 && k == 0) k = 1;
     // Anywhere across the landscape, whatever the direction; those beyond
     // their layer's right end leave in the first update.
-    while (figureCount() < k) makeFigure(gameRand() % 3000 - 150);
-    spawnClock = tickCount();
+    while (figureCount() < k) makeFigure(gameRand() % 3000 - 150, now);
+    spawnClock = now;
 }
 
 void FigureType::spawnStep(uint32_t now, int32_t entryX) {
@@ -54,7 +58,7 @@ void FigureType::spawnStep(uint32_t now, int32_t entryX) {
     spawnClock += spawnInterval;
     if (figureCount() >= maxCount) return;
     if (gameRand() % 100 >= spawnChance) return;
-    makeFigure(movesLeft() ? entryX : -150);
+    makeFigure(movesLeft() ? entryX : -150, now);
 }
 
 Figure* FigureType::figureAt(int32_t index) {

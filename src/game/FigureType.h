@@ -26,9 +26,13 @@ public:
 
     // One step of the periodic spawner (every 200 ms of its own clock).
     void spawnStep(uint32_t now, int32_t entryX);
-    // The figures already on the field when play starts.
+    // The figures already on the field when play starts, at the figures' time
+    // now (the game's clock when left out).
+    void placeStartingFigures(uint32_t now);
     void placeStartingFigures();
-    // Appends a new figure entering at startX.
+    // Appends a new figure entering at startX, made at the figures' time now
+    // (the game's clock when left out).
+    void makeFigure(int32_t startX, uint32_t now);
     void makeFigure(int32_t startX);
 
     int32_t figureCount() const { return static_cast<int32_t>(figures.size()); }

@@ -9,28 +9,35 @@
 
 namespace vandrel {
 
-void Round::start(const SetupRecord& setup) {
+void Round::start(const SetupRecord& setup, int32_t seconds) {
     // A round that ran out in the frame Escape left it must not end this one.
     over_ = 0;
     lastSecondTick_ = tickCount();
     // Minutes and seconds come from the set-up record: the sum must not overflow.
-    const int64_t seconds = int64_t{setup.roundMinutes} * 60 + setup.roundSeconds;
+    const int64_t length = seconds > 0 ? seconds : int64_t{setup.roundMinutes} * 60 + setup.roundSeconds;
     secondsLeft_ = static_cast<int32_t>(
-        std::clamp<int64_t>(seconds, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+        std::clamp<int64_t>(length, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
     // Full to the set-up's size whatever it held before (a negative size as it
     // stands: no shot), and no score yet.
     ammo_ = setup.magazineSize;
     score_ = 0;
+    emptied_ = false;
 }
 
 void Round::useRound() {
-    if (ammo_ > 0) ammo_ -= 1;
+    if (ammo_ <= 0) return;
+    ammo_ -= 1;
+    if (ammo_ == 0) {
+        emptied_ = true;
+        emptiedAt_ = tickCount();
+    }
 }
 
 bool Round::reload(int32_t magazineSize) {
     // Only an empty magazine can be refilled.
     if (ammo_ > 0) return false;
     ammo_ = std::max(magazineSize, 0);
+    emptied_ = false;
     return true;
 }
 

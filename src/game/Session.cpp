@@ -56,7 +56,7 @@ bool Session::loadSetup(BlockReader* reader) {
         } else if (tag == blockTag::setupRecord) {
             if (!setup_.read(*reader)) return false;
             // Nothing stored (or nothing readable) leaves the default rows.
-            static_cast<void>(highScores_.loadFromRegistry(setup_.tableName));
+            static_cast<void>(highScores_.loadFromRegistry(tableNameFor(setup_.tableName, tableKind())));
         }
         if (!reader->nextBlock()) return false;
         if (tag == blockTag::setupRecord) return true;
@@ -156,12 +156,19 @@ void Session::drawCredits(VideoSurface* target, const Rect& clip) {
 }
 
 void Session::drawHud(VideoSurface* target, const Rect& clip) {
-    round_.countDown(tickCount());
+    const uint32_t now = tickCount();
+    if (!options_.practice) round_.countDown(now);
+    // Refilled before the cartridges are drawn: no frame shows the magazine
+    // empty once the reload's time is up.
+    if (options_.autoReload && setup_.magazineSize > 0 && round_.emptyFor(autoReloadMs(), now))
+        static_cast<void>(round_.reload(setup_.magazineSize));
 
     char text[32];
-    smallFont_.drawText(target, clip, 3, 6, "TIME:", false);
-    std::snprintf(text, sizeof text, "%d:%.2d", round_.secondsLeft() / 60, round_.secondsLeft() % 60);
-    largeFont_.drawText(target, clip, 65, 2, text, false);
+    if (!options_.practice) {
+        smallFont_.drawText(target, clip, 3, 6, "TIME:", false);
+        std::snprintf(text, sizeof text, "%d:%.2d", round_.secondsLeft() / 60, round_.secondsLeft() % 60);
+        largeFont_.drawText(target, clip, 65, 2, text, false);
+    }
     smallFont_.drawText(target, clip, setup_.screenWidth - 200, 6, "SCORE:", false);
     std::snprintf(text, sizeof text, "%.6d", round_.score());
     largeFont_.drawText(target, clip, setup_.screenWidth - 120, 2, text, false);
@@ -206,9 +213,19 @@ void Session::setCursorStyle(const CursorStyle& style) {
     dropStyledCursor();
 }
 
-void Session::startRound() { round_.start(setup_); }
+void Session::startRound() { round_.start(setup_, options_.roundSeconds); }
 
-void Session::useRound() { round_.useRound(); }
+uint32_t Session::autoReloadMs() const {
+    // The length is what the data set's sound declares: a kit's could say anything.
+    const int32_t length = reloadSound_.staticPart().lengthMs();
+    return length > 0 ? static_cast<uint32_t>(std::min(length, 5000)) : 1000u;
+}
+
+void Session::useRound() {
+    const bool hadAmmo = round_.hasAmmo();
+    round_.useRound();
+    if (options_.autoReload && hadAmmo && !round_.hasAmmo() && setup_.magazineSize > 0) reloadSound_.playFromStart();
+}
 
 void Session::shotMissed() {
     missSound_.playFromStart();

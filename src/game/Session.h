@@ -4,6 +4,7 @@
 #pragma once
 #include "base/Rect.h"
 #include "data/SetupRecord.h"
+#include "game/PlayOptions.h"
 #include "game/Round.h"
 #include "gfx/CursorStyle.h"
 #include "gfx/Font.h"
@@ -45,7 +46,8 @@ public:
     void drawTitle(VideoSurface* target, const Rect& clip, bool showProgress);
     void drawHighScores(VideoSurface* target, const Rect& clip);
     void drawCredits(VideoSurface* target, const Rect& clip);
-    // The head-up display; also counts the round clock down.
+    // The head-up display; also counts the round clock down (a practice
+    // round has none) and refills a magazine that reloads itself.
     void drawHud(VideoSurface* target, const Rect& clip);
     // Where drawHud puts a full magazine's cartridges, out to the frame's
     // bottom-right corner: a tap there reloads.
@@ -57,12 +59,24 @@ public:
     void setCursorStyle(const CursorStyle& style);
     const CursorStyle& cursorStyle() const { return cursorStyle_; }
 
+    // The player's choices for the rounds (see PlayOptions). They decide the
+    // table too: set them before loadSetup, which loads the table of their kind.
+    void setPlayOptions(const PlayOptions& options) { options_ = options; }
+    const PlayOptions& playOptions() const { return options_; }
+    TableKind tableKind() const { return options_.tableKind(); }
+    // How long a magazine that reloads itself stands empty: the reload
+    // sound's length, a second without one, five at most.
+    uint32_t autoReloadMs() const;
+
     // The round and the magazine.
-    // A round from its start: the clock at the set-up's length, no score and
-    // the magazine at the set-up's size as it stands (a negative one gives
-    // no shot, and a reload leaves it empty).
+    // A round from its start: the clock at the set-up's length (or the
+    // player's), no score and the magazine at the set-up's size as it stands
+    // (a negative one gives no shot, and a reload leaves it empty).
     void startRound();
     bool hasAmmo() const { return round_.hasAmmo(); }
+    // One cartridge fewer; with auto-reload the shot that empties the
+    // magazine starts the reload sound, and the magazine is full again when
+    // it ends (drawHud refills it).
     void useRound();
     void shotMissed();
     void playEmpty();
@@ -176,6 +190,7 @@ private:
     SoundBuffer emptySound_;
     SoundBuffer reloadSound_;
     Round round_;
+    PlayOptions options_;
     StreamingSound music_;
     Font smallFont_;
     Font largeFont_;

@@ -44,7 +44,8 @@ int main(int argc, char** argv) {
     const RoundShelf shelf(RoundShelf::folderBeside(settingsPlace.file()));
     if (options.action == Action::Rounds) return listRounds(shelf, std::cout);
     if (options.action == Action::ShareLink) return printShareLink(options.file, "", std::cout, std::cerr);
-    // Only a played game reads them: recordings and replays play as the data set says.
+    // Only a played game reads them: recordings and replays play as the data
+    // set says, with the rounds' options of a recording's command line.
     Settings settings;
     if (options.action == Action::Play) settings.load(settingsPlace.file(), std::cerr);
     // A kit is compiled first; one with errors is named on stderr and plays nothing.
@@ -66,7 +67,8 @@ int main(int argc, char** argv) {
     if (!backend) return 1;
     if (options.action == Action::Watch) return watchFile(options.file, dataPath, backend->window(), std::cout);
     if (options.action == Action::Record)
-        return recordFile(options.file, dataPath, backend->window(), *store, options.settings.fullScreen());
+        return recordFile(options.file, dataPath, backend->window(), *store, options.settings.fullScreen(),
+                          playOptionsOf(options.settings));
 
     const std::unique_ptr<FrameLog> frameLog = FrameLog::fromEnvironment();
     if (chosen.flag(option("record_rounds")).value_or(true)) {

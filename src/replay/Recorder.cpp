@@ -6,6 +6,7 @@
 #include "data/SetupRecord.h"
 #include "replay/FrameHash.h"
 #include "scores/HighscoreStorage.h"
+#include "scores/TableKind.h"
 #include "system/Store.h"
 #include <chrono>
 #include <cstdio>
@@ -33,16 +34,22 @@ std::vector<ReplayStoreValue> readStoredTable(const Store& store, const std::str
     return out;
 }
 
+std::string recordedTableName(const std::string& exePath, const PlayOptions& play) {
+    return tableNameFor(readTableName(exePath).value_or(""), play.tableKind());
+}
+
 Recorder::Recorder(Window& window, std::ostream& out, const std::string& exePath, uint32_t startTick, Store& store,
-                   std::optional<bool> startFullScreen, const std::function<void(HostSetup&)>& setUp)
+                   std::optional<bool> startFullScreen, const PlayOptions& play,
+                   const std::function<void(HostSetup&)>& setUp)
     : out_(out), store_(store), exePath_(exePath), clock_(startTick), writer_(out), recordingWindow_(window, writer_) {
-    tableName_ = readTableName(exePath).value_or("");
+    tableName_ = recordedTableName(exePath, play);
     writer_.header(archiveHash(exePath), gameRandState(), startTick);
     if (startFullScreen) writer_.startMode(*startFullScreen);
+    writer_.play(play);
     for (const ReplayStoreValue& v : readStoredTable(store_, tableName_)) writer_.store(v);
     // The game and its sound system come to life at the recorded start.
     HostSetup setup(recordingWindow_, store_, exePath);
-    setup.startFullScreen(startFullScreen);
+    setup.startFullScreen(startFullScreen).play(play);
     if (setUp) setUp(setup);
     host_.emplace(setup);
     stepTick_ = startTick;
@@ -116,7 +123,7 @@ int Recorder::finish() {
 }
 
 int recordFile(const std::string& path, const std::string& exePath, Window& window, Store& store,
-               std::optional<bool> startFullScreen) {
+               std::optional<bool> startFullScreen, const PlayOptions& play) {
     std::ofstream out(path, std::ios::trunc);
     if (!out) {
         std::fprintf(stderr, "vandrel: cannot write %s\n", path.c_str());
@@ -129,7 +136,7 @@ int recordFile(const std::string& path, const std::string& exePath, Window& wind
         const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - base);
         return start + static_cast<uint32_t>(ms.count());
     };
-    Recorder recorder(window, out, exePath, start, store, startFullScreen);
+    Recorder recorder(window, out, exePath, start, store, startFullScreen, play);
     if (!recorder.startUp()) {
         recorder.finish();
         return 1;

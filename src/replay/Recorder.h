@@ -22,12 +22,15 @@ public:
     // The game object is made here, at startTick; input comes from window,
     // whose own queue the window system (or a script) fills. The game keeps its
     // table in store, whose table is written into the recording before and after.
-    // startFullScreen, when given, wins over the set-up record's start mode.
+    // startFullScreen, when given, wins over the set-up record's start mode;
+    // play are the rounds' options, written into the recording where they
+    // are not the defaults, and with them the table their scores go to.
     // setUp, when given, adds to the host's set-up what the caller's game has
     // besides (the player's settings and frame log of a played game whose
     // rounds are kept).
     Recorder(Window& window, std::ostream& out, const std::string& exePath, uint32_t startTick, Store& store,
-             std::optional<bool> startFullScreen = std::nullopt, const std::function<void(HostSetup&)>& setUp = {});
+             std::optional<bool> startFullScreen = std::nullopt, const PlayOptions& play = {},
+             const std::function<void(HostSetup&)>& setUp = {});
     ~Recorder();
     Recorder(const Recorder&) = delete;
     Recorder& operator=(const Recorder&) = delete;
@@ -75,7 +78,11 @@ private:
 // runs, the clock read once per turn of the loop. Returns the game's exit code
 // (1 when FILE cannot be written or the display does not open).
 int recordFile(const std::string& path, const std::string& exePath, Window& window, Store& store,
-               std::optional<bool> startFullScreen = std::nullopt);
+               std::optional<bool> startFullScreen = std::nullopt, const PlayOptions& play = {});
+
+// The name of the table the rounds played with play keep their scores in,
+// in the data set at exePath; empty when it has none or cannot be read.
+std::string recordedTableName(const std::string& exePath, const PlayOptions& play);
 
 // The high-score table stored under tableName as it stands now, both values
 // ("highscore", "check"); empty when the name is not usable.

@@ -78,6 +78,25 @@ bool parseMessage(const std::vector<std::string_view>& w, Message& m) {
     return parseNumber(w[3], m.lParam);
 }
 
+// One "play" line's option into play; false for a name or value the game
+// does not know.
+bool parsePlay(const std::vector<std::string_view>& w, PlayOptions& play) {
+    int32_t value = 0;
+    if (w.size() != 3 || !parseNumber(w[2], value)) return false;
+    if (w[1] == "speed" && value >= 1 && value <= PlayOptions::fullSpeed) {
+        play.speedPercent = value;
+    } else if (w[1] == "length" && value >= 1 && value <= 86400) {
+        play.roundSeconds = value;
+    } else if (w[1] == "auto_reload" && (value == 0 || value == 1)) {
+        play.autoReload = value == 1;
+    } else if (w[1] == "practice" && (value == 0 || value == 1)) {
+        play.practice = value == 1;
+    } else {
+        return false;
+    }
+    return true;
+}
+
 bool parseSteps(std::string_view text, uint32_t& delta, uint32_t& count) {
     const size_t x = text.find('x');
     count = 1;
@@ -129,6 +148,9 @@ bool ReplayLog::read(std::istream& in, std::string& error) {
         } else if (key == "mode") {
             if (w.size() != 2 || (w[1] != "window" && w[1] != "fullscreen")) return fail("bad mode line");
             startFullScreen = w[1] == "fullscreen";
+        } else if (key == "play") {
+            if (!parsePlay(w, play)) return fail("bad play line");
+            if (!storeBefore.empty() || !events.empty()) return fail("a play line after the table or the first turn");
         } else if (key == "store" || key == "final") {
             ReplayStoreValue v;
             if (!parseStoreValue(w, v)) return fail("bad " + std::string(key) + " line");

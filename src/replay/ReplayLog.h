@@ -14,8 +14,15 @@
 //   mode window|fullscreen      the screen mode asked for on the command line,
 //                               which wins over the set-up record's (left out
 //                               when none was asked for)
+//   play NAME VALUE             a round option the game was recorded with, one to
+//                               a line and only where it is not the default:
+//                               speed PERCENT (1 to 100), length SECONDS (the
+//                               round's, 1 to 86400), auto_reload 1, practice 1;
+//                               a recording without them plays the rounds as the
+//                               data set has them
 //   store VALUE TYPE HEX        a value of the stored high-score table before the
-//                               game started (VALUE "highscore" or "check", TYPE
+//                               game started, the one the rounds' options put
+//                               their scores in (VALUE "highscore" or "check", TYPE
 //                               "sz" or "bin", HEX its bytes, "-" for none)
 //   size W H N                  the window's client area from the Nth time the
 //                               game asks for it in the turn before (or during
@@ -42,6 +49,7 @@
 // A recording cut short (the game was killed) has no end; its replay checks
 // what there is.
 #pragma once
+#include "game/PlayOptions.h"
 #include "input/Messages.h"
 
 #include <cstdint>
@@ -97,6 +105,7 @@ struct ReplayLog {
     uint32_t randState = 1;
     uint32_t startTick = 0;
     std::optional<bool> startFullScreen;
+    PlayOptions play;
     std::vector<ReplayStoreValue> storeBefore;
     std::vector<ReplayEvent> events;
     std::optional<ReplayEnd> end;

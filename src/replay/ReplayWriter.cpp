@@ -30,6 +30,15 @@ void ReplayWriter::startMode(bool fullScreen) {
     out_ << "mode " << (fullScreen ? "fullscreen" : "window") << '\n';
 }
 
+void ReplayWriter::play(const PlayOptions& options) {
+    flushSteps();
+    const PlayOptions standard;
+    if (options.speedPercent != standard.speedPercent) out_ << "play speed " << options.speedPercent << '\n';
+    if (options.roundSeconds != standard.roundSeconds) out_ << "play length " << options.roundSeconds << '\n';
+    if (options.autoReload != standard.autoReload) out_ << "play auto_reload " << int{options.autoReload} << '\n';
+    if (options.practice != standard.practice) out_ << "play practice " << int{options.practice} << '\n';
+}
+
 void ReplayWriter::flushSteps() {
     if (runCount_ == 0) return;
     out_ << "s " << runDelta_;

@@ -18,6 +18,8 @@ public:
 
     void header(uint64_t dataHash, uint32_t randState, uint32_t startTick);
     void startMode(bool fullScreen);
+    // A line for each option that is not its default; none for the defaults.
+    void play(const PlayOptions& options);
     void store(const ReplayStoreValue& v) { storeLine("store", v); }
     void size(int32_t width, int32_t height, uint32_t query);
     void message(const Message& m);

@@ -207,7 +207,7 @@ Replayer::Result Replayer::run(std::ostream& report) {
     // The recorded table in a store of the replay's own: the player's is never
     // read or written.
     MemoryStore store;
-    const std::string tableName = readTableName(exePath_).value_or("");
+    const std::string tableName = recordedTableName(exePath_, log_.play);
     if (!writeStoredTable(store, tableName, log_.storeBefore)) {
         report << "cannot replay: the recorded high-score table cannot be stored\n";
         return CannotReplay;
@@ -218,7 +218,8 @@ Replayer::Result Replayer::run(std::ostream& report) {
     setGameRandState(log_.randState);
     NullAudio audio;
     ReplayWindow window(cursor, clock, viewer_);
-    GameHost host(HostSetup(window, store, exePath_).audio(audio).startFullScreen(log_.startFullScreen));
+    GameHost host(
+        HostSetup(window, store, exePath_).audio(audio).startFullScreen(log_.startFullScreen).play(log_.play));
     Game& game = host.game();
     Program& program = host.program();
 

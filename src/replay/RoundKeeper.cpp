@@ -121,8 +121,9 @@ std::optional<int> playKeepingRounds(const std::string& exePath, Window& window,
     };
     // The start mode the player chose goes into the recording, so the replay
     // starts the way the game did.
-    const std::optional<bool> fullScreen = commandLine.over(settings.values()).fullScreen();
-    Recorder recorder(window, out, exePath, start, store, fullScreen,
+    // The rounds' options too: a slower or longer round replays as it was played.
+    const SettingValues chosen = commandLine.over(settings.values());
+    Recorder recorder(window, out, exePath, start, store, chosen.fullScreen(), playOptionsOf(chosen),
                       [&](HostSetup& setup) { setup.player(settings, commandLine).frameLog(frameLog); });
     if (!recorder.startUp()) {
         recorder.finish();

@@ -17,7 +17,11 @@ void StaticSound::load(BlockReader* reader) {
 
 void StaticSound::load(std::unique_ptr<SoundStream> stream) {
     unload();
+    lengthMs_ = 0;
     if (state_ != State::Empty || !stream) return;
+    // The length is the sound's, heard or not: a game without a sound
+    // device waits as long for it as one with.
+    lengthMs_ = stream->lengthMs();
     if (createBuffer(*stream) && fillBuffer(*stream))
         state_ = State::Loaded;
     else

@@ -32,6 +32,7 @@ public:
     void unload();
 
     State state() const { return state_; }
+    // As the loaded stream declares it, also when no buffer could be made.
     int32_t lengthMs() const { return lengthMs_; }
     uint32_t bytesPerSecond() const { return bytesPerSecond_; }
     // The buffer holding the sound, for inspection; null when empty.

@@ -101,6 +101,34 @@ TEST(ReplayLogTest, TheScreenModeAskedForIsKeptAndOtherwiseLeftOut) {
     EXPECT_NE(refusal(std::string(head) + "mode maximised\n").find("bad mode line"), std::string::npos);
 }
 
+TEST(ReplayLogTest, RoundOptionsAreWrittenWhereTheyDifferAndReadBack) {
+    const auto written = [](const PlayOptions& play) {
+        std::ostringstream out;
+        {
+            ReplayWriter w(out);
+            w.header(1, 1, 100);
+            w.play(play);
+            w.store({"highscore", false, std::nullopt});
+            w.step(116);
+        }
+        return out.str();
+    };
+    // The defaults write nothing: such a recording is as one made before the options.
+    EXPECT_EQ(written({}).find("\nplay "), std::string::npos) << written({});
+    EXPECT_TRUE(readBack(written({})).play.isDefault());
+    for (const PlayOptions& play :
+         {PlayOptions{70, 0, false, false}, PlayOptions{100, 300, true, false}, PlayOptions{50, 180, true, true}}) {
+        const std::string text = written(play);
+        EXPECT_EQ(readBack(text).play, play) << text;
+    }
+    for (const char* bad : {"play speed 0\n", "play speed 101\n", "play length 0\n", "play practice 2\n",
+                            "play slowly 1\n", "play speed\n"})
+        EXPECT_NE(refusal(std::string(head) + bad).find("bad play line"), std::string::npos) << bad;
+    // The options decide the table the recording holds: they come before it.
+    EXPECT_NE(refusal(std::string(head) + "store check bin -\nplay speed 70\n").find("after the table"),
+              std::string::npos);
+}
+
 TEST(ReplayLogTest, DamagedRecordingsAreRefusedWithTheirLine) {
     EXPECT_EQ(refusal(""), "line 1: not a recorded game");
     EXPECT_EQ(refusal("PK\x03\x04 zip\n"), "line 1: not a recorded game");

@@ -45,12 +45,13 @@ protected:
 
     // Title, a round with a shot and a miss, Escape to the table, Escape to the
     // credits and a click to leave; or cut off in the round.
-    std::string record(bool cutShort = false) {
+    // play: the rounds' options the game is recorded with.
+    std::string record(bool cutShort = false, const PlayOptions& play = {}) {
         std::ostringstream out;
         NullAudio audio;
         ScopedAudioOutput output(audio);
         NullWindow window;
-        Recorder rec(window, out, gamePath, 50000, *player);
+        Recorder rec(window, out, gamePath, 50000, *player, std::nullopt, play);
         EXPECT_TRUE(rec.startUp());
         uint32_t tick = 50000;
         auto run = [&](int turns) {
@@ -120,6 +121,24 @@ TEST_F(ReplayerTest, AnHonestRecordingReplaysToTheSameEnd) {
     EXPECT_GT(r.checkpoints(), 5u);
     EXPECT_NE(out.str().find(", all as recorded\n"), std::string::npos) << out.str();
     EXPECT_NE(out.str().find("end: exit 0, tick " + std::to_string(log.end->check.tick)), std::string::npos);
+}
+
+TEST_F(ReplayerTest, ARecordingWithRoundOptionsReplaysWithThemAndOnlyWithThem) {
+    const PlayOptions play{70, 180, true, false};
+    const std::string text = record(false, play);
+    EXPECT_NE(text.find("\nplay speed 70\nplay length 180\nplay auto_reload 1\n"), std::string::npos) << text;
+    const ReplayLog log = parse(text);
+    EXPECT_EQ(log.play, play);
+    // The table the recording keeps is the one the assisted score would go to.
+    const std::string assisted = tableNameFor(readTableName(gamePath).value_or(""), TableKind::Assisted);
+    EXPECT_EQ(recordedTableName(gamePath, play), assisted);
+    std::string report;
+    ASSERT_EQ(replay(log, &report), Replayer::Same) << report;
+
+    // The same recording played as a standard game goes another way.
+    ReplayLog standard = log;
+    standard.play = PlayOptions{};
+    EXPECT_EQ(replay(standard, &report), Replayer::Diverged) << report;
 }
 
 TEST_F(ReplayerTest, TamperedRecordingsDiverge) {
