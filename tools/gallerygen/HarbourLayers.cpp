@@ -19,9 +19,9 @@ using namespace assetgen;
 namespace {
 
 constexpr float pi = 3.14159265358979f;
-constexpr int horizon = 300;   // where the outer water meets the sky
-constexpr int basinTop = 352;  // the inner basin's far edge (layer 2)
-constexpr int quayTop = 440;   // the front quay's edge (layer 3)
+constexpr int horizon = 300;  // where the outer water meets the sky
+constexpr int basinTop = 352; // the inner basin's far edge (layer 2)
+constexpr int quayTop = 440;  // the front quay's edge (layer 3)
 const Rgb lampGold = rgb(255, 196, 104);
 const Rgb lampWhite = rgb(255, 244, 214);
 const Rgb signalRed = rgb(255, 64, 48);
@@ -33,8 +33,10 @@ void reflection(Canvas& c, float x, float waterY, float length, Rgb colour, floa
     for (float y = waterY + 2; y < waterY + length; y += rng.range(2.5f, 5.0f)) {
         const float t = (y - waterY) / length;
         const float half = rng.range(1.5f, 5.0f) * (1.0f + t * 1.5f);
-        const float shift = std::sin(y * 0.7f + float(seed)) * 2.5f * t;
-        c.fillRect(x - half + shift, y, x + half + shift, y + 1.2f, colour, strength * (1.0f - t));
+        const float shift = std::sin(y * 0.7f + float(seed)) * 2.5f * t + rng.range(-1.5f, 1.5f) * t;
+        if (rng.uniform() < 0.25f + 0.4f * t) continue; // the swell breaks the image up
+        c.fillRect(x - half + shift, y, x + half + shift, y + 1.2f, colour,
+                   strength * (1.0f - t) * rng.range(0.5f, 1.0f));
     }
 }
 
@@ -66,7 +68,7 @@ void containerCrane(Canvas& c, float x, float baseY, float h, Rgb steel, std::ve
     const float w = h * 0.42f;
     girder(c, {x, baseY}, {x + w * 0.1f, baseY - h * 0.78f}, 6, 2.2f, steel);
     girder(c, {x + w, baseY}, {x + w * 0.9f, baseY - h * 0.78f}, 6, 2.2f, steel);
-    c.fillRect(x - 4, baseY - h * 0.8f, x + w + 4, baseY - h * 0.7f, steel);
+    c.fillRect(x - 4, baseY - h * 0.78f, x + w + 4, baseY - h * 0.75f, steel);
     // The boom and its back stay.
     girder(c, {x - h * 0.55f, baseY - h * 0.72f}, {x + w + h * 0.35f, baseY - h * 0.72f}, 10, 2.0f, steel);
     c.line(x + w * 0.5f, baseY - h, x - h * 0.5f, baseY - h * 0.74f, 1.6f, steel);
@@ -181,7 +183,7 @@ Canvas paintFarShore(int width, int height) {
         c.fillRect(146 - band * 0.6f, y, 166 + band * 0.6f, y + 10, rgb(170, 40, 40));
     }
     c.fillRect(144, 178, 168, 190, rgb(30, 30, 40));
-    c.glow(156, 183, 30, rgb(255, 230, 160), 0.8f);
+    c.glow(156, 184, 7, rgb(255, 230, 160), 0.7f);
     c.fillRect(147, 180, 165, 188, rgb(255, 248, 210));
     c.fillPolygon({{142, 178}, {156, 168}, {170, 178}}, rgb(30, 30, 40));
     // Two far cranes over the docks.
@@ -190,7 +192,8 @@ Canvas paintFarShore(int width, int height) {
     containerCrane(c, 1300, float(horizon + 4), 104, rgb(26, 30, 52), lights);
     // The breakwater: a dark line with a lamp at each end.
     c.fillRect(0, float(horizon + 4), float(width), float(horizon + 18), rgb(10, 12, 24));
-    for (int x = 0; x < width; x += 4) c.fillRect(float(x), float(horizon + 4), float(x + 2), float(horizon + 6), rgb(30, 34, 56));
+    for (int x = 0; x < width; x += 4)
+        c.fillRect(float(x), float(horizon + 4), float(x + 2), float(horizon + 6), rgb(30, 34, 56));
     lamp(c, 330, float(horizon + 1), 2.0f, rgb(80, 255, 120));
     lamp(c, 1520, float(horizon + 1), 2.0f, signalRed);
     (void)height;
@@ -338,7 +341,9 @@ Canvas paintQuay(int width, int height) {
         c.line(mx, 150, mx + 110, 146, 3.0f, rgb(58, 44, 32));
         c.fillPolygon({{mx - 2, 60}, {mx - 2, 140}, {mx - 60, 140}}, rgb(60, 58, 66));
         lamp(c, mx, 38, 2.2f, lampWhite);
-        c.fillPolygon({{mx - 90, float(quayTop + 10)}, {mx + 120, float(quayTop + 10)}, {mx + 100, float(quayTop + 40)},
+        c.fillPolygon({{mx - 90, float(quayTop + 10)},
+                       {mx + 120, float(quayTop + 10)},
+                       {mx + 100, float(quayTop + 40)},
                        {mx - 70, float(quayTop + 40)}},
                       rgb(150, 146, 140));
         c.fillRect(mx - 88, float(quayTop + 10), mx + 118, float(quayTop + 14), rgb(40, 70, 110));

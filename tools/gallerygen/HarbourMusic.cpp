@@ -33,13 +33,13 @@ constexpr Chord Dm{38, true}, Gm{43, true}, Bb{46, false}, F{41, false}, C{36, f
 
 // The chord of every bar.
 const Chord chords[harbourBars] = {
-    Dm, Dm, Bb, A,                          // intro
-    Dm, Bb, F,  C, Dm, Bb, Gm, A,           // A
-    Dm, Bb, F,  C, Dm, Bb, Gm, A,           //
-    F,  C,  Dm, Bb, F, C,  Gm, A,           // B
-    F,  C,  Dm, Bb, F, C,  Gm, A,           //
-    Dm, Bb, F,  C, Gm, Dm, A,  A,           // A'
-    Dm, Bb, Gm, A,                          // outro
+    Dm, Dm, Bb, A,                 // intro
+    Dm, Bb, F,  C,  Dm, Bb, Gm, A, // A
+    Dm, Bb, F,  C,  Dm, Bb, Gm, A, //
+    F,  C,  Dm, Bb, F,  C,  Gm, A, // B
+    F,  C,  Dm, Bb, F,  C,  Gm, A, //
+    Dm, Bb, F,  C,  Gm, Dm, A,  A, // A'
+    Dm, Bb, Gm, A,                 // outro
 };
 
 long at(float seconds) { return long(samplesFor(seconds)); }
@@ -138,7 +138,8 @@ std::vector<Voice> phrase(int firstBar, int bars, int low, uint32_t seed) {
         const std::vector<Step>& rhythm = last ? rhythms[4] : rhythms[size_t(rng.below(int(rhythms.size()) - 1))];
         for (const Step& s : rhythm) {
             const bool strong = s.beat == 0 || s.beat == 2;
-            int midi = strong ? nearestChordTone(line + rng.below(5) - 2, chord) : scaleStep(line, rng.below(2) ? 1 : -1);
+            int midi =
+                strong ? nearestChordTone(line + rng.below(5) - 2, chord) : scaleStep(line, rng.below(2) ? 1 : -1);
             if (last && s.beat == 0) midi = nearestChordTone(line, chord);
             midi = std::clamp(midi, low, low + 14);
             if (!inScale(midi)) midi = scaleStep(midi, 1);
@@ -215,8 +216,7 @@ Samples harbourMusic() {
         // The bass: root on one, fifth on three, a passing note before the next bar.
         const float bassHz = 440.0f * std::pow(2.0f, float(c.root - 69) / 12.0f);
         mixInto(band, pluck(bassHz, 1.4f, 0.4f, 0.996f, uint32_t(b) * 3 + 1), at(t0), 0.5f, true);
-        mixInto(band, pluck(bassHz * 1.4983f, 1.2f, 0.4f, 0.995f, uint32_t(b) * 3 + 2), at(t0 + 2 * beat), 0.38f,
-                true);
+        mixInto(band, pluck(bassHz * 1.4983f, 1.2f, 0.4f, 0.995f, uint32_t(b) * 3 + 2), at(t0 + 2 * beat), 0.38f, true);
         if (!quiet && b % 2 == 1)
             mixInto(band, pluck(bassHz * 1.7818f, 0.6f, 0.4f, 0.994f, uint32_t(b) * 3 + 3), at(t0 + 3.5f * beat), 0.3f,
                     true);
@@ -241,7 +241,8 @@ Samples harbourMusic() {
     Samples music = loopEcho(lead, beat * 0.75f, 0.32f);
     mixInto(music, band, 0, 1.0f, true);
     mixInto(music, swell(n), 0, 0.5f, true);
-    normalize(music, 0.72f);
+    // Room above it for the loudest effect (see the sounds).
+    normalize(music, 0.4f);
     return music;
 }
 

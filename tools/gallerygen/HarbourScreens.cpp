@@ -38,7 +38,8 @@ void place(Canvas& c, const std::vector<Sprite>& all, const std::string& name, i
     const Canvas& f = s.frames[size_t(frame) % s.frames.size()];
     Canvas hard = f;
     for (int yy = 0; yy < f.height(); ++yy)
-        for (int xx = 0; xx < f.width(); ++xx) hard.set(xx, yy, f.colour(xx, yy), f.alpha(xx, yy) >= 0.5f ? 1.0f : 0.0f);
+        for (int xx = 0; xx < f.width(); ++xx)
+            hard.set(xx, yy, f.colour(xx, yy), f.alpha(xx, yy) >= 0.5f ? 1.0f : 0.0f);
     c.draw(hard, x - s.hotspotX, y - s.hotspotY);
 }
 

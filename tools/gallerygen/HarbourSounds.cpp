@@ -18,7 +18,11 @@ constexpr float twoPi = 6.28318530718f;
 
 Samples silence(float seconds) { return Samples(samplesFor(seconds), 0.0f); }
 
-Samples finish(Samples s, float peak = 0.9f) {
+// The effects peak well below full scale: the mixer adds them to the music
+// at full level, and together they must still fit.
+constexpr float effectPeak = 0.55f;
+
+Samples finish(Samples s, float peak = effectPeak) {
     fadeEdges(s, 0.0005f, 0.03f);
     normalize(s, peak);
     return s;
@@ -133,7 +137,7 @@ Samples waterMiss() {
     mixInto(s, noiseBurst(101, 0.06f, 0.0003f, 0.012f, Biquad::highPass(1200)), 0, 1.0f, false);
     mixInto(s, sweep(700, 1400, 0.04f, 0.08f, 0.002f, 0.03f), at(0.16f), 0.6f, false);
     mixInto(s, noiseBurst(102, 0.2f, 0.005f, 0.06f, Biquad::bandPass(2500, 1.0f)), at(0.17f), 0.4f, false);
-    return finish(s, 0.8f);
+    return finish(s, effectPeak * 0.9f);
 }
 
 } // namespace
@@ -142,10 +146,12 @@ HarbourSounds makeHarbourSounds() {
     HarbourSounds s;
     s.miss = waterMiss();
     s.empty = emptySound();
+    normalize(s.empty, effectPeak);
     s.reload = reloadSound();
+    normalize(s.reload, effectPeak);
     s.music = harbourMusic();
     s.hits = {{"gull", gullHit(1.0f, 11)}, {"gull-far", gullHit(1.35f, 21)}, {"bat", batHit()},
-              {"owl", owlHit()},           {"lantern", lanternHit()},       {"rowboat", rowboatHit()},
+              {"owl", owlHit()},           {"lantern", lanternHit()},        {"rowboat", rowboatHit()},
               {"tug", tugHit()},           {"ghost-ship", ghostShipHit()}};
     return s;
 }

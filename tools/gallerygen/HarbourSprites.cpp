@@ -19,7 +19,8 @@ constexpr int super = 3;
 
 // A frame of w x h pixels painted on a canvas `super` times larger; paint
 // works in frame pixels through the scale s.
-template <typename Paint> Canvas frame(int w, int h, Paint paint, Rgb ink = rgb(8, 8, 16)) {
+template <typename Paint>
+Canvas frame(int w, int h, Paint paint, Rgb ink = rgb(8, 8, 16)) {
     Canvas big(w * super, h * super);
     paint(big, float(super));
     Canvas small = big.downsample(super);
@@ -38,7 +39,10 @@ void wing(Canvas& c, float s, float sx, float sy, float span, float lift, float 
     const float mx = (sx + ex) / 2, my = (sy + ey) / 2 - 4;
     c.fillPolygon(scaled({{sx - dir * 4, sy}, {mx, my - 3}, {ex, ey}, {mx, my + 5}, {sx + dir * 3, sy + 4}}, s),
                   colour);
-    c.fillPolygon(scaled({{mx + (ex - mx) * 0.5f, my + (ey - my) * 0.5f - 2}, {ex, ey}, {mx + (ex - mx) * 0.6f, my + (ey - my) * 0.6f + 4}}, s),
+    c.fillPolygon(scaled({{mx + (ex - mx) * 0.5f, my + (ey - my) * 0.5f - 2},
+                          {ex, ey},
+                          {mx + (ex - mx) * 0.6f, my + (ey - my) * 0.6f + 4}},
+                         s),
                   tip);
 }
 
@@ -116,13 +120,17 @@ Sprite lantern() {
     Sprite sp{"lantern", {}, 140, 15, 20};
     for (int f = 0; f < 4; ++f) {
         const float flick = 0.8f + 0.2f * std::sin(float(f) * 1.7f);
-        sp.frames.push_back(frame(30, 40, [&](Canvas& c, float s) {
-            c.glow(15 * s, 22 * s, 14 * s, rgb(255, 120, 30), 0.5f * flick);
-            c.fillPolygon(scaled({{7, 6}, {23, 6}, {26, 30}, {4, 30}}, s), mix(rgb(230, 90, 40), rgb(255, 210, 120), flick - 0.4f));
-            c.fillPolygon(scaled({{11, 8}, {19, 8}, {20, 28}, {10, 28}}, s), rgb(255, 230, 150), 0.7f * flick);
-            c.fillRect(4 * s, 30 * s, 26 * s, 32 * s, rgb(90, 50, 30));
-            c.fillEllipse(15 * s, 33 * s, 2.5f * s, (3 + f % 2) * s, rgb(255, 250, 200));
-        }, rgb(60, 20, 10)));
+        sp.frames.push_back(frame(
+            30, 40,
+            [&](Canvas& c, float s) {
+                c.glow(15 * s, 22 * s, 14 * s, rgb(255, 120, 30), 0.5f * flick);
+                c.fillPolygon(scaled({{7, 6}, {23, 6}, {26, 30}, {4, 30}}, s),
+                              mix(rgb(230, 90, 40), rgb(255, 210, 120), flick - 0.4f));
+                c.fillPolygon(scaled({{11, 8}, {19, 8}, {20, 28}, {10, 28}}, s), rgb(255, 230, 150), 0.7f * flick);
+                c.fillRect(4 * s, 30 * s, 26 * s, 32 * s, rgb(90, 50, 30));
+                c.fillEllipse(15 * s, 33 * s, 2.5f * s, (3 + f % 2) * s, rgb(255, 250, 200));
+            },
+            rgb(60, 20, 10)));
     }
     return sp;
 }
@@ -164,7 +172,8 @@ Sprite tug() {
             const float y = bob;
             for (int k = 0; k < 3; ++k) {
                 const float age = float((k * 4 + f) % 12) / 12.0f;
-                c.fillCircle((58 - age * 30) * s, (18 - age * 14 + y) * s, (4 + age * 6) * s, rgb(90, 90, 100), 0.9f - age * 0.4f);
+                c.fillCircle((58 - age * 30) * s, (18 - age * 14 + y) * s, (4 + age * 6) * s, rgb(90, 90, 100),
+                             0.9f - age * 0.4f);
             }
             c.fillPolygon(scaled({{2, 46}, {104, 44}, {96, 66}, {12, 66}}, s, 0, y), rgb(30, 28, 36));
             c.fillPolygon(scaled({{4, 52}, {102, 50}, {100, 56}, {6, 58}}, s, 0, y), rgb(170, 40, 36));
@@ -189,31 +198,40 @@ Sprite ghostShip() {
     Sprite sp{"ghost-ship", {}, 220, 75, 112};
     for (int f = 0; f < 4; ++f) {
         const float shimmer = 0.75f + 0.25f * std::sin(float(f) * pi / 2);
-        sp.frames.push_back(frame(150, 116, [&](Canvas& c, float s) {
-            const Rgb pale = mix(rgb(120, 220, 170), rgb(220, 255, 230), shimmer - 0.5f);
-            const Rgb hullColour = rgb(40, 90, 80);
-            c.glow(75 * s, 70 * s, 50 * s, rgb(60, 200, 140), 0.25f * shimmer);
-            c.fillPolygon(scaled({{6, 84}, {144, 80}, {128, 108}, {20, 108}}, s), hullColour);
-            c.fillPolygon(scaled({{110, 72}, {146, 70}, {144, 82}, {112, 84}}, s), hullColour);
-            for (int k = 0; k < 6; ++k) c.fillCircle((30 + 16 * k) * s, 94 * s, 2.4f * s, pale);
-            for (int m = 0; m < 3; ++m) {
-                const float mx = 38 + 36 * float(m), top = m == 1 ? 6.0f : 16.0f;
-                c.line(mx * s, 84 * s, mx * s, top * s, 2.0f * s, rgb(60, 110, 100));
-                for (int k = 0; k < 3; ++k) {
-                    const float y0 = top + 6 + 20 * float(k), w = 15 - 2 * float(k);
-                    // Torn sails: every other one has a bite out of its foot.
-                    std::vector<Vec2> sail{{mx - w, y0}, {mx + w, y0}, {mx + w + 2, y0 + 16}, {mx - w - 2, y0 + 16}};
-                    if ((k + m) % 2) sail = {{mx - w, y0}, {mx + w, y0}, {mx + w + 2, y0 + 16}, {mx + 2, y0 + 11}, {mx - w - 2, y0 + 16}};
-                    c.fillPolygon(scaled(sail, s), pale, 0.95f);
+        sp.frames.push_back(frame(
+            150, 116,
+            [&](Canvas& c, float s) {
+                const Rgb pale = mix(rgb(120, 220, 170), rgb(220, 255, 230), shimmer - 0.5f);
+                const Rgb hullColour = rgb(40, 90, 80);
+                c.glow(75 * s, 70 * s, 50 * s, rgb(60, 200, 140), 0.25f * shimmer);
+                c.fillPolygon(scaled({{6, 84}, {144, 80}, {128, 108}, {20, 108}}, s), hullColour);
+                c.fillPolygon(scaled({{110, 72}, {146, 70}, {144, 82}, {112, 84}}, s), hullColour);
+                for (int k = 0; k < 6; ++k) c.fillCircle((30 + 16 * k) * s, 94 * s, 2.4f * s, pale);
+                for (int m = 0; m < 3; ++m) {
+                    const float mx = 38 + 36 * float(m), top = m == 1 ? 6.0f : 16.0f;
+                    c.line(mx * s, 84 * s, mx * s, top * s, 2.0f * s, rgb(60, 110, 100));
+                    for (int k = 0; k < 3; ++k) {
+                        const float y0 = top + 6 + 20 * float(k), w = 15 - 2 * float(k);
+                        // Torn sails: every other one has a bite out of its foot.
+                        std::vector<Vec2> sail{
+                            {mx - w, y0}, {mx + w, y0}, {mx + w + 2, y0 + 16}, {mx - w - 2, y0 + 16}};
+                        if ((k + m) % 2)
+                            sail = {{mx - w, y0},
+                                    {mx + w, y0},
+                                    {mx + w + 2, y0 + 16},
+                                    {mx + 2, y0 + 11},
+                                    {mx - w - 2, y0 + 16}};
+                        c.fillPolygon(scaled(sail, s), pale, 0.95f);
+                    }
                 }
-            }
-            c.line(144 * s, 72 * s, 110 * s, 10 * s, 1.0f * s, rgb(60, 110, 100));
-            c.line(6 * s, 84 * s, 38 * s, 16 * s, 1.0f * s, rgb(60, 110, 100));
-            c.fillRect(70 * s, 1 * s, 86 * s, 7 * s, rgb(30, 30, 30));
-            c.fillCircle(78 * s, 4 * s, 1.5f * s, pale);
-            for (int k = 0; k < 5; ++k)
-                c.fillEllipse((20 + 28 * k + f * 3) * s, 111 * s, 9 * s, 1.5f * s, pale, 0.7f);
-        }, rgb(4, 20, 16)));
+                c.line(144 * s, 72 * s, 110 * s, 10 * s, 1.0f * s, rgb(60, 110, 100));
+                c.line(6 * s, 84 * s, 38 * s, 16 * s, 1.0f * s, rgb(60, 110, 100));
+                c.fillRect(70 * s, 1 * s, 86 * s, 7 * s, rgb(30, 30, 30));
+                c.fillCircle(78 * s, 4 * s, 1.5f * s, pale);
+                for (int k = 0; k < 5; ++k)
+                    c.fillEllipse((20 + 28 * k + f * 3) * s, 111 * s, 9 * s, 1.5f * s, pale, 0.7f);
+            },
+            rgb(4, 20, 16)));
     }
     return sp;
 }
@@ -223,17 +241,20 @@ Sprite sparks() {
     Sprite sp{"sparks", {}, 70, 40, 40};
     for (int f = 0; f < 5; ++f) {
         const float t = float(f + 1) / 5.0f;
-        sp.frames.push_back(frame(80, 80, [&](Canvas& c, float s) {
-            Rng rng(77);
-            for (int k = 0; k < 18; ++k) {
-                const float a = rng.range(0, 2 * pi), v = rng.range(12, 36);
-                const float x = 40 + std::cos(a) * v * t, y = 40 + std::sin(a) * v * t + 10 * t * t;
-                const float r = (1.0f - t * 0.7f) * rng.range(1.2f, 2.6f);
-                c.line(x * s, y * s, (x - std::cos(a) * 5 * t) * s, (y - std::sin(a) * 5 * t) * s, r * s,
-                       mix(rgb(255, 250, 210), rgb(255, 120, 30), t));
-            }
-            if (f < 2) c.fillCircle(40 * s, 40 * s, (10 - 4 * float(f)) * s, rgb(255, 240, 200));
-        }, rgb(60, 20, 0)));
+        sp.frames.push_back(frame(
+            80, 80,
+            [&](Canvas& c, float s) {
+                Rng rng(77);
+                for (int k = 0; k < 18; ++k) {
+                    const float a = rng.range(0, 2 * pi), v = rng.range(12, 36);
+                    const float x = 40 + std::cos(a) * v * t, y = 40 + std::sin(a) * v * t + 10 * t * t;
+                    const float r = (1.0f - t * 0.7f) * rng.range(1.2f, 2.6f);
+                    c.line(x * s, y * s, (x - std::cos(a) * 5 * t) * s, (y - std::sin(a) * 5 * t) * s, r * s,
+                           mix(rgb(255, 250, 210), rgb(255, 120, 30), t));
+                }
+                if (f < 2) c.fillCircle(40 * s, 40 * s, (10 - 4 * float(f)) * s, rgb(255, 240, 200));
+            },
+            rgb(60, 20, 0)));
     }
     return sp;
 }
@@ -243,17 +264,22 @@ Sprite splash() {
     Sprite sp{"splash", {}, 80, 45, 64};
     for (int f = 0; f < 5; ++f) {
         const float t = float(f + 1) / 5.0f;
-        sp.frames.push_back(frame(90, 70, [&](Canvas& c, float s) {
-            Rng rng(31);
-            const float rise = std::sin(t * pi) * 50;
-            for (int k = 0; k < 14; ++k) {
-                const float x = 45 + rng.range(-30, 30) * (0.4f + t);
-                const float h = rise * rng.range(0.5f, 1.0f);
-                c.line(x * s, 66 * s, (x + rng.range(-6, 6)) * s, (66 - h) * s, rng.range(2, 4) * s, rgb(200, 224, 240));
-                c.fillCircle((x + rng.range(-5, 5)) * s, (66 - h - 3) * s, rng.range(1.5f, 3.0f) * s, rgb(240, 250, 255));
-            }
-            c.fillEllipse(45 * s, 66 * s, (20 + 20 * t) * s, 3 * s, rgb(220, 236, 248));
-        }, rgb(10, 30, 50)));
+        sp.frames.push_back(frame(
+            90, 70,
+            [&](Canvas& c, float s) {
+                Rng rng(31);
+                const float rise = std::sin(t * pi) * 50;
+                for (int k = 0; k < 14; ++k) {
+                    const float x = 45 + rng.range(-30, 30) * (0.4f + t);
+                    const float h = rise * rng.range(0.5f, 1.0f);
+                    c.line(x * s, 66 * s, (x + rng.range(-6, 6)) * s, (66 - h) * s, rng.range(2, 4) * s,
+                           rgb(200, 224, 240));
+                    c.fillCircle((x + rng.range(-5, 5)) * s, (66 - h - 3) * s, rng.range(1.5f, 3.0f) * s,
+                                 rgb(240, 250, 255));
+                }
+                c.fillEllipse(45 * s, 66 * s, (20 + 20 * t) * s, 3 * s, rgb(220, 236, 248));
+            },
+            rgb(10, 30, 50)));
     }
     return sp;
 }
@@ -261,8 +287,16 @@ Sprite splash() {
 } // namespace
 
 std::vector<Sprite> paintHarbourSprites() {
-    return {gull("gull", 56, 40), gull("gull-far", 34, 24), bat(),     owl(),   lantern(),
-            rowboat(),            tug(),                    ghostShip(), sparks(), splash()};
+    return {gull("gull", 56, 40),
+            gull("gull-far", 34, 24),
+            bat(),
+            owl(),
+            lantern(),
+            rowboat(),
+            tug(),
+            ghostShip(),
+            sparks(),
+            splash()};
 }
 
 // A porthole ring with a fine cross and a lamp-gold centre.

@@ -30,6 +30,7 @@ public:
 
     // gallery.toml's text, added to as the gallery is described.
     std::string& manifest() { return manifest_; }
+    const std::string& manifest() const { return manifest_; }
 
     // Writes gallery.toml and the files into dir, after removing what an
     // earlier run left there. False with why set.
