@@ -10,6 +10,7 @@
 #include "game/FigureType.h"
 #include "kit/KitCheck.h"
 #include "kit/KitCompile.h"
+#include "kit/KitPictures.h"
 #include "replay/FrameHash.h"
 #include "sound/OggSoundStream.h"
 #include "video/VideoDevice.h"
@@ -117,6 +118,38 @@ TEST(HarbourGallery, FiguresIncludeAToughOneAndARareOneWorthALot) {
     EXPECT_EQ(rarest, 1);
 }
 
+TEST(HarbourGallery, EveryFigureCrossesWhereTheLayersInFrontLetItBeSeen) {
+    // The layers in front of a figure's own are opaque only in places at the
+    // row through the middle of its frame: a boat below the quay or a bird
+    // behind the basin's water would never be seen.
+    std::vector<kit::RgbaPicture> layers;
+    for (const char* name : {"layers/shore.png", "layers/basin.png", "layers/quay.png"}) {
+        std::string why;
+        std::optional<kit::RgbaPicture> picture = kit::decodePng(readFile(kitDir + "/" + name), why);
+        ASSERT_TRUE(picture) << name << ": " << why;
+        layers.push_back(std::move(*picture));
+    }
+    DataSet data(zipPath);
+    VideoDevice device{PixelFormat::xrgb32()};
+    FigureCatalog figures;
+    ASSERT_TRUE(figures.load(&data.openEntry("figur.xx"), &device));
+    for (int32_t t = 0; t < figures.typeCount(); ++t) {
+        const FigureType& type = *figures.typeAt(t);
+        const FrameSet& frames = figures.findAnimation(type.animationId)->frames;
+        const auto& first = *frames.frames.front();
+        const int32_t row = type.baseY - int32_t(first.hotspotY()) + first.surface.height() / 2;
+        ASSERT_GE(row, 0) << "type " << t;
+        ASSERT_LT(row, 480) << "type " << t;
+        for (int32_t nearer = type.layer + 1; nearer <= 3; ++nearer) {
+            const kit::RgbaPicture& l = layers[size_t(nearer - 1)];
+            int32_t clear = 0;
+            for (int32_t x = 0; x < l.width; ++x)
+                clear += l.pixels[(size_t(row) * size_t(l.width) + size_t(x)) * 4 + 3] < kit::seenAlpha;
+            EXPECT_GT(clear * 3, l.width) << "type " << t << " at row " << row << " is hidden by layer " << nearer;
+        }
+    }
+}
+
 TEST(HarbourGallery, MusicLastsARoundAndLoopsWithoutAClick) {
     const std::vector<int16_t> s = decode("music/night.ogg");
     // Two minutes, the round's length, to the sample.
@@ -148,6 +181,41 @@ TEST(HarbourGallery, MusicAndAnyEffectTogetherStayBelowFullScale) {
         const int effect = peak(decode(sound));
         EXPECT_GT(effect, 8000) << sound;
         EXPECT_LT(music + effect, 32767) << sound;
+    }
+}
+
+TEST(HarbourKitFolder, WritesExactlyItsFilesAndQuotesTomlStrings) {
+    const std::string dir = ::testing::TempDir() + "kit-folder";
+    std::filesystem::create_directories(dir + "/old");
+    std::ofstream(dir + "/old/stale.png") << "left from an earlier run";
+    gallerygen::KitFolder kit;
+    kit.manifest() = "format = 1\n";
+    EXPECT_EQ(kit.addFile("sounds/a.ogg", {1, 2, 3}), "sounds/a.ogg");
+    kit.addFile("sounds/a.ogg", {4}); // the same path again replaces the file
+    std::string why;
+    ASSERT_TRUE(kit.write(dir, why)) << why;
+    EXPECT_FALSE(std::filesystem::exists(dir + "/old")) << "a stale file would be checked and compiled too";
+    EXPECT_EQ(readFile(dir + "/sounds/a.ogg"), std::vector<uint8_t>{4});
+    EXPECT_EQ(readFile(dir + "/gallery.toml").size(), 11u);
+    EXPECT_EQ(gallerygen::quoted("a \"b\" \\c"), "\"a \\\"b\\\" \\\\c\"");
+}
+
+TEST(HarbourSprites, EveryAnimationMovesAndKeepsItsHotspotInsideItsFrames) {
+    for (const gallerygen::Sprite& s : gallerygen::paintHarbourSprites()) {
+        ASSERT_GE(s.frames.size(), 4u) << s.name;
+        const assetgen::Canvas& first = s.frames.front();
+        EXPECT_GE(s.hotspotX, 0) << s.name;
+        EXPECT_LT(s.hotspotX, first.width()) << s.name;
+        EXPECT_GE(s.hotspotY, 0) << s.name;
+        EXPECT_LT(s.hotspotY, first.height()) << s.name;
+        for (size_t f = 1; f < s.frames.size(); ++f) {
+            const assetgen::Canvas& a = s.frames[f - 1];
+            const assetgen::Canvas& b = s.frames[f];
+            ASSERT_EQ(b.width(), first.width()) << s.name;
+            ASSERT_EQ(b.height(), first.height()) << s.name;
+            EXPECT_TRUE(a.rgb8() != b.rgb8() || a.transparency() != b.transparency())
+                << s.name << ": frame " << f << " is the one before it again";
+        }
     }
 }
 

@@ -41,7 +41,8 @@ struct FigureLine {
 
 // The harbour's figures. The flyers cross in waves in front of the far
 // shore, the basin and the quay; the boats keep to their water lines (the
-// tug and the ghost ship on the outer water, the rowing boat on the basin).
+// tug and the ghost ship on the outer water above the far quay's wall, the
+// rowing boat on the basin).
 // The tug takes three hits; the ghost ship is worth ten rowing boats, comes
 // alone, seldom, and hurries past.
 const FigureLine figures[] = {
@@ -51,8 +52,8 @@ const FigureLine figures[] = {
     {"owl", 2, 170, 160, 45, 10, 30, 3, 1, 3, "right-wave", false, "sparks"},
     {"lantern", 1, 130, 160, 16, 6, 40, 4, 1, 3, "left", false, "sparks"},
     {"rowboat", 2, 428, 8, 22, 6, 50, 2, 1, 3, "right", false, "splash"},
-    {"tug", 1, 350, 2, 18, 4, 80, 1, 3, 2, "left", true, "splash"},
-    {"ghost-ship", 1, 350, 2, 80, 20, 500, 1, 2, 1, "right", false, "splash"},
+    {"tug", 1, 336, 2, 18, 4, 80, 1, 3, 2, "left", true, "splash"},
+    {"ghost-ship", 1, 338, 2, 80, 20, 500, 1, 2, 1, "right", false, "splash"},
 };
 
 constexpr int layerQuality = 88;

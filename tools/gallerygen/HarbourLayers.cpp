@@ -212,7 +212,7 @@ Canvas paintInnerBasin(int width, int height) {
     const Rgb boxColours[5] = {rgb(120, 40, 36), rgb(36, 70, 110), rgb(150, 110, 40), rgb(40, 90, 70),
                                rgb(90, 90, 100)};
     for (float x = 10; x < float(width);) {
-        const int stack = 1 + rng.below(3);
+        const int stack = 1 + (rng.uniform() < 0.3f ? 1 : 0);
         const float w = rng.uniform() < 0.5f ? 40.0f : 60.0f;
         for (int s = 0; s < stack; ++s) {
             const float y1 = float(basinTop - 14) - 16.0f * float(s), y0 = y1 - 16;
@@ -220,7 +220,7 @@ Canvas paintInnerBasin(int width, int height) {
             c.fillRect(x, y0, x + w, y1 - 1, box);
             for (float rx = x + 3; rx < x + w - 2; rx += 4) c.fillRect(rx, y0 + 2, rx + 1, y1 - 3, scale(box, 0.7f));
         }
-        x += w + 2 + (rng.uniform() < 0.25f ? rng.range(60, 220) : 0.0f);
+        x += w + 2 + (rng.uniform() < 0.45f ? rng.range(80, 260) : 0.0f);
     }
     // The freighter: a long dark hull, its bridge aft, its masthead lights.
     const float shipX = 620, shipW = 620;
