@@ -29,24 +29,25 @@ struct Chord {
     bool minor;
 };
 // D minor's chords by name.
-constexpr Chord Dm{38, true}, Gm{43, true}, Bb{46, false}, F{41, false}, C{36, false}, A{45, false};
+constexpr Chord dMinor{38, true}, gMinor{43, true}, bFlat{46, false}, fMajor{41, false}, cMajor{36, false},
+    aMajor{45, false};
 
 // The chord of every bar.
 const Chord chords[harbourBars] = {
-    Dm, Dm, Bb, A,                 // intro
-    Dm, Bb, F,  C,  Dm, Bb, Gm, A, // A
-    Dm, Bb, F,  C,  Dm, Bb, Gm, A, //
-    F,  C,  Dm, Bb, F,  C,  Gm, A, // B
-    F,  C,  Dm, Bb, F,  C,  Gm, A, //
-    Dm, Bb, F,  C,  Gm, Dm, A,  A, // A'
-    Dm, Bb, Gm, A,                 // outro
+    dMinor, dMinor, bFlat,  aMajor,                                 // the intro
+    dMinor, bFlat,  fMajor, cMajor, dMinor, bFlat,  gMinor, aMajor, // A
+    dMinor, bFlat,  fMajor, cMajor, dMinor, bFlat,  gMinor, aMajor, // A again
+    fMajor, cMajor, dMinor, bFlat,  fMajor, cMajor, gMinor, aMajor, // B
+    fMajor, cMajor, dMinor, bFlat,  fMajor, cMajor, gMinor, aMajor, // B again
+    dMinor, bFlat,  fMajor, cMajor, gMinor, dMinor, aMajor, aMajor, // A'
+    dMinor, bFlat,  gMinor, aMajor,                                 // the outro
 };
 
 long at(float seconds) { return long(samplesFor(seconds)); }
 
 bool inScale(int midi) {
-    static const bool dMinor[12] = {true, false, true, false, true, true, false, true, false, true, true, false};
-    return dMinor[((midi % 12) + 12) % 12];
+    static const bool scale[12] = {true, false, true, false, true, true, false, true, false, true, true, false};
+    return scale[((midi % 12) + 12) % 12];
 }
 
 bool inChord(int midi, Chord c) {
