@@ -12,5 +12,8 @@ foreach(tool pack assetgen)
 endforeach()
 set(VANDREL_DATASET_ZIP ${VANDREL_HOST_BUILD}/dataset/vandrel.zip CACHE INTERNAL "The game's data archive, made by the native build")
 add_custom_target(dataset)
+# The shipped galleries' data sets, compiled from their kits by the native build.
+set(VANDREL_GALLERY_ZIPS ${VANDREL_HOST_BUILD}/galleries/hafen.zip CACHE INTERNAL "The shipped galleries' data sets")
+add_custom_target(galleries)
 # The game's icon, drawn by the native build's icongen, goes into Vandrel.exe
 # (cmake/Windows.cmake).

@@ -61,7 +61,9 @@ unpacked=$(find "$E2E_DIR/zip" -mindepth 1 -maxdepth 1 -type d)
 (cd "$target" && find . -type f ! -name Uninstall.exe -exec sha256sum {} + | sort -k2) >"$E2E_DIR/installed.sums"
 diff -u "$E2E_DIR/zip.sums" "$E2E_DIR/installed.sums" || fail "the installed files are not the zip's"
 [[ -f $target/Uninstall.exe ]] || fail "no Uninstall.exe"
-for f in README.txt making-galleries.txt LICENSE.txt licences/vandrel.txt; do [[ -s $target/$f ]] || fail "no $f installed"; done
+for f in README.txt making-galleries.txt LICENSE.txt licences/vandrel.txt galleries/hafen.zip; do
+  [[ -s $target/$f ]] || fail "no $f installed"
+done
 grep -q 'Bitstream Vera' "$target/licences/vandrel.txt" || fail "the font's notice is not installed"
 echo "installed: $(wc -l <"$E2E_DIR/zip.sums") files, the zip's, and the uninstaller"
 

@@ -2,14 +2,21 @@
 # Replays one recorded game on the built game and compares what the replay
 # prints with what the recording says: the exit code, the last tick, screen,
 # score, pending score and frame hash, and the stored table afterwards.
-# Usage: replay.sh GAME RECORDING OUTDIR
+# Usage: replay.sh GAME RECORDING OUTDIR [DATA]
+# DATA: the data set the game was recorded on when it is not the game's own
+# (a gallery's zip).
 set -uo pipefail
-game=$1 recording=$2 out=$3
+game=$1 recording=$2 out=$3 data=${4:-}
 mkdir -p "$out"
 name=$(basename "$recording" .vrec)
 fail() { echo "FAIL ($name): $*"; [[ -f $out/$name.txt ]] && cat "$out/$name.txt"; exit 1; }
 [[ -x $game ]] || fail "$game is not built"
 [[ -f $recording ]] || fail "no recording $recording"
+data_args=()
+if [[ -n $data ]]; then
+  [[ -f $data ]] || fail "no data set $data"
+  data_args=(--data "$data")
+fi
 
 # The replay keeps its table in a folder of its own; this one only makes sure
 # nothing reaches the player's.
@@ -19,7 +26,7 @@ rm -rf "$XDG_DATA_HOME"
 
 # VANDREL_GAME_RUNNER runs a game built for another system (Wine for Windows).
 read -r -a runner <<<"${VANDREL_GAME_RUNNER:-}"
-"${runner[@]}" "$game" --replay "$recording" >"$out/$name.txt" 2>&1
+"${runner[@]}" "$game" "${data_args[@]}" --replay "$recording" >"$out/$name.txt" 2>&1
 code=$?
 sed -i 's/\r$//' "$out/$name.txt"
 if ((code == 2)) && grep -q "record it again" "$out/$name.txt"; then

@@ -1,16 +1,18 @@
 // replaygen: plays the test suite's recorded games on the built game, headless,
 // and writes their recordings (tests/replay/*.vrec).
 //   replaygen GAME OUTDIR [NAME...]   NAME: round, altenter, scroll (all if none)
+// GAME is the game, or a data set it plays (a gallery's zip); FILE=NAME
+// writes the game NAME into FILE.vrec, for a gallery's own recording.
 // The games are scripted, so the same game and data set give the same files.
 #include "ScriptedGame.h"
 
 #include "app/Game.h"
+#include "backends/null/MemoryStore.h"
+#include "base/Random.h"
 #include "data/SetupRecord.h"
 #include "input/Messages.h"
-#include "base/Random.h"
-#include "system/Store.h"
-#include "backends/null/MemoryStore.h"
 #include "scores/HighscoreStorage.h"
+#include "system/Store.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -194,7 +196,7 @@ bool seedTable(const std::string& game, Store& store) {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: replaygen GAME OUTDIR [round|altenter|scroll]...\n");
+        std::fprintf(stderr, "usage: replaygen GAME OUTDIR [[FILE=]round|altenter|scroll]...\n");
         return 2;
     }
     const std::string game = std::filesystem::absolute(argv[1]).string();
@@ -209,17 +211,20 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(outDir, ec);
 
     int status = 0;
-    for (const std::string& name : names) {
+    for (const std::string& named : names) {
+        const size_t equals = named.find('=');
+        const std::string file = named.substr(0, equals);
+        const std::string name = equals == std::string::npos ? named : named.substr(equals + 1);
         auto it = scripts.find(name);
-        if (it == scripts.end()) {
-            std::fprintf(stderr, "replaygen: no game named %s\n", name.c_str());
+        if (it == scripts.end() || file.empty()) {
+            std::fprintf(stderr, "replaygen: no game named %s\n", named.c_str());
             return 2;
         }
         // A table of the game's own for each recording, never the player's.
         MemoryStore store;
         if (!seedTable(game, store)) return 1;
         reseedGameRand();
-        const std::filesystem::path out = outDir / (name + ".vrec");
+        const std::filesystem::path out = outDir / (file + ".vrec");
         bool ok = false;
         {
             ScriptedGame g(out.string(), game, frameMs, store);
