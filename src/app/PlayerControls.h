@@ -16,6 +16,7 @@ namespace vandrel {
 
 class AudioDevice;
 class Font;
+class GalleryChoice;
 class Settings;
 class VideoSurface;
 enum class GameState : int32_t;
@@ -46,6 +47,9 @@ public:
     // notice in the middle of it, the hints over the title and the name entry.
     void drawOver(const ScreenNow& screen, VideoSurface* target, const Rect& clip, Font& smallFont, uint32_t now);
 
+    // The galleries, whose name and place go over the title (borrowed; null: none).
+    void setGalleries(const GalleryChoice* galleries) { galleries_ = galleries; }
+
     SoundControls& sound() { return sound_; }
     PlayerHints& hint() { return hint_; }
 
@@ -53,6 +57,7 @@ private:
     Settings& settings_;
     SoundControls sound_;
     PlayerHints hint_;
+    const GalleryChoice* galleries_ = nullptr;
 };
 
 } // namespace vandrel

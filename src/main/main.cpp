@@ -3,6 +3,7 @@
 // game's message loop (or records or replays a game).
 #include "app/CommandLine.h"
 #include "app/FrameLog.h"
+#include "app/GalleryChoice.h"
 #include "app/GameHost.h"
 #include "app/MakerCommands.h"
 #include "backends/Backend.h"
@@ -42,8 +43,19 @@ int main(int argc, char** argv) {
     // Only a played game reads them: recordings and replays play as the data set says.
     Settings settings;
     if (options.action == Action::Play) settings.load(settingsPlace.file(), std::cerr);
+    if (options.action == Action::ListGalleries) {
+        const GalleryList list = findGalleries(exePath, settingsPlace.file());
+        return std::fputs(list.describe().c_str(), stdout) < 0;
+    }
+    const SettingValues chosen = options.settings.over(settings.values());
+    // A played game without --data plays the gallery chosen (the command
+    // line's, the file's, else the built-in one) and switches on the title.
+    std::optional<GalleryChoice> galleries;
+    if (options.action == Action::Play && options.dataPath.empty())
+        galleries.emplace(findGalleries(exePath, settingsPlace.file()), chosen.text(option("gallery")), &settings,
+                          std::cerr);
     // A kit is compiled first; one with errors is named on stderr and plays nothing.
-    const std::string dataPath = playableDataSet(options, exePath);
+    const std::string dataPath = galleries ? galleries->dataPath() : playableDataSet(options, exePath);
     if (dataPath.empty()) return 1;
     const std::unique_ptr<Store> store = standardStore();
     if (options.action == Action::WhereScores)
@@ -55,7 +67,6 @@ int main(int argc, char** argv) {
     const BackendKind kind = backendFromEnvironment();
     if (kind == BackendKind::Sdl) installSdlMessageBoxes();
     std::string error;
-    const SettingValues chosen = options.settings.over(settings.values());
     const std::unique_ptr<Backend> backend = Backend::create(kind, error, chosen.screen());
     if (!backend) reportGraphicsFailure(error);
     if (!backend) return 1;
@@ -63,8 +74,10 @@ int main(int argc, char** argv) {
         return recordFile(options.file, dataPath, backend->window(), *store, options.settings.fullScreen());
 
     const std::unique_ptr<FrameLog> frameLog = FrameLog::fromEnvironment();
-    GameHost host(
-        HostSetup(backend->window(), *store, dataPath).player(settings, options.settings).frameLog(frameLog.get()));
+    GameHost host(HostSetup(backend->window(), *store, dataPath)
+                      .player(settings, options.settings)
+                      .galleries(galleries ? &*galleries : nullptr)
+                      .frameLog(frameLog.get()));
     if (host.program().startUp()) return host.runToEnd();
     reportGraphicsFailure("Die Anzeige lie\u00df sich nicht \u00f6ffnen.");
     host.end();
