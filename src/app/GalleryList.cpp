@@ -131,7 +131,8 @@ int GalleryList::find(std::string_view name) const {
 std::string GalleryList::describe() const {
     std::string out;
     for (const Gallery& g : galleries_) {
-        out += g.name + "\t" + g.origin + "\ttable \"" + g.tableName + "\"";
+        out += g.name + "\t" + g.origin;
+        if (!g.tableName.empty()) out += "\ttable \"" + g.tableName + "\"";
         out += g.offered() ? "\n" : "\tnot offered:\n    " + g.refusal + "\n";
     }
     return out;
