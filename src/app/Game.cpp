@@ -358,8 +358,9 @@ void Game::reloadMode(bool toFullScreen) {
 }
 
 bool Game::switchData(std::string dataPath, bool inFrames) {
-    // A round, a name being typed and a loading pass keep their gallery.
-    if (state_ != GameState::Title || pass_ || !window_) return false;
+    // A round, a name being typed and a loading pass keep their gallery; a
+    // pass that failed (Loading, and no pass) may be left for another.
+    if ((state_ != GameState::Title && state_ != GameState::Loading) || pass_ || !window_) return false;
     // Stored under the old table's name while it is still the one loaded (a
     // failed save has been said on stderr; the switch goes on).
     static_cast<void>(session_.saveScores());

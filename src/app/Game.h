@@ -110,7 +110,8 @@ public:
     // picture, sound and figure is let go and both loading passes run again
     // on it in the screen mode the game is in, ending on its title (with
     // inFrames, the full pass is only set up, as beginFullLoad does). Only
-    // the title switches; elsewhere nothing happens and it returns false.
+    // the title (or a failed loading pass's screen) switches; elsewhere
+    // nothing happens and it returns false.
     bool switchData(std::string dataPath, bool inFrames = false);
     const std::string& dataPath() const { return dataPath_; }
     // Releases every picture, sound and figure and closes the display.

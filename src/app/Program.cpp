@@ -150,7 +150,16 @@ bool Program::switchGallery(const Message& m) {
     if (step == 0)
         return m.message == msg::KeyDown && (m.lParam & keyRepeated) != 0 &&
                (m.wParam == vk::Left || m.wParam == vk::Right);
-    if (const auto dataPath = galleries->step(step, std::cerr)) game_.switchData(*dataPath, options_.loadInFrames);
+    const auto dataPath = galleries->step(step, std::cerr);
+    if (!dataPath) return true;
+    game_.switchData(*dataPath, options_.loadInFrames);
+    // A data set damaged inside leaves the game in Loading, where nothing
+    // switches: the gallery before it is loaded again.
+    if (!options_.loadInFrames && game_.state() != GameState::Title) {
+        std::cerr << "vandrel: the gallery \"" << galleries->current().name
+                  << "\" could not be loaded; the one before it is played again\n";
+        if (const auto back = galleries->step(-step, std::cerr)) game_.switchData(*back);
+    }
     return true;
 }
 

@@ -12,6 +12,7 @@
 #include "base/Clock.h"
 #include "config/Settings.h"
 #include "config/SettingsFile.h"
+#include "data/DataLayout.h"
 #include "data/SetupRecord.h"
 #include "kit/KitCompile.h"
 #include "scores/HighscoreRows.h"
@@ -52,12 +53,12 @@ class GalleryTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         if (!fs::exists(gamePath)) return;
-        root_ = fs::temp_directory_path() / ("vandrel-galleries-" + std::to_string(std::random_device()()));
-        const fs::path folder = root_ / "config" / "galleries";
+        root = fs::temp_directory_path() / ("vandrel-galleries-" + std::to_string(std::random_device()()));
+        const fs::path folder = root / "config" / "galleries";
         std::string why;
         ASSERT_TRUE(kit::exportKit(gamePath, pathToUtf8(folder / "a-second"), why)) << why;
-        builtInTable_ = readTableName(gamePath).value_or("");
-        ASSERT_FALSE(builtInTable_.empty());
+        builtInTable = readTableName(gamePath).value_or("");
+        ASSERT_FALSE(builtInTable.empty());
         const fs::path manifest = folder / "a-second" / "gallery.toml";
         const std::string exported = readText(manifest);
         fs::copy(folder / "a-second", folder / "b-twin", fs::copy_options::recursive);
@@ -77,7 +78,7 @@ protected:
     }
     static void TearDownTestSuite() {
         std::error_code ec;
-        if (!root_.empty()) fs::remove_all(root_, ec);
+        if (!root.empty()) fs::remove_all(root, ec);
     }
 
     void SetUp() override {
@@ -88,15 +89,15 @@ protected:
         fs::remove(settingsFile(), ec);
     }
 
-    static fs::path settingsFile() { return root_ / "config" / "vandrel.ini"; }
+    static fs::path settingsFile() { return root / "config" / "vandrel.ini"; }
     static GalleryList galleries() { return findGalleries(gamePath, settingsFile()); }
 
-    static fs::path root_;
-    static std::string builtInTable_;
+    static fs::path root;
+    static std::string builtInTable;
 };
 
-fs::path GalleryTest::root_;
-std::string GalleryTest::builtInTable_;
+fs::path GalleryTest::root;
+std::string GalleryTest::builtInTable;
 
 TEST_F(GalleryTest, TheListOffersTheBuiltInGalleryAndKitsAndRefusesWhatCannotBePlayedWithTheReason) {
     const GalleryList list = galleries();
@@ -106,7 +107,7 @@ TEST_F(GalleryTest, TheListOffersTheBuiltInGalleryAndKitsAndRefusesWhatCannotBeP
 
     const Gallery& builtIn = list.all().front();
     EXPECT_EQ(builtIn.origin, "built in");
-    EXPECT_EQ(builtIn.tableName, builtInTable_);
+    EXPECT_EQ(builtIn.tableName, builtInTable);
     EXPECT_TRUE(builtIn.offered());
 
     const Gallery& second = *byFile.at("a-second");
@@ -178,16 +179,17 @@ TEST_F(GalleryTest, TheWheelAndTheArrowsStepButARepeatedKeyDoesNot) {
 // The built game as a player runs it, with the galleries of the folder.
 class GallerySwitchTest : public GalleryTest {
 protected:
-    void start(const std::optional<std::string>& wanted = std::nullopt) {
+    void start(const std::optional<std::string>& wanted = std::nullopt) { start(galleries(), wanted); }
+    void start(const GalleryList& list, const std::optional<std::string>& wanted = std::nullopt) {
         std::ostringstream report;
-        settings_.load(settingsFile(), report);
-        choice_ = std::make_unique<GalleryChoice>(galleries(), wanted, &settings_, report);
-        host_ = std::make_unique<GameHost>(HostSetup(window, store, choice_->dataPath())
-                                               .audio(audio)
-                                               .player(settings_, {}, false)
-                                               .galleries(choice_.get())
-                                               .loadOnSecondThread(false));
-        ASSERT_TRUE(host_->program().startUp());
+        settings.load(settingsFile(), report);
+        choice = std::make_unique<GalleryChoice>(list, wanted, &settings, report);
+        host = std::make_unique<GameHost>(HostSetup(window, store, choice->dataPath())
+                                              .audio(audio)
+                                              .player(settings, {}, false)
+                                              .galleries(choice.get())
+                                              .loadOnSecondThread(false));
+        ASSERT_TRUE(host->program().startUp());
         run(1);
         ASSERT_EQ(game().state(), GameState::Title);
     }
@@ -195,9 +197,9 @@ protected:
         int code = 0;
         for (int i = 0; i < frames; ++i) {
             while (!window.queue().empty())
-                if (!host_->program().step(code)) return;
+                if (!host->program().step(code)) return;
             clock.advance(msPerFrame - 1);
-            host_->program().step(code);
+            host->program().step(code);
         }
     }
     void key(uint32_t code) {
@@ -211,7 +213,7 @@ protected:
         window.post(msg::LButtonUp, 0, makePointParam(x, y));
         run(1, 16);
     }
-    std::string playedTable() const { return host_->game().setup().tableName; }
+    std::string playedTable() const { return host->game().setup().tableName; }
     std::optional<std::string> keptGallery() {
         SettingsFile file;
         std::string why;
@@ -221,7 +223,7 @@ protected:
     std::optional<StoreValue> storedTable(const std::string& table) const {
         return store.value(HighscoreStorage::keyPath(table), HighscoreStorage::textValueName);
     }
-    Game& game() { return host_->game(); }
+    Game& game() { return host->game(); }
     // A point on a figure that nothing in front of it hides, as last drawn.
     bool findTarget(int32_t& px, int32_t& py) {
         const FigureCatalog& catalog = game().figures().catalog;
@@ -248,18 +250,18 @@ protected:
     NullAudio audio;
     NullWindow window;
     MemoryStore store;
-    Settings settings_;
-    std::unique_ptr<GalleryChoice> choice_;
-    std::unique_ptr<GameHost> host_;
+    Settings settings;
+    std::unique_ptr<GalleryChoice> choice;
+    std::unique_ptr<GameHost> host;
 };
 
 TEST_F(GallerySwitchTest, TheArrowsAndTheWheelLoadTheOtherGallerysTitleAndTheSettingsKeepIt) {
     start();
-    EXPECT_EQ(playedTable(), builtInTable_);
+    EXPECT_EQ(playedTable(), builtInTable);
     key(vk::Right);
     EXPECT_EQ(game().state(), GameState::Title);
     EXPECT_EQ(playedTable(), "Second table");
-    EXPECT_EQ(choice_->position(), "2 / 2");
+    EXPECT_EQ(choice->position(), "2 / 2");
     EXPECT_EQ(keptGallery(), "Second");
     EXPECT_GT(game().figures().catalog.typeCount(), 0) << "the whole gallery is loaded";
 
@@ -267,14 +269,14 @@ TEST_F(GallerySwitchTest, TheArrowsAndTheWheelLoadTheOtherGallerysTitleAndTheSet
     window.post(msg::MouseWheel, makeWheelParam(wheelNotch), 0);
     run(1);
     EXPECT_EQ(game().state(), GameState::Title);
-    EXPECT_EQ(playedTable(), builtInTable_);
-    EXPECT_EQ(choice_->chosen(), 0u);
-    EXPECT_EQ(keptGallery(), choice_->current().name);
+    EXPECT_EQ(playedTable(), builtInTable);
+    EXPECT_EQ(choice->chosen(), 0u);
+    EXPECT_EQ(keptGallery(), choice->current().name);
 
     // The next start plays what was kept.
     key(vk::Left);
-    host_.reset();
-    start(settings_.gallery());
+    host.reset();
+    start(settings.gallery());
     EXPECT_EQ(playedTable(), "Second table");
 }
 
@@ -286,7 +288,7 @@ TEST_F(GallerySwitchTest, NothingSwitchesInARoundOrWhileANameIsTyped) {
     window.post(msg::MouseWheel, makeWheelParam(-wheelNotch), 0);
     run(1, 16);
     EXPECT_EQ(game().state(), GameState::InPlay);
-    EXPECT_EQ(playedTable(), builtInTable_);
+    EXPECT_EQ(playedTable(), builtInTable);
 
     // The clock runs out into the table, where the score waits for its name.
     for (int i = 0; i < 200 && game().state() == GameState::InPlay; ++i) run(1, 1001);
@@ -295,7 +297,7 @@ TEST_F(GallerySwitchTest, NothingSwitchesInARoundOrWhileANameIsTyped) {
     window.post(msg::MouseWheel, makeWheelParam(wheelNotch), 0);
     run(1);
     EXPECT_EQ(game().state(), GameState::HighScores);
-    EXPECT_EQ(playedTable(), builtInTable_);
+    EXPECT_EQ(playedTable(), builtInTable);
     EXPECT_EQ(keptGallery(), std::nullopt);
 }
 
@@ -305,8 +307,8 @@ TEST_F(GallerySwitchTest, AScoreOnTheSecondGalleryGoesIntoItsOwnTableAndLeavesTh
     rows.insert(5000);
     rows.type(0, 'E');
     HighscoreStorage storage(store);
-    ASSERT_TRUE(storage.saveAs(builtInTable_, rows));
-    const std::optional<StoreValue> first = storedTable(builtInTable_);
+    ASSERT_TRUE(storage.saveAs(builtInTable, rows));
+    const std::optional<StoreValue> first = storedTable(builtInTable);
     ASSERT_TRUE(first.has_value());
     start();
     ASSERT_EQ(SessionProbe::highScores(game().session()).rows().score(0), 5000);
@@ -342,10 +344,41 @@ TEST_F(GallerySwitchTest, AScoreOnTheSecondGalleryGoesIntoItsOwnTableAndLeavesTh
     ASSERT_TRUE(second.has_value());
     const std::string text(second->bytes.begin(), second->bytes.end());
     EXPECT_NE(text.find("ZWEI, " + std::to_string(score)), std::string::npos) << text;
-    const std::optional<StoreValue> firstAfter = storedTable(builtInTable_);
+    const std::optional<StoreValue> firstAfter = storedTable(builtInTable);
     ASSERT_TRUE(firstAfter.has_value());
     EXPECT_EQ(firstAfter->bytes, first->bytes);
     EXPECT_EQ(std::string(firstAfter->bytes.begin(), firstAfter->bytes.end()).find("ZWEI"), std::string::npos);
+}
+
+TEST_F(GallerySwitchTest, AGalleryWhoseDataSetIsDamagedInsideGivesWayToTheOneBefore) {
+    // The second gallery's data set with its figures cut to nothing: its
+    // set-up record reads, its full loading pass does not.
+    kit::CompiledKit compiled = kit::compileKit(pathToUtf8(root / "config" / "galleries" / "a-second"));
+    ASSERT_TRUE(compiled.ok());
+    for (kit::DataEntry& e : compiled.entries)
+        if (e.name == entryName::figures) e.bytes.assign(16, 0xEE);
+    const std::string damaged = pathToUtf8(root / "damaged.zip");
+    std::string why;
+    ASSERT_TRUE(kit::writeDataSet(damaged, compiled.entries, why)) << why;
+    GalleryList list;
+    list.addBuiltIn(gamePath);
+    list.addFolder({root / "none", "installed"});
+    Gallery g;
+    g.name = "Damaged";
+    g.tableName = "Second table";
+    g.path = damaged;
+    g.origin = "yours";
+    list.add(g);
+
+    start(list);
+    key(vk::Right);
+    EXPECT_EQ(game().state(), GameState::Title);
+    EXPECT_EQ(playedTable(), builtInTable);
+    EXPECT_EQ(choice->position(), "1 / 2");
+    EXPECT_EQ(keptGallery(), choice->current().name);
+    // The title still switches.
+    key(vk::Left);
+    EXPECT_EQ(game().state(), GameState::Title);
 }
 
 } // namespace
