@@ -114,6 +114,12 @@ CommandLine CommandLine::parse(const std::vector<std::string_view>& args) {
             c.output = std::string(value);
         } else if (option == "--strict") {
             c.strict = true;
+        } else if (option == "--list-galleries") {
+            if (!setAction(c, Action::ListGalleries, option)) return wrong(c.error);
+        } else if (setting && setting->option().kind == OptionKind::Text) {
+            const Option& o = setting->option();
+            if (!usableText(value)) return wrong(std::string(option) + " takes " + optionWants(o));
+            c.settings.setText(*setting, std::string(value));
         } else if (setting) {
             const Option& o = setting->option();
             const std::optional<int32_t> read = o.kind == OptionKind::Switch ? (off ? 0 : 1) : readOption(o, value);
@@ -132,6 +138,9 @@ CommandLine CommandLine::parse(const std::vector<std::string_view>& args) {
         }
     }
     if (c.strict && c.action != Action::Check) return wrong("--strict goes with --check");
+    // --data plays the one data set it names; the galleries are another choice.
+    if (!c.dataPath.empty() && c.settings.text(option("gallery")))
+        return wrong("--gallery and --data cannot be combined");
     return c;
 }
 
@@ -179,6 +188,13 @@ std::string CommandLine::usage() {
            "                       (a zip that --data plays and pack append takes)\n"
            "  --export-kit DIR     write the data set in use (this game's own, or --data's)\n"
            "                       as a gallery kit into the folder DIR\n"
+           "  --gallery NAME       play the gallery of that name (as --list-galleries prints\n"
+           "                       it); on the title the wheel, the left and right arrows and\n"
+           "                       a pad's shoulders switch galleries, kept for the next start\n"
+           "  --list-galleries     print every gallery found: its name, where it comes from,\n"
+           "                       its high-score table, and why one is left out. Your own\n"
+           "                       (kit folders, kit zips, data set zips) go into the folder\n"
+           "                       galleries beside the file --where-settings prints\n"
            "  --where-scores       print the folder that keeps the high-score table\n"
            "  --config FILE        keep the settings in FILE instead of the usual place\n"
            "  --where-settings     print the settings file in use\n"
@@ -190,7 +206,8 @@ std::string CommandLine::usage() {
            "                       scroll, the further out the faster\n"
            "  left button          start a round on the title; shoot\n"
            "  right button         reload an empty magazine\n"
-           "  left, right arrows   scroll the landscape\n"
+           "  left, right arrows   scroll the landscape; on the title, with more than one\n"
+           "                       gallery: the gallery before or after (so does the wheel)\n"
            "  M                    sound off and on\n"
            "  - and +              all sound 10 % quieter or louder\n"
            "  Alt+Enter            window or full screen (kept for the next start)\n"
@@ -198,6 +215,7 @@ std::string CommandLine::usage() {
            "\n"
            "game pad:\n"
            "  left stick           aim (left shoulder held: slower)\n"
+           "  shoulder buttons     on the title: the gallery before or after\n"
            "  right trigger, A     shoot; start a round\n"
            "  left trigger, X, B   reload (B outside a round: back)\n"
            "  D-pad, right stick   scroll; in a name: up and down turn the letter,\n"

@@ -28,6 +28,7 @@ struct CommandLine {
         Check,         // check a gallery kit and print its problems
         MakeData,      // compile a gallery kit into a data set file
         ExportKit,     // write the data set in use as a gallery kit
+        ListGalleries, // print every gallery found and whether it can be played
         Wrong,         // an option that is not understood: error says which
     };
 

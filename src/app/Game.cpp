@@ -376,6 +376,34 @@ void Game::reloadMode(bool toFullScreen) {
     fullScreen_ = toFullScreen;
 }
 
+bool Game::switchData(std::string dataPath, bool inFrames) {
+    // A round, a name being typed and a loading pass keep their gallery; a
+    // pass that failed (Loading, and no pass) may be left for another.
+    if ((state_ != GameState::Title && state_ != GameState::Loading) || pass_ || !window_) return false;
+    // Stored under the old table's name while it is still the one loaded (a
+    // failed save has been said on stderr; the switch goes on).
+    static_cast<void>(session_.saveScores());
+    const int32_t width = session_.setup().screenWidth;
+    const int32_t height = session_.setup().screenHeight;
+    session_.stopMusic();
+    releaseLoaded();
+    data_.reset();
+    setupEntryOpen_ = false;
+    dataPath_ = std::move(dataPath);
+    session_.startTableOver();
+    quickLoad();
+    // Full screen shows the set-up's size; a gallery of another size opens it anew.
+    if (fullScreen_ && (session_.setup().screenWidth != width || session_.setup().screenHeight != height)) {
+        display_.close();
+        display_.open(window_, true, session_.setup().screenWidth, session_.setup().screenHeight);
+    }
+    if (inFrames)
+        beginFullLoad();
+    else
+        fullLoad();
+    return true;
+}
+
 void Game::releaseAll() {
     session_.stopMusic();
     releaseLoaded();

@@ -111,6 +111,14 @@ public:
     // sound and figure is let go, the display opens again in the new mode and
     // both loading passes run again.
     void reloadMode(bool toFullScreen);
+    // Plays the data set at dataPath from now on: the table is stored, every
+    // picture, sound and figure is let go and both loading passes run again
+    // on it in the screen mode the game is in, ending on its title (with
+    // inFrames, the full pass is only set up, as beginFullLoad does). Only
+    // the title (or a failed loading pass's screen) switches; elsewhere
+    // nothing happens and it returns false.
+    bool switchData(std::string dataPath, bool inFrames = false);
+    const std::string& dataPath() const { return dataPath_; }
     // Releases every picture, sound and figure and closes the display.
     void releaseAll();
     // Stores the high-score table; the program's last step before the game goes.

@@ -62,6 +62,8 @@ GameHost::GameHost(const HostSetup& setup) {
         const bool hint = setup.hint_ && setup.settings_->firstStart();
         controls_ = std::make_unique<PlayerControls>(*setup.settings_, hint, hint && systemSpeaksGerman());
         options.controls = controls_.get();
+        controls_->setGalleries(setup.galleries_);
+        options.galleries = setup.galleries_;
         if (!options.startFullScreen) options.startFullScreen = chosen.fullScreen();
     }
     game_ = std::make_unique<Game>(setup.store_, setup.dataPath_, setup.loadOnSecondThread_, controls_.get());

@@ -21,6 +21,7 @@
 namespace vandrel {
 
 class FrameLog;
+class GalleryChoice;
 class Settings;
 class Store;
 class Window;
@@ -72,6 +73,13 @@ public:
         play_ = options;
         return *this;
     }
+    // With player(): the galleries the title switches between, their name
+    // and place drawn over it (borrowed, outlives the host). The game starts
+    // on the data set given above, which is the chosen gallery's.
+    HostSetup& galleries(GalleryChoice* choice) {
+        galleries_ = choice;
+        return *this;
+    }
     // Notes each frame's start in log (borrowed, outlives the host).
     HostSetup& frameLog(FrameLog* log) {
         frameLog_ = log;
@@ -93,6 +101,7 @@ private:
     SettingValues commandLine_;
     bool hint_ = true;
     FrameLog* frameLog_ = nullptr;
+    GalleryChoice* galleries_ = nullptr;
     std::optional<bool> startFullScreen_;
     std::optional<PlayOptions> play_;
     bool loadInFrames_ = false;

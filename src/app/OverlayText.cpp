@@ -48,7 +48,7 @@ Glyph next(std::string_view& text) {
 int32_t spaceOf(const Font& font) { return std::max(font.spaceAdvance(), font.advance() / 2); }
 
 // Drawn from boxes: the small font has no glyphs for them.
-bool drawnByHand(char c) { return c == '+' || c == '-' || c == '%'; }
+bool drawnByHand(char c) { return c == '+' || c == '-' || c == '%' || c == '/'; }
 
 // A box of the text's light colour, inside the clip and the surface.
 void box(VideoSurface* target, const Rect& clip, int32_t x, int32_t y, int32_t w, int32_t h) {
@@ -65,7 +65,7 @@ void box(VideoSurface* target, const Rect& clip, int32_t x, int32_t y, int32_t w
 // leaves on screen.
 int32_t letterRows(const Font& font) { return std::min(font.glyphHeight(), 10); }
 
-// '-', '+' and '%' as the capitals beside them stand: seven rows from the
+// '-', '+', '%' and '/' as the capitals beside them stand: seven rows from the
 // glyph cell's top, strokes two pixels thick, the marks centred on the
 // capitals' middle line.
 constexpr const char* minusRows[] = {"........", "........", ".######.", ".######.",
@@ -73,10 +73,12 @@ constexpr const char* minusRows[] = {"........", "........", ".######.", ".#####
 constexpr const char* plusRows[] = {"...##...", "...##...", ".######.", ".######.", "...##...", "...##...", "........"};
 constexpr const char* percentRows[] = {".##...##", ".##..##.", "....##..", "...##...",
                                        "..##....", ".##..##.", "##...##."};
+constexpr const char* slashRows[] = {".....##.", ".....##.", "....##..", "...##...",
+                                     "..##....", ".##.....", ".##....."};
 
 // The hand-drawn character c with its cell at (x, y).
 void drawByHand(VideoSurface* target, const Rect& clip, int32_t x, int32_t y, char c) {
-    const char* const* rows = c == '+' ? plusRows : c == '-' ? minusRows : percentRows;
+    const char* const* rows = c == '+' ? plusRows : c == '-' ? minusRows : c == '/' ? slashRows : percentRows;
     for (int32_t row = 0; row < 7; ++row)
         for (int32_t col = 0; col < 8; ++col)
             if (rows[row][col] == '#') box(target, clip, x + col, y + row, 1, 1);

@@ -1,7 +1,7 @@
 // The game's own short texts over a frame (the sound notice, the first start's
 // hint) in its small font, on a black box. The font has letters, digits, '.',
 // ':' and ',' only: umlauts are put together from a letter and two dots, and
-// '-', '+' and '%' are drawn from boxes.
+// '-', '+', '%' and '/' are drawn from boxes.
 #pragma once
 #include "base/Rect.h"
 

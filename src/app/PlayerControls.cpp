@@ -1,6 +1,7 @@
 // Routing the player's keys and focus, and the texts over the frame.
 #include "app/PlayerControls.h"
 
+#include "app/GalleryChoice.h"
 #include "app/Game.h"
 #include "app/OverlayText.h"
 #include "config/Settings.h"
@@ -29,6 +30,7 @@ void PlayerControls::screenModeChosen(bool fullScreen) { settings_.setFullScreen
 
 void PlayerControls::drawOver(const ScreenNow& screen, VideoSurface* target, const Rect& clip, Font& smallFont,
                               uint32_t now) {
+    if (screen.state == GameState::Title && galleries_) galleries_->drawOverTitle(target, clip, smallFont);
     if (screen.state == GameState::Title)
         hint_.drawOverTitle(screen.device, target, clip, smallFont, now);
     else

@@ -18,6 +18,7 @@ namespace vandrel {
 
 class AudioDevice;
 class Font;
+class GalleryChoice;
 class Settings;
 class VideoSurface;
 enum class GameState : int32_t;
@@ -51,6 +52,9 @@ public:
     // notice in the middle of it, the hints over the title and the name entry.
     void drawOver(const ScreenNow& screen, VideoSurface* target, const Rect& clip, Font& smallFont, uint32_t now);
 
+    // The galleries, whose name and place go over the title (borrowed; null: none).
+    void setGalleries(const GalleryChoice* galleries) { galleries_ = galleries; }
+
     SoundControls& sound() { return sound_; }
     PlayerHints& hint() { return hint_; }
 
@@ -60,6 +64,7 @@ private:
     PlayerHints hint_;
     bool german_ = false;
     bool roundKept_ = false;
+    const GalleryChoice* galleries_ = nullptr;
 };
 
 } // namespace vandrel

@@ -2,12 +2,15 @@
 #include "app/Program.h"
 
 #include "app/FrameLog.h"
+#include "app/GalleryChoice.h"
 #include "app/Game.h"
 #include "app/PlayerControls.h"
 #include "base/Clock.h"
 #include "sound/SoundSystem.h"
 #include "system/CloseSignals.h"
 #include "video/Window.h"
+
+#include <iostream>
 
 namespace vandrel {
 
@@ -88,6 +91,7 @@ int Program::run() {
 
 int64_t Program::windowProc(const Message& m) {
     if (options_.controls && options_.controls->onMessage(m, game_.enteringName(), tickCount())) return 0;
+    if (switchGallery(m)) return 0;
     switch (m.message) {
     case msg::Destroy:
         game_.releaseAll();
@@ -135,6 +139,28 @@ int64_t Program::windowProc(const Message& m) {
     default: break;
     }
     return defaultProc(m);
+}
+
+bool Program::switchGallery(const Message& m) {
+    GalleryChoice* galleries = options_.galleries;
+    if (!galleries || galleries->count() < 2 || game_.state() != GameState::Title || game_.fullLoadPending())
+        return false;
+    const int step = GalleryChoice::stepOf(m);
+    // The arrows' repeats switch nothing, and scroll nothing either.
+    if (step == 0)
+        return m.message == msg::KeyDown && (m.lParam & keyRepeated) != 0 &&
+               (m.wParam == vk::Left || m.wParam == vk::Right);
+    const auto dataPath = galleries->step(step, std::cerr);
+    if (!dataPath) return true;
+    game_.switchData(*dataPath, options_.loadInFrames);
+    // A data set damaged inside leaves the game in Loading, where nothing
+    // switches: the gallery before it is loaded again.
+    if (!options_.loadInFrames && game_.state() != GameState::Title) {
+        std::cerr << "vandrel: the gallery \"" << galleries->current().name
+                  << "\" could not be loaded; the one before it is played again\n";
+        if (const auto back = galleries->step(-step, std::cerr)) game_.switchData(*back);
+    }
+    return true;
 }
 
 int64_t Program::defaultProc(const Message& m) {

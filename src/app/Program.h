@@ -10,6 +10,7 @@
 namespace vandrel {
 
 class FrameLog;
+class GalleryChoice;
 class Game;
 class PlayerControls;
 class SoundSystem;
@@ -26,6 +27,9 @@ struct ProgramOptions {
     // The player's sound keys, focus rule and kept screen mode; null (tests,
     // recordings, replays) plays exactly as the game does without them.
     PlayerControls* controls = nullptr;
+    // The galleries a played game switches between on the title (null, or
+    // a single one: nothing switches).
+    GalleryChoice* galleries = nullptr;
     // Notes each frame's start (null: none); for measuring long runs.
     FrameLog* frameLog = nullptr;
 };
@@ -63,6 +67,9 @@ public:
 
 private:
     int64_t defaultProc(const Message& m);
+    // The wheel, the arrows and the pad's shoulders on the title with more
+    // than one gallery: true when m switched (or tried to) and is done with.
+    bool switchGallery(const Message& m);
 
     Game& game_;
     SoundSystem& sound_;

@@ -11,6 +11,8 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <utility>
 
 namespace vandrel {
 
@@ -22,6 +24,9 @@ public:
     int32_t valueOr(OptionId id) const { return values_[id.index].value_or(id.option().shown); }
     // A switch's value.
     std::optional<bool> flag(OptionId id) const;
+    // A Text setting's value.
+    const std::optional<std::string>& text(OptionId id) const { return texts_[id.index]; }
+    void setText(OptionId id, std::string value) { texts_[id.index] = std::move(value); }
 
     // These values, and where they leave one open, lower's.
     SettingValues over(const SettingValues& lower) const;
@@ -34,6 +39,7 @@ public:
 
 private:
     std::array<std::optional<int32_t>, settingsCount> values_{};
+    std::array<std::optional<std::string>, settingsCount> texts_{};
 };
 
 } // namespace vandrel

@@ -15,7 +15,8 @@ const std::string& Settings::commentedTemplate() {
     static const std::string text = "# Vandrel's settings: one \"name = value\" to a line; a line starting with\n"
                                     "# '#' or ';' is a comment. A setting left out takes its default, and an\n"
                                     "# option on the command line wins over this file. The game writes back what\n"
-                                    "# it changes (Alt+Enter, M, - and +) and keeps every other line as it is.\n"
+                                    "# it changes (Alt+Enter, M, - and +, the gallery) and keeps every other\n"
+                                    "# line as it is.\n"
                                     "#\n" +
                                     listSettings("# ");
     return text;
@@ -52,6 +53,14 @@ void Settings::load(const fs::path& file, std::ostream& report) {
         const Option& o = settingsTable[i];
         const auto text = text_.get(o.name);
         if (!text) continue;
+        if (o.kind == OptionKind::Text) {
+            if (usableText(*text))
+                values_.setText(OptionId{i}, *text);
+            else
+                report << "vandrel: " << name << ":" << text_.lineOf(o.name) << ": " << o.name << " takes "
+                       << optionWants(o) << ", not \"" << *text << "\"; the default is used\n";
+            continue;
+        }
         if (const auto value = readOption(o, *text))
             values_.set(OptionId{i}, *value);
         else
@@ -80,6 +89,14 @@ bool Settings::note(OptionId id, int32_t value) {
     if (!id.option().writtenBack) return false;
     text_.set(id.option().name, optionText(id.option(), value));
     return true;
+}
+
+void Settings::changeText(OptionId id, const std::string& text) {
+    if (values_.text(id) == text || !usableText(text)) return;
+    values_.setText(id, text);
+    if (!id.option().writtenBack) return;
+    text_.set(id.option().name, text);
+    save();
 }
 
 void Settings::setFullScreen(bool fullScreen) { change(option("fullscreen"), fullScreen ? 1 : 0); }

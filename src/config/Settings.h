@@ -49,6 +49,9 @@ public:
     // whatever the table says of writing back. False when the file could not
     // be written (the value holds for the session, and report heard of it).
     bool choose(OptionId id, int32_t value);
+    // A Text setting, the same way; a text it cannot take is not kept.
+    void changeText(OptionId id, const std::string& text);
+    std::optional<std::string> gallery() const { return values_.text(option("gallery")); }
     void setFullScreen(bool fullScreen);
     void setSound(const SoundLevels& levels);
     // Writes the file (with its commented list of settings) if there is none

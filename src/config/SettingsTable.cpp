@@ -25,6 +25,7 @@ std::optional<int32_t> readOption(const Option& option, std::string_view text) {
         for (std::size_t i = 0; i < option.words.size(); ++i)
             if (!option.words[i].empty() && option.words[i] == text) return static_cast<int32_t>(i);
         return std::nullopt;
+    case OptionKind::Text: return std::nullopt;
     }
     return std::nullopt;
 }
@@ -42,8 +43,17 @@ std::string optionWants(const Option& option) {
         }
         return out;
     }
+    case OptionKind::Text: return "a name of up to " + std::to_string(textLimit) + " characters";
     }
     return {};
+}
+
+bool usableText(std::string_view text) {
+    if (text.empty() || text.size() > textLimit || text.front() == ' ' || text.back() == ' ') return false;
+    return std::none_of(text.begin(), text.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u < 0x20 || u == 0x7F;
+    });
 }
 
 std::string optionText(const Option& option, int32_t value) {
@@ -51,6 +61,7 @@ std::string optionText(const Option& option, int32_t value) {
     case OptionKind::Switch: return value != 0 ? "yes" : "no";
     case OptionKind::Whole: return std::to_string(value);
     case OptionKind::Choice: return std::string(option.words.at(static_cast<std::size_t>(value)));
+    case OptionKind::Text: return std::string(option.shownText);
     }
     return {};
 }
@@ -93,8 +104,10 @@ std::optional<bool> SettingValues::flag(OptionId id) const {
 
 SettingValues SettingValues::over(const SettingValues& lower) const {
     SettingValues out = *this;
-    for (std::size_t i = 0; i < settingsCount; ++i)
+    for (std::size_t i = 0; i < settingsCount; ++i) {
         if (!out.values_[i]) out.values_[i] = lower.values_[i];
+        if (!out.texts_[i]) out.texts_[i] = lower.texts_[i];
+    }
     return out;
 }
 

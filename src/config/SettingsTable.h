@@ -18,7 +18,11 @@ enum class OptionKind {
     Switch, // yes or no (true, on, 1 / false, off, 0); the value is 1 or 0
     Whole,  // a whole number from lowest to highest
     Choice, // one of words; the value is its place among them
+    Text,   // a line of text up to textLimit bytes, kept as the file writes it
 };
+
+// The longest text a Text setting takes.
+inline constexpr std::size_t textLimit = 80;
 
 struct Option {
     std::string_view name;
@@ -31,6 +35,8 @@ struct Option {
     // what decides (the data set, the desktop's size).
     int32_t shown = 0;
     bool hasDefault = true;
+    // A Text setting's shown value.
+    std::string_view shownText;
     // What it does, in a line or two of the commented list.
     std::string_view description;
     // The game changes it while playing and writes the change to the file.
@@ -84,6 +90,12 @@ constexpr Option choice(std::string_view name, std::array<std::string_view, 4> w
     o.shown = shown;
     return o;
 }
+constexpr Option text(std::string_view name, std::string_view shown, std::string_view description) {
+    Option o = onOff(name, false, description);
+    o.kind = OptionKind::Text;
+    o.shownText = shown;
+    return o;
+}
 
 inline constexpr Option settingsTable[] = {
     onOff("fullscreen", true, "yes or no; left out: as the data set says")
@@ -129,6 +141,11 @@ inline constexpr Option settingsTable[] = {
     onOff("auto_reload", false, "yes: an empty magazine refills by itself once the reload sound has played")
         .cli("--auto-reload"),
     onOff("practice", false, "yes: rounds without a clock, until Escape, and no score kept").cli("--practice"),
+    text("gallery", "Vandrel",
+         "the gallery played, by the name vandrel --list-galleries prints; switched on the title with the "
+         "mouse wheel, the left and right arrows or the pad's shoulder buttons")
+        .saved()
+        .cli("--gallery"),
 };
 
 inline constexpr std::size_t settingsCount = std::size(settingsTable);
@@ -146,12 +163,16 @@ consteval OptionId option(std::string_view name) {
     throw "no setting of that name";
 }
 
-// The value text reads as, or nothing when it is not one of the option's.
+// The value text reads as, or nothing when it is not one of the option's
+// (a Text setting has no number: nothing).
 std::optional<int32_t> readOption(const Option& option, std::string_view text);
 // What the option takes, as a damaged line's report says it: "yes or no".
 std::string optionWants(const Option& option);
-// The value as the file writes it.
+// The value as the file writes it (a Text setting's shown text, whatever value).
 std::string optionText(const Option& option, int32_t value);
+// Whether text may be a Text setting's value: 1 to textLimit bytes, no control
+// characters, no blank at either end (the file trims them away).
+bool usableText(std::string_view text);
 // Every setting with the value it shows and its description, one to a line
 // (and its description's further lines) after prefix: the commented list of
 // a new file with "# ", the settings part of --help with "  ".

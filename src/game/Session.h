@@ -125,6 +125,9 @@ public:
     // True once after the player has left the high-score screen.
     bool takeHighScoresDone() { return highScores_.screen().takeDone(); }
     [[nodiscard]] bool saveScores() { return highScores_.save(); }
+    // Back to a new table's rows, before the set-up record of another
+    // gallery names the table to load.
+    void startTableOver() { highScores_.startOver(); }
 
     // Copies the last frame the cross-hair was drawn into for the high-score
     // screen. Before any such frame (on this display) the copy is empty.

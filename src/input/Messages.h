@@ -35,6 +35,7 @@ inline constexpr uint32_t LButtonUp = 0x0202;
 inline constexpr uint32_t LButtonDblClk = 0x0203;
 inline constexpr uint32_t RButtonDown = 0x0204;
 inline constexpr uint32_t RButtonUp = 0x0205;
+inline constexpr uint32_t MouseWheel = 0x020A;
 } // namespace msg
 // NOLINTEND(readability-identifier-naming)
 
@@ -46,6 +47,15 @@ inline constexpr uint64_t activateMinimised = 0x10000;
 // Mouse messages' wParam: the buttons held.
 inline constexpr uint64_t mouseLeftHeld = 0x1;
 inline constexpr uint64_t mouseRightHeld = 0x2;
+
+// MouseWheel's wParam: the turn in its high word, signed, wheelNotch a
+// notch, more than 0 away from the player.
+inline constexpr int32_t wheelNotch = 120;
+constexpr uint64_t makeWheelParam(int32_t turn) { return static_cast<uint64_t>(static_cast<uint16_t>(turn)) << 16; }
+constexpr int32_t wheelParamTurn(uint64_t wParam) { return static_cast<int16_t>(static_cast<uint16_t>(wParam >> 16)); }
+
+// KeyDown's lParam: set when the key was down already (the keyboard repeats it).
+inline constexpr int64_t keyRepeated = int64_t{1} << 30;
 
 // NOLINTBEGIN(readability-identifier-naming)
 namespace vk {

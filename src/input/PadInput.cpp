@@ -127,6 +127,12 @@ void PadInput::update(const PadState& padState, double seconds, const PadScreen&
     }
     if ((pressed & padButton::Back) != 0 || (!screen.inRound && (pressed & padButton::B) != 0))
         typeKey(vk::Escape, out);
+    // Outside a round and a name the shoulders turn the wheel a notch: on the
+    // title that is the gallery before (left) or after (right).
+    if (!screen.inRound && !screen.textEntry) {
+        if ((pressed & padButton::LeftShoulder) != 0) out.post(msg::MouseWheel, makeWheelParam(wheelNotch));
+        if ((pressed & padButton::RightShoulder) != 0) out.post(msg::MouseWheel, makeWheelParam(-wheelNotch));
+    }
     // In a round Start is the keyboard's P: it pauses the round and plays it on.
     if (screen.inRound && !screen.textEntry && (pressed & padButton::Start) != 0) {
         key(pauseKeyCode, true, out);

@@ -3,7 +3,8 @@
 // moves the cross-hair at a speed that grows with the tilt, the same path at
 // any frame rate; the triggers, A, X and B are the mouse buttons; the D-pad
 // and the right stick hold the arrow keys; Back is Escape, Start in a round
-// is P (the pause). While the table
+// is P (the pause); outside a round the shoulders turn the mouse wheel a
+// notch (left away from the player, right towards). While the table
 // asks for a name, the D-pad turns a letter wheel at the cursor instead. The
 // pads act only while the game's window has the focus, as the keyboard does.
 #pragma once

@@ -27,6 +27,10 @@ struct KitSummary {
     int32_t frames = 0;
     int32_t figureTypes = 0;
     int32_t sounds = 0;
+    // [gallery]'s name and table-name as the manifest gives them (checked or
+    // not: a kit with errors may hold anything here).
+    std::string name;
+    std::string tableName;
 };
 
 struct KitReport {

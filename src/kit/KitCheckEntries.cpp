@@ -9,7 +9,9 @@
 namespace vandrel::kit {
 
 void KitChecker::checkGallery(const toml::table& table) {
+    if (const auto name = text(table, "name")) report_.found.name = *name;
     if (const auto name = text(table, "table-name")) {
+        report_.found.tableName = *name;
         for (const char c : *name)
             if (static_cast<uint8_t>(c) < 32 || c == '/' || c == '\\' || c == 127) {
                 at(*table.get("table-name"), true, "\"table-name\" may not hold path separators or control characters");

@@ -3,6 +3,7 @@
 // game's message loop (or records or replays a game).
 #include "app/CommandLine.h"
 #include "app/FrameLog.h"
+#include "app/GalleryChoice.h"
 #include "app/GameHost.h"
 #include "app/MakerCommands.h"
 #include "backends/Backend.h"
@@ -48,8 +49,19 @@ int main(int argc, char** argv) {
     // set says, with the rounds' options of a recording's command line.
     Settings settings;
     if (options.action == Action::Play) settings.load(settingsPlace.file(), std::cerr);
+    if (options.action == Action::ListGalleries) {
+        const GalleryList list = findGalleries(exePath, settingsPlace.file());
+        return std::fputs(list.describe().c_str(), stdout) < 0;
+    }
+    const SettingValues chosen = options.settings.over(settings.values());
+    // A played game without --data plays the gallery chosen (the command
+    // line's, the file's, else the built-in one) and switches on the title.
+    std::optional<GalleryChoice> galleries;
+    if (options.action == Action::Play && options.dataPath.empty())
+        galleries.emplace(findGalleries(exePath, settingsPlace.file()), chosen.text(option("gallery")), &settings,
+                          std::cerr);
     // A kit is compiled first; one with errors is named on stderr and plays nothing.
-    const std::string dataPath = playableDataSet(options, exePath);
+    const std::string dataPath = galleries ? galleries->dataPath() : playableDataSet(options, exePath);
     if (dataPath.empty()) return 1;
     const std::unique_ptr<Store> store = standardStore();
     if (options.action == Action::WhereScores)
@@ -61,7 +73,6 @@ int main(int argc, char** argv) {
     const BackendKind kind = backendFromEnvironment();
     if (kind == BackendKind::Sdl) installSdlMessageBoxes();
     std::string error;
-    const SettingValues chosen = options.settings.over(settings.values());
     const std::unique_ptr<Backend> backend = Backend::create(kind, error, chosen.screen());
     if (!backend) reportGraphicsFailure(error);
     if (!backend) return 1;
@@ -73,14 +84,17 @@ int main(int argc, char** argv) {
     const std::unique_ptr<FrameLog> frameLog = FrameLog::fromEnvironment();
     if (chosen.flag(option("record_rounds")).value_or(true)) {
         // The same game, recorded in memory so every finished round is kept.
-        if (const std::optional<int> code = playKeepingRounds(dataPath, backend->window(), *store, settings,
-                                                              options.settings, frameLog.get(), shelf))
+        if (const std::optional<int> code =
+                playKeepingRounds(dataPath, backend->window(), *store, settings, options.settings, frameLog.get(),
+                                  shelf, galleries ? &*galleries : nullptr))
             return *code;
         reportGraphicsFailure("Die Anzeige lie\u00df sich nicht \u00f6ffnen.");
         return 1;
     }
-    GameHost host(
-        HostSetup(backend->window(), *store, dataPath).player(settings, options.settings).frameLog(frameLog.get()));
+    GameHost host(HostSetup(backend->window(), *store, dataPath)
+                      .player(settings, options.settings)
+                      .galleries(galleries ? &*galleries : nullptr)
+                      .frameLog(frameLog.get()));
     if (host.program().startUp()) return host.runToEnd();
     reportGraphicsFailure("Die Anzeige lie\u00df sich nicht \u00f6ffnen.");
     host.end();

@@ -2,6 +2,7 @@
 // worker thread.
 #include "replay/RoundKeeper.h"
 
+#include "app/GalleryChoice.h"
 #include "app/GameHost.h"
 #include "app/PlayerControls.h"
 #include "base/Clock.h"
@@ -108,7 +109,8 @@ std::size_t RoundKeeper::kept() const {
 }
 
 std::optional<int> playKeepingRounds(const std::string& exePath, Window& window, Store& store, Settings& settings,
-                                     const SettingValues& commandLine, FrameLog* frameLog, const RoundShelf& shelf) {
+                                     const SettingValues& commandLine, FrameLog* frameLog, const RoundShelf& shelf,
+                                     GalleryChoice* galleries) {
     CappedRecording recording;
     std::ostream out(&recording);
     RoundKeeper keeper(shelf, readTableName(exePath).value_or("?"));
@@ -123,8 +125,11 @@ std::optional<int> playKeepingRounds(const std::string& exePath, Window& window,
     // starts the way the game did.
     // The rounds' options too: a slower or longer round replays as it was played.
     const SettingValues chosen = commandLine.over(settings.values());
-    Recorder recorder(window, out, exePath, start, store, chosen.fullScreen(), playOptionsOf(chosen),
-                      [&](HostSetup& setup) { setup.player(settings, commandLine).frameLog(frameLog); });
+    Recorder recorder(
+        window, out, exePath, start, store, chosen.fullScreen(), playOptionsOf(chosen),
+        [&](HostSetup& setup) { setup.player(settings, commandLine).galleries(galleries).frameLog(frameLog); });
+    const std::size_t startGallery = galleries ? galleries->chosen() : 0;
+    bool keeping = true;
     if (!recorder.startUp()) {
         recorder.finish();
         return std::nullopt;
@@ -134,7 +139,11 @@ std::optional<int> playKeepingRounds(const std::string& exePath, Window& window,
     recorder.host().keepTableOnExit(true);
     while (recorder.step(now())) {
         // A round handed to the writer is named on the high-score screen.
-        if (keeper.afterTurn(recorder.game().state(), recording) && recorder.controls())
+        if (keeping && galleries && galleries->chosen() != startGallery) {
+            std::fprintf(stderr, "vandrel: rounds on another gallery than the first are not kept this session\n");
+            keeping = false;
+        }
+        if (keeping && keeper.afterTurn(recorder.game().state(), recording) && recorder.controls())
             recorder.controls()->roundKept();
         if (recorder.sleptMs() > 0 && recorder.sleptMs() < 1000)
             std::this_thread::sleep_for(std::chrono::milliseconds(recorder.sleptMs()));

@@ -21,6 +21,8 @@
 
 namespace vandrel {
 
+class GalleryChoice;
+
 class FrameLog;
 class Settings;
 class SettingValues;
@@ -84,8 +86,12 @@ private:
 
 // The desktop's played game with its rounds kept on shelf: as GameHost's
 // runToEnd, with the player's settings, under a recorder on the wall clock.
-// Returns the loop's exit code; none when the display does not open.
+// galleries, when given, switch on the title: a recording replays on the
+// gallery it started with only, so once the player switches, the session's
+// later rounds are not kept. Returns the loop's exit code; none when the
+// display does not open.
 std::optional<int> playKeepingRounds(const std::string& exePath, Window& window, Store& store, Settings& settings,
-                                     const SettingValues& commandLine, FrameLog* frameLog, const RoundShelf& shelf);
+                                     const SettingValues& commandLine, FrameLog* frameLog, const RoundShelf& shelf,
+                                     GalleryChoice* galleries = nullptr);
 
 } // namespace vandrel

@@ -31,6 +31,13 @@ public:
     [[nodiscard]] bool saveToRegistry(std::string_view tableName) { return storage_.saveAs(tableName, rows_); }
     [[nodiscard]] bool save() { return storage_.save(rows_); }
 
+    // The rows a new table starts with, before another gallery's table is
+    // loaded: one with nothing stored must not show the rows of the last.
+    void startOver() {
+        rows_ = HighscoreRows();
+        screen_.endEntry();
+    }
+
     const HighscoreRows& rows() const { return rows_; }
     HighscoreRows& rows() { return rows_; }
     // The screen that shows the rows and takes a new name.

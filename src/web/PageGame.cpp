@@ -60,6 +60,8 @@ std::optional<OptionId> optionNamed(std::string_view name) {
 std::string PageGame::option(std::string_view name) const {
     const auto id = optionNamed(name);
     if (!id) return {};
+    if (id->option().kind == OptionKind::Text)
+        return settings_.values().text(*id).value_or(std::string(id->option().shownText));
     if (const auto value = settings_.values().get(*id)) return optionText(id->option(), *value);
     return id->option().hasDefault ? optionText(id->option(), id->option().shown) : std::string();
 }

@@ -72,6 +72,14 @@ TEST(CommandLineTest, CommandsTakeTheirFilesAndCombineWithTheDataSet) {
     EXPECT_EQ(parse({"--rounds", "--share-link", "a.vrec"}).action, Action::Wrong);
 }
 
+TEST(CommandLineTest, AGalleryIsChosenByItsNameAndTheListIsACommand) {
+    CommandLine c = parse({"--gallery", "Night harbour", "--window"});
+    EXPECT_EQ(c.action, Action::Play);
+    EXPECT_EQ(c.settings.text(option("gallery")), "Night harbour");
+    EXPECT_EQ(parse({"--gallery=Test gallery"}).settings.text(option("gallery")), "Test gallery");
+    EXPECT_EQ(parse({"--list-galleries"}).action, Action::ListGalleries);
+}
+
 TEST(CommandLineTest, MistakesAreReportedWithWhatWasWrong) {
     struct Case {
         std::vector<std::string_view> args;
@@ -101,6 +109,11 @@ TEST(CommandLineTest, MistakesAreReportedWithWhatWasWrong) {
         {{"--check", "a", "--record", "b"}, "cannot be combined"},
         {{"--strict"}, "--strict goes with --check"},
         {{"--strict", "--record", "a"}, "--strict goes with --check"},
+        {{"--gallery"}, "--gallery needs a value"},
+        {{"--gallery", " padded"}, "--gallery takes a name"},
+        {{"--gallery", "a\tb"}, "--gallery takes a name"},
+        {{"--gallery", "Second", "--data", "my.zip"}, "cannot be combined"},
+        {{"--list-galleries", "--help"}, "cannot be combined"},
     };
     for (const Case& k : cases) {
         const CommandLine c = parse(k.args);

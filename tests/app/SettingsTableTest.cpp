@@ -68,7 +68,10 @@ TEST(SettingsTable, TheCommandLinesOptionsSetTheirSettings) {
         if (o.kind != OptionKind::Switch) args.push_back(shown);
         const CommandLine c = CommandLine::parse(args);
         ASSERT_EQ(c.action, CommandLine::Action::Play) << c.error;
-        EXPECT_EQ(c.settings.get(OptionId{i}), o.kind == OptionKind::Switch ? 1 : o.shown) << o.name;
+        if (o.kind == OptionKind::Text)
+            EXPECT_EQ(c.settings.text(OptionId{i}), shown) << o.name;
+        else
+            EXPECT_EQ(c.settings.get(OptionId{i}), o.kind == OptionKind::Switch ? 1 : o.shown) << o.name;
         if (!o.commandLineOff.empty()) {
             EXPECT_NE(usage.find("  " + std::string(o.commandLineOff)), std::string::npos) << o.commandLineOff;
             EXPECT_EQ(CommandLine::parse(std::vector<std::string_view>{o.commandLineOff}).settings.get(OptionId{i}), 0);

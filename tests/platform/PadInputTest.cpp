@@ -1,7 +1,7 @@
 // The pad's state turned into mouse and key messages: the stick's path at any
 // frame rate, the dead zone, the precision button, one shot per pull, reloads,
-// scrolling, Escape, a name spelled with the D-pad, where the stick starts,
-// and a pad without the window's focus.
+// scrolling, Escape, the shoulders' wheel, a name spelled with the D-pad,
+// where the stick starts, and a pad without the window's focus.
 #include "input/PadInput.h"
 #include "support/TestMessages.h"
 
@@ -221,6 +221,26 @@ TEST_F(PadInputTest, StartInARoundIsThePauseKeyOncePerPress) {
     // Between rounds Start is a click, and in the name entry it ends the name.
     screen.inRound = false;
     EXPECT_TRUE(pauseKeys(step(pressed(padButton::Start))).empty());
+}
+
+TEST_F(PadInputTest, TheShouldersTurnTheWheelANotchPerPressOutsideARoundAndAName) {
+    const auto turns = [](const std::vector<Message>& m) {
+        std::vector<int32_t> out;
+        for (const Message& x : m)
+            if (x.message == msg::MouseWheel) out.push_back(wheelParamTurn(x.wParam));
+        return out;
+    };
+    EXPECT_EQ(turns(step(pressed(padButton::LeftShoulder))), std::vector<int32_t>{wheelNotch});
+    EXPECT_TRUE(turns(step(pressed(padButton::LeftShoulder))).empty()) << "held, it turns nothing more";
+    EXPECT_EQ(turns(step(pressed(padButton::RightShoulder))), std::vector<int32_t>{-wheelNotch});
+    step(PadState{});
+    // In a round the left shoulder is the slow aim, and in a name the D-pad's.
+    screen.inRound = true;
+    EXPECT_TRUE(turns(step(pressed(padButton::LeftShoulder | padButton::RightShoulder))).empty());
+    step(PadState{});
+    screen.inRound = false;
+    screen.textEntry = true;
+    EXPECT_TRUE(turns(step(pressed(padButton::LeftShoulder | padButton::RightShoulder))).empty());
 }
 
 TEST_F(PadInputTest, ANameIsSpelledWithTheDPad) {

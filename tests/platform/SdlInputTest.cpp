@@ -146,6 +146,33 @@ TEST_F(SdlInputTest, MouseEventsBecomeMessagesWithTheirButtons) {
     EXPECT_EQ(m[0].message, msg::Close);
 }
 
+TEST_F(SdlInputTest, TheWheelTurnsInNotchesAndAHeldKeysRepeatsAreMarked) {
+    const auto wheel = [this](int32_t y, Uint32 direction = SDL_MOUSEWHEEL_NORMAL) {
+        SDL_Event e{};
+        e.type = SDL_MOUSEWHEEL;
+        e.wheel.y = y;
+        e.wheel.direction = direction;
+        return feed(e);
+    };
+    auto m = wheel(1);
+    ASSERT_EQ(m.size(), 1u);
+    EXPECT_EQ(m[0].message, msg::MouseWheel);
+    EXPECT_EQ(wheelParamTurn(m[0].wParam), wheelNotch) << "away from the player";
+    EXPECT_EQ(wheelParamTurn(wheel(-2)[0].wParam), -2 * wheelNotch);
+    EXPECT_EQ(wheelParamTurn(wheel(1, SDL_MOUSEWHEEL_FLIPPED)[0].wParam), -wheelNotch);
+    EXPECT_TRUE(wheel(0).empty()) << "a sideways turn";
+
+    EXPECT_EQ(key(SDL_KEYDOWN, SDLK_RIGHT)[0].lParam & keyRepeated, 0);
+    SDL_Event e{};
+    e.type = SDL_KEYDOWN;
+    e.key.keysym.sym = SDLK_RIGHT;
+    e.key.repeat = 1;
+    m = feed(e);
+    ASSERT_EQ(m.size(), 1u);
+    EXPECT_EQ(m[0].message, msg::KeyDown);
+    EXPECT_NE(m[0].lParam & keyRepeated, 0);
+}
+
 TEST_F(SdlInputTest, PointerPositionsAreFramePixelsAndOutsideTheFrameArriveAtItsEdges) {
     auto m = motion(-80, 200);
     EXPECT_EQ(pointParamX(m[0].lParam), 0);

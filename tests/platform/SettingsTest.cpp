@@ -231,6 +231,27 @@ TEST(Settings, DamagedLinesAreNamedWithTheirLineAndTakeTheDefault) {
     EXPECT_NE(after.find("what is this\nwindow_scale = 3x\n"), std::string::npos);
 }
 
+TEST(Settings, TheGalleryIsANameKeptAsWrittenAndWrittenBackWhenSwitched) {
+    TempFolder temp;
+    const fs::path file = temp.path / "vandrel.ini";
+    writeText(file, "gallery = Night harbour\n");
+    std::ostringstream report;
+    Settings s;
+    s.load(file, report);
+    EXPECT_EQ(s.gallery(), "Night harbour");
+    s.changeText(option("gallery"), "Vandrel");
+    EXPECT_EQ(readText(file), "gallery = Vandrel\n");
+    s.changeText(option("gallery"), std::string(81, 'x'));
+    EXPECT_EQ(s.gallery(), "Vandrel") << "a name too long to be one is not kept";
+    EXPECT_EQ(report.str(), "");
+
+    writeText(file, "gallery = " + std::string(81, 'x') + "\n");
+    Settings tooLong;
+    tooLong.load(file, report);
+    EXPECT_FALSE(tooLong.gallery().has_value());
+    EXPECT_NE(report.str().find("vandrel.ini:1: gallery takes a name"), std::string::npos) << report.str();
+}
+
 TEST(Settings, ThePadsCanBeSwitchedOffAndTheirStickTuned) {
     TempFolder temp;
     const fs::path file = temp.path / "vandrel.ini";

@@ -5,6 +5,8 @@
 
 #include <SDL.h>
 
+#include <algorithm>
+
 namespace vandrel {
 namespace {
 
@@ -90,6 +92,13 @@ void SdlInput::translate(const SDL_Event& e, const InputView& view, MessageQueue
         if (e.button.button == SDL_BUTTON_RIGHT) out.post(down ? msg::RButtonDown : msg::RButtonUp, mouseRightHeld, at);
         break;
     }
+    case SDL_MOUSEWHEEL: {
+        if (e.wheel.which == SDL_TOUCH_MOUSEID || e.wheel.y == 0) break;
+        // SDL's "flipped" wheels turn the other way round.
+        const int32_t notches = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y;
+        out.post(msg::MouseWheel, makeWheelParam(std::clamp(notches, -100, 100) * wheelNotch));
+        break;
+    }
     case SDL_KEYDOWN:
     case SDL_KEYUP: translateKey(e, out); break;
     case SDL_FINGERDOWN:
@@ -132,7 +141,7 @@ void SdlInput::translateKey(const SDL_Event& e, MessageQueue& out) {
         }
         return;
     }
-    out.post(down ? msg::KeyDown : msg::KeyUp, code);
+    out.post(down ? msg::KeyDown : msg::KeyUp, code, down && e.key.repeat != 0 ? keyRepeated : 0);
     if (down) {
         if (const uint32_t ch = controlChar(code)) out.post(msg::Char, ch);
     }
