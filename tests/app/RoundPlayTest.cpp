@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -455,6 +456,59 @@ TEST_F(AssistTest, AnAssistedScoreGoesToItsOwnTableAndLeavesTheStandardOneAsItWa
     bool found = false;
     for (int32_t i = 0; i < rows.count(); ++i) found |= rows.score(i) == score && std::string(rows.name(i)) == "Zoe";
     EXPECT_TRUE(found) << rows.text();
+}
+
+// Every sound of a round has its sign on the screen, for a player who cannot
+// hear it: each miss takes a cartridge from the magazine, a shot at the empty
+// magazine leaves it showing empty, and a reload fills it again.
+TEST_F(RoundPlayTest, TheMissEmptyAndReloadSoundsEachHaveTheirSignInTheMagazine) {
+    ASSERT_TRUE(program.startUp());
+    run(1);
+    click(320, 240);
+    run(1, 16);
+    ASSERT_EQ(game.state(), GameState::InPlay);
+    const Rect area = window.magazineArea();
+    ASSERT_GT(area.right - area.left, 0);
+    const auto pixels = [&] {
+        std::vector<uint32_t> out;
+        for (int32_t y = area.top; y < area.bottom; ++y)
+            for (int32_t x = area.left; x < area.right; ++x) out.push_back(window.lastFrame().rgbAt(x, y));
+        return out;
+    };
+    const std::vector<uint32_t> full = pixels();
+
+    // Ten shots into the sky above the clock, each a miss.
+    std::vector<std::vector<uint32_t>> afterMiss;
+    for (int i = 0; i < 10; ++i) {
+        click(320, 1);
+        run(1, 16);
+        ASSERT_EQ(game.session().ammo(), 9 - i);
+        EXPECT_TRUE(game.figures().effects.empty()) << "a miss shows no star burst";
+        afterMiss.push_back(pixels());
+    }
+    // The cartridges' pixels: where the full magazine differs from the empty one.
+    const std::vector<uint32_t>& empty = afterMiss.back();
+    std::vector<size_t> ink;
+    for (size_t i = 0; i < full.size(); ++i)
+        if (full[i] != empty[i]) ink.push_back(i);
+    ASSERT_GE(ink.size(), 200u) << "the magazine is not drawn";
+    const auto inkShown = [&](const std::vector<uint32_t>& shown) {
+        return std::count_if(ink.begin(), ink.end(), [&](size_t i) { return shown[i] == full[i]; });
+    };
+    auto before = static_cast<std::ptrdiff_t>(ink.size());
+    for (int i = 0; i < 10; ++i) {
+        const std::ptrdiff_t now = inkShown(afterMiss[static_cast<size_t>(i)]);
+        EXPECT_LT(now, before) << "miss " << i + 1 << " left the magazine as it was";
+        before = now;
+    }
+
+    click(320, 1);
+    run(1, 16);
+    EXPECT_LE(inkShown(pixels()), static_cast<std::ptrdiff_t>(ink.size() / 50)) << "the empty magazine shows empty";
+    window.post(msg::RButtonDown, mouseRightHeld, 0);
+    run(1, 16);
+    ASSERT_EQ(game.session().ammo(), 10);
+    EXPECT_GE(inkShown(pixels()), static_cast<std::ptrdiff_t>(ink.size() * 95 / 100)) << "the reload shows";
 }
 
 } // namespace

@@ -52,6 +52,20 @@ await test("the help line links the maker's guide, served as text to read", asyn
   return `"${link.text}" -> ${link.href.replace(base, '')}`;
 });
 
+await test('the options panel links the accessibility notes, served as text to read', async () => {
+  const link = await page.evaluate(() => {
+    const a = document.getElementById('access');
+    return a && { href: a.href, text: a.textContent, inPanel: !!a.closest('#panel') };
+  });
+  check(link && link.text.length > 0 && link.inPanel, `the notes' link is ${JSON.stringify(link)}`);
+  const got = await page.evaluate((u) => fetch(u).then(async (r) => [r.status, r.headers.get('Content-Type'),
+    await r.text()]), link.href);
+  check(got[0] === 200 && /^text\/plain/.test(got[1]), `the notes are served as ${got[0]} ${got[1]}`);
+  check(got[2].startsWith('# Accessibility') && got[2].includes('crosshair_outline'),
+    'the served notes are not doc/accessibility.md');
+  return `"${link.text}" -> ${link.href.replace(base, '')}`;
+});
+
 await test("the game's own loading screen takes over from the page's bar", async () => {
   // The canvas read at every animation frame from the page's start to the
   // title in full colour: the pass runs over the browser's frames, so some

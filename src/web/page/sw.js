@@ -11,7 +11,7 @@ var cachePrefix = 'vandrel ' + self.registration.scope + ' ';
 var cacheName = cachePrefix + build;
 var files = ['./', 'index.html', 'page.js', 'controls.js', 'options.js', 'vandrel.js', 'vandrel.wasm', 'vandrel.zip',
   'manifest.webmanifest', 'icon-192.png', 'icon-512.png', 'favicon-16.png', 'favicon-32.png',
-  'making-galleries.txt'];
+  'making-galleries.txt', 'accessibility.txt'];
 
 self.addEventListener('install', function (event) {
   // Fresh from the server, not from the browser's HTTP cache.
