@@ -18,6 +18,12 @@
     { name: 'pause_when_hidden', open: 'yes' },
     { name: 'touch_layout' },
     { name: 'haptics' },
+    // Help for a round: read when the game starts, so a choice holds from
+    // the page's next load (a round never changes table halfway).
+    { name: 'game_speed', unit: ' %', later: true },
+    { name: 'round_length', unit: ' min', later: true },
+    { name: 'auto_reload', later: true },
+    { name: 'practice', later: true },
   ];
 
   var panel = document.getElementById('panel');
@@ -67,7 +73,7 @@
       select.value = valueOf(item);
       select.addEventListener('change', function () {
         var kept = game() && game().ccall('vandrel_page_choose', 'number', ['string', 'string'], [item.name, select.value]);
-        note.textContent = kept ? '' : page.text('notKept');
+        note.textContent = !kept ? page.text('notKept') : item.later ? page.text('later') : '';
         if (item.name === 'touch_layout') applyLayout();
       });
       row.appendChild(label);
