@@ -231,6 +231,7 @@ void Game::drawTableKind(VideoSurface* target, const Rect& clip) {
 
 void Game::setPlayOptions(const PlayOptions& options) {
     session_.setPlayOptions(options);
+    session_.setCursorStyle(options.cursor);
     figures_.setSpeed(options.speedPercent);
 }
 

@@ -46,6 +46,7 @@ PlayOptions playOptionsOf(const SettingValues& values) {
     play.roundSeconds = std::array{0, 180, 300}.at(static_cast<std::size_t>(values.valueOr(option("round_length"))));
     play.autoReload = values.valueOr(option("auto_reload")) != 0;
     play.practice = values.valueOr(option("practice")) != 0;
+    play.cursor = cursorStyleOf(values);
     return play;
 }
 

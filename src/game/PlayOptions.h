@@ -3,6 +3,7 @@
 // reloads itself. Left at their defaults the round is the gallery's own.
 #pragma once
 #include "game/PlayClock.h"
+#include "gfx/CursorStyle.h"
 #include "scores/TableKind.h"
 
 #include <cstdint>
@@ -20,6 +21,9 @@ struct PlayOptions {
     bool autoReload = false;
     // No clock: the round runs until Escape and keeps no score.
     bool practice = false;
+    // The cross-hair's look: it changes no shot, but it is in every frame, so
+    // a recording carries it for its replay to draw the same frames.
+    CursorStyle cursor;
 
     bool operator==(const PlayOptions&) const = default;
     bool isDefault() const { return *this == PlayOptions{}; }

@@ -91,6 +91,12 @@ bool parsePlay(const std::vector<std::string_view>& w, PlayOptions& play) {
         play.autoReload = value == 1;
     } else if (w[1] == "practice" && (value == 0 || value == 1)) {
         play.practice = value == 1;
+    } else if (w[1] == "crosshair_size" && (value == 100 || value == 150 || value == 200)) {
+        play.cursor.percent = value;
+    } else if (w[1] == "crosshair_outline" && (value == 0 || value == 1)) {
+        play.cursor.outline = value == 1;
+    } else if (w[1] == "crosshair_colour" && value >= 0 && value < static_cast<int32_t>(cursorColours.size())) {
+        play.cursor.colour = value;
     } else {
         return false;
     }

@@ -37,6 +37,12 @@ void ReplayWriter::play(const PlayOptions& options) {
     if (options.roundSeconds != standard.roundSeconds) out_ << "play length " << options.roundSeconds << '\n';
     if (options.autoReload != standard.autoReload) out_ << "play auto_reload " << int{options.autoReload} << '\n';
     if (options.practice != standard.practice) out_ << "play practice " << int{options.practice} << '\n';
+    if (options.cursor.percent != standard.cursor.percent)
+        out_ << "play crosshair_size " << options.cursor.percent << '\n';
+    if (options.cursor.outline != standard.cursor.outline)
+        out_ << "play crosshair_outline " << int{options.cursor.outline} << '\n';
+    if (options.cursor.colour != standard.cursor.colour)
+        out_ << "play crosshair_colour " << options.cursor.colour << '\n';
 }
 
 void ReplayWriter::flushSteps() {

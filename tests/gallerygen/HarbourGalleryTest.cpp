@@ -29,7 +29,7 @@
 namespace vandrel::test {
 namespace {
 
-const std::string kitDir = std::string(VANDREL_BINARY_DIR) + "/galleries/hafen-kit";
+const std::string kitDir = std::string(VANDREL_BINARY_DIR) + "/gallery-kits/hafen";
 const std::string zipPath = std::string(VANDREL_BINARY_DIR) + "/galleries/hafen.zip";
 
 std::vector<uint8_t> readFile(const std::string& path) {

@@ -117,12 +117,14 @@ TEST(ReplayLogTest, RoundOptionsAreWrittenWhereTheyDifferAndReadBack) {
     EXPECT_EQ(written({}).find("\nplay "), std::string::npos) << written({});
     EXPECT_TRUE(readBack(written({})).play.isDefault());
     for (const PlayOptions& play :
-         {PlayOptions{70, 0, false, false}, PlayOptions{100, 300, true, false}, PlayOptions{50, 180, true, true}}) {
+         {PlayOptions{70, 0, false, false}, PlayOptions{100, 300, true, false}, PlayOptions{50, 180, true, true},
+          PlayOptions{100, 0, false, false, CursorStyle{200, true, 2}}}) {
         const std::string text = written(play);
         EXPECT_EQ(readBack(text).play, play) << text;
     }
-    for (const char* bad : {"play speed 0\n", "play speed 101\n", "play length 0\n", "play practice 2\n",
-                            "play slowly 1\n", "play speed\n"})
+    for (const char* bad :
+         {"play speed 0\n", "play speed 101\n", "play length 0\n", "play practice 2\n", "play slowly 1\n",
+          "play speed\n", "play crosshair_size 120\n", "play crosshair_colour 4\n"})
         EXPECT_NE(refusal(std::string(head) + bad).find("bad play line"), std::string::npos) << bad;
     // The options decide the table the recording holds: they come before it.
     EXPECT_NE(refusal(std::string(head) + "store check bin -\nplay speed 70\n").find("after the table"),

@@ -141,6 +141,22 @@ TEST_F(ReplayerTest, ARecordingWithRoundOptionsReplaysWithThemAndOnlyWithThem) {
     EXPECT_EQ(replay(standard, &report), Replayer::Diverged) << report;
 }
 
+// The player's cross-hair is in every frame: a recording made with another
+// look replays to the same frames because it carries the look.
+TEST_F(ReplayerTest, ARecordingWithAStyledCrossHairReplaysWithIt) {
+    PlayOptions play;
+    play.cursor = CursorStyle{200, true, 1};
+    const std::string text = record(false, play);
+    EXPECT_NE(text.find("\nplay crosshair_size 200\nplay crosshair_outline 1\nplay crosshair_colour 1\n"),
+              std::string::npos);
+    const ReplayLog log = parse(text);
+    std::string report;
+    ASSERT_EQ(replay(log, &report), Replayer::Same) << report;
+    ReplayLog plain = log;
+    plain.play.cursor = CursorStyle{};
+    EXPECT_EQ(replay(plain, &report), Replayer::Diverged) << report;
+}
+
 TEST_F(ReplayerTest, TamperedRecordingsDiverge) {
     const ReplayLog honest = parse(record());
 

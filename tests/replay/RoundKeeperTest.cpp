@@ -170,7 +170,7 @@ TEST_F(RoundKeeperTest, ThePlayersTextsOverTheFramesStayOutOfTheRecording) {
         NullAudio audio;
         ScopedAudioOutput output(audio);
         NullWindow window;
-        Recorder rec(window, out, gamePath, 90000, store, std::nullopt,
+        Recorder rec(window, out, gamePath, 90000, store, std::nullopt, PlayOptions{},
                      [&](HostSetup& setup) { setup.player(settings, {}, true); });
         ASSERT_TRUE(rec.startUp());
         ASSERT_NE(rec.controls(), nullptr);
