@@ -131,11 +131,11 @@ void PageReplay::end() {
     emscripten_cancel_main_loop();
     const Replayer::Result result = replayer_->end();
     const ReplayCheck& last = replayer_->finalCheck();
-    // For the page: as recorded or not, the claimed score, the final frame's
+    // For the page: as recorded, not, or stopped with Escape; the claimed score, the final frame's
     // hash and the turns, then what the replay found.
-    std::string text = std::string(result == Replayer::Same ? "same" : "diverged") + '\t' + std::to_string(claimed_) +
-                       '\t' + hexText(last.frameHash) + '\t' + std::to_string(replayer_->turns()) + '\t' +
-                       report_.str();
+    const char* how = replayer_->stopped() ? "stopped" : result == Replayer::Same ? "same" : "diverged";
+    std::string text = std::string(how) + '\t' + std::to_string(claimed_) + '\t' + hexText(last.frameHash) + '\t' +
+                       std::to_string(replayer_->turns()) + '\t' + report_.str();
     // The canvas keeps the last frame: the window stays until the page goes.
     replaying = nullptr;
     tellPage("replayEnded", scoreOf(last), text);

@@ -6,6 +6,7 @@
 #include "backends/null/NullAudio.h"
 #include "backends/null/NullWindow.h"
 #include "base/Random.h"
+#include "config/Settings.h"
 #include "data/SetupRecord.h"
 #include "input/Messages.h"
 #include "replay/Recorder.h"
@@ -196,6 +197,37 @@ TEST_F(ReplayerTest, PlayedToItsEndADivergingReplayReachesTheInputsEnd) {
     EXPECT_EQ(r.finalCheck(), honest.end->check);
     const std::string report = played.str();
     EXPECT_EQ(report.find("divergence"), report.rfind("divergence")) << report;
+}
+
+// The real window behind a recording hears what the game tells a window it
+// plays on directly: the pad tuning, and the round shown, where a tap shoots.
+TEST_F(ReplayerTest, TheRealWindowBehindARecordingHearsTheGame) {
+    class TellingWindow : public NullWindow {
+    public:
+        void setPadTuning(const PadTuning&) override { ++tunings; }
+        void setRoundShown(const RoundShown& shown) override {
+            if (shown.inRound) ++roundFrames;
+        }
+        int tunings = 0;
+        int roundFrames = 0;
+    };
+    std::ostringstream out;
+    NullAudio audio;
+    ScopedAudioOutput output(audio);
+    TellingWindow window;
+    Settings settings;
+    Recorder rec(window, out, gamePath, 50000, *player, std::nullopt, {},
+                 [&](HostSetup& setup) { setup.player(settings, {}, false); });
+    ASSERT_TRUE(rec.startUp());
+    uint32_t tick = 50000;
+    for (int i = 0; i < 10; ++i) rec.step(tick += 30);
+    window.post(msg::MouseMove, 0, makePointParam(320, 240));
+    window.post(msg::LButtonDown, 1, makePointParam(320, 240));
+    for (int i = 0; i < 40; ++i) rec.step(tick += 30);
+    ASSERT_EQ(rec.game().state(), GameState::InPlay);
+    EXPECT_EQ(window.tunings, 1);
+    EXPECT_GT(window.roundFrames, 10);
+    rec.finish();
 }
 
 TEST_F(ReplayerTest, TamperedRecordingsDiverge) {

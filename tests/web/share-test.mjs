@@ -81,6 +81,7 @@ export async function shareTests() {
     check(new RegExp(`(Replay|Wiedergabe): Kurze Runde, ${nativeScore} (points|Punkte)`).test(replay.banner),
       `banner "${replay.banner}"`);
     check(replay.playSelf, 'no "play yourself" button during the replay');
+    shared.claimed = replay.claimed;
     return `${shared.link.length} characters for a ${shared.recording.length}-byte round; ${nativeScore} points, ` +
       `${replay.turns} turns, last frame ${replay.frameHash}`;
   });
@@ -100,6 +101,25 @@ export async function shareTests() {
     check(replay.claimed === truth + 1000 && replay.reached === truth,
       `claimed ${replay.claimed}, reached ${replay.reached}, true ${truth}`);
     check(!replay.same && /(not true|stimmen nicht)/.test(replay.verdict), `verdict "${replay.verdict}"`);
+  });
+
+  await test('a recording dropped onto the page replays as its link does', async () => {
+    check(shared, 'no shared round (the test before failed)');
+    const game = await GamePage.fresh();
+    try {
+      await game.loadToTitle(`${base}/short/`);
+      await game.page.evaluate((text) => {
+        const data = new DataTransfer();
+        data.items.add(new File([text], 'round.vrec'));
+        document.dispatchEvent(new DragEvent('drop', { dataTransfer: data, cancelable: true }));
+      }, shared.recording);
+      await game.page.waitForFunction(() => window.vandrelPage && window.vandrelPage.replay, { timeout: 30000, polling: 200 });
+      const seen = await game.page.evaluate(() => ({ hash: location.hash.slice(0, 7), ...window.vandrelPage.replay }));
+      check(seen.hash === '#round=' && !seen.refused && seen.claimed === shared.claimed,
+        `after the drop: ${JSON.stringify(seen)} (the round claims ${shared.claimed})`);
+    } finally {
+      await game.context.close();
+    }
   });
 
   await test('cut, altered, enormous and foreign links are refused with their reason', async () => {

@@ -25,6 +25,7 @@
           ': diese Punkte stimmen nicht.';
       },
       diverged: 'Die Wiedergabe lief anders als aufgezeichnet: die Aufnahme wurde ver\u00e4ndert.',
+      stopped: 'Die Wiedergabe wurde abgebrochen.',
       refused: 'Diese Runde l\u00e4sst sich nicht abspielen: ',
       other: function (gallery, hash, ours, ourHash) {
         return 'Diese Runde braucht die Galerie \u201e' + gallery + '\u201c (Datensatz ' + hash +
@@ -40,6 +41,7 @@
         return 'The recording names ' + claimed + ' points, but the replay reached ' + n + ': those points are not true.';
       },
       diverged: 'The replay went otherwise than recorded: the recording was changed.',
+      stopped: 'The replay was stopped.',
       refused: 'This round cannot be replayed: ',
       other: function (gallery, hash, ours, ourHash) {
         return 'This round needs the gallery \u201c' + gallery + '\u201d (data set ' + hash +
@@ -101,8 +103,9 @@
       var parts = text.split('\t');
       var claimed = Number(parts[1]);
       var lines = [say.reached(value)];
-      if (claimed >= 0 && claimed !== value) lines.push(say.differs(claimed, value));
-      if (parts[0] !== 'same') lines.push(say.diverged);
+      if (parts[0] === 'stopped') lines = [say.stopped];
+      else if (claimed >= 0 && claimed !== value) lines.push(say.differs(claimed, value));
+      if (parts[0] === 'diverged') lines.push(say.diverged);
       verdict.textContent = lines.join(' ');
       verdict.hidden = false;
       page.replay.ended = true;
