@@ -82,6 +82,14 @@ void Recorder::checkpoint() {
     writer_.check(lastCheck_);
 }
 
+bool Recorder::continueLoad(uint32_t sliceMs) {
+    Game& game = host_->game();
+    const auto start = std::chrono::steady_clock::now();
+    while (game.fullLoadPending() && game.continueFullLoad() &&
+           std::chrono::steady_clock::now() - start < std::chrono::milliseconds(sliceMs)) {}
+    return game.fullLoadPending();
+}
+
 bool Recorder::step(uint32_t tick) {
     if (!running_) return false;
     clock_.set(tick);

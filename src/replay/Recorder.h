@@ -37,6 +37,11 @@ public:
 
     // Start-up as the program does it; false when the display cannot open.
     bool startUp();
+    // After a start-up that leaves the loading pass to the frames (the
+    // page's), runs its next steps for up to sliceMs of wall time. The game's
+    // clock stays at the start tick meanwhile, as it does while a replay loads
+    // in one go, so the recording replays the same. True while steps are left.
+    bool continueLoad(uint32_t sliceMs);
     // One turn of the message loop at tick. False once the loop has ended.
     bool step(uint32_t tick);
     // How long the turn asked to sleep (the loop's 1 ms after a frame).

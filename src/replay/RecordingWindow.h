@@ -32,6 +32,14 @@ public:
     void setTextEntry(bool active) override { inner_.setTextEntry(active); }
     void setTextEntryFull(bool full) override { inner_.setTextEntryFull(full); }
     void setMagazineArea(const Rect& area) override { inner_.setMagazineArea(area); }
+    // How the real window turns touches and pads into messages: the messages
+    // are what the recording keeps, so a replay needs none of these.
+    void setPadTuning(const PadTuning& tuning) override { inner_.setPadTuning(tuning); }
+    void setRoundShown(const RoundShown& shown) override { inner_.setRoundShown(shown); }
+    void setHaptics(bool on) override { inner_.setHaptics(on); }
+    void setLeftHanded(bool leftHanded) override { inner_.setLeftHanded(leftHanded); }
+    // Only the player's texts over the frame ask, never the recorded frame.
+    InputDevice lastDevice() const override { return inner_.lastDevice(); }
     void destroy() override { inner_.destroy(); }
     bool isDestroyed() const override { return inner_.isDestroyed(); }
 

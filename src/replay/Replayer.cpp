@@ -17,6 +17,7 @@
 #include <chrono>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <thread>
 
 namespace vandrel {
@@ -28,10 +29,11 @@ class EventCursor {
 public:
     explicit EventCursor(const std::vector<ReplayEvent>& events) : events_(events) {}
 
-    bool turnAhead() const {
-        for (size_t i = index_; i < events_.size(); ++i)
-            if (events_[i].kind == ReplayEvent::Kind::Steps) return true;
-        return false;
+    bool turnAhead() const { return nextTurn() != nullptr; }
+    // How long after the last turn the next one runs (0 when none is left).
+    uint32_t nextDelta() const {
+        const ReplayEvent* e = nextTurn();
+        return e ? e->delta : 0;
     }
     const ReplayEvent* peek() const { return index_ < events_.size() ? &events_[index_] : nullptr; }
     // The next event that is not a turn; a turn is taken with takeTurn.
@@ -54,6 +56,12 @@ public:
     }
 
 private:
+    const ReplayEvent* nextTurn() const {
+        for (size_t i = index_; i < events_.size(); ++i)
+            if (events_[i].kind == ReplayEvent::Kind::Steps) return &events_[i];
+        return nullptr;
+    }
+
     const std::vector<ReplayEvent>& events_;
     size_t index_ = 0;
     uint32_t usedInRun_ = 0;
@@ -63,9 +71,9 @@ private:
 // messages the real window delivered at that turn, at the recorded tick.
 class ReplayWindow : public NullWindow {
 public:
-    ReplayWindow(EventCursor& cursor, ManualClock& clock, Window* viewer)
-        : cursor_(cursor), clock_(clock), tick_(clock.now()), firstTick_(tick_), viewer_(viewer),
-          wallStart_(std::chrono::steady_clock::now()) {}
+    ReplayWindow(EventCursor& cursor, ManualClock& clock, Window* viewer, bool paced, bool marked)
+        : cursor_(cursor), clock_(clock), tick_(clock.now()), firstTick_(tick_), viewer_(viewer), paced_(paced),
+          withMark_(marked), wallStart_(std::chrono::steady_clock::now()) {}
 
     void pumpEvents() override {
         while (const ReplayEvent* e = cursor_.takeOther()) {
@@ -93,7 +101,9 @@ public:
     }
     bool showFrame(const VideoSurface& frame) override {
         const bool shown = NullWindow::showFrame(frame); // what the checkpoints hash
-        if (viewer_ && !frame.isLocked()) {
+        if (viewer_ && !withMark_) {
+            viewer_->showFrame(frame);
+        } else if (viewer_ && !frame.isLocked()) {
             if (!marked_ || marked_->width() != frame.width() || marked_->height() != frame.height() ||
                 marked_->format() != frame.format())
                 marked_ = std::make_unique<VideoSurface>(frame.width(), frame.height(), frame.format(), false);
@@ -141,6 +151,7 @@ private:
                 (m.message == msg::KeyDown && m.wParam == vk::Escape))
                 stopped_ = true;
         }
+        if (!paced_) return;
         const auto now = std::chrono::steady_clock::now();
         auto due = wallStart_ + std::chrono::milliseconds(tick_ - firstTick_);
         // A long still stretch in the recording (a minimised window) is cut to a second.
@@ -156,6 +167,8 @@ private:
     uint32_t tick_;
     uint32_t firstTick_;
     Window* viewer_;
+    bool paced_;
+    bool withMark_;
     std::chrono::steady_clock::time_point wallStart_;
     std::unique_ptr<VideoSurface> marked_;
     bool stopped_ = false;
@@ -197,86 +210,135 @@ std::string tableTextOf(const std::vector<ReplayStoreValue>& values) {
 
 } // namespace
 
-Replayer::Result Replayer::run(std::ostream& report) {
+// What a replay holds while it runs: the private store, the recording's
+// cursor and clock, the headless game.
+struct Replayer::Running {
+    Running(const ReplayLog& log, Window* viewer, bool paced, bool marked)
+        : cursor(log.events), clock(log.startTick), window(cursor, clock, viewer, paced, marked) {}
+
+    MemoryStore store;
+    std::string tableName;
+    EventCursor cursor;
+    ManualClock clock;
+    NullAudio audio;
+    ReplayWindow window;
+    // Made once the recorded table is in the store.
+    std::optional<GameHost> host;
+    std::ostream* report = nullptr;
+    Replayer::Result result = Replayer::Same;
+    bool ended = false;
+    bool over = false;
+    int exitCode = 0;
+};
+
+Replayer::Replayer(const ReplayLog& log, std::string exePath) : log_(log), exePath_(std::move(exePath)) {}
+
+Replayer::~Replayer() = default;
+
+bool Replayer::begin(std::ostream& report) {
+    running_.reset();
     const uint64_t data = archiveHash(exePath_);
     if (data != log_.dataHash) {
         report << "cannot replay: recorded with data set " << hexText(log_.dataHash) << ", this game has "
                << hexText(data) << "; record it again with this game\n";
-        return CannotReplay;
+        return false;
     }
+    // The game's random state before the game object is made, as recorded.
+    setGameRandState(log_.randState);
+    running_ = std::make_unique<Running>(log_, viewer_, paced_, marked_);
+    Running& r = *running_;
+    r.report = &report;
     // The recorded table in a store of the replay's own: the player's is never
     // read or written.
-    MemoryStore store;
-    const std::string tableName = recordedTableName(exePath_, log_.play);
-    if (!writeStoredTable(store, tableName, log_.storeBefore)) {
+    r.tableName = recordedTableName(exePath_, log_.play);
+    if (!writeStoredTable(r.store, r.tableName, log_.storeBefore)) {
         report << "cannot replay: the recorded high-score table cannot be stored\n";
-        return CannotReplay;
+        running_.reset();
+        return false;
     }
+    r.host.emplace(
+        HostSetup(r.window, r.store, exePath_).audio(r.audio).startFullScreen(log_.startFullScreen).play(log_.play));
+    r.host->program().startUp();
+    return true;
+}
 
-    EventCursor cursor(log_.events);
-    ManualClock clock(log_.startTick);
-    setGameRandState(log_.randState);
-    NullAudio audio;
-    ReplayWindow window(cursor, clock, viewer_);
-    GameHost host(
-        HostSetup(window, store, exePath_).audio(audio).startFullScreen(log_.startFullScreen).play(log_.play));
-    Game& game = host.game();
-    Program& program = host.program();
+ReplayCheck Replayer::current() const {
+    const Running& r = *running_;
+    return checkOf(r.window.turnTick(), r.host->game(), r.window.lastFrame());
+}
 
-    auto current = [&] { return checkOf(window.turnTick(), game, window.lastFrame()); };
-    Result result = Same;
-    auto diverged = [&](const std::string& what, const ReplayCheck& got, const ReplayCheck& want) {
-        report << "divergence " << what << " after turn " << turns_ << ":\n  replayed " << describe(got)
-               << "\n  recorded " << describe(want) << '\n';
-        result = Diverged;
-    };
+uint32_t Replayer::nextTick() const {
+    return running_ ? running_->window.turnTick() + running_->cursor.nextDelta() : log_.startTick;
+}
 
-    program.startUp();
-    bool ended = false;
-    int exitCode = 0;
-    while (result == Same && cursor.turnAhead() && !window.stopped()) {
-        ++turns_;
-        if (!program.step(exitCode)) {
-            ended = true;
+bool Replayer::turn() {
+    if (!running_ || running_->over) return false;
+    Running& r = *running_;
+    std::ostream& report = *r.report;
+    if ((r.result != Same && !playToEnd_) || !r.cursor.turnAhead() || r.window.stopped()) {
+        r.over = true;
+        return false;
+    }
+    ++turns_;
+    if (!r.host->program().step(r.exitCode)) {
+        r.ended = true;
+        r.over = true;
+        return false;
+    }
+    while (const ReplayEvent* e = r.cursor.peek()) {
+        if (r.result != Same) {
+            // Played on after a divergence: the checkpoints are not compared
+            // any more; the messages are the next turn's.
+            if (e->kind != ReplayEvent::Kind::Check) break;
+            r.cursor.takeOther();
+            continue;
+        }
+        if (e->kind == ReplayEvent::Kind::Size) {
+            report << "divergence: the game asked for the window's size fewer times in turn " << turns_
+                   << " than recorded\n";
+            r.result = Diverged;
             break;
         }
-        while (const ReplayEvent* e = cursor.peek()) {
-            if (e->kind == ReplayEvent::Kind::Size) {
-                report << "divergence: the game asked for the window's size fewer times in turn " << turns_
-                       << " than recorded\n";
-                result = Diverged;
-                break;
-            }
-            if (e->kind != ReplayEvent::Kind::Check) break;
-            cursor.takeOther();
-            ++checkpoints_;
-            const ReplayCheck got = current();
-            if (!(got == e->check)) {
-                diverged("at checkpoint " + std::to_string(checkpoints_), got, e->check);
-                break;
-            }
+        if (e->kind != ReplayEvent::Kind::Check) break;
+        r.cursor.takeOther();
+        ++checkpoints_;
+        const ReplayCheck got = current();
+        if (!(got == e->check)) {
+            report << "divergence at checkpoint " << checkpoints_ << " after turn " << turns_ << ":\n  replayed "
+                   << describe(got) << "\n  recorded " << describe(e->check) << '\n';
+            r.result = Diverged;
+            break;
         }
     }
+    return true;
+}
+
+Replayer::Result Replayer::end() {
+    if (!running_) return CannotReplay;
+    Running& r = *running_;
+    std::ostream& report = *r.report;
     final_ = current();
-    stopped_ = window.stopped();
+    stopped_ = r.window.stopped();
+    Result result = r.result;
     if (stopped_) report << "stopped by the viewer after turn " << turns_ << '\n';
     if (result == Same && !stopped_) {
-        if (ended && cursor.turnAhead()) {
+        if (r.ended && r.cursor.turnAhead()) {
             report << "divergence: the game ended after turn " << turns_ << ", before the recording did\n";
             result = Diverged;
-        } else if (!ended && log_.end) {
+        } else if (!r.ended && log_.end) {
             report << "divergence: the recorded game ended after turn " << turns_ << ", the replayed one goes on\n";
             result = Diverged;
-        } else if (ended && log_.end && (exitCode != log_.end->exitCode || !(final_ == log_.end->check))) {
-            diverged("at the end (exit code " + std::to_string(exitCode) + ", recorded " +
-                         std::to_string(log_.end->exitCode) + ")",
-                     final_, log_.end->check);
+        } else if (r.ended && log_.end && (r.exitCode != log_.end->exitCode || !(final_ == log_.end->check))) {
+            report << "divergence at the end (exit code " << r.exitCode << ", recorded " << log_.end->exitCode
+                   << ") after turn " << turns_ << ":\n  replayed " << describe(final_) << "\n  recorded "
+                   << describe(log_.end->check) << '\n';
+            result = Diverged;
         }
     }
     // A recording cut short, or one that went another way, lets the game go
     // as the recorder did.
-    host.end();
-    const std::vector<ReplayStoreValue> after = readStoredTable(store, tableName);
+    r.host->end();
+    const std::vector<ReplayStoreValue> after = readStoredTable(r.store, r.tableName);
     finalTable_ = tableTextOf(after);
     if (result == Same && !stopped_ && !log_.storeAfter.empty() && after != log_.storeAfter) {
         report << "divergence: the stored high-score table differs\n  replayed:\n"
@@ -287,9 +349,16 @@ Replayer::Result Replayer::run(std::ostream& report) {
 
     report << "replayed " << turns_ << " turns, " << checkpoints_ << " checkpoints"
            << (result == Same ? ", all as recorded" : "") << (log_.end ? "" : " (the recording has no end)") << '\n';
-    report << "end: exit " << exitCode << ", " << describe(final_) << '\n';
+    report << "end: exit " << r.exitCode << ", " << describe(final_) << '\n';
     report << "table:\n" << finalTable_;
+    running_.reset();
     return result;
+}
+
+Replayer::Result Replayer::run(std::ostream& report) {
+    if (!begin(report)) return CannotReplay;
+    while (turn()) {}
+    return end();
 }
 
 namespace {

@@ -6,6 +6,7 @@
 #include "replay/ReplayLog.h"
 #include "video/Window.h"
 
+#include <memory>
 #include <ostream>
 #include <string>
 
@@ -19,12 +20,24 @@ public:
         CannotReplay = 2 // unreadable recording, other data set, no store
     };
 
-    Replayer(const ReplayLog& log, std::string exePath) : log_(log), exePath_(std::move(exePath)) {}
+    Replayer(const ReplayLog& log, std::string exePath);
+    ~Replayer();
+    Replayer(const Replayer&) = delete;
+    Replayer& operator=(const Replayer&) = delete;
 
     // Shows the replay in viewer (borrowed, outlives run) at the pace it was
     // played, each frame with the replay's mark over it; the checkpoints still
     // compare the frames without it. Closing viewer or Escape stops the replay.
-    void watchIn(Window& viewer) { viewer_ = &viewer; }
+    // A caller that turns the loop itself (the page, one browser frame at a
+    // time) paces it and may leave the mark to its own page.
+    void watchIn(Window& viewer, bool paced = true, bool marked = true) {
+        viewer_ = &viewer;
+        paced_ = paced;
+        marked_ = marked;
+    }
+    // Plays on after a divergence (said once) to the recording's end, for a
+    // viewer that wants to see where the recorded input leads this game.
+    void playToEnd() { playToEnd_ = true; }
     // Whether the viewer stopped the replay before its end.
     bool stopped() const { return stopped_; }
 
@@ -33,6 +46,19 @@ public:
     // frame hash) and the stored table afterwards.
     Result run(std::ostream& report);
 
+    // The same in steps, for a caller that owns the loop: begin (false when
+    // the recording cannot be replayed here, said in report, which must
+    // outlive the steps), then turn until it says the replay is over, then
+    // end for the result.
+    bool begin(std::ostream& report);
+    bool turn();
+    Result end();
+    // The tick the turn ahead runs at, and the recording's start tick.
+    uint32_t nextTick() const;
+    uint32_t startTick() const { return log_.startTick; }
+    // The game's readings now, during the steps.
+    ReplayCheck current() const;
+
     // What the replay ended with, for callers that look closer.
     const ReplayCheck& finalCheck() const { return final_; }
     const std::string& finalTable() const { return finalTable_; }
@@ -40,6 +66,8 @@ public:
     uint32_t checkpoints() const { return checkpoints_; }
 
 private:
+    struct Running;
+
     const ReplayLog& log_;
     std::string exePath_;
     ReplayCheck final_;
@@ -47,7 +75,11 @@ private:
     uint32_t turns_ = 0;
     uint32_t checkpoints_ = 0;
     Window* viewer_ = nullptr;
+    bool paced_ = true;
+    bool marked_ = true;
+    bool playToEnd_ = false;
     bool stopped_ = false;
+    std::unique_ptr<Running> running_;
 };
 
 // `vandrel --replay FILE`: reads FILE, replays it against the game at exePath,

@@ -63,6 +63,7 @@ bool RoundKeeper::afterTurn(GameState state, const CappedRecording& recording) {
     std::string round = recording.text();
     round += galleryComment(gallery_);
     round += '\n';
+    lastRound_ = round;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         waiting_.push_back(std::move(round));

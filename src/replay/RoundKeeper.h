@@ -66,12 +66,15 @@ public:
     void waitIdle();
     // How many rounds were written.
     std::size_t kept() const;
+    // The last round handed over, as it is written (the page makes its link).
+    const std::string& lastRound() const { return lastRound_; }
 
 private:
     void work();
 
     RoundShelf shelf_;
     std::string gallery_;
+    std::string lastRound_;
     GameState lastState_ = GameState::Starting;
     bool toldFull_ = false;
     mutable std::mutex mutex_;

@@ -3,6 +3,7 @@
 // loading steps), and nothing blocks the page. The page has put the data set at
 // /data/vandrel.zip and mounted the IndexedDB folder at /store (page/pre.js).
 #include "PageGame.h"
+#include "PageReplay.h"
 #include "WebRecording.h"
 #include "base/Clock.h"
 #include "config/SettingsTable.h"
@@ -97,6 +98,8 @@ EMSCRIPTEN_KEEPALIVE void vandrel_page_hidden() {
 int main() {
     setenv("XDG_DATA_HOME", storeHome, 1);
     setenv("XDG_CONFIG_HOME", storeHome, 1);
+    // A shared round the page was opened with: replayed, not played.
+    if (vandrel::PageReplay::requested()) return vandrel::PageReplay::run(dataSet);
     // The page's ?record: the same game, written down as it is played.
     if (vandrel::WebRecording::requested()) return vandrel::WebRecording::run(dataSet);
     std::string error;

@@ -6,6 +6,7 @@
 #include "backends/null/NullAudio.h"
 #include "backends/null/NullWindow.h"
 #include "base/Random.h"
+#include "config/Settings.h"
 #include "data/SetupRecord.h"
 #include "input/Messages.h"
 #include "replay/Recorder.h"
@@ -45,14 +46,23 @@ protected:
 
     // Title, a round with a shot and a miss, Escape to the table, Escape to the
     // credits and a click to leave; or cut off in the round.
-    // play: the rounds' options the game is recorded with.
-    std::string record(bool cutShort = false, const PlayOptions& play = {}) {
+    // play: the rounds' options the game is recorded with. inFrames loads
+    // as the page does, a step of the loading pass at a time.
+    std::string record(bool cutShort = false, const PlayOptions& play = {}, bool inFrames = false) {
         std::ostringstream out;
         NullAudio audio;
         ScopedAudioOutput output(audio);
         NullWindow window;
-        Recorder rec(window, out, gamePath, 50000, *player, std::nullopt, play);
+        Recorder rec(window, out, gamePath, 50000, *player, std::nullopt, play, [&](HostSetup& setup) {
+            if (inFrames) setup.loadInFrames();
+        });
         EXPECT_TRUE(rec.startUp());
+        if (inFrames) {
+            EXPECT_TRUE(rec.game().fullLoadPending());
+            int slices = 0;
+            while (rec.continueLoad(0)) ++slices;
+            EXPECT_GT(slices, 3);
+        }
         uint32_t tick = 50000;
         auto run = [&](int turns) {
             for (int i = 0; i < turns; ++i) {
@@ -155,6 +165,69 @@ TEST_F(ReplayerTest, ARecordingWithAStyledCrossHairReplaysWithIt) {
     ReplayLog plain = log;
     plain.play.cursor = CursorStyle{};
     EXPECT_EQ(replay(plain, &report), Replayer::Diverged) << report;
+}
+
+TEST_F(ReplayerTest, ARecordingLoadedInFramesReplaysAsRecorded) {
+    const ReplayLog log = parse(record(false, {}, true));
+    ASSERT_TRUE(log.end.has_value());
+    std::ostringstream out;
+    Replayer r(log, gamePath);
+    ASSERT_EQ(r.run(out), Replayer::Same) << out.str();
+    EXPECT_EQ(r.finalCheck(), log.end->check);
+}
+
+TEST_F(ReplayerTest, PlayedToItsEndADivergingReplayReachesTheInputsEnd) {
+    const ReplayLog honest = parse(record());
+    ReplayLog claimed = honest;
+    int changed = 0;
+    for (ReplayEvent& e : claimed.events)
+        if (e.kind == ReplayEvent::Kind::Check && e.check.state == static_cast<int32_t>(GameState::InPlay)) {
+            e.check.score += 1000;
+            ++changed;
+        }
+    ASSERT_GT(changed, 1);
+    std::ostringstream stopped, played;
+    Replayer first(claimed, gamePath);
+    EXPECT_EQ(first.run(stopped), Replayer::Diverged);
+    EXPECT_NE(first.finalCheck(), honest.end->check) << "stops at the first divergence";
+    Replayer r(claimed, gamePath);
+    r.playToEnd();
+    EXPECT_EQ(r.run(played), Replayer::Diverged);
+    // The same input reaches the same end; the divergence is said once.
+    EXPECT_EQ(r.finalCheck(), honest.end->check);
+    const std::string report = played.str();
+    EXPECT_EQ(report.find("divergence"), report.rfind("divergence")) << report;
+}
+
+// The real window behind a recording hears what the game tells a window it
+// plays on directly: the pad tuning, and the round shown, where a tap shoots.
+TEST_F(ReplayerTest, TheRealWindowBehindARecordingHearsTheGame) {
+    class TellingWindow : public NullWindow {
+    public:
+        void setPadTuning(const PadTuning&) override { ++tunings; }
+        void setRoundShown(const RoundShown& shown) override {
+            if (shown.inRound) ++roundFrames;
+        }
+        int tunings = 0;
+        int roundFrames = 0;
+    };
+    std::ostringstream out;
+    NullAudio audio;
+    ScopedAudioOutput output(audio);
+    TellingWindow window;
+    Settings settings;
+    Recorder rec(window, out, gamePath, 50000, *player, std::nullopt, {},
+                 [&](HostSetup& setup) { setup.player(settings, {}, false); });
+    ASSERT_TRUE(rec.startUp());
+    uint32_t tick = 50000;
+    for (int i = 0; i < 10; ++i) rec.step(tick += 30);
+    window.post(msg::MouseMove, 0, makePointParam(320, 240));
+    window.post(msg::LButtonDown, 1, makePointParam(320, 240));
+    for (int i = 0; i < 40; ++i) rec.step(tick += 30);
+    ASSERT_EQ(rec.game().state(), GameState::InPlay);
+    EXPECT_EQ(window.tunings, 1);
+    EXPECT_GT(window.roundFrames, 10);
+    rec.finish();
 }
 
 TEST_F(ReplayerTest, TamperedRecordingsDiverge) {

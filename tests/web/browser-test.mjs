@@ -6,7 +6,7 @@
 // the page's "play again" state and the frame rate. Then the phone and tablet
 // (phone-test.mjs), the pad (pad-test.mjs), a recorded game
 // (record-test.mjs), the settings and the options panel (settings-test.mjs,
-// options-test.mjs).
+// options-test.mjs), a round shared as a link and replayed (share-test.mjs).
 //
 //   node tests/web/browser-test.mjs --dist dist/web --short SHORT.zip --out DIR [--port N]
 //     [--native GAME] [--pad yes] [--touch yes] [--only REGEX]
@@ -20,6 +20,7 @@ import { padTests } from './pad-test.mjs';
 import { recordTests } from './record-test.mjs';
 import { settingsTests } from './settings-test.mjs';
 import { optionsTests } from './options-test.mjs';
+import { shareTests } from './share-test.mjs';
 
 const game = await GamePage.open();
 const page = game.page;
@@ -316,4 +317,5 @@ await padTests();
 await recordTests();
 await settingsTests();
 await optionsTests();
+await shareTests();
 await finish();

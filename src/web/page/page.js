@@ -11,7 +11,7 @@
   var frameWidth = 640, frameHeight = 480;
   var stage = document.getElementById('stage');
   var canvas = document.getElementById('canvas');
-  var covers = { loading: 'loading', ended: 'ended', failed: 'failed' };
+  var covers = { loading: 'loading', ended: 'ended', failed: 'failed', refused: 'refused' };
   var page = (window.vandrelPage = { state: 'loading', startedAt: 0, layout: {} });
 
   // --- The page's words.
@@ -278,6 +278,8 @@
       wasmBinary: got[1],
       dataSet: new Uint8Array(got[2]),
       recordGame: page.recording,
+      // A shared round to replay instead of a game (share.js).
+      roundLink: /^#round=/.test(location.hash) ? location.hash : '',
       onGameEvent: gameEvent,
       onAbort: fail,
     };

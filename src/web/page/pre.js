@@ -13,6 +13,8 @@ Module['preRun'].push(function () {
     FS.writeFile('/data/vandrel.zip', Module['dataSet']);
     delete Module['dataSet'];
   }
+  // A shared round: the game reads its link from here (src/web/PageReplay.cpp).
+  if (Module['roundLink']) FS.writeFile('/tmp/round-link', Module['roundLink']);
   var root = '/store';
   FS.mkdir(root);
   var store = (Module['store'] = { saves: 0, written: 0, failed: 0, writing: false, again: false });

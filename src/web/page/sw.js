@@ -9,7 +9,7 @@ var build = '@BUILD@';
 // in two folders never delete each other's.
 var cachePrefix = 'vandrel ' + self.registration.scope + ' ';
 var cacheName = cachePrefix + build;
-var files = ['./', 'index.html', 'page.js', 'controls.js', 'options.js', 'vandrel.js', 'vandrel.wasm', 'vandrel.zip',
+var files = ['./', 'index.html', 'page.js', 'controls.js', 'options.js', 'share.js', 'vandrel.js', 'vandrel.wasm', 'vandrel.zip',
   'manifest.webmanifest', 'icon-192.png', 'icon-512.png', 'favicon-16.png', 'favicon-32.png',
   'making-galleries.txt', 'accessibility.txt'];
 
