@@ -107,7 +107,10 @@ export async function phoneTests() {
   await test('phone: a finger resting in the right bar scrolls the landscape; lifted, the landscape stands still', async () => {
     await game.startRound((x, y) => game.tap(x, y));
     const canvas = await rectOf(game, '#canvas');
-    const { moved, after } = await holdFinger(game, (canvas.right + 915) / 2, 200, 700);
+    // Below the bar's buttons: a finger on one presses it (the pause among them).
+    const buttons = await rectOf(game, '#buttons');
+    check(buttons.bottom < canvas.bottom - 40, `the buttons leave no room in the bar (down to ${buttons.bottom})`);
+    const { moved, after } = await holdFinger(game, (canvas.right + 915) / 2, (buttons.bottom + canvas.bottom) / 2, 700);
     check(moved > 0.2, `the landscape hardly moved under the finger (${(moved * 100).toFixed(1)} %)`);
     check(after < 0.05, `${(after * 100).toFixed(1)} % of the landscape moved in the second after the finger lifted`);
     await page.screenshot({ path: path.join(out, 'phone-round.png') });
