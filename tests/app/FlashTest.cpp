@@ -6,6 +6,7 @@
 // the two is below 0.8; a change over a quarter of the screen is a general
 // flash, and a player sensitive to light must never get more than three of
 // those in any one second.
+#include "app/FigureTargets.h"
 #include "app/GameHost.h"
 #include "backends/null/MemoryStore.h"
 #include "backends/null/NullAudio.h"
@@ -122,29 +123,7 @@ protected:
         window.post(msg::LButtonDown, 1, makePointParam(x, y));
         window.post(msg::LButtonUp, 0, makePointParam(x, y));
     }
-    // A point on a figure that nothing in front hides, as last drawn.
-    bool findTarget(int32_t& px, int32_t& py) const {
-        const Game& game = host.game();
-        const FigureCatalog& catalog = game.figures().catalog;
-        for (int32_t t = catalog.typeCount() - 1; t >= 0; --t) {
-            const FigureType& type = *catalog.typeAt(t);
-            const FrameSet& frames = catalog.findAnimation(type.animationId)->frames;
-            for (const Figure& f : type.figures) {
-                for (int32_t dy = -8; dy <= 8; ++dy) {
-                    for (int32_t dx = -8; dx <= 8; ++dx) {
-                        const int32_t x = f.screenX + dx, y = f.y + dy;
-                        if (x < 0 || x >= 640 || y < 60 || y >= 400) continue;
-                        if (!frames.hitTest(f.screenX, f.y, f.frameIndex, x, y, type.mirrored != 0)) continue;
-                        if (game.backdrop().hitLayer(x, y) > type.layer) continue;
-                        px = x;
-                        py = y;
-                        return true;
-                    }
-                }
-            }
-        }
-        return false;
-    }
+    bool findTarget(int32_t& px, int32_t& py) const { return findFigureTarget(host.game(), px, py); }
     static void report(const char* what, const FlashWindow::Measure& m) {
         std::printf("[ flashes  ] %s: at most %.1f %% of the screen flashed between two frames; "
                     "%d general flash(es), at most %d in one second\n",

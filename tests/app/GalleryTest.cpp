@@ -4,6 +4,7 @@
 // title's), the choice kept in the settings file, and each gallery's own
 // high-score table. The second gallery is the built-in one exported as a kit
 // under a name and table of its own.
+#include "app/FigureTargets.h"
 #include "app/GalleryChoice.h"
 #include "app/GameHost.h"
 #include "backends/null/MemoryStore.h"
@@ -231,26 +232,10 @@ protected:
         return store.value(HighscoreStorage::keyPath(table), HighscoreStorage::textValueName);
     }
     Game& game() { return host->game(); }
-    // A point on a figure that nothing in front of it hides, as last drawn.
+    // A figure one shot takes, worth points.
     bool findTarget(int32_t& px, int32_t& py) {
-        const FigureCatalog& catalog = game().figures().catalog;
-        for (int32_t t = 0; t < catalog.typeCount(); ++t) {
-            const FigureType& type = *catalog.typeAt(t);
-            if (type.scoreValue <= 0 || type.hitPoints > 1) continue;
-            const FrameSet& frames = catalog.findAnimation(type.animationId)->frames;
-            for (const Figure& f : type.figures)
-                for (int32_t dy = -8; dy <= 8; ++dy)
-                    for (int32_t dx = -8; dx <= 8; ++dx) {
-                        const int32_t x = f.screenX + dx, y = f.y + dy;
-                        if (x < 0 || x >= 640 || y < 60 || y >= 400) continue;
-                        if (!frames.hitTest(f.screenX, f.y, f.frameIndex, x, y, type.mirrored != 0)) continue;
-                        if (game().backdrop().hitLayer(x, y) > type.layer) continue;
-                        px = x;
-                        py = y;
-                        return true;
-                    }
-        }
-        return false;
+        return findFigureTarget(game(), px, py, true,
+                                [](const FigureType& type) { return type.scoreValue > 0 && type.hitPoints <= 1; });
     }
 
     ManualClock clock{100000};

@@ -1,6 +1,7 @@
 // A whole round on the built game with its generated data set, driven through
 // the window's messages on a manual clock: start, shoot a figure where it was
 // drawn, and let the clock run out into the high-score screen.
+#include "app/FigureTargets.h"
 #include "app/GameProbe.h"
 #include "app/HeadlessGame.h"
 #include "base/Random.h"
@@ -30,29 +31,7 @@ protected:
     }
 
     bool findTarget(int32_t& px, int32_t& py) const { return findTarget(game, px, py); }
-    // A screen point on an opaque pixel of a figure that nothing in front
-    // hides, as last drawn; false when none is on the screen.
-    static bool findTarget(const Game& game, int32_t& px, int32_t& py) {
-        const FigureCatalog& catalog = game.figures().catalog;
-        for (int32_t t = catalog.typeCount() - 1; t >= 0; --t) {
-            const FigureType& type = *catalog.typeAt(t);
-            const FrameSet& frames = catalog.findAnimation(type.animationId)->frames;
-            for (const Figure& f : type.figures) {
-                for (int32_t dy = -8; dy <= 8; ++dy) {
-                    for (int32_t dx = -8; dx <= 8; ++dx) {
-                        const int32_t x = f.screenX + dx, y = f.y + dy;
-                        if (x < 0 || x >= 640 || y < 60 || y >= 400) continue;
-                        if (!frames.hitTest(f.screenX, f.y, f.frameIndex, x, y, type.mirrored != 0)) continue;
-                        if (game.backdrop().hitLayer(x, y) > type.layer) continue;
-                        px = x;
-                        py = y;
-                        return true;
-                    }
-                }
-            }
-        }
-        return false;
-    }
+    static bool findTarget(const Game& game, int32_t& px, int32_t& py) { return findFigureTarget(game, px, py); }
 };
 
 TEST_F(RoundPlayTest, ARoundScoresHitsAndEndsOnTheHighScoreScreenWithItsScorePending) {
