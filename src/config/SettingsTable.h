@@ -146,6 +146,7 @@ inline constexpr Option settingsTable[] = {
          "mouse wheel, the left and right arrows or the pad's shoulder buttons")
         .saved()
         .cli("--gallery"),
+    text("share_base", "", "the address of the game's page, put in front of the links --share-link prints"),
 };
 
 inline constexpr std::size_t settingsCount = std::size(settingsTable);

@@ -44,7 +44,12 @@ int main(int argc, char** argv) {
     if (options.action == Action::WhereSettings) return std::printf("%s\n", settingsPlace.describe().c_str()) < 0;
     const RoundShelf shelf(RoundShelf::folderBeside(settingsPlace.file()));
     if (options.action == Action::Rounds) return listRounds(shelf, std::cout);
-    if (options.action == Action::ShareLink) return printShareLink(options.file, "", std::cout, std::cerr);
+    if (options.action == Action::ShareLink) {
+        Settings file;
+        file.load(settingsPlace.file(), std::cerr);
+        const std::optional<std::string> base = options.settings.over(file.values()).text(option("share_base"));
+        return printShareLink(options.file, base.value_or(""), std::cout, std::cerr);
+    }
     // Only a played game reads them: recordings and replays play as the data
     // set says, with the rounds' options of a recording's command line.
     Settings settings;

@@ -177,7 +177,7 @@ int printShareLink(const std::filesystem::path& file, std::string_view base, std
     out << roundLink::link(base, whole.str()) << '\n';
     if (base.empty())
         err << "vandrel: this is the link's part after the address; put the address of the game's page in front of "
-               "it\n";
+               "it, or set share_base in vandrel.ini\n";
     return 0;
 }
 

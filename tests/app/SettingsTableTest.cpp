@@ -39,13 +39,14 @@ TEST(SettingsTable, TheFileTheHelpTheReadmeAndTheManualListTheSameSettingsWithTh
     for (const Option& o : settingsTable) table.emplace_back(o.name, optionText(o, o.shown));
     ASSERT_EQ(table.size(), settingsCount);
 
+    // A setting whose default is empty (an address) lists an empty value.
     const std::string tmpl = Settings::commentedTemplate();
-    EXPECT_EQ(listed(tmpl, std::regex(R"(\n# ([a-z_]+) = (\S+))")), table) << tmpl;
+    EXPECT_EQ(listed(tmpl, std::regex(R"(\n# ([a-z_]+) = ?(\S*))")), table) << tmpl;
 
     const std::string usage = CommandLine::usage();
     const std::size_t settingsPart = usage.find("\nsettings");
     ASSERT_NE(settingsPart, std::string::npos) << usage;
-    EXPECT_EQ(listed(usage.substr(settingsPart), std::regex(R"(\n  ([a-z_]+) = (\S+))")), table) << usage;
+    EXPECT_EQ(listed(usage.substr(settingsPart), std::regex(R"(\n  ([a-z_]+) = ?(\S*))")), table) << usage;
 
     // The README shows the very file a first start writes.
     const std::string readme = sourceFile("README.md");
@@ -53,7 +54,7 @@ TEST(SettingsTable, TheFileTheHelpTheReadmeAndTheManualListTheSameSettingsWithTh
 
     const std::string manual = sourceFile("doc/vandrel.6");
     ASSERT_FALSE(manual.empty());
-    EXPECT_EQ(listed(manual, std::regex(R"(\n\.It Cm ([a-z_]+) No = Cm (\S+))")), table);
+    EXPECT_EQ(listed(manual, std::regex(R"(\n\.It Cm ([a-z_]+) No =(?: Cm (\S+))?)")), table);
 }
 
 TEST(SettingsTable, TheCommandLinesOptionsSetTheirSettings) {
