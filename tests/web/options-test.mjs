@@ -67,8 +67,8 @@ export async function optionsTests() {
     // Every field has its label; Tab stays inside the panel.
     const fields = await page.evaluate(() => Array.from(document.querySelectorAll('#panel select'))
       .map((s) => (document.querySelector(`label[for="${s.id}"]`) || {}).textContent || ''));
-    check(fields.length === 6 && fields.every((t) => t.length > 3), `labels ${JSON.stringify(fields)}`);
-    for (let i = 0; i < 8; i++) await page.keyboard.press('Tab');
+    check(fields.length === 10 && fields.every((t) => t.length > 3), `labels ${JSON.stringify(fields)}`);
+    for (let i = 0; i < 14; i++) await page.keyboard.press('Tab');
     check(await page.evaluate(() => document.getElementById('panel').contains(document.activeElement)), 'Tab left the panel');
     await page.keyboard.press('Escape');
     await choose(game, 'crosshair_size', '200');
